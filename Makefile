@@ -1,0 +1,33 @@
+# Front door of the build. `make check` and `make run` set up a fresh machine first.
+BUILD ?= build
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup configure build check run format clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+configure: $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+check: setup
+	$(MAKE) build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+run: setup
+	$(MAKE) build
+	$(BUILD)/tavrin examples/welcome.tavrin /run
+
+format: configure
+	cmake --build $(BUILD) --target format
+
+clean:
+	rm -rf $(BUILD)

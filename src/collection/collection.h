@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tavrin {
+
+// 16-bit Boolean values as the collection stores them.
+inline constexpr int16_t kTrue = -1;
+inline constexpr int16_t kFalse = 0;
+
+// Window style codes an item can hold.
+enum WinStyleCode : int16_t {
+  kStyleHidden = 0,
+  kStyleNormal = 1,
+  kStyleMinimized = 2,
+  kStyleMaximized = 3,
+  kStyleNormalNoFocus = 4,
+  kStyleMinimizedNoFocus = 5,
+};
+
+// One program or document to start. A value-initialised record is the empty record.
+struct CollItem {
+  std::string File;
+  std::string ItemName;
+  std::string Params;
+  int16_t WinStyle = 0;
+  int16_t Wait = kFalse;
+
+  bool operator==(const CollItem&) const = default;
+};
+
+// The current collection: one instance per program, handed to whoever needs it.
+struct CollectionState {
+  // Never empty: with no items it holds the empty record as a placeholder.
+  std::vector<CollItem> Items{CollItem{}};
+  bool HasItems = false;
+  std::string CurrentCollFile;
+  bool StartingUp = false;
+
+  // Items becomes one empty record.
+  void ResetItems() { Items.assign(1, CollItem{}); }
+  int UpperBound() const { return static_cast<int>(Items.size()) - 1; }
+};
+
+// The record and flag through which the main window and the item editor exchange
+// an item.
+struct EditExchange {
+  CollItem EditItem;
+  bool EditCancelled = false;
+};
+
+}  // namespace tavrin

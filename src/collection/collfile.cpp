@@ -1,0 +1,312 @@
+#include "collection/collfile.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "collection/paths.h"
+#include "collection/text.h"
+
+namespace tavrin {
+
+namespace {
+
+inline constexpr const char* kCaptionError = "The Tavrin - Error:";
+inline constexpr const char* kCaptionQuestion = "The Tavrin - Question:";
+
+// No field of a collection file written by this program comes near this size; a
+// longer one means the file is no collection (or is damaged), and reading it is a
+// read error. The cap keeps a broken file from taking unbounded memory.
+inline constexpr std::size_t kMaxFieldBytes = std::size_t{1} << 20;
+
+// Reads a file a block at a time.
+class ByteReader {
+ public:
+  explicit ByteReader(const std::string& path)
+      : file_(std::fopen(path.c_str(), "rb")), buffer_(64 * 1024) {}
+  ~ByteReader() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  ByteReader(const ByteReader&) = delete;
+  ByteReader& operator=(const ByteReader&) = delete;
+
+  bool IsOpen() const { return file_ != nullptr; }
+
+  // The next byte, or -1 at the end of the file and after a read error.
+  int Get() {
+    if (pos_ == len_ && !Fill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_++]);
+  }
+  int Peek() {
+    if (pos_ == len_ && !Fill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_]);
+  }
+
+  // True once reading failed (a folder, an I/O error), as opposed to a plain end.
+  bool Failed() const { return failed_; }
+
+ private:
+  bool Fill() {
+    if (done_) return false;
+    len_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    pos_ = 0;
+    if (len_ == 0) {
+      done_ = true;
+      failed_ = std::ferror(file_) != 0;
+      return false;
+    }
+    return true;
+  }
+
+  std::FILE* file_;
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t len_ = 0;
+  bool done_ = false;
+  bool failed_ = false;
+};
+
+bool IsBlank(int c) { return c == ' ' || c == '\t'; }
+bool IsLineEnd(int c) { return c == '\r' || c == '\n'; }
+bool EndsField(int c) { return c < 0 || c == ',' || IsLineEnd(c); }
+
+// Takes a file apart into fields. A comma or a line end (CR LF, LF or CR) ends a
+// field; where the line ends does not matter otherwise. Blanks before a field are
+// skipped. A field that begins with a double quote runs to the next double quote,
+// commas and line ends inside it included; two double quotes in a row inside it
+// stand for one, and whatever follows the closing quote up to the end of the field
+// is dropped. Any other field runs to the next comma or line end, without its
+// trailing blanks.
+class FieldReader {
+ public:
+  explicit FieldReader(ByteReader& in) : in_(in) {}
+
+  // Reads the next field into `text`. False on a read error: the file ended before
+  // the field began or inside its quotes, the field is longer than the cap, or the
+  // file could not be read.
+  bool Next(std::string& text) {
+    text.clear();
+    int c = in_.Get();
+    while (IsBlank(c)) c = in_.Get();
+    if (c < 0) return false;
+    if (c == '"') {
+      for (;;) {
+        c = in_.Get();
+        if (c < 0) return false;
+        if (c == '"') {
+          if (in_.Peek() != '"') break;
+          in_.Get();
+        }
+        if (!Append(text, c)) return false;
+      }
+      do {
+        c = in_.Get();
+      } while (!EndsField(c));
+    } else {
+      for (; !EndsField(c); c = in_.Get()) {
+        if (!Append(text, c)) return false;
+      }
+      while (!text.empty() && IsBlank(text.back())) text.pop_back();
+    }
+    if (c == '\r' && in_.Peek() == '\n') in_.Get();
+    return !in_.Failed();
+  }
+
+ private:
+  static bool Append(std::string& text, int c) {
+    if (text.size() >= kMaxFieldBytes) return false;
+    text.push_back(static_cast<char>(c));
+    return true;
+  }
+
+  ByteReader& in_;
+};
+
+// A decimal number with optional sign and fraction, rounded to the nearest whole
+// number (halves to the even neighbour); nothing when the text is no such number
+// or the result lies outside -32768 to 32767.
+std::optional<int16_t> ToInt16(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const auto isDigit = [&](std::size_t k) {
+    return k < text.size() && text[k] >= '0' && text[k] <= '9';
+  };
+  // Anything above this is out of range whatever the sign and the rounding.
+  constexpr long kBeyond = 100000;
+  long value = 0;
+  bool anyDigit = false;
+  for (; isDigit(i); ++i) {
+    anyDigit = true;
+    if (value < kBeyond) value = value * 10 + (text[i] - '0');
+  }
+  int firstDecimal = 0;
+  bool restNonZero = false;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    for (bool first = true; isDigit(i); ++i, first = false) {
+      anyDigit = true;
+      if (first) {
+        firstDecimal = text[i] - '0';
+      } else if (text[i] != '0') {
+        restNonZero = true;
+      }
+    }
+  }
+  if (!anyDigit || i != text.size()) return std::nullopt;
+  if (firstDecimal > 5 || (firstDecimal == 5 && (restNonZero || value % 2 != 0))) ++value;
+  if (negative) value = -value;
+  if (value < -32768 || value > 32767) return std::nullopt;
+  return static_cast<int16_t>(value);
+}
+
+std::optional<int16_t> ToBoolean(const std::string& text) {
+  const std::string lower = LowerAscii(text);
+  if (lower == "#true#") return kTrue;
+  if (lower == "#false#") return kFalse;
+  return std::nullopt;
+}
+
+enum class Version { k10, k11, k12 };
+
+bool ReadInt16(FieldReader& fields, std::string& text, int16_t& out) {
+  if (!fields.Next(text)) return false;
+  const auto value = ToInt16(text);
+  if (!value) return false;
+  out = *value;
+  return true;
+}
+
+// Reads the fields of one record, in the version's order, straight into `item`.
+bool ReadRecord(FieldReader& fields, Version version, CollItem& item) {
+  std::string text;
+  if (!fields.Next(item.ItemName)) return false;
+  if (!fields.Next(item.File)) return false;
+  if (version == Version::k10) {
+    item.Params.clear();
+    return ReadInt16(fields, text, item.WinStyle);
+  }
+  if (!fields.Next(item.Params)) return false;
+  if (!ReadInt16(fields, text, item.WinStyle)) return false;
+  if (version == Version::k11) return true;
+  if (!fields.Next(text)) return false;
+  const auto wait = ToBoolean(text);
+  if (!wait) return false;
+  item.Wait = *wait;
+  return true;
+}
+
+// A string field as the file holds it: in double quotes, a double quote inside
+// doubled.
+std::string QuoteField(const std::string& text) {
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted.push_back('"');
+    quoted.push_back(c);
+  }
+  quoted.push_back('"');
+  return quoted;
+}
+
+std::string RecordLine(const CollItem& item) {
+  return QuoteField(item.ItemName) + "," + QuoteField(item.File) + "," + QuoteField(item.Params) +
+         "," + std::to_string(item.WinStyle) + "," + (item.Wait != kFalse ? "#TRUE#" : "#FALSE#") +
+         "\r\n";
+}
+
+bool WriteLines(OutFile& out, const CollectionState& state) {
+  if (!out.Write(QuoteField(kHeaderCurrent) + "\r\n")) return false;
+  if (!out.Write(std::to_string(state.UpperBound()) + "\r\n")) return false;
+  for (const CollItem& item : state.Items) {
+    if (!out.Write(RecordLine(item))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+LoadResult ReadCollectionFile(CollectionState& state, const std::string& path) {
+  ByteReader in(path);
+  if (!in.IsOpen()) return LoadFailed;
+  FieldReader fields(in);
+
+  std::string header;
+  if (!fields.Next(header)) return LoadFailed;
+  Version version;
+  if (header == kHeaderCurrent) {
+    version = Version::k12;
+  } else if (header == kHeaderV11) {
+    version = Version::k11;
+  } else if (header == kHeaderV10) {
+    version = Version::k10;
+  } else {
+    return LoadNotCollection;
+  }
+
+  // At start-up the state has just been reset.
+  if (!state.StartingUp) state.ResetItems();
+
+  std::string text;
+  int16_t last = 0;
+  if (!ReadInt16(fields, text, last)) return LoadFailed;
+  // Items grows one record at a time, so a count that the file does not back up
+  // fails at the end of the file instead of reserving memory up front.
+  for (int i = 0; i <= last; ++i) {
+    state.Items.resize(static_cast<std::size_t>(i));
+    state.Items.emplace_back();
+    if (!ReadRecord(fields, version, state.Items.back())) return LoadFailed;
+  }
+  return version == Version::k12 ? LoadOk : LoadOldVersion;
+}
+
+bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files) {
+  // The new content goes to a temporary file beside the target and replaces the
+  // target only once it is complete, so a failure leaves the old file as it was.
+  const std::string target = files.WriteTarget(ForceCollExt(path));
+  std::string tempPath;
+  std::unique_ptr<OutFile> out = files.CreateTempBeside(target, tempPath);
+  if (!out) return true;
+  bool ok = WriteLines(*out, state) && out->Flush();
+  ok = out->Close() && ok;
+  out.reset();
+  if (ok) ok = files.Rename(tempPath, target);
+  if (!ok) {
+    files.Remove(tempPath);
+    return true;
+  }
+  return false;
+}
+
+bool ReportLoadResult(int16_t code, const std::string& name, const CollectionState& state,
+                      Platform& platform, const std::string& upgradePath) {
+  const std::string subject = name + "\n\n";
+  switch (code) {
+    case LoadNotCollection:
+      platform.toolkit.MsgBox(subject + "This file is not a Tavrin Collection!!", kStyleCriticalOk,
+                              kCaptionError);
+      return false;
+    case LoadOldVersion: {
+      const int answer = platform.toolkit.MsgBox(
+          subject + "This Tavrin Collections in of an old version.\nDo you want to upgrade it?",
+          kStyleQuestionYesNo, kCaptionQuestion);
+      if (answer == kAnswerYes &&
+          SaveCollectionFile(state, upgradePath.empty() ? name : upgradePath, platform.files)) {
+        platform.toolkit.MsgBox(subject + "The Tavrin was unable to save this file!!",
+                                kStyleCriticalOk, kCaptionError);
+      }
+      return true;
+    }
+    case LoadFailed:
+      platform.toolkit.MsgBox(subject + "The Tavrin was unable to load the Collection!!",
+                              kStyleCriticalOk, kCaptionError);
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace tavrin

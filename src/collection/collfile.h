@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "collection/collection.h"
+#include "platform/platform.h"
+
+namespace tavrin {
+
+// Results of reading a collection file.
+enum LoadResult : int16_t {
+  LoadOk = 0,             // read completely, current version
+  LoadNotCollection = 1,  // the first field is no known header; Items untouched
+  LoadOldVersion = 2,     // read completely from an older version
+  LoadFailed = 3,         // cannot be opened, or reading failed after the header
+};
+
+inline constexpr const char* kHeaderCurrent = "Tavrin File 1.2";
+inline constexpr const char* kHeaderV11 = "Tavrin File 1.1";
+inline constexpr const char* kHeaderV10 = "Tavrin File";
+
+// Reads the collection file at `path` into state.Items. Touches neither HasItems nor
+// CurrentCollFile. While state.StartingUp is true, Items is not reset first.
+LoadResult ReadCollectionFile(CollectionState& state, const std::string& path);
+
+// Writes state.Items in the current version to ForceCollExt(path). Returns true when
+// any step failed; the file that stood there before is then left as it was.
+bool SaveCollectionFile(const CollectionState& state, const std::string& path,
+                        FileSystem& files);
+
+// Tells the user why a load did not give LoadOk, and asks the upgrade question for an
+// old version. `name` is shown in the boxes; the upgrade writes to `upgradePath`
+// (the name itself when empty). Returns true when the caller is to show the
+// collection that was read.
+bool ReportLoadResult(int16_t code, const std::string& name, const CollectionState& state,
+                      Platform& platform, const std::string& upgradePath = "");
+
+}  // namespace tavrin

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace tavrin {
+
+// How the bytes of a text are taken apart into characters: UTF-8 on POSIX, one
+// byte a character in the single-byte code page of Windows.
+enum class TextEncoding { kUtf8, kSingleByte };
+
+#ifdef _WIN32
+inline constexpr TextEncoding kNativeEncoding = TextEncoding::kSingleByte;
+#else
+inline constexpr TextEncoding kNativeEncoding = TextEncoding::kUtf8;
+#endif
+
+// Number of characters of `text`. In UTF-8 a byte that starts no valid sequence
+// counts as one character.
+std::size_t CharCount(const std::string& text, TextEncoding enc = kNativeEncoding);
+
+// `text` when it has at most `limit` characters; otherwise its first limit - 3
+// characters followed by "...". Never cuts a character in two.
+std::string ShortenText(const std::string& text, std::size_t limit,
+                        TextEncoding enc = kNativeEncoding);
+
+// ASCII lower case (the letters A to Z), as the file format and paths compare.
+std::string LowerAscii(std::string text);
+
+}  // namespace tavrin

@@ -1,0 +1,113 @@
+#include "launch/launch.h"
+
+#include "collection/paths.h"
+#include "collection/text.h"
+
+namespace tavrin {
+namespace {
+
+// The folder an item's program starts in: the folder part of its path, or none when
+// the path names no folder.
+std::string StartFolder(const std::string& File) {
+  return FindLast(File, std::string(1, kNativeSeparator)) == 0 ? std::string()
+                                                               : FolderPart(File);
+}
+
+}  // namespace
+
+int ShowWindowValue(int16_t WinStyle) {
+  return WinStyle == kStyleMinimizedNoFocus ? static_cast<int>(kSwShowMinNoActive) : WinStyle;
+}
+
+int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
+                   int16_t Wait, Shell& shell) {
+  const int show = ShowWindowValue(WinStyle);
+  if (Wait == 0) {
+    ShellRequest request;
+    request.verb = "Open";
+    request.file = FilePart(File);
+    request.params = Params;
+    request.folder = StartFolder(File);
+    request.show = show;
+    request.fullPath = File;
+    return shell.ShellExecute(request);
+  }
+  WaitedStart start;
+  start.program = File;
+  start.params = Params;
+  start.folder = StartFolder(File);
+  start.show = show;
+  return shell.ShellAndWait(start);
+}
+
+std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell) {
+  if (UseRuntimeText) return shell.RuntimeErrorText(Code);
+  switch (static_cast<uint32_t>(Code)) {
+    case 0:
+      return "The file could not be run due to insufficient system memory or a corrupt program "
+             "file";
+    case 2:
+      return "File Not Found";
+    case 3:
+      return "Invalid Path";
+    case 5:
+      return "Sharing or protection error";
+    case 6:
+      return "Separate data segments are required for each task ";
+    case 8:
+      return "Insufficient memory to run the program";
+    case 10:
+      return "Incorrect Windows version";
+    case 11:
+      return "Invalid Program File";
+    case 12:
+      return "Program file requires a different operating System ";
+    case 13:
+      return "Program requires MS-DOS 4.0";
+    case 14:
+      return "Unknown program file type";
+    case 15:
+      return "Windows prgram does not support protected memory mode";
+    case 16:
+      return "Invalid use of data segments when loading a second instance of a program";
+    case 19:
+      return "Attempt to run a compressed program file";
+    case 20:
+      return "Invalid dynamic link library";
+    case 21:
+      return "Program requires Windows 32-bit extensions";
+    case 31:
+      return "No application found for this file";
+    default:
+      return "";
+  }
+}
+
+bool LaunchFailed(int32_t result, bool waited) { return waited ? result != 0 : result < 32; }
+
+void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit) {
+  std::string name = FilePart(File);
+  if (kPathsIgnoreCase) name = LowerAscii(name);
+  toolkit.MsgBox(name + "\n\n" + text, kStyleCriticalOk, kErrorCaption);
+}
+
+int RunAllItems(const CollectionState& state, Platform& platform) {
+  int failures = 0;
+  const int upper = state.UpperBound();
+  for (int i = 0; i <= upper && i < static_cast<int>(state.Items.size()); ++i) {
+    const CollItem item = state.Items[static_cast<std::size_t>(i)];
+    const int32_t result =
+        LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, platform.shell);
+    platform.toolkit.DoEvents();
+    const bool waited = item.Wait != 0;
+    if (LaunchFailed(result, waited)) {
+      ++failures;
+      ShowLaunchFailure(item.File, LaunchErrorText(result, waited, platform.shell),
+                        platform.toolkit);
+    }
+    platform.toolkit.DoEvents();
+  }
+  return failures;
+}
+
+}  // namespace tavrin

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "collection/collection.h"
+#include "platform/platform.h"
+
+namespace tavrin {
+
+inline constexpr const char* kErrorCaption = "The Tavrin - Error:";
+
+// The show-window value handed to the system for a window style code: 0 to 4 as they
+// are, 5 (minimized without focus) as 7, anything else unchanged.
+int ShowWindowValue(int16_t WinStyle);
+
+// Starts one item. Without Wait it goes to the desktop shell (result: 33 or more on
+// success, a shell error code below 32 otherwise); with Wait it is started directly
+// and waited for (result: 0 when it has ended, otherwise why it failed). The
+// launcher's own current folder is the same afterwards.
+int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
+                   int16_t Wait, Shell& shell);
+
+// The explanatory line for a failed launch: the runtime's description of the number
+// for a waited item, otherwise the text of the shell's error code (empty for codes
+// without one).
+std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell);
+
+// Whether the result of LaunchItem means that the item did not start.
+bool LaunchFailed(int32_t result, bool waited);
+
+// Shows the error box of a failed launch: the file part of `File` (in lower case
+// where file names ignore case), two line feeds, then `text`.
+void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit);
+
+// Starts every item of the collection in order and reports each failed start in its
+// own box; a failure never stops the run. Returns the number of items that failed.
+int RunAllItems(const CollectionState& state, Platform& platform);
+
+}  // namespace tavrin

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <csignal>
+
+namespace tavrin::posix {
+
+// Programs started without waiting are reaped as soon as they end, so that no
+// zombie stays behind while the launcher lives. Only the children handed to
+// TrackDetachedChild are touched; a child that is waited for is left to its waiter.
+
+// Blocks SIGCHLD for its lifetime. Start a child and track it inside one of these,
+// so that a child that ends at once is still reaped.
+class ChildSignalBlock {
+ public:
+  ChildSignalBlock();
+  ~ChildSignalBlock();
+  ChildSignalBlock(const ChildSignalBlock&) = delete;
+  ChildSignalBlock& operator=(const ChildSignalBlock&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+// Reaps `pid` as soon as it ends (now, if it has already ended).
+void TrackDetachedChild(pid_t pid);
+
+// Reaps every tracked child that has ended.
+void ReapDetachedChildren();
+
+// Number of tracked children that have not been reaped yet.
+int TrackedChildCount();
+
+}  // namespace tavrin::posix

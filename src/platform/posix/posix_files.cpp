@@ -1,0 +1,175 @@
+#include "platform/posix/posix_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tavrin {
+
+namespace {
+
+// Runtime error numbers of a failed deletion.
+inline constexpr int kErrFileNotFound = 53;
+inline constexpr int kErrPermissionDenied = 70;
+inline constexpr int kErrPathFileAccess = 75;
+
+// Symbolic links followed at most, as the kernel does.
+inline constexpr int kMaxLinks = 40;
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+mode_t NewFileMode() {
+  // The umask can only be read by setting it; the program has a single thread.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return static_cast<mode_t>(0666 & ~mask);
+}
+
+bool EndsWithIgnoringCase(const std::string& name, const std::string& suffix) {
+  if (name.size() < suffix.size()) return false;
+  const auto lower = [](char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  const std::size_t start = name.size() - suffix.size();
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    if (lower(name[start + i]) != lower(suffix[i])) return false;
+  }
+  return true;
+}
+
+class PosixOutFile : public OutFile {
+ public:
+  explicit PosixOutFile(int fd) : fd_(fd) {}
+  ~PosixOutFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  PosixOutFile(const PosixOutFile&) = delete;
+  PosixOutFile& operator=(const PosixOutFile&) = delete;
+
+  bool Write(std::string_view bytes) override {
+    if (fd_ < 0) return false;
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+  }
+
+  bool Flush() override { return fd_ >= 0 && ::fsync(fd_) == 0; }
+
+  bool Close() override {
+    if (fd_ < 0) return false;
+    const int fd = fd_;
+    fd_ = -1;
+    // After close fails the descriptor is gone all the same; it is not retried.
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<OutFile> PosixFileSystem::CreateTempBeside(const std::string& target,
+                                                           std::string& tempPath) {
+  std::string pattern = FolderOf(target) + "/." + NameOf(target) + ".XXXXXX";
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat existing {};
+  const mode_t mode = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
+                          ? static_cast<mode_t>(existing.st_mode & 07777)
+                          : NewFileMode();
+  if (::fchmod(fd, mode) != 0) {
+    ::close(fd);
+    ::unlink(pattern.c_str());
+    return nullptr;
+  }
+  tempPath = pattern;
+  return std::make_unique<PosixOutFile>(fd);
+}
+
+bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  // Make the new name itself durable; a folder that cannot be synced changes nothing.
+  const int dir = ::open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+bool PosixFileSystem::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+int PosixFileSystem::DeleteFile(const std::string& path) {
+  if (::unlink(path.c_str()) == 0) return 0;
+  switch (errno) {
+    case ENOENT:
+    case ENOTDIR:
+      return kErrFileNotFound;
+    case EACCES:
+    case EPERM:
+      return kErrPermissionDenied;
+    default:
+      return kErrPathFileAccess;
+  }
+}
+
+std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder,
+                                                    const std::string& extension) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (!EndsWithIgnoringCase(name, extension)) continue;
+    bool regular = entry->d_type == DT_REG;
+    if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+      // A link counts by what it names.
+      struct stat st {};
+      regular = ::stat((folder + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+    if (regular) names.push_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+std::string PosixFileSystem::WriteTarget(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < kMaxLinks; ++hops) {
+    struct stat st {};
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::string link(static_cast<std::size_t>(PATH_MAX), '\0');
+    const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return path;
+    link.resize(static_cast<std::size_t>(n));
+    current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
+  }
+  // A loop of links: writing goes to the name given.
+  return path;
+}
+
+}  // namespace tavrin

@@ -1,0 +1,68 @@
+#include "platform/posix/posix_system.h"
+
+#include <gio/gio.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace tavrin::posix {
+namespace {
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+std::string WithoutClosingSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+std::string PosixSystemInfo::CollectionFolder() {
+  std::string folder = Env("TAVRIN_HOME");
+  if (folder.empty()) {
+    std::string data = Env("XDG_DATA_HOME");
+    if (data.empty() || data[0] != '/') {
+      std::string home = Env("HOME");
+      if (home.empty()) home = g_get_home_dir();
+      data = home + "/.local/share";
+    }
+    folder = data + "/tavrin";
+  }
+  folder = WithoutClosingSlash(folder);
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return folder;
+}
+
+std::string PosixSystemInfo::ExecutablePath() {
+  char buf[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "";
+  return std::string(buf, static_cast<std::size_t>(n));
+}
+
+std::string PosixSystemInfo::FileTypeDescription(const std::string& path) {
+  if (path.empty()) return "";
+  GFile* file = g_file_new_for_path(path.c_str());
+  GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                      G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+  std::string result;
+  if (info) {
+    if (const char* type = g_file_info_get_content_type(info)) {
+      gchar* description = g_content_type_get_description(type);
+      if (description) result = description;
+      g_free(description);
+    }
+    g_object_unref(info);
+  }
+  g_object_unref(file);
+  return result;
+}
+
+}  // namespace tavrin::posix

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/system.h"
+
+namespace tavrin::posix {
+
+// Program information on POSIX: the collection folder under the user's data folder,
+// the executable from /proc, type descriptions from GIO.
+class PosixSystemInfo : public SystemInfo {
+ public:
+  std::string CollectionFolder() override;
+  std::string ExecutablePath() override;
+  std::string FileTypeDescription(const std::string& path) override;
+};
+
+}  // namespace tavrin::posix

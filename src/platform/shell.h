@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tavrin {
+
+// Show-window values handed to the system for a started program.
+enum ShowWindow : int {
+  kSwHide = 0,
+  kSwShowNormal = 1,
+  kSwShowMinimized = 2,
+  kSwShowMaximized = 3,
+  kSwShowNoActivate = 4,
+  kSwShowMinNoActive = 7,
+};
+
+// Shell result codes below 32 are failures; these are the ones a POSIX shell gives.
+enum ShellCode : int32_t {
+  kShellFileNotFound = 2,
+  kShellPathNotFound = 3,
+  kShellAccessDenied = 5,
+  kShellInvalidProgram = 11,
+  kShellNoAssociation = 31,
+  kShellSuccess = 42,  // any value of 33 or more means the shell took the file
+};
+
+// One start through the desktop shell with the verb "Open" (or "open").
+struct ShellRequest {
+  std::string verb = "Open";
+  std::string file;    // the file part, or a whole target ("mailto:...", a folder)
+  std::string params;  // parameters, split by shell quoting rules where the platform splits them
+  std::string folder;  // working folder for the started program; empty: none given
+  int show = kSwShowNormal;
+  // The item's whole path when the file and folder above were cut from one; the
+  // platform uses it where joining the two back would be ambiguous.
+  std::string fullPath;
+};
+
+// One program started directly and waited for.
+struct WaitedStart {
+  std::string program;  // path of the program, or a bare name looked up on PATH
+  std::string params;   // its parameters
+  std::string folder;   // working folder for the program alone; ignored when it is no folder
+  int show = kSwShowNormal;
+};
+
+// Result codes of a waited start besides 0 (the program has ended). A program that
+// cannot be started gives a runtime error number that names the reason.
+enum WaitResult : int32_t {
+  kWaitEnded = 0,
+  kWaitFailed = -1,  // the started process could not be waited for
+  kRuntimeInvalidCall = 5,
+  kRuntimeOutOfMemory = 7,
+  kRuntimeBadFileName = 52,
+  kRuntimeFileNotFound = 53,
+  kRuntimePermissionDenied = 70,
+  kRuntimePathFileAccess = 75,
+  kRuntimePathNotFound = 76,
+};
+
+// Starting programs and documents.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+
+  // Hands a file to the desktop shell. Returns 33 or more on success, otherwise a
+  // shell error code below 32.
+  virtual int32_t ShellExecute(const ShellRequest& request) = 0;
+
+  // Starts a program and blocks until it has ended. Returns kWaitEnded when it ran
+  // and ended, kWaitFailed when it started but could not be waited for, or the
+  // runtime error number of why it could not be started.
+  virtual int32_t ShellAndWait(const WaitedStart& start) = 0;
+
+  // The platform's description of a runtime error number. Never fails.
+  virtual std::string RuntimeErrorText(int32_t code) = 0;
+};
+
+}  // namespace tavrin

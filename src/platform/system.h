@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace tavrin {
+
+// The platform's path separator: "\" on Windows, "/" elsewhere.
+#ifdef _WIN32
+inline constexpr char kNativeSeparator = '\\';
+inline constexpr bool kPathsIgnoreCase = true;
+#else
+inline constexpr char kNativeSeparator = '/';
+inline constexpr bool kPathsIgnoreCase = false;
+#endif
+
+// Program information and file type descriptions.
+class SystemInfo {
+ public:
+  virtual ~SystemInfo() = default;
+
+  // The folder that holds the collection files: TAVRIN_HOME when set; otherwise the
+  // executable's folder on Windows and $XDG_DATA_HOME/tavrin elsewhere (created
+  // when missing). Without a closing separator.
+  virtual std::string CollectionFolder() = 0;
+
+  // The full path of the running executable.
+  virtual std::string ExecutablePath() = 0;
+
+  // A short human-readable description of the file's type; empty when the file
+  // does not exist.
+  virtual std::string FileTypeDescription(const std::string& path) = 0;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,20 @@
+#include "platform/toolkit.h"
+
+#include <cstdio>
+
+namespace tavrin {
+
+int UnattendedAnswer(int style) {
+  const int buttons = style & 0x0F;
+  // 3: Yes, No, Cancel; 4: Yes, No.
+  if (buttons == 3 || buttons == 4) return kAnswerNo;
+  return kAnswerOk;
+}
+
+int StderrToolkit::MsgBox(const std::string& text, int style, const std::string& caption) {
+  std::fprintf(stderr, "%s\n%s\n", caption.c_str(), text.c_str());
+  std::fflush(stderr);
+  return UnattendedAnswer(style);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+
+namespace tavrin {
+
+// Message-box styles the program uses (buttons plus icon, added together).
+enum MsgBoxStyle : int {
+  kStyleCriticalOk = 16,
+  kStyleQuestionYesNoCancel = 35,
+  kStyleQuestionYesNo = 36,
+  kStyleExclamationOk = 48,
+};
+
+// The button a message box was closed with.
+enum MsgBoxAnswer : int {
+  kAnswerOk = 1,
+  kAnswerCancel = 2,
+  kAnswerYes = 6,
+  kAnswerNo = 7,
+};
+
+// What the logic needs of the window toolkit outside its own windows:
+// modal message boxes and one pass over the pending window events.
+class Toolkit {
+ public:
+  virtual ~Toolkit() = default;
+
+  // Shows a modal box and returns the answer. Line breaks in `text` are single LFs.
+  virtual int MsgBox(const std::string& text, int style, const std::string& caption) = 0;
+
+  // Lets pending window events run once and returns at once.
+  virtual void DoEvents() = 0;
+};
+
+// A toolkit without windows: every box goes to standard error as its caption
+// and its text; questions are answered No. Used where no display can be reached.
+class StderrToolkit : public Toolkit {
+ public:
+  int MsgBox(const std::string& text, int style, const std::string& caption) override;
+  void DoEvents() override {}
+};
+
+// The answer a box without a user gives: No for questions, OK otherwise.
+int UnattendedAnswer(int style);
+
+}  // namespace tavrin

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tavrin::testing {
+
+// A message box as the logic asked for it.
+struct ShownBox {
+  std::string text;
+  int style = 0;
+  std::string caption;
+};
+
+// Records every box and answers from a script (OK, or No for questions, when the
+// script has run out).
+class ScriptedToolkit : public Toolkit {
+ public:
+  int MsgBox(const std::string& text, int style, const std::string& caption) override;
+  void DoEvents() override { ++eventPasses; }
+
+  std::deque<int> answers;
+  std::vector<ShownBox> boxes;
+  int eventPasses = 0;
+};
+
+// Records shell starts and answers them from a script (success when it has run out).
+class RecordingShell : public Shell {
+ public:
+  int32_t ShellExecute(const ShellRequest& request) override;
+  int32_t ShellAndWait(const WaitedStart& start) override;
+  std::string RuntimeErrorText(int32_t code) override;
+
+  std::vector<ShellRequest> shellStarts;
+  std::vector<WaitedStart> waitedStarts;
+  // Results in call order, shared by both kinds of start.
+  std::deque<int32_t> results;
+  // Every call in order, as "shell:<file>" or "wait:<program>".
+  std::vector<std::string> calls;
+};
+
+// Fixed answers for program information.
+class FakeSystemInfo : public SystemInfo {
+ public:
+  std::string CollectionFolder() override { return collectionFolder; }
+  std::string ExecutablePath() override { return executablePath; }
+  std::string FileTypeDescription(const std::string& path) override;
+
+  std::string collectionFolder = "/tmp";
+  std::string executablePath = "/usr/bin/tavrin";
+  // Description returned for any path that is not listed in `missing`.
+  std::string description = "Plain text document";
+  std::vector<std::string> missing;
+};
+
+// A file system on which every write fails; for logic that must not save.
+class FailingFileSystem : public FileSystem {
+ public:
+  std::unique_ptr<OutFile> CreateTempBeside(const std::string&, std::string&) override {
+    return nullptr;
+  }
+  bool Rename(const std::string&, const std::string&) override { return false; }
+  bool Remove(const std::string&) override { return false; }
+  int DeleteFile(const std::string&) override { return 53; }
+  std::vector<std::string> ListFiles(const std::string&, const std::string&) override {
+    return {};
+  }
+  std::string WriteTarget(const std::string& path) override { return path; }
+};
+
+// A whole platform of fakes, over the given file system.
+struct FakePlatform {
+  explicit FakePlatform(FileSystem& fs) : files(fs) {}
+  ScriptedToolkit toolkit;
+  RecordingShell shell;
+  FakeSystemInfo system;
+  FileSystem& files;
+  Platform platform{toolkit, shell, files, system};
+};
+
+}  // namespace tavrin::testing

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tavrin::testing {
+
+struct ProcessResult {
+  int exitCode = -1;  // -1 when it did not end normally
+  std::string out;
+  std::string err;
+};
+
+// Runs a program to its end with the environment changed as given (an empty value
+// removes the variable) and standard input closed; collects its output.
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env = {},
+                         const std::string& cwd = "");
+
+}  // namespace tavrin::testing
