@@ -1,26 +1,28 @@
 // The program's entry: chooses the platform services and hands over to Main.
 #include <cstdio>
-#include <string>
-#include <vector>
+#include <memory>
 
 #include "collection/collection.h"
+#include "main/native.h"
 #include "main/startup.h"
 #include "platform/platform.h"
-#include "platform/posix/display_probe.h"
-#include "platform/posix/posix_files.h"
-#include "platform/posix/posix_shell.h"
-#include "platform/posix/posix_system.h"
+
+#ifdef TAVRIN_WITH_QT
 #include "platform/qt/qt_toolkit.h"
+#endif
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const tavrin::StartRequest request = tavrin::RequestFromArguments(args);
+  auto native = tavrin::MakeNativeServices();
+  const tavrin::StartRequest request = native->Request(argc, argv);
 
-  tavrin::QtToolkit toolkit(argc, argv, &tavrin::posix::DisplayReachable);
-  tavrin::posix::PosixShell shell;
-  tavrin::PosixFileSystem files;
-  tavrin::posix::PosixSystemInfo system;
-  tavrin::Platform platform{toolkit, shell, files, system};
+#ifdef TAVRIN_WITH_QT
+  // Qt's GUI starts only when a window or a box must be shown.
+  auto toolkit = std::make_unique<tavrin::QtToolkit>(
+      argc, argv, [&native] { return native->DisplayReachable(); });
+#else
+  auto toolkit = native->MakePlainToolkit();
+#endif
+  tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system()};
   tavrin::CollectionState state;
 
   auto openWindow = [](const tavrin::StartRequest&, tavrin::CollectionState&) {

@@ -1,0 +1,31 @@
+#include "main/native.h"
+#include "platform/posix/display_probe.h"
+#include "platform/posix/posix_files.h"
+#include "platform/posix/posix_shell.h"
+#include "platform/posix/posix_system.h"
+
+namespace tavrin {
+namespace {
+
+struct PosixServices : NativeServices {
+  StartRequest Request(int argc, char** argv) override {
+    return RequestFromArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  }
+  bool DisplayReachable() override { return posix::DisplayReachable(); }
+  std::unique_ptr<Toolkit> MakePlainToolkit() override {
+    return std::make_unique<StderrToolkit>();
+  }
+  Shell& shell() override { return shell_; }
+  FileSystem& files() override { return files_; }
+  SystemInfo& system() override { return system_; }
+
+  posix::PosixShell shell_;
+  PosixFileSystem files_;
+  posix::PosixSystemInfo system_;
+};
+
+}  // namespace
+
+std::unique_ptr<NativeServices> MakeNativeServices() { return std::make_unique<PosixServices>(); }
+
+}  // namespace tavrin
