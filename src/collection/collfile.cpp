@@ -21,11 +21,13 @@ inline constexpr const char* kCaptionQuestion = "The Tavrin - Question:";
 // read error. The cap keeps a broken file from taking unbounded memory.
 inline constexpr std::size_t kMaxFieldBytes = std::size_t{1} << 20;
 
-// Reads a file a block at a time.
+// Hands out the bytes of a file a block at a time, or of bytes already in memory.
 class ByteReader {
  public:
   explicit ByteReader(const std::string& path)
       : file_(std::fopen(path.c_str(), "rb")), buffer_(64 * 1024) {}
+  explicit ByteReader(std::string_view bytes)
+      : data_(bytes.data()), len_(bytes.size()), done_(true) {}
   ~ByteReader() {
     if (file_ != nullptr) std::fclose(file_);
   }
@@ -34,14 +36,14 @@ class ByteReader {
 
   bool IsOpen() const { return file_ != nullptr; }
 
-  // The next byte, or -1 at the end of the file and after a read error.
+  // The next byte, or -1 at the end and after a read error.
   int Get() {
     if (pos_ == len_ && !Fill()) return -1;
-    return static_cast<unsigned char>(buffer_[pos_++]);
+    return static_cast<unsigned char>(data_[pos_++]);
   }
   int Peek() {
     if (pos_ == len_ && !Fill()) return -1;
-    return static_cast<unsigned char>(buffer_[pos_]);
+    return static_cast<unsigned char>(data_[pos_]);
   }
 
   // True once reading failed (a folder, an I/O error), as opposed to a plain end.
@@ -51,6 +53,7 @@ class ByteReader {
   bool Fill() {
     if (done_) return false;
     len_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    data_ = buffer_.data();
     pos_ = 0;
     if (len_ == 0) {
       done_ = true;
@@ -60,8 +63,9 @@ class ByteReader {
     return true;
   }
 
-  std::FILE* file_;
+  std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
+  const char* data_ = nullptr;
   std::size_t pos_ = 0;
   std::size_t len_ = 0;
   bool done_ = false;
@@ -227,11 +231,8 @@ bool WriteLines(OutFile& out, const CollectionState& state) {
   return true;
 }
 
-}  // namespace
-
-LoadResult ReadCollectionFile(CollectionState& state, const std::string& path) {
-  ByteReader in(path);
-  if (!in.IsOpen()) return LoadFailed;
+// Reads a collection from `in`, whose source is open.
+LoadResult ReadCollection(CollectionState& state, ByteReader& in) {
   FieldReader fields(in);
 
   std::string header;
@@ -261,6 +262,19 @@ LoadResult ReadCollectionFile(CollectionState& state, const std::string& path) {
     if (!ReadRecord(fields, version, state.Items.back())) return LoadFailed;
   }
   return version == Version::k12 ? LoadOk : LoadOldVersion;
+}
+
+}  // namespace
+
+LoadResult ReadCollectionFile(CollectionState& state, const std::string& path) {
+  ByteReader in(path);
+  if (!in.IsOpen()) return LoadFailed;
+  return ReadCollection(state, in);
+}
+
+LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes) {
+  ByteReader in(bytes);
+  return ReadCollection(state, in);
 }
 
 bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files) {

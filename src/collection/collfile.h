@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "collection/collection.h"
 #include "platform/platform.h"
@@ -23,6 +24,10 @@ inline constexpr const char* kHeaderV10 = "Tavrin File";
 // Reads the collection file at `path` into state.Items. Touches neither HasItems nor
 // CurrentCollFile. While state.StartingUp is true, Items is not reset first.
 LoadResult ReadCollectionFile(CollectionState& state, const std::string& path);
+
+// Reads a collection from the bytes a file would hold, exactly as ReadCollectionFile
+// reads that file.
+LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes);
 
 // Writes state.Items in the current version to ForceCollExt(path). Returns true when
 // any step failed; the file that stood there before is then left as it was.

@@ -346,7 +346,8 @@ TEST_F(ReadCollection, WhileStartingUpItemsAreNotResetFirst) {
 }
 
 // Any sequence of bytes gives one of the four results; a file with an unknown
-// header leaves Items as it was, and Items is never left without elements.
+// header leaves Items as it was, and Items is never left without elements. Reading
+// the same bytes from memory gives the same result and the same Items.
 TEST_F(ReadCollection, AnyBytesGiveOneOfTheFourResults) {
   std::mt19937 rng(20240611);
   const auto below = [&](std::size_t n) {
@@ -398,6 +399,9 @@ TEST_F(ReadCollection, AnyBytesGiveOneOfTheFourResults) {
     if (result == LoadNotCollection) {
       ASSERT_EQ(state.Items, FilledState().Items);
     }
+    CollectionState fromMemory = FilledState();
+    ASSERT_EQ(ReadCollectionBytes(fromMemory, bytes), result);
+    ASSERT_EQ(fromMemory.Items, state.Items);
   }
   // The inputs reached every result, so the loop tried the reader's every path.
   for (int r = 0; r < 4; ++r) EXPECT_GT(results[r], 0) << "result " << r;
