@@ -2,8 +2,11 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+# The fuzzer's own build folder and how long `make fuzz` runs it.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: all setup configure build check run format clean
+.PHONY: all setup configure build check run format clean fuzz
 
 all: build
 
@@ -26,8 +29,21 @@ run: setup
 	$(MAKE) build
 	$(BUILD)/tavrin examples/welcome.tavrin /run
 
+# Fuzzes the collection reader for FUZZ_SECONDS, starting from the seed files in
+# tests/fuzz/corpus (left as they are; what the fuzzer adds goes to $(FUZZ_BUILD)).
+# Anything found is written to $(FUZZ_BUILD)/findings/ and fails the target.
+fuzz: setup
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DTAVRIN_FUZZ=ON -DTAVRIN_WITH_QT=OFF -DTAVRIN_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target tavrin_read_fuzzer
+	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/findings
+	$(FUZZ_BUILD)/tests/fuzz/tavrin_read_fuzzer -max_total_time=$(FUZZ_SECONDS) \
+	  -dict=tests/fuzz/collection.dict -artifact_prefix=$(FUZZ_BUILD)/findings/ \
+	  -print_final_stats=1 $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+
 format: configure
 	cmake --build $(BUILD) --target format
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)

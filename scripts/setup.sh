@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev libglib2.0-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # clang's sanitizer and libFuzzer run-time libraries, for `make fuzz`
+  libclang-rt-14-dev
   # the desktop pieces the tests use: MIME database, an X server for window tests
   shared-mime-info desktop-file-utils xvfb xauth
   # the example collection's document opens with this image viewer on a bare system

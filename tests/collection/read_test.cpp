@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "collection/collfile.h"
+#include "recording.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -405,6 +406,35 @@ TEST_F(ReadCollection, AnyBytesGiveOneOfTheFourResults) {
   }
   // The inputs reached every result, so the loop tried the reader's every path.
   for (int r = 0; r < 4; ++r) EXPECT_GT(results[r], 0) << "result " << r;
+}
+
+// The fuzzer's seed files: "v12-" files load as the current version, "v11-" and
+// "v10-" ones as old versions, "broken-" ones do not load; each reads alike from
+// disk and from memory.
+TEST(FuzzSeeds, LoadAsTheirNamesSayAndAlikeFromDiskAndMemory) {
+  const std::filesystem::path folder =
+      std::filesystem::path(testing::SourcePath()) / "tests" / "fuzz" / "corpus";
+  int seeds = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.front() == '.') continue;
+    ++seeds;
+    CollectionState fromDisk;
+    const LoadResult result = ReadCollectionFile(fromDisk, entry.path().string());
+    if (name.rfind("v12-", 0) == 0) {
+      EXPECT_EQ(result, LoadOk) << name;
+    } else if (name.rfind("v11-", 0) == 0 || name.rfind("v10-", 0) == 0) {
+      EXPECT_EQ(result, LoadOldVersion) << name;
+    } else {
+      EXPECT_EQ(name.rfind("broken-", 0), 0u) << name;
+      EXPECT_TRUE(result == LoadFailed || result == LoadNotCollection) << name;
+    }
+    CollectionState fromMemory;
+    EXPECT_EQ(ReadCollectionBytes(fromMemory, testing::ReadFile(entry.path().string())), result)
+        << name;
+    EXPECT_EQ(fromMemory.Items, fromDisk.Items) << name;
+  }
+  EXPECT_GE(seeds, 20);
 }
 
 }  // namespace
