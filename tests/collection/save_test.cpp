@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,45 @@ TEST_F(SaveCollection, EveryValueSurvivesASaveAndALoad) {
   CollectionState loaded;
   EXPECT_EQ(ReadCollectionFile(loaded, dir.file("round.tavrin")), LoadOk);
   EXPECT_EQ(loaded.Items, state.Items);
+}
+
+// Random collections: strings of any bytes but NUL, CR and LF, with quotes, commas
+// and blanks far more often than chance would give them; any style; both waits.
+TEST_F(SaveCollection, RandomCollectionsComeBackUnchanged) {
+  std::mt19937 rng(7411);
+  const auto below = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  const std::string awkward = "\",  \t#";
+  const auto randomText = [&] {
+    std::string text;
+    const int size = below(4) == 0 ? 0 : below(40);
+    for (int i = 0; i < size; ++i) {
+      if (below(3) == 0) {
+        text += awkward[static_cast<std::size_t>(below(static_cast<int>(awkward.size())))];
+      } else {
+        char c;
+        do {
+          c = static_cast<char>(below(256));
+        } while (c == '\0' || c == '\r' || c == '\n');
+        text += c;
+      }
+    }
+    return text;
+  };
+  const std::string path = dir.file("random.tavrin");
+  for (int round = 0; round < 300; ++round) {
+    state.Items.clear();
+    const int count = 1 + below(round % 10 == 0 ? 300 : 8);
+    for (int i = 0; i < count; ++i) {
+      const int16_t style = below(2) == 0 ? static_cast<int16_t>(below(6))
+                                          : static_cast<int16_t>(below(65536) - 32768);
+      state.Items.push_back(
+          Item(randomText(), randomText(), randomText(), style, below(2) == 0 ? kTrue : kFalse));
+    }
+    ASSERT_FALSE(SaveCollectionFile(state, path, files)) << "round " << round;
+    CollectionState loaded;
+    ASSERT_EQ(ReadCollectionFile(loaded, path), LoadOk) << "round " << round;
+    ASSERT_EQ(loaded.Items, state.Items) << "round " << round;
+  }
 }
 
 TEST_F(SaveCollection, AQuoteInsideAStringIsWrittenDoubled) {
