@@ -5,8 +5,16 @@ JOBS ?= $(shell nproc)
 # The fuzzer's own build folder and how long `make fuzz` runs it.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# The build folder of the sanitized test run.
+SANITIZE_BUILD ?= build-sanitize
+# Any report of a sanitizer ends the process with a failure. Leaks that belong to
+# system libraries, not to us, are listed in the suppression file.
+SANITIZE_ENV = \
+  ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0
 
-.PHONY: all setup configure build check run format clean fuzz
+.PHONY: all setup configure build check check-sanitize run format clean fuzz
 
 all: build
 
@@ -29,6 +37,13 @@ run: setup
 	$(MAKE) build
 	$(BUILD)/tavrin examples/welcome.tavrin /run
 
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer in its own
+# folder and runs the whole test suite there.
+check-sanitize: setup
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && $(SANITIZE_ENV) ctest --output-on-failure -j $(JOBS)
+
 # Fuzzes the collection reader for FUZZ_SECONDS, starting from the seed files in
 # tests/fuzz/corpus (left as they are; what the fuzzer adds goes to $(FUZZ_BUILD)).
 # Anything found is written to $(FUZZ_BUILD)/findings/ and fails the target.
@@ -46,4 +61,4 @@ format: configure
 	cmake --build $(BUILD) --target format
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD)
