@@ -14,7 +14,10 @@ SANITIZE_ENV = \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0
 
-.PHONY: all setup configure build check check-sanitize run format clean fuzz
+# The optimised build that `make bench` measures.
+BENCH_BUILD ?= build-release
+
+.PHONY: all setup configure build check check-sanitize run format clean fuzz bench
 
 all: build
 
@@ -57,8 +60,17 @@ fuzz: setup
 	  -dict=tests/fuzz/collection.dict -artifact_prefix=$(FUZZ_BUILD)/findings/ \
 	  -print_final_stats=1 $(FUZZ_BUILD)/corpus tests/fuzz/corpus
 
+# Builds in Release and runs every benchmark: reading and writing the largest
+# collection, then whole runs of tavrin against a plain C loop and a shell loop.
+bench: setup
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BUILD_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	$(BENCH_BUILD)/bench/tavrin_collection_bench
+	$(BENCH_BUILD)/bench/tavrin_process_bench --tavrin $(BENCH_BUILD)/tavrin \
+	  --spawn-loop $(BENCH_BUILD)/bench/tavrin_spawn_loop
+
 format: configure
 	cmake --build $(BUILD) --target format
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,223 @@
+// Times whole processes for `make bench`: a run of tavrin against the plain C loop
+// (tavrin_spawn_loop) and a shell loop doing the same work, waited and not waited,
+// and tavrin's start-up against the plain start of the one program it runs.
+//
+//   tavrin_process_bench --tavrin PATH --spawn-loop PATH [--items N] [--rounds R]
+//
+// Each command is run R times, the kinds taking turns, and the median is kept. The
+// cost of one item is (time for 1 + N items - time for 1 item) / N, so that
+// start-up and exit do not count in it. Children left running by a measured process
+// are reaped by this driver, outside the measured time.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+  std::string tavrin;
+  std::string spawnLoop;
+  int items = 500;
+  int rounds = 11;
+};
+
+[[noreturn]] void Usage(const char* self) {
+  std::fprintf(stderr,
+               "usage: %s --tavrin PATH --spawn-loop PATH [--items N] [--rounds R]\n", self);
+  std::exit(2);
+}
+
+Options Parse(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (i + 1 >= argc) Usage(argv[0]);
+    const std::string v = argv[++i];
+    if (a == "--tavrin") {
+      o.tavrin = v;
+    } else if (a == "--spawn-loop") {
+      o.spawnLoop = v;
+    } else if (a == "--items") {
+      o.items = std::atoi(v.c_str());
+    } else if (a == "--rounds") {
+      o.rounds = std::atoi(v.c_str());
+    } else {
+      Usage(argv[0]);
+    }
+  }
+  if (o.tavrin.empty() || o.spawnLoop.empty() || o.items < 1 || o.rounds < 1) Usage(argv[0]);
+  return o;
+}
+
+// The environment of the measured processes: no display, so that tavrin never
+// starts a GUI, and a throw-away collection folder.
+std::vector<std::string> Environment(const std::string& home) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    if (name == "DISPLAY" || name == "WAYLAND_DISPLAY" || name == "QT_QPA_PLATFORM" ||
+        name == "TAVRIN_HOME") {
+      continue;
+    }
+    env.push_back(entry);
+  }
+  env.push_back("TAVRIN_HOME=" + home);
+  return env;
+}
+
+// Reaps every child that is left, the orphans of measured processes included.
+void ReapAll() {
+  while (waitpid(-1, nullptr, 0) > 0 || errno == EINTR) {
+  }
+}
+
+// Runs argv to its end with its output thrown away; returns the seconds it took.
+double TimeProcess(const std::vector<std::string>& argv, std::vector<std::string>& env) {
+  std::vector<std::string> args = argv;
+  std::vector<char*> argp;
+  for (auto& s : args) argp.push_back(s.data());
+  argp.push_back(nullptr);
+  std::vector<char*> envp;
+  for (auto& s : env) envp.push_back(s.data());
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  const int err = posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
+  int status = 0;
+  if (err == 0) {
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  const auto end = Clock::now();
+  posix_spawn_file_actions_destroy(&actions);
+  if (err != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "failed: %s\n", argv[0].c_str());
+    std::exit(1);
+  }
+  ReapAll();
+  return std::chrono::duration<double>(end - start).count();
+}
+
+void WriteCollection(const std::string& path, int items, bool wait) {
+  std::ofstream out(path, std::ios::binary);
+  out << "\"Tavrin File 1.2\"\r\n" << items - 1 << "\r\n";
+  for (int i = 0; i < items; ++i) {
+    out << "\"True " << i << "\",\"/bin/true\",\"\",1," << (wait ? "#TRUE#" : "#FALSE#") << "\r\n";
+  }
+}
+
+std::string ShellLoop(int items, bool wait) {
+  return "i=0; while [ $i -lt " + std::to_string(items) + " ]; do /bin/true" +
+         (wait ? "; " : " & ") + "i=$((i+1)); done";
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Options o = Parse(argc, argv);
+  // Orphans of the measured processes come to this driver, which reaps them.
+  prctl(PR_SET_CHILD_SUBREAPER, 1);
+
+  char pattern[] = "/tmp/tavrin-bench-XXXXXX";
+  if (mkdtemp(pattern) == nullptr) return 1;
+  const std::string dir = pattern;
+  std::vector<std::string> env = Environment(dir);
+  const int n = o.items;
+
+  // Named commands; each kind is run with 1 and with 1 + n items.
+  std::map<std::string, std::vector<std::string>> commands;
+  for (const bool wait : {true, false}) {
+    const std::string mode = wait ? "waited" : "not waited";
+    for (const int count : {1, 1 + n}) {
+      const std::string suffix = " " + mode + " " + std::to_string(count);
+      const std::string file =
+          dir + "/" + (wait ? "w" : "n") + std::to_string(count) + ".tavrin";
+      WriteCollection(file, count, wait);
+      commands["tavrin" + suffix] = {o.tavrin, file, "/run"};
+      commands["C loop" + suffix] = {o.spawnLoop, wait ? "wait" : "nowait", std::to_string(count),
+                                     "/bin/true"};
+      commands["shell" + suffix] = {"/bin/sh", "-c", ShellLoop(count, wait)};
+    }
+  }
+  commands["plain /bin/true"] = {"/bin/true"};
+
+  std::map<std::string, std::vector<double>> times;
+  for (int round = 0; round <= o.rounds; ++round) {
+    for (const auto& [name, argvOf] : commands) {
+      const double t = TimeProcess(argvOf, env);
+      if (round > 0) times[name].push_back(t);  // round 0 warms the caches up
+    }
+  }
+  std::filesystem::remove_all(dir);
+
+  std::map<std::string, double> med;
+  for (const auto& [name, v] : times) med[name] = Median(v);
+  const auto ms = [](double s) { return s * 1000.0; };
+  const auto us = [](double s) { return s * 1e6; };
+
+  std::printf("Whole processes, median of %d runs, %d items of /bin/true\n\n", o.rounds, n);
+  bool allMet = true;
+  for (const bool wait : {true, false}) {
+    const std::string mode = wait ? "waited" : "not waited";
+    const auto perItem = [&](const std::string& who) {
+      return (med[who + " " + mode + " " + std::to_string(1 + n)] - med[who + " " + mode + " 1"]) /
+             n;
+    };
+    const auto whole = [&](const std::string& who) {
+      return med[who + " " + mode + " " + std::to_string(1 + n)];
+    };
+    const double t = perItem("tavrin"), c = perItem("C loop"), s = perItem("shell");
+    std::printf("%s:\n", mode.c_str());
+    std::printf("  %-8s %8.1f us per item   %7.1f ms for the run\n", "tavrin", us(t),
+                ms(whole("tavrin")));
+    std::printf("  %-8s %8.1f us per item   %7.1f ms for the run\n", "C loop", us(c),
+                ms(whole("C loop")));
+    std::printf("  %-8s %8.1f us per item   %7.1f ms for the run\n", "shell", us(s),
+                ms(whole("shell")));
+    const bool met = t <= 1.25 * c;
+    allMet = allMet && met;
+    std::printf("  per item: tavrin / C loop = %.2f (target 1.25: %s), tavrin / shell = %.2f\n\n",
+                t / c, met ? "met" : "MISSED", t / s);
+  }
+  const double overhead = med["tavrin waited 1"] - med["plain /bin/true"];
+  const bool startMet = overhead < 0.010;
+  allMet = allMet && startMet;
+  std::printf("start-up:\n");
+  std::printf("  tavrin on one item  %7.2f ms\n", ms(med["tavrin waited 1"]));
+  std::printf("  plain /bin/true     %7.2f ms\n", ms(med["plain /bin/true"]));
+  std::printf("  overhead            %7.2f ms (target 10 ms: %s), ratio %.1f\n", ms(overhead),
+              startMet ? "met" : "MISSED", med["tavrin waited 1"] / med["plain /bin/true"]);
+  std::printf("\n%s\n", allMet ? "every target met" : "some target MISSED");
+  return 0;
+}
