@@ -42,7 +42,7 @@ FrmAbout::FrmAbout(UiContext context, QWidget* owner) : QDialog(owner), ctx_(con
   MakeLabel("The Tavrin", this, TwipsRect(990, 60, 3165, 345), AboutFont(15.75, true));
   lblVer_ = MakeLabel("", this, TwipsRect(990, 450, 3165, 225), AboutFont(9.75));
   lblVer_->setObjectName("lblVer");
-  MakeLabel("Copyright (C) 2026 the Tavrin developers.", this, TwipsRect(990, 720, 3165, 225),
+  MakeLabel("(C) 2026 the Tavrin developers.", this, TwipsRect(990, 720, 3165, 225),
             AboutFont(9.75));
   MakeLabel("Free to use, copy and change.", this, TwipsRect(990, 960, 3165, 225),
             AboutFont(9.75));
