@@ -63,6 +63,11 @@ std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& 
   return text;
 }
 
+bool CountsAsProgram(const std::string& text, bool isProgramFile) {
+  const std::string last = LowerAscii(text.size() >= 3 ? text.substr(text.size() - 3) : text);
+  return last == "exe" || last == "bat" || last == "com" || isProgramFile;
+}
+
 std::string GetAppVersion(int major, int minor, int revision) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%d.%02d.%02d", major, minor, revision);

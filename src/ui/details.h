@@ -20,6 +20,11 @@ std::string TypeText(const std::string& description);
 // missing file). Paths are shown in lower case only where file names ignore case.
 std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& typeDescription);
 
+// Whether a File box text names a program, so that waiting for it makes sense: its
+// last three characters are "exe", "bat" or "com" in any letter case (no dot needed),
+// or the system knows it as a program (`isProgramFile`).
+bool CountsAsProgram(const std::string& text, bool isProgramFile);
+
 // "1.04.04" for the version 1.4.4: the major part, then the minor and revision parts
 // with at least two digits each.
 std::string GetAppVersion(int major, int minor, int revision);

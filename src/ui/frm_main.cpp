@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
@@ -24,6 +25,7 @@
 #include "ui/details.h"
 #include "ui/details_pane.h"
 #include "ui/frm_about.h"
+#include "ui/frm_item_edit.h"
 #include "ui/twips.h"
 
 namespace tavrin {
@@ -159,7 +161,9 @@ void FrmMain::BuildMenus() {
   // The item menus are shown only as popups over the item list, never in the bar.
   mnuPopItem1_ = new QMenu(this);
   mnuPopItem1_->setObjectName("mnuPopItem1");
-  mnuPopItem1_->addAction("&Add...")->setObjectName("mnuPItem1");
+  QAction* add = mnuPopItem1_->addAction("&Add...");
+  add->setObjectName("mnuPItem1");
+  connect(add, &QAction::triggered, this, [this] { mnuPItem1_Click(); });
   mnuPopItem2_ = new QMenu(this);
   mnuPopItem2_->setObjectName("mnuPopItem2");
   const char* entries[] = {"&Add...", "&Edit...", "&Remove", "-", "&Open Item"};
@@ -167,6 +171,7 @@ void FrmMain::BuildMenus() {
     QAction* action = std::string(entries[i]) == "-" ? mnuPopItem2_->addSeparator()
                                                      : mnuPopItem2_->addAction(entries[i]);
     action->setObjectName(QString("mnuPitem2_%1").arg(i));
+    connect(action, &QAction::triggered, this, [this, i] { mnuPitem2_Click(i); });
   }
 }
 
@@ -212,12 +217,15 @@ void FrmMain::BuildControls() {
     if (SelectedIndex() >= 0) lstItems_Click();
   });
   connect(lstItems_, &QListWidget::itemClicked, this, [this] { lstItems_Click(); });
+  connect(lstItems_, &QListWidget::itemDoubleClicked, this, [this] { lstItems_DblClick(); });
 
   for (int i = 0; i < 5; ++i) {
     tbItemBars_[i] = MakeToolStrip(frameItems_, QString("tbItem_%1").arg(i),
                                    TwipsRect(3750, kItemBarTops[i], 375, 405));
     tbItem_[i] = MakeToolButton(kItemButtons[i], tbItemBars_[i]);
     tbItemBars_[i]->layout()->addWidget(tbItem_[i]);
+    const std::string key = kItemButtons[i].key;
+    connect(tbItem_[i], &QToolButton::clicked, this, [this, i, key] { tbItem_ButtonClick(i, key); });
   }
 
   frameDetails_ = new QGroupBox("Item Details", client);
@@ -515,6 +523,14 @@ void FrmMain::Form_KeyUp(int, int) { shiftPressed_ = false; }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
   const auto type = event->type();
+  // The right button over the item list opens a popup menu and leaves the selection.
+  if (watched == lstItems_->viewport() &&
+      (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+       type == QEvent::MouseButtonDblClick) &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+    if (type == QEvent::MouseButtonRelease) lstItems_MouseUp(2);
+    return true;
+  }
   if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this) return false;
@@ -524,6 +540,10 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     return false;
   }
   Form_KeyDown(key->key(), ModifierMask(key));
+  if (watched == lstItems_ && key->key() == Qt::Key_Delete) {
+    lstItems_KeyDown(46, ModifierMask(key));
+    return true;
+  }
   // The window's own keys, ahead of the control that has the focus (a control that
   // claims a key, as a text box claims Ctrl+X, would keep it from the menu).
   if (key->key() == Qt::Key_X && key->modifiers() == Qt::ControlModifier) {
@@ -558,6 +578,205 @@ void FrmMain::closeEvent(QCloseEvent* event) {
     unloading_ = true;
     QCoreApplication::quit();
   }
+}
+
+void FrmMain::OpenItemEditor(int ItemIndex, int Position) {
+  CollectionState& st = ctx_.state;
+  EditExchange& ex = ctx_.edit;
+  const bool adding = ItemIndex == -1;
+  // Calls outside what the list shows are refused without a change.
+  if (adding) {
+    const int count = st.HasItems ? static_cast<int>(st.Items.size()) : 0;
+    if (Position < 0 || Position > count) return;
+    ex.EditItem.File.clear();
+    ex.EditItem.Params.clear();
+    ex.EditItem.ItemName = "New Item";
+    ex.EditItem.WinStyle = kStyleNormal;
+    // Wait keeps the setting of the item last shown in the editor.
+  } else {
+    if (!st.HasItems || ItemIndex < 0 || ItemIndex > st.UpperBound()) return;
+    ex.EditItem = st.Items[static_cast<std::size_t>(ItemIndex)];
+  }
+  {
+    FrmItemEdit editor(ctx_, this);
+    RunModal(ctx_, editor);
+  }
+  if (!ex.EditCancelled) {
+    if (adding) {
+      if (st.HasItems) {
+        st.Items.insert(st.Items.begin() + Position, ex.EditItem);
+      } else {
+        st.Items.assign(1, ex.EditItem);
+        Position = 0;
+      }
+      lstItems_->insertItem(Position, QString::fromStdString(ex.EditItem.ItemName));
+      st.HasItems = true;
+    } else {
+      st.Items[static_cast<std::size_t>(ItemIndex)] = ex.EditItem;
+      QSignalBlocker block(lstItems_);
+      delete lstItems_->takeItem(ItemIndex);
+      lstItems_->insertItem(ItemIndex, QString::fromStdString(ex.EditItem.ItemName));
+    }
+    CollChanged(true);
+  }
+  ex.EditCancelled = false;
+}
+
+void FrmMain::DeleteItem(int index) {
+  CollectionState& st = ctx_.state;
+  if (st.UpperBound() == 0) {
+    st.ResetItems();
+    st.HasItems = false;
+    return;
+  }
+  if (index < 0 || index > st.UpperBound()) return;
+  st.Items.erase(st.Items.begin() + index);
+}
+
+void FrmMain::MoveDown(int ItemIndex) {
+  const int j = ItemIndex + 1;
+  QListWidgetItem* a = lstItems_->item(ItemIndex);
+  QListWidgetItem* b = lstItems_->item(j);
+  const QString kept = b->text();
+  b->setText(a->text());
+  a->setText(kept);
+  std::swap(ctx_.state.Items[static_cast<std::size_t>(ItemIndex)],
+            ctx_.state.Items[static_cast<std::size_t>(j)]);
+}
+
+void FrmMain::MoveUp(int ItemIndex) {
+  const int j = ItemIndex - 1;
+  QListWidgetItem* a = lstItems_->item(ItemIndex);
+  QListWidgetItem* b = lstItems_->item(j);
+  const QString kept = b->text();
+  b->setText(a->text());
+  a->setText(kept);
+  std::swap(ctx_.state.Items[static_cast<std::size_t>(ItemIndex)],
+            ctx_.state.Items[static_cast<std::size_t>(j)]);
+}
+
+void FrmMain::RemoveSelectedItem() {
+  const int count = lstItems_->count();
+  if (count == 0) return;
+  if (count == 1) {
+    // Removing the only item leaves no collection.
+    SelectCollEntry(0);
+    return;
+  }
+  const int i = SelectedIndex();
+  if (i < 0 || i > ctx_.state.UpperBound()) return;
+  DeleteItem(i);
+  {
+    QSignalBlocker block(lstItems_);
+    delete lstItems_->takeItem(i);
+  }
+  picDetails_->Clear();
+  CollChanged(true);
+  lstItems_->setFocus();
+  SelectListEntry(lstItems_->count() == i ? i - 1 : i);
+}
+
+void FrmMain::OpenSelectedItem(bool allowWait) {
+  const int i = SelectedIndex();
+  if (i < 0 || i > ctx_.state.UpperBound()) return;
+  const CollItem item = ctx_.state.Items[static_cast<std::size_t>(i)];
+  const bool waited = allowWait && item.Wait != 0;
+  if (waited) {
+    setWindowTitle("The Tavrin - Waiting for program to finish...");
+    setEnabled(false);
+  }
+  if (allowWait) setCursor(Qt::WaitCursor);
+  // Shows the waiting state before the launcher's thread blocks.
+  ctx_.platform.toolkit.DoEvents();
+  const int32_t result =
+      LaunchItem(item.File, item.Params, item.WinStyle, waited ? item.Wait : kFalse,
+                 ctx_.platform.shell);
+  ctx_.platform.toolkit.DoEvents();
+  if (allowWait) unsetCursor();
+  if (waited) {
+    setWindowTitle("The Tavrin");
+    setEnabled(true);
+    activateWindow();
+  }
+  if (LaunchFailed(result, waited)) {
+    ShowLaunchFailure(item.File, LaunchErrorText(result, waited, ctx_.platform.shell),
+                      ctx_.platform.toolkit);
+  }
+  ctx_.platform.toolkit.DoEvents();
+}
+
+void FrmMain::tbItem_ButtonClick(int Index, const std::string& key) {
+  if (Index < 0 || Index > 4 || key != kItemButtons[Index].key) return;
+  const int sel = SelectedIndex();
+  switch (Index) {
+    case 0:  // Up
+      if (sel <= 0) return;
+      MoveUp(sel);
+      CollChanged(true);
+      lstItems_->setFocus();
+      SelectListEntry(sel - 1);
+      break;
+    case 4:  // Down
+      if (sel < 0 || sel >= lstItems_->count() - 1) return;
+      MoveDown(sel);
+      CollChanged(true);
+      lstItems_->setFocus();
+      SelectListEntry(sel + 1);
+      break;
+    case 1:  // Edit
+      lstItems_DblClick();
+      break;
+    case 2:  // Remove
+      RemoveSelectedItem();
+      break;
+    case 3:  // Open
+      OpenSelectedItem(true);
+      break;
+    default:
+      break;
+  }
+}
+
+void FrmMain::mnuPItem1_Click() { OpenItemEditor(-1, lstItems_->count()); }
+
+void FrmMain::mnuPitem2_Click(int Index) {
+  switch (Index) {
+    case 0: {
+      const int sel = SelectedIndex();
+      if (sel >= 0) OpenItemEditor(-1, sel + 1);
+      break;
+    }
+    case 1:
+      lstItems_DblClick();
+      break;
+    case 2:
+      RemoveSelectedItem();
+      break;
+    case 4:
+      OpenSelectedItem(false);
+      break;
+    default:
+      break;
+  }
+}
+
+void FrmMain::lstItems_DblClick() {
+  const int i = SelectedIndex();
+  if (i < 0) return;
+  OpenItemEditor(i, i);
+  DisplayDetails(i);
+  lstItems_->setFocus();
+  SelectListEntry(i);
+}
+
+void FrmMain::lstItems_KeyDown(int KeyCode, int) {
+  if (KeyCode == 46) RemoveSelectedItem();
+}
+
+void FrmMain::lstItems_MouseUp(int Button) {
+  if (Button != 2) return;
+  QMenu* menu = SelectedIndex() < 0 ? mnuPopItem1_ : mnuPopItem2_;
+  menu->popup(QCursor::pos());
 }
 
 }  // namespace tavrin

@@ -52,6 +52,18 @@ class FrmMain : public QMainWindow {
   void mnuHelp_Click(int Index);
   void MakeFlatToolBars();
 
+  // Items: adding, editing, removing, moving and opening them.
+  void OpenItemEditor(int ItemIndex, int Position);
+  void DeleteItem(int index);
+  void MoveUp(int ItemIndex);
+  void MoveDown(int ItemIndex);
+  void tbItem_ButtonClick(int Index, const std::string& key);
+  void mnuPItem1_Click();
+  void mnuPitem2_Click(int Index);
+  void lstItems_DblClick();
+  void lstItems_KeyDown(int KeyCode, int Shift);
+  void lstItems_MouseUp(int Button);
+
   // The list's selected index; -1 when none.
   int SelectedIndex() const;
   // Selects list entry `index` as the program does: the click behaviour runs.
@@ -86,6 +98,8 @@ class FrmMain : public QMainWindow {
   std::string CollectionPath(const std::string& name);
   QString BoxText() const;
   void SetBoxText(const std::string& text);
+  void RemoveSelectedItem();
+  void OpenSelectedItem(bool allowWait);
 
   UiContext ctx_;
   std::string commandLine_;
