@@ -111,6 +111,22 @@ TEST_F(RunModeTest, DisplayThatDoesNotAnswerNeverAbortsTheProgram) {
   EXPECT_NE(result.err.find("gone\n\nFile Not Found"), std::string::npos) << result.err;
 }
 
+// The dynamic loader lists every library it loads; a run that shows no window, its
+// error boxes written to standard error for want of a display, loads none of Qt's.
+TEST_F(RunModeTest, ARunWithoutAWindowLoadsNoWindowLibraries) {
+  env["LD_DEBUG"] = "files";
+  const auto clean = Run(Collection({Record("One", RecorderPath(), "a", 1)}));
+  EXPECT_EQ(clean.exitCode, 0);
+  const auto failing = Run(Collection({Record("Gone", dir.file("gone"), "", 0)}));
+  EXPECT_EQ(failing.exitCode, 1);
+  EXPECT_NE(failing.err.find("gone\n\nFile Not Found"), std::string::npos);
+  for (const auto& result : {clean, failing}) {
+    EXPECT_NE(result.err.find("file=libc.so"), std::string::npos) << "no loader trace";
+    EXPECT_EQ(result.err.find("libQt6"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("tavrin-gui"), std::string::npos);
+  }
+}
+
 TEST_F(RunModeTest, PathWithBlanksGivenAsOneArgument) {
   const std::string folder = dir.file("my collections");
   std::filesystem::create_directories(folder);

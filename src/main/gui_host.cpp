@@ -1,0 +1,54 @@
+#include "main/gui_host.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace tavrin {
+
+GuiHost::GuiHost(int& argc, char** argv, std::string executablePath,
+                 std::function<bool()> displayReachable)
+    : argc_(argc),
+      argv_(argv),
+      executablePath_(std::move(executablePath)),
+      displayReachable_(std::move(displayReachable)) {}
+
+// The windows go before the program ends; the module itself stays loaded, as Qt's
+// libraries are not made to be unloaded.
+GuiHost::~GuiHost() = default;
+
+bool GuiHost::DisplayReachable() {
+  if (reachable_ < 0) reachable_ = displayReachable_ && !displayReachable_() ? 0 : 1;
+  return reachable_ == 1;
+}
+
+Gui* GuiHost::Load() {
+  if (gui_ || tried_) return gui_.get();
+  tried_ = true;
+  const CreateGuiFunction create = OpenGuiModule(executablePath_, error_);
+  if (create != nullptr) gui_.reset(create(argc_, argv_, [this] { return DisplayReachable(); }));
+  return gui_.get();
+}
+
+int GuiHost::RunMainWindow(const StartRequest& request, CollectionState& state,
+                           Platform& platform) {
+  Gui* gui = Load();
+  if (gui == nullptr) {
+    std::fprintf(stderr, "tavrin: the windows cannot be loaded: %s\n", error_.c_str());
+    return kExitNotLoaded;
+  }
+  return gui->RunMainWindow(request, state, platform);
+}
+
+int GuiHost::DeferredToolkit::MsgBox(const std::string& text, int style,
+                                     const std::string& caption) {
+  Gui* gui = host_.gui_ ? host_.gui_.get() : host_.DisplayReachable() ? host_.Load() : nullptr;
+  if (gui == nullptr) return fallback_.MsgBox(text, style, caption);
+  return gui->toolkit().MsgBox(text, style, caption);
+}
+
+void GuiHost::DeferredToolkit::DoEvents() {
+  // Without the windows loaded there are no window events to run.
+  if (host_.gui_) host_.gui_->toolkit().DoEvents();
+}
+
+}  // namespace tavrin

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "main/gui.h"
+#include "platform/toolkit.h"
+
+namespace tavrin {
+
+// Finds the entry of the windows module beside the executable at `executablePath`,
+// loading the module; null with `error` set when it cannot be loaded.
+CreateGuiFunction OpenGuiModule(const std::string& executablePath, std::string& error);
+
+// Holds the windows module, loaded on first need, and a toolkit that stands for
+// Qt's until then: a box is shown with Qt only where a display can be reached, and
+// otherwise written to standard error without loading Qt at all.
+class GuiHost {
+ public:
+  GuiHost(int& argc, char** argv, std::string executablePath,
+          std::function<bool()> displayReachable);
+  ~GuiHost();
+  GuiHost(const GuiHost&) = delete;
+  GuiHost& operator=(const GuiHost&) = delete;
+
+  Toolkit& toolkit() { return toolkit_; }
+
+  // Shows the main window; says on standard error why when the windows cannot be
+  // loaded.
+  int RunMainWindow(const StartRequest& request, CollectionState& state, Platform& platform);
+
+ private:
+  class DeferredToolkit : public Toolkit {
+   public:
+    explicit DeferredToolkit(GuiHost& host) : host_(host) {}
+    int MsgBox(const std::string& text, int style, const std::string& caption) override;
+    void DoEvents() override;
+
+   private:
+    GuiHost& host_;
+    StderrToolkit fallback_;
+  };
+
+  // Whether a display can be reached, asked once.
+  bool DisplayReachable();
+  // The loaded windows, loading them now if needed; null when they cannot be loaded.
+  Gui* Load();
+
+  int& argc_;
+  char** argv_;
+  std::string executablePath_;
+  std::function<bool()> displayReachable_;
+  int reachable_ = -1;  // -1: not asked yet
+  bool tried_ = false;
+  std::string error_;
+  std::unique_ptr<Gui> gui_;
+  DeferredToolkit toolkit_{*this};
+};
+
+}  // namespace tavrin
