@@ -269,18 +269,27 @@ TEST_F(SaveCollection, ASaveGoesCreateOneWritePerLineFlushCloseRename) {
                                Step::kWrite, Step::kFlush, Step::kClose, Step::kRename}));
 }
 
+// A save of three items passes nine steps: creating the temporary file, five writes
+// (header, count, three records), flush, close and rename. Each of them is made to
+// fail in turn, over an existing file and for a new one: eighteen failures, none of
+// which may change the old file or leave a temporary file behind.
+constexpr int kStepsOfThreeItems = 9;
+
+std::vector<CollItem> ThreeItems() {
+  return {Item("a", "b", "", 1, kFalse), Item("c", "d", "-x", 2, kTrue),
+          Item("e", "f", "", 1, kFalse)};
+}
+
 TEST_F(SaveCollection, AFailureAtAnyStepLeavesTheOldFileAndNoTemporaryFile) {
   const std::string path = dir.file("c.tavrin");
   const std::string old = "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"\",1,#TRUE#\r\n";
-  state.Items = {Item("a", "b", "", 1, kFalse), Item("c", "d", "", 1, kFalse),
-                 Item("e", "f", "", 1, kFalse)};
+  state.Items = ThreeItems();
   FailingFileSystem recording(0);
   WriteFile(path, old);
   ASSERT_FALSE(SaveCollectionFile(state, path, recording));
-  const int stepCount = static_cast<int>(recording.steps.size());
-  ASSERT_EQ(stepCount, 9);
+  ASSERT_EQ(static_cast<int>(recording.steps.size()), kStepsOfThreeItems);
 
-  for (int failAt = 1; failAt <= stepCount; ++failAt) {
+  for (int failAt = 1; failAt <= kStepsOfThreeItems; ++failAt) {
     WriteFile(path, old);
     FailingFileSystem failing(failAt);
     EXPECT_TRUE(SaveCollectionFile(state, path, failing)) << "step " << failAt;
@@ -290,13 +299,13 @@ TEST_F(SaveCollection, AFailureAtAnyStepLeavesTheOldFileAndNoTemporaryFile) {
 }
 
 TEST_F(SaveCollection, AFailureAtAnyStepOfANewFileLeavesNothing) {
+  state.Items = ThreeItems();
   FailingFileSystem recording(0);
   ASSERT_FALSE(SaveCollectionFile(state, dir.file("counted.tavrin"), recording));
   std::filesystem::remove(dir.file("counted.tavrin"));
-  const int stepCount = static_cast<int>(recording.steps.size());
-  ASSERT_EQ(stepCount, 7);
+  ASSERT_EQ(static_cast<int>(recording.steps.size()), kStepsOfThreeItems);
 
-  for (int failAt = 1; failAt <= stepCount; ++failAt) {
+  for (int failAt = 1; failAt <= kStepsOfThreeItems; ++failAt) {
     FailingFileSystem failing(failAt);
     EXPECT_TRUE(SaveCollectionFile(state, dir.file("new.tavrin"), failing)) << "step " << failAt;
     EXPECT_TRUE(Names(dir).empty()) << "step " << failAt;
