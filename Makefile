@@ -68,11 +68,14 @@ fuzz: setup
 	  -print_final_stats=1 $(FUZZ_BUILD)/corpus tests/fuzz/corpus
 
 # Builds in Release and runs every benchmark: reading and writing the largest
-# collection, then whole runs of tavrin against a plain C loop and a shell loop.
+# collection, the main window showing it, then whole runs of tavrin against a plain
+# C loop and a shell loop.
 bench: setup
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BUILD_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	$(BENCH_BUILD)/bench/tavrin_collection_bench
+	if [ -x $(BENCH_BUILD)/bench/tavrin_window_bench ]; then \
+	  $(BENCH_BUILD)/bench/tavrin_window_bench; fi
 	$(BENCH_BUILD)/bench/tavrin_process_bench --tavrin $(BENCH_BUILD)/tavrin \
 	  --spawn-loop $(BENCH_BUILD)/bench/tavrin_spawn_loop
 

@@ -27,8 +27,7 @@ class Gui {
 
 // The module's one entry, looked up by the name kCreateGuiName. `displayReachable`
 // is asked when the first window or box needs Qt's GUI.
-using CreateGuiFunction = Gui* (*)(int& argc, char** argv,
-                                   std::function<bool()> displayReachable);
+using CreateGuiFunction = Gui* (*)(int& argc, char** argv, std::function<bool()> displayReachable);
 inline constexpr const char* kCreateGuiName = "TavrinCreateGui";
 
 }  // namespace tavrin

@@ -21,8 +21,8 @@ using testing::WriteFile;
 
 std::string Record(const std::string& name, const std::string& file, const std::string& params,
                    int wait) {
-  return "\"" + name + "\",\"" + file + "\",\"" + params + "\",1," +
-         (wait ? "#TRUE#" : "#FALSE#") + "\r\n";
+  return "\"" + name + "\",\"" + file + "\",\"" + params + "\",1," + (wait ? "#TRUE#" : "#FALSE#") +
+         "\r\n";
 }
 
 std::string Collection(const std::vector<std::string>& records) {
@@ -53,9 +53,9 @@ struct RunModeTest : ::testing::Test {
 
 TEST_F(RunModeTest, StartsItemsInOrderWaitingWhereAskedAndReportsFailures) {
   const std::string rec = RecorderPath();
-  const auto result = Run(Collection({Record("First", rec, "--sleep=300 first", 1),
-                                      Record("Gone", dir.file("Gone.bin"), "", 0),
-                                      Record("Third", rec, "third", 1)}));
+  const auto result = Run(
+      Collection({Record("First", rec, "--sleep=300 first", 1),
+                  Record("Gone", dir.file("Gone.bin"), "", 0), Record("Third", rec, "third", 1)}));
   EXPECT_EQ(result.exitCode, 1) << result.err;
   EXPECT_NE(result.err.find("The Tavrin - Error:\nGone.bin\n\nFile Not Found"), std::string::npos)
       << result.err;
@@ -139,8 +139,7 @@ TEST_F(RunModeTest, PathWithBlanksGivenAsOneArgument) {
 
 TEST_F(RunModeTest, ProgramsNotWaitedForOutliveTheLauncher) {
   const std::string release = dir.file("release");
-  const auto result =
-      Run(Collection({Record("Bg", RecorderPath(), "--wait-for=" + release, 0)}));
+  const auto result = Run(Collection({Record("Bg", RecorderPath(), "--wait-for=" + release, 0)}));
   EXPECT_EQ(result.exitCode, 0) << result.err;
   // The launcher has ended; the program is still waiting for its release.
   WriteFile(release, "");
@@ -195,9 +194,9 @@ namespace {
 TEST(ExampleCollection, RunsCleanlyFromTheSourceFolder) {
   const std::string source = testing::SourcePath();
   TempDir dir;
-  const auto result = RunProcess(
-      {TavrinPath(), "examples/welcome.tavrin", "/run"},
-      {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"TAVRIN_HOME", dir.str()}}, source);
+  const auto result =
+      RunProcess({TavrinPath(), "examples/welcome.tavrin", "/run"},
+                 {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"TAVRIN_HOME", dir.str()}}, source);
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err.find("The Tavrin - Error:"), std::string::npos) << result.err;
   EXPECT_NE(result.out.find("Hello from Tavrin! Parameters with blanks"), std::string::npos)

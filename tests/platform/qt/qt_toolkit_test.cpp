@@ -48,8 +48,8 @@ TEST(QtToolkit, WithoutADisplayBoxesGoToStandardErrorAndQuestionsAreAnsweredNo) 
   });
   ::testing::internal::CaptureStderr();
   const int ok = toolkit.MsgBox("a.exe\n\nFile Not Found", kStyleCriticalOk, "The Tavrin - Error:");
-  const int answer = toolkit.MsgBox("old.tavrin\n\nUpgrade?", kStyleQuestionYesNo,
-                                    "The Tavrin - Question:");
+  const int answer =
+      toolkit.MsgBox("old.tavrin\n\nUpgrade?", kStyleQuestionYesNo, "The Tavrin - Question:");
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(ok, kAnswerOk);
   EXPECT_EQ(answer, kAnswerNo);
@@ -77,7 +77,8 @@ TEST(QtToolkit, TheApplicationStartsOnFirstNeedAndOnlyOnce) {
   EXPECT_EQ(asked, 1);
 
   bool ran = false;
-  QMetaObject::invokeMethod(app, [&ran] { ran = true; }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      app, [&ran] { ran = true; }, Qt::QueuedConnection);
   toolkit.DoEvents();
   EXPECT_TRUE(ran);
 }
@@ -109,8 +110,7 @@ TEST(QtToolkit, BoxesShowCaptionTextIconAndButtonsOfTheirStyle) {
   EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
 
   AnswerNextBox(QMessageBox::Ok, seen);
-  EXPECT_EQ(toolkit.MsgBox("w", kStyleExclamationOk, "The Tavrin - Registry Option..."),
-            kAnswerOk);
+  EXPECT_EQ(toolkit.MsgBox("w", kStyleExclamationOk, "The Tavrin - Registry Option..."), kAnswerOk);
   EXPECT_EQ(seen.icon, QMessageBox::Warning);
 }
 
