@@ -24,18 +24,17 @@ bool GuiHost::DisplayReachable() {
 Gui* GuiHost::Load() {
   if (gui_ || tried_) return gui_.get();
   tried_ = true;
-  const CreateGuiFunction create = OpenGuiModule(executablePath_, error_);
+  std::string error;
+  const CreateGuiFunction create = OpenGuiModule(executablePath_, error);
   if (create != nullptr) gui_.reset(create(argc_, argv_, [this] { return DisplayReachable(); }));
+  if (!gui_) std::fprintf(stderr, "tavrin: the windows cannot be loaded: %s\n", error.c_str());
   return gui_.get();
 }
 
 int GuiHost::RunMainWindow(const StartRequest& request, CollectionState& state,
                            Platform& platform) {
   Gui* gui = Load();
-  if (gui == nullptr) {
-    std::fprintf(stderr, "tavrin: the windows cannot be loaded: %s\n", error_.c_str());
-    return kExitNotLoaded;
-  }
+  if (gui == nullptr) return kExitNotLoaded;
   return gui->RunMainWindow(request, state, platform);
 }
 

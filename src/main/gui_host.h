@@ -26,8 +26,7 @@ class GuiHost {
 
   Toolkit& toolkit() { return toolkit_; }
 
-  // Shows the main window; says on standard error why when the windows cannot be
-  // loaded.
+  // Shows the main window.
   int RunMainWindow(const StartRequest& request, CollectionState& state, Platform& platform);
 
  private:
@@ -44,7 +43,8 @@ class GuiHost {
 
   // Whether a display can be reached, asked once.
   bool DisplayReachable();
-  // The loaded windows, loading them now if needed; null when they cannot be loaded.
+  // The loaded windows, loading them now if needed; null when they cannot be loaded,
+  // which is said once on standard error.
   Gui* Load();
 
   int& argc_;
@@ -53,7 +53,6 @@ class GuiHost {
   std::function<bool()> displayReachable_;
   int reachable_ = -1;  // -1: not asked yet
   bool tried_ = false;
-  std::string error_;
   std::unique_ptr<Gui> gui_;
   DeferredToolkit toolkit_{*this};
 };

@@ -127,6 +127,33 @@ TEST_F(RunModeTest, ARunWithoutAWindowLoadsNoWindowLibraries) {
   }
 }
 
+// The executable copied away from its windows module still runs collections; the
+// window, and a box on a display that answers, cannot open and it says why.
+TEST_F(RunModeTest, WithoutItsWindowsModuleItRunsAndSaysWhyNoWindowOpens) {
+  const std::filesystem::path built = TavrinPath();
+  if (!std::filesystem::exists(built.parent_path() / "tavrin-gui.so")) {
+    GTEST_SKIP() << "this build has no windows module";
+  }
+  const std::string alone = dir.file("tavrin");
+  std::filesystem::copy_file(built, alone);
+  env["QT_QPA_PLATFORM"] = "offscreen";
+
+  const std::string path = dir.file("c.tavrin");
+  WriteFile(path, Collection({Record("One", RecorderPath(), "a", 1),
+                              Record("Gone", dir.file("gone"), "", 0)}));
+  const auto run = RunProcess({alone, path, "/run"}, env);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(ReadRecording(record).size(), 1u);
+  EXPECT_NE(run.err.find("tavrin: the windows cannot be loaded: "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("The Tavrin - Error:\ngone\n\nFile Not Found"), std::string::npos)
+      << run.err;
+
+  const auto window = RunProcess({alone, path}, env);
+  EXPECT_EQ(window.exitCode, 2);
+  EXPECT_NE(window.err.find("tavrin: the windows cannot be loaded: "), std::string::npos)
+      << window.err;
+}
+
 TEST_F(RunModeTest, PathWithBlanksGivenAsOneArgument) {
   const std::string folder = dir.file("my collections");
   std::filesystem::create_directories(folder);
