@@ -22,8 +22,7 @@ std::string BaseFolder(const char* variable, const char* underHome) {
 }  // namespace
 
 XdgFolders XdgFolders::FromEnvironment() {
-  return {BaseFolder("XDG_CONFIG_HOME", "/.config"),
-          BaseFolder("XDG_DATA_HOME", "/.local/share")};
+  return {BaseFolder("XDG_CONFIG_HOME", "/.config"), BaseFolder("XDG_DATA_HOME", "/.local/share")};
 }
 
 }  // namespace tavrin::posix
