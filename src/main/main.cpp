@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
 #else
   auto toolkit = native->MakePlainToolkit();
 #endif
-  tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system()};
+  tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system(),
+                            native->registry()};
   tavrin::CollectionState state;
 
   auto openWindow = [](const tavrin::StartRequest&, tavrin::CollectionState&) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "memory_registry.h"
 #include "platform/platform.h"
 
 namespace tavrin::testing {
@@ -78,7 +79,8 @@ struct FakePlatform {
   RecordingShell shell;
   FakeSystemInfo system;
   FileSystem& files;
-  Platform platform{toolkit, shell, files, system};
+  MemoryRegistry registry;
+  Platform platform{toolkit, shell, files, system, registry};
 };
 
 }  // namespace tavrin::testing
