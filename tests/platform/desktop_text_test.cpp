@@ -22,8 +22,9 @@ TEST(DesktopText, ExecQuotesTheProgramAndTurnsThePlaceholderIntoAFieldCode) {
   EXPECT_EQ(ExecFromCommand("\"/usr/bin/tavrin\" %1"), "\"/usr/bin/tavrin\" %f");
   EXPECT_EQ(ExecFromCommand("\"/usr/bin/tavrin\" %1 /run"), "\"/usr/bin/tavrin\" %f /run");
   // Blanks, '$', '`', '"', '\' and '%' in the path survive the Desktop Entry rules.
-  EXPECT_EQ(ExecFromCommand("\"/opt/My $Tools/a`b\\c%d\" %1"),
-            "\"/opt/My \\$Tools/a\\`b\\\\c%%d\" %f");
+  EXPECT_EQ(ExecFromCommand("\"/opt/My $Tools/a`b\\c\" %1"), "\"/opt/My \\$Tools/a\\`b\\\\c\" %f");
+  // A '%' is doubled, and the program is then started through env (see the header).
+  EXPECT_EQ(ExecFromCommand("\"/opt/100%/tavrin\" %1 50%"), "env \"/opt/100%%/tavrin\" %f 50%%");
   EXPECT_EQ(ExecArgument("two words"), "\"two words\"");
   EXPECT_EQ(ExecArgument(""), "\"\"");
   EXPECT_EQ(ExecArgument("/run"), "/run");

@@ -215,7 +215,11 @@ std::string ExecArgument(const std::string& argument, bool alwaysQuote) {
 std::string ExecFromCommand(const std::string& command) {
   const auto words = SplitCommand(command);
   if (words.empty() || words[0].empty()) return "";
-  std::string exec = ExecArgument(words[0], true);
+  // GIO looks the program up by the Exec's first word before it turns "%%" back into
+  // "%", and passes over an entry whose program it cannot find; a program whose path
+  // holds a '%' is therefore started through env, which gets the path expanded.
+  std::string exec = words[0].find('%') == std::string::npos ? "" : "env ";
+  exec += ExecArgument(words[0], true);
   for (std::size_t i = 1; i < words.size(); ++i) {
     exec += ' ';
     exec += words[i] == "%1" ? std::string("%f") : ExecArgument(words[i]);

@@ -37,8 +37,9 @@ std::vector<std::string> SplitCommand(const std::string& command);
 std::string ExecArgument(const std::string& argument, bool alwaysQuote = false);
 
 // The Exec value for a command in the registry's form: the program quoted, "%1"
-// turned into the file field code %f, the other words quoted where needed. Empty
-// when the command names no program.
+// turned into the file field code %f, the other words quoted where needed (a program
+// whose path holds a '%' is started through env). Empty when the command names no
+// program.
 std::string ExecFromCommand(const std::string& command);
 
 // A value as a desktop entry's file writes it (backslash, line breaks and tab escaped).
