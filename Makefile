@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup configure build check run format clean
+.PHONY: all setup configure build check run package format clean
 
 all: build
 
@@ -25,6 +25,11 @@ check: setup
 run: setup
 	$(MAKE) build
 	$(BUILD)/tavrin examples/welcome.tavrin /run
+
+# The Debian package, in $(BUILD)/.
+package: setup
+	$(MAKE) build
+	cd $(BUILD) && cpack -G DEB
 
 format: configure
 	cmake --build $(BUILD) --target format
