@@ -22,9 +22,16 @@ check: setup
 	$(MAKE) build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The main window on the example collection; on a machine without a display, the
+# collection is run without a window instead.
 run: setup
 	$(MAKE) build
-	$(BUILD)/tavrin examples/welcome.tavrin /run
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD)/tavrin examples/welcome.tavrin; \
+	else \
+	  echo "No display: running the example collection without a window."; \
+	  $(BUILD)/tavrin examples/welcome.tavrin /run; \
+	fi
 
 # The Debian package, in $(BUILD)/.
 package: setup
