@@ -169,8 +169,7 @@ TEST_F(DesktopIntegration, MovedProgramIsNamedAgainAfterAnsweringYes) {
   mnuOption_Click(0, platform);
 
   const std::string entry = ReadFile(entryPath);
-  EXPECT_NE(entry.find("Exec=\"" + dir.str() + "/moved/tavrin\" %f\n"), std::string::npos)
-      << entry;
+  EXPECT_NE(entry.find("Exec=\"" + dir.str() + "/moved/tavrin\" %f\n"), std::string::npos) << entry;
   EXPECT_EQ(entry.find("My"), std::string::npos) << entry;
   Probe({"open", collection});
   EXPECT_EQ(RecordedArgs(), std::vector<std::string>{collection});
