@@ -17,7 +17,7 @@ SANITIZE_ENV = \
 # The optimised build that `make bench` measures.
 BENCH_BUILD ?= build-release
 
-.PHONY: all setup configure build check check-sanitize run format clean fuzz bench
+.PHONY: all setup configure build check check-sanitize run package format clean fuzz bench
 
 all: build
 
@@ -78,6 +78,11 @@ bench: setup
 	  $(BENCH_BUILD)/bench/tavrin_window_bench; fi
 	$(BENCH_BUILD)/bench/tavrin_process_bench --tavrin $(BENCH_BUILD)/tavrin \
 	  --spawn-loop $(BENCH_BUILD)/bench/tavrin_spawn_loop
+
+# The Debian package, in $(BUILD)/.
+package: setup
+	$(MAKE) build
+	cd $(BUILD) && cpack -G DEB
 
 format: configure
 	cmake --build $(BUILD) --target format

@@ -12,6 +12,7 @@
 
 #include "collection/collfile.h"
 #include "platform/posix/posix_files.h"
+#include "platform/posix/posix_registry.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/posix_system.h"
 #include "platform/qt/qt_file_dialogs.h"
@@ -39,13 +40,15 @@ CollectionState LargeCollection() {
   return state;
 }
 
-// The services of the window; nothing of them is used while it is only shown.
+// The services of the window. Showing it registers the file association, in the
+// throw-away folders that main() names.
 struct Services {
   tavrin::StderrToolkit toolkit;
   tavrin::posix::PosixShell shell;
   tavrin::PosixFileSystem files;
   tavrin::posix::PosixSystemInfo system;
-  tavrin::Platform platform{toolkit, shell, files, system};
+  tavrin::posix::PosixRegistry registry{tavrin::posix::XdgFolders::FromEnvironment()};
+  tavrin::Platform platform{toolkit, shell, files, system, registry};
   tavrin::QtFileDialogs dialogs;
   tavrin::EditExchange edit;
 };

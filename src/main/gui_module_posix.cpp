@@ -1,14 +1,24 @@
-// The windows module is loaded with the dynamic loader from the executable's folder.
+// The windows module is loaded with the dynamic loader: from the executable's own
+// folder in the build tree, from the library folder where it is installed.
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include "main/gui_host.h"
+
+#ifndef TAVRIN_GUI_INSTALLED_DIR
+#define TAVRIN_GUI_INSTALLED_DIR "../lib/tavrin"
+#endif
 
 namespace tavrin {
 
 CreateGuiFunction OpenGuiModule(const std::string& executablePath, std::string& error) {
   const auto slash = executablePath.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : executablePath.substr(0, slash);
-  const std::string path = folder + "/tavrin-gui.so";
+  std::string path = folder + "/tavrin-gui.so";
+  if (access(path.c_str(), F_OK) != 0) {
+    const std::string installed = TAVRIN_GUI_INSTALLED_DIR;
+    path = (installed.front() == '/' ? installed : folder + "/" + installed) + "/tavrin-gui.so";
+  }
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) {
     const char* why = dlerror();

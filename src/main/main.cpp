@@ -19,14 +19,16 @@ int main(int argc, char** argv) {
   // Qt's windows and boxes are loaded only when a window or a box must be shown.
   tavrin::GuiHost gui(argc, argv, native->system().ExecutablePath(),
                       [&native] { return native->DisplayReachable(); });
-  tavrin::Platform platform{gui.toolkit(), native->shell(), native->files(), native->system()};
+  tavrin::Platform platform{gui.toolkit(), native->shell(), native->files(), native->system(),
+                            native->registry()};
   tavrin::CollectionState state;
   auto openWindow = [&](const tavrin::StartRequest& r, tavrin::CollectionState& s) {
     return gui.RunMainWindow(r, s, platform);
   };
 #else
   auto toolkit = native->MakePlainToolkit();
-  tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system()};
+  tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system(),
+                            native->registry()};
   tavrin::CollectionState state;
   auto openWindow = [](const tavrin::StartRequest&, tavrin::CollectionState&) {
     std::fprintf(stderr,

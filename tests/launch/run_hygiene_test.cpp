@@ -14,6 +14,7 @@
 
 #include "fakes.h"
 #include "launch/launch.h"
+#include "memory_registry.h"
 #include "platform/posix/posix_shell.h"
 
 namespace tavrin {
@@ -82,7 +83,8 @@ TEST(RunHygiene, AThousandItemsNotWaitedForLeaveNoZombieAndNoDescriptor) {
   testing::ScriptedToolkit toolkit;
   testing::FailingFileSystem files;
   testing::FakeSystemInfo system;
-  Platform platform{toolkit, shell, files, system};
+  testing::MemoryRegistry registry;
+  Platform platform{toolkit, shell, files, system, registry};
 
   ASSERT_TRUE(Children().empty());
   const int descriptors = OpenDescriptors();

@@ -49,6 +49,10 @@ std::vector<RecordedRun> ReadRecording(const std::string& recordFile) {
 
 std::string RecorderPath() { return std::string(TAVRIN_TEST_HELPER_DIR) + "/tavrin_test_recorder"; }
 
+std::string GioProbePath() {
+  return std::string(TAVRIN_TEST_HELPER_DIR) + "/tavrin_test_gio_probe";
+}
+
 std::string TavrinPath() { return TAVRIN_BINARY_PATH; }
 
 std::string SourcePath() { return TAVRIN_SOURCE_PATH; }
