@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "platform/posix/posix_files.h"
+#include "native_files.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -14,8 +14,8 @@ using testing::TempDir;
 using testing::WriteFile;
 
 TEST(ParseCommandLine, RunSwitchInAnyLetterCase) {
-  for (const std::string line : {"c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin /RUN",
-                                 "c:\\x\\a.tavrin /Run"}) {
+  for (const std::string line :
+       {"c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin /RUN", "c:\\x\\a.tavrin /Run"}) {
     EXPECT_EQ(ParseCommandLine(line, 2), "RUN") << line;
     EXPECT_EQ(ParseCommandLine(line, 1), "c:\\x\\a.tavrin") << line;
   }
@@ -81,7 +81,7 @@ TEST(RequestFromCommandLine, FollowsTheWindowsRules) {
 
 struct MainTest : ::testing::Test {
   TempDir dir;
-  PosixFileSystem files;
+  testing::NativeFileSystem files;
   testing::FakePlatform fake{files};
   CollectionState state;
   int windowOpened = 0;
@@ -100,9 +100,12 @@ struct MainTest : ::testing::Test {
   }
 };
 
-constexpr const char* kTwoItems =
-    "\"Tavrin File 1.2\"\r\n1\r\n\"One\",\"/bin/one\",\"\",1,#FALSE#\r\n"
-    "\"Two\",\"/bin/two\",\"-x\",2,#TRUE#\r\n";
+// A folder path of the platform the tests run on.
+const std::string kBin = std::string(1, kNativeSeparator) + "bin" + kNativeSeparator;
+
+const std::string kTwoItems = "\"Tavrin File 1.2\"\r\n1\r\n\"One\",\"" + kBin +
+                              "one\",\"\",1,#FALSE#\r\n\"Two\",\"" + kBin +
+                              "two\",\"-x\",2,#TRUE#\r\n";
 
 TEST_F(MainTest, PlainStartOpensTheWindowWithTheEmptyCollection) {
   state.Items.resize(3);
@@ -131,7 +134,7 @@ TEST_F(MainTest, RunStartStartsEveryItemWithoutAWindow) {
   const std::string path = Collection("two.tavrin", kTwoItems);
   EXPECT_EQ(Main(RequestFromArguments({path, "/run"}), state, fake.platform, opener), kExitOk);
   EXPECT_EQ(windowOpened, 0);
-  EXPECT_EQ(fake.shell.calls, (std::vector<std::string>{"shell:one", "wait:/bin/two"}));
+  EXPECT_EQ(fake.shell.calls, (std::vector<std::string>{"shell:one", "wait:" + kBin + "two"}));
   EXPECT_EQ(state.CurrentCollFile, "");
 }
 
@@ -170,7 +173,7 @@ TEST_F(MainTest, NoCollectionShowsItsBox) {
 }
 
 TEST_F(MainTest, OldVersionAsksThenRunsWhateverTheAnswer) {
-  const std::string old = "\"Tavrin File 1.1\"\r\n0\r\n\"One\",\"/bin/one\",\"\",1\r\n";
+  const std::string old = "\"Tavrin File 1.1\"\r\n0\r\n\"One\",\"" + kBin + "one\",\"\",1\r\n";
   for (int answer : {kAnswerYes, kAnswerNo}) {
     const std::string path = Collection("old.tavrin", old);
     fake.shell.calls.clear();

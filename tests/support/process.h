@@ -13,9 +13,15 @@ struct ProcessResult {
 };
 
 // Runs a program to its end with the environment changed as given (an empty value
-// removes the variable) and standard input closed; collects its output.
+// removes the variable) and standard input closed; collects its output. On Windows
+// the command line is argv[0] (quoted when it holds a blank) followed by the other
+// arguments joined by single blanks as they stand, the way the shell builds the
+// command lines of a file association.
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& env = {},
                          const std::string& cwd = "");
+
+// The folder of the running test program.
+std::string ThisProgramFolder();
 
 }  // namespace tavrin::testing
