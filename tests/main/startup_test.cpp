@@ -79,6 +79,39 @@ TEST(RequestFromCommandLine, FollowsTheWindowsRules) {
   EXPECT_EQ(r.CommandLine, "c:\\x\\a.tavrin /Run");
 }
 
+TEST(CommandLineAfterProgram, IsTheTextAfterThePathQuotedOrNot) {
+  EXPECT_EQ(
+      CommandLineAfterProgram("\"C:\\Program Files\\Tavrin\\tavrin.exe\" c:\\x\\a.tavrin /run"),
+      "c:\\x\\a.tavrin /run");
+  EXPECT_EQ(CommandLineAfterProgram("c:\\tools\\tavrin.exe c:\\x\\a.tavrin"), "c:\\x\\a.tavrin");
+  // Blanks and tabs between the path and the rest are skipped; the rest is kept as
+  // it stands, quotes and trailing blanks included.
+  EXPECT_EQ(CommandLineAfterProgram("tavrin.exe \t  \"my file.tavrin\" /RUN  "),
+            "\"my file.tavrin\" /RUN  ");
+  // A path with blanks handed over by the association's command, %1 unquoted.
+  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe\" c:\\My Games\\a.tavrin /run"),
+            "c:\\My Games\\a.tavrin /run");
+}
+
+TEST(CommandLineAfterProgram, NothingAfterThePathIsAPlainStart) {
+  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe\""), "");
+  EXPECT_EQ(CommandLineAfterProgram("tavrin.exe"), "");
+  EXPECT_EQ(CommandLineAfterProgram("tavrin.exe   "), "");
+  EXPECT_EQ(CommandLineAfterProgram(""), "");
+  // A quote that is never closed takes the whole line as the path.
+  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe a.tavrin"), "");
+}
+
+TEST(CommandLineAfterProgram, TheRestGoesThroughTheWindowsRules) {
+  // The path of the program itself is never taken for the run switch.
+  const auto r =
+      RequestFromCommandLine(CommandLineAfterProgram("\"c:\\run\\tavrin.exe\" c:\\x\\a.tavrin"));
+  EXPECT_FALSE(r.Run);
+  EXPECT_EQ(r.FilePart, "c:\\x\\a.tavrin");
+  // Right after a closing quote the rest begins, even without a blank.
+  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe\"a.tavrin /run"), "a.tavrin /run");
+}
+
 struct MainTest : ::testing::Test {
   TempDir dir;
   testing::NativeFileSystem files;
