@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup configure build check run format clean
+.PHONY: all setup configure build check check-windows run format clean
 
 all: build
 
@@ -22,6 +22,11 @@ check: setup
 	$(MAKE) build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Cross-builds for Windows (mingw-w64) and runs the tests under Wine.
+check-windows: setup
+	@scripts/setup-windows.sh
+	JOBS=$(JOBS) scripts/check-windows.sh
+
 run: setup
 	$(MAKE) build
 	$(BUILD)/tavrin examples/welcome.tavrin /run
@@ -30,4 +35,4 @@ format: configure
 	cmake --build $(BUILD) --target format
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-windows
