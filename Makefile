@@ -27,9 +27,16 @@ check-windows: setup
 	@scripts/setup-windows.sh
 	JOBS=$(JOBS) scripts/check-windows.sh
 
+# The main window on the example collection; on a machine without a display, the
+# collection is run without a window instead.
 run: setup
 	$(MAKE) build
-	$(BUILD)/tavrin examples/welcome.tavrin /run
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD)/tavrin examples/welcome.tavrin; \
+	else \
+	  echo "No display: running the example collection without a window."; \
+	  $(BUILD)/tavrin examples/welcome.tavrin /run; \
+	fi
 
 format: configure
 	cmake --build $(BUILD) --target format

@@ -12,6 +12,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # the desktop pieces the tests use: MIME database, an X server for window tests
   shared-mime-info desktop-file-utils xvfb xauth
+  # metric-compatible stand-ins for the fonts the windows name (Times New Roman, Courier New)
+  fonts-liberation
   # the example collection's document opens with this image viewer on a bare system
   imagemagick
 )

@@ -29,6 +29,14 @@ class SystemInfo {
   // A short human-readable description of the file's type; empty when the file
   // does not exist.
   virtual std::string FileTypeDescription(const std::string& path) = 0;
+
+  // Whether `path` names a program by what the system knows of it, beyond its name's
+  // ending: an existing file with execute permission, or a bare name found on PATH.
+  // Systems that tell programs by their names alone answer false.
+  virtual bool IsProgramFile(const std::string& path) {
+    (void)path;
+    return false;
+  }
 };
 
 }  // namespace tavrin

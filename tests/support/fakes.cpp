@@ -34,6 +34,15 @@ std::string RecordingShell::RuntimeErrorText(int32_t code) {
   return "runtime error " + std::to_string(code);
 }
 
+bool ScriptedFileDialogs::Show(const FileDialogRequest& request, std::string& chosen) {
+  requests.push_back(request);
+  if (answers.empty()) return false;
+  const Answer answer = answers.front();
+  answers.pop_front();
+  if (answer.ok) chosen = answer.path;
+  return answer.ok;
+}
+
 std::string FakeSystemInfo::FileTypeDescription(const std::string& path) {
   if (std::find(missing.begin(), missing.end(), path) != missing.end()) return "";
   return description;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_dialogs.h"
 #include "platform/platform.h"
 
 namespace tavrin::testing {
@@ -69,6 +70,19 @@ class FailingFileSystem : public FileSystem {
     return {};
   }
   std::string WriteTarget(const std::string& path) override { return path; }
+};
+
+// Answers file dialogs from a script and records what they were asked to show.
+class ScriptedFileDialogs : public FileDialogs {
+ public:
+  bool Show(const FileDialogRequest& request, std::string& chosen) override;
+
+  struct Answer {
+    bool ok;
+    std::string path;
+  };
+  std::deque<Answer> answers;  // cancelled when empty
+  std::vector<FileDialogRequest> requests;
 };
 
 // A whole platform of fakes, over the given file system.

@@ -11,10 +11,26 @@
 extern char** environ;
 
 namespace tavrin::testing {
+namespace {
 
-ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& env, const std::string& cwd) {
-  ProcessResult result;
+std::string Slurp(int fd, const std::string& name) {
+  std::string text;
+  char buf[4096];
+  lseek(fd, 0, SEEK_SET);
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) {
+    text.append(buf, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  unlink(name.c_str());
+  return text;
+}
+
+}  // namespace
+
+StartedProcess StartProcess(const std::vector<std::string>& argv,
+                            const std::map<std::string, std::string>& env,
+                            const std::string& cwd) {
+  StartedProcess p;
   std::vector<std::string> envStrings;
   std::set<std::string> changed;
   for (const auto& [k, v] : env) {
@@ -23,8 +39,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   }
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
-    const auto eq = entry.find('=');
-    if (!changed.count(entry.substr(0, eq))) envStrings.push_back(entry);
+    if (!changed.count(entry.substr(0, entry.find('=')))) envStrings.push_back(entry);
   }
   std::vector<char*> envp;
   for (auto& s : envStrings) envp.push_back(s.data());
@@ -35,41 +50,56 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   argp.push_back(nullptr);
 
   // Output goes to files, not pipes: a program the tested one leaves running keeps
-  // its copies open, and the call must still return when the tested one ends.
+  // its copies open, and waiting must still end when the tested one ends.
   char outName[] = "/tmp/tavrin-out-XXXXXX";
   char errName[] = "/tmp/tavrin-err-XXXXXX";
-  const int outFd = mkstemp(outName);
-  const int errFd = mkstemp(errName);
+  p.outFd = mkstemp(outName);
+  p.errFd = mkstemp(errName);
+  p.outName = outName;
+  p.errName = errName;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+  posix_spawn_file_actions_adddup2(&actions, p.outFd, 1);
+  posix_spawn_file_actions_adddup2(&actions, p.errFd, 2);
   if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   pid_t pid = 0;
   const int err = posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
-  auto slurp = [](int fd, const char* name) {
-    std::string text;
-    char buf[4096];
-    lseek(fd, 0, SEEK_SET);
-    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) text.append(buf, static_cast<std::size_t>(n));
-    close(fd);
-    unlink(name);
-    return text;
-  };
   if (err != 0) {
-    slurp(outFd, outName);
-    slurp(errFd, errName);
-    result.err = std::strerror(err);
-    return result;
+    p.failure = std::strerror(err);
+  } else {
+    p.pid = pid;
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  result.out = slurp(outFd, outName);
-  result.err = slurp(errFd, errName);
+  return p;
+}
+
+bool StillRunning(const StartedProcess& process) {
+  if (process.pid <= 0) return false;
+  siginfo_t info{};
+  return waitid(P_PID, static_cast<id_t>(process.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == 0;
+}
+
+ProcessResult FinishProcess(StartedProcess& process) {
+  ProcessResult result;
+  if (process.pid > 0) {
+    int status = 0;
+    waitpid(process.pid, &status, 0);
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    process.pid = -1;
+  }
+  if (process.outFd >= 0) result.out = Slurp(process.outFd, process.outName);
+  if (process.errFd >= 0) result.err = Slurp(process.errFd, process.errName);
+  process.outFd = process.errFd = -1;
+  if (!process.failure.empty()) result.err = process.failure;
   return result;
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env, const std::string& cwd) {
+  StartedProcess p = StartProcess(argv, env, cwd);
+  return FinishProcess(p);
 }
 
 std::string ThisProgramFolder() {

@@ -1,9 +1,9 @@
+#include "process.h"
+
 #include <windows.h>
 
 #include <cctype>
 #include <set>
-
-#include "process.h"
 
 namespace tavrin::testing {
 namespace {
@@ -58,10 +58,14 @@ std::string ReadBack(HANDLE file) {
 
 }  // namespace
 
-ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& env, const std::string& cwd) {
-  ProcessResult result;
-  if (argv.empty()) return result;
+StartedProcess StartProcess(const std::vector<std::string>& argv,
+                            const std::map<std::string, std::string>& env,
+                            const std::string& cwd) {
+  StartedProcess p;
+  if (argv.empty()) {
+    p.failure = "nothing to start";
+    return p;
+  }
   std::string commandLine =
       argv[0].find(' ') != std::string::npos ? "\"" + argv[0] + "\"" : argv[0];
   for (std::size_t i = 1; i < argv.size(); ++i) commandLine += " " + argv[i];
@@ -69,11 +73,11 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
 
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   // Output goes to files, not pipes: a program the tested one leaves running keeps
-  // its copies open, and the call must still return when the tested one ends.
+  // its copies open, and waiting must still end when the tested one ends.
   const HANDLE out = OutputFile(inherit);
   const HANDLE err = OutputFile(inherit);
-  const HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                OPEN_EXISTING, 0, nullptr);
+  const HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                &inherit, OPEN_EXISTING, 0, nullptr);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -85,20 +89,43 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
       CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, environment.data(),
                      cwd.empty() ? nullptr : cwd.c_str(), &startup, &process);
   if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+  p.outFile = out;
+  p.errFile = err;
   if (!started) {
-    result.err = "cannot start " + argv[0] + ": error " + std::to_string(GetLastError());
-    ReadBack(out);
-    ReadBack(err);
-    return result;
+    p.failure = "cannot start " + argv[0] + ": error " + std::to_string(GetLastError());
+    return p;
   }
   CloseHandle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  if (GetExitCodeProcess(process.hProcess, &code)) result.exitCode = static_cast<int>(code);
-  CloseHandle(process.hProcess);
-  result.out = ReadBack(out);
-  result.err = ReadBack(err);
+  p.process = process.hProcess;
+  p.pid = static_cast<int>(process.dwProcessId);
+  return p;
+}
+
+bool StillRunning(const StartedProcess& process) {
+  return process.process != nullptr && WaitForSingleObject(process.process, 0) == WAIT_TIMEOUT;
+}
+
+ProcessResult FinishProcess(StartedProcess& process) {
+  ProcessResult result;
+  if (process.process != nullptr) {
+    WaitForSingleObject(process.process, INFINITE);
+    DWORD code = 0;
+    if (GetExitCodeProcess(process.process, &code)) result.exitCode = static_cast<int>(code);
+    CloseHandle(process.process);
+    process.process = nullptr;
+    process.pid = -1;
+  }
+  if (process.outFile != nullptr) result.out = ReadBack(process.outFile);
+  if (process.errFile != nullptr) result.err = ReadBack(process.errFile);
+  process.outFile = process.errFile = nullptr;
+  if (!process.failure.empty()) result.err = process.failure;
   return result;
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env, const std::string& cwd) {
+  StartedProcess p = StartProcess(argv, env, cwd);
+  return FinishProcess(p);
 }
 
 std::string ThisProgramFolder() {

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/posix/posix_shell.h"
+
 namespace tavrin::posix {
 namespace {
 
@@ -63,6 +65,16 @@ std::string PosixSystemInfo::FileTypeDescription(const std::string& path) {
   }
   g_object_unref(file);
   return result;
+}
+
+}  // namespace tavrin::posix
+
+namespace tavrin::posix {
+
+bool PosixSystemInfo::IsProgramFile(const std::string& path) {
+  if (path.empty()) return false;
+  if (path.find('/') == std::string::npos && !FindOnPath(path).empty()) return true;
+  return IsExecutableFile(path);
 }
 
 }  // namespace tavrin::posix

@@ -11,6 +11,7 @@ class PosixSystemInfo : public SystemInfo {
   std::string CollectionFolder() override;
   std::string ExecutablePath() override;
   std::string FileTypeDescription(const std::string& path) override;
+  bool IsProgramFile(const std::string& path) override;
 };
 
 }  // namespace tavrin::posix

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tavrin {
+
+// One entry of a file dialog's type list.
+struct FileFilter {
+  std::string description;  // "Tavrin Collections"
+  std::string patterns;     // "*.tavrin", several separated by ";"
+  // Also lists the files that count as programs on this platform (files with execute
+  // permission on POSIX), whatever their names.
+  bool programs = false;
+};
+
+// What a modal Open or Save As dialog is asked to show.
+struct FileDialogRequest {
+  bool save = false;
+  std::vector<FileFilter> filters;
+  int filterIndex = 1;       // 1-based, the filter selected when the dialog opens
+  std::string initialDir;    // empty: the system's default folder
+  std::string initialName;   // the proposed file name, or a whole path
+  bool fileMustExist = false;
+  bool overwritePrompt = false;  // ask before accepting the name of an existing file
+};
+
+// The system's file dialogs.
+class FileDialogs {
+ public:
+  virtual ~FileDialogs() = default;
+  // Shows the dialog modally; true and the chosen full path when the user chose a file.
+  virtual bool Show(const FileDialogRequest& request, std::string& chosen) = 0;
+};
+
+}  // namespace tavrin

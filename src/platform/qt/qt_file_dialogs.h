@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/file_dialogs.h"
+
+class QWidget;
+
+namespace tavrin {
+
+// The file dialogs on Qt's own dialog, modal over an owner window.
+class QtFileDialogs : public FileDialogs {
+ public:
+  explicit QtFileDialogs(QWidget* owner = nullptr) : owner_(owner) {}
+  void SetOwner(QWidget* owner) { owner_ = owner; }
+  bool Show(const FileDialogRequest& request, std::string& chosen) override;
+
+ private:
+  QWidget* owner_;
+};
+
+}  // namespace tavrin

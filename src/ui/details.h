@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "collection/collection.h"
+
+namespace tavrin {
+
+// The display text of a window style code; empty for codes without a name.
+std::string RetWinStyle(int16_t WinStyle);
+
+// The type line's value from a file type description: "<File not found>" when the
+// description is empty (or blank), shortened to 22 characters and "..." when it
+// has more than 25 without its leading blanks.
+std::string TypeText(const std::string& description);
+
+// The ten lines of the details pane for `item` at list position `ItemIndex`, joined
+// by line feeds. `typeDescription` is the file type's description (empty for a
+// missing file). Paths are shown in lower case only where file names ignore case.
+std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& typeDescription);
+
+// Whether a File box text names a program, so that waiting for it makes sense: its
+// last three characters are "exe", "bat" or "com" in any letter case (no dot needed),
+// or the system knows it as a program (`isProgramFile`).
+bool CountsAsProgram(const std::string& text, bool isProgramFile);
+
+// "1.04.04" for the version 1.4.4: the major part, then the minor and revision parts
+// with at least two digits each.
+std::string GetAppVersion(int major, int minor, int revision);
+
+}  // namespace tavrin

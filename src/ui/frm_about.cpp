@@ -1,0 +1,98 @@
+#include "ui/frm_about.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "tavrin/version.h"
+#include "ui/details.h"
+#include "ui/twips.h"
+
+namespace tavrin {
+namespace {
+
+QFont AboutFont(double points, bool bold = false) {
+  QFont font("Times New Roman");
+  font.setStyleHint(QFont::Serif);
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  return font;
+}
+
+QLabel* MakeLabel(const QString& text, QWidget* parent, QRect rect, const QFont& font) {
+  auto* label = new QLabel(text, parent);
+  label->setGeometry(rect);
+  label->setFont(font);
+  return label;
+}
+
+}  // namespace
+
+void InitUiResources();
+
+FrmAbout::FrmAbout(UiContext context, QWidget* owner) : QDialog(owner), ctx_(context), owner_(owner) {
+  InitUiResources();
+  setWindowTitle("About The Tavrin...");
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
+  setFixedSize(Twips(4200), Twips(2175));
+  setModal(true);
+
+  MakeLabel("The Tavrin", this, TwipsRect(990, 60, 3165, 345), AboutFont(15.75, true));
+  lblVer_ = MakeLabel("", this, TwipsRect(990, 450, 3165, 225), AboutFont(9.75));
+  lblVer_->setObjectName("lblVer");
+  MakeLabel("(C) 2026 the Tavrin developers.", this, TwipsRect(990, 720, 3165, 225),
+            AboutFont(9.75));
+  MakeLabel("Free to use, copy and change.", this, TwipsRect(990, 960, 3165, 225),
+            AboutFont(9.75));
+  lblMail_ = MakeLabel(kFeedbackAddress, this, TwipsRect(990, 1290, 2460, 225), AboutFont(9.75));
+  lblMail_->setObjectName("lblMail");
+  lblMail_->setCursor(Qt::PointingHandCursor);
+  lblMail_->setStyleSheet("color: #1a4fb5; text-decoration: underline;");
+  lblMail_->installEventFilter(this);
+
+  auto* picBut = new QLabel(this);
+  picBut->setGeometry(TwipsRect(180, 150, 480, 480));
+  picBut->setPixmap(QIcon(":/icons/tavrin.png").pixmap(32, 32));
+
+  btnOK_ = new QPushButton("OK", this);
+  btnOK_->setObjectName("btnOK");
+  btnOK_->setGeometry(TwipsRect(1207, 1680, 1875, 405));
+  btnOK_->setFont(AboutFont(12, true));
+  btnOK_->setDefault(true);
+  btnOK_->setAutoDefault(true);
+  connect(btnOK_, &QPushButton::clicked, this, [this] { btnOK_Click(); });
+  Form_Load();
+}
+
+void FrmAbout::Form_Load() {
+  lblVer_->setText(QString::fromStdString(
+      "Version " + GetAppVersion(kVersionMajor, kVersionMinor, kVersionRevision)));
+}
+
+void FrmAbout::btnOK_Click() { accept(); }
+
+void FrmAbout::lblMail_Click() {
+  ShellRequest request;
+  request.verb = "open";
+  request.file = "mailto:" + lblMail_->text().toStdString() + "?subject=Tavrin Feedback!!";
+  request.params = "";
+  request.folder = ctx_.platform.system.CollectionFolder();
+  request.show = kSwShowNormal;
+  if (ctx_.platform.shell.ShellExecute(request) < 32) {
+    ctx_.platform.toolkit.MsgBox("Could not find any mailprograms...", kStyleExclamationOk,
+                                 "The Tavrin - Send Feedback Failure:");
+  }
+}
+
+bool FrmAbout::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lblMail_ && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    lblMail_Click();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace tavrin

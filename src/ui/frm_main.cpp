@@ -1,0 +1,782 @@
+#include "ui/frm_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+
+#include "collection/collfile.h"
+#include "collection/paths.h"
+#include "collection/text.h"
+#include "launch/launch.h"
+#include "tavrin/version.h"
+#include "ui/details.h"
+#include "ui/details_pane.h"
+#include "ui/frm_about.h"
+#include "ui/frm_item_edit.h"
+#include "ui/twips.h"
+
+namespace tavrin {
+namespace {
+
+const char* const kNone = "<None>";
+const char* const kNewCollection = "<New Collection>";
+const char* const kCurrentCollection = "<Current Collection>";
+
+struct ButtonSpec {
+  const char* key;
+  const char* image;
+  const char* tip;
+};
+
+constexpr ButtonSpec kCollButtons[] = {
+    {"Other", "cOpen", "Browse for a collection"},
+    {"Save", "cSave", "Save current collection"},
+    {"Delete", "cDelete", "Delete the current collection"},
+    {"New", "cNew", "Start over from scratch"},
+};
+
+constexpr ButtonSpec kItemButtons[] = {
+    {"Up", "iUp", "Move item up in list"},
+    {"Edit", "iEdit", "Edit the selected item"},
+    {"Remove", "iRemove", "Remove item from list"},
+    {"Open", "iOpen", "Open the selected item"},
+    {"Down", "iDown", "Move item down in list"},
+};
+
+constexpr int kItemBarTops[] = {180, 622, 1064, 1506, 1950};
+
+QFont WindowFont(double points, bool bold = false) {
+  QFont font("Times New Roman");
+  font.setStyleHint(QFont::Serif);
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  return font;
+}
+
+QIcon BundledIcon(const QString& name) {
+  QIcon icon;
+  icon.addFile(":/icons/" + name + "-16.png", QSize(16, 16));
+  icon.addFile(":/icons/" + name + ".png", QSize(32, 32));
+  return icon;
+}
+
+// A toolbar: a row of tool buttons that fills its place without overflowing.
+QWidget* MakeToolStrip(QWidget* parent, const QString& name, QRect rect) {
+  auto* strip = new QWidget(parent);
+  strip->setObjectName(name);
+  strip->setGeometry(rect);
+  auto* layout = new QHBoxLayout(strip);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  return strip;
+}
+
+QToolButton* MakeToolButton(const ButtonSpec& spec, QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(spec.key);
+  button->setIcon(BundledIcon(spec.image));
+  button->setIconSize(QSize(16, 16));
+  button->setToolTip(spec.tip);
+  button->setAutoRaise(true);
+  button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  return button;
+}
+
+// The modifier mask of a key event: 1 Shift, 2 Ctrl, 4 Alt. A modifier key counts
+// for itself, whatever the system reports while it goes down.
+int ModifierMask(const QKeyEvent* event) {
+  int mask = 0;
+  const auto mods = event->modifiers();
+  if (mods & Qt::ShiftModifier || event->key() == Qt::Key_Shift) mask |= 1;
+  if (mods & Qt::ControlModifier || event->key() == Qt::Key_Control) mask |= 2;
+  if (mods & Qt::AltModifier || event->key() == Qt::Key_Alt) mask |= 4;
+  return mask;
+}
+
+}  // namespace
+
+void InitUiResources();
+
+int RunModal(const UiContext& context, QDialog& dialog) {
+  return context.runModal ? context.runModal(dialog) : dialog.exec();
+}
+
+FrmMain::FrmMain(UiContext context, std::string commandLine, QWidget* parent)
+    : QMainWindow(parent), ctx_(context), commandLine_(std::move(commandLine)) {
+  InitUiResources();
+  setWindowTitle("The Tavrin");
+  setWindowIcon(QIcon(":/icons/tavrin.png"));
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
+  BuildMenus();
+  BuildControls();
+  // Key preview: the window sees every key before the control that has the focus.
+  qApp->installEventFilter(this);
+  Form_Load();
+  if (!commandLine_.empty()) {
+    // Opened with a collection file: it can be saved and deleted.
+    SetCollButtonEnabled("Delete", true);
+    SetCollButtonEnabled("Save", true);
+  }
+  setFixedSize(sizeHint());
+  // Opens in the centre of the screen.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}
+
+FrmMain::~FrmMain() { qApp->removeEventFilter(this); }
+
+void FrmMain::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  QAction* exit = file->addAction("E&xit");
+  exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+  connect(exit, &QAction::triggered, this, [this] { mnuFile_Click(0); });
+
+  QMenu* options = menuBar()->addMenu("O&ptions");
+  QAction* registry = options->addAction("&Registry...");
+  connect(registry, &QAction::triggered, this, [this] { mnuOption_Click(0); });
+
+  QMenu* help = menuBar()->addMenu("&?");
+  QAction* about = help->addAction("&About");
+  about->setShortcut(QKeySequence(Qt::Key_F1));
+  connect(about, &QAction::triggered, this, [this] { mnuHelp_Click(0); });
+
+  // The item menus are shown only as popups over the item list, never in the bar.
+  mnuPopItem1_ = new QMenu(this);
+  mnuPopItem1_->setObjectName("mnuPopItem1");
+  QAction* add = mnuPopItem1_->addAction("&Add...");
+  add->setObjectName("mnuPItem1");
+  connect(add, &QAction::triggered, this, [this] { mnuPItem1_Click(); });
+  mnuPopItem2_ = new QMenu(this);
+  mnuPopItem2_->setObjectName("mnuPopItem2");
+  const char* entries[] = {"&Add...", "&Edit...", "&Remove", "-", "&Open Item"};
+  for (int i = 0; i < 5; ++i) {
+    QAction* action = std::string(entries[i]) == "-" ? mnuPopItem2_->addSeparator()
+                                                     : mnuPopItem2_->addAction(entries[i]);
+    action->setObjectName(QString("mnuPitem2_%1").arg(i));
+    connect(action, &QAction::triggered, this, [this, i] { mnuPitem2_Click(i); });
+  }
+}
+
+void FrmMain::BuildControls() {
+  auto* client = new QWidget(this);
+  client->setFixedSize(Twips(7860), Twips(3780));
+  setCentralWidget(client);
+
+  frameColl_ = new QGroupBox("Tavrin &Collection", client);
+  frameColl_->setGeometry(TwipsRect(60, 30, 7725, 705));
+  frameColl_->setFont(WindowFont(9.75));
+  cboColl_ = new QComboBox(frameColl_);
+  cboColl_->setObjectName("cboColl");
+  cboColl_->setGeometry(TwipsRect(120, 240, 5955, 345));
+  cboColl_->setFont(WindowFont(9.75));
+  cboColl_->setEditable(true);
+  cboColl_->setInsertPolicy(QComboBox::NoInsert);
+  cboColl_->setCompleter(nullptr);
+  cboColl_->setToolTip("Avalible collections");
+  connect(cboColl_, &QComboBox::editTextChanged, this, [this] { cboColl_Change(); });
+  connect(cboColl_, &QComboBox::activated, this, [this](int index) { cboColl_Click(index); });
+
+  tbColl_ = MakeToolStrip(frameColl_, "tbColl", TwipsRect(6150, 240, 1485, 390));
+  for (const auto& spec : kCollButtons) {
+    QToolButton* button = MakeToolButton(spec, tbColl_);
+    tbColl_->layout()->addWidget(button);
+    const std::string key = spec.key;
+    connect(button, &QToolButton::clicked, this, [this, key] { tbColl_ButtonClick(key); });
+  }
+  SetCollButtonEnabled("Save", false);
+  SetCollButtonEnabled("Delete", false);
+
+  frameItems_ = new QGroupBox("Tavrin &Items", client);
+  frameItems_->setGeometry(TwipsRect(60, 750, 4155, 2445));
+  frameItems_->setFont(WindowFont(9.75));
+  lstItems_ = new QListWidget(frameItems_);
+  lstItems_->setObjectName("lstItems");
+  lstItems_->setGeometry(TwipsRect(120, 210, 3585, 2100));
+  lstItems_->setFont(WindowFont(9.75));
+  lstItems_->setToolTip("Items in the current collection");
+  lstItems_->setSelectionMode(QAbstractItemView::SingleSelection);
+  connect(lstItems_, &QListWidget::itemSelectionChanged, this, [this] {
+    if (SelectedIndex() >= 0) lstItems_Click();
+  });
+  connect(lstItems_, &QListWidget::itemClicked, this, [this] { lstItems_Click(); });
+  connect(lstItems_, &QListWidget::itemDoubleClicked, this, [this] { lstItems_DblClick(); });
+
+  for (int i = 0; i < 5; ++i) {
+    tbItemBars_[i] = MakeToolStrip(frameItems_, QString("tbItem_%1").arg(i),
+                                   TwipsRect(3750, kItemBarTops[i], 375, 405));
+    tbItem_[i] = MakeToolButton(kItemButtons[i], tbItemBars_[i]);
+    tbItemBars_[i]->layout()->addWidget(tbItem_[i]);
+    const std::string key = kItemButtons[i].key;
+    connect(tbItem_[i], &QToolButton::clicked, this, [this, i, key] { tbItem_ButtonClick(i, key); });
+  }
+
+  frameDetails_ = new QGroupBox("Item Details", client);
+  frameDetails_->setGeometry(TwipsRect(4290, 750, 3495, 2445));
+  frameDetails_->setFont(WindowFont(9.75));
+  picDetails_ = new DetailsPane(frameDetails_);
+  picDetails_->setObjectName("picDetails");
+  picDetails_->setGeometry(TwipsRect(90, 240, 3360, 2145));
+
+  btnExec_ = new QPushButton("Execute &Tavrin", client);
+  btnExec_->setObjectName("btnExec");
+  btnExec_->setGeometry(TwipsRect(60, 3300, 3015, 405));
+  btnExec_->setFont(WindowFont(12, true));
+  btnExec_->setToolTip("Run all items in current collection. (Shift-Click to prevent exiting)");
+  btnExec_->setDefault(true);
+  btnExec_->setEnabled(false);
+  connect(btnExec_, &QPushButton::clicked, this, [this] { btnExec_Click(); });
+
+  btnExit_ = new QPushButton("E&xit", client);
+  btnExit_->setObjectName("btnExit");
+  btnExit_->setGeometry(TwipsRect(4770, 3300, 3015, 405));
+  btnExit_->setFont(WindowFont(12, true));
+  btnExit_->setToolTip("Exit Tavrin");
+  connect(btnExit_, &QPushButton::clicked, this, [this] { btnExit_Click(); });
+
+  setTabOrder(cboColl_, lstItems_);
+  setTabOrder(lstItems_, btnExec_);
+  setTabOrder(btnExec_, btnExit_);
+}
+
+void FrmMain::Form_Load() {
+  GetTavrinFiles();
+  if (!commandLine_.empty()) {
+    AddItemsToList();
+    SetBoxText(BaseName(commandLine_));
+  }
+  MakeFlatToolBars();
+  mnuPopItem1_->menuAction()->setVisible(false);
+  mnuPopItem2_->menuAction()->setVisible(false);
+}
+
+void FrmMain::MakeFlatToolBars() {
+  // Buttons without a raised frame, except while the mouse pointer is over them.
+  QWidget* bars[] = {tbColl_, tbItemBars_[0], tbItemBars_[1], tbItemBars_[2], tbItemBars_[3],
+                     tbItemBars_[4]};
+  for (QWidget* bar : bars) {
+    for (QToolButton* button : bar->findChildren<QToolButton*>()) button->setAutoRaise(true);
+    bar->update();
+  }
+}
+
+QToolButton* FrmMain::collButton(const std::string& key) const {
+  return tbColl_->findChild<QToolButton*>(QString::fromStdString(key));
+}
+
+void FrmMain::SetCollButtonEnabled(const std::string& key, bool enabled) {
+  if (QToolButton* b = collButton(key)) b->setEnabled(enabled);
+}
+
+bool FrmMain::CollButtonEnabled(const std::string& key) const {
+  const QToolButton* b = collButton(key);
+  return b && b->isEnabled();
+}
+
+QString FrmMain::BoxText() const { return cboColl_->currentText(); }
+
+void FrmMain::SetBoxText(const std::string& text) {
+  const QString q = QString::fromStdString(text);
+  if (cboColl_->currentText() == q) return;
+  cboColl_->setEditText(q);
+}
+
+std::string FrmMain::CollectionPath(const std::string& name) {
+  return ctx_.platform.system.CollectionFolder() + kNativeSeparator + name + ".tavrin";
+}
+
+void FrmMain::GetTavrinFiles() {
+  {
+    // Refilling the list does not pick an entry.
+    QSignalBlocker block(cboColl_);
+    cboColl_->clear();
+  }
+  cboColl_->addItem(kNone);
+  const std::string folder = ctx_.platform.system.CollectionFolder();
+  for (const std::string& name : ctx_.platform.files.ListFiles(folder, ".tavrin")) {
+    cboColl_->addItem(QString::fromStdString(BaseName(name)));
+  }
+  SetBoxText(kNone);
+  cboColl_Change();
+}
+
+void FrmMain::cboColl_Change() {
+  const QString text = BoxText();
+  btnExec_->setEnabled(text != kNone && text != kNewCollection);
+}
+
+void FrmMain::cboColl_Click(int index) {
+  CollChanged(false);
+  ClearItems();
+  if (index > 0) {
+    const std::string entry = cboColl_->itemText(index).toStdString();
+    const std::string path = CollectionPath(entry);
+    const LoadResult result = ReadCollectionFile(ctx_.state, path);
+    if (result != LoadOk && !ReportLoadResult(result, path, ctx_.state, ctx_.platform)) return;
+    AddItemsToList();
+    ctx_.state.CurrentCollFile = CollectionPath(BoxText().toStdString());
+    SetCollButtonEnabled("Delete", true);
+    SetCollButtonEnabled("Save", true);
+  }
+  const QString text = BoxText();
+  if (text == kNone || text == kNewCollection) {
+    ctx_.state.CurrentCollFile.clear();
+    btnExec_->setEnabled(false);
+    SetCollButtonEnabled("Delete", false);
+    SetCollButtonEnabled("Save", false);
+    EnableItemButtons(false);
+  } else {
+    btnExec_->setEnabled(true);
+  }
+}
+
+void FrmMain::SelectCollEntry(int index) {
+  {
+    QSignalBlocker block(cboColl_);
+    cboColl_->setCurrentIndex(index);
+  }
+  cboColl_Change();
+  cboColl_Click(index);
+}
+
+void FrmMain::CollChanged(bool Changed) {
+  if (Changed) {
+    SetCollButtonEnabled("Delete", false);
+    SetCollButtonEnabled("Save", true);
+    SetBoxText(kCurrentCollection);
+  } else {
+    SetCollButtonEnabled("Delete", false);
+    SetCollButtonEnabled("Save", false);
+  }
+}
+
+void FrmMain::ClearItems() {
+  picDetails_->Clear();
+  {
+    QSignalBlocker block(lstItems_);
+    lstItems_->clear();
+    lstItems_->setCurrentRow(-1);
+  }
+  EnableItemButtons(false);
+  ctx_.state.HasItems = false;
+}
+
+void FrmMain::EnableItemButtons(bool flag) {
+  for (QToolButton* button : tbItem_) button->setEnabled(flag);
+}
+
+void FrmMain::AddItemsToList() {
+  ClearItems();
+  QStringList names;
+  names.reserve(static_cast<int>(ctx_.state.Items.size()));
+  for (const CollItem& item : ctx_.state.Items) names << QString::fromStdString(item.ItemName);
+  {
+    QSignalBlocker block(lstItems_);
+    lstItems_->addItems(names);
+    lstItems_->setCurrentRow(-1);
+  }
+  ctx_.state.HasItems = true;
+}
+
+void FrmMain::DisplayDetails(int ItemIndex) {
+  if (ItemIndex < 0 || ItemIndex >= static_cast<int>(ctx_.state.Items.size())) return;
+  const CollItem& item = ctx_.state.Items[static_cast<std::size_t>(ItemIndex)];
+  const std::string type = ctx_.platform.system.FileTypeDescription(item.File);
+  picDetails_->DrawText(DetailsText(item, ItemIndex, type));
+}
+
+std::string FrmMain::DetailsShown() const { return picDetails_->text(); }
+
+int FrmMain::SelectedIndex() const {
+  const auto selected = lstItems_->selectedItems();
+  return selected.isEmpty() ? -1 : lstItems_->row(selected.first());
+}
+
+void FrmMain::SelectListEntry(int index) {
+  {
+    QSignalBlocker block(lstItems_);
+    lstItems_->setCurrentRow(index);
+  }
+  if (SelectedIndex() >= 0) lstItems_Click();
+}
+
+void FrmMain::lstItems_Click() {
+  const int index = SelectedIndex();
+  if (index < 0) return;
+  DisplayDetails(index);
+  EnableItemButtons(true);
+}
+
+void FrmMain::tbColl_ButtonClick(const std::string& key) {
+  if (key == "Other") {
+    if (!ShowOpenDialog(OpenFileDlg, 1, ctx_.dialogs)) return;
+    const std::string path = CutAtNull(OpenFileDlg.lpstrFile);
+    // A load that stops leaves the collection shown before: list and items agree.
+    const std::vector<CollItem> previous = ctx_.state.Items;
+    const LoadResult result = ReadCollectionFile(ctx_.state, path);
+    if (result != LoadOk &&
+        !ReportLoadResult(result, FilePart(path), ctx_.state, ctx_.platform, path)) {
+      ctx_.state.Items = previous;
+      return;
+    }
+    AddItemsToList();
+    SetBoxText(BaseName(path));
+    ctx_.state.CurrentCollFile = path;
+    SetCollButtonEnabled("Delete", true);
+    SetCollButtonEnabled("Save", true);
+  } else if (key == "Save") {
+    SaveFileDlg.lpstrInitialDir = ctx_.platform.system.CollectionFolder();
+    const std::string text = BoxText().toStdString();
+    const std::string proposal = text == kCurrentCollection ? ctx_.state.CurrentCollFile : text;
+    const std::size_t used = text.size();
+    SaveFileDlg.lpstrFile = proposal + std::string(used < 1024 ? 1024 - used : 0, ' ');
+    if (!ShowSaveDialog(SaveFileDlg, ctx_.dialogs)) return;
+    const std::string chosen = CutAtNull(SaveFileDlg.lpstrFile);
+    if (SaveCollectionFile(ctx_.state, chosen, ctx_.platform.files)) {
+      // Named by the box's list entry; by the chosen file when the box shows none.
+      const int entry = cboColl_->findText(BoxText(), Qt::MatchExactly);
+      const std::string name = entry > 0 ? cboColl_->itemText(entry).toStdString() + ".tavrin"
+                                         : FilePart(ForceCollExt(chosen));
+      ctx_.platform.toolkit.MsgBox(name + "\n\nThe Tavrin was unable to save this file!!",
+                                   kStyleCriticalOk, kErrorCaption);
+      return;
+    }
+    GetTavrinFiles();
+    SetBoxText(BaseName(chosen));
+    ctx_.state.CurrentCollFile = ForceCollExt(chosen);
+    SetCollButtonEnabled("Delete", true);
+  } else if (key == "Delete") {
+    SubDeleteFile();
+  } else if (key == "New") {
+    ctx_.state.ResetItems();
+    ClearItems();
+    SetCollButtonEnabled("Save", false);
+    SetCollButtonEnabled("Delete", false);
+    EnableItemButtons(false);
+    SetBoxText(kNewCollection);
+    ctx_.state.CurrentCollFile.clear();
+  }
+}
+
+void FrmMain::SubDeleteFile() {
+  const std::string& file = ctx_.state.CurrentCollFile;
+  if (file.empty()) return;  // nothing to delete
+  const int error = ctx_.platform.files.DeleteFile(file);
+  if (error != 0) {
+    const std::string shown = kPathsIgnoreCase ? LowerAscii(file) : file;
+    ctx_.platform.toolkit.MsgBox(shown + "\n\nError " + std::to_string(error), kStyleCriticalOk,
+                                 kErrorCaption);
+    return;
+  }
+  ClearItems();
+  SetCollButtonEnabled("Delete", false);
+  GetTavrinFiles();
+}
+
+void FrmMain::btnExec_Click() {
+  const bool KeepWindow = shiftPressed_;
+  hide();
+  RunAllItems(ctx_.state, ctx_.platform);
+  if (KeepWindow) {
+    show();
+    activateWindow();
+  } else {
+    close();
+  }
+}
+
+void FrmMain::btnExit_Click() { close(); }
+
+void FrmMain::mnuFile_Click(int Index) {
+  if (Index == 0) close();
+}
+
+void FrmMain::mnuOption_Click(int) {}
+
+void FrmMain::mnuHelp_Click(int) {
+  FrmAbout about(ctx_, this);
+  RunModal(ctx_, about);
+}
+
+void FrmMain::Form_KeyDown(int, int Shift) {
+  if (Shift != 0) shiftPressed_ = true;
+}
+
+void FrmMain::Form_KeyUp(int, int) { shiftPressed_ = false; }
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+  const auto type = event->type();
+  // The right button over the item list opens a popup menu and leaves the selection.
+  if (watched == lstItems_->viewport() &&
+      (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+       type == QEvent::MouseButtonDblClick) &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+    if (type == QEvent::MouseButtonRelease) lstItems_MouseUp(2);
+    return true;
+  }
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (type == QEvent::KeyRelease) {
+    Form_KeyUp(key->key(), ModifierMask(key));
+    return false;
+  }
+  Form_KeyDown(key->key(), ModifierMask(key));
+  if (watched == lstItems_ && key->key() == Qt::Key_Delete) {
+    lstItems_KeyDown(46, ModifierMask(key));
+    return true;
+  }
+  // The window's own keys, ahead of the control that has the focus (a control that
+  // claims a key, as a text box claims Ctrl+X, would keep it from the menu).
+  if (key->key() == Qt::Key_X && key->modifiers() == Qt::ControlModifier) {
+    mnuFile_Click(0);
+    return true;
+  }
+  if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+    mnuHelp_Click(0);
+    return true;
+  }
+  if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+    btnExit_->click();
+    return true;
+  }
+  if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+      (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    if (auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        button && button != btnExec_) {
+      button->click();
+    } else if (btnExec_->isEnabled()) {
+      btnExec_->click();
+    }
+    return true;
+  }
+  return false;
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+  // Closing the window by any way ends the program at once; nothing is asked.
+  event->accept();
+  if (!unloading_) {
+    unloading_ = true;
+    QCoreApplication::quit();
+  }
+}
+
+void FrmMain::OpenItemEditor(int ItemIndex, int Position) {
+  CollectionState& st = ctx_.state;
+  EditExchange& ex = ctx_.edit;
+  const bool adding = ItemIndex == -1;
+  // Calls outside what the list shows are refused without a change.
+  if (adding) {
+    const int count = st.HasItems ? static_cast<int>(st.Items.size()) : 0;
+    if (Position < 0 || Position > count) return;
+    ex.EditItem.File.clear();
+    ex.EditItem.Params.clear();
+    ex.EditItem.ItemName = "New Item";
+    ex.EditItem.WinStyle = kStyleNormal;
+    // Wait keeps the setting of the item last shown in the editor.
+  } else {
+    if (!st.HasItems || ItemIndex < 0 || ItemIndex > st.UpperBound()) return;
+    ex.EditItem = st.Items[static_cast<std::size_t>(ItemIndex)];
+  }
+  {
+    FrmItemEdit editor(ctx_, this);
+    RunModal(ctx_, editor);
+  }
+  if (!ex.EditCancelled) {
+    if (adding) {
+      if (st.HasItems) {
+        st.Items.insert(st.Items.begin() + Position, ex.EditItem);
+      } else {
+        st.Items.assign(1, ex.EditItem);
+        Position = 0;
+      }
+      lstItems_->insertItem(Position, QString::fromStdString(ex.EditItem.ItemName));
+      st.HasItems = true;
+    } else {
+      st.Items[static_cast<std::size_t>(ItemIndex)] = ex.EditItem;
+      QSignalBlocker block(lstItems_);
+      delete lstItems_->takeItem(ItemIndex);
+      lstItems_->insertItem(ItemIndex, QString::fromStdString(ex.EditItem.ItemName));
+    }
+    CollChanged(true);
+  }
+  ex.EditCancelled = false;
+}
+
+void FrmMain::DeleteItem(int index) {
+  CollectionState& st = ctx_.state;
+  if (st.UpperBound() == 0) {
+    st.ResetItems();
+    st.HasItems = false;
+    return;
+  }
+  if (index < 0 || index > st.UpperBound()) return;
+  st.Items.erase(st.Items.begin() + index);
+}
+
+void FrmMain::MoveDown(int ItemIndex) {
+  const int j = ItemIndex + 1;
+  QListWidgetItem* a = lstItems_->item(ItemIndex);
+  QListWidgetItem* b = lstItems_->item(j);
+  const QString kept = b->text();
+  b->setText(a->text());
+  a->setText(kept);
+  std::swap(ctx_.state.Items[static_cast<std::size_t>(ItemIndex)],
+            ctx_.state.Items[static_cast<std::size_t>(j)]);
+}
+
+void FrmMain::MoveUp(int ItemIndex) {
+  const int j = ItemIndex - 1;
+  QListWidgetItem* a = lstItems_->item(ItemIndex);
+  QListWidgetItem* b = lstItems_->item(j);
+  const QString kept = b->text();
+  b->setText(a->text());
+  a->setText(kept);
+  std::swap(ctx_.state.Items[static_cast<std::size_t>(ItemIndex)],
+            ctx_.state.Items[static_cast<std::size_t>(j)]);
+}
+
+void FrmMain::RemoveSelectedItem() {
+  const int count = lstItems_->count();
+  if (count == 0) return;
+  if (count == 1) {
+    // Removing the only item leaves no collection.
+    SelectCollEntry(0);
+    return;
+  }
+  const int i = SelectedIndex();
+  if (i < 0 || i > ctx_.state.UpperBound()) return;
+  DeleteItem(i);
+  {
+    QSignalBlocker block(lstItems_);
+    delete lstItems_->takeItem(i);
+  }
+  picDetails_->Clear();
+  CollChanged(true);
+  lstItems_->setFocus();
+  SelectListEntry(lstItems_->count() == i ? i - 1 : i);
+}
+
+void FrmMain::OpenSelectedItem(bool allowWait) {
+  const int i = SelectedIndex();
+  if (i < 0 || i > ctx_.state.UpperBound()) return;
+  const CollItem item = ctx_.state.Items[static_cast<std::size_t>(i)];
+  const bool waited = allowWait && item.Wait != 0;
+  if (waited) {
+    setWindowTitle("The Tavrin - Waiting for program to finish...");
+    setEnabled(false);
+  }
+  if (allowWait) setCursor(Qt::WaitCursor);
+  // Shows the waiting state before the launcher's thread blocks.
+  ctx_.platform.toolkit.DoEvents();
+  const int32_t result =
+      LaunchItem(item.File, item.Params, item.WinStyle, waited ? item.Wait : kFalse,
+                 ctx_.platform.shell);
+  ctx_.platform.toolkit.DoEvents();
+  if (allowWait) unsetCursor();
+  if (waited) {
+    setWindowTitle("The Tavrin");
+    setEnabled(true);
+    activateWindow();
+  }
+  if (LaunchFailed(result, waited)) {
+    ShowLaunchFailure(item.File, LaunchErrorText(result, waited, ctx_.platform.shell),
+                      ctx_.platform.toolkit);
+  }
+  ctx_.platform.toolkit.DoEvents();
+}
+
+void FrmMain::tbItem_ButtonClick(int Index, const std::string& key) {
+  if (Index < 0 || Index > 4 || key != kItemButtons[Index].key) return;
+  const int sel = SelectedIndex();
+  switch (Index) {
+    case 0:  // Up
+      if (sel <= 0) return;
+      MoveUp(sel);
+      CollChanged(true);
+      lstItems_->setFocus();
+      SelectListEntry(sel - 1);
+      break;
+    case 4:  // Down
+      if (sel < 0 || sel >= lstItems_->count() - 1) return;
+      MoveDown(sel);
+      CollChanged(true);
+      lstItems_->setFocus();
+      SelectListEntry(sel + 1);
+      break;
+    case 1:  // Edit
+      lstItems_DblClick();
+      break;
+    case 2:  // Remove
+      RemoveSelectedItem();
+      break;
+    case 3:  // Open
+      OpenSelectedItem(true);
+      break;
+    default:
+      break;
+  }
+}
+
+void FrmMain::mnuPItem1_Click() { OpenItemEditor(-1, lstItems_->count()); }
+
+void FrmMain::mnuPitem2_Click(int Index) {
+  switch (Index) {
+    case 0: {
+      const int sel = SelectedIndex();
+      if (sel >= 0) OpenItemEditor(-1, sel + 1);
+      break;
+    }
+    case 1:
+      lstItems_DblClick();
+      break;
+    case 2:
+      RemoveSelectedItem();
+      break;
+    case 4:
+      OpenSelectedItem(false);
+      break;
+    default:
+      break;
+  }
+}
+
+void FrmMain::lstItems_DblClick() {
+  const int i = SelectedIndex();
+  if (i < 0) return;
+  OpenItemEditor(i, i);
+  DisplayDetails(i);
+  lstItems_->setFocus();
+  SelectListEntry(i);
+}
+
+void FrmMain::lstItems_KeyDown(int KeyCode, int) {
+  if (KeyCode == 46) RemoveSelectedItem();
+}
+
+void FrmMain::lstItems_MouseUp(int Button) {
+  if (Button != 2) return;
+  QMenu* menu = SelectedIndex() < 0 ? mnuPopItem1_ : mnuPopItem2_;
+  menu->popup(QCursor::pos());
+}
+
+}  // namespace tavrin
