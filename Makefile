@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup configure build check check-windows run format clean
+.PHONY: all setup configure build check check-windows run package format clean
 
 all: build
 
@@ -37,6 +37,11 @@ run: setup
 	  echo "No display: running the example collection without a window."; \
 	  $(BUILD)/tavrin examples/welcome.tavrin /run; \
 	fi
+
+# The Debian package, in $(BUILD)/.
+package: setup
+	$(MAKE) build
+	cd $(BUILD) && cpack -G DEB
 
 format: configure
 	cmake --build $(BUILD) --target format

@@ -87,14 +87,16 @@ int main(int argc, char** argv) {
 #ifdef TAVRIN_WITH_QT
   // Qt's GUI starts only when a window or a box must be shown.
   tavrin::QtToolkit toolkit(argc, argv, [&native] { return native->DisplayReachable(); });
-  tavrin::Platform platform{toolkit, native->shell(), native->files(), native->system()};
+  tavrin::Platform platform{toolkit, native->shell(), native->files(), native->system(),
+                            native->registry()};
   tavrin::CollectionState state;
   auto openWindow = [&](const tavrin::StartRequest& r, tavrin::CollectionState& s) {
     return RunMainWindow(r, s, platform, toolkit);
   };
 #else
   auto toolkit = native->MakePlainToolkit();
-  tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system()};
+  tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system(),
+                            native->registry()};
   tavrin::CollectionState state;
   auto openWindow = [](const tavrin::StartRequest&, tavrin::CollectionState&) {
     std::fprintf(stderr,

@@ -26,6 +26,7 @@ struct NativeServices {
   virtual Shell& shell() = 0;
   virtual FileSystem& files() = 0;
   virtual SystemInfo& system() = 0;
+  virtual Registry& registry() = 0;
 };
 
 std::unique_ptr<NativeServices> MakeNativeServices();

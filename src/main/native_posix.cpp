@@ -1,6 +1,7 @@
 #include "main/native.h"
 #include "platform/posix/display_probe.h"
 #include "platform/posix/posix_files.h"
+#include "platform/posix/posix_registry.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/posix_system.h"
 
@@ -18,10 +19,12 @@ struct PosixServices : NativeServices {
   Shell& shell() override { return shell_; }
   FileSystem& files() override { return files_; }
   SystemInfo& system() override { return system_; }
+  Registry& registry() override { return registry_; }
 
   posix::PosixShell shell_;
   PosixFileSystem files_;
   posix::PosixSystemInfo system_;
+  posix::PosixRegistry registry_{posix::XdgFolders::FromEnvironment()};
 };
 
 }  // namespace

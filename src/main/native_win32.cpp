@@ -3,6 +3,7 @@
 
 #include "main/native.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_toolkit.h"
@@ -33,10 +34,12 @@ struct Win32Services : NativeServices {
   Shell& shell() override { return shell_; }
   FileSystem& files() override { return files_; }
   SystemInfo& system() override { return system_; }
+  Registry& registry() override { return registry_; }
 
   win32::Win32Shell shell_;
   win32::Win32FileSystem files_;
   win32::Win32SystemInfo system_;
+  win32::Win32Registry registry_;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 #include "platform/toolkit.h"
@@ -14,6 +15,7 @@ struct Platform {
   Shell& shell;
   FileSystem& files;
   SystemInfo& system;
+  Registry& registry;
 };
 
 }  // namespace tavrin

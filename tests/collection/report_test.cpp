@@ -29,7 +29,8 @@ class ReportLoad : public ::testing::Test {
   RecordingShell shell;
   testing::NativeFileSystem files;
   FakeSystemInfo system;
-  Platform platform{toolkit, shell, files, system};
+  testing::MemoryRegistry registry;
+  Platform platform{toolkit, shell, files, system, registry};
   CollectionState state;
 };
 

@@ -75,6 +75,15 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
   EXPECT_EQ(ReadRecording(record).size(), 1u);
 }
 
+TEST_F(RunModeTest, RunModeNeitherChecksNorWritesTheFileAssociation) {
+  const auto result = Run(Collection({Record("One", RecorderPath(), "a", 1)}));
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("config/tavrin")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("config/mimeapps.list")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("data/applications")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("data/mime")));
+}
+
 TEST_F(RunModeTest, WaitedItemThatCannotStartIsReportedWithTheReason) {
   const auto result = Run(Collection({Record("Nope", dir.file("nope"), "", 1)}));
   EXPECT_EQ(result.exitCode, 1);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "memory_registry.h"
 #include "platform/file_dialogs.h"
 #include "platform/platform.h"
 
@@ -92,7 +93,8 @@ struct FakePlatform {
   RecordingShell shell;
   FakeSystemInfo system;
   FileSystem& files;
-  Platform platform{toolkit, shell, files, system};
+  MemoryRegistry registry;
+  Platform platform{toolkit, shell, files, system, registry};
 };
 
 }  // namespace tavrin::testing

@@ -63,6 +63,10 @@ std::string TavrinPath() { return ThisProgramFolder() + "\\" + TAVRIN_BINARY_FRO
 #else
 std::string RecorderPath() { return std::string(TAVRIN_TEST_HELPER_DIR) + "/tavrin_test_recorder"; }
 
+std::string GioProbePath() {
+  return std::string(TAVRIN_TEST_HELPER_DIR) + "/tavrin_test_gio_probe";
+}
+
 std::string TavrinPath() { return TAVRIN_BINARY_PATH; }
 #endif
 

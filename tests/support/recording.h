@@ -21,6 +21,9 @@ std::vector<RecordedRun> ReadRecording(const std::string& recordFile);
 // Full path of the stand-in program built with the tests.
 std::string RecorderPath();
 
+// Full path of the helper that asks GIO about file types (see helpers/gio_probe.c).
+std::string GioProbePath();
+
 // Full path of the built tavrin executable.
 std::string TavrinPath();
 

@@ -440,7 +440,7 @@ TEST_F(ItemsTest, WaitedOpenShowsTheWaitingStateAndRestoresItBeforeTheBox) {
     cursorDuring = watched->cursor().shape();
   };
   shell.results = {53};
-  Platform platform{fake.toolkit, shell, files, fake.system};
+  Platform platform{fake.toolkit, shell, files, fake.system, fake.registry};
   UiContext context{state, edit, platform, dialogs};
   FrmMain w(context, dir.file("c.tavrin"));
   watched = &w;
@@ -481,7 +481,7 @@ TEST_F(ItemsTest, NotWaitedOpenGoesThroughTheShell) {
 
 TEST_F(ItemsTest, WaitedOpenOfARealProgramWaitsForIt) {
   posix::PosixShell real;
-  Platform platform{fake.toolkit, real, files, fake.system};
+  Platform platform{fake.toolkit, real, files, fake.system, fake.registry};
   UiContext context{state, edit, platform, dialogs};
   const std::string record = dir.file("record.log");
   setenv("TAVRIN_RECORD", record.c_str(), 1);

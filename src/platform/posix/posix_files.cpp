@@ -172,4 +172,42 @@ std::string PosixFileSystem::WriteTarget(const std::string& path) {
   return path;
 }
 
+bool ReplaceFile(const std::string& path, std::string_view bytes) {
+  PosixFileSystem files;
+  const std::string target = files.WriteTarget(path);
+  std::string tempPath;
+  auto out = files.CreateTempBeside(target, tempPath);
+  if (!out) return false;
+  bool ok = out->Write(bytes) && out->Flush();
+  ok = out->Close() && ok;
+  if (ok) ok = files.Rename(tempPath, target);
+  if (!ok) files.Remove(tempPath);
+  return ok;
+}
+
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  std::optional<std::string> content;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+      static_cast<std::size_t>(st.st_size) <= limit) {
+    std::string bytes;
+    char buf[4096];
+    for (;;) {
+      const ssize_t n = ::read(fd, buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) break;
+      if (n == 0) {
+        content = std::move(bytes);
+        break;
+      }
+      bytes.append(buf, static_cast<std::size_t>(n));
+      if (bytes.size() > limit) break;  // it grew while being read
+    }
+  }
+  ::close(fd);
+  return content;
+}
+
 }  // namespace tavrin

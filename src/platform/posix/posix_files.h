@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files.h"
@@ -23,5 +26,14 @@ class PosixFileSystem : public FileSystem {
                                      const std::string& extension) override;
   std::string WriteTarget(const std::string& path) override;
 };
+
+// Replaces the file at `path` (or the file a link there names) with `bytes`: they are
+// written to a temporary file beside it, flushed and renamed over it. When any step
+// fails the old file stays as it was and the temporary file is removed.
+bool ReplaceFile(const std::string& path, std::string_view bytes);
+
+// The whole content of a regular file of at most `limit` bytes; nothing when it is
+// missing, is no regular file, is larger or cannot be read.
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit);
 
 }  // namespace tavrin

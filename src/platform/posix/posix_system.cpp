@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "platform/posix/posix_shell.h"
+#include "platform/posix/xdg_folders.h"
 
 namespace tavrin::posix {
 namespace {
@@ -27,15 +28,7 @@ std::string WithoutClosingSlash(std::string path) {
 
 std::string PosixSystemInfo::CollectionFolder() {
   std::string folder = Env("TAVRIN_HOME");
-  if (folder.empty()) {
-    std::string data = Env("XDG_DATA_HOME");
-    if (data.empty() || data[0] != '/') {
-      std::string home = Env("HOME");
-      if (home.empty()) home = g_get_home_dir();
-      data = home + "/.local/share";
-    }
-    folder = data + "/tavrin";
-  }
+  if (folder.empty()) folder = XdgFolders::FromEnvironment().dataHome + "/tavrin";
   folder = WithoutClosingSlash(folder);
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);

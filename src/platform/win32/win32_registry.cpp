@@ -10,12 +10,8 @@ namespace {
 // the machine-wide ones.
 constexpr const char* kUserClasses = "Software\\Classes\\";
 
-// Access for keys that are created (KEY_QUERY_VALUE, KEY_SET_VALUE,
-// KEY_CREATE_SUB_KEY, KEY_ENUMERATE_SUB_KEYS, KEY_NOTIFY, KEY_CREATE_LINK) and for
-// keys that are opened (STANDARD_RIGHTS_REQUIRED, KEY_QUERY_VALUE, KEY_SET_VALUE,
-// KEY_CREATE_LINK, 0x40).
-constexpr REGSAM kCreateAccess = 0x3F;
-constexpr REGSAM kOpenAccess = 0xF0063;
+constexpr REGSAM kCreateAccess = Registry::kCreateAccess;
+constexpr REGSAM kOpenAccess = Registry::kOpenAccess;
 
 bool IsClassesRoot(Registry::Key key) { return key == Registry::kClassesRoot; }
 
@@ -45,7 +41,7 @@ long Win32Registry::CreateKey(Key root, const std::string& subkey, Key& key) {
   // Keys of the classes root are written for this user alone.
   const HKEY base = IsClassesRoot(root) ? HKEY_CURRENT_USER : ToHandle(root);
   const std::string path = IsClassesRoot(root) ? kUserClasses + subkey : subkey;
-  const LONG result = RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  const LONG result = RegCreateKeyExA(base, path.c_str(), 0, nullptr, Registry::kOptionNonVolatile,
                                       kCreateAccess, nullptr, &handle, &disposition);
   if (result == ERROR_SUCCESS) key = FromHandle(handle);
   return result;

@@ -1,0 +1,385 @@
+#include "platform/posix/desktop_integration.h"
+
+#include <glib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "platform/posix/posix_files.h"
+
+namespace tavrin::posix {
+namespace {
+
+constexpr std::string_view kDefaultSection = "[Default Applications]";
+// mimeapps.list is a short file; one this large is left alone rather than rewritten.
+constexpr std::size_t kLargestList = 16 << 20;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && (IsBlank(text.back()) || text.back() == '\r')) text.remove_suffix(1);
+  return std::string(text);
+}
+
+std::string XmlText(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// A verb's menu text without its access-key marks ("&Run" is "Run"; "&&" is "&").
+std::string WithoutAccessKeys(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    out += text[i];
+  }
+  return out;
+}
+
+// --- mimeapps.list, line by line ---
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const auto end = text.find('\n', start);
+    lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + '\n';
+  return text;
+}
+
+bool IsHeader(const std::string& line) {
+  const std::string t = Trim(line);
+  return !t.empty() && t.front() == '[';
+}
+
+bool IsEntry(const std::string& line) {
+  const std::string t = Trim(line);
+  return !t.empty() && t.front() != '#' && t.front() != '[' && t.find('=') != std::string::npos;
+}
+
+// The key of an entry line ("type=a;b;" gives "type"); empty for other lines.
+std::string KeyOf(const std::string& line) {
+  if (!IsEntry(line)) return "";
+  return Trim(std::string_view(line).substr(0, line.find('=')));
+}
+
+std::vector<std::string> AppsOf(const std::string& line) {
+  std::vector<std::string> apps;
+  const std::string value = line.substr(line.find('=') + 1);
+  std::size_t start = 0;
+  while (start <= value.size()) {
+    const auto end = value.find(';', start);
+    std::string app = Trim(std::string_view(value).substr(
+        start, end == std::string::npos ? std::string::npos : end - start));
+    if (!app.empty()) apps.push_back(std::move(app));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return apps;
+}
+
+std::string EntryLine(const std::string& type, const std::vector<std::string>& apps) {
+  std::string line = type + "=";
+  for (const auto& app : apps) line += app + ";";
+  return line;
+}
+
+// The end (one past the last line) of the section whose header is at `header`.
+std::size_t SectionEnd(const std::vector<std::string>& lines, std::size_t header) {
+  std::size_t end = header + 1;
+  while (end < lines.size() && !IsHeader(lines[end])) ++end;
+  return end;
+}
+
+void UpdateMimeDatabase(const std::string& mimeFolder) {
+  // Started without a shell and waited for; where the tool is missing, the desktop
+  // rebuilds the database by itself at the next log-in, so that is no error.
+  gchar* argv[] = {const_cast<gchar*>("update-mime-database"),
+                   const_cast<gchar*>(mimeFolder.c_str()), nullptr};
+  g_spawn_sync(nullptr, argv, nullptr,
+               static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL |
+                                        G_SPAWN_STDERR_TO_DEV_NULL),
+               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+bool IsLink(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+void SetDefaultApplication(const std::string& listPath, bool present) {
+  std::error_code ec;
+  const bool exists = std::filesystem::exists(listPath, ec);
+  std::string current;
+  if (exists) {
+    const auto content = ReadSmallFile(listPath, kLargestList);
+    if (!content) return;  // a list that cannot be read is never replaced
+    current = *content;
+  }
+  const std::string updated = present
+                                  ? WithDefaultApplication(current, kCollectionType, kDesktopId)
+                                  : WithoutDefaultApplication(current, kCollectionType, kDesktopId);
+  if (updated == current) return;
+  if (updated.empty() && !IsLink(listPath)) {
+    ::unlink(listPath.c_str());
+    return;
+  }
+  std::filesystem::create_directories(std::filesystem::path(listPath).parent_path(), ec);
+  ReplaceFile(listPath, updated);
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommand(const std::string& command) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  const auto skipBlanks = [&] {
+    while (i < command.size() && IsBlank(command[i])) ++i;
+  };
+  skipBlanks();
+  if (i < command.size() && command[i] == '"') {
+    std::size_t close = command.find('"', i + 1);
+    while (close != std::string::npos && close + 1 < command.size() &&
+           !IsBlank(command[close + 1])) {
+      close = command.find('"', close + 1);
+    }
+    if (close == std::string::npos) close = command.size();
+    words.push_back(command.substr(i + 1, close - i - 1));
+    i = close + 1;
+  }
+  for (skipBlanks(); i < command.size(); skipBlanks()) {
+    std::string word;
+    bool quoted = false;
+    for (; i < command.size() && (quoted || !IsBlank(command[i])); ++i) {
+      if (command[i] == '"') {
+        quoted = !quoted;
+      } else {
+        word += command[i];
+      }
+    }
+    words.push_back(std::move(word));
+  }
+  return words;
+}
+
+std::string ExecArgument(const std::string& argument, bool alwaysQuote) {
+  static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+  const bool quote =
+      alwaysQuote || argument.empty() || argument.find_first_of(kReserved) != std::string::npos;
+  std::string out = quote ? "\"" : "";
+  for (const char c : argument) {
+    if (c == '%') {
+      out += "%%";
+    } else if (quote && (c == '"' || c == '`' || c == '$' || c == '\\')) {
+      out += '\\';
+      out += c;
+    } else {
+      out += c;
+    }
+  }
+  if (quote) out += '"';
+  return out;
+}
+
+std::string ExecFromCommand(const std::string& command) {
+  const auto words = SplitCommand(command);
+  if (words.empty() || words[0].empty()) return "";
+  // GIO looks the program up by the Exec's first word before it turns "%%" back into
+  // "%", and passes over an entry whose program it cannot find; a program whose path
+  // holds a '%' is therefore started through env, which gets the path expanded.
+  std::string exec = words[0].find('%') == std::string::npos ? "" : "env ";
+  exec += ExecArgument(words[0], true);
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    exec += ' ';
+    exec += words[i] == "%1" ? std::string("%f") : ExecArgument(words[i]);
+  }
+  return exec;
+}
+
+std::string DesktopFileString(const std::string& value) {
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == ' ' && i == 0) {
+      out += "\\s";  // a leading blank would be taken for padding
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string MimePackage(const FileTypeAssociation& association) {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+      "  <mime-type type=\"" +
+      std::string(kCollectionType) + "\">\n";
+  if (!association.description.empty()) {
+    xml += "    <comment>" + XmlText(association.description) + "</comment>\n";
+  }
+  xml += "    <sub-class-of type=\"text/plain\"/>\n    <glob pattern=\"" +
+         std::string(kCollectionGlob) +
+         "\"/>\n"
+         "  </mime-type>\n"
+         "</mime-info>\n";
+  return xml;
+}
+
+std::string DesktopEntry(const FileTypeAssociation& association) {
+  const std::string open = ExecFromCommand(association.openCommand);
+  if (open.empty()) return "";
+  const std::string run = ExecFromCommand(association.runCommand);
+  std::string entry =
+      "[Desktop Entry]\n"
+      "Type=Application\n"
+      "Name=Tavrin\n"
+      "Comment=Start the programs and documents of a collection\n"
+      "Icon=tavrin\n"
+      "Exec=" +
+      DesktopFileString(open) +
+      "\n"
+      "Terminal=false\n"
+      "NoDisplay=true\n"
+      "MimeType=" +
+      std::string(kCollectionType) + ";\n";
+  if (!run.empty()) {
+    std::string name = WithoutAccessKeys(association.runName);
+    if (name.empty()) name = "Run";
+    entry += "Actions=Run;\n\n[Desktop Action Run]\nName=" + DesktopFileString(name) +
+             "\nExec=" + DesktopFileString(run) + "\n";
+  }
+  return entry;
+}
+
+std::string WithDefaultApplication(const std::string& list, const std::string& type,
+                                   const std::string& desktopId) {
+  std::vector<std::string> lines = Lines(list);
+  std::size_t header = 0;
+  while (header < lines.size() && Trim(lines[header]) != kDefaultSection) ++header;
+  if (header == lines.size()) {
+    lines.emplace_back(kDefaultSection);
+    lines.push_back(EntryLine(type, {desktopId}));
+    return Joined(lines);
+  }
+  const std::size_t end = SectionEnd(lines, header);
+  bool found = false;
+  for (std::size_t i = header + 1; i < end; ++i) {
+    if (KeyOf(lines[i]) != type) continue;
+    std::vector<std::string> apps{desktopId};
+    for (auto& app : AppsOf(lines[i])) {
+      if (app != desktopId) apps.push_back(std::move(app));
+    }
+    lines[i] = EntryLine(type, apps);
+    found = true;
+  }
+  if (!found) {
+    // After the section's last line that is not blank.
+    std::size_t at = end;
+    while (at > header + 1 && Trim(lines[at - 1]).empty()) --at;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), EntryLine(type, {desktopId}));
+  }
+  return Joined(lines);
+}
+
+std::string WithoutDefaultApplication(const std::string& list, const std::string& type,
+                                      const std::string& desktopId) {
+  std::vector<std::string> lines = Lines(list);
+  bool changed = false;
+  for (std::size_t header = 0; header < lines.size(); ++header) {
+    if (Trim(lines[header]) != kDefaultSection) continue;
+    bool touched = false;
+    for (std::size_t i = header + 1; i < lines.size() && !IsHeader(lines[i]);) {
+      auto apps = AppsOf(lines[i]);
+      if (KeyOf(lines[i]) != type || std::erase(apps, desktopId) == 0) {
+        ++i;
+        continue;
+      }
+      touched = true;
+      if (apps.empty()) {
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+      } else {
+        lines[i] = EntryLine(type, apps);
+        ++i;
+      }
+    }
+    if (!touched) continue;
+    changed = true;
+    bool entriesLeft = false;
+    for (std::size_t i = header + 1; i < lines.size() && !IsHeader(lines[i]); ++i) {
+      entriesLeft = entriesLeft || IsEntry(lines[i]);
+    }
+    if (!entriesLeft) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header--));
+  }
+  if (!changed) return list;
+  const std::string text = Joined(lines);
+  return text.find_first_not_of(" \t\r\n") == std::string::npos ? "" : text;
+}
+
+void UpdateDesktopIntegration(const XdgFolders& folders,
+                              const std::optional<FileTypeAssociation>& association) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const std::string mimeFolder = folders.dataHome + "/mime";
+  const std::string package = mimeFolder + "/packages/" + kMimePackageName;
+  const std::string appsFolder = folders.dataHome + "/applications";
+  const std::string entryPath = appsFolder + "/" + kDesktopId;
+  const std::string entry = association ? DesktopEntry(*association) : "";
+
+  if (association) {
+    fs::create_directories(mimeFolder + "/packages", ec);
+    if (ReplaceFile(package, MimePackage(*association))) UpdateMimeDatabase(mimeFolder);
+  } else if (::unlink(package.c_str()) == 0) {
+    UpdateMimeDatabase(mimeFolder);
+  }
+
+  if (!entry.empty()) {
+    fs::create_directories(appsFolder, ec);
+    ReplaceFile(entryPath, entry);
+  } else {
+    ::unlink(entryPath.c_str());
+  }
+
+  SetDefaultApplication(folders.configHome + "/mimeapps.list", !entry.empty());
+}
+
+}  // namespace tavrin::posix

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace tavrin::posix {
+
+// The user's base folders of the XDG rules.
+struct XdgFolders {
+  std::string configHome;  // $XDG_CONFIG_HOME, or ~/.config
+  std::string dataHome;    // $XDG_DATA_HOME, or ~/.local/share
+
+  // The folders the environment names now. A variable that is unset, empty or not an
+  // absolute path counts as unset, as the rules say.
+  static XdgFolders FromEnvironment();
+};
+
+}  // namespace tavrin::posix

@@ -1,0 +1,86 @@
+/* Asks GIO what the desktop makes of collection files. GIO keeps what it has learnt
+ * of types and applications for the life of a process, so each question is asked by
+ * a fresh process of this program:
+ *   gio_probe type FILE         prints "type=<content type>" and "description=<text>"
+ *   gio_probe default TYPE      prints "default=<desktop id>" (empty when there is none)
+ *   gio_probe actions ID        prints "action=<action>\t<name>" for each desktop action
+ *   gio_probe open FILE         starts FILE's default application on it
+ *   gio_probe action ID ACTION  starts a desktop action of the entry ID
+ * It ends with status 0, or 1 (and a reason on standard error) when GIO failed. */
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+#include <stdio.h>
+#include <string.h>
+
+static char* ContentType(const char* path) {
+  GFile* file = g_file_new_for_path(path);
+  GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                      G_FILE_QUERY_INFO_NONE, NULL, NULL);
+  char* type = NULL;
+  if (info) {
+    type = g_strdup(g_file_info_get_content_type(info));
+    g_object_unref(info);
+  }
+  g_object_unref(file);
+  return type;
+}
+
+static int Fail(const char* what, GError* error) {
+  fprintf(stderr, "%s%s%s\n", what, error ? ": " : "", error ? error->message : "");
+  if (error) g_error_free(error);
+  return 1;
+}
+
+int main(int argc, char** argv) {
+  if (argc == 3 && strcmp(argv[1], "type") == 0) {
+    char* type = ContentType(argv[2]);
+    if (!type) return Fail("no content type", NULL);
+    char* description = g_content_type_get_description(type);
+    printf("type=%s\ndescription=%s\n", type, description ? description : "");
+    g_free(description);
+    g_free(type);
+    return 0;
+  }
+  if (argc == 3 && strcmp(argv[1], "default") == 0) {
+    GAppInfo* app = g_app_info_get_default_for_type(argv[2], FALSE);
+    printf("default=%s\n", app ? g_app_info_get_id(app) : "");
+    if (app) g_object_unref(app);
+    return 0;
+  }
+  if (argc == 3 && strcmp(argv[1], "actions") == 0) {
+    GDesktopAppInfo* app = g_desktop_app_info_new(argv[2]);
+    if (!app) return Fail("no such desktop entry", NULL);
+    const gchar* const* actions = g_desktop_app_info_list_actions(app);
+    for (; actions && *actions; ++actions) {
+      gchar* name = g_desktop_app_info_get_action_name(app, *actions);
+      printf("action=%s\t%s\n", *actions, name);
+      g_free(name);
+    }
+    g_object_unref(app);
+    return 0;
+  }
+  if (argc == 3 && strcmp(argv[1], "open") == 0) {
+    char* type = ContentType(argv[2]);
+    GAppInfo* app = type ? g_app_info_get_default_for_type(type, FALSE) : NULL;
+    g_free(type);
+    if (!app) return Fail("no default application", NULL);
+    GFile* file = g_file_new_for_path(argv[2]);
+    GList* files = g_list_append(NULL, file);
+    GError* error = NULL;
+    const gboolean ok = g_app_info_launch(app, files, NULL, &error);
+    g_list_free(files);
+    g_object_unref(file);
+    g_object_unref(app);
+    return ok ? 0 : Fail("launch failed", error);
+  }
+  if (argc == 4 && strcmp(argv[1], "action") == 0) {
+    GDesktopAppInfo* app = g_desktop_app_info_new(argv[2]);
+    if (!app) return Fail("no such desktop entry", NULL);
+    g_desktop_app_info_launch_action(app, argv[3], NULL);
+    g_object_unref(app);
+    return 0;
+  }
+  fprintf(stderr, "usage: gio_probe type FILE | default TYPE | actions ID | open FILE | "
+                  "action ID ACTION\n");
+  return 2;
+}
