@@ -21,6 +21,7 @@
 #include "collection/paths.h"
 #include "collection/text.h"
 #include "launch/launch.h"
+#include "shellreg/association.h"
 #include "tavrin/version.h"
 #include "ui/details.h"
 #include "ui/details_pane.h"
@@ -257,6 +258,8 @@ void FrmMain::BuildControls() {
 }
 
 void FrmMain::Form_Load() {
+  // The file association is put back if it is missing; a failure is passed over.
+  EnsureRegistered(ctx_.platform);
   GetTavrinFiles();
   if (!commandLine_.empty()) {
     AddItemsToList();
@@ -508,7 +511,9 @@ void FrmMain::mnuFile_Click(int Index) {
   if (Index == 0) close();
 }
 
-void FrmMain::mnuOption_Click(int) {}
+void FrmMain::mnuOption_Click(int Index) {
+  ::tavrin::mnuOption_Click(static_cast<int16_t>(Index), ctx_.platform);
+}
 
 void FrmMain::mnuHelp_Click(int) {
   FrmAbout about(ctx_, this);

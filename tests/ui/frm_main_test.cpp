@@ -20,6 +20,7 @@
 #include "collection/collfile.h"
 #include "fakes.h"
 #include "platform/posix/posix_files.h"
+#include "shellreg/association.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -437,6 +438,27 @@ TEST_F(MainWindowTest, EnterPressesExecuteWhenItIsEnabled) {
   QTest::keyClick(window->lstItems(), Qt::Key_Return);
   EXPECT_EQ(fake.shell.calls.size(), 1u);
   EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, LoadingPutsAMissingAssociationBackAndTheMenuAsks) {
+  fake.system.executablePath = "/opt/tavrin/bin/tavrin";
+  Open();
+  const auto value = [this](const std::string& key) {
+    return GetRegValue(fake.registry, Registry::kClassesRoot, key, "");
+  };
+  EXPECT_EQ(value(".tavrin"), "Tavrin");
+  EXPECT_EQ(value("Tavrin\\shell\\Run\\command"), "\"/opt/tavrin/bin/tavrin\" %1 /run");
+  EXPECT_TRUE(fake.toolkit.boxes.empty());
+
+  fake.toolkit.answers = {kAnswerNo};
+  window->mnuOption_Click(0);
+  ASSERT_EQ(fake.toolkit.boxes.size(), 1u);
+  EXPECT_EQ(fake.toolkit.boxes[0].style, 35);
+  EXPECT_EQ(fake.toolkit.boxes[0].caption, "The Tavrin - Registry Option...");
+  EXPECT_FALSE(fake.registry.HasKey(".tavrin"));
+  // The next load of the window writes it again.
+  Open();
+  EXPECT_EQ(value(".tavrin"), "Tavrin");
 }
 
 TEST_F(MainWindowTest, ControlsCarryTheirTextsAndTips) {
