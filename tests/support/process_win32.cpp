@@ -59,8 +59,7 @@ std::string ReadBack(HANDLE file) {
 }  // namespace
 
 StartedProcess StartProcess(const std::vector<std::string>& argv,
-                            const std::map<std::string, std::string>& env,
-                            const std::string& cwd) {
+                            const std::map<std::string, std::string>& env, const std::string& cwd) {
   StartedProcess p;
   if (argv.empty()) {
     p.failure = "nothing to start";
@@ -76,8 +75,8 @@ StartedProcess StartProcess(const std::vector<std::string>& argv,
   // its copies open, and waiting must still end when the tested one ends.
   const HANDLE out = OutputFile(inherit);
   const HANDLE err = OutputFile(inherit);
-  const HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                &inherit, OPEN_EXISTING, 0, nullptr);
+  const HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                OPEN_EXISTING, 0, nullptr);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
