@@ -21,10 +21,18 @@ export WINEDEBUG=-all
 # No display: nothing may need one (message boxes go to standard error in tests).
 unset DISPLAY WAYLAND_DISPLAY
 
+# The folder of the server's socket, named after the prefix's device and inode.
+SERVER_DIR_NAME=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+
 stop_wine() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
+  for dir in /tmp/wine-*/"$SERVER_DIR_NAME"; do
+    [ -d "$dir" ] || continue
+    rm -rf "$dir"
+    rmdir "$(dirname "$dir")" 2>/dev/null || true
+  done
 }
 trap stop_wine EXIT
 
