@@ -17,7 +17,8 @@ SANITIZE_ENV = \
 # The optimised build that `make bench` measures.
 BENCH_BUILD ?= build-release
 
-.PHONY: all setup configure build check check-sanitize run package format clean fuzz bench
+.PHONY: all setup configure build check check-sanitize check-windows run package format \
+        clean fuzz bench
 
 all: build
 
@@ -35,6 +36,11 @@ build: configure
 check: setup
 	$(MAKE) build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Cross-builds for Windows (mingw-w64) and runs the tests under Wine.
+check-windows: setup
+	@scripts/setup-windows.sh
+	JOBS=$(JOBS) scripts/check-windows.sh
 
 # The main window on the example collection; on a machine without a display, the
 # collection is run without a window instead.
@@ -88,4 +94,4 @@ format: configure
 	cmake --build $(BUILD) --target format
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) build-windows $(FUZZ_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)

@@ -26,6 +26,18 @@ StartRequest RequestFromCommandLine(const std::string& CmdLine) {
   return request;
 }
 
+std::string CommandLineAfterProgram(const std::string& wholeLine) {
+  std::size_t i = 0;
+  if (!wholeLine.empty() && wholeLine[0] == '"') {
+    const auto close = wholeLine.find('"', 1);
+    i = close == std::string::npos ? wholeLine.size() : close + 1;
+  } else {
+    while (i < wholeLine.size() && wholeLine[i] != ' ' && wholeLine[i] != '\t') ++i;
+  }
+  while (i < wholeLine.size() && (wholeLine[i] == ' ' || wholeLine[i] == '\t')) ++i;
+  return wholeLine.substr(i);
+}
+
 StartRequest RequestFromArguments(const std::vector<std::string>& args) {
   StartRequest request;
   for (std::size_t i = 0; i < args.size(); ++i) {

@@ -32,6 +32,12 @@ std::string ParseCommandLine(const std::string& CmdLine, int16_t Mode);
 // A start request from the text after the program's path (Windows).
 StartRequest RequestFromCommandLine(const std::string& CmdLine);
 
+// The text after the program's path in a whole Windows command line: the path runs
+// to its closing quote when it begins with one, otherwise to the first blank or
+// tab; the blanks and tabs after it are skipped (as the C runtime does for WinMain). The rest is
+// kept exactly as it stands, quotes and trailing blanks included.
+std::string CommandLineAfterProgram(const std::string& wholeLine);
+
 // A start request from the arguments after the program's name (POSIX): the run switch
 // is an argument of its own equal to "/run" in any letter case, never the first; the
 // file is then the first argument, otherwise all arguments joined by single blanks.

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "collection/text.h"
+
 namespace tavrin {
 namespace {
 
@@ -89,12 +91,19 @@ TEST(FindLast, ASearchTextThatIsNotExactlyOneCharacterNeverMatches) {
 }
 
 TEST(FindLast, AMultiByteCharacterCountsAsOneAndGivesItsBytePosition) {
+  if (kNativeEncoding != TextEncoding::kUtf8) GTEST_SKIP() << "texts are single bytes here";
   // "é" is one character of two bytes; positions count bytes, so the result can
   // be used to cut the text.
   EXPECT_EQ(FindLast("a\xC3\xA9"
                      "b\xC3\xA9",
                      "\xC3\xA9"),
             5);
+}
+
+TEST(FindLast, EveryByteIsACharacterInTheSingleByteCodePage) {
+  if (kNativeEncoding != TextEncoding::kSingleByte) GTEST_SKIP() << "texts are UTF-8 here";
+  EXPECT_EQ(FindLast("a\xE9z\xE9z", "\xE9"), 4);
+  EXPECT_EQ(FindLast("a\xC3\xA9", "\xC3\xA9"), 0);  // two characters here
 }
 
 TEST(CutAtNull, CutsTheArgumentAndTheResultAtTheFirstNul) {

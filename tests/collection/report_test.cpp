@@ -6,7 +6,7 @@
 
 #include "collection/collfile.h"
 #include "fakes.h"
-#include "platform/posix/posix_files.h"
+#include "native_files.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -27,7 +27,7 @@ class ReportLoad : public ::testing::Test {
   TempDir dir;
   ScriptedToolkit toolkit;
   RecordingShell shell;
-  PosixFileSystem files;
+  testing::NativeFileSystem files;
   FakeSystemInfo system;
   testing::MemoryRegistry registry;
   Platform platform{toolkit, shell, files, system, registry};

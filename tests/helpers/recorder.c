@@ -1,22 +1,75 @@
 /* A stand-in program for the launch tests. It appends one line to the file named by
  * TAVRIN_RECORD when it starts and one when it ends:
- *   start <ns> <pid>\t<working folder>\t<arg1>\x1f<arg2>...
+ *   start <ns> <pid> <its own path>\t<working folder>\t<arg1>\x1f<arg2>...
  *   end <ns> <pid>
  * A first argument "--sleep=N" makes it wait N milliseconds before it ends; a
  * first argument "--exit=N" makes it end with that status; a first argument
- * "--wait-for=PATH" makes it wait (up to a minute) until that file exists. */
+ * "--wait-for=PATH" makes it wait (up to a minute) until that file exists.
+ * It builds for POSIX and for Windows. */
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #define _GNU_SOURCE
 #include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+#endif
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <time.h>
-#include <unistd.h>
 
+#ifdef _WIN32
+static long long now_ns(void) {
+  FILETIME ft;
+  GetSystemTimePreciseAsFileTime(&ft);
+  return (long long)((((unsigned long long)ft.dwHighDateTime << 32) | ft.dwLowDateTime) * 100ULL);
+}
+
+static int pid_of_self(void) { return (int)GetCurrentProcessId(); }
+
+static void own_path(char* buf, size_t size) {
+  DWORD n = GetModuleFileNameA(NULL, buf, (DWORD)size);
+  if (n == 0 || n >= size) strcpy(buf, "?");
+}
+
+static void current_folder(char* buf, size_t size) {
+  DWORD n = GetCurrentDirectoryA((DWORD)size, buf);
+  if (n == 0 || n >= size) strcpy(buf, "?");
+}
+
+static void append(const char* path, const char* line, size_t len) {
+  HANDLE f = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(f, line, (DWORD)len, &written, NULL);
+  CloseHandle(f);
+}
+
+static void sleep_ms(long ms) { Sleep((DWORD)ms); }
+
+static int exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+#else
 static long long now_ns(void) {
   struct timespec ts;
   clock_gettime(CLOCK_REALTIME, &ts);
   return (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec;
+}
+
+static int pid_of_self(void) { return (int)getpid(); }
+
+static void own_path(char* buf, size_t size) {
+  ssize_t n = readlink("/proc/self/exe", buf, size - 1);
+  if (n <= 0) {
+    strcpy(buf, "?");
+    return;
+  }
+  buf[n] = '\0';
+}
+
+static void current_folder(char* buf, size_t size) {
+  if (!getcwd(buf, size)) strcpy(buf, "?");
 }
 
 static void append(const char* path, const char* line, size_t len) {
@@ -27,14 +80,24 @@ static void append(const char* path, const char* line, size_t len) {
   close(fd);
 }
 
+static void sleep_ms(long ms) {
+  struct timespec ts = {ms / 1000, (ms % 1000) * 1000000L};
+  nanosleep(&ts, NULL);
+}
+
+static int exists(const char* path) { return access(path, F_OK) == 0; }
+#endif
+
 int main(int argc, char** argv) {
   const char* record = getenv("TAVRIN_RECORD");
   char cwd[4096];
-  if (!getcwd(cwd, sizeof cwd)) strcpy(cwd, "?");
-  size_t cap = 8192;
+  char self[4096];
+  current_folder(cwd, sizeof cwd);
+  own_path(self, sizeof self);
+  size_t cap = 16384;
   for (int i = 1; i < argc; ++i) cap += strlen(argv[i]) + 1;
   char* line = malloc(cap);
-  int len = snprintf(line, cap, "start %lld %d\t%s\t", now_ns(), (int)getpid(), cwd);
+  int len = snprintf(line, cap, "start %lld %d %s\t%s\t", now_ns(), pid_of_self(), self, cwd);
   for (int i = 1; i < argc; ++i) {
     size_t a = strlen(argv[i]);
     memcpy(line + len, argv[i], a);
@@ -45,17 +108,12 @@ int main(int argc, char** argv) {
   if (record) append(record, line, (size_t)len);
 
   int status = 0;
-  if (argc > 1 && strncmp(argv[1], "--sleep=", 8) == 0) {
-    long ms = atol(argv[1] + 8);
-    struct timespec ts = {ms / 1000, (ms % 1000) * 1000000L};
-    nanosleep(&ts, NULL);
-  }
+  if (argc > 1 && strncmp(argv[1], "--sleep=", 8) == 0) sleep_ms(atol(argv[1] + 8));
   if (argc > 1 && strncmp(argv[1], "--wait-for=", 11) == 0) {
-    struct timespec ts = {0, 5000000L};
-    for (int i = 0; i < 12000 && access(argv[1] + 11, F_OK) != 0; ++i) nanosleep(&ts, NULL);
+    for (int i = 0; i < 12000 && !exists(argv[1] + 11); ++i) sleep_ms(5);
   }
   if (argc > 1 && strncmp(argv[1], "--exit=", 7) == 0) status = atoi(argv[1] + 7);
-  len = snprintf(line, cap, "end %lld %d\n", now_ns(), (int)getpid());
+  len = snprintf(line, cap, "end %lld %d\n", now_ns(), pid_of_self());
   if (record) append(record, line, (size_t)len);
   free(line);
   return status;

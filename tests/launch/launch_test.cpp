@@ -22,6 +22,14 @@ CollItem Item(std::string file, int16_t wait = kFalse, std::string params = "",
   return it;
 }
 
+// `path` with "/" turned into the separator of the platform the tests run on.
+std::string Native(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = kNativeSeparator;
+  }
+  return path;
+}
+
 struct RunFixture : ::testing::Test {
   testing::FailingFileSystem files;
   testing::FakePlatform fake{files};
@@ -117,12 +125,13 @@ TEST(LaunchFailed, ThresholdsOfBothWays) {
 }
 
 TEST_F(RunFixture, StartsEveryItemInOrderAndReportsEachFailure) {
-  state.Items = {Item("/a/first"), Item("/a/Missing.EXE"), Item("/a/third")};
+  state.Items = {Item(Native("/a/first")), Item(Native("/a/Missing.EXE")),
+                 Item(Native("/a/third"))};
   shell.results = {42, 2, 42};
   EXPECT_EQ(RunAllItems(state, platform), 1);
   ASSERT_EQ(shell.calls.size(), 3u);
-  EXPECT_EQ(shell.shellStarts[0].fullPath, "/a/first");
-  EXPECT_EQ(shell.shellStarts[2].fullPath, "/a/third");
+  EXPECT_EQ(shell.shellStarts[0].fullPath, Native("/a/first"));
+  EXPECT_EQ(shell.shellStarts[2].fullPath, Native("/a/third"));
   ASSERT_EQ(toolkit.boxes.size(), 1u);
   const std::string shown = kPathsIgnoreCase ? "missing.exe" : "Missing.EXE";
   EXPECT_EQ(toolkit.boxes[0].text, shown + "\n\nFile Not Found");
@@ -132,7 +141,7 @@ TEST_F(RunFixture, StartsEveryItemInOrderAndReportsEachFailure) {
 }
 
 TEST_F(RunFixture, WaitedFailureUsesRuntimeTextAndCodeWithoutTextGivesBareBox) {
-  state.Items = {Item("/p/prog", kTrue), Item("/p/doc", kFalse)};
+  state.Items = {Item(Native("/p/prog"), kTrue), Item(Native("/p/doc"), kFalse)};
   shell.results = {53, 26};
   EXPECT_EQ(RunAllItems(state, platform), 2);
   ASSERT_EQ(toolkit.boxes.size(), 2u);

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "platform/posix/posix_files.h"
+#include "native_files.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -14,8 +14,8 @@ using testing::TempDir;
 using testing::WriteFile;
 
 TEST(ParseCommandLine, RunSwitchInAnyLetterCase) {
-  for (const std::string line : {"c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin /RUN",
-                                 "c:\\x\\a.tavrin /Run"}) {
+  for (const std::string line :
+       {"c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin /RUN", "c:\\x\\a.tavrin /Run"}) {
     EXPECT_EQ(ParseCommandLine(line, 2), "RUN") << line;
     EXPECT_EQ(ParseCommandLine(line, 1), "c:\\x\\a.tavrin") << line;
   }
@@ -79,9 +79,42 @@ TEST(RequestFromCommandLine, FollowsTheWindowsRules) {
   EXPECT_EQ(r.CommandLine, "c:\\x\\a.tavrin /Run");
 }
 
+TEST(CommandLineAfterProgram, IsTheTextAfterThePathQuotedOrNot) {
+  EXPECT_EQ(
+      CommandLineAfterProgram("\"C:\\Program Files\\Tavrin\\tavrin.exe\" c:\\x\\a.tavrin /run"),
+      "c:\\x\\a.tavrin /run");
+  EXPECT_EQ(CommandLineAfterProgram("c:\\tools\\tavrin.exe c:\\x\\a.tavrin"), "c:\\x\\a.tavrin");
+  // Blanks and tabs between the path and the rest are skipped; the rest is kept as
+  // it stands, quotes and trailing blanks included.
+  EXPECT_EQ(CommandLineAfterProgram("tavrin.exe \t  \"my file.tavrin\" /RUN  "),
+            "\"my file.tavrin\" /RUN  ");
+  // A path with blanks handed over by the association's command, %1 unquoted.
+  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe\" c:\\My Games\\a.tavrin /run"),
+            "c:\\My Games\\a.tavrin /run");
+}
+
+TEST(CommandLineAfterProgram, NothingAfterThePathIsAPlainStart) {
+  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe\""), "");
+  EXPECT_EQ(CommandLineAfterProgram("tavrin.exe"), "");
+  EXPECT_EQ(CommandLineAfterProgram("tavrin.exe   "), "");
+  EXPECT_EQ(CommandLineAfterProgram(""), "");
+  // A quote that is never closed takes the whole line as the path.
+  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe a.tavrin"), "");
+}
+
+TEST(CommandLineAfterProgram, TheRestGoesThroughTheWindowsRules) {
+  // The path of the program itself is never taken for the run switch.
+  const auto r =
+      RequestFromCommandLine(CommandLineAfterProgram("\"c:\\run\\tavrin.exe\" c:\\x\\a.tavrin"));
+  EXPECT_FALSE(r.Run);
+  EXPECT_EQ(r.FilePart, "c:\\x\\a.tavrin");
+  // Right after a closing quote the rest begins, even without a blank.
+  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe\"a.tavrin /run"), "a.tavrin /run");
+}
+
 struct MainTest : ::testing::Test {
   TempDir dir;
-  PosixFileSystem files;
+  testing::NativeFileSystem files;
   testing::FakePlatform fake{files};
   CollectionState state;
   int windowOpened = 0;
@@ -100,9 +133,12 @@ struct MainTest : ::testing::Test {
   }
 };
 
-constexpr const char* kTwoItems =
-    "\"Tavrin File 1.2\"\r\n1\r\n\"One\",\"/bin/one\",\"\",1,#FALSE#\r\n"
-    "\"Two\",\"/bin/two\",\"-x\",2,#TRUE#\r\n";
+// A folder path of the platform the tests run on.
+const std::string kBin = std::string(1, kNativeSeparator) + "bin" + kNativeSeparator;
+
+const std::string kTwoItems = "\"Tavrin File 1.2\"\r\n1\r\n\"One\",\"" + kBin +
+                              "one\",\"\",1,#FALSE#\r\n\"Two\",\"" + kBin +
+                              "two\",\"-x\",2,#TRUE#\r\n";
 
 TEST_F(MainTest, PlainStartOpensTheWindowWithTheEmptyCollection) {
   state.Items.resize(3);
@@ -131,7 +167,7 @@ TEST_F(MainTest, RunStartStartsEveryItemWithoutAWindow) {
   const std::string path = Collection("two.tavrin", kTwoItems);
   EXPECT_EQ(Main(RequestFromArguments({path, "/run"}), state, fake.platform, opener), kExitOk);
   EXPECT_EQ(windowOpened, 0);
-  EXPECT_EQ(fake.shell.calls, (std::vector<std::string>{"shell:one", "wait:/bin/two"}));
+  EXPECT_EQ(fake.shell.calls, (std::vector<std::string>{"shell:one", "wait:" + kBin + "two"}));
   EXPECT_EQ(state.CurrentCollFile, "");
 }
 
@@ -170,7 +206,7 @@ TEST_F(MainTest, NoCollectionShowsItsBox) {
 }
 
 TEST_F(MainTest, OldVersionAsksThenRunsWhateverTheAnswer) {
-  const std::string old = "\"Tavrin File 1.1\"\r\n0\r\n\"One\",\"/bin/one\",\"\",1\r\n";
+  const std::string old = "\"Tavrin File 1.1\"\r\n0\r\n\"One\",\"" + kBin + "one\",\"\",1\r\n";
   for (int answer : {kAnswerYes, kAnswerNo}) {
     const std::string path = Collection("old.tavrin", old);
     fake.shell.calls.clear();

@@ -13,6 +13,13 @@ using testing::FakePlatform;
 
 constexpr auto kRoot = Registry::kClassesRoot;
 
+// Program paths of the platform the tests run on (the Windows rules form the path
+// from the program's folder and name).
+const std::string kProgram =
+    kWindowsProgramPath ? "C:\\My Tools\\tavrin.exe" : "/opt/My Tools/tavrin";
+const std::string kMovedProgram =
+    kWindowsProgramPath ? "D:\\home\\bin\\tavrin.exe" : "/home/me/bin/tavrin";
+
 // What the registry holds after a registration with the program at `program`.
 std::string Registered(const std::string& program) {
   return ".tavrin = Tavrin\\0\n"
@@ -33,18 +40,18 @@ struct Association : ::testing::Test {
   testing::MemoryRegistry& registry = fake.registry;
   Platform& platform = fake.platform;
 
-  Association() { fake.system.executablePath = "/opt/My Tools/tavrin"; }
+  Association() { fake.system.executablePath = kProgram; }
 };
 
 TEST_F(Association, MissingAssociationIsWrittenWithTheQuotedProgramPath) {
   EnsureRegistered(platform);
-  EXPECT_EQ(registry.Contents(), Registered("/opt/My Tools/tavrin"));
+  EXPECT_EQ(registry.Contents(), Registered(kProgram));
   EXPECT_EQ(registry.associationChanges, 1);
 }
 
 TEST_F(Association, RegistrationWritesInTheOrderTheShellExpects) {
   RegisterFileType(platform);
-  const std::string quoted = "\"/opt/My Tools/tavrin\"";
+  const std::string quoted = "\"" + kProgram + "\"";
   EXPECT_EQ(registry.calls,
             (std::vector<std::string>{
                 "create .tavrin", "set .tavrin @ 1 Tavrin\\0", "close .tavrin",
@@ -60,13 +67,13 @@ TEST_F(Association, RegistrationWritesInTheOrderTheShellExpects) {
 TEST_F(Association, EmptyValueCountsAsMissingAndPresentOneIsLeftAlone) {
   registry.Put(".tavrin", "", Registry::kRegSz, std::string(1, '\0'));
   EnsureRegistered(platform);
-  EXPECT_EQ(registry.Contents(), Registered("/opt/My Tools/tavrin"));
+  EXPECT_EQ(registry.Contents(), Registered(kProgram));
 
   // Present, even with stale commands: nothing is written and the desktop is not told.
   fake.system.executablePath = "/elsewhere/tavrin";
   registry.calls.clear();
   EnsureRegistered(platform);
-  EXPECT_EQ(registry.Contents(), Registered("/opt/My Tools/tavrin"));
+  EXPECT_EQ(registry.Contents(), Registered(kProgram));
   EXPECT_EQ(registry.calls,
             (std::vector<std::string>{"open .tavrin", "query .tavrin @", "close .tavrin"}));
   EXPECT_EQ(registry.associationChanges, 1);
@@ -93,10 +100,10 @@ TEST_F(Association, RegistryQuestionAsksWithYesNoCancel) {
 
 TEST_F(Association, YesRewritesTheCommandsWithTheProgramsNewPlace) {
   EnsureRegistered(platform);
-  fake.system.executablePath = "/home/me/bin/tavrin";  // the program was moved
+  fake.system.executablePath = kMovedProgram;  // the program was moved
   fake.toolkit.answers = {kAnswerYes};
   mnuOption_Click(0, platform);
-  EXPECT_EQ(registry.Contents(), Registered("/home/me/bin/tavrin"));
+  EXPECT_EQ(registry.Contents(), Registered(kMovedProgram));
   EXPECT_EQ(registry.associationChanges, 2);
 }
 
@@ -112,7 +119,7 @@ TEST_F(Association, NoRemovesTheAssociationAndTheNextLoadBringsItBack) {
   EXPECT_EQ(registry.associationChanges, 2);
 
   EnsureRegistered(platform);
-  EXPECT_EQ(registry.Contents(), Registered("/opt/My Tools/tavrin"));
+  EXPECT_EQ(registry.Contents(), Registered(kProgram));
 }
 
 TEST_F(Association, NoRemovesTheTypeKeyWhereTheRegistryAllowsIt) {

@@ -102,4 +102,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   return FinishProcess(p);
 }
 
+std::string ThisProgramFolder() {
+  char buf[4096];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return ".";
+  const std::string path(buf, static_cast<std::size_t>(n));
+  return path.substr(0, path.rfind('/'));
+}
+
 }  // namespace tavrin::testing

@@ -20,6 +20,12 @@ struct StartedProcess {
   std::string outName;
   std::string errName;
   std::string failure;  // why it could not be started
+#ifdef _WIN32
+  // The process and the output files (Windows handles).
+  void* process = nullptr;
+  void* outFile = nullptr;
+  void* errFile = nullptr;
+#endif
 };
 
 // Starts a program as RunProcess does, without waiting for it.
@@ -34,9 +40,15 @@ bool StillRunning(const StartedProcess& process);
 ProcessResult FinishProcess(StartedProcess& process);
 
 // Runs a program to its end with the environment changed as given (an empty value
-// removes the variable) and standard input closed; collects its output.
+// removes the variable) and standard input closed; collects its output. On Windows
+// the command line is argv[0] (quoted when it holds a blank) followed by the other
+// arguments joined by single blanks as they stand, the way the shell builds the
+// command lines of a file association.
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& env = {},
                          const std::string& cwd = "");
+
+// The folder of the running test program.
+std::string ThisProgramFolder();
 
 }  // namespace tavrin::testing

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <thread>
 
+#include "process.h"
+
 namespace tavrin::testing {
 
 std::vector<RecordedRun> ReadRecording(const std::string& recordFile) {
@@ -25,6 +27,11 @@ std::vector<RecordedRun> ReadRecording(const std::string& recordFile) {
       run.startNs = ns;
       const auto t1 = line.find('\t');
       const auto t2 = line.find('\t', t1 + 1);
+      // After the pid, up to the first tab: the program's own path.
+      const auto afterPid = static_cast<std::size_t>(head.tellg());
+      if (head && t1 != std::string::npos && afterPid + 1 < t1) {
+        run.program = line.substr(afterPid + 1, t1 - afterPid - 1);
+      }
       if (t1 != std::string::npos && t2 != std::string::npos) {
         run.cwd = line.substr(t1 + 1, t2 - t1 - 1);
         const std::string args = line.substr(t2 + 1);
@@ -47,6 +54,13 @@ std::vector<RecordedRun> ReadRecording(const std::string& recordFile) {
   return runs;
 }
 
+#ifdef _WIN32
+// Cross-built tests know the build folder only by its Linux path: they find the
+// programs beside themselves.
+std::string RecorderPath() { return ThisProgramFolder() + "\\tavrin_test_recorder.exe"; }
+
+std::string TavrinPath() { return ThisProgramFolder() + "\\" + TAVRIN_BINARY_FROM_TESTS; }
+#else
 std::string RecorderPath() { return std::string(TAVRIN_TEST_HELPER_DIR) + "/tavrin_test_recorder"; }
 
 std::string GioProbePath() {
@@ -54,6 +68,7 @@ std::string GioProbePath() {
 }
 
 std::string TavrinPath() { return TAVRIN_BINARY_PATH; }
+#endif
 
 std::string SourcePath() { return TAVRIN_SOURCE_PATH; }
 

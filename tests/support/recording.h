@@ -10,6 +10,7 @@ struct RecordedRun {
   int pid = 0;
   long long startNs = 0;
   long long endNs = 0;  // 0 while it has not ended
+  std::string program;  // the full path of the program that ran
   std::string cwd;
   std::vector<std::string> args;
 };

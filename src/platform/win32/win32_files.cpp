@@ -1,0 +1,163 @@
+#include "platform/win32/win32_files.h"
+
+#include <windows.h>
+// The interface's DeleteFile, not the macro that names DeleteFileA.
+#undef DeleteFile
+
+#include <atomic>
+#include <cstdio>
+
+namespace tavrin::win32 {
+namespace {
+
+// Runtime error numbers of a failed deletion.
+constexpr int kErrFileNotFound = 53;
+constexpr int kErrPermissionDenied = 70;
+constexpr int kErrPathFileAccess = 75;
+
+// Temporary names tried before giving up (each one is taken only if it is new).
+constexpr int kTempAttempts = 100;
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The folder part of a path with its separator ("C:\x\"), or "" when it has none.
+std::string FolderWithSeparator(const std::string& path) {
+  const auto cut = path.find_last_of("\\/");
+  if (cut != std::string::npos) return path.substr(0, cut + 1);
+  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);  // "C:name"
+  return "";
+}
+
+std::string NameOf(const std::string& path) {
+  return path.substr(FolderWithSeparator(path).size());
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EndsWithIgnoringCase(const std::string& name, const std::string& suffix) {
+  if (name.size() < suffix.size()) return false;
+  const std::size_t start = name.size() - suffix.size();
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    if (Lower(name[start + i]) != Lower(suffix[i])) return false;
+  }
+  return true;
+}
+
+class Win32OutFile : public OutFile {
+ public:
+  explicit Win32OutFile(HANDLE file) : file_(file) {}
+  ~Win32OutFile() override {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+  }
+  Win32OutFile(const Win32OutFile&) = delete;
+  Win32OutFile& operator=(const Win32OutFile&) = delete;
+
+  bool Write(std::string_view bytes) override {
+    if (file_ == INVALID_HANDLE_VALUE) return false;
+    while (!bytes.empty()) {
+      const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
+      DWORD written = 0;
+      if (!WriteFile(file_, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+      bytes.remove_prefix(written);
+    }
+    return true;
+  }
+
+  bool Flush() override { return file_ != INVALID_HANDLE_VALUE && FlushFileBuffers(file_) != 0; }
+
+  bool Close() override {
+    if (file_ == INVALID_HANDLE_VALUE) return false;
+    const HANDLE file = file_;
+    file_ = INVALID_HANDLE_VALUE;
+    return CloseHandle(file) != 0;
+  }
+
+ private:
+  HANDLE file_;
+};
+
+}  // namespace
+
+std::unique_ptr<OutFile> Win32FileSystem::CreateTempBeside(const std::string& target,
+                                                           std::string& tempPath) {
+  static std::atomic<unsigned> counter{0};
+  const std::string stem = FolderWithSeparator(target) + "~" + NameOf(target) + ".";
+  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%lx%x", GetCurrentProcessId(), counter++);
+    const std::string candidate = stem + number + ".tmp";
+    const HANDLE file = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      tempPath = candidate;
+      return std::make_unique<Win32OutFile>(file);
+    }
+    // Only a name that is taken is worth another try.
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return nullptr;
+  }
+  return nullptr;
+}
+
+bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
+  // A read-only file is not replaced (not every system refuses it by itself).
+  const DWORD attrs = GetFileAttributesA(to.c_str());
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) return false;
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Win32FileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+int Win32FileSystem::DeleteFile(const std::string& path) {
+  if (DeleteFileA(path.c_str())) return 0;
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return kErrFileNotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return kErrPermissionDenied;
+    default:
+      return kErrPathFileAccess;
+  }
+}
+
+std::vector<std::string> Win32FileSystem::ListFiles(const std::string& folder,
+                                                    const std::string& extension) {
+  std::vector<std::string> names;
+  if (folder.empty()) return names;
+  const std::string pattern = folder + (IsSeparator(folder.back()) ? "*" : "\\*");
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::string name = found.cFileName;
+    if (EndsWithIgnoringCase(name, extension)) names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+std::string Win32FileSystem::WriteTarget(const std::string& path) {
+  const DWORD attrs = GetFileAttributesA(path.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
+  // A link: writing replaces the file it leads to, not the link.
+  const HANDLE file =
+      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return path;
+  char buffer[MAX_PATH * 4];
+  const DWORD n = GetFinalPathNameByHandleA(file, buffer, sizeof buffer,
+                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(file);
+  if (n == 0 || n >= sizeof buffer) return path;
+  std::string target(buffer, n);
+  if (target.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + target.substr(8);
+  if (target.rfind("\\\\?\\", 0) == 0) return target.substr(4);
+  return target;
+}
+
+}  // namespace tavrin::win32

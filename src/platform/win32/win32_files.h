@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace tavrin::win32 {
+
+// The file system through the narrow Win32 calls: paths and file names are bytes in
+// the ANSI code page, the separator is "\" ("/" is accepted too).
+class Win32FileSystem : public FileSystem {
+ public:
+  // The temporary file is named "~<file>.<number>.tmp" in the target's folder.
+  std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
+                                            std::string& tempPath) override;
+  bool Rename(const std::string& from, const std::string& to) override;
+  bool Remove(const std::string& path) override;
+  int DeleteFile(const std::string& path) override;
+  std::vector<std::string> ListFiles(const std::string& folder,
+                                     const std::string& extension) override;
+  std::string WriteTarget(const std::string& path) override;
+};
+
+}  // namespace tavrin::win32

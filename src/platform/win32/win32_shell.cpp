@@ -1,0 +1,122 @@
+#include "platform/win32/win32_shell.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <windows.h>
+// The interface's ShellExecute, not the macro that names ShellExecuteA.
+#undef ShellExecute
+
+#include <climits>
+#include <vector>
+
+namespace tavrin::win32 {
+namespace {
+
+// COM for the length of one shell call: the shell may hand the file to extensions
+// that need it. Calls on a thread where COM is already up just nest.
+class ComScope {
+ public:
+  ComScope()
+      : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+  }
+  ~ComScope() {
+    if (ok_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool ok_;
+};
+
+const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+
+bool IsFolder(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attrs = GetFileAttributesA(path.c_str());
+  return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string FullPath(const std::string& path) {
+  const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::string full(needed, '\0');
+  const DWORD n = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+  if (n == 0 || n >= needed) return path;
+  full.resize(n);
+  return full;
+}
+
+void TrimEnd(std::string& text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+    text.pop_back();
+  }
+}
+
+}  // namespace
+
+std::string WaitedCommandLine(const std::string& program, const std::string& params) {
+  const bool blank = program.find_first_of(" \t") != std::string::npos;
+  const bool quoted = program.size() >= 2 && program.front() == '"' && program.back() == '"';
+  const std::string head = blank && !quoted ? "\"" + program + "\"" : program;
+  return head + " " + params;
+}
+
+int32_t Win32Shell::ShellExecute(const ShellRequest& request) {
+  ComScope com;
+  const HINSTANCE result =
+      ShellExecuteA(GetActiveWindow(), OrNull(request.verb), request.file.c_str(),
+                    OrNull(request.params), OrNull(request.folder), request.show);
+  // Not a real instance handle: a number, 33 or more on success.
+  const auto code = reinterpret_cast<INT_PTR>(result);
+  if (code > INT32_MAX) return kShellSuccess;
+  return static_cast<int32_t>(code);
+}
+
+int32_t Win32Shell::ShellAndWait(const WaitedStart& start) {
+  if (start.program.empty()) return ERROR_FILE_NOT_FOUND;
+  std::string commandLine = WaitedCommandLine(start.program, start.params);
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+
+  // The program starts in its own folder; the launcher's current folder and drive
+  // stay as they are.
+  const std::string folder = IsFolder(start.folder) ? FullPath(start.folder) : std::string();
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(start.show);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, OrNull(folder),
+                      &startup, &process)) {
+    const DWORD error = GetLastError();
+    return error != 0 ? static_cast<int32_t>(error) : static_cast<int32_t>(ERROR_GEN_FAILURE);
+  }
+  CloseHandle(process.hThread);
+  // The handle from the start stays valid however quickly the program ends.
+  const DWORD waited = WaitForSingleObject(process.hProcess, INFINITE);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 0);
+  CloseHandle(process.hProcess);
+  return waited == WAIT_OBJECT_0 ? kWaitEnded : kWaitFailed;
+}
+
+std::string Win32Shell::RuntimeErrorText(int32_t code) {
+  if (code == kWaitFailed) return "The program could not be waited for";
+  char buffer[1024];
+  const DWORD n =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     static_cast<DWORD>(code), 0, buffer, sizeof buffer, nullptr);
+  std::string text(buffer, n > 0 && n < sizeof buffer ? n : 0);
+  TrimEnd(text);
+  if (text.empty()) return "Error " + std::to_string(code);
+  // Texts such as "%1 is not a valid Win32 application." name the file through an
+  // insert; the box already names it above.
+  for (auto at = text.find("%1"); at != std::string::npos; at = text.find("%1", at)) {
+    text.replace(at, 2, "the program");
+  }
+  if (text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  return text;
+}
+
+}  // namespace tavrin::win32

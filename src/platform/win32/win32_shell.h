@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "platform/shell.h"
+
+namespace tavrin::win32 {
+
+// The command line of a waited start: the program path, quoted when it holds a
+// blank, one blank, then the parameters as they stand (so an empty Params leaves a
+// trailing blank).
+std::string WaitedCommandLine(const std::string& program, const std::string& params);
+
+// Starting programs and documents through the Windows shell and process creation.
+// Results of a waited start that could not begin are Win32 error codes;
+// RuntimeErrorText describes them with the system's message texts.
+class Win32Shell : public Shell {
+ public:
+  int32_t ShellExecute(const ShellRequest& request) override;
+  int32_t ShellAndWait(const WaitedStart& start) override;
+  std::string RuntimeErrorText(int32_t code) override;
+};
+
+}  // namespace tavrin::win32

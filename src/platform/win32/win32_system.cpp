@@ -1,0 +1,103 @@
+#include "platform/win32/win32_system.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <windows.h>
+
+#include <cstring>
+
+namespace tavrin::win32 {
+namespace {
+
+// What the type lookup asks the shell for: SHGFI_SYSICONINDEX | SHGFI_EXETYPE |
+// SHGFI_TYPENAME | SHGFI_DISPLAYNAME | SHGFI_SHELLICONSIZE.
+constexpr UINT kTypeFlags = 0x6604;
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string Env(const char* name) {
+  const DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
+  if (needed == 0) return "";
+  std::string value(needed, '\0');
+  const DWORD n = GetEnvironmentVariableA(name, value.data(), needed);
+  value.resize(n < needed ? n : 0);
+  return value;
+}
+
+// The folder without closing separators; a drive root ("C:\") keeps its one.
+std::string WithoutClosingSeparator(std::string folder) {
+  while (folder.size() > 1 && IsSeparator(folder.back())) {
+    if (folder.size() == 3 && folder[1] == ':') break;
+    folder.pop_back();
+  }
+  return folder;
+}
+
+bool Exists(const std::string& path) {
+  return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Creates the folder and every missing folder above it.
+void CreateFolders(const std::string& folder) {
+  for (std::size_t i = 1; i <= folder.size(); ++i) {
+    if (i < folder.size() && !IsSeparator(folder[i])) continue;
+    const std::string part = folder.substr(0, i);
+    if (part.size() == 2 && part[1] == ':') continue;  // a drive
+    if (!Exists(part)) CreateDirectoryA(part.c_str(), nullptr);
+  }
+}
+
+std::string TypeName(const std::string& path, UINT flags) {
+  SHFILEINFOA info;
+  // Cleared for every lookup, so that nothing of an earlier file can show through.
+  std::memset(&info, 0, sizeof info);
+  SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, flags);
+  return std::string(info.szTypeName, strnlen(info.szTypeName, sizeof info.szTypeName));
+}
+
+}  // namespace
+
+std::string ProcessCommandLine() {
+  const char* line = GetCommandLineA();
+  return line != nullptr ? line : "";
+}
+
+std::string Win32SystemInfo::CollectionFolder() {
+  std::string folder = Env("TAVRIN_HOME");
+  if (!folder.empty()) {
+    folder = WithoutClosingSeparator(folder);
+    CreateFolders(folder);
+    return folder;
+  }
+  const std::string exe = ExecutablePath();
+  const auto cut = exe.find_last_of("\\/");
+  if (cut == std::string::npos) return ".";
+  return WithoutClosingSeparator(exe.substr(0, cut + 1));
+}
+
+std::string Win32SystemInfo::ExecutablePath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return "";
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);  // cut short: try a longer buffer
+  }
+}
+
+std::string Win32SystemInfo::FileTypeDescription(const std::string& path) {
+  if (!Exists(path)) return "";
+  const bool com =
+      SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  std::string type = TypeName(path, kTypeFlags);
+  // Some shells answer the executable-type part alone when it is asked for together
+  // with the others, and leave the type name empty: ask again without it.
+  if (type.empty()) type = TypeName(path, kTypeFlags & ~static_cast<UINT>(SHGFI_EXETYPE));
+  if (com) CoUninitialize();
+  return type;
+}
+
+}  // namespace tavrin::win32

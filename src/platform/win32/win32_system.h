@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "platform/system.h"
+
+namespace tavrin::win32 {
+
+// The text the process was started with, as the system keeps it (GetCommandLineA):
+// the program's path, quoted or not, followed by whatever was passed.
+std::string ProcessCommandLine();
+
+// Program information on Windows: the collection folder is the executable's folder,
+// type descriptions come from the shell.
+class Win32SystemInfo : public SystemInfo {
+ public:
+  std::string CollectionFolder() override;
+  std::string ExecutablePath() override;
+  std::string FileTypeDescription(const std::string& path) override;
+};
+
+}  // namespace tavrin::win32
