@@ -1,7 +1,6 @@
 #include "platform/posix/posix_files.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,19 +14,11 @@ namespace tavrin {
 namespace {
 
 using testing::ReadFile;
-using testing::TempDir;
 using testing::WriteFile;
-
 namespace fs = std::filesystem;
 
-std::vector<std::string> Sorted(std::vector<std::string> names) {
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-class PosixFiles : public ::testing::Test {
- protected:
-  TempDir dir;
+struct PosixFiles : ::testing::Test {
+  testing::TempDir dir;
   PosixFileSystem files;
 };
 
@@ -40,32 +31,17 @@ TEST_F(PosixFiles, ATemporaryFileIsHiddenBesideItsTargetAndReplacesIt) {
   EXPECT_EQ(fs::path(temp).parent_path(), dir.path());
   EXPECT_EQ(fs::path(temp).filename().string().rfind(".c.tavrin.", 0), 0u);
   const std::string big(3 << 20, 'z');
-  EXPECT_TRUE(out->Write("first\r\n"));
-  EXPECT_TRUE(out->Write(big));
-  EXPECT_TRUE(out->Flush());
-  EXPECT_TRUE(out->Close());
+  EXPECT_TRUE(out->Write("first\r\n") && out->Write(big) && out->Flush() && out->Close());
+  EXPECT_FALSE(out->Write("x"));  // closed
+  EXPECT_FALSE(out->Flush());
+  EXPECT_FALSE(out->Close());
   EXPECT_EQ(ReadFile(target), "old");
   EXPECT_TRUE(files.Rename(temp, target));
   EXPECT_EQ(ReadFile(target), "first\r\n" + big);
   EXPECT_FALSE(fs::exists(temp));
-}
-
-TEST_F(PosixFiles, WritingAfterCloseFails) {
-  std::string temp;
-  auto out = files.CreateTempBeside(dir.file("c.tavrin"), temp);
-  ASSERT_NE(out, nullptr);
-  EXPECT_TRUE(out->Close());
-  EXPECT_FALSE(out->Write("x"));
-  EXPECT_FALSE(out->Flush());
-  EXPECT_FALSE(out->Close());
-  EXPECT_TRUE(files.Remove(temp));
+  EXPECT_FALSE(files.Rename(temp, target));
   EXPECT_FALSE(files.Remove(temp));
-}
-
-TEST_F(PosixFiles, NoTemporaryFileInAFolderThatDoesNotExist) {
-  std::string temp;
   EXPECT_EQ(files.CreateTempBeside(dir.file("missing/c.tavrin"), temp), nullptr);
-  EXPECT_FALSE(files.Rename(dir.file("nothing"), dir.file("c.tavrin")));
 }
 
 TEST_F(PosixFiles, ARelativeTargetGetsItsTemporaryFileInTheCurrentFolder) {
@@ -77,7 +53,7 @@ TEST_F(PosixFiles, ARelativeTargetGetsItsTemporaryFileInTheCurrentFolder) {
   ASSERT_NE(out, nullptr);
   EXPECT_TRUE(out->Close());
   EXPECT_EQ(fs::path(temp).parent_path(), ".");
-  EXPECT_TRUE(fs::exists(dir.path() / fs::path(temp).filename()));
+  EXPECT_TRUE(files.Remove((dir.path() / fs::path(temp).filename()).string()));
 }
 
 TEST_F(PosixFiles, DeleteFileGivesARuntimeErrorNumber) {
@@ -88,29 +64,24 @@ TEST_F(PosixFiles, DeleteFileGivesARuntimeErrorNumber) {
   EXPECT_EQ(files.DeleteFile(dir.file("missing/a.tavrin")), 53);
   fs::create_directory(dir.file("folder.tavrin"));
   EXPECT_EQ(files.DeleteFile(dir.file("folder.tavrin")), 75);
-}
-
-TEST_F(PosixFiles, DeleteFileInAFolderWithoutWriteAccessIsPermissionDenied) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may delete anything";
-  fs::create_directory(dir.file("locked"));
-  WriteFile(dir.file("locked/a.tavrin"), "x");
-  fs::permissions(dir.file("locked"), fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_EQ(files.DeleteFile(dir.file("locked/a.tavrin")), 70);
+  if (::geteuid() == 0) return;  // root may delete anything
+  WriteFile(dir.file("folder.tavrin/a.tavrin"), "x");
+  fs::permissions(dir.file("folder.tavrin"), fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(files.DeleteFile(dir.file("folder.tavrin/a.tavrin")), 70);
 }
 
 TEST_F(PosixFiles, ListFilesGivesRegularFilesWithTheExtensionInAnyCase) {
-  WriteFile(dir.file("a.tavrin"), "");
-  WriteFile(dir.file("B.TAVRIN"), "");
-  WriteFile(dir.file("c.Tavrin"), "");
-  WriteFile(dir.file("notes.txt"), "");
-  WriteFile(dir.file("d.tavrin.bak"), "");
-  WriteFile(dir.file("xtavrin"), "");
+  for (const char* name :
+       {"a.tavrin", "B.TAVRIN", "c.Tavrin", "notes.txt", "d.tavrin.bak", "xtavrin"}) {
+    WriteFile(dir.file(name), "");
+  }
   fs::create_directory(dir.file("folder.tavrin"));
   fs::create_symlink("a.tavrin", dir.file("link.tavrin"));
   fs::create_symlink("nowhere", dir.file("dangling.tavrin"));
   fs::create_symlink("folder.tavrin", dir.file("dirlink.tavrin"));
-  EXPECT_EQ(Sorted(files.ListFiles(dir.str(), ".tavrin")),
-            (std::vector<std::string>{"B.TAVRIN", "a.tavrin", "c.Tavrin", "link.tavrin"}));
+  auto listed = files.ListFiles(dir.str(), ".tavrin");
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{"B.TAVRIN", "a.tavrin", "c.Tavrin", "link.tavrin"}));
   EXPECT_EQ(files.ListFiles(dir.str(), ".txt"), std::vector<std::string>{"notes.txt"});
   EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
 }
@@ -123,11 +94,8 @@ TEST_F(PosixFiles, WriteTargetFollowsLinksToTheFileTheyName) {
   fs::create_symlink("real/new.tavrin", dir.file("dangling.tavrin"));
   fs::create_symlink("loop-b", dir.file("loop-a"));
   fs::create_symlink("loop-a", dir.file("loop-b"));
-
   EXPECT_EQ(files.WriteTarget(dir.file("real/c.tavrin")), dir.file("real/c.tavrin"));
   EXPECT_EQ(files.WriteTarget(dir.file("none.tavrin")), dir.file("none.tavrin"));
-  EXPECT_EQ(fs::canonical(files.WriteTarget(dir.file("one.tavrin"))),
-            fs::canonical(dir.file("real/c.tavrin")));
   EXPECT_EQ(fs::canonical(files.WriteTarget(dir.file("two.tavrin"))),
             fs::canonical(dir.file("real/c.tavrin")));
   EXPECT_EQ(files.WriteTarget(dir.file("dangling.tavrin")), dir.str() + "/real/new.tavrin");

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "collection/collfile.h"
 #include "fakes.h"
@@ -12,111 +11,83 @@
 namespace tavrin {
 namespace {
 
-using testing::FakeSystemInfo;
 using testing::ReadFile;
-using testing::RecordingShell;
-using testing::ScriptedToolkit;
-using testing::TempDir;
 using testing::WriteFile;
 
-const std::string kUpgradeQuestion =
-    "This Tavrin Collections in of an old version.\nDo you want to upgrade it?";
+const std::string kQuestion =
+    "\n\nThis Tavrin Collections in of an old version.\nDo you want to upgrade it?";
+const std::string kOld = "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"p\",1\r\n";
+const std::string kUpgraded = "\"Tavrin File 1.2\"\r\n0\r\n\"A\",\"a\",\"p\",1,#FALSE#\r\n";
 
-class ReportLoad : public ::testing::Test {
- protected:
-  TempDir dir;
-  ScriptedToolkit toolkit;
-  RecordingShell shell;
+struct ReportLoad : ::testing::Test {
+  testing::TempDir dir;
   testing::NativeFileSystem files;
-  FakeSystemInfo system;
-  testing::MemoryRegistry registry;
-  Platform platform{toolkit, shell, files, system, registry};
+  testing::FakePlatform fake{files};
+  std::vector<testing::ShownBox>& boxes = fake.toolkit.boxes;
   CollectionState state;
+  std::string path = dir.file("old.tavrin");
+
+  void ReadOld(const std::string& where) {
+    WriteFile(where, kOld);
+    ASSERT_EQ(ReadCollectionFile(state, where), LoadOldVersion);
+  }
 };
 
-TEST_F(ReportLoad, NotACollectionShowsAnErrorAndStops) {
-  EXPECT_FALSE(ReportLoadResult(LoadNotCollection, "/home/u/x.tavrin", state, platform));
-  ASSERT_EQ(toolkit.boxes.size(), 1u);
-  EXPECT_EQ(toolkit.boxes[0].text, "/home/u/x.tavrin\n\nThis file is not a Tavrin Collection!!");
-  EXPECT_EQ(toolkit.boxes[0].style, 16);
-  EXPECT_EQ(toolkit.boxes[0].caption, "The Tavrin - Error:");
-}
-
-TEST_F(ReportLoad, AFailedLoadShowsAnErrorAndStops) {
-  EXPECT_FALSE(ReportLoadResult(LoadFailed, "x.tavrin", state, platform));
-  ASSERT_EQ(toolkit.boxes.size(), 1u);
-  EXPECT_EQ(toolkit.boxes[0].text, "x.tavrin\n\nThe Tavrin was unable to load the Collection!!");
-  EXPECT_EQ(toolkit.boxes[0].style, 16);
-  EXPECT_EQ(toolkit.boxes[0].caption, "The Tavrin - Error:");
-}
-
-TEST_F(ReportLoad, OtherCodesShowNothingAndStop) {
-  for (const int16_t code : {int16_t{0}, int16_t{4}, int16_t{-1}, int16_t{32767}}) {
-    EXPECT_FALSE(ReportLoadResult(code, "x.tavrin", state, platform)) << code;
+TEST_F(ReportLoad, FailuresShowAnErrorAndStopOtherCodesShowNothing) {
+  const std::pair<int16_t, std::string> cases[] = {
+      {LoadNotCollection, "x.tavrin\n\nThis file is not a Tavrin Collection!!"},
+      {LoadFailed, "x.tavrin\n\nThe Tavrin was unable to load the Collection!!"},
+      {LoadOk, ""},
+      {4, ""},
+      {-1, ""},
+      {32767, ""}};
+  for (const auto& [code, text] : cases) {
+    boxes.clear();
+    EXPECT_FALSE(ReportLoadResult(code, "x.tavrin", state, fake.platform)) << code;
+    ASSERT_EQ(boxes.size(), text.empty() ? 0u : 1u) << code;
+    if (text.empty()) continue;
+    EXPECT_EQ(boxes[0].text, text);
+    EXPECT_EQ(boxes[0].style, 16);
+    EXPECT_EQ(boxes[0].caption, "The Tavrin - Error:");
   }
-  EXPECT_TRUE(toolkit.boxes.empty());
 }
 
 TEST_F(ReportLoad, AnOldVersionAsksAndGoesOnWhenTheAnswerIsNo) {
-  const std::string path = dir.file("old.tavrin");
-  const std::string old = "\"Tavrin File\"\r\n0\r\n\"A\",\"a\",3\r\n";
-  WriteFile(path, old);
-  toolkit.answers = {kAnswerNo};
-  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, path, state, platform));
-  ASSERT_EQ(toolkit.boxes.size(), 1u);
-  EXPECT_EQ(toolkit.boxes[0].text, path + "\n\n" + kUpgradeQuestion);
-  EXPECT_EQ(toolkit.boxes[0].style, 36);
-  EXPECT_EQ(toolkit.boxes[0].caption, "The Tavrin - Question:");
-  EXPECT_EQ(ReadFile(path), old);
+  ReadOld(path);
+  fake.toolkit.answers = {kAnswerNo};
+  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, path, state, fake.platform));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, path + kQuestion);
+  EXPECT_EQ(boxes[0].style, 36);
+  EXPECT_EQ(boxes[0].caption, "The Tavrin - Question:");
+  EXPECT_EQ(ReadFile(path), kOld);
 }
 
-TEST_F(ReportLoad, UpgradingRewritesAnOldFileInTheCurrentVersion) {
-  const std::string path = dir.file("old.tavrin");
-  WriteFile(path, "\"Tavrin File\"\r\n1\r\n\"A\",\"C:\\A.EXE\",\"3\"\r\n\"B\",\"b\",2\r\n");
-  ASSERT_EQ(ReadCollectionFile(state, path), LoadOldVersion);
-  toolkit.answers = {kAnswerYes};
-  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, path, state, platform));
-  EXPECT_EQ(toolkit.boxes.size(), 1u);
-  EXPECT_EQ(ReadFile(path),
-            "\"Tavrin File 1.2\"\r\n1\r\n"
-            "\"A\",\"C:\\A.EXE\",\"\",3,#FALSE#\r\n"
-            "\"B\",\"b\",\"\",2,#FALSE#\r\n");
-  CollectionState reloaded;
-  EXPECT_EQ(ReadCollectionFile(reloaded, path), LoadOk);
-  EXPECT_EQ(reloaded.Items, state.Items);
-}
+// The box shows the name it is given; the upgrade writes to the path that was read.
+TEST_F(ReportLoad, UpgradingRewritesTheFileThatWasReadInTheCurrentVersion) {
+  ReadOld(path);
+  fake.toolkit.answers = {kAnswerYes};
+  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform, path));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "old.tavrin" + kQuestion);
+  EXPECT_EQ(ReadFile(path), kUpgraded);
 
-TEST_F(ReportLoad, UpgradingWritesToTheGivenPathAndShowsTheName) {
-  const std::string path = dir.file("old.tavrin");
-  WriteFile(path, "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"p\",1\r\n");
-  ASSERT_EQ(ReadCollectionFile(state, path), LoadOldVersion);
-  toolkit.answers = {kAnswerYes};
-  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, platform, path));
-  ASSERT_EQ(toolkit.boxes.size(), 1u);
-  EXPECT_EQ(toolkit.boxes[0].text, "old.tavrin\n\n" + kUpgradeQuestion);
-  EXPECT_EQ(ReadFile(path), "\"Tavrin File 1.2\"\r\n0\r\n\"A\",\"a\",\"p\",1,#FALSE#\r\n");
-}
-
-TEST_F(ReportLoad, UpgradingAFileWithAnotherExtensionWritesBesideIt) {
-  const std::string path = dir.file("old.txt");
-  const std::string old = "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"p\",1\r\n";
-  WriteFile(path, old);
-  ASSERT_EQ(ReadCollectionFile(state, path), LoadOldVersion);
-  toolkit.answers = {kAnswerYes};
-  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, path, state, platform));
-  EXPECT_EQ(ReadFile(path), old);
-  EXPECT_EQ(ReadFile(dir.file("old.tavrin")),
-            "\"Tavrin File 1.2\"\r\n0\r\n\"A\",\"a\",\"p\",1,#FALSE#\r\n");
+  std::filesystem::remove(path);
+  ReadOld(dir.file("old.txt"));  // another extension: the upgrade is written beside it
+  fake.toolkit.answers = {kAnswerYes};
+  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, dir.file("old.txt"), state, fake.platform));
+  EXPECT_EQ(ReadFile(dir.file("old.txt")), kOld);
+  EXPECT_EQ(ReadFile(dir.file("old.tavrin")), kUpgraded);
 }
 
 TEST_F(ReportLoad, AnUpgradeThatCannotBeSavedSaysSoAndStillGoesOn) {
-  const std::string path = dir.file("gone/old.tavrin");
-  toolkit.answers = {kAnswerYes};
-  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, platform, path));
-  ASSERT_EQ(toolkit.boxes.size(), 2u);
-  EXPECT_EQ(toolkit.boxes[1].text, "old.tavrin\n\nThe Tavrin was unable to save this file!!");
-  EXPECT_EQ(toolkit.boxes[1].style, 16);
-  EXPECT_EQ(toolkit.boxes[1].caption, "The Tavrin - Error:");
+  fake.toolkit.answers = {kAnswerYes};
+  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform,
+                               dir.file("gone/old.tavrin")));
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, "old.tavrin\n\nThe Tavrin was unable to save this file!!");
+  EXPECT_EQ(boxes[1].style, 16);
+  EXPECT_EQ(boxes[1].caption, "The Tavrin - Error:");
   EXPECT_FALSE(std::filesystem::exists(dir.file("gone")));
 }
 
