@@ -4,75 +4,41 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
+#include "items.h"
 #include "native_files.h"
 #include "temp_dir.h"
 
 namespace tavrin {
 namespace {
 
-using testing::TempDir;
-using testing::WriteFile;
+using testing::Item;
+using Args = std::vector<std::string>;
 
-TEST(ParseCommandLine, RunSwitchInAnyLetterCase) {
-  for (const std::string line :
-       {"c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin /RUN", "c:\\x\\a.tavrin /Run"}) {
-    EXPECT_EQ(ParseCommandLine(line, 2), "RUN") << line;
-    EXPECT_EQ(ParseCommandLine(line, 1), "c:\\x\\a.tavrin") << line;
+// Windows: "/run" anywhere in the line, in any letter case, is the switch; the file
+// part is the text before the first " /", or the whole line without the switch.
+TEST(ParseCommandLine, TheWindowsSubstringRule) {
+  const struct {
+    const char* line;
+    const char* file;
+    const char* run;
+  } cases[] = {
+      {"c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin", "RUN"},
+      {"c:\\x\\a.tavrin /RUN", "c:\\x\\a.tavrin", "RUN"},
+      {"c:\\x\\a.tavrin /Run", "c:\\x\\a.tavrin", "RUN"},
+      {"c:\\x\\a.tavrin", "c:\\x\\a.tavrin", ""},
+      {"a.tavrin /x", "a.tavrin /x", ""},
+      {" spaced  \"quoted\" ", " spaced  \"quoted\" ", ""},
+      {"a.tavrin /running", "a.tavrin", "RUN"},
+      {"c:\\x/run\\y.tavrin", "", "RUN"},
+      {"a.tavrin /x /run", "a.tavrin", "RUN"},
+      {"a.tavrin/run", "", "RUN"},
+      {"/run", "", "RUN"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseCommandLine(c.line, 1), c.file) << c.line;
+    EXPECT_EQ(ParseCommandLine(c.line, 2), c.run) << c.line;
+    EXPECT_EQ(ParseCommandLine(c.line, 3), "") << c.line;
   }
-}
-
-TEST(ParseCommandLine, WithoutTheSwitchTheWholeLineIsTheFile) {
-  EXPECT_EQ(ParseCommandLine("c:\\x\\a.tavrin", 1), "c:\\x\\a.tavrin");
-  EXPECT_EQ(ParseCommandLine("c:\\x\\a.tavrin", 2), "");
-  EXPECT_EQ(ParseCommandLine("a.tavrin /x", 1), "a.tavrin /x");
-  EXPECT_EQ(ParseCommandLine(" spaced  \"quoted\" ", 1), " spaced  \"quoted\" ");
-}
-
-TEST(ParseCommandLine, SubstringRuleAndFirstBlankSlash) {
-  // The switch counts inside longer words and paths too.
-  EXPECT_EQ(ParseCommandLine("a.tavrin /running", 2), "RUN");
-  EXPECT_EQ(ParseCommandLine("c:\\x/run\\y.tavrin", 2), "RUN");
-  EXPECT_EQ(ParseCommandLine("a.tavrin /x /run", 1), "a.tavrin");
-  // No " /": the file part is empty.
-  EXPECT_EQ(ParseCommandLine("a.tavrin/run", 1), "");
-  EXPECT_EQ(ParseCommandLine("/run", 1), "");
-  EXPECT_EQ(ParseCommandLine("a.tavrin /run", 0), "");
-  EXPECT_EQ(ParseCommandLine("a.tavrin /run", 3), "");
-}
-
-TEST(RequestFromArguments, RunSwitchIsAnArgumentOfItsOwn) {
-  auto r = RequestFromArguments({"/run/media/usb/a.tavrin"});
-  EXPECT_FALSE(r.Run);
-  EXPECT_EQ(r.FilePart, "/run/media/usb/a.tavrin");
-
-  r = RequestFromArguments({"a.tavrin", "/RUN"});
-  EXPECT_TRUE(r.Run);
-  EXPECT_EQ(r.FilePart, "a.tavrin");
-  EXPECT_EQ(r.CommandLine, "a.tavrin /RUN");
-
-  r = RequestFromArguments({"/home/me/My Games.tavrin", "/run"});
-  EXPECT_TRUE(r.Run);
-  EXPECT_EQ(r.FilePart, "/home/me/My Games.tavrin");
-
-  r = RequestFromArguments({"a.tavrin", "/x", "/run"});
-  EXPECT_TRUE(r.Run);
-  EXPECT_EQ(r.FilePart, "a.tavrin");
-
-  // Alone, the switch is the file.
-  r = RequestFromArguments({"/run"});
-  EXPECT_FALSE(r.Run);
-  EXPECT_EQ(r.FilePart, "/run");
-
-  r = RequestFromArguments({"/tmp/x/running.tavrin", "--run"});
-  EXPECT_FALSE(r.Run);
-  EXPECT_EQ(r.FilePart, "/tmp/x/running.tavrin --run");
-
-  r = RequestFromArguments({});
-  EXPECT_FALSE(r.Run);
-  EXPECT_EQ(r.CommandLine, "");
-}
-
-TEST(RequestFromCommandLine, FollowsTheWindowsRules) {
   const auto r = RequestFromCommandLine("c:\\x\\a.tavrin /Run");
   EXPECT_TRUE(r.Run);
   EXPECT_EQ(r.FilePart, "c:\\x\\a.tavrin");
@@ -80,153 +46,139 @@ TEST(RequestFromCommandLine, FollowsTheWindowsRules) {
 }
 
 TEST(CommandLineAfterProgram, IsTheTextAfterThePathQuotedOrNot) {
-  EXPECT_EQ(
-      CommandLineAfterProgram("\"C:\\Program Files\\Tavrin\\tavrin.exe\" c:\\x\\a.tavrin /run"),
-      "c:\\x\\a.tavrin /run");
-  EXPECT_EQ(CommandLineAfterProgram("c:\\tools\\tavrin.exe c:\\x\\a.tavrin"), "c:\\x\\a.tavrin");
-  // Blanks and tabs between the path and the rest are skipped; the rest is kept as
-  // it stands, quotes and trailing blanks included.
-  EXPECT_EQ(CommandLineAfterProgram("tavrin.exe \t  \"my file.tavrin\" /RUN  "),
-            "\"my file.tavrin\" /RUN  ");
-  // A path with blanks handed over by the association's command, %1 unquoted.
-  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe\" c:\\My Games\\a.tavrin /run"),
-            "c:\\My Games\\a.tavrin /run");
-}
-
-TEST(CommandLineAfterProgram, NothingAfterThePathIsAPlainStart) {
-  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe\""), "");
-  EXPECT_EQ(CommandLineAfterProgram("tavrin.exe"), "");
-  EXPECT_EQ(CommandLineAfterProgram("tavrin.exe   "), "");
-  EXPECT_EQ(CommandLineAfterProgram(""), "");
-  // A quote that is never closed takes the whole line as the path.
-  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe a.tavrin"), "");
-}
-
-TEST(CommandLineAfterProgram, TheRestGoesThroughTheWindowsRules) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\"C:\\Program Files\\Tavrin\\tavrin.exe\" c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin /run"},
+      {"c:\\tools\\tavrin.exe c:\\x\\a.tavrin", "c:\\x\\a.tavrin"},
+      // Blanks and tabs after the path are skipped; the rest is kept as it stands.
+      {"tavrin.exe \t  \"my file.tavrin\" /RUN  ", "\"my file.tavrin\" /RUN  "},
+      // A path with blanks as the association's command hands it over, %1 unquoted.
+      {"\"c:\\t\\tavrin.exe\" c:\\My Games\\a.tavrin /run", "c:\\My Games\\a.tavrin /run"},
+      {"\"c:\\t\\tavrin.exe\"a.tavrin /run", "a.tavrin /run"},
+      {"\"c:\\t\\tavrin.exe\"", ""},
+      {"tavrin.exe   ", ""},
+      {"", ""},
+      {"\"c:\\t\\tavrin.exe a.tavrin", ""},  // a quote never closed takes the whole line
+  };
+  for (const auto& [line, rest] : cases) EXPECT_EQ(CommandLineAfterProgram(line), rest) << line;
   // The path of the program itself is never taken for the run switch.
-  const auto r =
-      RequestFromCommandLine(CommandLineAfterProgram("\"c:\\run\\tavrin.exe\" c:\\x\\a.tavrin"));
-  EXPECT_FALSE(r.Run);
-  EXPECT_EQ(r.FilePart, "c:\\x\\a.tavrin");
-  // Right after a closing quote the rest begins, even without a blank.
-  EXPECT_EQ(CommandLineAfterProgram("\"c:\\t\\tavrin.exe\"a.tavrin /run"), "a.tavrin /run");
+  EXPECT_FALSE(RequestFromCommandLine(CommandLineAfterProgram("\"c:\\run\\tavrin.exe\" a")).Run);
 }
+
+// POSIX: the switch is an argument of its own, never the first.
+TEST(RequestFromArguments, RunSwitchIsAnArgumentOfItsOwn) {
+  const struct {
+    Args args;
+    bool run;
+    std::string file;
+  } cases[] = {
+      {{"/run/media/usb/a.tavrin"}, false, "/run/media/usb/a.tavrin"},
+      {{"a.tavrin", "/RUN"}, true, "a.tavrin"},
+      {{"/home/me/My Games.tavrin", "/run"}, true, "/home/me/My Games.tavrin"},
+      {{"a.tavrin", "/x", "/run"}, true, "a.tavrin"},
+      {{"/run"}, false, "/run"},
+      {{"/tmp/x/running.tavrin", "--run"}, false, "/tmp/x/running.tavrin --run"},
+      {{}, false, ""},
+  };
+  for (const auto& c : cases) {
+    const auto r = RequestFromArguments(c.args);
+    EXPECT_EQ(r.Run, c.run) << c.file;
+    EXPECT_EQ(r.FilePart, c.file);
+  }
+  EXPECT_EQ(RequestFromArguments({"a.tavrin", "/RUN"}).CommandLine, "a.tavrin /RUN");
+}
+
+const std::string kBin = std::string(1, kNativeSeparator) + "bin" + kNativeSeparator;
 
 struct MainTest : ::testing::Test {
-  TempDir dir;
+  testing::TempDir dir;
   testing::NativeFileSystem files;
   testing::FakePlatform fake{files};
+  std::vector<testing::ShownBox>& boxes = fake.toolkit.boxes;
   CollectionState state;
   int windowOpened = 0;
   StartRequest seen;
-  WindowOpener opener = [this](const StartRequest& r, CollectionState& s) {
-    ++windowOpened;
-    seen = r;
-    EXPECT_FALSE(s.StartingUp);
-    return 0;
-  };
+  std::string path = dir.file("two.tavrin");
 
-  std::string Collection(const std::string& name, const std::string& body) {
-    const std::string path = dir.file(name);
-    WriteFile(path, body);
-    return path;
+  MainTest() {
+    testing::WriteFile(path, testing::CollectionText({Item("One", kBin + "one"),
+                                                      Item("Two", kBin + "two", "-x", 2, kTrue)}));
+  }
+  int Start(const StartRequest& request) {
+    return Main(request, state, fake.platform, [this](const StartRequest& r, CollectionState& s) {
+      ++windowOpened;
+      seen = r;
+      EXPECT_FALSE(s.StartingUp);
+      return 0;
+    });
   }
 };
 
-// A folder path of the platform the tests run on.
-const std::string kBin = std::string(1, kNativeSeparator) + "bin" + kNativeSeparator;
-
-const std::string kTwoItems = "\"Tavrin File 1.2\"\r\n1\r\n\"One\",\"" + kBin +
-                              "one\",\"\",1,#FALSE#\r\n\"Two\",\"" + kBin +
-                              "two\",\"-x\",2,#TRUE#\r\n";
-
-TEST_F(MainTest, PlainStartOpensTheWindowWithTheEmptyCollection) {
+TEST_F(MainTest, PlainAndOpenStartsOpenTheWindow) {
   state.Items.resize(3);
-  EXPECT_EQ(Main(RequestFromArguments({}), state, fake.platform, opener), 0);
-  EXPECT_EQ(windowOpened, 1);
-  ASSERT_EQ(state.Items.size(), 1u);
-  EXPECT_EQ(state.Items[0], CollItem{});
+  EXPECT_EQ(Start(RequestFromArguments({})), 0);
+  EXPECT_EQ(state.Items, std::vector<CollItem>{CollItem{}});
   EXPECT_FALSE(state.HasItems);
   EXPECT_EQ(state.CurrentCollFile, "");
-  EXPECT_TRUE(fake.shell.calls.empty());
-}
 
-TEST_F(MainTest, OpenStartLoadsTheFileAndOpensTheWindow) {
-  const std::string path = Collection("two.tavrin", kTwoItems);
-  EXPECT_EQ(Main(RequestFromArguments({path}), state, fake.platform, opener), 0);
-  EXPECT_EQ(windowOpened, 1);
+  EXPECT_EQ(Start(RequestFromArguments({path})), 0);
+  EXPECT_EQ(windowOpened, 2);
   EXPECT_EQ(seen.CommandLine, path);
   ASSERT_EQ(state.Items.size(), 2u);
   EXPECT_EQ(state.Items[1].ItemName, "Two");
   EXPECT_EQ(state.CurrentCollFile, path);
   EXPECT_TRUE(fake.shell.calls.empty());
-  EXPECT_TRUE(fake.toolkit.boxes.empty());
+  EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(MainTest, RunStartStartsEveryItemWithoutAWindow) {
-  const std::string path = Collection("two.tavrin", kTwoItems);
-  EXPECT_EQ(Main(RequestFromArguments({path, "/run"}), state, fake.platform, opener), kExitOk);
-  EXPECT_EQ(windowOpened, 0);
-  EXPECT_EQ(fake.shell.calls, (std::vector<std::string>{"shell:one", "wait:" + kBin + "two"}));
+TEST_F(MainTest, RunStartStartsEveryItemWithoutAWindowAndGivesTheStatus) {
+  EXPECT_EQ(Start(RequestFromArguments({path, "/run"})), kExitOk);
+  EXPECT_EQ(fake.shell.calls, (Args{"shell:one", "wait:" + kBin + "two"}));
   EXPECT_EQ(state.CurrentCollFile, "");
-}
-
-TEST_F(MainTest, RunGoesOnAfterAFailureAndEndsWithStatusOne) {
-  const std::string path = Collection("two.tavrin", kTwoItems);
   fake.shell.results = {2, 0};
-  EXPECT_EQ(Main(RequestFromArguments({path, "/run"}), state, fake.platform, opener),
-            kExitLaunchFailed);
-  EXPECT_EQ(fake.shell.calls.size(), 2u);
-  ASSERT_EQ(fake.toolkit.boxes.size(), 1u);
-  EXPECT_EQ(fake.toolkit.boxes[0].text, "one\n\nFile Not Found");
+  EXPECT_EQ(Start(RequestFromArguments({path, "/run"})), kExitLaunchFailed);
+  EXPECT_EQ(fake.shell.calls.size(), 4u);  // the run goes on after a failure
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "one\n\nFile Not Found");
+  EXPECT_EQ(windowOpened, 0);
 }
 
-TEST_F(MainTest, UnreadableFileShowsTheBoxAndEndsWithoutWindow) {
-  const std::string path = dir.file("missing.tavrin");
-  for (bool run : {false, true}) {
-    fake.toolkit.boxes.clear();
-    std::vector<std::string> args{path};
-    if (run) args.push_back("/run");
-    EXPECT_EQ(Main(RequestFromArguments(args), state, fake.platform, opener), kExitNotLoaded);
-    ASSERT_EQ(fake.toolkit.boxes.size(), 1u);
-    EXPECT_EQ(fake.toolkit.boxes[0].text,
-              path + "\n\nThe Tavrin was unable to load the Collection!!");
-    EXPECT_EQ(fake.toolkit.boxes[0].caption, "The Tavrin - Error:");
+TEST_F(MainTest, ACollectionThatCannotBeLoadedShowsItsBoxAndEndsWithoutWindow) {
+  testing::WriteFile(dir.file("other.tavrin"), "\"tavrin file 1.2\"\r\n0\r\n");
+  const std::pair<StartRequest, std::string> cases[] = {
+      {RequestFromArguments({dir.file("missing.tavrin")}),
+       dir.file("missing.tavrin") + "\n\nThe Tavrin was unable to load the Collection!!"},
+      {RequestFromArguments({dir.file("missing.tavrin"), "/run"}),
+       dir.file("missing.tavrin") + "\n\nThe Tavrin was unable to load the Collection!!"},
+      {RequestFromArguments({dir.file("other.tavrin")}),
+       dir.file("other.tavrin") + "\n\nThis file is not a Tavrin Collection!!"},
+      // Windows command line "a.tavrin/run": the file part is empty.
+      {RequestFromCommandLine("a.tavrin/run"),
+       "\n\nThe Tavrin was unable to load the Collection!!"},
+  };
+  for (const auto& [request, text] : cases) {
+    boxes.clear();
+    EXPECT_EQ(Start(request), kExitNotLoaded) << text;
+    ASSERT_EQ(boxes.size(), 1u) << text;
+    EXPECT_EQ(boxes[0].text, text);
+    EXPECT_EQ(boxes[0].caption, "The Tavrin - Error:");
   }
   EXPECT_EQ(windowOpened, 0);
   EXPECT_TRUE(fake.shell.calls.empty());
 }
 
-TEST_F(MainTest, NoCollectionShowsItsBox) {
-  const std::string path = Collection("other.tavrin", "\"tavrin file 1.2\"\r\n0\r\n");
-  EXPECT_EQ(Main(RequestFromArguments({path}), state, fake.platform, opener), kExitNotLoaded);
-  ASSERT_EQ(fake.toolkit.boxes.size(), 1u);
-  EXPECT_EQ(fake.toolkit.boxes[0].text, path + "\n\nThis file is not a Tavrin Collection!!");
-  EXPECT_EQ(windowOpened, 0);
-}
-
 TEST_F(MainTest, OldVersionAsksThenRunsWhateverTheAnswer) {
-  const std::string old = "\"Tavrin File 1.1\"\r\n0\r\n\"One\",\"" + kBin + "one\",\"\",1\r\n";
   for (int answer : {kAnswerYes, kAnswerNo}) {
-    const std::string path = Collection("old.tavrin", old);
+    testing::WriteFile(path, "\"Tavrin File 1.1\"\r\n0\r\n\"One\",\"" + kBin + "one\",\"\",1\r\n");
     fake.shell.calls.clear();
-    fake.toolkit.boxes.clear();
+    boxes.clear();
     fake.toolkit.answers = {answer};
-    EXPECT_EQ(Main(RequestFromArguments({path, "/run"}), state, fake.platform, opener), kExitOk);
-    ASSERT_EQ(fake.toolkit.boxes.size(), 1u);
-    EXPECT_EQ(fake.toolkit.boxes[0].style, 36);
-    EXPECT_EQ(fake.shell.calls, (std::vector<std::string>{"shell:one"}));
+    EXPECT_EQ(Start(RequestFromArguments({path, "/run"})), kExitOk);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].style, 36);
+    EXPECT_EQ(fake.shell.calls, Args{"shell:one"});
     const bool upgraded = testing::ReadFile(path).rfind("\"Tavrin File 1.2\"", 0) == 0;
     EXPECT_EQ(upgraded, answer == kAnswerYes);
   }
-}
-
-TEST_F(MainTest, RunSwitchWithoutFileGivesTheLoadBox) {
-  // Windows command line "a.tavrin/run": the file part is empty.
-  const auto request = RequestFromCommandLine("a.tavrin/run");
-  EXPECT_EQ(Main(request, state, fake.platform, opener), kExitNotLoaded);
-  ASSERT_EQ(fake.toolkit.boxes.size(), 1u);
-  EXPECT_EQ(fake.toolkit.boxes[0].text, "\n\nThe Tavrin was unable to load the Collection!!");
 }
 
 }  // namespace

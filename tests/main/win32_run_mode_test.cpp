@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "items.h"
 #include "platform/win32/win32_shell.h"
 #include "process.h"
 #include "recording.h"
@@ -15,125 +16,93 @@
 namespace tavrin {
 namespace {
 
-using testing::ProcessResult;
-using testing::ReadFile;
+using testing::CollectionText;
+using testing::Item;
 using testing::ReadRecording;
 using testing::RecorderPath;
-using testing::RunProcess;
 using testing::TavrinPath;
-using testing::TempDir;
-using testing::WaitForRecording;
 using testing::WriteFile;
-
-std::string Record(const std::string& name, const std::string& file, const std::string& params,
-                   int wait, int style = 1) {
-  return "\"" + name + "\",\"" + file + "\",\"" + params + "\"," + std::to_string(style) + "," +
-         (wait ? "#TRUE#" : "#FALSE#") + "\r\n";
-}
-
-std::string Collection(const std::vector<std::string>& records) {
-  std::string text =
-      "\"Tavrin File 1.2\"\r\n" + std::to_string(static_cast<int>(records.size()) - 1) + "\r\n";
-  for (const auto& r : records) text += r;
-  return text;
-}
-
-// Standard error in text mode ends its lines with CR LF; the boxes' texts use LF.
-ProcessResult WithLf(ProcessResult result) {
-  std::string text;
-  for (std::size_t i = 0; i < result.err.size(); ++i) {
-    if (!(result.err[i] == '\r' && i + 1 < result.err.size() && result.err[i + 1] == '\n')) {
-      text += result.err[i];
-    }
-  }
-  result.err = text;
-  return result;
-}
+using Args = std::vector<std::string>;
+namespace fs = std::filesystem;
 
 struct Win32RunMode : ::testing::Test {
-  TempDir dir;
+  testing::TempDir dir;
   std::string record = dir.file("record.log");
   std::map<std::string, std::string> env{{"TAVRIN_RECORD", record},
                                          {"TAVRIN_BOXES_TO_STDERR", "1"},
                                          {"TAVRIN_HOME", dir.file("home")}};
 
-  // The command line after the program is "<path> /run" with the path unquoted, as
-  // the association's Run command builds it.
-  ProcessResult Run(const std::string& text, const std::string& name = "c.tavrin") {
-    const std::string path = dir.file(name);
-    WriteFile(path, text);
-    return Start({TavrinPath(), path, "/run"});
+  // The command line after the program is "<path> /run" with the path unquoted, as the
+  // association's Run command builds it. Standard error ends its lines with CR LF.
+  testing::ProcessResult Start(const Args& argv) {
+    auto result = testing::RunProcess(argv, env);
+    for (auto at = result.err.find("\r\n"); at != std::string::npos; at = result.err.find("\r\n")) {
+      result.err.erase(at, 1);
+    }
+    return result;
   }
-
-  ProcessResult Start(const std::vector<std::string>& argv) {
-    return WithLf(RunProcess(argv, env));
+  testing::ProcessResult Run(const std::string& text, const std::string& name = "c.tavrin") {
+    WriteFile(dir.file(name), text);
+    return Start({TavrinPath(), dir.file(name), "/run"});
+  }
+  void ExpectBox(const testing::ProcessResult& result, const std::string& box) {
+    EXPECT_NE(result.err.find(box), std::string::npos) << result.err;
   }
 };
 
+// File names are shown in lower case on Windows.
 TEST_F(Win32RunMode, StartsItemsInOrderWaitingWhereAskedAndReportsFailures) {
-  const std::string rec = RecorderPath();
-  const auto result = Run(
-      Collection({Record("First", rec, "--sleep=300 first", 1),
-                  Record("Gone", dir.file("Gone.bin"), "", 0), Record("Third", rec, "third", 1)}));
+  const auto result = Run(CollectionText(
+      {Item("First", RecorderPath(), "--sleep=300 first", 1, kTrue),
+       Item("Gone", dir.file("Gone.bin")), Item("Nope", dir.file("Nope.exe"), "", 1, kTrue),
+       Item("Third", RecorderPath(), "third", 1, kTrue)}));
   EXPECT_EQ(result.exitCode, 1) << result.err;
-  // File names are shown in lower case on Windows.
-  EXPECT_NE(result.err.find("The Tavrin - Error:\ngone.bin\n\nFile Not Found"), std::string::npos)
-      << result.err;
+  ExpectBox(result, "The Tavrin - Error:\ngone.bin\n\nFile Not Found");
+  win32::Win32Shell shell;
+  ExpectBox(result, "The Tavrin - Error:\nnope.exe\n\n" + shell.RuntimeErrorText(2));
   const auto runs = ReadRecording(record);
   ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[0].args, (std::vector<std::string>{"--sleep=300", "first"}));
-  EXPECT_EQ(runs[1].args, std::vector<std::string>{"third"});
-  // The waited first item had ended before the third one started.
+  EXPECT_EQ(runs[0].args, (Args{"--sleep=300", "first"}));
+  EXPECT_EQ(runs[1].args, Args{"third"});
   EXPECT_NE(runs[0].endNs, 0);
   EXPECT_LE(runs[0].endNs, runs[1].startNs);
 }
 
+// A collection in a folder with blanks, the switch in capitals; programs in a folder
+// with blanks start there, waited or not.
 TEST_F(Win32RunMode, EveryItemStartedGivesStatusZeroAndNoOutput) {
-  const auto result = Run(Collection(
-      {Record("One", RecorderPath(), "a", 1), Record("Two", RecorderPath(), "b", 0, 5)}));
+  const std::string tools = dir.file("my tools");
+  fs::create_directories(tools);
+  fs::create_directories(dir.file("my collections"));
+  const std::string rec = tools + "\\rec.exe";
+  fs::copy_file(RecorderPath(), rec);
+  const std::string path = dir.file("my collections") + "\\My Games.tavrin";
+  WriteFile(path, CollectionText({Item("Waited", rec, "w", 1, kTrue), Item("Shell", rec, "s", 5)}));
+  const auto result = Start({TavrinPath(), path, "/RUN"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");
-  const auto runs = WaitForRecording(record, 2);
+  const auto runs = testing::WaitForRecording(record, 2);
   ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[0].args, std::vector<std::string>{"a"});
-  EXPECT_EQ(runs[1].args, std::vector<std::string>{"b"});
-}
-
-TEST_F(Win32RunMode, ItemsStartInTheirOwnFolder) {
-  const std::string tools = dir.file("my tools");
-  std::filesystem::create_directories(tools);
-  const std::string rec = tools + "\\rec.exe";
-  std::filesystem::copy_file(RecorderPath(), rec);
-  const auto result =
-      Run(Collection({Record("Waited", rec, "w", 1), Record("Shell", rec, "s", 0)}));
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  const auto runs = WaitForRecording(record, 2);
-  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].args, Args{"w"});
+  EXPECT_EQ(runs[1].args, Args{"s"});
   for (const auto& run : runs) {
-    EXPECT_EQ(std::filesystem::path(run.cwd), std::filesystem::path(tools));
-    EXPECT_EQ(std::filesystem::path(run.program), std::filesystem::path(rec));
+    EXPECT_EQ(fs::path(run.cwd), fs::path(tools));
+    EXPECT_EQ(fs::path(run.program), fs::path(rec));
   }
-}
-
-TEST_F(Win32RunMode, AWaitedItemThatCannotStartIsReportedWithTheSystemsReason) {
-  const auto result = Run(Collection({Record("Nope", dir.file("Nope.exe"), "", 1)}));
-  EXPECT_EQ(result.exitCode, 1);
-  win32::Win32Shell shell;
-  const std::string why = shell.RuntimeErrorText(2);  // the file cannot be found
-  EXPECT_NE(result.err.find("The Tavrin - Error:\nnope.exe\n\n" + why), std::string::npos)
-      << result.err;
 }
 
 TEST_F(Win32RunMode, ACollectionThatCannotBeLoadedGivesStatusTwo) {
   const auto missing = Start({TavrinPath(), dir.file("none.tavrin"), "/run"});
   EXPECT_EQ(missing.exitCode, 2);
-  EXPECT_NE(missing.err.find("none.tavrin\n\nThe Tavrin was unable to load the Collection!!"),
-            std::string::npos)
-      << missing.err;
-
+  ExpectBox(missing, "none.tavrin\n\nThe Tavrin was unable to load the Collection!!");
   const auto wrong = Run("just some text\r\n", "text.tavrin");
   EXPECT_EQ(wrong.exitCode, 2);
-  EXPECT_NE(wrong.err.find("This file is not a Tavrin Collection!!"), std::string::npos);
+  ExpectBox(wrong, "This file is not a Tavrin Collection!!");
+  // "c.tavrin/run" holds the switch but no " /": the file part is empty.
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", RecorderPath(), "x", 1, kTrue)}));
+  const auto glued = Start({TavrinPath(), dir.file("c.tavrin") + "/run"});
+  EXPECT_EQ(glued.exitCode, 2);
+  ExpectBox(glued, "The Tavrin - Error:\n\n\nThe Tavrin was unable to load the Collection!!");
   EXPECT_TRUE(ReadRecording(record).empty());
 }
 
@@ -141,30 +110,9 @@ TEST_F(Win32RunMode, TheOldVersionQuestionIsAnsweredNoAndTheRunGoesOn) {
   const std::string text = "\"Tavrin File\"\r\n0\r\n\"One\",\"" + RecorderPath() + "\",\"1\"\r\n";
   const auto result = Run(text, "old.tavrin");
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_NE(result.err.find("The Tavrin - Question:"), std::string::npos) << result.err;
-  EXPECT_EQ(ReadFile(dir.file("old.tavrin")), text);  // not upgraded
-  EXPECT_EQ(WaitForRecording(record, 1).size(), 1u);
-}
-
-TEST_F(Win32RunMode, APathWithBlanksAndTheSwitchInAnyCase) {
-  const std::string folder = dir.file("my collections");
-  std::filesystem::create_directories(folder);
-  const std::string path = folder + "\\My Games.tavrin";
-  WriteFile(path, Collection({Record("One", RecorderPath(), "x", 1)}));
-  const auto result = Start({TavrinPath(), path, "/RUN"});
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(ReadRecording(record).size(), 1u);
-}
-
-TEST_F(Win32RunMode, TheRunSwitchCountsAnywhereInTheCommandLine) {
-  // "c.tavrin/run" holds the switch but no " /": the file part is empty.
-  const std::string path = dir.file("c.tavrin");
-  WriteFile(path, Collection({Record("One", RecorderPath(), "x", 1)}));
-  const auto glued = Start({TavrinPath(), path + "/run"});
-  EXPECT_EQ(glued.exitCode, 2);
-  EXPECT_NE(glued.err.find("\n\nThe Tavrin was unable to load the Collection!!"), std::string::npos)
-      << glued.err;
-  EXPECT_TRUE(ReadRecording(record).empty());
+  ExpectBox(result, "The Tavrin - Question:");
+  EXPECT_EQ(testing::ReadFile(dir.file("old.tavrin")), text);  // not upgraded
+  EXPECT_EQ(testing::WaitForRecording(record, 1).size(), 1u);
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ TEST(DesktopText, CommandsSplitAsTheRegistryWritesThem) {
 }
 
 TEST(DesktopText, ExecQuotesTheProgramAndTurnsThePlaceholderIntoAFieldCode) {
-  EXPECT_EQ(ExecFromCommand("\"/usr/bin/tavrin\" %1"), "\"/usr/bin/tavrin\" %f");
   EXPECT_EQ(ExecFromCommand("\"/usr/bin/tavrin\" %1 /run"), "\"/usr/bin/tavrin\" %f /run");
   // Blanks, '$', '`', '"', '\' and '%' in the path survive the Desktop Entry rules.
   EXPECT_EQ(ExecFromCommand("\"/opt/My $Tools/a`b\\c\" %1"), "\"/opt/My \\$Tools/a\\`b\\\\c\" %f");
@@ -35,27 +34,24 @@ TEST(DesktopText, ExecQuotesTheProgramAndTurnsThePlaceholderIntoAFieldCode) {
   EXPECT_EQ(DesktopFileString(" lead"), "\\slead");
 }
 
-TEST(DesktopText, DesktopEntryOpensAndRunsWithTheStoredCommands) {
+TEST(DesktopText, DesktopEntryAndMimePackage) {
   const FileTypeAssociation stored{"Tavrin Collection", "\"/opt/My Tools/tavrin\" %1",
                                    "\"/opt/My Tools/tavrin\" %1 /run", "&Run"};
   const std::string entry = DesktopEntry(stored);
   EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u) << entry;
-  EXPECT_NE(entry.find("\nExec=\"/opt/My Tools/tavrin\" %f\n"), std::string::npos) << entry;
-  EXPECT_NE(entry.find("\nMimeType=application/x-tavrin;\n"), std::string::npos);
-  EXPECT_NE(entry.find("\nActions=Run;\n"), std::string::npos);
-  EXPECT_NE(entry.find("[Desktop Action Run]\nName=Run\nExec=\"/opt/My Tools/tavrin\" %f /run\n"),
-            std::string::npos)
-      << entry;
-
+  for (const char* line :
+       {"\nExec=\"/opt/My Tools/tavrin\" %f\n", "\nMimeType=application/x-tavrin;\n",
+        "\nActions=Run;\n",
+        "[Desktop Action Run]\nName=Run\nExec=\"/opt/My Tools/tavrin\" %f /run\n"}) {
+    EXPECT_NE(entry.find(line), std::string::npos) << line << entry;
+  }
   FileTypeAssociation noRun = stored;
   noRun.runCommand.clear();
   EXPECT_EQ(DesktopEntry(noRun).find("Run"), std::string::npos);
   FileTypeAssociation noOpen = stored;
   noOpen.openCommand.clear();
   EXPECT_EQ(DesktopEntry(noOpen), "");
-}
 
-TEST(DesktopText, MimePackageNamesTheTypeItsPatternAndItsDescription) {
   const std::string xml = MimePackage({"Tavrin <Collection> & more", "", "", ""});
   EXPECT_NE(xml.find("<mime-type type=\"application/x-tavrin\">"), std::string::npos);
   EXPECT_NE(xml.find("<glob pattern=\"*.tavrin\"/>"), std::string::npos);
@@ -66,61 +62,39 @@ TEST(DesktopText, MimePackageNamesTheTypeItsPatternAndItsDescription) {
 constexpr char kType[] = "application/x-tavrin";
 constexpr char kId[] = "tavrin-collection.desktop";
 
+// Registering twice changes nothing more; removing gives the list as it was.
 TEST(DesktopText, DefaultApplicationLineComesAndGoesLeavingEveryOtherLine) {
-  const std::string list =
-      "# my settings\n"
-      "[Added Associations]\n"
-      "application/x-tavrin=editor.desktop;\n"
-      "\n"
-      "[Default Applications]\n"
-      "text/plain=viewer.desktop;\n"
-      "\n"
-      "[Removed Associations]\n"
-      "image/png=gimp.desktop;\n";
-  const std::string with = WithDefaultApplication(list, kType, kId);
-  EXPECT_EQ(with,
-            "# my settings\n"
-            "[Added Associations]\n"
-            "application/x-tavrin=editor.desktop;\n"
-            "\n"
-            "[Default Applications]\n"
-            "text/plain=viewer.desktop;\n"
-            "application/x-tavrin=tavrin-collection.desktop;\n"
-            "\n"
-            "[Removed Associations]\n"
-            "image/png=gimp.desktop;\n");
-  EXPECT_EQ(WithDefaultApplication(with, kType, kId), with);  // registering twice
-  EXPECT_EQ(WithoutDefaultApplication(with, kType, kId), list);
-}
-
-TEST(DesktopText, ListsWithoutTheSectionOrWithoutAFileGetOneAndLoseItAgain) {
-  EXPECT_EQ(WithDefaultApplication("", kType, kId),
-            "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;\n");
-  EXPECT_EQ(WithoutDefaultApplication(WithDefaultApplication("", kType, kId), kType, kId), "");
-
-  const std::string other = "[Added Associations]\ntext/plain=viewer.desktop;";  // no line end
-  const std::string with = WithDefaultApplication(other, kType, kId);
-  EXPECT_EQ(with,
-            "[Added Associations]\ntext/plain=viewer.desktop;\n[Default Applications]\n"
-            "application/x-tavrin=tavrin-collection.desktop;\n");
-  EXPECT_EQ(WithoutDefaultApplication(with, kType, kId), other + "\n");
-}
-
-TEST(DesktopText, AnEarlierDefaultStaysBehindOursAndComesBack) {
-  const std::string list = "[Default Applications]\napplication/x-tavrin=old.desktop;\n";
-  const std::string with = WithDefaultApplication(list, kType, kId);
-  EXPECT_EQ(
-      with,
-      "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;old.desktop;\n");
-  EXPECT_EQ(WithoutDefaultApplication(with, kType, kId), list);
-}
-
-TEST(DesktopText, ADefaultTheUserChoseSinceIsNotTouched) {
-  const std::string list = "[Default Applications]\napplication/x-tavrin=mine.desktop;\n";
-  EXPECT_EQ(WithoutDefaultApplication(list, kType, kId), list);
-  const std::string similar =
-      "[Default Applications]\napplication/x-tavrinx=" + std::string(kId) + ";\n";
-  EXPECT_EQ(WithoutDefaultApplication(similar, kType, kId), similar);
+  const std::string before[] = {
+      "# my settings\n[Added Associations]\napplication/x-tavrin=editor.desktop;\n\n"
+      "[Default Applications]\ntext/plain=viewer.desktop;\n\n"
+      "[Removed Associations]\nimage/png=gimp.desktop;\n",
+      "",
+      "[Added Associations]\ntext/plain=viewer.desktop;",  // no line end
+      "[Default Applications]\napplication/x-tavrin=old.desktop;\n",
+  };
+  const std::string after[] = {
+      "# my settings\n[Added Associations]\napplication/x-tavrin=editor.desktop;\n\n"
+      "[Default Applications]\ntext/plain=viewer.desktop;\n"
+      "application/x-tavrin=tavrin-collection.desktop;\n\n"
+      "[Removed Associations]\nimage/png=gimp.desktop;\n",
+      "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;\n",
+      "[Added Associations]\ntext/plain=viewer.desktop;\n[Default Applications]\n"
+      "application/x-tavrin=tavrin-collection.desktop;\n",
+      // An earlier default stays behind ours and comes back.
+      "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;old.desktop;\n",
+  };
+  for (int i = 0; i < 4; ++i) {
+    const std::string with = WithDefaultApplication(before[i], kType, kId);
+    EXPECT_EQ(with, after[i]);
+    EXPECT_EQ(WithDefaultApplication(with, kType, kId), with);
+    EXPECT_EQ(WithoutDefaultApplication(with, kType, kId), i == 2 ? before[i] + "\n" : before[i]);
+  }
+  // A default the user chose since is not touched.
+  for (const std::string& list :
+       {std::string("[Default Applications]\napplication/x-tavrin=mine.desktop;\n"),
+        "[Default Applications]\napplication/x-tavrinx=" + std::string(kId) + ";\n"}) {
+    EXPECT_EQ(WithoutDefaultApplication(list, kType, kId), list);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 
 #include "temp_dir.h"
 
@@ -11,30 +12,28 @@ namespace tavrin::posix {
 namespace {
 
 using testing::ReadFile;
-using testing::TempDir;
 using testing::WriteFile;
-
 namespace fs = std::filesystem;
+constexpr auto kRoot = Registry::kClassesRoot;
 
 struct PosixRegistryTest : ::testing::Test {
-  TempDir dir;
+  testing::TempDir dir;
   XdgFolders folders{dir.file("config"), dir.file("data")};
   PosixRegistry registry{folders};
 
   // Creates `path` and sets its default value to `text` (written with its NUL).
-  void Put(PosixRegistry& reg, const std::string& path, const std::string& text) {
+  void Put(const std::string& path, const std::string& text) {
     Registry::Key key = 0;
-    ASSERT_EQ(reg.CreateKey(Registry::kClassesRoot, path, key), Registry::kSuccess);
-    ASSERT_EQ(reg.SetValue(key, "", Registry::kRegSz, text.c_str(),
-                           static_cast<uint32_t>(text.size() + 1)),
+    ASSERT_EQ(registry.CreateKey(kRoot, path, key), Registry::kSuccess);
+    ASSERT_EQ(registry.SetValue(key, "", Registry::kRegSz, text.c_str(),
+                                static_cast<uint32_t>(text.size() + 1)),
               Registry::kSuccess);
-    reg.CloseKey(key);
+    registry.CloseKey(key);
   }
-
   // The default value of `path` as stored (with its NUL), or the error code.
   std::string Get(PosixRegistry& reg, const std::string& path) {
     Registry::Key key = 0;
-    if (const long r = reg.OpenKey(Registry::kClassesRoot, path, key); r != Registry::kSuccess) {
+    if (const long r = reg.OpenKey(kRoot, path, key); r != Registry::kSuccess) {
       return "error " + std::to_string(r);
     }
     char buffer[512];
@@ -42,43 +41,38 @@ struct PosixRegistryTest : ::testing::Test {
     uint32_t type = 0;
     const long r = reg.QueryValue(key, "", type, buffer, size);
     reg.CloseKey(key);
-    if (r != Registry::kSuccess) return "error " + std::to_string(r);
-    return std::string(buffer, size);
+    return r != Registry::kSuccess ? "error " + std::to_string(r) : std::string(buffer, size);
   }
-
   bool Exists(const std::string& path) {
     Registry::Key key = 0;
-    const bool found = registry.OpenKey(Registry::kClassesRoot, path, key) == Registry::kSuccess;
+    const bool found = registry.OpenKey(kRoot, path, key) == Registry::kSuccess;
     if (found) registry.CloseKey(key);
     return found;
   }
 };
 
+// Any bytes round-trip; every key on the way is created, without a value of its own; a
+// write leaves no temporary file behind.
 TEST_F(PosixRegistryTest, KeysAndValuesLiveInTheStoreFileAndIgnoreLetterCase) {
   EXPECT_EQ(registry.StorePath(), dir.file("config/tavrin/registry.txt"));
-  Put(registry, ".tavrin", "Tavrin");
-  Put(registry, "Tavrin\\shell\\Open\\command", "\"/opt/My Tools/tavrin\" %1");
-  EXPECT_TRUE(fs::is_regular_file(registry.StorePath()));
-
+  const std::string odd = "tab\there\nline%41\\back\x01\x7f\xc3\xa9";
+  Put(".tavrin", "Tavrin");
+  Put("Tavrin\\shell\\Open\\command", "\"/opt/My Tools/tavrin\" %1");
+  Put("Odd", odd);
   PosixRegistry later(folders);  // another run of the program
   EXPECT_EQ(Get(later, ".tavrin"), std::string("Tavrin\0", 7));
   EXPECT_EQ(Get(later, "TAVRIN\\Shell\\open\\COMMAND"),
             std::string("\"/opt/My Tools/tavrin\" %1\0", 26));
-  // Every key on the way was created, without a value of its own.
+  EXPECT_EQ(Get(later, "Odd"), odd + '\0');
   EXPECT_EQ(Get(later, "Tavrin\\shell"), "error 2");
   EXPECT_EQ(Get(later, "Tavrin\\nothing"), "error 2");
-}
-
-TEST_F(PosixRegistryTest, AnyBytesRoundTrip) {
-  const std::string odd = "tab\there\nline%41\\back\x01\x7f\xc3\xa9";
-  Put(registry, "Odd", odd);
-  EXPECT_EQ(Get(registry, "Odd"), odd + '\0');
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("config/tavrin")), {}), 1);
 }
 
 TEST_F(PosixRegistryTest, ValueThatDoesNotFitReportsMoreDataAndItsSize) {
-  Put(registry, "Long", std::string(300, 'x'));
+  Put("Long", std::string(300, 'x'));
   Registry::Key key = 0;
-  ASSERT_EQ(registry.OpenKey(Registry::kClassesRoot, "Long", key), Registry::kSuccess);
+  ASSERT_EQ(registry.OpenKey(kRoot, "Long", key), Registry::kSuccess);
   char buffer[256];
   uint32_t size = sizeof buffer;
   uint32_t type = 0;
@@ -90,38 +84,25 @@ TEST_F(PosixRegistryTest, ValueThatDoesNotFitReportsMoreDataAndItsSize) {
 }
 
 TEST_F(PosixRegistryTest, DeletingAKeyTakesItsSubkeysAndTheLastOneTakesTheFile) {
-  Put(registry, ".tavrin", "Tavrin");
-  Put(registry, "Tavrin", "Tavrin Collection");
-  Put(registry, "Tavrin\\shell\\Run\\command", "run");
-  Put(registry, "Tavrin Other", "kept");
-
-  EXPECT_EQ(registry.DeleteKey(Registry::kClassesRoot, "tavrin"), Registry::kSuccess);
+  Put(".tavrin", "Tavrin");
+  Put("Tavrin", "Tavrin Collection");
+  Put("Tavrin\\shell\\Run\\command", "run");
+  Put("Tavrin Other", "kept");
+  EXPECT_EQ(registry.DeleteKey(kRoot, "tavrin"), Registry::kSuccess);
   EXPECT_FALSE(Exists("Tavrin\\shell\\Run\\command"));
   EXPECT_FALSE(Exists("Tavrin\\shell"));
   EXPECT_TRUE(Exists(".tavrin"));
   EXPECT_TRUE(Exists("Tavrin Other"));
-  EXPECT_EQ(registry.DeleteKey(Registry::kClassesRoot, "Tavrin"), Registry::kFileNotFound);
-
-  registry.DeleteKey(Registry::kClassesRoot, ".tavrin");
-  registry.DeleteKey(Registry::kClassesRoot, "Tavrin Other");
-  EXPECT_FALSE(fs::exists(registry.StorePath()));
+  EXPECT_EQ(registry.DeleteKey(kRoot, "Tavrin"), Registry::kFileNotFound);
+  registry.DeleteKey(kRoot, ".tavrin");
+  registry.DeleteKey(kRoot, "Tavrin Other");
   EXPECT_FALSE(fs::exists(dir.file("config/tavrin")));  // left empty, so it went too
   EXPECT_TRUE(fs::exists(dir.file("config")));
 }
 
-TEST_F(PosixRegistryTest, WritesLeaveNoTemporaryFilesBehind) {
-  Put(registry, ".tavrin", "Tavrin");
-  Put(registry, ".tavrin", "Tavrin again");
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir.file("config/tavrin"))) {
-    names.push_back(entry.path().filename().string());
-  }
-  EXPECT_EQ(names, std::vector<std::string>{"registry.txt"});
-}
-
 TEST_F(PosixRegistryTest, DamagedStoreCountsAsAbsentAndTheNextChangeRewritesIt) {
   const std::string sound = "Tavrin registry 1\nkey\t.tavrin\nvalue\t.tavrin\t\t1\tTavrin%00\n";
-  const std::vector<std::string> damaged = {
+  const std::string damaged[] = {
       "",
       "garbage\x00\x01 bytes",
       "Tavrin registry 2\nkey\t.tavrin\n",
@@ -134,11 +115,11 @@ TEST_F(PosixRegistryTest, DamagedStoreCountsAsAbsentAndTheNextChangeRewritesIt) 
   };
   fs::create_directories(dir.file("config/tavrin"));
   WriteFile(registry.StorePath(), sound);
-  ASSERT_EQ(Get(registry, ".tavrin"), std::string("Tavrin\0", 7)) << "the sound store reads";
+  ASSERT_TRUE(Exists(".tavrin")) << "the sound store reads";
   for (const auto& text : damaged) {
     WriteFile(registry.StorePath(), text);
     EXPECT_FALSE(Exists(".tavrin")) << text;
-    Put(registry, ".tavrin", "Tavrin");
+    Put(".tavrin", "Tavrin");
     EXPECT_EQ(ReadFile(registry.StorePath()), sound) << text;
   }
 }
@@ -147,7 +128,7 @@ TEST_F(PosixRegistryTest, StoreThatCannotBeReadOrWrittenIsAbsentAndChangesFailQu
   fs::create_directories(registry.StorePath());  // a folder where the file belongs
   EXPECT_FALSE(Exists(".tavrin"));
   Registry::Key key = 0;
-  EXPECT_EQ(registry.CreateKey(Registry::kClassesRoot, ".tavrin", key), PosixRegistry::kCantWrite);
+  EXPECT_EQ(registry.CreateKey(kRoot, ".tavrin", key), PosixRegistry::kCantWrite);
   EXPECT_TRUE(fs::is_directory(registry.StorePath()));
   registry.AssociationChanged();  // nothing to do, and no harm
 }
@@ -155,18 +136,17 @@ TEST_F(PosixRegistryTest, StoreThatCannotBeReadOrWrittenIsAbsentAndChangesFailQu
 TEST_F(PosixRegistryTest, KeysAreOpenedBelowOpenKeysAndBadPathsAreRefused) {
   Registry::Key tavrin = 0;
   Registry::Key command = 0;
-  ASSERT_EQ(registry.CreateKey(Registry::kClassesRoot, "Tavrin", tavrin), Registry::kSuccess);
+  Registry::Key key = 0;
+  ASSERT_EQ(registry.CreateKey(kRoot, "Tavrin", tavrin), Registry::kSuccess);
   ASSERT_EQ(registry.CreateKey(tavrin, "shell\\Open\\command", command), Registry::kSuccess);
   EXPECT_TRUE(Exists("Tavrin\\shell\\Open\\command"));
-  Registry::Key key = 0;
   EXPECT_EQ(registry.OpenKey(tavrin, "SHELL\\open", key), Registry::kSuccess);
-  EXPECT_EQ(registry.CreateKey(Registry::kClassesRoot, "a\\\\b", key), PosixRegistry::kBadPathname);
-  EXPECT_EQ(registry.CreateKey(Registry::kClassesRoot, "\\a", key), PosixRegistry::kBadPathname);
-  EXPECT_EQ(registry.DeleteKey(Registry::kClassesRoot, ""), Registry::kAccessDenied);
+  EXPECT_EQ(registry.CreateKey(kRoot, "a\\\\b", key), PosixRegistry::kBadPathname);
+  EXPECT_EQ(registry.CreateKey(kRoot, "\\a", key), PosixRegistry::kBadPathname);
+  EXPECT_EQ(registry.DeleteKey(kRoot, ""), Registry::kAccessDenied);
   EXPECT_EQ(registry.OpenKey(12345, "x", key), PosixRegistry::kInvalidHandle);
-
   // A handle whose key was deleted meanwhile can no longer be written.
-  registry.DeleteKey(Registry::kClassesRoot, "Tavrin");
+  registry.DeleteKey(kRoot, "Tavrin");
   EXPECT_EQ(registry.SetValue(command, "", Registry::kRegSz, "x", 2), PosixRegistry::kKeyDeleted);
   EXPECT_FALSE(fs::exists(registry.StorePath()));
 }

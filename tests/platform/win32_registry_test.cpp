@@ -11,6 +11,7 @@ namespace tavrin::win32 {
 namespace {
 
 using Key = Registry::Key;
+constexpr auto kRoot = Registry::kClassesRoot;
 
 // The default value of HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE\Software\Classes\<sub>,
 // read without the class under test; "<none>" when the key does not exist.
@@ -21,34 +22,34 @@ std::string Direct(HKEY root, const std::string& sub) {
   }
   char buffer[256] = {};
   DWORD size = sizeof buffer;
-  DWORD type = 0;
-  RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegQueryValueExA(key, "", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
   RegCloseKey(key);
   return buffer;
-}
-
-void RemoveTree(HKEY root, const std::string& sub) {
-  RegDeleteTreeA(root, ("Software\\Classes\\" + sub).c_str());
-  RegDeleteKeyA(root, ("Software\\Classes\\" + sub).c_str());
 }
 
 class Win32RegistryTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    RemoveTree(HKEY_CURRENT_USER, name);
-    RemoveTree(HKEY_LOCAL_MACHINE, name);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      RegDeleteTreeA(root, ("Software\\Classes\\" + name).c_str());
+      RegDeleteKeyA(root, ("Software\\Classes\\" + name).c_str());
+    }
   }
-
-  long Write(Key key, const std::string& text) {
-    return registry.SetValue(key, "", Registry::kRegSz, text.c_str(),
-                             static_cast<uint32_t>(text.size() + 1));
+  // Creates `sub` (opens it, when `open`) and writes its default value.
+  long Write(const std::string& sub, const std::string& text, bool open = false) {
+    Key key = 0;
+    const long r = open ? registry.OpenKey(kRoot, sub, key) : registry.CreateKey(kRoot, sub, key);
+    if (r != Registry::kSuccess) return r;
+    const long w = registry.SetValue(key, "", Registry::kRegSz, text.c_str(),
+                                     static_cast<uint32_t>(text.size() + 1));
+    EXPECT_EQ(registry.CloseKey(key), Registry::kSuccess);
+    return w;
   }
-
-  // The default value read back through the classes root; "<none>" when the key
-  // cannot be opened.
+  // The default value read back through the classes root; "<none>" when the key cannot
+  // be opened, "<bad>" when it has no text.
   std::string Read(const std::string& sub) {
     Key key = 0;
-    if (registry.OpenKey(Registry::kClassesRoot, sub, key) != Registry::kSuccess) return "<none>";
+    if (registry.OpenKey(kRoot, sub, key) != Registry::kSuccess) return "<none>";
     char buffer[256] = {};
     uint32_t size = sizeof buffer;
     uint32_t type = 0;
@@ -62,32 +63,22 @@ class Win32RegistryTest : public ::testing::Test {
   const std::string name = ".tavrin-test-" + std::to_string(GetCurrentProcessId());
 };
 
+// Every key on the way is created, without a value of its own; a key opened through the
+// classes root is written per user too.
 TEST_F(Win32RegistryTest, KeysOfTheClassesRootAreWrittenPerUserAndReadBack) {
-  Key key = 0;
-  ASSERT_EQ(registry.CreateKey(Registry::kClassesRoot, name + "\\shell\\Open\\command", key),
-            Registry::kSuccess);
-  EXPECT_EQ(Write(key, "\"c:\\t\\tavrin.exe\" %1"), Registry::kSuccess);
-  EXPECT_EQ(registry.CloseKey(key), Registry::kSuccess);
-
-  EXPECT_EQ(Direct(HKEY_CURRENT_USER, name + "\\shell\\Open\\command"), "\"c:\\t\\tavrin.exe\" %1");
-  EXPECT_EQ(Direct(HKEY_LOCAL_MACHINE, name + "\\shell\\Open\\command"), "<none>");
-  EXPECT_EQ(Read(name + "\\shell\\Open\\command"), "\"c:\\t\\tavrin.exe\" %1");
-  // Every key on the way was created, without a value of its own.
+  const std::string command = name + "\\shell\\Open\\command";
+  EXPECT_EQ(Write(command, "\"c:\\t\\tavrin.exe\" %1"), Registry::kSuccess);
+  EXPECT_EQ(Direct(HKEY_CURRENT_USER, command), "\"c:\\t\\tavrin.exe\" %1");
+  EXPECT_EQ(Direct(HKEY_LOCAL_MACHINE, command), "<none>");
+  EXPECT_EQ(Read(command), "\"c:\\t\\tavrin.exe\" %1");
   EXPECT_EQ(Read(name + "\\shell\\Open"), "<bad>");
+  EXPECT_EQ(Write(name, "Tavrin Collection", true), Registry::kSuccess);
+  EXPECT_EQ(Direct(HKEY_CURRENT_USER, name), "Tavrin Collection");
   registry.AssociationChanged();
 }
 
-TEST_F(Win32RegistryTest, AKeyOpenedThroughTheClassesRootIsWrittenPerUser) {
-  Key key = 0;
-  ASSERT_EQ(registry.CreateKey(Registry::kClassesRoot, name, key), Registry::kSuccess);
-  registry.CloseKey(key);
-  ASSERT_EQ(registry.OpenKey(Registry::kClassesRoot, name, key), Registry::kSuccess);
-  EXPECT_EQ(Write(key, "Tavrin Collection"), Registry::kSuccess);
-  registry.CloseKey(key);
-  EXPECT_EQ(Direct(HKEY_CURRENT_USER, name), "Tavrin Collection");
-  EXPECT_EQ(Read(name), "Tavrin Collection");
-}
-
+// The per-user key comes first; removing goes to what this user wrote, and the
+// machine-wide key shows again.
 TEST_F(Win32RegistryTest, MachineWideClassesAreSeenAndThePerUserKeyComesFirst) {
   HKEY machine = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + name).c_str(), 0, nullptr,
@@ -96,49 +87,36 @@ TEST_F(Win32RegistryTest, MachineWideClassesAreSeenAndThePerUserKeyComesFirst) {
   RegSetValueExA(machine, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("machine"), 8);
   RegCloseKey(machine);
   EXPECT_EQ(Read(name), "machine");
-
-  Key key = 0;
-  ASSERT_EQ(registry.CreateKey(Registry::kClassesRoot, name, key), Registry::kSuccess);
-  Write(key, "user");
-  registry.CloseKey(key);
+  Write(name, "user");
   EXPECT_EQ(Read(name), "user");
   EXPECT_EQ(Direct(HKEY_LOCAL_MACHINE, name), "machine");
-
-  // Removing goes to what this user wrote; the machine-wide key shows again.
-  EXPECT_EQ(registry.DeleteKey(Registry::kClassesRoot, name), Registry::kSuccess);
+  EXPECT_EQ(registry.DeleteKey(kRoot, name), Registry::kSuccess);
   EXPECT_EQ(Read(name), "machine");
 }
 
-TEST_F(Win32RegistryTest, MissingKeysAndValuesAndShortBuffers) {
+TEST_F(Win32RegistryTest, MissingKeysShortBuffersAndKeysWithSubkeys) {
   Key key = 0;
-  EXPECT_EQ(registry.OpenKey(Registry::kClassesRoot, name, key), Registry::kFileNotFound);
-  EXPECT_NE(registry.DeleteKey(Registry::kClassesRoot, name), Registry::kSuccess);
-
-  ASSERT_EQ(registry.CreateKey(Registry::kClassesRoot, name, key), Registry::kSuccess);
+  EXPECT_EQ(registry.OpenKey(kRoot, name, key), Registry::kFileNotFound);
+  EXPECT_NE(registry.DeleteKey(kRoot, name), Registry::kSuccess);
+  ASSERT_EQ(registry.CreateKey(kRoot, name, key), Registry::kSuccess);
   char buffer[8] = {};
   uint32_t size = sizeof buffer;
   uint32_t type = 0;
   EXPECT_EQ(registry.QueryValue(key, "", type, buffer, size), Registry::kFileNotFound);
-
   const std::string longText(300, 'x');
-  EXPECT_EQ(Write(key, longText), Registry::kSuccess);
+  EXPECT_EQ(registry.SetValue(key, "", Registry::kRegSz, longText.c_str(), 301),
+            Registry::kSuccess);
   size = sizeof buffer;
   EXPECT_EQ(registry.QueryValue(key, "", type, buffer, size), Registry::kMoreData);
   EXPECT_EQ(size, 301u);
   registry.CloseKey(key);
-}
 
-TEST_F(Win32RegistryTest, AKeyWithSubkeysIsNotDeleted) {
-  Key key = 0;
-  ASSERT_EQ(registry.CreateKey(Registry::kClassesRoot, name + "\\shell\\Run", key),
-            Registry::kSuccess);
-  Write(key, "&Run");
-  registry.CloseKey(key);
-  EXPECT_NE(registry.DeleteKey(Registry::kClassesRoot, name), Registry::kSuccess);
+  Write(name + "\\shell\\Run", "&Run");
+  EXPECT_NE(registry.DeleteKey(kRoot, name), Registry::kSuccess);  // it has subkeys
   EXPECT_EQ(Read(name + "\\shell\\Run"), "&Run");
-  EXPECT_EQ(registry.DeleteKey(Registry::kClassesRoot, name + "\\shell\\Run"), Registry::kSuccess);
-  EXPECT_EQ(registry.DeleteKey(Registry::kClassesRoot, name + "\\shell"), Registry::kSuccess);
-  EXPECT_EQ(registry.DeleteKey(Registry::kClassesRoot, name), Registry::kSuccess);
+  for (const std::string sub : {"\\shell\\Run", "\\shell", ""}) {
+    EXPECT_EQ(registry.DeleteKey(kRoot, name + sub), Registry::kSuccess) << sub;
+  }
   EXPECT_EQ(Read(name), "<none>");
 }
 

@@ -12,28 +12,13 @@
 namespace tavrin {
 namespace {
 
-using testing::FailingFileSystem;
-using testing::FakeSystemInfo;
-using testing::RecordingShell;
-using testing::ScriptedToolkit;
+constexpr char kCommand[] = "\"C:\\Program Files\\Tavrin\\tavrin.exe\" %1";
 
-constexpr char kProgram[] = "C:\\Program Files\\Tavrin\\tavrin.exe";
-
-bool KeyExists(HKEY root, const std::string& sub) {
+// The default value of <root>\Software\Classes\<sub>, read directly; "<none>" for a
+// missing key, "<unset>" for a key without a default value.
+std::string Value(HKEY root, const std::string& sub) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(root, ("Software\\Classes\\" + sub).c_str(), 0, KEY_READ, &key) != 0) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
-}
-
-// The default value of HKEY_CURRENT_USER\Software\Classes\<sub>, read directly;
-// "<none>" for a missing key, "<unset>" for a key without a default value.
-std::string UserValue(const std::string& sub) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, ("Software\\Classes\\" + sub).c_str(), 0, KEY_READ, &key) !=
-      0) {
     return "<none>";
   }
   char buffer[512] = {};
@@ -41,30 +26,27 @@ std::string UserValue(const std::string& sub) {
   DWORD type = 0;
   const LONG r = RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
   RegCloseKey(key);
-  if (r != ERROR_SUCCESS) return "<unset>";
-  return type == REG_SZ ? std::string(buffer) : "<not text>";
+  return r != ERROR_SUCCESS ? "<unset>" : type == REG_SZ ? std::string(buffer) : "<not text>";
 }
 
 class Win32Association : public ::testing::Test {
  protected:
   void SetUp() override {
-    // There is one association per user: test programs running side by side take
-    // turns.
+    // There is one association per user: test programs running side by side take turns.
     turn_ = CreateMutexA(nullptr, FALSE, "Local\\TavrinAssociationTests");
     if (turn_ != nullptr) WaitForSingleObject(turn_, INFINITE);
     // A machine where this user has the association already is left alone.
-    if (KeyExists(HKEY_CURRENT_USER, ".tavrin") || KeyExists(HKEY_CURRENT_USER, "Tavrin")) {
+    if (Value(HKEY_CURRENT_USER, ".tavrin") != "<none>" ||
+        Value(HKEY_CURRENT_USER, "Tavrin") != "<none>") {
       GTEST_SKIP() << "this user has a .tavrin association of their own";
     }
     owned_ = true;
-    system.executablePath = kProgram;
+    fake.system.executablePath = "C:\\Program Files\\Tavrin\\tavrin.exe";
   }
   void TearDown() override {
-    if (owned_) {
-      RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin");
-      RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Classes\\Tavrin");
-      RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin");
-      RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Classes\\Tavrin");
+    for (const char* key : {"Software\\Classes\\.tavrin", "Software\\Classes\\Tavrin"}) {
+      if (owned_) RegDeleteTreeA(HKEY_CURRENT_USER, key);
+      if (owned_) RegDeleteKeyA(HKEY_CURRENT_USER, key);
     }
     if (turn_ != nullptr) {
       ReleaseMutex(turn_);
@@ -72,12 +54,10 @@ class Win32Association : public ::testing::Test {
     }
   }
 
-  ScriptedToolkit toolkit;
-  RecordingShell shell;
-  FailingFileSystem files;
-  FakeSystemInfo system;
+  testing::FailingFileSystem files;
+  testing::FakePlatform fake{files};
   win32::Win32Registry registry;
-  Platform platform{toolkit, shell, files, system, registry};
+  Platform platform{fake.toolkit, fake.shell, files, fake.system, registry};
 
  private:
   HANDLE turn_ = nullptr;
@@ -86,27 +66,25 @@ class Win32Association : public ::testing::Test {
 
 TEST_F(Win32Association, RegisteringWritesTheKeysAndValuesForThisUser) {
   EnsureRegistered(platform);
-  EXPECT_EQ(UserValue(".tavrin"), "Tavrin");
-  EXPECT_EQ(UserValue("Tavrin"), "Tavrin Collection");
-  EXPECT_EQ(UserValue("Tavrin\\shell\\Open"), "<unset>");
-  EXPECT_EQ(UserValue("Tavrin\\shell\\Open\\command"),
-            "\"C:\\Program Files\\Tavrin\\tavrin.exe\" %1");
-  EXPECT_EQ(UserValue("Tavrin\\shell\\Run"), "&Run");
-  EXPECT_EQ(UserValue("Tavrin\\shell\\Run\\command"),
-            "\"C:\\Program Files\\Tavrin\\tavrin.exe\" %1 /run");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "Tavrin");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin"), "Tavrin Collection");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin\\shell\\Open"), "<unset>");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin\\shell\\Open\\command"), kCommand);
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin\\shell\\Run"), "&Run");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin\\shell\\Run\\command"),
+            std::string(kCommand) + " /run");
   // Nothing machine-wide: no administrator rights are needed.
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ".tavrin"));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Tavrin"));
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, ".tavrin"), "<none>");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Tavrin"), "<none>");
 }
 
 TEST_F(Win32Association, EnsureRegisteredSeesThePerUserAssociation) {
   RegisterFileType(platform);
   EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
   // Present: a moved program does not rewrite it on its own ...
-  system.executablePath = "D:\\Moved\\tavrin.exe";
+  fake.system.executablePath = "D:\\Moved\\tavrin.exe";
   EnsureRegistered(platform);
-  EXPECT_EQ(UserValue("Tavrin\\shell\\Open\\command"),
-            "\"C:\\Program Files\\Tavrin\\tavrin.exe\" %1");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin\\shell\\Open\\command"), kCommand);
   // ... an empty ".tavrin" counts as missing, and registering writes the new path.
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin", 0, KEY_SET_VALUE, &key),
@@ -114,33 +92,28 @@ TEST_F(Win32Association, EnsureRegisteredSeesThePerUserAssociation) {
   RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
   RegCloseKey(key);
   EnsureRegistered(platform);
-  EXPECT_EQ(UserValue(".tavrin"), "Tavrin");
-  EXPECT_EQ(UserValue("Tavrin\\shell\\Run\\command"), "\"D:\\Moved\\tavrin.exe\" %1 /run");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "Tavrin");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin\\shell\\Run\\command"),
+            "\"D:\\Moved\\tavrin.exe\" %1 /run");
 }
 
-TEST_F(Win32Association, UnregisteringRemovesTheExtensionAndRegisteringBringsItBack) {
-  RegisterFileType(platform);
-  UnregisterFileType(platform);
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, ".tavrin"));
-  EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, ".tavrin", ""), "");
-  // "Tavrin" has subkeys, which the registry does not delete with it.
-  EXPECT_EQ(UserValue("Tavrin"), "Tavrin Collection");
-
-  EnsureRegistered(platform);
-  EXPECT_EQ(UserValue(".tavrin"), "Tavrin");
-}
-
+// Yes registers, No removes ".tavrin" ("Tavrin" has subkeys, which the registry does not
+// delete with it), Cancel leaves it; the next load registers again.
 TEST_F(Win32Association, TheRegistryQuestionRegistersOrRemoves) {
-  toolkit.answers = {kAnswerYes, kAnswerNo, kAnswerCancel};
+  fake.toolkit.answers = {kAnswerYes, kAnswerNo, kAnswerCancel};
   mnuOption_Click(0, platform);
-  EXPECT_EQ(UserValue(".tavrin"), "Tavrin");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "Tavrin");
   mnuOption_Click(0, platform);
-  EXPECT_EQ(UserValue(".tavrin"), "<none>");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "<none>");
+  EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, ".tavrin", ""), "");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin"), "Tavrin Collection");
   mnuOption_Click(0, platform);
-  EXPECT_EQ(UserValue(".tavrin"), "<none>");
-  ASSERT_EQ(toolkit.boxes.size(), 3u);
-  EXPECT_EQ(toolkit.boxes[0].style, 35);
-  EXPECT_EQ(toolkit.boxes[0].caption, "The Tavrin - Registry Option...");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "<none>");
+  ASSERT_EQ(fake.toolkit.boxes.size(), 3u);
+  EXPECT_EQ(fake.toolkit.boxes[0].style, 35);
+  EXPECT_EQ(fake.toolkit.boxes[0].caption, "The Tavrin - Registry Option...");
+  EnsureRegistered(platform);
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "Tavrin");
 }
 
 }  // namespace

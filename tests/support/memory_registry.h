@@ -3,7 +3,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/registry.h"
 
@@ -22,39 +21,29 @@ class MemoryRegistry : public Registry {
                 uint32_t size) override;
   long DeleteKey(Key root, const std::string& subkey) override;
   long CloseKey(Key key) override;
-  void AssociationChanged() override;
+  void AssociationChanged() override { ++associationChanges; }
 
-  // Puts a value (raw bytes) straight into the registry, creating the key.
-  void Put(const std::string& path, const std::string& name, uint32_t type,
-           const std::string& data);
+  // Puts a default value (raw bytes) straight into the registry, creating the key.
+  void Put(const std::string& path, uint32_t type, const std::string& data);
   bool HasKey(const std::string& path) const;
-  // The raw bytes of a key's default value; nothing when the key or value is missing.
-  std::optional<std::string> DefaultValue(const std::string& path) const;
   // Every key with its default value, one line each, sorted: `path = value` (NUL
   // shown as \0), or `path` alone for a key without a default value.
   std::string Contents() const;
+  std::size_t OpenHandles() const { return handles_.size(); }
 
-  // Every call in order: "create <path>", "open <path>", "query <path> <name>",
-  // "set <path> <name> <type> <data>", "delete <path>", "close <path>", "changed".
-  std::vector<std::string> calls;
   // Keys cannot be created, written or deleted, as for a user without the rights.
   bool readOnly = false;
   int associationChanges = 0;
 
  private:
-  struct Value {
-    uint32_t type = 0;
-    std::string data;
-  };
+  static constexpr long kInvalidHandle = 6;
   struct Node {
-    std::string path;
-    std::map<std::string, Value> values;  // by folded name
+    std::string path;                                                // as created
+    std::map<std::string, std::pair<uint32_t, std::string>> values;  // by folded name
   };
-  // The path of a handle, or nothing for an unknown handle.
+  // The folded path of a handle, or nothing for an unknown handle.
   std::optional<std::string> PathOf(Key key) const;
-  std::string Below(Key root, const std::string& subkey) const;
-  // A key's path as created, for the call log.
-  std::string Logged(const std::optional<std::string>& path) const;
+  std::string Below(const std::string& base, const std::string& subkey) const;
 
   std::map<std::string, Node> keys_;    // by folded path
   std::map<Key, std::string> handles_;  // folded path of every open handle

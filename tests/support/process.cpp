@@ -5,8 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
 
 extern char** environ;
 
@@ -28,8 +32,7 @@ std::string Slurp(int fd, const std::string& name) {
 }  // namespace
 
 StartedProcess StartProcess(const std::vector<std::string>& argv,
-                            const std::map<std::string, std::string>& env,
-                            const std::string& cwd) {
+                            const std::map<std::string, std::string>& env, const std::string& cwd) {
   StartedProcess p;
   std::vector<std::string> envStrings;
   std::set<std::string> changed;
@@ -108,6 +111,21 @@ std::string ThisProgramFolder() {
   if (n <= 0) return ".";
   const std::string path(buf, static_cast<std::size_t>(n));
   return path.substr(0, path.rfind('/'));
+}
+
+std::vector<Child> Children() {
+  std::vector<Child> children;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream in(entry.path() / "stat");
+    std::string line;
+    // "pid (name) state ppid ...": the name may hold blanks and parentheses.
+    if (!std::getline(in, line) || line.rfind(')') == std::string::npos) continue;
+    std::istringstream rest(line.substr(line.rfind(')') + 1));
+    Child child{std::atoi(entry.path().filename().c_str())};
+    int ppid = 0;
+    if (rest >> child.state >> ppid && ppid == getpid()) children.push_back(child);
+  }
+  return children;
 }
 
 }  // namespace tavrin::testing

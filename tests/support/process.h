@@ -51,4 +51,13 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
 // The folder of the running test program.
 std::string ThisProgramFolder();
 
+#ifndef _WIN32
+// A child of this process as /proc lists it, alive or ended but not reaped ('Z').
+struct Child {
+  int pid = 0;
+  char state = '?';
+};
+std::vector<Child> Children();
+#endif
+
 }  // namespace tavrin::testing
