@@ -67,9 +67,7 @@ class FailingFileSystem : public FileSystem {
   bool Rename(const std::string&, const std::string&) override { return false; }
   bool Remove(const std::string&) override { return false; }
   int DeleteFile(const std::string&) override { return 53; }
-  std::vector<std::string> ListFiles(const std::string&, const std::string&) override {
-    return {};
-  }
+  std::vector<std::string> ListFiles(const std::string&, const std::string&) override { return {}; }
   std::string WriteTarget(const std::string& path) override { return path; }
 };
 

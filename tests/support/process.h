@@ -12,33 +12,6 @@ struct ProcessResult {
   std::string err;
 };
 
-// A program started and not yet waited for.
-struct StartedProcess {
-  int pid = -1;
-  int outFd = -1;
-  int errFd = -1;
-  std::string outName;
-  std::string errName;
-  std::string failure;  // why it could not be started
-#ifdef _WIN32
-  // The process and the output files (Windows handles).
-  void* process = nullptr;
-  void* outFile = nullptr;
-  void* errFile = nullptr;
-#endif
-};
-
-// Starts a program as RunProcess does, without waiting for it.
-StartedProcess StartProcess(const std::vector<std::string>& argv,
-                            const std::map<std::string, std::string>& env = {},
-                            const std::string& cwd = "");
-
-// True while the program has not ended.
-bool StillRunning(const StartedProcess& process);
-
-// Waits for the program's end and collects its output.
-ProcessResult FinishProcess(StartedProcess& process);
-
 // Runs a program to its end with the environment changed as given (an empty value
 // removes the variable) and standard input closed; collects its output. On Windows
 // the command line is argv[0] (quoted when it holds a blank) followed by the other
@@ -48,10 +21,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& env = {},
                          const std::string& cwd = "");
 
+#ifdef _WIN32
 // The folder of the running test program.
 std::string ThisProgramFolder();
-
-#ifndef _WIN32
+#else
 // A child of this process as /proc lists it, alive or ended but not reaped ('Z').
 struct Child {
   int pid = 0;

@@ -58,13 +58,10 @@ std::string ReadBack(HANDLE file) {
 
 }  // namespace
 
-StartedProcess StartProcess(const std::vector<std::string>& argv,
-                            const std::map<std::string, std::string>& env, const std::string& cwd) {
-  StartedProcess p;
-  if (argv.empty()) {
-    p.failure = "nothing to start";
-    return p;
-  }
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env, const std::string& cwd) {
+  ProcessResult result;
+  if (argv.empty()) return result;
   std::string commandLine =
       argv[0].find(' ') != std::string::npos ? "\"" + argv[0] + "\"" : argv[0];
   for (std::size_t i = 1; i < argv.size(); ++i) commandLine += " " + argv[i];
@@ -87,44 +84,19 @@ StartedProcess StartProcess(const std::vector<std::string>& argv,
   const BOOL started =
       CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, environment.data(),
                      cwd.empty() ? nullptr : cwd.c_str(), &startup, &process);
+  const DWORD why = started ? 0 : GetLastError();
   if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
-  p.outFile = out;
-  p.errFile = err;
-  if (!started) {
-    p.failure = "cannot start " + argv[0] + ": error " + std::to_string(GetLastError());
-    return p;
+  DWORD code = 0;
+  if (started) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    if (GetExitCodeProcess(process.hProcess, &code)) result.exitCode = static_cast<int>(code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
   }
-  CloseHandle(process.hThread);
-  p.process = process.hProcess;
-  p.pid = static_cast<int>(process.dwProcessId);
-  return p;
-}
-
-bool StillRunning(const StartedProcess& process) {
-  return process.process != nullptr && WaitForSingleObject(process.process, 0) == WAIT_TIMEOUT;
-}
-
-ProcessResult FinishProcess(StartedProcess& process) {
-  ProcessResult result;
-  if (process.process != nullptr) {
-    WaitForSingleObject(process.process, INFINITE);
-    DWORD code = 0;
-    if (GetExitCodeProcess(process.process, &code)) result.exitCode = static_cast<int>(code);
-    CloseHandle(process.process);
-    process.process = nullptr;
-    process.pid = -1;
-  }
-  if (process.outFile != nullptr) result.out = ReadBack(process.outFile);
-  if (process.errFile != nullptr) result.err = ReadBack(process.errFile);
-  process.outFile = process.errFile = nullptr;
-  if (!process.failure.empty()) result.err = process.failure;
+  result.out = ReadBack(out);
+  result.err = ReadBack(err);
+  if (!started) result.err = "cannot start " + argv[0] + ": error " + std::to_string(why);
   return result;
-}
-
-ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& env, const std::string& cwd) {
-  StartedProcess p = StartProcess(argv, env, cwd);
-  return FinishProcess(p);
 }
 
 std::string ThisProgramFolder() {

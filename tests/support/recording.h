@@ -5,7 +5,7 @@
 
 namespace tavrin::testing {
 
-// One start of the stand-in program, as it recorded itself.
+// One start of the stand-in program (helpers/recorder.c), as it recorded itself.
 struct RecordedRun {
   int pid = 0;
   long long startNs = 0;
@@ -17,22 +17,15 @@ struct RecordedRun {
 
 // The stand-in program's runs from its record file, in the order they started.
 std::vector<RecordedRun> ReadRecording(const std::string& recordFile);
-
-// Full path of the stand-in program built with the tests.
-std::string RecorderPath();
-
-// Full path of the helper that asks GIO about file types (see helpers/gio_probe.c).
-std::string GioProbePath();
-
-// Full path of the built tavrin executable.
-std::string TavrinPath();
-
-// The project's source folder.
-std::string SourcePath();
-
 // Waits (polling, up to `limitMs`) until the record file holds `runs` ended runs.
-// Returns the runs found.
 std::vector<RecordedRun> WaitForRecording(const std::string& recordFile, std::size_t runs,
                                           int limitMs = 10000);
+
+// Full paths of the stand-in program, of the helper that asks GIO about file types
+// (helpers/gio_probe.c), of the built tavrin executable, and of the source folder.
+std::string RecorderPath();
+std::string GioProbePath();
+std::string TavrinPath();
+std::string SourcePath();
 
 }  // namespace tavrin::testing

@@ -39,8 +39,8 @@ TEST_F(AboutTest, MailLinkStartsAFeedbackMail) {
   ASSERT_EQ(fake.shell.shellStarts.size(), 1u);
   const ShellRequest& r = fake.shell.shellStarts[0];
   EXPECT_EQ(r.verb, "open");
-  EXPECT_EQ(r.file, std::string("mailto:") + FrmAbout::kFeedbackAddress +
-                        "?subject=Tavrin Feedback!!");
+  EXPECT_EQ(r.file,
+            std::string("mailto:") + FrmAbout::kFeedbackAddress + "?subject=Tavrin Feedback!!");
   EXPECT_EQ(r.show, 1);
   EXPECT_TRUE(fake.toolkit.boxes.empty());
 }

@@ -98,8 +98,8 @@ TEST(TypeText, MissingShortAndLongDescriptions) {
 }
 
 TEST(RetWinStyle, NamesOfTheSixCodes) {
-  const char* names[] = {"Hidden",          "Normal",         "Minimized",
-                         "Maximized",       "Normal no focus", "Minimized no focus"};
+  const char* names[] = {"Hidden",    "Normal",          "Minimized",
+                         "Maximized", "Normal no focus", "Minimized no focus"};
   for (int16_t code = 0; code < 6; ++code) EXPECT_EQ(RetWinStyle(code), names[code]);
   EXPECT_EQ(RetWinStyle(-1), "");
   EXPECT_EQ(RetWinStyle(7), "");
