@@ -12,18 +12,23 @@
 
 #include "collection/collfile.h"
 
+namespace tavrin {
 namespace {
 
-using tavrin::CollectionState;
-using tavrin::CollItem;
-
 // A file system that keeps the one file being saved in memory.
-class MemoryFileSystem : public tavrin::FileSystem {
- public:
-  std::unique_ptr<tavrin::OutFile> CreateTempBeside(const std::string& target,
-                                                    std::string& tempPath) override {
-    tempPath = target + ".tmp";
-    saved.clear();
+struct MemoryFileSystem : FileSystem {
+  struct File : OutFile {
+    explicit File(std::string& to) : saved(to) {}
+    bool Write(std::string_view bytes) override {
+      saved.append(bytes);
+      return true;
+    }
+    bool Flush() override { return true; }
+    bool Close() override { return true; }
+    std::string& saved;
+  };
+  std::unique_ptr<OutFile> CreateTempBeside(const std::string& target, std::string& temp) override {
+    temp = target + ".tmp";
     return std::make_unique<File>(saved);
   }
   bool Rename(const std::string&, const std::string&) override { return true; }
@@ -31,52 +36,28 @@ class MemoryFileSystem : public tavrin::FileSystem {
   int DeleteFile(const std::string&) override { return 0; }
   std::vector<std::string> ListFiles(const std::string&, const std::string&) override { return {}; }
   std::string WriteTarget(const std::string& path) override { return path; }
-
   std::string saved;
-
- private:
-  class File : public tavrin::OutFile {
-   public:
-    explicit File(std::string& out) : out_(out) {}
-    bool Write(std::string_view bytes) override {
-      out_.append(bytes);
-      return true;
-    }
-    bool Flush() override { return true; }
-    bool Close() override { return true; }
-
-   private:
-    std::string& out_;
-  };
 };
 
-// What a state held before the read, to see whether the read replaced it.
-std::vector<CollItem> Before() {
-  CollItem a;
-  a.ItemName = "before";
-  a.File = "/bin/before";
-  a.WinStyle = 2;
-  a.Wait = tavrin::kTrue;
-  return {a, CollItem{}};
+int Check(std::string_view bytes) {
+  const std::vector<CollItem> before = {CollItem{"/bin/before", "before", "", 2, kTrue}, {}};
+  CollectionState state;
+  state.Items = before;
+  const LoadResult result = ReadCollectionBytes(state, bytes);
+  if (result < LoadOk || result > LoadFailed || state.Items.empty()) std::abort();
+  if (result == LoadNotCollection && state.Items != before) std::abort();
+  if (result != LoadOk && result != LoadOldVersion) return 0;
+
+  MemoryFileSystem files;
+  if (SaveCollectionFile(state, "fuzz.tavrin", files)) std::abort();
+  CollectionState again;
+  if (ReadCollectionBytes(again, files.saved) != LoadOk || again.Items != state.Items) std::abort();
+  return 0;
 }
 
 }  // namespace
+}  // namespace tavrin
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-
-  CollectionState state;
-  state.Items = Before();
-  const tavrin::LoadResult result = tavrin::ReadCollectionBytes(state, bytes);
-  if (result < tavrin::LoadOk || result > tavrin::LoadFailed) std::abort();
-  if (state.Items.empty()) std::abort();
-  if (result == tavrin::LoadNotCollection && state.Items != Before()) std::abort();
-  if (result != tavrin::LoadOk && result != tavrin::LoadOldVersion) return 0;
-
-  MemoryFileSystem files;
-  if (tavrin::SaveCollectionFile(state, "fuzz.tavrin", files)) std::abort();
-  CollectionState again;
-  if (tavrin::ReadCollectionBytes(again, files.saved) != tavrin::LoadOk) std::abort();
-  if (again.Items != state.Items) std::abort();
-  return 0;
+  return tavrin::Check(std::string_view(reinterpret_cast<const char*>(data), size));
 }

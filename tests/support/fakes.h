@@ -17,11 +17,23 @@ struct ShownBox {
   std::string caption;
 };
 
+// Takes the next answer of a script, or `otherwise` when it has run out.
+template <typename T>
+T Next(std::deque<T>& script, T otherwise) {
+  if (script.empty()) return otherwise;
+  T next = script.front();
+  script.pop_front();
+  return next;
+}
+
 // Records every box and answers from a script (OK, or No for questions, when the
 // script has run out).
 class ScriptedToolkit : public Toolkit {
  public:
-  int MsgBox(const std::string& text, int style, const std::string& caption) override;
+  int MsgBox(const std::string& text, int style, const std::string& caption) override {
+    boxes.push_back({text, style, caption});
+    return Next(answers, UnattendedAnswer(style));
+  }
   void DoEvents() override { ++eventPasses; }
 
   std::deque<int> answers;
@@ -32,14 +44,23 @@ class ScriptedToolkit : public Toolkit {
 // Records shell starts and answers them from a script (success when it has run out).
 class RecordingShell : public Shell {
  public:
-  int32_t ShellExecute(const ShellRequest& request) override;
-  int32_t ShellAndWait(const WaitedStart& start) override;
-  std::string RuntimeErrorText(int32_t code) override;
+  int32_t ShellExecute(const ShellRequest& request) override {
+    shellStarts.push_back(request);
+    calls.push_back("shell:" + request.file);
+    return Next(results, int32_t{kShellSuccess});
+  }
+  int32_t ShellAndWait(const WaitedStart& start) override {
+    waitedStarts.push_back(start);
+    calls.push_back("wait:" + start.program);
+    return Next(results, int32_t{kWaitEnded});
+  }
+  std::string RuntimeErrorText(int32_t code) override {
+    return "runtime error " + std::to_string(code);
+  }
 
   std::vector<ShellRequest> shellStarts;
   std::vector<WaitedStart> waitedStarts;
-  // Results in call order, shared by both kinds of start.
-  std::deque<int32_t> results;
+  std::deque<int32_t> results;  // in call order, shared by both kinds of start
   // Every call in order, as "shell:<file>" or "wait:<program>".
   std::vector<std::string> calls;
 };
@@ -49,13 +70,11 @@ class FakeSystemInfo : public SystemInfo {
  public:
   std::string CollectionFolder() override { return collectionFolder; }
   std::string ExecutablePath() override { return executablePath; }
-  std::string FileTypeDescription(const std::string& path) override;
+  std::string FileTypeDescription(const std::string&) override { return description; }
 
   std::string collectionFolder = "/tmp";
   std::string executablePath = "/usr/bin/tavrin";
-  // Description returned for any path that is not listed in `missing`.
   std::string description = "Plain text document";
-  std::vector<std::string> missing;
 };
 
 // A file system on which every write fails; for logic that must not save.
@@ -74,12 +93,17 @@ class FailingFileSystem : public FileSystem {
 // Answers file dialogs from a script and records what they were asked to show.
 class ScriptedFileDialogs : public FileDialogs {
  public:
-  bool Show(const FileDialogRequest& request, std::string& chosen) override;
-
   struct Answer {
     bool ok;
     std::string path;
   };
+  bool Show(const FileDialogRequest& request, std::string& chosen) override {
+    requests.push_back(request);
+    const Answer answer = Next(answers, Answer{false, ""});
+    if (answer.ok) chosen = answer.path;
+    return answer.ok;
+  }
+
   std::deque<Answer> answers;  // cancelled when empty
   std::vector<FileDialogRequest> requests;
 };

@@ -32,9 +32,11 @@ TEST_F(AboutTest, ShowsTheVersionAndClosesWithEnterOrEsc) {
   }
 }
 
+// The mail link starts a feedback mail; without a mail program a box says so, once.
 TEST_F(AboutTest, MailLinkStartsAFeedbackMail) {
   FrmAbout about(context, nullptr);
   about.show();
+  fake.shell.results = {kShellSuccess, kShellNoAssociation};
   QTest::mouseClick(about.lblMail(), Qt::LeftButton);
   ASSERT_EQ(fake.shell.shellStarts.size(), 1u);
   const ShellRequest& r = fake.shell.shellStarts[0];
@@ -43,12 +45,6 @@ TEST_F(AboutTest, MailLinkStartsAFeedbackMail) {
             std::string("mailto:") + FrmAbout::kFeedbackAddress + "?subject=Tavrin Feedback!!");
   EXPECT_EQ(r.show, 1);
   EXPECT_TRUE(fake.toolkit.boxes.empty());
-}
-
-TEST_F(AboutTest, NoMailProgramShowsTheFailureBoxOnce) {
-  FrmAbout about(context, nullptr);
-  about.show();
-  fake.shell.results = {31};
   QTest::mouseClick(about.lblMail(), Qt::LeftButton);
   ASSERT_EQ(fake.toolkit.boxes.size(), 1u);
   EXPECT_EQ(fake.toolkit.boxes[0].text, "Could not find any mailprograms...");

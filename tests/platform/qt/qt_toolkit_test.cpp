@@ -17,43 +17,18 @@ int argc = 1;
 char name[] = "tavrin-test";
 char* argv[] = {name, nullptr};
 
-// What a box looked like when it was answered.
-struct SeenBox {
-  std::string title;
-  std::string text;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  QMessageBox::StandardButtons buttons;
-};
-
-// Answers the next message box with `button` once it is shown, noting how it looked.
-void AnswerNextBox(QMessageBox::StandardButton button, SeenBox& seen) {
-  QTimer::singleShot(0, [button, &seen] {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      auto* box = qobject_cast<QMessageBox*>(w);
-      if (box == nullptr || !box->isVisible()) continue;
-      seen = {box->windowTitle().toStdString(), box->text().toStdString(), box->icon(),
-              box->standardButtons()};
-      box->button(button)->click();
-      return;
-    }
-    ADD_FAILURE() << "no message box was shown";
-  });
-}
-
 TEST(QtToolkit, WithoutADisplayBoxesGoToStandardErrorAndQuestionsAreAnsweredNo) {
   int asked = 0;
   QtToolkit toolkit(argc, argv, [&asked] {
     ++asked;
-    return false;
+    return false;  // no display
   });
   ::testing::internal::CaptureStderr();
-  const int ok = toolkit.MsgBox("a.exe\n\nFile Not Found", kStyleCriticalOk, "The Tavrin - Error:");
-  const int answer =
-      toolkit.MsgBox("old.tavrin\n\nUpgrade?", kStyleQuestionYesNo, "The Tavrin - Question:");
-  const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(ok, kAnswerOk);
-  EXPECT_EQ(answer, kAnswerNo);
-  EXPECT_EQ(err,
+  EXPECT_EQ(toolkit.MsgBox("a.exe\n\nFile Not Found", kStyleCriticalOk, "The Tavrin - Error:"),
+            kAnswerOk);
+  EXPECT_EQ(toolkit.MsgBox("old.tavrin\n\nUpgrade?", kStyleQuestionYesNo, "The Tavrin - Question:"),
+            kAnswerNo);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "The Tavrin - Error:\na.exe\n\nFile Not Found\n"
             "The Tavrin - Question:\nold.tavrin\n\nUpgrade?\n");
   EXPECT_EQ(asked, 1);
@@ -61,6 +36,8 @@ TEST(QtToolkit, WithoutADisplayBoxesGoToStandardErrorAndQuestionsAreAnsweredNo) 
   toolkit.DoEvents();
 }
 
+// The application starts on first need and only once; then a pass over the events runs
+// what is pending.
 TEST(QtToolkit, TheApplicationStartsOnFirstNeedAndOnlyOnce) {
   int asked = 0;
   QtToolkit toolkit(argc, argv, [&asked] {
@@ -70,48 +47,48 @@ TEST(QtToolkit, TheApplicationStartsOnFirstNeedAndOnlyOnce) {
   toolkit.DoEvents();
   EXPECT_EQ(QCoreApplication::instance(), nullptr);
   EXPECT_EQ(asked, 0);
-
   QApplication* app = toolkit.EnsureApplication();
   ASSERT_NE(app, nullptr);
   EXPECT_EQ(toolkit.EnsureApplication(), app);
   EXPECT_EQ(asked, 1);
-
   bool ran = false;
   QMetaObject::invokeMethod(
       app, [&ran] { ran = true; }, Qt::QueuedConnection);
   toolkit.DoEvents();
   EXPECT_TRUE(ran);
-}
 
-TEST(QtToolkit, BoxesShowCaptionTextIconAndButtonsOfTheirStyle) {
-  QtToolkit toolkit(argc, argv, [] { return true; });
-  ASSERT_NE(toolkit.EnsureApplication(), nullptr);
-
-  SeenBox seen;
-  AnswerNextBox(QMessageBox::Ok, seen);
-  EXPECT_EQ(toolkit.MsgBox("a.exe\n\nFile Not Found", kStyleCriticalOk, "The Tavrin - Error:"),
-            kAnswerOk);
-  EXPECT_EQ(seen.title, "The Tavrin - Error:");
-  EXPECT_EQ(seen.text, "a.exe\n\nFile Not Found");
-  EXPECT_EQ(seen.icon, QMessageBox::Critical);
-  EXPECT_EQ(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-
-  AnswerNextBox(QMessageBox::No, seen);
-  EXPECT_EQ(toolkit.MsgBox("q", kStyleQuestionYesNo, "The Tavrin - Question:"), kAnswerNo);
-  EXPECT_EQ(seen.icon, QMessageBox::Question);
-  EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
-
-  AnswerNextBox(QMessageBox::Yes, seen);
-  EXPECT_EQ(toolkit.MsgBox("q", kStyleQuestionYesNo, "The Tavrin - Question:"), kAnswerYes);
-
-  AnswerNextBox(QMessageBox::Cancel, seen);
-  EXPECT_EQ(toolkit.MsgBox("q", kStyleQuestionYesNoCancel, "The Tavrin - Question:"),
-            kAnswerCancel);
-  EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-
-  AnswerNextBox(QMessageBox::Ok, seen);
-  EXPECT_EQ(toolkit.MsgBox("w", kStyleExclamationOk, "The Tavrin - Registry Option..."), kAnswerOk);
-  EXPECT_EQ(seen.icon, QMessageBox::Warning);
+  // Each box shows its caption, text, icon and the buttons of its style; the box is
+  // answered with `click` once it is shown.
+  using Box = QMessageBox;
+  const struct {
+    int style;
+    Box::StandardButton click;
+    int answer;
+    Box::Icon icon;
+    Box::StandardButtons buttons;
+  } cases[] = {{kStyleCriticalOk, Box::Ok, kAnswerOk, Box::Critical, Box::Ok},
+               {kStyleQuestionYesNo, Box::No, kAnswerNo, Box::Question, Box::Yes | Box::No},
+               {kStyleQuestionYesNo, Box::Yes, kAnswerYes, Box::Question, Box::Yes | Box::No},
+               {kStyleQuestionYesNoCancel, Box::Cancel, kAnswerCancel, Box::Question,
+                Box::Yes | Box::No | Box::Cancel},
+               {kStyleExclamationOk, Box::Ok, kAnswerOk, Box::Warning, Box::Ok}};
+  for (const auto& c : cases) {
+    const Box* seen = nullptr;
+    QTimer::singleShot(0, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<Box*>(w); box != nullptr && box->isVisible()) {
+          EXPECT_EQ(box->windowTitle().toStdString() + "|" + box->text().toStdString(),
+                    "The Tavrin - Error:|a.exe\n\nFile Not Found");
+          EXPECT_EQ(box->icon(), c.icon);
+          EXPECT_EQ(box->standardButtons(), c.buttons);
+          seen = box;
+          box->button(c.click)->click();
+        }
+      }
+    });
+    EXPECT_EQ(toolkit.MsgBox("a.exe\n\nFile Not Found", c.style, "The Tavrin - Error:"), c.answer);
+    EXPECT_NE(seen, nullptr) << "no message box was shown";
+  }
 }
 
 }  // namespace
