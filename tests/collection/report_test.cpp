@@ -11,8 +11,10 @@
 namespace tavrin {
 namespace {
 
+using testing::kErrorBox;
 using testing::ReadFile;
 using testing::WriteFile;
+using Strings = std::vector<std::string>;
 
 const std::string kQuestion =
     "\n\nThis Tavrin Collections in of an old version.\nDo you want to upgrade it?";
@@ -23,71 +25,54 @@ struct ReportLoad : ::testing::Test {
   testing::TempDir dir;
   testing::NativeFileSystem files;
   testing::FakePlatform fake{files};
-  std::vector<testing::ShownBox>& boxes = fake.toolkit.boxes;
   CollectionState state;
   std::string path = dir.file("old.tavrin");
 
-  void ReadOld(const std::string& where) {
+  void ReadOld(const std::string& where, int answer) {
     WriteFile(where, kOld);
     ASSERT_EQ(ReadCollectionFile(state, where), LoadOldVersion);
+    fake.toolkit.answers = {answer};
   }
 };
 
 TEST_F(ReportLoad, FailuresShowAnErrorAndStopOtherCodesShowNothing) {
-  const std::pair<int16_t, std::string> cases[] = {
-      {LoadNotCollection, "x.tavrin\n\nThis file is not a Tavrin Collection!!"},
-      {LoadFailed, "x.tavrin\n\nThe Tavrin was unable to load the Collection!!"},
-      {LoadOk, ""},
-      {4, ""},
-      {-1, ""},
-      {32767, ""}};
-  for (const auto& [code, text] : cases) {
-    boxes.clear();
+  for (const int16_t code :
+       std::initializer_list<int16_t>{LoadNotCollection, LoadFailed, LoadOk, 4, -1}) {
     EXPECT_FALSE(ReportLoadResult(code, "x.tavrin", state, fake.platform)) << code;
-    ASSERT_EQ(boxes.size(), text.empty() ? 0u : 1u) << code;
-    if (text.empty()) continue;
-    EXPECT_EQ(boxes[0].text, text);
-    EXPECT_EQ(boxes[0].style, 16);
-    EXPECT_EQ(boxes[0].caption, "The Tavrin - Error:");
   }
+  EXPECT_EQ(fake.toolkit.Shown(),
+            (Strings{kErrorBox + "x.tavrin\n\nThis file is not a Tavrin Collection!!",
+                     kErrorBox + "x.tavrin\n\nThe Tavrin was unable to load the Collection!!"}));
 }
 
 TEST_F(ReportLoad, AnOldVersionAsksAndGoesOnWhenTheAnswerIsNo) {
-  ReadOld(path);
-  fake.toolkit.answers = {kAnswerNo};
+  ReadOld(path, kAnswerNo);
   EXPECT_TRUE(ReportLoadResult(LoadOldVersion, path, state, fake.platform));
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, path + kQuestion);
-  EXPECT_EQ(boxes[0].style, 36);
-  EXPECT_EQ(boxes[0].caption, "The Tavrin - Question:");
+  EXPECT_EQ(fake.toolkit.Shown(), Strings{"The Tavrin - Question: (36) " + path + kQuestion});
   EXPECT_EQ(ReadFile(path), kOld);
 }
 
-// The box shows the name it is given; the upgrade writes to the path that was read.
+// The box shows the name it is given; the upgrade writes to the path that was read. A file
+// of another extension gets its upgrade beside it.
 TEST_F(ReportLoad, UpgradingRewritesTheFileThatWasReadInTheCurrentVersion) {
-  ReadOld(path);
-  fake.toolkit.answers = {kAnswerYes};
+  ReadOld(path, kAnswerYes);
   EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform, path));
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "old.tavrin" + kQuestion);
+  EXPECT_EQ(fake.toolkit.boxes.at(0).text, "old.tavrin" + kQuestion);
   EXPECT_EQ(ReadFile(path), kUpgraded);
-
   std::filesystem::remove(path);
-  ReadOld(dir.file("old.txt"));  // another extension: the upgrade is written beside it
-  fake.toolkit.answers = {kAnswerYes};
+  ReadOld(dir.file("old.txt"), kAnswerYes);
   EXPECT_TRUE(ReportLoadResult(LoadOldVersion, dir.file("old.txt"), state, fake.platform));
   EXPECT_EQ(ReadFile(dir.file("old.txt")), kOld);
-  EXPECT_EQ(ReadFile(dir.file("old.tavrin")), kUpgraded);
+  EXPECT_EQ(ReadFile(path), kUpgraded);
+  EXPECT_EQ(fake.toolkit.boxes.size(), 2u);
 }
 
 TEST_F(ReportLoad, AnUpgradeThatCannotBeSavedSaysSoAndStillGoesOn) {
   fake.toolkit.answers = {kAnswerYes};
   EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform,
                                dir.file("gone/old.tavrin")));
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].text, "old.tavrin\n\nThe Tavrin was unable to save this file!!");
-  EXPECT_EQ(boxes[1].style, 16);
-  EXPECT_EQ(boxes[1].caption, "The Tavrin - Error:");
+  EXPECT_EQ(fake.toolkit.Shown().at(1),
+            kErrorBox + "old.tavrin\n\nThe Tavrin was unable to save this file!!");
   EXPECT_FALSE(std::filesystem::exists(dir.file("gone")));
 }
 

@@ -10,6 +10,7 @@ namespace tavrin {
 namespace {
 
 using testing::Item;
+using Strings = std::vector<std::string>;
 
 const std::string kSep(1, kNativeSeparator);
 
@@ -80,11 +81,9 @@ TEST_F(RunAll, StartsEveryItemInOrderAndReportsEachFailure) {
   EXPECT_EQ(RunAllItems(state, fake.platform), 1);
   EXPECT_EQ(fake.shell.calls,
             (std::vector<std::string>{"shell:first", "shell:Missing.EXE", "shell:third"}));
-  ASSERT_EQ(fake.toolkit.boxes.size(), 1u);
-  const std::string shown = kPathsIgnoreCase ? "missing.exe" : "Missing.EXE";
-  EXPECT_EQ(fake.toolkit.boxes[0].text, shown + "\n\nFile Not Found");
-  EXPECT_EQ(fake.toolkit.boxes[0].caption, "The Tavrin - Error:");
-  EXPECT_EQ(fake.toolkit.boxes[0].style, 16);
+  EXPECT_EQ(fake.toolkit.Shown(),
+            Strings{testing::kErrorBox + (kPathsIgnoreCase ? "missing.exe" : "Missing.EXE") +
+                    "\n\nFile Not Found"});
   EXPECT_GE(fake.toolkit.eventPasses, 6);  // twice per item
 }
 
@@ -95,10 +94,9 @@ TEST_F(RunAll, EachFailureHasItsBoxAndTheRunGoesOn) {
                  CollItem{}};
   fake.shell.results = {53, 26, 2};
   EXPECT_EQ(RunAllItems(state, fake.platform), 3);
-  ASSERT_EQ(fake.toolkit.boxes.size(), 3u);
-  EXPECT_EQ(fake.toolkit.boxes[0].text, "prog\n\nruntime error 53");
-  EXPECT_EQ(fake.toolkit.boxes[1].text, "doc\n\n");
-  EXPECT_EQ(fake.toolkit.boxes[2].text, "\n\nFile Not Found");
+  EXPECT_EQ(fake.toolkit.Shown(),
+            (Strings{testing::kErrorBox + "prog\n\nruntime error 53",
+                     testing::kErrorBox + "doc\n\n", testing::kErrorBox + "\n\nFile Not Found"}));
 }
 
 }  // namespace

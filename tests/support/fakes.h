@@ -26,6 +26,9 @@ T Next(std::deque<T>& script, T otherwise) {
   return next;
 }
 
+// How Shown() begins an error box.
+inline const std::string kErrorBox = "The Tavrin - Error: (16) ";
+
 // Records every box and answers from a script (OK, or No for questions, when the
 // script has run out).
 class ScriptedToolkit : public Toolkit {
@@ -35,6 +38,13 @@ class ScriptedToolkit : public Toolkit {
     return Next(answers, UnattendedAnswer(style));
   }
   void DoEvents() override { ++eventPasses; }
+  // Every box so far as "<caption> (<style>) <text>".
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> shown;
+    for (const auto& b : boxes)
+      shown.push_back(b.caption + " (" + std::to_string(b.style) + ") " + b.text);
+    return shown;
+  }
 
   std::deque<int> answers;
   std::vector<ShownBox> boxes;

@@ -1,120 +1,71 @@
 #include "memory_registry.h"
 
-#include <algorithm>
 #include <cstring>
-#include <vector>
 
 namespace tavrin::testing {
-namespace {
 
-std::string Fold(std::string text) {
-  for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return text;
-}
-
-}  // namespace
-
-std::optional<std::string> MemoryRegistry::PathOf(Key key) const {
-  if (key == kClassesRoot) return std::string();
-  const auto it = handles_.find(key);
-  if (it == handles_.end()) return std::nullopt;
-  return it->second;
-}
-
-std::string MemoryRegistry::Below(const std::string& base, const std::string& subkey) const {
-  return Fold(subkey.empty() ? base : base.empty() ? subkey : base + "\\" + subkey);
+std::string MemoryRegistry::Path(Key root, const std::string& subkey) const {
+  const std::string base = root == kClassesRoot ? "" : handles_.at(root);
+  return base.empty() || subkey.empty() ? base + subkey : base + "\\" + subkey;
 }
 
 long MemoryRegistry::CreateKey(Key root, const std::string& subkey, Key& key) {
-  const auto base = PathOf(root);
-  if (!base) return kInvalidHandle;
-  std::string path = base->empty() ? "" : keys_.at(*base).path;
-  std::vector<std::string> missing;
-  for (std::size_t start = 0; !subkey.empty() && start <= subkey.size();) {
-    const auto sep = std::min(subkey.find('\\', start), subkey.size());
-    path += (path.empty() ? "" : "\\") + subkey.substr(start, sep - start);
-    if (!keys_.count(Fold(path))) missing.push_back(path);
-    start = sep + 1;
+  const std::string path = Path(root, subkey);
+  if (!keys_.count(path) && readOnly) return kAccessDenied;
+  for (std::size_t end = 0; end != std::string::npos;) {
+    end = path.find('\\', end + 1);
+    keys_[path.substr(0, end)];  // every key on the way
   }
-  if (!missing.empty() && readOnly) return kAccessDenied;
-  for (const auto& p : missing) keys_[Fold(p)].path = p;
-  key = next_++;
-  handles_[key] = Fold(path);
+  handles_[key = next_++] = path;
   return kSuccess;
 }
 
 long MemoryRegistry::OpenKey(Key root, const std::string& subkey, Key& key) {
-  const auto base = PathOf(root);
-  if (!base) return kInvalidHandle;
-  const std::string path = Below(*base, subkey);
-  if (!path.empty() && !keys_.count(path)) return kFileNotFound;
-  key = next_++;
-  handles_[key] = path;
+  const std::string path = Path(root, subkey);
+  if (!keys_.count(path)) return kFileNotFound;
+  handles_[key = next_++] = path;
   return kSuccess;
 }
 
 long MemoryRegistry::QueryValue(Key key, const std::string& name, uint32_t& type, char* buffer,
                                 uint32_t& size) {
-  const auto path = PathOf(key);
-  if (!path) return kInvalidHandle;
-  const auto node = keys_.find(*path);
-  if (node == keys_.end() || !node->second.values.count(Fold(name))) return kFileNotFound;
-  const auto& [valueType, data] = node->second.values.at(Fold(name));
+  const auto& values = keys_.at(handles_.at(key));
+  if (!values.count(name)) return kFileNotFound;
+  const auto& [valueType, data] = values.at(name);
+  const bool fits = data.size() <= size;
+  if (fits) std::memcpy(buffer, data.data(), data.size());
   type = valueType;
-  const auto needed = static_cast<uint32_t>(data.size());
-  const bool fits = buffer == nullptr || needed <= size;
-  if (fits && buffer != nullptr) std::memcpy(buffer, data.data(), needed);
-  size = needed;
+  size = static_cast<uint32_t>(data.size());
   return fits ? kSuccess : kMoreData;
 }
 
 long MemoryRegistry::SetValue(Key key, const std::string& name, uint32_t type, const char* data,
                               uint32_t size) {
-  const auto path = PathOf(key);
-  if (!path) return kInvalidHandle;
   if (readOnly) return kAccessDenied;
-  const auto node = keys_.find(*path);
-  if (node == keys_.end()) return 1018;  // ERROR_KEY_DELETED
-  node->second.values[Fold(name)] = {type, std::string(data, size)};
+  keys_.at(handles_.at(key))[name] = {type, std::string(data, size)};
   return kSuccess;
 }
 
 long MemoryRegistry::DeleteKey(Key root, const std::string& subkey) {
-  const auto base = PathOf(root);
-  if (!base) return kInvalidHandle;
-  const std::string path = Below(*base, subkey);
+  const std::string path = Path(root, subkey);
   if (!keys_.count(path)) return kFileNotFound;
   const auto below = keys_.lower_bound(path + "\\");
-  const bool hasSubkeys = below != keys_.end() && below->first.rfind(path + "\\", 0) == 0;
-  if (readOnly || hasSubkeys) return kAccessDenied;
+  if (readOnly || (below != keys_.end() && below->first.rfind(path + "\\", 0) == 0)) {
+    return kAccessDenied;  // a key with subkeys
+  }
   keys_.erase(path);
   return kSuccess;
 }
 
-long MemoryRegistry::CloseKey(Key key) {
-  if (key == kClassesRoot) return kSuccess;
-  return handles_.erase(key) ? kSuccess : kInvalidHandle;
-}
-
-void MemoryRegistry::Put(const std::string& path, uint32_t type, const std::string& data) {
-  Key key = 0;
-  CreateKey(kClassesRoot, path, key);
-  SetValue(key, "", type, data.data(), static_cast<uint32_t>(data.size()));
-  CloseKey(key);
-}
-
-bool MemoryRegistry::HasKey(const std::string& path) const { return keys_.count(Fold(path)) > 0; }
-
 std::string MemoryRegistry::Contents() const {
   std::string text;
-  for (const auto& [folded, node] : keys_) {
-    text += node.path;
-    if (node.values.count("")) {
-      text += " = ";
-      for (const char c : node.values.at("").second)
-        text += c == '\0' ? std::string("\\0") : std::string(1, c);
-    }
+  for (const auto& [path, values] : keys_) {
+    text += path;
+    if (values.count("")) text += " = " + values.at("").second;
     text += "\n";
+  }
+  for (auto nul = text.find('\0'); nul != std::string::npos; nul = text.find('\0')) {
+    text.replace(nul, 1, "\\0");
   }
   return text;
 }

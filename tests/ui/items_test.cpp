@@ -270,37 +270,38 @@ TEST_F(WindowTest, MovingFollowsTheItemAndStopsAtTheEnds) {
 
 // --- Opening ---------------------------------------------------------------------------
 
-// The launch is faked; what the window shows is read while the program "runs".
-TEST_F(WindowTest, WaitedOpenShowsTheWaitingStateAndRestoresItBeforeTheBox) {
-  state.Items = {It("slow", kTrue)};
-  std::string titleDuring;
-  bool enabledDuring = true;
-  Qt::CursorShape cursorDuring = Qt::ArrowCursor;
-  struct Watching : testing::RecordingShell {
-    std::function<void()> during;
-    int32_t ShellAndWait(const WaitedStart& s) override {
-      during();
-      return RecordingShell::ShellAndWait(s);
+// A waited item is started for real and waited for; meanwhile the window shows that it
+// waits, and afterwards it is itself again.
+TEST_F(WindowTest, WaitedOpenWaitsForTheProgramAndShowsItWaits) {
+  struct Watching : posix::PosixShell {
+    std::function<void()> watch;
+    int32_t ShellAndWait(const WaitedStart& start) override {
+      watch();
+      return PosixShell::ShellAndWait(start);
     }
   } shell;
   Platform platform{fake.toolkit, shell, files, fake.system, fake.registry};
+  setenv("TAVRIN_RECORD", dir.file("record.log").c_str(), 1);
+  state.Items = {testing::Item("rec", testing::RecorderPath(), "--sleep=100 one", 1, kTrue),
+                 testing::Item("gone", dir.file("gone"), "", 1, kTrue)};
   FrmMain w(Context(platform), dir.file("c.tavrin"));
-  shell.during = [&] {
-    titleDuring = w.windowTitle().toStdString();
-    enabledDuring = w.isEnabled();
-    cursorDuring = w.cursor().shape();
+  const auto looks = [&w] {
+    return w.windowTitle().toStdString() + (w.isEnabled() ? " enabled" : " disabled") +
+           (w.cursor().shape() == Qt::WaitCursor ? " waiting" : "");
   };
-  shell.results = {53};
-  w.SelectListEntry(0);
-  w.tbItem_ButtonClick(3, "Open");
-  EXPECT_EQ(titleDuring, "The Tavrin - Waiting for program to finish...");
-  EXPECT_FALSE(enabledDuring);
-  EXPECT_EQ(cursorDuring, Qt::WaitCursor);
-  EXPECT_EQ(w.windowTitle(), "The Tavrin");
-  EXPECT_TRUE(w.isEnabled());
-  EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "slow\n\nruntime error 53");
+  Strings during;
+  shell.watch = [&] { during.push_back(looks()); };
+  for (const int item : {0, 1}) {
+    w.SelectListEntry(item);
+    w.tbItem_ButtonClick(3, "Open");
+  }
+  unsetenv("TAVRIN_RECORD");
+  EXPECT_EQ(during, Strings(2, "The Tavrin - Waiting for program to finish... disabled waiting"));
+  EXPECT_EQ(looks(), "The Tavrin enabled");
+  const auto runs = testing::ReadRecording(dir.file("record.log"));
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_NE(runs[0].endNs, 0);  // ended before Open returned
+  EXPECT_EQ(fake.toolkit.Shown(), Strings{testing::kErrorBox + "gone\n\nFile not found"});
 }
 
 // "Open Item" never waits and leaves the caption; a failure shows its box.
@@ -314,26 +315,10 @@ TEST_F(WindowTest, OpenItemNeverWaitsAndNotWaitedItemsGoThroughTheShell) {
   window->SelectListEntry(1);
   QTest::mouseClick(window->tbItemButton(3), Qt::LeftButton);
   EXPECT_EQ(fake.shell.calls, (Strings{"shell:slow", "shell:slow", "shell:quick"}));
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].text, "slow\n\nNo application found for this file");
-  EXPECT_EQ(boxes[1].text, "quick\n\nFile Not Found");
+  EXPECT_EQ(fake.toolkit.Shown(),
+            (Strings{testing::kErrorBox + "slow\n\nNo application found for this file",
+                     testing::kErrorBox + "quick\n\nFile Not Found"}));
   EXPECT_EQ(Listed(), (Strings{"slow", "quick"}));
-}
-
-TEST_F(WindowTest, WaitedOpenOfARealProgramWaitsForIt) {
-  posix::PosixShell real;
-  Platform platform{fake.toolkit, real, files, fake.system, fake.registry};
-  const std::string record = dir.file("record.log");
-  setenv("TAVRIN_RECORD", record.c_str(), 1);
-  state.Items = {testing::Item("rec", testing::RecorderPath(), "--sleep=100 one", 1, kTrue)};
-  FrmMain w(Context(platform), dir.file("c.tavrin"));
-  w.SelectListEntry(0);
-  w.tbItem_ButtonClick(3, "Open");
-  unsetenv("TAVRIN_RECORD");
-  const auto runs = testing::ReadRecording(record);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_NE(runs[0].endNs, 0);  // ended before Open returned
-  EXPECT_TRUE(boxes.empty());
 }
 
 // --- All together ------------------------------------------------------------------
