@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "collection/collfile.h"
+#include "fakes.h"
 #include "items.h"
 #include "native_files.h"
 #include "temp_dir.h"
@@ -19,6 +20,7 @@ namespace tavrin {
 namespace {
 
 using testing::Item;
+using testing::kErrorBox;
 using testing::ReadFile;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
@@ -35,6 +37,7 @@ struct SaveCollection : ::testing::Test {
 
   testing::TempDir dir;
   testing::NativeFileSystem files;
+  testing::FakePlatform fake{files};
   CollectionState state;
 };
 
@@ -90,13 +93,20 @@ TEST_F(SaveCollection, EveryValueSurvivesASaveAndALoad) {
   }
 }
 
-TEST_F(SaveCollection, TheCollectionExtensionIsForced) {
+// The extension is forced; a missing folder or a folder in the way fails and leaves
+// nothing behind.
+TEST_F(SaveCollection, TheExtensionIsForcedAndABadTargetFailsCleanly) {
   WriteFile(dir.file("Games.txt"), "keep me");
+  std::filesystem::create_directory(dir.file("taken.tavrin"));
   EXPECT_FALSE(SaveCollectionFile(state, dir.file("Games.txt"), files));
   EXPECT_FALSE(SaveCollectionFile(state, dir.file("Plain"), files));
   EXPECT_FALSE(SaveCollectionFile(state, dir.file("Upper.TAVRIN"), files));
-  EXPECT_EQ(Listed(), (Names{"Games.tavrin", "Games.txt", "Plain.tavrin", "Upper.TAVRIN"}));
+  EXPECT_TRUE(SaveCollectionFile(state, dir.file("missing/c.tavrin"), files));
+  EXPECT_TRUE(SaveCollectionFile(state, dir.file("taken.tavrin"), files));
+  EXPECT_EQ(Listed(),
+            (Names{"Games.tavrin", "Games.txt", "Plain.tavrin", "Upper.TAVRIN", "taken.tavrin"}));
   EXPECT_EQ(ReadFile(dir.file("Games.txt")), "keep me");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.tavrin")));
 }
 
 #ifndef _WIN32  // links and permission bits as POSIX has them
@@ -119,14 +129,6 @@ TEST_F(SaveCollection, ALinkIsFollowedAndPermissionsAreKept) {
   EXPECT_EQ(created.st_mode & 07777, 0640u);  // 0666 less the mask
 }
 #endif
-
-TEST_F(SaveCollection, AMissingFolderOrAFolderInTheWayFailsAndLeavesNothingBehind) {
-  EXPECT_TRUE(SaveCollectionFile(state, dir.file("missing/c.tavrin"), files));
-  std::filesystem::create_directory(dir.file("taken.tavrin"));
-  EXPECT_TRUE(SaveCollectionFile(state, dir.file("taken.tavrin"), files));
-  EXPECT_EQ(Listed(), Names{"taken.tavrin"});
-  EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.tavrin")));
-}
 
 // Steps of a save as the file system sees them.
 enum Step { kCreate, kWrite, kFlush, kClose, kRename };
@@ -190,6 +192,50 @@ TEST_F(SaveCollection, AFailureAtAnyStepLeavesTheOldFileAndNoTemporaryFile) {
     }
     std::filesystem::remove(dir.file("c.tavrin"));
   }
+}
+
+// --- Reporting a load, and upgrading an old file ---------------------------------
+
+const std::string kQuestion =
+    "\n\nThis Tavrin Collections in of an old version.\nDo you want to upgrade it?";
+const std::string kOld = "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"p\",1\r\n";
+const std::string kUpgraded = "\"Tavrin File 1.2\"\r\n0\r\n\"A\",\"a\",\"p\",1,#FALSE#\r\n";
+
+TEST_F(SaveCollection, LoadFailuresShowAnErrorAndStopOtherCodesShowNothing) {
+  for (const int16_t code :
+       std::initializer_list<int16_t>{LoadNotCollection, LoadFailed, LoadOk, 4, -1}) {
+    EXPECT_FALSE(ReportLoadResult(code, "x.tavrin", state, fake.platform)) << code;
+  }
+  EXPECT_EQ(fake.toolkit.Shown(),
+            (Names{kErrorBox + "x.tavrin\n\nThis file is not a Tavrin Collection!!",
+                   kErrorBox + "x.tavrin\n\nThe Tavrin was unable to load the Collection!!"}));
+}
+
+// An old version asks, and the run goes on whatever the answer. Yes upgrades the file that
+// was read, whatever name the box shows; a file of another extension gets its upgrade
+// beside it; an upgrade that cannot be saved says so.
+TEST_F(SaveCollection, AnOldVersionAsksAndUpgradesTheFileThatWasRead) {
+  const std::string path = dir.file("old.tavrin");
+  WriteFile(path, kOld);
+  ASSERT_EQ(ReadCollectionFile(state, path), LoadOldVersion);
+  fake.toolkit.answers = {kAnswerNo, kAnswerYes, kAnswerYes, kAnswerYes};
+  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, path, state, fake.platform));
+  EXPECT_EQ(ReadFile(path), kOld);
+  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform, path));
+  EXPECT_EQ(ReadFile(path), kUpgraded);
+  std::filesystem::remove(path);
+  WriteFile(dir.file("old.txt"), kOld);
+  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, dir.file("old.txt"), state, fake.platform));
+  EXPECT_EQ(ReadFile(dir.file("old.txt")), kOld);
+  EXPECT_EQ(ReadFile(path), kUpgraded);
+  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform,
+                               dir.file("gone/old.tavrin")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("gone")));
+  const std::string question = "The Tavrin - Question: (36) ";
+  EXPECT_EQ(fake.toolkit.Shown(),
+            (Names{question + path + kQuestion, question + "old.tavrin" + kQuestion,
+                   question + dir.file("old.txt") + kQuestion, question + "old.tavrin" + kQuestion,
+                   kErrorBox + "old.tavrin\n\nThe Tavrin was unable to save this file!!"}));
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
-// The built program started as a user would: `tavrin FILE /run`.
+// Run mode where only POSIX can show it: the libraries loaded, a missing windows
+// module, documents opened by the desktop.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "items.h"
-#include "process.h"
-#include "recording.h"
-#include "temp_dir.h"
+#include "run_mode.h"
 
 namespace tavrin {
 namespace {
@@ -19,87 +17,6 @@ using testing::RunProcess;
 using testing::TavrinPath;
 using testing::WriteFile;
 namespace fs = std::filesystem;
-
-struct RunModeTest : ::testing::Test {
-  testing::TempDir dir;
-  std::string record = dir.file("record.log");
-  // No display: boxes are written to standard error.
-  std::map<std::string, std::string> env{{"TAVRIN_RECORD", record},
-                                         {"DISPLAY", ""},
-                                         {"WAYLAND_DISPLAY", ""},
-                                         {"QT_QPA_PLATFORM", ""},
-                                         {"XDG_DATA_HOME", dir.file("data")},
-                                         {"XDG_CONFIG_HOME", dir.file("config")},
-                                         {"TAVRIN_HOME", dir.file("home")}};
-
-  testing::ProcessResult Run(const std::vector<CollItem>& items, const std::string& tavrin = "") {
-    WriteFile(dir.file("c.tavrin"), CollectionText(items));
-    return RunProcess({tavrin.empty() ? TavrinPath() : tavrin, dir.file("c.tavrin"), "/run"}, env);
-  }
-  void ExpectBox(const testing::ProcessResult& result, const std::string& box) {
-    EXPECT_NE(result.err.find(box), std::string::npos) << result.err;
-  }
-};
-
-// A waited item has ended before the next one starts; a waited program that cannot be
-// started is a failure that names the reason.
-TEST_F(RunModeTest, StartsItemsInOrderWaitingWhereAskedAndReportsFailures) {
-  const auto result =
-      Run({Item("First", RecorderPath(), "--sleep=300 first", 1, kTrue),
-           Item("Gone", dir.file("Gone.bin")), Item("Nope", dir.file("nope"), "", 1, kTrue),
-           Item("Third", RecorderPath(), "third", 1, kTrue)});
-  EXPECT_EQ(result.exitCode, 1) << result.err;
-  ExpectBox(result, "The Tavrin - Error:\nGone.bin\n\nFile Not Found");
-  ExpectBox(result, "The Tavrin - Error:\nnope\n\nFile not found");
-  const auto runs = ReadRecording(record);
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[0].args.back(), "first");
-  EXPECT_EQ(runs[1].args.back(), "third");
-  EXPECT_NE(runs[0].endNs, 0);
-  EXPECT_LE(runs[0].endNs, runs[1].startNs);
-}
-
-// A collection in a folder with blanks, the switch in capitals: every item starts, the
-// status is 0 and nothing is written; a program not waited for outlives the launcher;
-// the file association is neither checked nor written.
-TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
-  fs::create_directories(dir.file("my collections"));
-  const std::string path = dir.file("my collections/My Games.tavrin");
-  WriteFile(path, CollectionText({Item("One", RecorderPath(), "a", 1, kTrue),
-                                  Item("Bg", RecorderPath(), "--wait-for=" + dir.file("go"))}));
-  const auto result = RunProcess({TavrinPath(), path, "/RUN"}, env);
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.err, "");
-  WriteFile(dir.file("go"), "");  // the launcher has ended; the program still waits for this
-  const auto runs = testing::WaitForRecording(record, 2);
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_NE(runs[1].endNs, 0);
-  for (const char* made :
-       {"config/tavrin", "config/mimeapps.list", "data/applications", "data/mime"}) {
-    EXPECT_FALSE(fs::exists(dir.file(made))) << made;
-  }
-}
-
-TEST_F(RunModeTest, CollectionThatCannotBeLoadedGivesStatusTwo) {
-  const auto missing = RunProcess({TavrinPath(), dir.file("none.tavrin"), "/run"}, env);
-  EXPECT_EQ(missing.exitCode, 2);
-  ExpectBox(missing, "none.tavrin\n\nThe Tavrin was unable to load the Collection!!");
-  WriteFile(dir.file("text.tavrin"), "just some text\n");
-  const auto wrong = RunProcess({TavrinPath(), dir.file("text.tavrin"), "/run"}, env);
-  EXPECT_EQ(wrong.exitCode, 2);
-  ExpectBox(wrong, "text.tavrin\n\nThis file is not a Tavrin Collection!!");
-  EXPECT_TRUE(ReadRecording(record).empty());
-}
-
-TEST_F(RunModeTest, OldVersionQuestionIsAnsweredNoWithoutADisplayAndTheRunGoesOn) {
-  const std::string text = "\"Tavrin File\"\r\n0\r\n\"One\",\"" + RecorderPath() + "\",\"1\"\r\n";
-  WriteFile(dir.file("old.tavrin"), text);
-  const auto result = RunProcess({TavrinPath(), dir.file("old.tavrin"), "/run"}, env);
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  ExpectBox(result, "The Tavrin - Question:\n" + dir.file("old.tavrin") + "\n\nThis Tavrin");
-  EXPECT_EQ(testing::ReadFile(dir.file("old.tavrin")), text);  // not upgraded
-  EXPECT_EQ(testing::WaitForRecording(record, 1).size(), 1u);
-}
 
 // A display that does not answer never aborts the program: the box goes to standard
 // error, and the dynamic loader, which lists every library it loads, loads none of Qt's.

@@ -1,4 +1,5 @@
-// Registering the collection file type for real, in throw-away XDG folders, and asking
+// The desktop's own integration of the collection file type: its texts, then the
+// registration for real, in throw-away XDG folders, and asking
 // GIO (in child processes, as GIO keeps type data for the life of a process) what the
 // desktop makes of it.
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@ namespace {
 using testing::ReadFile;
 using testing::WriteFile;
 using Args = std::vector<std::string>;
+using Words = std::vector<std::string>;
 namespace fs = std::filesystem;
 
 constexpr char kOtherTypeList[] =
@@ -81,10 +83,14 @@ struct DesktopIntegration : ::testing::Test {
   }
 };
 
-// The file opens with the program; the action "Run" starts it with the run switch (from a
+// A damaged store counts as no registration, and the window's load registers afresh. The
+// file opens with the program; the action "Run" starts it with the run switch (from a
 // menu, without a file). The user's other lines of the list are still there.
 TEST_F(DesktopIntegration, RegisteredTypeIsKnownWithTavrinAsItsDefaultApplication) {
+  fs::create_directories(dir.file("config/tavrin"));
+  WriteFile(registry.StorePath(), "Tavrin registry 1\nkey\t.tav");
   EnsureRegistered(platform);
+  EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
   EXPECT_EQ(Probe({"type", collection}), kOurs);
   EXPECT_EQ(Probe({"default", "application/x-tavrin"}), kOurDefault);
   EXPECT_EQ(Probe({"actions", "tavrin-collection.desktop"}), "action=Run\tRun\n");
@@ -104,9 +110,19 @@ TEST_F(DesktopIntegration, RegisteredTypeIsKnownWithTavrinAsItsDefaultApplicatio
             "[Added Associations]\nimage/png=gimp.desktop;\n");
 }
 
-TEST_F(DesktopIntegration, UnregisteringLeavesNothingOfItBehind) {
+// Yes names a moved program again; No leaves nothing of the registration behind, and
+// without a list before there is none after.
+TEST_F(DesktopIntegration, TheRegistryQuestionRegistersAgainOrRemoves) {
   RegisterFileType(platform);
-  fake.toolkit.answers = {kAnswerNo};
+  fs::remove_all(dir.file("My $Tools 100%"));
+  fake.system.executablePath = InstallProgram("moved");
+  fake.toolkit.answers = {kAnswerYes, kAnswerNo};
+  mnuOption_Click(0, platform);
+  const std::string entry = ReadFile(entryPath);
+  EXPECT_NE(entry.find("Exec=\"" + dir.str() + "/moved/tavrin\" %f\n"), std::string::npos) << entry;
+  EXPECT_EQ(entry.find("My"), std::string::npos) << entry;
+  Probe({"open", collection});
+  EXPECT_EQ(Started(1), std::vector<Args>{{collection}});
   mnuOption_Click(0, platform);
   EXPECT_EQ(Probe({"type", collection}).find("tavrin"), std::string::npos);
   EXPECT_EQ(Probe({"default", "application/x-tavrin"}), "default=\n");
@@ -114,34 +130,12 @@ TEST_F(DesktopIntegration, UnregisteringLeavesNothingOfItBehind) {
   EXPECT_FALSE(fs::exists(dir.file("data/mime/packages/tavrin.xml")));
   EXPECT_FALSE(fs::exists(registry.StorePath()));
   EXPECT_EQ(ReadFile(listPath), kOtherTypeList);
-  // Without a list before there is none after.
   fs::remove(listPath);
   RegisterFileType(platform);
   EXPECT_EQ(ReadFile(listPath),
             "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;\n");
   UnregisterFileType(platform);
   EXPECT_FALSE(fs::exists(listPath));
-}
-
-TEST_F(DesktopIntegration, MovedProgramIsNamedAgainAfterAnsweringYes) {
-  RegisterFileType(platform);
-  fs::remove_all(dir.file("My $Tools 100%"));
-  fake.system.executablePath = InstallProgram("moved");
-  fake.toolkit.answers = {kAnswerYes};
-  mnuOption_Click(0, platform);
-  const std::string entry = ReadFile(entryPath);
-  EXPECT_NE(entry.find("Exec=\"" + dir.str() + "/moved/tavrin\" %f\n"), std::string::npos) << entry;
-  EXPECT_EQ(entry.find("My"), std::string::npos) << entry;
-  Probe({"open", collection});
-  EXPECT_EQ(Started(1), std::vector<Args>{{collection}});
-}
-
-TEST_F(DesktopIntegration, DamagedStoreIsRegisteredAfreshWhenTheWindowLoads) {
-  fs::create_directories(dir.file("config/tavrin"));
-  WriteFile(registry.StorePath(), "Tavrin registry 1\nkey\t.tav");
-  EnsureRegistered(platform);
-  EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
-  EXPECT_EQ(Probe({"type", collection}), kOurs);
 }
 
 TEST_F(DesktopIntegration, MissingMimeDatabaseToolIsNoError) {
@@ -154,6 +148,87 @@ TEST_F(DesktopIntegration, MissingMimeDatabaseToolIsNoError) {
   EXPECT_FALSE(fs::exists(dir.file("data/mime/mime.cache")));
   EXPECT_TRUE(fs::exists(entryPath));
   EXPECT_EQ(Probe({"default", "application/x-tavrin"}), kOurDefault);
+}
+
+// --- The texts: Exec lines, the desktop entry, mimeapps.list ----------------------
+
+TEST(DesktopText, CommandsSplitAsTheRegistryWritesThem) {
+  EXPECT_EQ(SplitCommand("\"/opt/My Tools/tavrin\" %1 /run"),
+            (Words{"/opt/My Tools/tavrin", "%1", "/run"}));
+  EXPECT_EQ(SplitCommand("c:\\tools\\launch.exe %1"), (Words{"c:\\tools\\launch.exe", "%1"}));
+  // A quote inside the program's path does not end it; only one before a blank does.
+  EXPECT_EQ(SplitCommand("\"/a\"b/tavrin\" %1"), (Words{"/a\"b/tavrin", "%1"}));
+  EXPECT_EQ(SplitCommand("  prog  \"two words\"  x"), (Words{"prog", "two words", "x"}));
+  EXPECT_EQ(SplitCommand(""), Words{});
+}
+
+TEST(DesktopText, ExecQuotesTheProgramAndTurnsThePlaceholderIntoAFieldCode) {
+  EXPECT_EQ(ExecFromCommand("\"/usr/bin/tavrin\" %1 /run"), "\"/usr/bin/tavrin\" %f /run");
+  // Blanks, '$', '`', '"', '\' and '%' in the path survive the Desktop Entry rules.
+  EXPECT_EQ(ExecFromCommand("\"/opt/My $Tools/a`b\\c\" %1"), "\"/opt/My \\$Tools/a\\`b\\\\c\" %f");
+  // A '%' is doubled, and the program is then started through env (see the header).
+  EXPECT_EQ(ExecFromCommand("\"/opt/100%/tavrin\" %1 50%"), "env \"/opt/100%%/tavrin\" %f 50%%");
+  EXPECT_EQ(ExecArgument("two words"), "\"two words\"");
+  EXPECT_EQ(ExecArgument(""), "\"\"");
+  EXPECT_EQ(ExecArgument("/run"), "/run");
+  EXPECT_EQ(ExecFromCommand("\"\" %1"), "");
+  EXPECT_EQ(ExecFromCommand(""), "");
+  // The file's own string escapes come on top: a backslash is written twice again.
+  EXPECT_EQ(DesktopFileString("\"a\\\\b\"\nc\t"), "\"a\\\\\\\\b\"\\nc\\t");
+  EXPECT_EQ(DesktopFileString(" lead"), "\\slead");
+}
+
+// The entry itself is checked above, for real; without a Run command it has no action,
+// without an Open command there is none. The package's description is escaped for XML.
+TEST(DesktopText, DesktopEntryAndMimePackage) {
+  FileTypeAssociation stored{"Tavrin Collection", "\"/t\" %1", "\"/t\" %1 /run", "&Run"};
+  EXPECT_NE(DesktopEntry(stored).find("Exec=\"/t\" %f /run\n"), std::string::npos);
+  stored.runCommand.clear();
+  EXPECT_EQ(DesktopEntry(stored).find("Run"), std::string::npos);
+  stored.openCommand.clear();
+  EXPECT_EQ(DesktopEntry(stored), "");
+  const std::string xml = MimePackage({"Tavrin <Collection> & more", "", "", ""});
+  EXPECT_NE(xml.find("<glob pattern=\"*.tavrin\"/>"), std::string::npos);
+  EXPECT_NE(xml.find("<comment>Tavrin &lt;Collection&gt; &amp; more</comment>"), std::string::npos);
+  EXPECT_EQ(MimePackage({}).find("<comment>"), std::string::npos);
+}
+
+constexpr char kType[] = "application/x-tavrin";
+constexpr char kId[] = "tavrin-collection.desktop";
+
+// Registering twice changes nothing more; removing gives the list as it was.
+TEST(DesktopText, DefaultApplicationLineComesAndGoesLeavingEveryOtherLine) {
+  const std::string before[] = {
+      "# my settings\n[Added Associations]\napplication/x-tavrin=editor.desktop;\n\n"
+      "[Default Applications]\ntext/plain=viewer.desktop;\n\n"
+      "[Removed Associations]\nimage/png=gimp.desktop;\n",
+      "",
+      "[Added Associations]\ntext/plain=viewer.desktop;",  // no line end
+      "[Default Applications]\napplication/x-tavrin=old.desktop;\n",
+  };
+  const std::string after[] = {
+      "# my settings\n[Added Associations]\napplication/x-tavrin=editor.desktop;\n\n"
+      "[Default Applications]\ntext/plain=viewer.desktop;\n"
+      "application/x-tavrin=tavrin-collection.desktop;\n\n"
+      "[Removed Associations]\nimage/png=gimp.desktop;\n",
+      "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;\n",
+      "[Added Associations]\ntext/plain=viewer.desktop;\n[Default Applications]\n"
+      "application/x-tavrin=tavrin-collection.desktop;\n",
+      // An earlier default stays behind ours and comes back.
+      "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;old.desktop;\n",
+  };
+  for (int i = 0; i < 4; ++i) {
+    const std::string with = WithDefaultApplication(before[i], kType, kId);
+    EXPECT_EQ(with, after[i]);
+    EXPECT_EQ(WithDefaultApplication(with, kType, kId), with);
+    EXPECT_EQ(WithoutDefaultApplication(with, kType, kId), i == 2 ? before[i] + "\n" : before[i]);
+  }
+  // A default the user chose since is not touched.
+  for (const std::string& list :
+       {std::string("[Default Applications]\napplication/x-tavrin=mine.desktop;\n"),
+        "[Default Applications]\napplication/x-tavrinx=" + std::string(kId) + ";\n"}) {
+    EXPECT_EQ(WithoutDefaultApplication(list, kType, kId), list);
+  }
 }
 
 }  // namespace

@@ -16,13 +16,11 @@
 namespace tavrin {
 namespace {
 
-using Strings = std::vector<std::string>;
+using testing::kErrorBox;
 
 CollItem It(const std::string& name, int16_t wait = kFalse) {
   return testing::Item(name, "/bin/" + name, "", kStyleNormal, wait);
 }
-
-// --- The editor on its own ---------------------------------------------------------
 
 struct EditorTest : WindowTest {
   std::unique_ptr<FrmItemEdit> Editor(CollItem item) {
@@ -67,7 +65,6 @@ TEST_F(EditorTest, WaitIsOnlyForProgramsByTheLastThreeLetters) {
     EXPECT_EQ(e->cWait()->isEnabled(), program) << file;
     EXPECT_EQ(e->cWait()->isChecked(), program) << file;
   }
-
   CollItem document = It("notes", kTrue);
   document.File = "notes.txt";
   auto d = Editor(document);
@@ -94,36 +91,31 @@ TEST(CountsAsProgram, NameEndingOrWhatTheSystemKnows) {
   EXPECT_FALSE(system.IsProgramFile(dir.str()));
 }
 
-// Find opens the file's folder, or a bare name itself; it follows the File box.
-TEST_F(EditorTest, FindFollowsTheFileBoxAndShowsItsFolder) {
+// Browsing puts the chosen path into the File box (a cancelled one changes nothing);
+// Find follows the File box and opens the file's folder, or a bare name itself.
+TEST_F(EditorTest, BrowsingAndFind) {
   auto e = Editor(testing::Item("x", ""));
   QToolButton* find = e->tbOpenButton("Find");
   EXPECT_FALSE(find->isEnabled());
-  const std::string folder = std::string("c:") + kNativeSeparator + "tools";
-  e->txtFile()->setText(QString::fromStdString(folder + kNativeSeparator + "run.bat"));
+  dialogs.answers = {{true, "/Program Files/App/Main.EXE"}};
+  QTest::mouseClick(e->tbOpenButton("Open"), Qt::LeftButton);
+  QTest::mouseClick(e->tbOpenButton("Open"), Qt::LeftButton);  // cancelled
+  ASSERT_EQ(dialogs.requests.size(), 2u);
+  EXPECT_EQ(dialogs.requests[0].filterIndex, 2);
+  EXPECT_EQ(dialogs.requests[0].initialName, "");
+  EXPECT_EQ(e->txtFile()->text().toStdString(),
+            kPathsIgnoreCase ? "/program files/app/main.exe" : "/Program Files/App/Main.EXE");
   EXPECT_TRUE(find->isEnabled());
   QTest::mouseClick(find, Qt::LeftButton);
   e->txtFile()->setText("run.bat");
   QTest::mouseClick(find, Qt::LeftButton);
   ASSERT_EQ(fake.shell.shellStarts.size(), 2u);
-  EXPECT_EQ(fake.shell.shellStarts[0].file, folder);
+  EXPECT_EQ(fake.shell.shellStarts[0].file,
+            kPathsIgnoreCase ? "/program files/app" : "/Program Files/App");
   EXPECT_EQ(fake.shell.shellStarts[0].verb, "Open");
   EXPECT_EQ(fake.shell.shellStarts[1].file, "run.bat");
   e->txtFile()->setText("");
   EXPECT_FALSE(find->isEnabled());
-}
-
-TEST_F(EditorTest, BrowsingPutsThePathIntoTheFileBox) {
-  auto e = Editor(It("x"));
-  dialogs.answers = {{true, "/Program Files/App/Main.EXE"}};
-  QTest::mouseClick(e->tbOpenButton("Open"), Qt::LeftButton);
-  ASSERT_EQ(dialogs.requests.size(), 1u);
-  EXPECT_EQ(dialogs.requests[0].filterIndex, 2);
-  EXPECT_EQ(dialogs.requests[0].initialName, "");
-  EXPECT_EQ(e->txtFile()->text().toStdString(),
-            kPathsIgnoreCase ? "/program files/app/main.exe" : "/Program Files/App/Main.EXE");
-  QTest::mouseClick(e->tbOpenButton("Open"), Qt::LeftButton);  // cancelled
-  EXPECT_FALSE(e->txtFile()->text().isEmpty());
 }
 
 // OK stores the values, even empty ones; a style without an entry is kept unless one is
@@ -153,8 +145,6 @@ TEST_F(EditorTest, OkStoresTheValuesCancelAndCloseBoxDoNot) {
     EXPECT_EQ(edit.EditItem.ItemName, "kept");
   }
 }
-
-// --- Adding, editing, removing ----------------------------------------------------
 
 // Without a selection the popup offers Add, which appends; with one, Add inserts after
 // it, and the right button leaves the selection.
@@ -199,9 +189,8 @@ TEST_F(WindowTest, CancelledAddAndAddingToAnEmptyCollection) {
 // of the last edited item carries to the next new one.
 TEST_F(WindowTest, EditReplacesTheEntryInPlace) {
   Open({It("a"), It("b"), It("c", kTrue), It("d")});
-  window->SelectListEntry(2);
   editorScripts = {Rename("C!"), Rename("cc"), Ok};
-  QTest::mouseClick(window->tbItemButton(1), Qt::LeftButton);
+  Press(2, 1);
   EXPECT_EQ(Listed(), (Strings{"a", "b", "C!", "d"}));
   EXPECT_EQ(Names(), Listed());
   EXPECT_EQ(window->SelectedIndex(), 2);
@@ -214,8 +203,10 @@ TEST_F(WindowTest, EditReplacesTheEntryInPlace) {
   EXPECT_EQ(state.Items.back().Wait, kTrue);
 }
 
-TEST_F(WindowTest, GesturesWithoutSelectionAreRefused) {
-  Open({It("a"), It("b")});
+// Without a selection every gesture is refused. The Remove button and the Delete key
+// remove; the only item leaves <None> behind, and on the model the empty record.
+TEST_F(WindowTest, RemoveFirstLastAndOnly) {
+  Open({It("a"), It("b"), It("c")});
   window->lstItems_DblClick();
   QTest::keyClick(window->lstItems(), Qt::Key_Delete);
   window->tbItem_ButtonClick(1, "Edit");
@@ -224,42 +215,30 @@ TEST_F(WindowTest, GesturesWithoutSelectionAreRefused) {
   window->OpenItemEditor(5, 5);
   EXPECT_TRUE(editorOpenedWith.empty());
   EXPECT_TRUE(fake.shell.calls.empty());
-  EXPECT_EQ(Seen(), "c: a b [save delete exec]");
-}
-
-// The Remove button and the Delete key remove; the only item leaves <None> behind.
-TEST_F(WindowTest, RemoveFirstLastAndOnly) {
-  Open({It("a"), It("b"), It("c")});
-  window->SelectListEntry(0);
-  QTest::mouseClick(window->tbItemButton(2), Qt::LeftButton);
+  EXPECT_EQ(Seen(), "c: a b c [save delete exec]");
+  Press(0, 2);
   EXPECT_EQ(Seen(), "<Current Collection>: b c [save exec]");
   EXPECT_EQ(window->SelectedIndex(), 0);
   window->SelectListEntry(1);
   QTest::keyClick(window->lstItems(), Qt::Key_Delete);
+  EXPECT_EQ(Names(), Strings{"b"});
   EXPECT_EQ(Listed(), Strings{"b"});
-  EXPECT_EQ(Names(), Listed());
   EXPECT_EQ(window->SelectedIndex(), 0);
-  QTest::mouseClick(window->tbItemButton(2), Qt::LeftButton);
+  Press(0, 2);
   EXPECT_EQ(Seen(), "<None>: []");
-  // On the model, the only item leaves the empty record.
   state.Items = {It("only")};
   window->DeleteItem(0);
   EXPECT_EQ(state.Items, std::vector<CollItem>{CollItem{}});
   EXPECT_FALSE(state.HasItems);
 }
 
-// --- Moving --------------------------------------------------------------------------
-
 // The selection and the details follow the item; at the ends nothing changes.
 TEST_F(WindowTest, MovingFollowsTheItemAndStopsAtTheEnds) {
   Open({It("First"), It("Second"), It("Third")});
-  window->SelectListEntry(0);
-  QTest::mouseClick(window->tbItemButton(0), Qt::LeftButton);
-  window->SelectListEntry(2);
-  QTest::mouseClick(window->tbItemButton(4), Qt::LeftButton);
+  Press(0, 0);
+  Press(2, 4);
   EXPECT_EQ(Seen(), "c: First Second Third [save delete exec]");
-  window->SelectListEntry(0);
-  QTest::mouseClick(window->tbItemButton(4), Qt::LeftButton);
+  Press(0, 4);
   EXPECT_EQ(Seen(), "<Current Collection>: Second First Third [save exec]");
   EXPECT_EQ(Names(), Listed());
   EXPECT_EQ(window->SelectedIndex(), 1);
@@ -267,8 +246,6 @@ TEST_F(WindowTest, MovingFollowsTheItemAndStopsAtTheEnds) {
   QTest::mouseClick(window->tbItemButton(0), Qt::LeftButton);
   EXPECT_EQ(Seen(), "<Current Collection>: First Second Third [save exec]");  // still changed
 }
-
-// --- Opening ---------------------------------------------------------------------------
 
 // A waited item is started for real and waited for; meanwhile the window shows that it
 // waits, and afterwards it is itself again.
@@ -301,7 +278,7 @@ TEST_F(WindowTest, WaitedOpenWaitsForTheProgramAndShowsItWaits) {
   const auto runs = testing::ReadRecording(dir.file("record.log"));
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_NE(runs[0].endNs, 0);  // ended before Open returned
-  EXPECT_EQ(fake.toolkit.Shown(), Strings{testing::kErrorBox + "gone\n\nFile not found"});
+  EXPECT_EQ(fake.toolkit.Shown(), Strings{kErrorBox + "gone\n\nFile not found"});
 }
 
 // "Open Item" never waits and leaves the caption; a failure shows its box.
@@ -312,29 +289,20 @@ TEST_F(WindowTest, OpenItemNeverWaitsAndNotWaitedItemsGoThroughTheShell) {
   window->mnuPitem2_Click(4);
   EXPECT_EQ(window->windowTitle(), "The Tavrin");
   window->mnuPitem2_Click(4);
-  window->SelectListEntry(1);
-  QTest::mouseClick(window->tbItemButton(3), Qt::LeftButton);
+  Press(1, 3);
   EXPECT_EQ(fake.shell.calls, (Strings{"shell:slow", "shell:slow", "shell:quick"}));
-  EXPECT_EQ(fake.toolkit.Shown(),
-            (Strings{testing::kErrorBox + "slow\n\nNo application found for this file",
-                     testing::kErrorBox + "quick\n\nFile Not Found"}));
-  EXPECT_EQ(Listed(), (Strings{"slow", "quick"}));
+  EXPECT_EQ(fake.toolkit.Shown(), (Strings{kErrorBox + "slow\n\nNo application found for this file",
+                                           kErrorBox + "quick\n\nFile Not Found"}));
 }
-
-// --- All together ------------------------------------------------------------------
 
 TEST_F(WindowTest, SaveAfterChangesWritesExactlyWhatIsShown) {
   Open({It("a"), It("b"), It("c")});
   editorScripts = {Rename("B"), Rename("x")};
-  const auto press = [this](int select, int button) {
-    window->SelectListEntry(select);
-    QTest::mouseClick(window->tbItemButton(button), Qt::LeftButton);
-  };
-  press(1, 1);                 // a B c
+  Press(1, 1);                 // a B c
   window->mnuPitem2_Click(0);  // a B x c
-  press(3, 0);                 // a B c x
-  press(0, 2);                 // B c x
-  press(2, 0);                 // B x c
+  Press(3, 0);                 // a B c x
+  Press(0, 2);                 // B c x
+  Press(2, 0);                 // B x c
   EXPECT_EQ(Listed(), (Strings{"B", "x", "c"}));
   dialogs.answers = {{true, dir.file("after")}};
   window->tbColl_ButtonClick("Save");

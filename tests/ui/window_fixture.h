@@ -23,6 +23,7 @@
 
 namespace tavrin {
 
+using Strings = std::vector<std::string>;
 using EditorScript = std::function<void(FrmItemEdit&)>;
 
 inline void Ok(FrmItemEdit& e) { QTest::mouseClick(e.btnOk(), Qt::LeftButton); }
@@ -54,9 +55,7 @@ struct WindowTest : ::testing::Test {
     context.runModal = [this](QDialog& d) {
       if (auto* editor = dynamic_cast<FrmItemEdit*>(&d)) {
         editorOpenedWith.push_back(edit.EditItem);
-        const EditorScript script = editorScripts.empty() ? Cancel : editorScripts.front();
-        if (!editorScripts.empty()) editorScripts.pop_front();
-        script(*editor);
+        testing::Next(editorScripts, EditorScript(Cancel))(*editor);
       } else {
         std::string shown = d.windowTitle().toStdString();
         if (auto* ver = d.findChild<QLabel*>("lblVer")) shown += " | " + ver->text().toStdString();
@@ -117,6 +116,12 @@ struct WindowTest : ::testing::Test {
     return window->cboColl()->findText(QString::fromStdString(name));
   }
   void Pick(const std::string& name) { window->SelectCollEntry(EntryOf(name)); }
+  // Selects item `index` and clicks item button `button`: 0 up, 1 edit, 2 remove, 3 open,
+  // 4 down.
+  void Press(int index, int button) {
+    window->SelectListEntry(index);
+    QTest::mouseClick(window->tbItemButton(button), Qt::LeftButton);
+  }
 };
 
 }  // namespace tavrin
