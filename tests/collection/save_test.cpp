@@ -13,7 +13,6 @@
 #include "collection/collfile.h"
 #include "fakes.h"
 #include "items.h"
-#include "native_files.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -37,7 +36,7 @@ struct SaveCollection : ::testing::Test {
 
   testing::TempDir dir;
   testing::NativeFileSystem files;
-  testing::FakePlatform fake{files};
+  testing::FakePlatform fake;
   CollectionState state;
 };
 

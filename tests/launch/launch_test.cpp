@@ -14,35 +14,34 @@ using Strings = std::vector<std::string>;
 
 const std::string kSep(1, kNativeSeparator);
 
+// A bare name has no folder; the results of the shell are passed on.
 TEST(LaunchItem, NotWaitedGoesToTheShellWaitedIsStartedDirectlyInItsFolder) {
   testing::RecordingShell shell;
   const std::string full = "/opt/tools" + kSep + "edit";
   shell.results = {kShellSuccess, 0, 2, -1};
   EXPECT_EQ(LaunchItem(full, "-a \"b c\"", kStyleMinimizedNoFocus, kFalse, shell), kShellSuccess);
   EXPECT_EQ(LaunchItem(full, "", kStyleMaximized, kTrue, shell), 0);
-  // A bare name has no folder; the results of the shell are passed on.
   EXPECT_EQ(LaunchItem("notes.txt", "", kStyleNormal, kFalse, shell), 2);
-  EXPECT_EQ(LaunchItem("sh", "", kStyleNormal, kTrue, shell), -1);
-  ASSERT_EQ(shell.shellStarts.size(), 2u);
-  const auto& r = shell.shellStarts[0];
-  EXPECT_EQ(r.verb, "Open");
-  EXPECT_EQ(r.file, "edit");
-  EXPECT_EQ(r.folder, "/opt/tools");
-  EXPECT_EQ(r.params, "-a \"b c\"");
-  EXPECT_EQ(r.show, kSwShowMinNoActive);
-  EXPECT_EQ(r.fullPath, full);
-  EXPECT_EQ(shell.shellStarts[1].file, "notes.txt");
-  EXPECT_EQ(shell.shellStarts[1].folder, "");
-  ASSERT_EQ(shell.waitedStarts.size(), 2u);
-  EXPECT_EQ(shell.waitedStarts[0].program, full);
-  EXPECT_EQ(shell.waitedStarts[0].folder, "/opt/tools");
-  EXPECT_EQ(shell.waitedStarts[0].show, kSwShowMaximized);
-  EXPECT_EQ(shell.waitedStarts[1].folder, "");
+  EXPECT_EQ(LaunchItem("sh", "-x", kStyleNormal, kTrue, shell), -1);
+  Strings seen;
+  for (const auto& r : shell.shellStarts) {
+    seen.push_back(r.verb + " " + r.file + " in '" + r.folder + "' with " + r.params + " show " +
+                   std::to_string(r.show) + " from " + r.fullPath);
+  }
+  for (const auto& w : shell.waitedStarts) {
+    seen.push_back("wait " + w.program + " in '" + w.folder + "' with " + w.params + " show " +
+                   std::to_string(w.show));
+  }
+  EXPECT_EQ(seen, (Strings{"Open edit in '/opt/tools' with -a \"b c\" show 7 from " + full,
+                           "Open notes.txt in '' with  show 1 from notes.txt",
+                           "wait " + full + " in '/opt/tools' with  show 3",
+                           "wait sh in '' with -x show 1"}));
 }
 
 TEST(LaunchItem, ShowValuesFailureThresholdsAndErrorTexts) {
-  for (const int code : {0, 1, 4, 6, -3})
-    EXPECT_EQ(ShowWindowValue(static_cast<int16_t>(code)), code);
+  for (const int16_t code : std::initializer_list<int16_t>{0, 1, 4, 6, -3}) {
+    EXPECT_EQ(ShowWindowValue(code), code);
+  }
   EXPECT_EQ(ShowWindowValue(5), 7);
   EXPECT_FALSE(LaunchFailed(32, false));  // exactly 32 is success
   EXPECT_TRUE(LaunchFailed(31, false));
@@ -68,8 +67,7 @@ TEST(LaunchItem, ShowValuesFailureThresholdsAndErrorTexts) {
 }
 
 struct RunAll : ::testing::Test {
-  testing::FailingFileSystem files;
-  testing::FakePlatform fake{files};
+  testing::FakePlatform fake;
   CollectionState state;
 };
 

@@ -25,9 +25,8 @@ TEST(RunHygiene, AThousandItemsNotWaitedForLeaveNoZombieAndNoDescriptor) {
   CollectionState state;
   state.Items.assign(1000, testing::Item("True", "/bin/true"));
   posix::PosixShell shell;
-  testing::FailingFileSystem files;
-  testing::FakePlatform fake{files};
-  Platform platform{fake.toolkit, shell, files, fake.system, fake.registry};
+  testing::FakePlatform fake;
+  Platform platform{fake.toolkit, shell, fake.files, fake.system, fake.registry};
   ASSERT_TRUE(testing::Children().empty());
   const long descriptors = OpenDescriptors();
 

@@ -5,7 +5,6 @@
 
 #include "fakes.h"
 #include "items.h"
-#include "native_files.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -87,8 +86,7 @@ const std::string kBin = std::string(1, kNativeSeparator) + "bin" + kNativeSepar
 
 struct MainTest : ::testing::Test {
   testing::TempDir dir;
-  testing::NativeFileSystem files;
-  testing::FakePlatform fake{files};
+  testing::FakePlatform fake;
   std::vector<testing::ShownBox>& boxes = fake.toolkit.boxes;
   CollectionState state;
   int windowOpened = 0;

@@ -36,9 +36,8 @@ struct DesktopIntegration : ::testing::Test {
   testing::TempDir dir;
   XdgFolders folders{dir.file("config"), dir.file("data")};
   PosixRegistry registry{folders};
-  testing::FailingFileSystem files;
-  testing::FakePlatform fake{files};
-  Platform platform{fake.toolkit, fake.shell, files, fake.system, registry};
+  testing::FakePlatform fake;
+  Platform platform{fake.toolkit, fake.shell, fake.files, fake.system, registry};
   std::string record = dir.file("record.log");
   std::string collection = dir.file("x.tavrin");
   std::string entryPath = dir.file("data/applications/tavrin-collection.desktop");

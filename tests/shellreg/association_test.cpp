@@ -29,8 +29,7 @@ std::string Registered(const std::string& program) {
 }
 
 struct Association : ::testing::Test {
-  testing::FailingFileSystem files;
-  testing::FakePlatform fake{files};
+  testing::FakePlatform fake;
   testing::MemoryRegistry& registry = fake.registry;
   Platform& platform = fake.platform;
 
@@ -44,7 +43,7 @@ TEST_F(Association, EnsureRegisteredWritesAMissingAssociationOnly) {
   const std::pair<uint32_t, std::string> before[] = {
       {0, ""}, {Registry::kRegSz, std::string(1, '\0')}, {4, std::string("\1\0\0\0", 4)}};
   for (const auto& [type, value] : before) {
-    testing::FakePlatform other{files};
+    testing::FakePlatform other;
     other.system.executablePath = kProgram;
     if (type != 0) other.registry.Put(".tavrin", type, value);
     EnsureRegistered(other.platform);

@@ -54,10 +54,9 @@ class Win32Association : public ::testing::Test {
     }
   }
 
-  testing::FailingFileSystem files;
-  testing::FakePlatform fake{files};
+  testing::FakePlatform fake;
   win32::Win32Registry registry;
-  Platform platform{fake.toolkit, fake.shell, files, fake.system, registry};
+  Platform platform{fake.toolkit, fake.shell, fake.files, fake.system, registry};
 
  private:
   HANDLE turn_ = nullptr;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "memory_registry.h"
+#include "native_files.h"
 #include "platform/file_dialogs.h"
 #include "platform/platform.h"
 
@@ -87,19 +88,6 @@ class FakeSystemInfo : public SystemInfo {
   std::string description = "Plain text document";
 };
 
-// A file system on which every write fails; for logic that must not save.
-class FailingFileSystem : public FileSystem {
- public:
-  std::unique_ptr<OutFile> CreateTempBeside(const std::string&, std::string&) override {
-    return nullptr;
-  }
-  bool Rename(const std::string&, const std::string&) override { return false; }
-  bool Remove(const std::string&) override { return false; }
-  int DeleteFile(const std::string&) override { return 53; }
-  std::vector<std::string> ListFiles(const std::string&, const std::string&) override { return {}; }
-  std::string WriteTarget(const std::string& path) override { return path; }
-};
-
 // Answers file dialogs from a script and records what they were asked to show.
 class ScriptedFileDialogs : public FileDialogs {
  public:
@@ -118,13 +106,12 @@ class ScriptedFileDialogs : public FileDialogs {
   std::vector<FileDialogRequest> requests;
 };
 
-// A whole platform of fakes, over the given file system.
+// A whole platform of fakes, over the native file system.
 struct FakePlatform {
-  explicit FakePlatform(FileSystem& fs) : files(fs) {}
   ScriptedToolkit toolkit;
   RecordingShell shell;
   FakeSystemInfo system;
-  FileSystem& files;
+  NativeFileSystem files;
   MemoryRegistry registry;
   Platform platform{toolkit, shell, files, system, registry};
 };

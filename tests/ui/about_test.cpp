@@ -13,8 +13,7 @@ namespace tavrin {
 namespace {
 
 struct AboutTest : ::testing::Test {
-  testing::FailingFileSystem files;
-  testing::FakePlatform fake{files};
+  testing::FakePlatform fake;
   testing::ScriptedFileDialogs dialogs;
   CollectionState state;
   EditExchange edit;

@@ -257,7 +257,7 @@ TEST_F(WindowTest, WaitedOpenWaitsForTheProgramAndShowsItWaits) {
       return PosixShell::ShellAndWait(start);
     }
   } shell;
-  Platform platform{fake.toolkit, shell, files, fake.system, fake.registry};
+  Platform platform{fake.toolkit, shell, fake.files, fake.system, fake.registry};
   setenv("TAVRIN_RECORD", dir.file("record.log").c_str(), 1);
   state.Items = {testing::Item("rec", testing::RecorderPath(), "--sleep=100 one", 1, kTrue),
                  testing::Item("gone", dir.file("gone"), "", 1, kTrue)};

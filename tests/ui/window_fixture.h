@@ -16,7 +16,6 @@
 
 #include "fakes.h"
 #include "items.h"
-#include "native_files.h"
 #include "temp_dir.h"
 #include "ui/frm_item_edit.h"
 #include "ui/frm_main.h"
@@ -37,8 +36,7 @@ inline EditorScript Rename(const std::string& name) {
 
 struct WindowTest : ::testing::Test {
   testing::TempDir dir;
-  testing::NativeFileSystem files;
-  testing::FakePlatform fake{files};
+  testing::FakePlatform fake;
   std::vector<testing::ShownBox>& boxes = fake.toolkit.boxes;
   testing::ScriptedFileDialogs dialogs;
   CollectionState state;
