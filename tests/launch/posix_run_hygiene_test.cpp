@@ -24,6 +24,10 @@ long OpenDescriptors() {
 TEST(RunHygiene, AThousandItemsNotWaitedForLeaveNoZombieAndNoDescriptor) {
   CollectionState state;
   state.Items.assign(1000, testing::Item("True", "/bin/true"));
+  // Bare names are found on PATH; a waited start among the others is not disturbed by the
+  // reaping.
+  state.Items[500] = testing::Item("Waited", "true", "", 1, kTrue);
+  state.Items[501] = testing::Item("Bare", "true");
   posix::PosixShell shell;
   testing::FakePlatform fake;
   Platform platform{fake.toolkit, shell, fake.files, fake.system, fake.registry};

@@ -13,28 +13,25 @@ namespace {
 using testing::Item;
 using Args = std::vector<std::string>;
 
-// Windows: "/run" anywhere in the line, in any letter case, is the switch; the file
-// part is the text before the first " /", or the whole line without the switch.
+// Windows: "/run" anywhere in the line, in any letter case, is the switch (mode 2 gives
+// "RUN"); the file part (mode 1) is the text before the first " /", or the whole line
+// without the switch.
 TEST(ParseCommandLine, TheWindowsSubstringRule) {
-  const struct {
-    const char* line;
-    const char* file;
-    const char* run;
-  } cases[] = {{"c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin", "RUN"},
-               {"c:\\x\\a.tavrin /RUN", "c:\\x\\a.tavrin", "RUN"},
-               {"c:\\x\\a.tavrin /Run", "c:\\x\\a.tavrin", "RUN"},
-               {"c:\\x\\a.tavrin", "c:\\x\\a.tavrin", ""},
-               {"a.tavrin /x", "a.tavrin /x", ""},
-               {" spaced  \"quoted\" ", " spaced  \"quoted\" ", ""},
-               {"a.tavrin /running", "a.tavrin", "RUN"},
-               {"c:\\x/run\\y.tavrin", "", "RUN"},
-               {"a.tavrin /x /run", "a.tavrin", "RUN"},
-               {"a.tavrin/run", "", "RUN"},
-               {"/run", "", "RUN"}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(ParseCommandLine(c.line, 1), c.file) << c.line;
-    EXPECT_EQ(ParseCommandLine(c.line, 2), c.run) << c.line;
-    EXPECT_EQ(ParseCommandLine(c.line, 3), "") << c.line;
+  const std::pair<const char*, const char*> cases[] = {
+      {"c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin|RUN"},
+      {"c:\\x\\a.tavrin /RUN", "c:\\x\\a.tavrin|RUN"},
+      {"c:\\x\\a.tavrin /Run", "c:\\x\\a.tavrin|RUN"},
+      {"c:\\x\\a.tavrin", "c:\\x\\a.tavrin|"},
+      {"a.tavrin /x", "a.tavrin /x|"},
+      {" spaced  \"quoted\" ", " spaced  \"quoted\" |"},
+      {"a.tavrin /running", "a.tavrin|RUN"},
+      {"c:\\x/run\\y.tavrin", "|RUN"},
+      {"a.tavrin /x /run", "a.tavrin|RUN"},
+      {"a.tavrin/run", "|RUN"},
+      {"/run", "|RUN"}};
+  for (const auto& [line, parts] : cases) {
+    EXPECT_EQ(ParseCommandLine(line, 1) + "|" + ParseCommandLine(line, 2), parts) << line;
+    EXPECT_EQ(ParseCommandLine(line, 3), "") << line;
   }
   const auto r = RequestFromCommandLine("c:\\x\\a.tavrin /Run");
   EXPECT_TRUE(r.Run);
@@ -63,21 +60,17 @@ TEST(CommandLineAfterProgram, IsTheTextAfterThePathQuotedOrNot) {
 
 // POSIX: the switch is an argument of its own, never the first.
 TEST(RequestFromArguments, RunSwitchIsAnArgumentOfItsOwn) {
-  const struct {
-    Args args;
-    bool run;
-    std::string file;
-  } cases[] = {{{"/run/media/usb/a.tavrin"}, false, "/run/media/usb/a.tavrin"},
-               {{"a.tavrin", "/RUN"}, true, "a.tavrin"},
-               {{"/home/me/My Games.tavrin", "/run"}, true, "/home/me/My Games.tavrin"},
-               {{"a.tavrin", "/x", "/run"}, true, "a.tavrin"},
-               {{"/run"}, false, "/run"},
-               {{"/tmp/x/running.tavrin", "--run"}, false, "/tmp/x/running.tavrin --run"},
-               {{}, false, ""}};
-  for (const auto& c : cases) {
-    const auto r = RequestFromArguments(c.args);
-    EXPECT_EQ(r.Run, c.run) << c.file;
-    EXPECT_EQ(r.FilePart, c.file);
+  const std::pair<Args, std::string> cases[] = {
+      {{"/run/media/usb/a.tavrin"}, "open /run/media/usb/a.tavrin"},
+      {{"a.tavrin", "/RUN"}, "run a.tavrin"},
+      {{"/home/me/My Games.tavrin", "/run"}, "run /home/me/My Games.tavrin"},
+      {{"a.tavrin", "/x", "/run"}, "run a.tavrin"},
+      {{"/run"}, "open /run"},
+      {{"/tmp/x/running.tavrin", "--run"}, "open /tmp/x/running.tavrin --run"},
+      {{}, "open "}};
+  for (const auto& [args, request] : cases) {
+    const auto r = RequestFromArguments(args);
+    EXPECT_EQ((r.Run ? "run " : "open ") + r.FilePart, request);
   }
   EXPECT_EQ(RequestFromArguments({"a.tavrin", "/RUN"}).CommandLine, "a.tavrin /RUN");
 }

@@ -152,15 +152,5 @@ TEST_F(PosixShellTest, ShellFailuresGiveTheShellCodes) {
   EXPECT_EQ(shell.ShellExecute(bare), kShellFileNotFound);
 }
 
-// A bare name is looked up on PATH; a waited start among many detached ones is not
-// disturbed by the reaping.
-TEST_F(PosixShellTest, ManyDetachedProgramsLeaveNoZombie) {
-  ShellRequest request;
-  request.file = "true";
-  for (int i = 0; i < 200; ++i) ASSERT_GE(shell.ShellExecute(request), 33);
-  EXPECT_EQ(shell.ShellAndWait(Waited("true")), kWaitEnded);
-  EXPECT_TRUE(ZombiesGone());
-}
-
 }  // namespace
 }  // namespace tavrin::posix

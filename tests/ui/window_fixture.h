@@ -93,22 +93,19 @@ struct WindowTest : ::testing::Test {
     return names;
   }
   // What a user sees: the box's text, the listed items, and which of Save, Delete and
-  // Execute are enabled, as "Games: chess go [save delete exec]".
+  // Execute are enabled, as "Games: chess go [save delete exec]". While the collection has
+  // items, a list that is not what the state holds shows as " but stored: <names>".
   std::string Seen() const {
-    std::string text = Box() + ":";
-    for (const auto& name : Listed()) text += " " + name;
-    text += " [";
+    std::string listed;
+    std::string stored;
+    for (const auto& name : Listed()) listed += " " + name;
+    for (const auto& item : state.Items) stored += " " + item.ItemName;
+    std::string text = Box() + ":" + listed + " [";
     if (window->CollButtonEnabled("Save")) text += "save ";
     if (window->CollButtonEnabled("Delete")) text += "delete ";
     if (window->btnExec()->isEnabled()) text += "exec ";
     if (text.back() == ' ') text.pop_back();
-    return text + "]";
-  }
-  // The names of the items in the state.
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& it : state.Items) names.push_back(it.ItemName);
-    return names;
+    return text + "]" + (state.HasItems && stored != listed ? " but stored:" + stored : "");
   }
   int EntryOf(const std::string& name) const {
     return window->cboColl()->findText(QString::fromStdString(name));
