@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "collection/collfile.h"
-#include "items.h"
-#include "recording.h"
+#include "fakes.h"
+#include "process.h"
 #include "temp_dir.h"
 
 namespace tavrin {

@@ -12,7 +12,6 @@
 
 #include "collection/collfile.h"
 #include "fakes.h"
-#include "items.h"
 #include "temp_dir.h"
 
 namespace tavrin {

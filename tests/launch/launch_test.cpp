@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "items.h"
 
 namespace tavrin {
 namespace {

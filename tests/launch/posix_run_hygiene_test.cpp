@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "fakes.h"
-#include "items.h"
 #include "launch/launch.h"
 #include "platform/posix/posix_shell.h"
 #include "process.h"

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "items.h"
+#include "fakes.h"
 #include "process.h"
-#include "recording.h"
 #include "temp_dir.h"
 
 namespace tavrin {

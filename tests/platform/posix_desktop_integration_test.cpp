@@ -13,7 +13,6 @@
 #include "platform/posix/desktop_integration.h"
 #include "platform/posix/posix_registry.h"
 #include "process.h"
-#include "recording.h"
 #include "shellreg/association.h"
 #include "temp_dir.h"
 

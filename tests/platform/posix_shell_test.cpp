@@ -11,7 +11,6 @@
 
 #include "platform/posix/child_reaper.h"
 #include "process.h"
-#include "recording.h"
 #include "temp_dir.h"
 
 namespace tavrin::posix {

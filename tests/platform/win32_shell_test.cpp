@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "recording.h"
+#include "process.h"
 #include "temp_dir.h"
 
 namespace tavrin::win32 {

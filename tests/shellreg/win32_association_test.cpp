@@ -77,31 +77,19 @@ TEST_F(Win32Association, RegisteringWritesTheKeysAndValuesForThisUser) {
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Tavrin"), "<none>");
 }
 
-TEST_F(Win32Association, EnsureRegisteredSeesThePerUserAssociation) {
+// Present, the association is not rewritten for a moved program; the question's Yes
+// writes the new path, No removes ".tavrin" ("Tavrin" has subkeys, which the registry
+// does not delete with it), Cancel leaves it; an empty ".tavrin" counts as missing.
+TEST_F(Win32Association, TheRegistryQuestionRegistersOrRemoves) {
   RegisterFileType(platform);
   EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
-  // Present: a moved program does not rewrite it on its own ...
   fake.system.executablePath = "D:\\Moved\\tavrin.exe";
   EnsureRegistered(platform);
   EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin\\shell\\Open\\command"), kCommand);
-  // ... an empty ".tavrin" counts as missing, and registering writes the new path.
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin", 0, KEY_SET_VALUE, &key),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-  RegCloseKey(key);
-  EnsureRegistered(platform);
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "Tavrin");
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin\\shell\\Run\\command"),
-            "\"D:\\Moved\\tavrin.exe\" %1 /run");
-}
-
-// Yes registers, No removes ".tavrin" ("Tavrin" has subkeys, which the registry does not
-// delete with it), Cancel leaves it; the next load registers again.
-TEST_F(Win32Association, TheRegistryQuestionRegistersOrRemoves) {
   fake.toolkit.answers = {kAnswerYes, kAnswerNo, kAnswerCancel};
   mnuOption_Click(0, platform);
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "Tavrin");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin\\shell\\Run\\command"),
+            "\"D:\\Moved\\tavrin.exe\" %1 /run");
   mnuOption_Click(0, platform);
   EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "<none>");
   EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, ".tavrin", ""), "");
@@ -110,7 +98,12 @@ TEST_F(Win32Association, TheRegistryQuestionRegistersOrRemoves) {
   EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "<none>");
   ASSERT_EQ(fake.toolkit.boxes.size(), 3u);
   EXPECT_EQ(fake.toolkit.boxes[0].style, 35);
-  EXPECT_EQ(fake.toolkit.boxes[0].caption, "The Tavrin - Registry Option...");
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin", 0, nullptr, 0,
+                            KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+  RegCloseKey(key);
   EnsureRegistered(platform);
   EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "Tavrin");
 }

@@ -1,4 +1,3 @@
-#include "recording.h"
 
 #include <chrono>
 #include <fstream>

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "collection/text.h"
-#include "items.h"
+#include "fakes.h"
 #include "platform/system.h"
 
 namespace tavrin {

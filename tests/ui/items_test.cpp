@@ -8,7 +8,7 @@
 
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/posix_system.h"
-#include "recording.h"
+#include "process.h"
 #include "ui/details.h"
 #include "window_fixture.h"
 

@@ -15,7 +15,6 @@
 #include <memory>
 
 #include "fakes.h"
-#include "items.h"
 #include "temp_dir.h"
 #include "ui/frm_item_edit.h"
 #include "ui/frm_main.h"

@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "process.h"
-#include "recording.h"
 #include "temp_dir.h"
 
 namespace tavrin {
