@@ -128,40 +128,36 @@ TEST_F(SaveCollection, ALinkIsFollowedAndPermissionsAreKept) {
 }
 #endif
 
-// Steps of a save as the file system sees them.
-enum Step { kCreate, kWrite, kFlush, kClose, kRename };
-
-// The native file system with one step made to fail: the `failAt`-th step (counted
-// from 1) reports failure without doing its work. 0: nothing fails.
+// The native file system with one step of a save made to fail: the `failAt`-th, counted
+// from 1, reports failure without doing its work (0: none). `steps` records them: c(reate),
+// w(rite), f(lush), k (close) and r(ename).
 class FaultyFileSystem : public testing::NativeFileSystem {
  public:
   explicit FaultyFileSystem(int failAt) : failAt_(failAt) {}
   std::unique_ptr<OutFile> CreateTempBeside(const std::string& target, std::string& temp) override {
-    if (Fails(kCreate)) return nullptr;
+    if (Fails('c')) return nullptr;
     auto file = testing::NativeFileSystem::CreateTempBeside(target, temp);
     return file ? std::make_unique<File>(*this, std::move(file)) : nullptr;
   }
   bool Rename(const std::string& from, const std::string& to) override {
-    return !Fails(kRename) && testing::NativeFileSystem::Rename(from, to);
+    return !Fails('r') && testing::NativeFileSystem::Rename(from, to);
   }
-  std::vector<Step> steps;
+  std::string steps;
 
  private:
   struct File : OutFile {
     File(FaultyFileSystem& o, std::unique_ptr<OutFile> r) : owner(o), real(std::move(r)) {}
-    bool Write(std::string_view bytes) override {
-      return !owner.Fails(kWrite) && real->Write(bytes);
-    }
-    bool Flush() override { return !owner.Fails(kFlush) && real->Flush(); }
+    bool Write(std::string_view bytes) override { return !owner.Fails('w') && real->Write(bytes); }
+    bool Flush() override { return !owner.Fails('f') && real->Flush(); }
     bool Close() override {
       const bool closed = real->Close();  // a close that fails has still given the file up
-      return !owner.Fails(kClose) && closed;
+      return !owner.Fails('k') && closed;
     }
     FaultyFileSystem& owner;
     std::unique_ptr<OutFile> real;
   };
-  bool Fails(Step step) {
-    steps.push_back(step);
+  bool Fails(char step) {
+    steps += step;
     return static_cast<int>(steps.size()) == failAt_;
   }
   int failAt_;
@@ -177,11 +173,9 @@ TEST_F(SaveCollection, AFailureAtAnyStepLeavesTheOldFileAndNoTemporaryFile) {
   FaultyFileSystem recording(0);
   ASSERT_FALSE(SaveCollectionFile(state, dir.file("counted.tavrin"), recording));
   std::filesystem::remove(dir.file("counted.tavrin"));
-  const std::vector<Step> steps = {kCreate, kWrite, kWrite, kWrite, kWrite,
-                                   kWrite,  kFlush, kClose, kRename};
-  ASSERT_EQ(recording.steps, steps);
+  ASSERT_EQ(recording.steps, "cwwwwwfkr");
   for (const bool existing : {true, false}) {
-    for (int failAt = 1; failAt <= static_cast<int>(steps.size()); ++failAt) {
+    for (int failAt = 1; failAt <= 9; ++failAt) {
       if (existing) WriteFile(dir.file("c.tavrin"), old);
       FaultyFileSystem failing(failAt);
       EXPECT_TRUE(SaveCollectionFile(state, dir.file("c.tavrin"), failing)) << "step " << failAt;

@@ -68,14 +68,20 @@ struct PosixShellTest : ::testing::Test {
   PosixShell shell;
 };
 
-// Parameters are split, never interpreted; the folder is the program's alone.
+// Parameters are split, never interpreted; the folder is the program's alone. A relative
+// program path is taken from the launcher's folder.
 TEST_F(PosixShellTest, WaitedProgramGetsItsArgumentsAndFolderAndIsWaitedFor) {
   const std::string program = PlaceRecorder("my tools/the recorder");
   EXPECT_EQ(shell.ShellAndWait(
                 {program, "--sleep=200 \"two words\" $(touch pwned) ;", dir.file("my tools")}),
             kWaitEnded);
+  fs::current_path(dir.path());
+  const int32_t relative = shell.ShellAndWait(Waited("my tools/the recorder", "", "my tools"));
+  fs::current_path(before);
+  EXPECT_EQ(relative, kWaitEnded);
   const auto runs = ReadRecording(record);  // its end is recorded by the time the call returns
-  ASSERT_EQ(runs.size(), 1u);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1].cwd, dir.file("my tools"));
   EXPECT_NE(runs[0].endNs, 0);
   EXPECT_EQ(runs[0].cwd, dir.file("my tools"));
   EXPECT_EQ(runs[0].args, (Args{"--sleep=200", "two words", "$(touch", "pwned)", ";"}));
@@ -98,17 +104,6 @@ TEST_F(PosixShellTest, WaitedStartsThatEndAtOnceOrCannotHappen) {
   EXPECT_NE(document, kWaitEnded);
   EXPECT_FALSE(shell.RuntimeErrorText(document).empty());
   EXPECT_NE(shell.ShellAndWait(Waited(dir.str())), kWaitEnded);
-}
-
-TEST_F(PosixShellTest, RelativeProgramPathIsTakenFromTheLaunchersFolder) {
-  PlaceRecorder("sub/rec");
-  fs::current_path(dir.path());
-  const int32_t r = shell.ShellAndWait(Waited("sub/rec", "", "sub"));
-  fs::current_path(before);
-  EXPECT_EQ(r, kWaitEnded);
-  const auto runs = ReadRecording(record);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].cwd, dir.file("sub"));
 }
 
 // The program cannot end before `release` exists, so returning proves it was not waited

@@ -78,12 +78,11 @@ TEST_F(Association, TheRegistryQuestionRegistersLeavesOrRemoves) {
   EXPECT_TRUE(registry.HasKey("Tavrin"));
   EXPECT_EQ(GetRegValue(registry, kRoot, ".tavrin", ""), "");
   EXPECT_EQ(registry.associationChanges, 3);
-  ASSERT_EQ(fake.toolkit.boxes.size(), 3u);
-  EXPECT_EQ(fake.toolkit.boxes[0].text,
-            "The Tavrin is currently registered in Windows Registry.\n"
-            "Do you want Tavrin to be registered?");
-  EXPECT_EQ(fake.toolkit.boxes[0].caption, "The Tavrin - Registry Option...");
-  EXPECT_EQ(fake.toolkit.boxes[0].style, 35);
+  EXPECT_EQ(fake.toolkit.Shown(),
+            std::vector<std::string>(3,
+                                     "The Tavrin - Registry Option... (35) The Tavrin is "
+                                     "currently registered in Windows Registry.\n"
+                                     "Do you want Tavrin to be registered?"));
   EnsureRegistered(platform);
   EXPECT_EQ(registry.Contents(), Registered(kMoved));
   EXPECT_EQ(registry.OpenHandles(), 0u);

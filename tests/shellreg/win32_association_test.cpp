@@ -1,5 +1,5 @@
 // The ".tavrin" association in the real registry (Wine's, in CI): written for the
-// current user, seen by EnsureRegistered, removed again.
+// current user, seen by EnsureRegistered, removed again; and the registry calls beneath.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -106,6 +106,40 @@ TEST_F(Win32Association, TheRegistryQuestionRegistersOrRemoves) {
   RegCloseKey(key);
   EnsureRegistered(platform);
   EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "Tavrin");
+}
+
+// The classes root merges the machine's classes with this user's, which come first;
+// removing goes to what this user wrote. A value that does not fit the buffer gives its
+// size. (A key of its own, removed again.)
+TEST(Win32Registry, ThePerUserKeyComesFirstAndLongValuesGiveTheirSize) {
+  const std::string name = ".tavrin-test-" + std::to_string(GetCurrentProcessId());
+  const std::string path = "Software\\Classes\\" + name;
+  win32::Win32Registry registry;
+  HKEY machine = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &machine, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(machine, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("machine"), 8);
+  RegCloseKey(machine);
+  EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, name, ""), "machine");
+  Registry::Key key = 0;
+  ASSERT_EQ(registry.CreateKey(Registry::kClassesRoot, name, key), Registry::kSuccess);
+  EXPECT_EQ(SetRegValue(registry, key, "", Registry::kRegSz, "user"), Registry::kSuccess);
+  EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, name, ""), "user");
+  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, name), "machine");
+  EXPECT_EQ(SetRegValue(registry, key, "", Registry::kRegSz, std::string(300, 'x')),
+            Registry::kSuccess);
+  char buffer[8] = {};
+  uint32_t size = sizeof buffer;
+  uint32_t type = 0;
+  EXPECT_EQ(registry.QueryValue(key, "", type, buffer, size), Registry::kMoreData);
+  EXPECT_EQ(size, 301u);
+  EXPECT_EQ(registry.QueryValue(key, "missing", type, buffer, size), Registry::kFileNotFound);
+  registry.CloseKey(key);
+  EXPECT_EQ(registry.DeleteKey(Registry::kClassesRoot, name), Registry::kSuccess);
+  EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, name, ""), "machine");
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+  EXPECT_EQ(registry.OpenKey(Registry::kClassesRoot, name, key), Registry::kFileNotFound);
 }
 
 }  // namespace
