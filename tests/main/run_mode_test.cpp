@@ -215,6 +215,29 @@ TEST(ExampleCollection, RunsCleanlyFromTheSourceFolder) {
   EXPECT_NE(result.out.find("Hello from Tavrin! Parameters with blanks"), std::string::npos);
 }
 
+// Window mode: without a display it says so. A window that could not open ends the
+// program at once; one that opened is still there a second later, and ends cleanly when
+// it is asked to.
+TEST_F(RunModeTest, TheWindowOpensAndClosesCleanly) {
+  if (!fs::exists(fs::path(testing::TavrinPath()).parent_path() / "tavrin-gui.so")) {
+    GTEST_SKIP() << "this build has no windows module";
+  }
+  const auto none = Start({testing::TavrinPath()});
+  EXPECT_EQ(none.exitCode, 2);
+  ExpectBox(none, "no display");
+  fs::create_directory(dir.file("runtime"));
+  fs::permissions(dir.file("runtime"), fs::perms::owner_all);
+  env["QT_QPA_PLATFORM"] = "offscreen";
+  env["XDG_RUNTIME_DIR"] = dir.file("runtime");
+  testing::WriteFile(dir.file("c.tavrin"), testing::CollectionText({Item("One", "/bin/true")}));
+  const auto result = Start(
+      {"/bin/sh", "-c", "\"$0\" \"$1\" & sleep 1; kill -0 $! && echo running && kill $!; wait $!",
+       testing::TavrinPath(), dir.file("c.tavrin")});
+  EXPECT_EQ(result.out, "running\n") << result.err;
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+}
+
 #endif
 
 }  // namespace
