@@ -1,11 +1,13 @@
 // Items in the main window: the item editor, adding, editing, removing, moving and
-// opening them.
+// opening them, and the details pane that describes one.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
 #include <filesystem>
+#include <sstream>
 
+#include "collection/text.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/posix_system.h"
 #include "process.h"
@@ -15,10 +17,11 @@
 namespace tavrin {
 namespace {
 
+using testing::Item;
 using testing::kErrorBox;
 
 CollItem It(const std::string& name, int16_t wait = kFalse) {
-  return testing::Item(name, "/bin/" + name, "", kStyleNormal, wait);
+  return Item(name, "/bin/" + name, "", kStyleNormal, wait);
 }
 
 struct EditorTest : WindowTest {
@@ -93,7 +96,7 @@ TEST(CountsAsProgram, NameEndingOrWhatTheSystemKnows) {
 // Browsing puts the chosen path into the File box (a cancelled one changes nothing);
 // Find follows the File box and opens the file's folder, or a bare name itself.
 TEST_F(EditorTest, BrowsingAndFind) {
-  auto e = Editor(testing::Item("x", ""));
+  auto e = Editor(Item("x", ""));
   QToolButton* find = e->tbOpenButton("Find");
   EXPECT_FALSE(find->isEnabled());
   dialogs.answers = {{true, "/Program Files/App/Main.EXE"}};
@@ -128,7 +131,7 @@ TEST_F(EditorTest, OkStoresTheValuesCancelAndCloseBoxDoNot) {
   e->txtFile()->setText("");
   e->txtParams()->setText("p q");
   Ok(*e);
-  EXPECT_EQ(edit.EditItem, testing::Item("", "", "p q", 9));
+  EXPECT_EQ(edit.EditItem, Item("", "", "p q", 9));
   EXPECT_FALSE(edit.EditCancelled);
   auto picked = Editor(odd);
   picked->cboStyle()->setCurrentIndex(5);
@@ -156,7 +159,7 @@ TEST_F(WindowTest, AddFromThePopupAppendsOrInsertsAfterTheSelection) {
   editorScripts = {Rename("d"), Ok};
   window->mnuPItem1_Click();
   ASSERT_EQ(editorOpenedWith.size(), 1u);
-  EXPECT_EQ(editorOpenedWith[0], testing::Item("New Item", ""));
+  EXPECT_EQ(editorOpenedWith[0], Item("New Item", ""));
   EXPECT_EQ(Seen(), "<Current Collection>: a b c d [save exec]");
   window->SelectListEntry(1);
   QTest::mouseClick(window->lstItems()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
@@ -252,8 +255,8 @@ TEST_F(WindowTest, WaitedOpenWaitsForTheProgramAndShowsItWaits) {
   } shell;
   Platform platform{fake.toolkit, shell, fake.files, fake.system, fake.registry};
   setenv("TAVRIN_RECORD", dir.file("record.log").c_str(), 1);
-  state.Items = {testing::Item("rec", testing::RecorderPath(), "--sleep=100 one", 1, kTrue),
-                 testing::Item("gone", dir.file("gone"), "", 1, kTrue)};
+  state.Items = {Item("rec", testing::RecorderPath(), "--sleep=100 one", 1, kTrue),
+                 Item("gone", dir.file("gone"), "", 1, kTrue)};
   FrmMain w(Context(platform), dir.file("c.tavrin"));
   const auto looks = [&w] {
     return w.windowTitle().toStdString() + (w.isEnabled() ? " enabled" : " disabled") +
@@ -286,6 +289,72 @@ TEST_F(WindowTest, OpenItemNeverWaitsAndNotWaitedItemsGoThroughTheShell) {
   EXPECT_EQ(fake.shell.calls, (Strings{"shell:slow", "shell:slow", "shell:quick"}));
   EXPECT_EQ(fake.toolkit.Shown(), (Strings{kErrorBox + "slow\n\nNo application found for this file",
                                            kErrorBox + "quick\n\nFile Not Found"}));
+}
+
+// --- The text of the details pane ---------------------------------------------------
+
+using Lines = std::vector<std::string>;
+const std::string kSep(1, kNativeSeparator);
+
+// The lines of the details pane, which ends without a line feed.
+Lines Details(const CollItem& item, int index, const std::string& type) {
+  const std::string text = DetailsText(item, index, type);
+  EXPECT_NE(text.back(), '\n');
+  Lines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Paths are shown in lower case only where file names ignore case.
+TEST(DetailsText, TenLinesInTheirOrder) {
+  const bool lower = kPathsIgnoreCase;
+  EXPECT_EQ(Details(Item("Notes", "/usr/bin/Edit" + kSep + "MyApp.EXE", "-n", 5, kTrue), 2,
+                    "plain TEXT document"),
+            (Lines{"Notes", std::string(31, '-'), lower ? "File: myapp.exe" : "File: MyApp.EXE",
+                   "Parameters: -n", "Folder: ", lower ? "/usr/bin/edit" : "/usr/bin/Edit",
+                   "Wait until finished: Yes", "Type: Plain text document",
+                   "Style: Minimized no focus", "Position: 3"}));
+  // No folder, no parameters, a style without a name, a missing file.
+  const std::string shown = lower ? "notes.txt" : "Notes.TXT";
+  EXPECT_EQ(Details(Item("a", "Notes.TXT", "", 6), 0, ""),
+            (Lines{"a", std::string(31, '-'), "File: " + shown, "Parameters: ", "Folder: ", shown,
+                   "Wait until finished: No", "Type: <file not found>", "Style: ", "Position: 1"}));
+}
+
+TEST(DetailsText, ShorteningLimitsOfEachValue) {
+  const std::string n31(31, 'n'), p19(19, 'p'), f25(25, 'f'), d31(31, 'd');
+  auto lines = Details(Item(n31, d31 + kSep + f25, p19), 0, "x");
+  EXPECT_EQ(lines[0], n31);
+  EXPECT_EQ(lines[2], "File: " + f25);
+  EXPECT_EQ(lines[3], "Parameters: " + p19);
+  EXPECT_EQ(lines[5], d31);
+  lines =
+      Details(Item(n31 + "N", d31 + "D" + kSep + f25 + "F", p19 + "P"), 0, std::string(30, 'q'));
+  EXPECT_EQ(lines[0], std::string(28, 'n') + "...");
+  EXPECT_EQ(lines[2], "File: " + std::string(22, 'f') + "...");
+  EXPECT_EQ(lines[3], "Parameters: " + std::string(16, 'p') + "...");
+  EXPECT_EQ(lines[5], std::string(28, 'd') + "...");
+  EXPECT_EQ(lines[7], "Type: Q" + std::string(21, 'q') + "...");
+  if (kNativeEncoding != TextEncoding::kUtf8) return;
+  std::string name;  // 32 two-byte characters: 28 of them and "..."
+  for (int i = 0; i < 32; ++i) name += "\xc3\xa9";
+  EXPECT_EQ(Details(Item(name, "x"), 0, "x")[0], name.substr(0, 56) + "...");
+}
+
+// The type is measured without its leading blanks.
+TEST(DetailsText, TypeTextStyleNamesAndVersion) {
+  EXPECT_EQ(TypeText(""), "<File not found>");
+  EXPECT_EQ(TypeText("   "), "<File not found>");
+  EXPECT_EQ(TypeText(std::string(25, 'a')), std::string(25, 'a'));
+  EXPECT_EQ(TypeText(std::string(26, 'a')), std::string(22, 'a') + "...");
+  EXPECT_EQ(TypeText("   " + std::string(24, 'a')), "   " + std::string(24, 'a'));
+  const char* names[] = {"Hidden",    "Normal",          "Minimized",
+                         "Maximized", "Normal no focus", "Minimized no focus"};
+  for (int16_t code = 0; code < 6; ++code) EXPECT_EQ(RetWinStyle(code), names[code]);
+  EXPECT_EQ(RetWinStyle(-1), "");
+  EXPECT_EQ(GetAppVersion(1, 4, 4), "1.04.04");
+  EXPECT_EQ(GetAppVersion(2, 12, 123), "2.12.123");
 }
 
 }  // namespace

@@ -1,0 +1,294 @@
+// The Win32 platform on real files, programs and messages: the file system, starting
+// programs and waiting for them, program information and the event pump.
+#include <gtest/gtest.h>
+#include <windows.h>
+#undef DeleteFile
+#undef ShellExecute
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_system.h"
+#include "platform/win32/win32_toolkit.h"
+#include "process.h"
+#include "temp_dir.h"
+
+namespace tavrin::win32 {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::ReadRecording;
+using testing::TempDir;
+using testing::ThisProgramFolder;
+using testing::WriteFile;
+using Args = std::vector<std::string>;
+
+class Win32Files : public ::testing::Test {
+ protected:
+  std::string ReadOnly(const std::string& name, const std::string& text) {
+    WriteFile(dir.file(name), text);
+    SetFileAttributesA(dir.file(name).c_str(), FILE_ATTRIBUTE_READONLY);
+    readOnly.push_back(dir.file(name));
+    return dir.file(name);
+  }
+  // The folder can only be removed again once its files may be written.
+  void TearDown() override {
+    for (const auto& path : readOnly) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+
+  testing::TempDir dir;
+  Win32FileSystem files;
+  std::vector<std::string> readOnly;
+};
+
+// Two temporary files for one target are apart, and neither is taken for a collection;
+// a read-only target is not replaced.
+TEST_F(Win32Files, ATemporaryFileBesideItsTargetReplacesIt) {
+  const std::string target = dir.file("c.tavrin");
+  WriteFile(target, "old");
+  std::string temp;
+  std::string other;
+  auto out = files.CreateTempBeside(target, temp);
+  auto second = files.CreateTempBeside(target, other);
+  ASSERT_TRUE(out && second);
+  EXPECT_EQ(fs::path(temp).parent_path(), dir.path());
+  EXPECT_NE(temp, other);
+  const std::string big(3 << 20, 'z');
+  EXPECT_TRUE(out->Write("first\r\n") && out->Write(big) && out->Flush() && out->Close());
+  EXPECT_FALSE(out->Write("x"));  // closed
+  EXPECT_FALSE(out->Close());
+  EXPECT_EQ(files.ListFiles(dir.str(), ".tavrin"), std::vector<std::string>{"c.tavrin"});
+  EXPECT_EQ(ReadFile(target), "old");
+  EXPECT_TRUE(files.Rename(temp, target));
+  EXPECT_EQ(ReadFile(target), "first\r\n" + big);
+  EXPECT_FALSE(fs::exists(temp));
+  EXPECT_TRUE(second->Close());
+  EXPECT_FALSE(files.Rename(other, ReadOnly("kept.tavrin", "old")));
+  EXPECT_EQ(ReadFile(dir.file("kept.tavrin")), "old");
+  EXPECT_TRUE(files.Remove(other));
+  EXPECT_FALSE(files.Remove(other));
+  EXPECT_EQ(files.CreateTempBeside(dir.file("missing\\c.tavrin"), temp), nullptr);
+  EXPECT_EQ(files.WriteTarget(target), target);
+}
+
+// A read-only or locked file is permission denied, a folder an access error.
+TEST_F(Win32Files, DeleteFileGivesARuntimeErrorNumber) {
+  WriteFile(dir.file("a.tavrin"), "x");
+  EXPECT_EQ(files.DeleteFile(dir.file("a.tavrin")), 0);
+  EXPECT_FALSE(fs::exists(dir.file("a.tavrin")));
+  EXPECT_EQ(files.DeleteFile(dir.file("a.tavrin")), 53);
+  EXPECT_EQ(files.DeleteFile(dir.file("no folder\\a.tavrin")), 53);
+  EXPECT_EQ(files.DeleteFile(ReadOnly("ro.tavrin", "x")), 70);
+  EXPECT_TRUE(fs::exists(dir.file("ro.tavrin")));
+  WriteFile(dir.file("open.tavrin"), "x");
+  const HANDLE held = CreateFileA(dir.file("open.tavrin").c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(files.DeleteFile(dir.file("open.tavrin")), 70);
+  CloseHandle(held);
+  EXPECT_EQ(files.DeleteFile(dir.file("open.tavrin")), 0);
+  fs::create_directory(dir.file("folder.tavrin"));
+  const int code = files.DeleteFile(dir.file("folder.tavrin"));
+  EXPECT_TRUE(code == 70 || code == 75) << code;
+  EXPECT_TRUE(fs::is_directory(dir.file("folder.tavrin")));
+}
+
+TEST_F(Win32Files, ListFilesGivesFilesWithTheExtensionInAnyCase) {
+  for (const char* name : {"a.tavrin", "B.TAVRIN", "c.tavrin.bak", "d.txt"}) {
+    WriteFile(dir.file(name), "");
+  }
+  fs::create_directory(dir.file("folder.tavrin"));
+  for (const std::string& folder : {dir.str(), dir.str() + "\\"}) {
+    auto listed = files.ListFiles(folder, ".tavrin");
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::string>{"B.TAVRIN", "a.tavrin"})) << folder;
+  }
+  EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
+  EXPECT_TRUE(files.ListFiles("", ".tavrin").empty());
+}
+
+// --- Starting programs -------------------------------------------------------------
+
+WaitedStart Waited(std::string program, std::string params, std::string folder) {
+  return {std::move(program), std::move(params), std::move(folder)};
+}
+
+class Win32ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override { _putenv_s("TAVRIN_RECORD", record.c_str()); }
+  void TearDown() override {
+    _putenv_s("TAVRIN_RECORD", "");
+    EXPECT_EQ(fs::current_path(), before);  // the launcher's own folder (and drive) never moves
+  }
+  // A copy of the stand-in program at `path`, its folders created.
+  std::string Recorder(const std::string& path) {
+    fs::create_directories(fs::path(path).parent_path());
+    fs::copy_file(testing::RecorderPath(), path, fs::copy_options::overwrite_existing);
+    return path;
+  }
+
+  testing::TempDir dir;
+  std::string record = dir.file("record.log");
+  fs::path before = fs::current_path();
+  Win32Shell shell;
+};
+
+TEST(WaitedCommandLine, QuotesAProgramPathWithABlankAndKeepsTheParameters) {
+  EXPECT_EQ(WaitedCommandLine("C:\\My Tools\\x.exe", "-a \"b c\""),
+            "\"C:\\My Tools\\x.exe\" -a \"b c\"");
+  EXPECT_EQ(WaitedCommandLine("C:\\Tools\\x.exe", "-a"), "C:\\Tools\\x.exe -a");
+  // Empty parameters leave the blank after the program.
+  EXPECT_EQ(WaitedCommandLine("C:\\Tools\\x.exe", ""), "C:\\Tools\\x.exe ");
+  EXPECT_EQ(WaitedCommandLine("\"C:\\My Tools\\x.exe\"", ""), "\"C:\\My Tools\\x.exe\" ");
+}
+
+// Parameters reach the program as the Windows rules split them; a missing file, program
+// or document, gives 2. A waited program has ended on return, and one that ends at once
+// is success whatever its status; a folder that does not exist leaves the launcher's.
+// (Folders with blanks: see the run-mode tests.)
+TEST_F(Win32ShellTest, StartsProgramsWithTheirParametersInTheirFolders) {
+  const std::string folder = dir.file("tools");
+  const std::string program = Recorder(folder + "\\rec.exe");
+  ShellRequest request;
+  request.file = "rec.exe";
+  request.params = "one \"two words\"";
+  request.folder = folder;
+  request.fullPath = program;
+  EXPECT_GE(shell.ShellExecute(request), 33);
+  ASSERT_EQ(testing::WaitForRecording(record, 1).size(), 1u);
+  EXPECT_EQ(shell.ShellAndWait(Waited(program, "--sleep=300 \"two words\"", folder)), kWaitEnded);
+  EXPECT_EQ(shell.ShellAndWait(Waited(program, "--exit=3", dir.file("gone"))), kWaitEnded);
+  const auto runs = ReadRecording(record);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].args, (Args{"one", "two words"}));
+  EXPECT_EQ(runs[1].args, (Args{"--sleep=300", "two words"}));
+  EXPECT_NE(runs[1].endNs, 0) << "returned before the program had ended";
+  EXPECT_EQ(fs::path(runs[0].cwd), fs::path(folder));
+  EXPECT_EQ(fs::path(runs[1].cwd), fs::path(folder));
+  EXPECT_EQ(fs::path(runs[2].cwd), before);
+  for (const char* missing : {"missing.exe", "missing.txt"}) {
+    request.file = missing;
+    request.fullPath = dir.file(missing);
+    EXPECT_EQ(shell.ShellExecute(request), 2) << missing;
+  }
+}
+
+// A document is no program; the system's text names no insert. Every number has a text.
+TEST_F(Win32ShellTest, AProgramThatCannotStartSaysWhy) {
+  const int32_t missing = shell.ShellAndWait(Waited(dir.file("nope.exe"), "", dir.str()));
+  EXPECT_NE(missing, kWaitEnded);
+  EXPECT_NE(missing, kWaitFailed);
+  const std::string why = shell.RuntimeErrorText(missing);
+  EXPECT_FALSE(why.empty());
+  EXPECT_EQ(why.rfind("Error ", 0), std::string::npos) << why;
+  EXPECT_NE(why.back(), '\n');
+  testing::WriteFile(dir.file("notes.txt"), "hello\r\n");
+  const int32_t document = shell.ShellAndWait(Waited(dir.file("notes.txt"), "", dir.str()));
+  EXPECT_NE(document, kWaitEnded);
+  EXPECT_NE(document, missing);
+  const std::string notProgram = shell.RuntimeErrorText(document);
+  EXPECT_EQ(notProgram.find("%1"), std::string::npos) << notProgram;
+  EXPECT_NE(notProgram, why);
+  EXPECT_NE(shell.ShellAndWait(Waited("", "", "")), kWaitEnded);
+  EXPECT_TRUE(ReadRecording(record).empty());
+  EXPECT_EQ(shell.RuntimeErrorText(kWaitFailed), "The program could not be waited for");
+  EXPECT_EQ(shell.RuntimeErrorText(0x7ffffff0), "Error 2147483632");
+}
+
+// --- Program information -----------------------------------------------------------
+
+class Win32SystemTest : public ::testing::Test {
+ protected:
+  void TearDown() override { _putenv_s("TAVRIN_HOME", ""); }
+
+  TempDir dir;
+  Win32SystemInfo system;
+};
+
+TEST_F(Win32SystemTest, TheCollectionFolderIsTheExecutablesFolder) {
+  _putenv_s("TAVRIN_HOME", "");
+  EXPECT_EQ(system.CollectionFolder(), ThisProgramFolder());
+  const std::string exe = system.ExecutablePath();
+  EXPECT_TRUE(fs::is_regular_file(exe)) << exe;
+  EXPECT_EQ(fs::path(exe).filename(), "tavrin_platform_tests.exe");
+  EXPECT_EQ(fs::path(exe).parent_path(), fs::path(system.CollectionFolder()));
+}
+
+TEST_F(Win32SystemTest, TavrinHomeNamesTheCollectionFolderAndIsCreated) {
+  const std::string home = dir.file("portable\\collections");
+  _putenv_s("TAVRIN_HOME", (home + "\\").c_str());
+  EXPECT_EQ(system.CollectionFolder(), home);
+  EXPECT_TRUE(fs::is_directory(home));
+}
+
+// Nothing of the file looked up before shows through for a missing one.
+TEST_F(Win32SystemTest, KnownFilesHaveADescriptionAndAMissingFileNone) {
+  WriteFile(dir.file("notes.txt"), "hello\r\n");
+  const std::string text = system.FileTypeDescription(dir.file("notes.txt"));
+  EXPECT_FALSE(text.empty());
+  EXPECT_EQ(text.find('\0'), std::string::npos);
+  EXPECT_EQ(system.FileTypeDescription(dir.file("missing.txt")), "");
+  EXPECT_EQ(system.FileTypeDescription(""), "");
+  const std::string program = system.FileTypeDescription(system.ExecutablePath());
+  EXPECT_FALSE(program.empty());
+  EXPECT_NE(program, text);
+  EXPECT_EQ(system.FileTypeDescription(dir.file("gone\\notes.txt")), "");
+}
+
+TEST_F(Win32SystemTest, TheProcessCommandLineBeginsWithTheProgram) {
+  EXPECT_NE(ProcessCommandLine().find("tavrin_platform_tests"), std::string::npos);
+}
+
+// --- The event pump (message boxes are modal and are not shown in tests) ----------
+
+int g_received = 0;
+bool g_repost = false;
+
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
+  ++g_received;
+  if (g_repost) PostMessageA(window, WM_APP, 0, 0);
+  return 0;
+}
+
+// A pass runs the pending messages and returns; a request to end is left for the loop
+// that owns it; a window that keeps posting to itself does not hold the pass.
+TEST(Win32Toolkit, DoEventsRunsThePendingMessagesAndReturns) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = CountingProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TavrinTestCounter";
+  RegisterClassA(&wc);
+  const HWND window = CreateWindowExA(0, "TavrinTestCounter", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  Win32Toolkit toolkit;
+  for (int i = 0; i < 3; ++i) PostMessageA(window, WM_APP, 0, 0);
+  PostQuitMessage(5);
+  toolkit.DoEvents();
+  EXPECT_EQ(g_received, 3);
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 5u);
+  toolkit.DoEvents();
+  EXPECT_EQ(g_received, 3);
+
+  g_repost = true;
+  PostMessageA(window, WM_APP, 0, 0);
+  toolkit.DoEvents();
+  EXPECT_GT(g_received, 4);
+  g_repost = false;
+  const int afterFirst = g_received;
+  toolkit.DoEvents();  // the one still pending
+  EXPECT_EQ(g_received, afterFirst + 1);
+  DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace tavrin::win32
