@@ -11,7 +11,7 @@
 
 #include "collection/collfile.h"
 #include "fakes.h"
-#include "process.h"
+#include "run_process.h"
 #include "temp_dir.h"
 
 namespace tavrin {

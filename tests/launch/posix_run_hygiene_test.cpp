@@ -10,7 +10,7 @@
 #include "fakes.h"
 #include "launch/launch.h"
 #include "platform/posix/posix_shell.h"
-#include "process.h"
+#include "run_process.h"
 
 namespace tavrin {
 namespace {

@@ -9,7 +9,7 @@
 #include "collection/text.h"
 #include "fakes.h"
 #include "platform/system.h"
-#include "process.h"
+#include "run_process.h"
 #include "temp_dir.h"
 #ifdef _WIN32
 #include "platform/win32/win32_shell.h"

@@ -13,7 +13,7 @@
 #include "fakes.h"
 #include "platform/posix/desktop_integration.h"
 #include "platform/posix/posix_registry.h"
-#include "process.h"
+#include "run_process.h"
 #include "shellreg/association.h"
 #include "temp_dir.h"
 

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "platform/posix/child_reaper.h"
-#include "process.h"
+#include "run_process.h"
 #include "temp_dir.h"
 
 namespace tavrin::posix {

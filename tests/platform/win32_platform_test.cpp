@@ -15,7 +15,7 @@
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_toolkit.h"
-#include "process.h"
+#include "run_process.h"
 #include "temp_dir.h"
 
 namespace tavrin::win32 {

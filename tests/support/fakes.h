@@ -6,11 +6,22 @@
 
 #include "collection/collection.h"
 #include "memory_registry.h"
-#include "native_files.h"
+#ifdef _WIN32
+#include "platform/win32/win32_files.h"
+#else
+#include "platform/posix/posix_files.h"
+#endif
 #include "platform/file_dialogs.h"
 #include "platform/platform.h"
 
 namespace tavrin::testing {
+
+// The file system of the platform the tests were built for.
+#ifdef _WIN32
+using NativeFileSystem = win32::Win32FileSystem;
+#else
+using NativeFileSystem = PosixFileSystem;
+#endif
 
 inline CollItem Item(std::string name, std::string file, std::string params = "",
                      int16_t style = kStyleNormal, int16_t wait = kFalse) {

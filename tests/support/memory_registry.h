@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <utility>
@@ -13,13 +14,49 @@ namespace tavrin::testing {
 // caller's buffer gives kMoreData and its size.
 class MemoryRegistry : public Registry {
  public:
-  long CreateKey(Key root, const std::string& subkey, Key& key) override;
-  long OpenKey(Key root, const std::string& subkey, Key& key) override;
+  long CreateKey(Key root, const std::string& subkey, Key& key) override {
+    const std::string path = Path(root, subkey);
+    if (!keys_.count(path) && readOnly) return kAccessDenied;
+    for (std::size_t end = 0; end != std::string::npos;) {
+      end = path.find('\\', end + 1);
+      keys_[path.substr(0, end)];  // every key on the way
+    }
+    handles_[key = next_++] = path;
+    return kSuccess;
+  }
+  long OpenKey(Key root, const std::string& subkey, Key& key) override {
+    const std::string path = Path(root, subkey);
+    if (!keys_.count(path)) return kFileNotFound;
+    handles_[key = next_++] = path;
+    return kSuccess;
+  }
   long QueryValue(Key key, const std::string& name, uint32_t& type, char* buffer,
-                  uint32_t& size) override;
+                  uint32_t& size) override {
+    const auto& values = keys_.at(handles_.at(key));
+    if (!values.count(name)) return kFileNotFound;
+    const auto& [valueType, data] = values.at(name);
+    const bool fits = data.size() <= size;
+    if (fits) std::memcpy(buffer, data.data(), data.size());
+    type = valueType;
+    size = static_cast<uint32_t>(data.size());
+    return fits ? kSuccess : kMoreData;
+  }
   long SetValue(Key key, const std::string& name, uint32_t type, const char* data,
-                uint32_t size) override;
-  long DeleteKey(Key root, const std::string& subkey) override;
+                uint32_t size) override {
+    if (readOnly) return kAccessDenied;
+    keys_.at(handles_.at(key))[name] = {type, std::string(data, size)};
+    return kSuccess;
+  }
+  long DeleteKey(Key root, const std::string& subkey) override {
+    const std::string path = Path(root, subkey);
+    if (!keys_.count(path)) return kFileNotFound;
+    const auto below = keys_.lower_bound(path + "\\");
+    if (readOnly || (below != keys_.end() && below->first.rfind(path + "\\", 0) == 0)) {
+      return kAccessDenied;  // a key with subkeys
+    }
+    keys_.erase(path);
+    return kSuccess;
+  }
   long CloseKey(Key key) override { return handles_.erase(key) || key == kClassesRoot ? 0 : 6; }
   void AssociationChanged() override { ++associationChanges; }
 
@@ -29,7 +66,18 @@ class MemoryRegistry : public Registry {
   }
   // Every key with its default value, one line each, sorted: `path = value` (NUL shown
   // as \0), or `path` alone for a key without a default value.
-  std::string Contents() const;
+  std::string Contents() const {
+    std::string text;
+    for (const auto& [path, values] : keys_) {
+      text += path;
+      if (values.count("")) text += " = " + values.at("").second;
+      text += "\n";
+    }
+    for (auto nul = text.find('\0'); nul != std::string::npos; nul = text.find('\0')) {
+      text.replace(nul, 1, "\\0");
+    }
+    return text;
+  }
   bool HasKey(const std::string& path) const { return keys_.count(path) > 0; }
   std::size_t OpenHandles() const { return handles_.size(); }
 
@@ -38,7 +86,10 @@ class MemoryRegistry : public Registry {
   int associationChanges = 0;
 
  private:
-  std::string Path(Key root, const std::string& subkey) const;
+  std::string Path(Key root, const std::string& subkey) const {
+    const std::string base = root == kClassesRoot ? "" : handles_.at(root);
+    return base.empty() || subkey.empty() ? base + subkey : base + "\\" + subkey;
+  }
 
   std::map<std::string, std::map<std::string, std::pair<uint32_t, std::string>>> keys_;
   std::map<Key, std::string> handles_;  // the path of every open handle

@@ -10,7 +10,7 @@
 #include "collection/text.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/posix_system.h"
-#include "process.h"
+#include "run_process.h"
 #include "ui/details.h"
 #include "window_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "process.h"
+#include "run_process.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +49,13 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   std::remove((out + ".err").c_str());
   return result;
 }
+
+std::string RecorderPath() { return std::string(TAVRIN_TEST_HELPER_DIR) + "/tavrin_test_recorder"; }
+std::string GioProbePath() {
+  return std::string(TAVRIN_TEST_HELPER_DIR) + "/tavrin_test_gio_probe";
+}
+std::string TavrinPath() { return TAVRIN_BINARY_PATH; }
+std::string SourcePath() { return TAVRIN_SOURCE_PATH; }
 
 std::vector<Child> Children() {
   std::vector<Child> children;

@@ -1,4 +1,4 @@
-#include "process.h"
+#include "run_process.h"
 
 #include <windows.h>
 
@@ -106,5 +106,11 @@ std::string ThisProgramFolder() {
   const auto cut = path.find_last_of("\\/");
   return cut == std::string::npos ? "." : path.substr(0, cut);
 }
+
+// Cross-built tests know the build folder only by its Linux path: they find the programs
+// beside themselves.
+std::string RecorderPath() { return ThisProgramFolder() + "\\tavrin_test_recorder.exe"; }
+std::string TavrinPath() { return ThisProgramFolder() + "\\" + TAVRIN_BINARY_FROM_TESTS; }
+std::string SourcePath() { return TAVRIN_SOURCE_PATH; }
 
 }  // namespace tavrin::testing

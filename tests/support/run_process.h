@@ -1,7 +1,11 @@
 #pragma once
 
+#include <chrono>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tavrin::testing {
@@ -44,10 +48,43 @@ struct RecordedRun {
 };
 
 // The stand-in program's runs from its record file, in the order they started.
-std::vector<RecordedRun> ReadRecording(const std::string& recordFile);
+inline std::vector<RecordedRun> ReadRecording(const std::string& recordFile) {
+  std::vector<RecordedRun> runs;
+  std::ifstream in(recordFile, std::ios::binary);
+  std::string tag;
+  std::string rest;
+  long long ns = 0;
+  int pid = 0;
+  // "start <ns> <pid> <program>\t<folder>\t<arguments split by \x1f>" or "end <ns> <pid>".
+  while (in >> tag >> ns >> pid && std::getline(in, rest)) {
+    if (tag == "end") {
+      for (auto& run : runs) run.endNs = run.pid == pid ? ns : run.endNs;
+      continue;
+    }
+    RecordedRun run;
+    run.pid = pid;
+    run.startNs = ns;
+    std::istringstream fields(rest.substr(rest.empty() ? 0 : 1));
+    std::getline(fields, run.program, '\t');
+    std::getline(fields, run.cwd, '\t');
+    for (std::string arg; std::getline(fields, arg, '\x1f');) run.args.push_back(arg);
+    runs.push_back(run);
+  }
+  return runs;
+}
+
 // Waits (polling, up to `limitMs`) until the record file holds `runs` ended runs.
-std::vector<RecordedRun> WaitForRecording(const std::string& recordFile, std::size_t runs,
-                                          int limitMs = 10000);
+inline std::vector<RecordedRun> WaitForRecording(const std::string& recordFile, std::size_t runs,
+                                                 int limitMs = 10000) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  for (;;) {
+    auto found = ReadRecording(recordFile);
+    std::size_t ended = 0;
+    for (const auto& r : found) ended += r.endNs != 0 ? 1 : 0;
+    if (ended >= runs || std::chrono::steady_clock::now() > deadline) return found;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
 
 // Full paths of the stand-in program, of the helper that asks GIO about file types
 // (helpers/gio_probe.c), of the built tavrin executable, and of the source folder.
