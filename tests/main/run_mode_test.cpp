@@ -18,9 +18,12 @@
 namespace tavrin {
 namespace {
 
+using testing::CollectionText;
 using testing::Item;
 using testing::ReadRecording;
 using testing::RecorderPath;
+using testing::TavrinPath;
+using testing::WriteFile;
 namespace fs = std::filesystem;
 
 struct RunModeTest : ::testing::Test {
@@ -47,8 +50,8 @@ struct RunModeTest : ::testing::Test {
   }
   // Runs a collection of `items` with the program at `tavrin` (the built one when empty).
   testing::ProcessResult Run(const std::vector<CollItem>& items, const std::string& tavrin = "") {
-    testing::WriteFile(dir.file("c.tavrin"), testing::CollectionText(items));
-    return Start({tavrin.empty() ? testing::TavrinPath() : tavrin, dir.file("c.tavrin"), "/run"});
+    WriteFile(dir.file("c.tavrin"), CollectionText(items));
+    return Start({tavrin.empty() ? TavrinPath() : tavrin, dir.file("c.tavrin"), "/run"});
   }
   static void ExpectBox(const testing::ProcessResult& result, const std::string& box) {
     EXPECT_NE(result.err.find(box), std::string::npos) << result.err;
@@ -94,13 +97,12 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
   fs::copy_file(RecorderPath(), dir.file("my" + exe));  // what "my tools..." unquoted names
   fs::create_directories(dir.file("my collections"));
   const std::string path = dir.file("my collections") + kNativeSeparator + "My Games.tavrin";
-  testing::WriteFile(path,
-                     testing::CollectionText({Item("Waited", rec, "w", 1, kTrue),
-                                              Item("Bg", rec, "--wait-for=" + dir.file("go"), 5)}));
-  const auto result = Start({testing::TavrinPath(), path, "/RUN"});
+  WriteFile(path, CollectionText({Item("Waited", rec, "w", 1, kTrue),
+                                  Item("Bg", rec, "--wait-for=" + dir.file("go"), 5)}));
+  const auto result = Start({TavrinPath(), path, "/RUN"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");
-  testing::WriteFile(dir.file("go"), "");  // the launcher has ended; Bg still waits for this
+  WriteFile(dir.file("go"), "");  // the launcher has ended; Bg still waits for this
   const auto runs = testing::WaitForRecording(record, 2);
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[0].args, std::vector<std::string>{"w"});
@@ -118,16 +120,15 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
 // Missing, no collection, or, on Windows, "c.tavrin/run": the switch without a " /"
 // before it, which leaves no file part.
 TEST_F(RunModeTest, ACollectionThatCannotBeLoadedGivesStatusTwo) {
-  const auto missing = Start({testing::TavrinPath(), dir.file("none.tavrin"), "/run"});
+  const auto missing = Start({TavrinPath(), dir.file("none.tavrin"), "/run"});
   EXPECT_EQ(missing.exitCode, 2);
   ExpectBox(missing, "none.tavrin\n\nThe Tavrin was unable to load the Collection!!");
-  testing::WriteFile(dir.file("text.tavrin"), "just some text\r\n");
-  const auto wrong = Start({testing::TavrinPath(), dir.file("text.tavrin"), "/run"});
+  WriteFile(dir.file("text.tavrin"), "just some text\r\n");
+  const auto wrong = Start({TavrinPath(), dir.file("text.tavrin"), "/run"});
   EXPECT_EQ(wrong.exitCode, 2);
   ExpectBox(wrong, "text.tavrin\n\nThis file is not a Tavrin Collection!!");
-  testing::WriteFile(dir.file("c.tavrin"),
-                     testing::CollectionText({Item("One", RecorderPath(), "x", 1, kTrue)}));
-  const auto glued = Start({testing::TavrinPath(), dir.file("c.tavrin") + "/run"});
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", RecorderPath(), "x", 1, kTrue)}));
+  const auto glued = Start({TavrinPath(), dir.file("c.tavrin") + "/run"});
   EXPECT_EQ(glued.exitCode, 2);
   ExpectBox(glued, "\n\nThe Tavrin was unable to load the Collection!!");
   EXPECT_TRUE(ReadRecording(record).empty());
@@ -135,8 +136,8 @@ TEST_F(RunModeTest, ACollectionThatCannotBeLoadedGivesStatusTwo) {
 
 TEST_F(RunModeTest, OldVersionQuestionIsAnsweredNoWithoutADisplayAndTheRunGoesOn) {
   const std::string text = "\"Tavrin File\"\r\n0\r\n\"One\",\"" + RecorderPath() + "\",\"1\"\r\n";
-  testing::WriteFile(dir.file("old.tavrin"), text);
-  const auto result = Start({testing::TavrinPath(), dir.file("old.tavrin"), "/run"});
+  WriteFile(dir.file("old.tavrin"), text);
+  const auto result = Start({TavrinPath(), dir.file("old.tavrin"), "/run"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   ExpectBox(result, "The Tavrin - Question:\n");
   ExpectBox(result, "old.tavrin\n\nThis Tavrin Collections in of an old version.");
@@ -164,10 +165,10 @@ TEST_F(RunModeTest, ADisplayThatDoesNotAnswerLoadsNoWindowLibraries) {
 // The executable copied away from its windows module still runs collections; the
 // window, and a box on a display that answers, cannot open and it says why.
 TEST_F(RunModeTest, WithoutItsWindowsModuleItRunsAndSaysWhyNoWindowOpens) {
-  if (!fs::exists(fs::path(testing::TavrinPath()).parent_path() / "tavrin-gui.so")) {
+  if (!fs::exists(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so")) {
     GTEST_SKIP() << "this build has no windows module";
   }
-  fs::copy_file(testing::TavrinPath(), dir.file("tavrin"));
+  fs::copy_file(TavrinPath(), dir.file("tavrin"));
   env["QT_QPA_PLATFORM"] = "offscreen";
   const auto run = Run({Item("One", RecorderPath(), "a", 1, kTrue), Item("Gone", dir.file("gone"))},
                        dir.file("tavrin"));
@@ -186,14 +187,14 @@ TEST_F(RunModeTest, DocumentsOpenWithTheirDefaultApplication) {
   fs::create_directories(dir.file("data/applications"));
   fs::create_directories(dir.file("docs"));
   fs::create_directories(dir.file("config"));
-  testing::WriteFile(dir.file("data/applications/tavrin-test-viewer.desktop"),
-                     "[Desktop Entry]\nType=Application\nName=Test Viewer\nExec=" + RecorderPath() +
-                         " viewer %f\nMimeType=text/plain;\n");
-  testing::WriteFile(dir.file("config/mimeapps.list"),
-                     "[Default Applications]\ntext/plain=tavrin-test-viewer.desktop\n");
+  WriteFile(dir.file("data/applications/tavrin-test-viewer.desktop"),
+            "[Desktop Entry]\nType=Application\nName=Test Viewer\nExec=" + RecorderPath() +
+                " viewer %f\nMimeType=text/plain;\n");
+  WriteFile(dir.file("config/mimeapps.list"),
+            "[Default Applications]\ntext/plain=tavrin-test-viewer.desktop\n");
   env["XDG_DATA_DIRS"] = "/usr/share";
-  testing::WriteFile(dir.file("docs/read me.txt"), "hello\n");
-  testing::WriteFile(dir.file("data.unknownblob"), std::string("\x00\x01\x02\x03\xff\xfe", 6));
+  WriteFile(dir.file("docs/read me.txt"), "hello\n");
+  WriteFile(dir.file("data.unknownblob"), std::string("\x00\x01\x02\x03\xff\xfe", 6));
   const auto result =
       Run({Item("Doc", dir.file("docs/read me.txt")), Item("Blob", dir.file("data.unknownblob"))});
   EXPECT_EQ(result.exitCode, 1);
@@ -207,7 +208,7 @@ TEST_F(RunModeTest, DocumentsOpenWithTheirDefaultApplication) {
 TEST(ExampleCollection, RunsCleanlyFromTheSourceFolder) {
   testing::TempDir dir;
   const auto result =
-      testing::RunProcess({testing::TavrinPath(), "examples/welcome.tavrin", "/run"},
+      testing::RunProcess({TavrinPath(), "examples/welcome.tavrin", "/run"},
                           {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"TAVRIN_HOME", dir.str()}},
                           testing::SourcePath());
   EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -219,20 +220,20 @@ TEST(ExampleCollection, RunsCleanlyFromTheSourceFolder) {
 // program at once; one that opened is still there a second later, and ends cleanly when
 // it is asked to.
 TEST_F(RunModeTest, TheWindowOpensAndClosesCleanly) {
-  if (!fs::exists(fs::path(testing::TavrinPath()).parent_path() / "tavrin-gui.so")) {
+  if (!fs::exists(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so")) {
     GTEST_SKIP() << "this build has no windows module";
   }
-  const auto none = Start({testing::TavrinPath()});
+  const auto none = Start({TavrinPath()});
   EXPECT_EQ(none.exitCode, 2);
   ExpectBox(none, "no display");
   fs::create_directory(dir.file("runtime"));
   fs::permissions(dir.file("runtime"), fs::perms::owner_all);
   env["QT_QPA_PLATFORM"] = "offscreen";
   env["XDG_RUNTIME_DIR"] = dir.file("runtime");
-  testing::WriteFile(dir.file("c.tavrin"), testing::CollectionText({Item("One", "/bin/true")}));
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", "/bin/true")}));
   const auto result = Start(
       {"/bin/sh", "-c", "\"$0\" \"$1\" & sleep 1; kill -0 $! && echo running && kill $!; wait $!",
-       testing::TavrinPath(), dir.file("c.tavrin")});
+       TavrinPath(), dir.file("c.tavrin")});
   EXPECT_EQ(result.out, "running\n") << result.err;
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");

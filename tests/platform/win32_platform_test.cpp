@@ -29,27 +29,46 @@ using testing::ThisProgramFolder;
 using testing::WriteFile;
 using Args = std::vector<std::string>;
 
-class Win32Files : public ::testing::Test {
+WaitedStart Waited(std::string program, std::string params, std::string folder) {
+  return {std::move(program), std::move(params), std::move(folder)};
+}
+
+class Win32Test : public ::testing::Test {
  protected:
+  void SetUp() override { _putenv_s("TAVRIN_RECORD", record.c_str()); }
+  // The folder can only be removed again once its files may be written. The launcher's
+  // own folder (and drive) never moves.
+  void TearDown() override {
+    for (const auto& path : readOnly) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    _putenv_s("TAVRIN_RECORD", "");
+    _putenv_s("TAVRIN_HOME", "");
+    EXPECT_EQ(fs::current_path(), before);
+  }
   std::string ReadOnly(const std::string& name, const std::string& text) {
     WriteFile(dir.file(name), text);
     SetFileAttributesA(dir.file(name).c_str(), FILE_ATTRIBUTE_READONLY);
     readOnly.push_back(dir.file(name));
     return dir.file(name);
   }
-  // The folder can only be removed again once its files may be written.
-  void TearDown() override {
-    for (const auto& path : readOnly) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  // A copy of the stand-in program at `path`, its folders created.
+  std::string Recorder(const std::string& path) {
+    fs::create_directories(fs::path(path).parent_path());
+    fs::copy_file(testing::RecorderPath(), path, fs::copy_options::overwrite_existing);
+    return path;
   }
 
-  testing::TempDir dir;
-  Win32FileSystem files;
+  TempDir dir;
+  std::string record = dir.file("record.log");
+  fs::path before = fs::current_path();
   std::vector<std::string> readOnly;
+  Win32FileSystem files;
+  Win32Shell shell;
+  Win32SystemInfo system;
 };
 
 // Two temporary files for one target are apart, and neither is taken for a collection;
 // a read-only target is not replaced.
-TEST_F(Win32Files, ATemporaryFileBesideItsTargetReplacesIt) {
+TEST_F(Win32Test, ATemporaryFileBesideItsTargetReplacesIt) {
   const std::string target = dir.file("c.tavrin");
   WriteFile(target, "old");
   std::string temp;
@@ -78,7 +97,7 @@ TEST_F(Win32Files, ATemporaryFileBesideItsTargetReplacesIt) {
 }
 
 // A read-only or locked file is permission denied, a folder an access error.
-TEST_F(Win32Files, DeleteFileGivesARuntimeErrorNumber) {
+TEST_F(Win32Test, DeleteFileGivesARuntimeErrorNumber) {
   WriteFile(dir.file("a.tavrin"), "x");
   EXPECT_EQ(files.DeleteFile(dir.file("a.tavrin")), 0);
   EXPECT_FALSE(fs::exists(dir.file("a.tavrin")));
@@ -99,7 +118,7 @@ TEST_F(Win32Files, DeleteFileGivesARuntimeErrorNumber) {
   EXPECT_TRUE(fs::is_directory(dir.file("folder.tavrin")));
 }
 
-TEST_F(Win32Files, ListFilesGivesFilesWithTheExtensionInAnyCase) {
+TEST_F(Win32Test, ListFilesGivesFilesWithTheExtensionInAnyCase) {
   for (const char* name : {"a.tavrin", "B.TAVRIN", "c.tavrin.bak", "d.txt"}) {
     WriteFile(dir.file(name), "");
   }
@@ -115,30 +134,6 @@ TEST_F(Win32Files, ListFilesGivesFilesWithTheExtensionInAnyCase) {
 
 // --- Starting programs -------------------------------------------------------------
 
-WaitedStart Waited(std::string program, std::string params, std::string folder) {
-  return {std::move(program), std::move(params), std::move(folder)};
-}
-
-class Win32ShellTest : public ::testing::Test {
- protected:
-  void SetUp() override { _putenv_s("TAVRIN_RECORD", record.c_str()); }
-  void TearDown() override {
-    _putenv_s("TAVRIN_RECORD", "");
-    EXPECT_EQ(fs::current_path(), before);  // the launcher's own folder (and drive) never moves
-  }
-  // A copy of the stand-in program at `path`, its folders created.
-  std::string Recorder(const std::string& path) {
-    fs::create_directories(fs::path(path).parent_path());
-    fs::copy_file(testing::RecorderPath(), path, fs::copy_options::overwrite_existing);
-    return path;
-  }
-
-  testing::TempDir dir;
-  std::string record = dir.file("record.log");
-  fs::path before = fs::current_path();
-  Win32Shell shell;
-};
-
 TEST(WaitedCommandLine, QuotesAProgramPathWithABlankAndKeepsTheParameters) {
   EXPECT_EQ(WaitedCommandLine("C:\\My Tools\\x.exe", "-a \"b c\""),
             "\"C:\\My Tools\\x.exe\" -a \"b c\"");
@@ -152,7 +147,7 @@ TEST(WaitedCommandLine, QuotesAProgramPathWithABlankAndKeepsTheParameters) {
 // or document, gives 2. A waited program has ended on return, and one that ends at once
 // is success whatever its status; a folder that does not exist leaves the launcher's.
 // (Folders with blanks: see the run-mode tests.)
-TEST_F(Win32ShellTest, StartsProgramsWithTheirParametersInTheirFolders) {
+TEST_F(Win32Test, StartsProgramsWithTheirParametersInTheirFolders) {
   const std::string folder = dir.file("tools");
   const std::string program = Recorder(folder + "\\rec.exe");
   ShellRequest request;
@@ -180,7 +175,7 @@ TEST_F(Win32ShellTest, StartsProgramsWithTheirParametersInTheirFolders) {
 }
 
 // A document is no program; the system's text names no insert. Every number has a text.
-TEST_F(Win32ShellTest, AProgramThatCannotStartSaysWhy) {
+TEST_F(Win32Test, AProgramThatCannotStartSaysWhy) {
   const int32_t missing = shell.ShellAndWait(Waited(dir.file("nope.exe"), "", dir.str()));
   EXPECT_NE(missing, kWaitEnded);
   EXPECT_NE(missing, kWaitFailed);
@@ -203,24 +198,16 @@ TEST_F(Win32ShellTest, AProgramThatCannotStartSaysWhy) {
 
 // --- Program information -----------------------------------------------------------
 
-class Win32SystemTest : public ::testing::Test {
- protected:
-  void TearDown() override { _putenv_s("TAVRIN_HOME", ""); }
-
-  TempDir dir;
-  Win32SystemInfo system;
-};
-
-TEST_F(Win32SystemTest, TheCollectionFolderIsTheExecutablesFolder) {
+// The collection folder is the executable's folder, or the one TAVRIN_HOME names, which
+// is created; the process's command line begins with the program.
+TEST_F(Win32Test, TheCollectionFolderIsTheExecutablesFolder) {
   _putenv_s("TAVRIN_HOME", "");
   EXPECT_EQ(system.CollectionFolder(), ThisProgramFolder());
   const std::string exe = system.ExecutablePath();
   EXPECT_TRUE(fs::is_regular_file(exe)) << exe;
   EXPECT_EQ(fs::path(exe).filename(), "tavrin_platform_tests.exe");
   EXPECT_EQ(fs::path(exe).parent_path(), fs::path(system.CollectionFolder()));
-}
-
-TEST_F(Win32SystemTest, TavrinHomeNamesTheCollectionFolderAndIsCreated) {
+  EXPECT_NE(ProcessCommandLine().find("tavrin_platform_tests"), std::string::npos);
   const std::string home = dir.file("portable\\collections");
   _putenv_s("TAVRIN_HOME", (home + "\\").c_str());
   EXPECT_EQ(system.CollectionFolder(), home);
@@ -228,7 +215,7 @@ TEST_F(Win32SystemTest, TavrinHomeNamesTheCollectionFolderAndIsCreated) {
 }
 
 // Nothing of the file looked up before shows through for a missing one.
-TEST_F(Win32SystemTest, KnownFilesHaveADescriptionAndAMissingFileNone) {
+TEST_F(Win32Test, KnownFilesHaveADescriptionAndAMissingFileNone) {
   WriteFile(dir.file("notes.txt"), "hello\r\n");
   const std::string text = system.FileTypeDescription(dir.file("notes.txt"));
   EXPECT_FALSE(text.empty());
@@ -239,10 +226,6 @@ TEST_F(Win32SystemTest, KnownFilesHaveADescriptionAndAMissingFileNone) {
   EXPECT_FALSE(program.empty());
   EXPECT_NE(program, text);
   EXPECT_EQ(system.FileTypeDescription(dir.file("gone\\notes.txt")), "");
-}
-
-TEST_F(Win32SystemTest, TheProcessCommandLineBeginsWithTheProgram) {
-  EXPECT_NE(ProcessCommandLine().find("tavrin_platform_tests"), std::string::npos);
 }
 
 // --- The event pump (message boxes are modal and are not shown in tests) ----------
