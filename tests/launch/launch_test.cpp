@@ -78,7 +78,7 @@ TEST_F(RunAll, StartsEveryItemInOrderAndReportsEachFailure) {
   EXPECT_EQ(RunAllItems(state, fake.platform), 1);
   EXPECT_EQ(fake.shell.calls,
             (std::vector<std::string>{"shell:first", "shell:Missing.EXE", "shell:third"}));
-  EXPECT_EQ(fake.toolkit.Shown(),
+  EXPECT_EQ(fake.toolkit.boxes,
             Strings{testing::kErrorBox + (kPathsIgnoreCase ? "missing.exe" : "Missing.EXE") +
                     "\n\nFile Not Found"});
   EXPECT_GE(fake.toolkit.eventPasses, 6);  // twice per item
@@ -91,7 +91,7 @@ TEST_F(RunAll, EachFailureHasItsBoxAndTheRunGoesOn) {
                  CollItem{}};
   fake.shell.results = {53, 26, 2};
   EXPECT_EQ(RunAllItems(state, fake.platform), 3);
-  EXPECT_EQ(fake.toolkit.Shown(),
+  EXPECT_EQ(fake.toolkit.boxes,
             (Strings{testing::kErrorBox + "prog\n\nruntime error 53",
                      testing::kErrorBox + "doc\n\n", testing::kErrorBox + "\n\nFile Not Found"}));
 }

@@ -78,7 +78,7 @@ TEST_F(Association, TheRegistryQuestionRegistersLeavesOrRemoves) {
   EXPECT_TRUE(registry.HasKey("Tavrin"));
   EXPECT_EQ(GetRegValue(registry, kRoot, ".tavrin", ""), "");
   EXPECT_EQ(registry.associationChanges, 3);
-  EXPECT_EQ(fake.toolkit.Shown(),
+  EXPECT_EQ(fake.toolkit.boxes,
             std::vector<std::string>(3,
                                      "The Tavrin - Registry Option... (35) The Tavrin is "
                                      "currently registered in Windows Registry.\n"
@@ -119,10 +119,8 @@ TEST(RegValues, TextsUpTo255CharactersReadBackAndLongerOnesReadEmpty) {
   EXPECT_EQ(SetRegValue(registry, key, "named", Registry::kRegSz, std::string(256, 'b')),
             Registry::kSuccess);
   registry.CloseKey(key);
-  EXPECT_EQ(registry.Contents(), "Long = " + std::string(255, 'a') + "\\0\n");
   EXPECT_EQ(GetRegValue(registry, kRoot, "Long", ""), std::string(255, 'a'));
   EXPECT_EQ(GetRegValue(registry, kRoot, "Long", "named"), "");
-  EXPECT_EQ(GetRegValue(registry, kRoot, "Long", "missing"), "");
   EXPECT_EQ(GetRegValue(registry, kRoot, "Missing", ""), "");
   EXPECT_EQ(registry.OpenHandles(), 0u);  // every key opened for reading is closed again
 }

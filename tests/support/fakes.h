@@ -38,13 +38,6 @@ inline std::string CollectionText(const std::vector<CollItem>& items) {
   return text;
 }
 
-// A message box as the logic asked for it.
-struct ShownBox {
-  std::string text;
-  int style = 0;
-  std::string caption;
-};
-
 // Takes the next answer of a script, or `otherwise` when it has run out.
 template <typename T>
 T Next(std::deque<T>& script, T otherwise) {
@@ -54,7 +47,7 @@ T Next(std::deque<T>& script, T otherwise) {
   return next;
 }
 
-// How Shown() begins an error box.
+// How `boxes` shows an error box.
 inline const std::string kErrorBox = "The Tavrin - Error: (16) ";
 
 // Records every box and answers from a script (OK, or No for questions, when the
@@ -62,20 +55,13 @@ inline const std::string kErrorBox = "The Tavrin - Error: (16) ";
 class ScriptedToolkit : public Toolkit {
  public:
   int MsgBox(const std::string& text, int style, const std::string& caption) override {
-    boxes.push_back({text, style, caption});
+    boxes.push_back(caption + " (" + std::to_string(style) + ") " + text);
     return Next(answers, UnattendedAnswer(style));
   }
   void DoEvents() override { ++eventPasses; }
-  // Every box so far as "<caption> (<style>) <text>".
-  std::vector<std::string> Shown() const {
-    std::vector<std::string> shown;
-    for (const auto& b : boxes)
-      shown.push_back(b.caption + " (" + std::to_string(b.style) + ") " + b.text);
-    return shown;
-  }
 
   std::deque<int> answers;
-  std::vector<ShownBox> boxes;
+  std::vector<std::string> boxes;  // each as "<caption> (<style>) <text>"
   int eventPasses = 0;
 };
 

@@ -25,13 +25,11 @@ TEST_F(MainWindow, StartedWithoutCommandLine) {
   FrmMain& w = Open();
   EXPECT_EQ(w.windowTitle(), "The Tavrin");
   EXPECT_EQ(Seen(), "<None>: []");
-  EXPECT_EQ(w.cboColl()->itemText(0), "<None>");
   EXPECT_EQ(w.cboColl()->count(), 3);
-  EXPECT_NE(EntryOf("Games"), -1);
-  EXPECT_NE(EntryOf("Tools"), -1);
+  EXPECT_EQ(EntryOf("<None>"), 0);
+  EXPECT_GT(EntryOf("Games"), 0);
+  EXPECT_GT(EntryOf("Tools"), 0);
   EXPECT_EQ(state.CurrentCollFile, "");
-  EXPECT_FALSE(w.mnuPopItem1()->menuAction()->isVisible());
-  EXPECT_FALSE(w.mnuPopItem2()->menuAction()->isVisible());
   EXPECT_EQ(w.btnExec()->text(), "Execute &Tavrin");
   EXPECT_EQ(w.btnExit()->text(), "E&xit");
   EXPECT_EQ(w.btnExit()->toolTip(), "Exit Tavrin");
@@ -99,7 +97,7 @@ TEST_F(MainWindow, CollectionsFromAnywhere) {
   fake.toolkit.answers = {kAnswerYes};
   window->tbColl_ButtonClick("Other");
   EXPECT_EQ(dialogs.requests.at(0).filterIndex, 1);
-  EXPECT_EQ(boxes.at(0).text.substr(0, 12), "Old.tavrin\n\n");
+  EXPECT_EQ(boxes.at(0).substr(0, 40), "The Tavrin - Question: (36) Old.tavrin\n\n");
   EXPECT_EQ(testing::ReadFile(path).substr(0, 17), "\"Tavrin File 1.2\"");
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / "Old.tavrin"));
   EXPECT_EQ(Seen(), "Old: x [save delete exec]");
@@ -120,13 +118,11 @@ TEST_F(MainWindow, LoadFailuresLeaveTheWindowAsItWas) {
   EXPECT_EQ(Seen(), "Games: chess go [save delete exec]");
   EXPECT_EQ(state.CurrentCollFile, dir.file("Games.tavrin"));
   Pick("Broken");
-  EXPECT_EQ(fake.toolkit.Shown(),
+  EXPECT_EQ(fake.toolkit.boxes,
             (Strings{kErrorBox + "bad\n\nThe Tavrin was unable to load the Collection!!",
                      kErrorBox + dir.file("Broken.tavrin") +
                          "\n\nThis file is not a Tavrin Collection!!"}));
-  EXPECT_EQ(Listed(), Strings{});
-  EXPECT_FALSE(window->CollButtonEnabled("Save"));
-  EXPECT_FALSE(window->CollButtonEnabled("Delete"));
+  EXPECT_EQ(Seen(), "Broken: [exec]");
 }
 
 // The name is proposed in the collection folder, the path once the collection has a
@@ -148,7 +144,7 @@ TEST_F(MainWindow, SaveProposesNameOrPathAndWritesWithTheExtension) {
   dialogs.answers = {{true, dir.file("no/such/folder/x")}};
   window->tbColl_ButtonClick("Save");
   EXPECT_EQ(dialogs.requests.back().initialName, dir.file("Copy.tavrin"));
-  EXPECT_EQ(fake.toolkit.Shown(),
+  EXPECT_EQ(fake.toolkit.boxes,
             Strings{kErrorBox + "x.tavrin\n\nThe Tavrin was unable to save this file!!"});
   EXPECT_EQ(Box(), "<Current Collection>");
   EXPECT_EQ(state.CurrentCollFile, dir.file("Copy.tavrin"));
@@ -162,7 +158,7 @@ TEST_F(MainWindow, DeleteAndNew) {
   Pick("Games");
   std::filesystem::rename(dir.file("Games.tavrin"), dir.file("away"));
   window->tbColl_ButtonClick("Delete");
-  EXPECT_EQ(fake.toolkit.Shown(), Strings{kErrorBox + dir.file("Games.tavrin") + "\n\nError 53"});
+  EXPECT_EQ(fake.toolkit.boxes, Strings{kErrorBox + dir.file("Games.tavrin") + "\n\nError 53"});
   EXPECT_EQ(Seen(), "Games: chess [save delete exec]");
   std::filesystem::rename(dir.file("away"), dir.file("Games.tavrin"));
   window->tbColl_ButtonClick("Delete");
@@ -234,7 +230,7 @@ TEST_F(MainWindow, LoadingPutsAMissingAssociationBackAndTheMenuAsks) {
   EXPECT_TRUE(boxes.empty());
   fake.toolkit.answers = {kAnswerNo};
   window->mnuOption_Click(0);
-  EXPECT_EQ(boxes.at(0).caption, "The Tavrin - Registry Option...");
+  EXPECT_EQ(boxes.at(0).substr(0, 36), "The Tavrin - Registry Option... (35)");
   EXPECT_FALSE(fake.registry.HasKey(".tavrin"));
   Open();
   EXPECT_TRUE(fake.registry.HasKey(".tavrin"));
@@ -265,9 +261,8 @@ TEST_F(MainWindow, AboutMailLinkStartsAFeedbackMail) {
       std::string("open mailto:") + FrmAbout::kFeedbackAddress + "?subject=Tavrin Feedback!! 1");
   EXPECT_TRUE(fake.toolkit.boxes.empty());
   QTest::mouseClick(about.lblMail(), Qt::LeftButton);
-  EXPECT_EQ(fake.toolkit.Shown(),
-            std::vector<std::string>{"The Tavrin - Send Feedback Failure: (48) "
-                                     "Could not find any mailprograms..."});
+  EXPECT_EQ(fake.toolkit.boxes, std::vector<std::string>{"The Tavrin - Send Feedback Failure: (48) "
+                                                         "Could not find any mailprograms..."});
   EXPECT_TRUE(about.isVisible());
 }
 

@@ -36,7 +36,7 @@ inline EditorScript Rename(const std::string& name) {
 struct WindowTest : ::testing::Test {
   testing::TempDir dir;
   testing::FakePlatform fake;
-  std::vector<testing::ShownBox>& boxes = fake.toolkit.boxes;
+  std::vector<std::string>& boxes = fake.toolkit.boxes;
   testing::ScriptedFileDialogs dialogs;
   CollectionState state;
   EditExchange edit;
