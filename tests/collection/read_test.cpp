@@ -151,7 +151,7 @@ TEST(ReadCollection, OldestVersionConvertsTextsToNumbers) {
   }
 }
 
-TEST(ReadCollection, AFolderAMissingFileOrAnUnreadableFileFails) {
+TEST(ReadCollection, FailuresAndStartingUpLeaveItemsAsTheyWere) {
   TempDir dir;
   CollectionState state = FilledState();
   std::filesystem::create_directory(dir.file("folder.tavrin"));
@@ -166,14 +166,11 @@ TEST(ReadCollection, AFolderAMissingFileOrAnUnreadableFileFails) {
 #endif
   for (const auto& path : paths) EXPECT_EQ(ReadCollectionFile(state, path), LoadFailed) << path;
   EXPECT_EQ(state.Items, FilledState().Items);
-}
-
-TEST(ReadCollection, WhileStartingUpItemsAreNotResetFirst) {
-  CollectionState state = FilledState();
+  // While starting up, Items is not reset first; records still replace what stood at
+  // their index.
   state.StartingUp = true;
   EXPECT_EQ(ReadCollectionBytes(state, kV12 + "-1\r\n"), LoadOk);
   EXPECT_EQ(state.Items, FilledState().Items);
-  // Records read while starting up still replace what stood at their index.
   EXPECT_EQ(ReadCollectionBytes(state, "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"\",1\r\n"),
             LoadOldVersion);
   EXPECT_EQ(state.Items, Items{Item("A", "a")});

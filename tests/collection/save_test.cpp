@@ -23,11 +23,12 @@ using testing::kErrorBox;
 using testing::ReadFile;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
+namespace fs = std::filesystem;
 
 struct SaveCollection : ::testing::Test {
   Names Listed() const {
     Names names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
       names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
@@ -96,7 +97,7 @@ TEST_F(SaveCollection, EveryValueSurvivesASaveAndALoad) {
 // nothing behind.
 TEST_F(SaveCollection, TheExtensionIsForcedAndABadTargetFailsCleanly) {
   WriteFile(dir.file("Games.txt"), "keep me");
-  std::filesystem::create_directory(dir.file("taken.tavrin"));
+  fs::create_directory(dir.file("taken.tavrin"));
   EXPECT_FALSE(SaveCollectionFile(state, dir.file("Games.txt"), files));
   EXPECT_FALSE(SaveCollectionFile(state, dir.file("Plain"), files));
   EXPECT_FALSE(SaveCollectionFile(state, dir.file("Upper.TAVRIN"), files));
@@ -105,20 +106,20 @@ TEST_F(SaveCollection, TheExtensionIsForcedAndABadTargetFailsCleanly) {
   EXPECT_EQ(Listed(),
             (Names{"Games.tavrin", "Games.txt", "Plain.tavrin", "Upper.TAVRIN", "taken.tavrin"}));
   EXPECT_EQ(ReadFile(dir.file("Games.txt")), "keep me");
-  EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.tavrin")));
+  EXPECT_TRUE(fs::is_directory(dir.file("taken.tavrin")));
 }
 
 #ifndef _WIN32  // links and permission bits as POSIX has them
 TEST_F(SaveCollection, ALinkIsFollowedAndPermissionsAreKept) {
-  std::filesystem::create_directory(dir.file("real"));
+  fs::create_directory(dir.file("real"));
   WriteFile(dir.file("real/c.tavrin"), "old");
   ASSERT_EQ(::chmod(dir.file("real/c.tavrin").c_str(), 0600), 0);
-  std::filesystem::create_symlink("real/c.tavrin", dir.file("link.tavrin"));
+  fs::create_symlink("real/c.tavrin", dir.file("link.tavrin"));
   const mode_t mask = ::umask(027);
   EXPECT_FALSE(SaveCollectionFile(state, dir.file("link.tavrin"), files));
   EXPECT_FALSE(SaveCollectionFile(state, dir.file("new.tavrin"), files));
   ::umask(mask);
-  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.tavrin")));
+  EXPECT_TRUE(fs::is_symlink(dir.file("link.tavrin")));
   EXPECT_EQ(ReadFile(dir.file("real/c.tavrin")).substr(0, 17), "\"Tavrin File 1.2\"");
   struct stat kept {};
   struct stat created {};
@@ -128,21 +129,45 @@ TEST_F(SaveCollection, ALinkIsFollowedAndPermissionsAreKept) {
   EXPECT_EQ(created.st_mode & 07777, 0640u);  // 0666 less the mask
 }
 
+// Listing takes regular files, and links to them, with the extension in any case; writing
+// through a link, or a chain of them, goes to the file they name, even one still to come;
+// a loop is no target of its own.
+TEST_F(SaveCollection, ListingAndWritingFollowLinksToFiles) {
+  for (const char* name : {"a.tavrin", "B.TAVRIN", "notes.txt", "d.tavrin.bak", "xtavrin"}) {
+    WriteFile(dir.file(name), "");
+  }
+  fs::create_directory(dir.file("folder.tavrin"));
+  fs::create_symlink("a.tavrin", dir.file("link.tavrin"));
+  fs::create_symlink(dir.file("link.tavrin"), dir.file("chain"));
+  fs::create_symlink("nowhere/new.tavrin", dir.file("dangling.tavrin"));
+  fs::create_symlink("folder.tavrin", dir.file("dirlink.tavrin"));
+  fs::create_symlink("loop-b", dir.file("loop-a"));
+  fs::create_symlink("loop-a", dir.file("loop-b"));
+  auto listed = files.ListFiles(dir.str(), ".tavrin");
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{"B.TAVRIN", "a.tavrin", "link.tavrin"}));
+  EXPECT_EQ(files.ListFiles(dir.str(), ".txt"), std::vector<std::string>{"notes.txt"});
+  EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
+  EXPECT_EQ(files.WriteTarget(dir.file("a.tavrin")), dir.file("a.tavrin"));
+  EXPECT_EQ(files.WriteTarget(dir.file("none.tavrin")), dir.file("none.tavrin"));
+  EXPECT_EQ(fs::canonical(files.WriteTarget(dir.file("chain"))),
+            fs::canonical(dir.file("a.tavrin")));
+  EXPECT_EQ(files.WriteTarget(dir.file("dangling.tavrin")), dir.str() + "/nowhere/new.tavrin");
+  EXPECT_EQ(files.WriteTarget(dir.file("loop-a")), dir.file("loop-a"));
+}
+
 // The POSIX file system itself: hidden temporary files, links, permission bits.
-struct PosixFiles : ::testing::Test {
-  testing::TempDir dir;
-  PosixFileSystem files;
-};
+using PosixFiles = SaveCollection;
 
 TEST_F(PosixFiles, ATemporaryFileIsHiddenBesideItsTargetAndReplacesIt) {
-  const auto previous = std::filesystem::current_path();
+  const auto previous = fs::current_path();
   const std::string target = dir.file("c.tavrin");
   WriteFile(target, "old");
   std::string temp;
   auto out = files.CreateTempBeside(target, temp);
   ASSERT_NE(out, nullptr);
-  EXPECT_EQ(std::filesystem::path(temp).parent_path(), dir.path());
-  EXPECT_EQ(std::filesystem::path(temp).filename().string().rfind(".c.tavrin.", 0), 0u);
+  EXPECT_EQ(fs::path(temp).parent_path(), dir.path());
+  EXPECT_EQ(fs::path(temp).filename().string().rfind(".c.tavrin.", 0), 0u);
   const std::string big(3 << 20, 'z');
   EXPECT_TRUE(out->Write("first\r\n") && out->Write(big) && out->Flush() && out->Close());
   EXPECT_FALSE(out->Write("x"));  // closed
@@ -151,60 +176,32 @@ TEST_F(PosixFiles, ATemporaryFileIsHiddenBesideItsTargetAndReplacesIt) {
   EXPECT_EQ(ReadFile(target), "old");
   EXPECT_TRUE(files.Rename(temp, target));
   EXPECT_EQ(ReadFile(target), "first\r\n" + big);
-  EXPECT_FALSE(std::filesystem::exists(temp));
+  EXPECT_FALSE(fs::exists(temp));
   EXPECT_FALSE(files.Rename(temp, target));
   EXPECT_FALSE(files.Remove(temp));
   EXPECT_EQ(files.CreateTempBeside(dir.file("missing/c.tavrin"), temp), nullptr);
   // A relative target gets its temporary file in the current folder.
-  std::filesystem::current_path(dir.path());
+  fs::current_path(dir.path());
   out = files.CreateTempBeside("c.tavrin", temp);
-  std::filesystem::current_path(previous);
+  fs::current_path(previous);
   ASSERT_NE(out, nullptr);
   EXPECT_TRUE(out->Close());
-  EXPECT_EQ(std::filesystem::path(temp).parent_path(), ".");
-  EXPECT_TRUE(files.Remove((dir.path() / std::filesystem::path(temp).filename()).string()));
+  EXPECT_EQ(fs::path(temp).parent_path(), ".");
+  EXPECT_TRUE(files.Remove((dir.path() / fs::path(temp).filename()).string()));
 }
 
 TEST_F(PosixFiles, DeleteFileGivesARuntimeErrorNumber) {
   WriteFile(dir.file("a.tavrin"), "x");
   EXPECT_EQ(files.DeleteFile(dir.file("a.tavrin")), 0);
-  EXPECT_FALSE(std::filesystem::exists(dir.file("a.tavrin")));
+  EXPECT_FALSE(fs::exists(dir.file("a.tavrin")));
   EXPECT_EQ(files.DeleteFile(dir.file("a.tavrin")), 53);
   EXPECT_EQ(files.DeleteFile(dir.file("missing/a.tavrin")), 53);
-  std::filesystem::create_directory(dir.file("folder.tavrin"));
+  fs::create_directory(dir.file("folder.tavrin"));
   EXPECT_EQ(files.DeleteFile(dir.file("folder.tavrin")), 75);
   if (::geteuid() == 0) return;  // root may delete anything
   WriteFile(dir.file("folder.tavrin/a.tavrin"), "x");
-  std::filesystem::permissions(dir.file("folder.tavrin"), std::filesystem::perms::owner_read |
-                                                              std::filesystem::perms::owner_exec);
+  fs::permissions(dir.file("folder.tavrin"), fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(files.DeleteFile(dir.file("folder.tavrin/a.tavrin")), 70);
-}
-
-// Listing takes regular files, and links to them, with the extension in any case; writing
-// through a link, or a chain of them, goes to the file they name, even one still to come;
-// a loop is no target of its own.
-TEST_F(PosixFiles, ListingAndWritingFollowLinksToFiles) {
-  for (const char* name : {"a.tavrin", "B.TAVRIN", "notes.txt", "d.tavrin.bak", "xtavrin"}) {
-    WriteFile(dir.file(name), "");
-  }
-  std::filesystem::create_directory(dir.file("folder.tavrin"));
-  std::filesystem::create_symlink("a.tavrin", dir.file("link.tavrin"));
-  std::filesystem::create_symlink(dir.file("link.tavrin"), dir.file("chain"));
-  std::filesystem::create_symlink("nowhere/new.tavrin", dir.file("dangling.tavrin"));
-  std::filesystem::create_symlink("folder.tavrin", dir.file("dirlink.tavrin"));
-  std::filesystem::create_symlink("loop-b", dir.file("loop-a"));
-  std::filesystem::create_symlink("loop-a", dir.file("loop-b"));
-  auto listed = files.ListFiles(dir.str(), ".tavrin");
-  std::sort(listed.begin(), listed.end());
-  EXPECT_EQ(listed, (std::vector<std::string>{"B.TAVRIN", "a.tavrin", "link.tavrin"}));
-  EXPECT_EQ(files.ListFiles(dir.str(), ".txt"), std::vector<std::string>{"notes.txt"});
-  EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
-  EXPECT_EQ(files.WriteTarget(dir.file("a.tavrin")), dir.file("a.tavrin"));
-  EXPECT_EQ(files.WriteTarget(dir.file("none.tavrin")), dir.file("none.tavrin"));
-  EXPECT_EQ(std::filesystem::canonical(files.WriteTarget(dir.file("chain"))),
-            std::filesystem::canonical(dir.file("a.tavrin")));
-  EXPECT_EQ(files.WriteTarget(dir.file("dangling.tavrin")), dir.str() + "/nowhere/new.tavrin");
-  EXPECT_EQ(files.WriteTarget(dir.file("loop-a")), dir.file("loop-a"));
 }
 
 #endif
@@ -253,7 +250,7 @@ TEST_F(SaveCollection, AFailureAtAnyStepLeavesTheOldFileAndNoTemporaryFile) {
   const std::string old = "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"\",1,#TRUE#\r\n";
   FaultyFileSystem recording(0);
   ASSERT_FALSE(SaveCollectionFile(state, dir.file("counted.tavrin"), recording));
-  std::filesystem::remove(dir.file("counted.tavrin"));
+  fs::remove(dir.file("counted.tavrin"));
   ASSERT_EQ(recording.steps, "cwwwwwfkr");
   for (const bool existing : {true, false}) {
     for (int failAt = 1; failAt <= 9; ++failAt) {
@@ -263,7 +260,7 @@ TEST_F(SaveCollection, AFailureAtAnyStepLeavesTheOldFileAndNoTemporaryFile) {
       EXPECT_EQ(Listed(), existing ? Names{"c.tavrin"} : Names{}) << "step " << failAt;
       EXPECT_EQ(ReadFile(dir.file("c.tavrin")), existing ? old : "") << "step " << failAt;
     }
-    std::filesystem::remove(dir.file("c.tavrin"));
+    fs::remove(dir.file("c.tavrin"));
   }
 }
 
@@ -286,14 +283,14 @@ TEST_F(SaveCollection, AnOldVersionAsksAndUpgradesTheFileThatWasRead) {
   EXPECT_EQ(ReadFile(path), kOld);
   EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform, path));
   EXPECT_EQ(ReadFile(path), kUpgraded);
-  std::filesystem::remove(path);
+  fs::remove(path);
   WriteFile(dir.file("old.txt"), kOld);
   EXPECT_TRUE(ReportLoadResult(LoadOldVersion, dir.file("old.txt"), state, fake.platform));
   EXPECT_EQ(ReadFile(dir.file("old.txt")), kOld);
   EXPECT_EQ(ReadFile(path), kUpgraded);
   EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform,
                                dir.file("gone/old.tavrin")));
-  EXPECT_FALSE(std::filesystem::exists(dir.file("gone")));
+  EXPECT_FALSE(fs::exists(dir.file("gone")));
   const std::string question = "The Tavrin - Question: (36) ";
   EXPECT_EQ(fake.toolkit.boxes,
             (Names{question + path + kQuestion, question + "old.tavrin" + kQuestion,

@@ -15,7 +15,7 @@ const std::string kE = "\xC3\xA9";             // é, two bytes
 const std::string kEuro = "\xE2\x82\xAC";      // €, three bytes
 const std::string kFace = "\xF0\x9F\x98\x80";  // an emoji, four bytes
 
-TEST(CharCount, CountsUtf8CharactersAndEveryByteThatStartsNoValidSequence) {
+TEST(Text, CharactersAreCountedAndShortenedWhole) {
   // Then a stray continuation byte, sequences cut short at the end and inside, overlong,
   // a surrogate, above U+10FFFF.
   const std::pair<const char*, std::size_t> cases[] = {{"", 0},
@@ -32,9 +32,7 @@ TEST(CharCount, CountsUtf8CharactersAndEveryByteThatStartsNoValidSequence) {
                                                        {"\xF4\x90\x80\x80", 4}};
   for (const auto& [text, count] : cases) EXPECT_EQ(CharCount(text, kUtf8), count) << text;
   EXPECT_EQ(CharCount("caf" + kE, kSingle), 5u);
-}
-
-TEST(ShortenText, KeepsTextUpToTheLimitAndShortensLongerTextToExactlyTheLimit) {
+  // Shortening keeps text up to the limit and shortens longer text to exactly the limit.
   const std::string name31(31, 'n');
   EXPECT_EQ(ShortenText(name31, 31, kUtf8), name31);
   EXPECT_EQ(ShortenText(name31 + "m", 31, kUtf8), std::string(28, 'n') + "...");
@@ -48,9 +46,7 @@ TEST(ShortenText, KeepsTextUpToTheLimitAndShortensLongerTextToExactlyTheLimit) {
   EXPECT_EQ(ShortenText("abcdef", 2, kUtf8), "..");
   EXPECT_EQ(ShortenText("abcdef", 0, kUtf8), "");
   EXPECT_EQ(ShortenText("ab", 2, kUtf8), "ab");
-}
-
-TEST(ShortenText, NeverSplitsACharacter) {
+  // It never splits a character.
   const std::string mixed = "x" + kE + kEuro + kFace + "y" + kFace + kEuro + kE + "z";
   const std::size_t total = CharCount(mixed, kUtf8);
   for (std::size_t limit = 3; limit < total; ++limit) {

@@ -14,7 +14,7 @@ using Strings = std::vector<std::string>;
 const std::string kSep(1, kNativeSeparator);
 
 // A bare name has no folder; the results of the shell are passed on.
-TEST(LaunchItem, NotWaitedGoesToTheShellWaitedIsStartedDirectlyInItsFolder) {
+TEST(LaunchItem, StartsThroughTheShellOrWaitsAndExplainsFailures) {
   testing::RecordingShell shell;
   const std::string full = "/opt/tools" + kSep + "edit";
   shell.results = {kShellSuccess, 0, 2, -1};
@@ -35,9 +35,7 @@ TEST(LaunchItem, NotWaitedGoesToTheShellWaitedIsStartedDirectlyInItsFolder) {
                            "Open notes.txt in '' with  show 1 from notes.txt",
                            "wait " + full + " in '/opt/tools' with  show 3",
                            "wait sh in '' with -x show 1"}));
-}
-
-TEST(LaunchItem, ShowValuesFailureThresholdsAndErrorTexts) {
+  // Show values, failure thresholds and error texts.
   for (const int16_t code : std::initializer_list<int16_t>{0, 1, 4, 6, -3}) {
     EXPECT_EQ(ShowWindowValue(code), code);
   }
@@ -48,8 +46,6 @@ TEST(LaunchItem, ShowValuesFailureThresholdsAndErrorTexts) {
   EXPECT_FALSE(LaunchFailed(0, true));
   EXPECT_TRUE(LaunchFailed(-1, true));
   EXPECT_TRUE(LaunchFailed(53, true));
-
-  testing::RecordingShell shell;
   EXPECT_EQ(LaunchErrorText(2, false, shell), "File Not Found");
   EXPECT_EQ(LaunchErrorText(31, false, shell), "No application found for this file");
   EXPECT_EQ(
@@ -70,30 +66,24 @@ struct RunAll : ::testing::Test {
   CollectionState state;
 };
 
+// Every item starts in order and each failure has its box: a waited one the runtime's
+// text, a code without a text a bare box; the placeholder of an empty collection is not
+// skipped but fails like any other. The run goes on, and passes the events twice an item.
 TEST_F(RunAll, StartsEveryItemInOrderAndReportsEachFailure) {
-  state.Items = {Item("1", kSep + "a" + kSep + "first"),
-                 Item("2", kSep + "a" + kSep + "Missing.EXE"),
-                 Item("3", kSep + "a" + kSep + "third")};
-  fake.shell.results = {42, 2, 42};
-  EXPECT_EQ(RunAllItems(state, fake.platform), 1);
+  state.Items = {
+      Item("1", kSep + "a" + kSep + "first"), Item("2", kSep + "a" + kSep + "Missing.EXE"),
+      Item("3", kSep + "p" + kSep + "prog", "", 1, kTrue), Item("4", kSep + "doc"), CollItem{}};
+  fake.shell.results = {42, 2, 53, 26, 2};
+  EXPECT_EQ(RunAllItems(state, fake.platform), 4);
   EXPECT_EQ(fake.shell.calls,
-            (std::vector<std::string>{"shell:first", "shell:Missing.EXE", "shell:third"}));
+            (Strings{"shell:first", "shell:Missing.EXE", "wait:" + kSep + "p" + kSep + "prog",
+                     "shell:doc", "shell:"}));
   EXPECT_EQ(fake.toolkit.boxes,
-            Strings{testing::kErrorBox + (kPathsIgnoreCase ? "missing.exe" : "Missing.EXE") +
-                    "\n\nFile Not Found"});
-  EXPECT_GE(fake.toolkit.eventPasses, 6);  // twice per item
-}
-
-// A waited failure shows the runtime's text, a code without a text a bare box; the
-// placeholder of an empty collection is not skipped but fails like any other.
-TEST_F(RunAll, EachFailureHasItsBoxAndTheRunGoesOn) {
-  state.Items = {Item("p", kSep + "p" + kSep + "prog", "", 1, kTrue), Item("d", kSep + "doc"),
-                 CollItem{}};
-  fake.shell.results = {53, 26, 2};
-  EXPECT_EQ(RunAllItems(state, fake.platform), 3);
-  EXPECT_EQ(fake.toolkit.boxes,
-            (Strings{testing::kErrorBox + "prog\n\nruntime error 53",
+            (Strings{testing::kErrorBox + (kPathsIgnoreCase ? "missing.exe" : "Missing.EXE") +
+                         "\n\nFile Not Found",
+                     testing::kErrorBox + "prog\n\nruntime error 53",
                      testing::kErrorBox + "doc\n\n", testing::kErrorBox + "\n\nFile Not Found"}));
+  EXPECT_GE(fake.toolkit.eventPasses, 10);
 }
 
 }  // namespace

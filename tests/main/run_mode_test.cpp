@@ -119,7 +119,7 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
 
 // Missing, no collection, or, on Windows, "c.tavrin/run": the switch without a " /"
 // before it, which leaves no file part.
-TEST_F(RunModeTest, ACollectionThatCannotBeLoadedGivesStatusTwo) {
+TEST_F(RunModeTest, EachLoadResultGivesItsStatus) {
   const auto missing = Start({TavrinPath(), dir.file("none.tavrin"), "/run"});
   EXPECT_EQ(missing.exitCode, 2);
   ExpectBox(missing, "none.tavrin\n\nThe Tavrin was unable to load the Collection!!");
@@ -132,9 +132,6 @@ TEST_F(RunModeTest, ACollectionThatCannotBeLoadedGivesStatusTwo) {
   EXPECT_EQ(glued.exitCode, 2);
   ExpectBox(glued, "\n\nThe Tavrin was unable to load the Collection!!");
   EXPECT_TRUE(ReadRecording(record).empty());
-}
-
-TEST_F(RunModeTest, OldVersionQuestionIsAnsweredNoWithoutADisplayAndTheRunGoesOn) {
   const std::string text = "\"Tavrin File\"\r\n0\r\n\"One\",\"" + RecorderPath() + "\",\"1\"\r\n";
   WriteFile(dir.file("old.tavrin"), text);
   const auto result = Start({TavrinPath(), dir.file("old.tavrin"), "/run"});

@@ -15,7 +15,7 @@ using Args = std::vector<std::string>;
 // Windows: "/run" anywhere in the line, in any letter case, is the switch (mode 2 gives
 // "RUN"); the file part (mode 1) is the text before the first " /", or the whole line
 // without the switch.
-TEST(ParseCommandLine, TheWindowsSubstringRule) {
+TEST(CommandLine, TheWindowsSubstringRuleAndThePosixArguments) {
   const std::pair<const char*, const char*> cases[] = {
       {"c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin|RUN"},
       {"c:\\x\\a.tavrin /Run", "c:\\x\\a.tavrin|RUN"},
@@ -33,10 +33,8 @@ TEST(ParseCommandLine, TheWindowsSubstringRule) {
   EXPECT_TRUE(r.Run);
   EXPECT_EQ(r.FilePart, "c:\\x\\a.tavrin");
   EXPECT_EQ(r.CommandLine, "c:\\x\\a.tavrin /Run");
-}
-
-TEST(CommandLineAfterProgram, IsTheTextAfterThePathQuotedOrNot) {
-  const std::pair<const char*, const char*> cases[] = {
+  // The command line is the text after the program's path, quoted or not.
+  const std::pair<const char*, const char*> afterProgram[] = {
       {"\"C:\\Program Files\\Tavrin\\tavrin.exe\" c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin /run"},
       {"c:\\tools\\tavrin.exe c:\\x\\a.tavrin", "c:\\x\\a.tavrin"},
       // Blanks and tabs after the path are skipped; the rest is kept as it stands.
@@ -48,14 +46,13 @@ TEST(CommandLineAfterProgram, IsTheTextAfterThePathQuotedOrNot) {
       {"", ""},
       {"\"c:\\t\\tavrin.exe a.tavrin", ""},  // a quote never closed takes the whole line
   };
-  for (const auto& [line, rest] : cases) EXPECT_EQ(CommandLineAfterProgram(line), rest) << line;
+  for (const auto& [line, rest] : afterProgram) {
+    EXPECT_EQ(CommandLineAfterProgram(line), rest) << line;
+  }
   // The path of the program itself is never taken for the run switch.
   EXPECT_FALSE(RequestFromCommandLine(CommandLineAfterProgram("\"c:\\run\\tavrin.exe\" a")).Run);
-}
-
-// POSIX: the switch is an argument of its own, never the first.
-TEST(RequestFromArguments, RunSwitchIsAnArgumentOfItsOwn) {
-  const std::pair<Args, std::string> cases[] = {
+  // POSIX: the switch is an argument of its own, never the first.
+  const std::pair<Args, std::string> posix[] = {
       {{"/run/media/usb/a.tavrin"}, "open /run/media/usb/a.tavrin"},
       {{"a.tavrin", "/RUN"}, "run a.tavrin"},
       {{"/home/me/My Games.tavrin", "/run"}, "run /home/me/My Games.tavrin"},
@@ -63,9 +60,9 @@ TEST(RequestFromArguments, RunSwitchIsAnArgumentOfItsOwn) {
       {{"/run"}, "open /run"},
       {{"/tmp/x/running.tavrin", "--run"}, "open /tmp/x/running.tavrin --run"},
       {{}, "open "}};
-  for (const auto& [args, request] : cases) {
-    const auto r = RequestFromArguments(args);
-    EXPECT_EQ((r.Run ? "run " : "open ") + r.FilePart, request);
+  for (const auto& [args, request] : posix) {
+    const auto fromArgs = RequestFromArguments(args);
+    EXPECT_EQ((fromArgs.Run ? "run " : "open ") + fromArgs.FilePart, request);
   }
   EXPECT_EQ(RequestFromArguments({"a.tavrin", "/RUN"}).CommandLine, "a.tavrin /RUN");
 }

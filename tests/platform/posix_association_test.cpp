@@ -83,11 +83,8 @@ TEST_F(PosixRegistryTest, KeysAndValuesLiveInTheStoreFileAndIgnoreLetterCase) {
   EXPECT_EQ(size, 301u);
   EXPECT_EQ(later.CloseKey(key), Registry::kSuccess);
   EXPECT_EQ(later.CloseKey(key), PosixRegistry::kInvalidHandle);
-}
-
-// Deleting a key takes its subkeys; a handle whose key was deleted can no longer be
-// written; the last key takes the file, and its folder left empty.
-TEST_F(PosixRegistryTest, DeletingAKeyTakesItsSubkeysAndTheLastOneTakesTheFile) {
+  // Deleting a key takes its subkeys; a handle whose key was deleted can no longer be
+  // written; the last key takes the file, and its folder left empty.
   Put(".tavrin", "Tavrin");
   Put("Tavrin Other", "kept");
   Registry::Key tavrin = 0;
@@ -102,8 +99,8 @@ TEST_F(PosixRegistryTest, DeletingAKeyTakesItsSubkeysAndTheLastOneTakesTheFile) 
   EXPECT_EQ(Get(registry, "Tavrin Other"), std::string("kept\0", 5));
   EXPECT_EQ(registry.SetValue(command, "", Registry::kRegSz, "x", 2), PosixRegistry::kKeyDeleted);
   EXPECT_EQ(registry.DeleteKey(kRoot, "Tavrin"), Registry::kFileNotFound);
-  registry.DeleteKey(kRoot, ".tavrin");
-  registry.DeleteKey(kRoot, "Tavrin Other");
+  for (const char* last : {".tavrin", "Tavrin Other", "Odd", "Long"})
+    registry.DeleteKey(kRoot, last);
   EXPECT_FALSE(fs::exists(dir.file("config/tavrin")));
   EXPECT_TRUE(fs::exists(dir.file("config")));
 }
@@ -275,11 +272,8 @@ TEST(DesktopText, ExecQuotesTheProgramAndTurnsThePlaceholderIntoAFieldCode) {
   // The file's own string escapes come on top: a backslash is written twice again.
   EXPECT_EQ(DesktopFileString("\"a\\\\b\"\nc\t"), "\"a\\\\\\\\b\"\\nc\\t");
   EXPECT_EQ(DesktopFileString(" lead"), "\\slead");
-}
-
-// The entry itself is checked above, for real; without an Open command there is none.
-// The package's description is escaped for XML.
-TEST(DesktopText, DesktopEntryAndMimePackage) {
+  // The entry itself is checked above, for real; without an Open command there is none.
+  // The package's description is escaped for XML.
   EXPECT_EQ(DesktopEntry({"Tavrin Collection", "", "\"/t\" %1 /run", "&Run"}), "");
   EXPECT_NE(MimePackage({"Tavrin <Collection> & more", "", "", ""})
                 .find("<comment>Tavrin &lt;Collection&gt; &amp; more</comment>"),

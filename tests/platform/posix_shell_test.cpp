@@ -109,26 +109,21 @@ TEST_F(PosixShellTest, ShellStartOfAProgramIsDetachedInItsFolder) {
   EXPECT_NE(runs[0].endNs, 0);
   EXPECT_EQ(runs[0].cwd, dir.file("apps"));
   EXPECT_EQ(runs[0].args, (Args{"--wait-for=" + release, "one arg", "~", "*"}));
-}
-
-TEST_F(PosixShellTest, ShellFailuresGiveTheShellCodes) {
-  testing::WriteFile(dir.file("broken"),
-                     "\x7f"
-                     "ELF garbage");
+  // Failures give the shell codes.
+  testing::WriteFile(dir.file("broken"), std::string("\x7f") + "ELF garbage");
   chmod(dir.file("broken").c_str(), 0755);
   const std::pair<std::string, int32_t> cases[] = {
       {dir.file("gone.exe"), kShellFileNotFound},
       {dir.file("no/such/folder/app"), kShellPathNotFound},
       {dir.file("broken"), kShellInvalidProgram},
       {"", kShellFileNotFound}};
+  request = ShellRequest();
   for (const auto& [path, code] : cases) {
-    ShellRequest request;
     request.fullPath = path;
     EXPECT_EQ(shell.ShellExecute(request), code) << path;
   }
-  ShellRequest bare;
-  bare.file = "no-such-program-tavrin";
-  EXPECT_EQ(shell.ShellExecute(bare), kShellFileNotFound);
+  request.file = "no-such-program-tavrin";
+  EXPECT_EQ(shell.ShellExecute(request), kShellFileNotFound);
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ class Win32Test : public ::testing::Test {
 
 // Two temporary files for one target are apart, and neither is taken for a collection;
 // a read-only target is not replaced.
-TEST_F(Win32Test, ATemporaryFileBesideItsTargetReplacesIt) {
+TEST_F(Win32Test, TemporaryFilesAndListing) {
   const std::string target = dir.file("c.tavrin");
   WriteFile(target, "old");
   std::string temp;
@@ -94,6 +94,18 @@ TEST_F(Win32Test, ATemporaryFileBesideItsTargetReplacesIt) {
   EXPECT_FALSE(files.Remove(other));
   EXPECT_EQ(files.CreateTempBeside(dir.file("missing\\c.tavrin"), temp), nullptr);
   EXPECT_EQ(files.WriteTarget(target), target);
+  // Listing gives the files with the extension in any case.
+  for (const char* name : {"a.tavrin", "B.TAVRIN", "c.tavrin.bak", "d.txt"}) {
+    WriteFile(dir.file(name), "");
+  }
+  fs::create_directory(dir.file("folder.tavrin"));
+  for (const std::string& folder : {dir.str(), dir.str() + "\\"}) {
+    auto listed = files.ListFiles(folder, ".tavrin");
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::string>{"B.TAVRIN", "a.tavrin"})) << folder;
+  }
+  EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
+  EXPECT_TRUE(files.ListFiles("", ".tavrin").empty());
 }
 
 // A read-only or locked file is permission denied, a folder an access error.
@@ -118,36 +130,20 @@ TEST_F(Win32Test, DeleteFileGivesARuntimeErrorNumber) {
   EXPECT_TRUE(fs::is_directory(dir.file("folder.tavrin")));
 }
 
-TEST_F(Win32Test, ListFilesGivesFilesWithTheExtensionInAnyCase) {
-  for (const char* name : {"a.tavrin", "B.TAVRIN", "c.tavrin.bak", "d.txt"}) {
-    WriteFile(dir.file(name), "");
-  }
-  fs::create_directory(dir.file("folder.tavrin"));
-  for (const std::string& folder : {dir.str(), dir.str() + "\\"}) {
-    auto listed = files.ListFiles(folder, ".tavrin");
-    std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed, (std::vector<std::string>{"B.TAVRIN", "a.tavrin"})) << folder;
-  }
-  EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
-  EXPECT_TRUE(files.ListFiles("", ".tavrin").empty());
-}
-
 // --- Starting programs -------------------------------------------------------------
 
-TEST(WaitedCommandLine, QuotesAProgramPathWithABlankAndKeepsTheParameters) {
+// A waited start's command line quotes a program path with a blank and keeps the
+// parameters (empty ones leave the blank after the program). Parameters reach the program
+// as the Windows rules split them; a missing file, program or document, gives 2. A waited
+// program has ended on return, and one that ends at once is success whatever its status;
+// a folder that does not exist leaves the launcher's. (Folders with blanks: see the
+// run-mode tests.)
+TEST_F(Win32Test, StartsProgramsWithTheirParametersInTheirFolders) {
   EXPECT_EQ(WaitedCommandLine("C:\\My Tools\\x.exe", "-a \"b c\""),
             "\"C:\\My Tools\\x.exe\" -a \"b c\"");
   EXPECT_EQ(WaitedCommandLine("C:\\Tools\\x.exe", "-a"), "C:\\Tools\\x.exe -a");
-  // Empty parameters leave the blank after the program.
   EXPECT_EQ(WaitedCommandLine("C:\\Tools\\x.exe", ""), "C:\\Tools\\x.exe ");
   EXPECT_EQ(WaitedCommandLine("\"C:\\My Tools\\x.exe\"", ""), "\"C:\\My Tools\\x.exe\" ");
-}
-
-// Parameters reach the program as the Windows rules split them; a missing file, program
-// or document, gives 2. A waited program has ended on return, and one that ends at once
-// is success whatever its status; a folder that does not exist leaves the launcher's.
-// (Folders with blanks: see the run-mode tests.)
-TEST_F(Win32Test, StartsProgramsWithTheirParametersInTheirFolders) {
   const std::string folder = dir.file("tools");
   const std::string program = Recorder(folder + "\\rec.exe");
   ShellRequest request;

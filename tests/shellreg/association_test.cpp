@@ -94,10 +94,7 @@ TEST_F(Association, UnregisteringRemovesTheTypeKeyWhereTheRegistryAllowsIt) {
   UnregisterFileType(platform);
   EXPECT_EQ(registry.Contents(), "");
   EXPECT_EQ(registry.associationChanges, 1);
-}
-
-// Refused writes are passed over silently; without its own path the program writes nothing.
-TEST_F(Association, WhatCannotBeWrittenIsPassedOverSilently) {
+  // Refused writes are passed over silently; without its own path the program writes nothing.
   registry.readOnly = true;
   EnsureRegistered(platform);
   fake.toolkit.answers = {kAnswerYes};
@@ -110,7 +107,7 @@ TEST_F(Association, WhatCannotBeWrittenIsPassedOverSilently) {
   EXPECT_EQ(registry.Contents(), "");
 }
 
-TEST(RegValues, TextsUpTo255CharactersReadBackAndLongerOnesReadEmpty) {
+TEST(RegValues, TextsUpTo255CharactersReadBackAndTheProgramPathIsFormed) {
   testing::MemoryRegistry registry;
   Registry::Key key = 0;
   ASSERT_EQ(registry.CreateKey(kRoot, "Long", key), Registry::kSuccess);
@@ -123,9 +120,7 @@ TEST(RegValues, TextsUpTo255CharactersReadBackAndLongerOnesReadEmpty) {
   EXPECT_EQ(GetRegValue(registry, kRoot, "Long", "named"), "");
   EXPECT_EQ(GetRegValue(registry, kRoot, "Missing", ""), "");
   EXPECT_EQ(registry.OpenHandles(), 0u);  // every key opened for reading is closed again
-}
-
-TEST(ProgramPath, WindowsRulesFormThePathFromFolderAndNameOthersTakeTheExecutable) {
+  // The program path: the Windows rules form it from folder and name; others take the executable's.
   EXPECT_EQ(ProgramPathFromParts("c:\\tools", "launch"), "c:\\tools\\launch.exe");
   EXPECT_EQ(ProgramPathFromParts("c:\\", "launch"), "c:\\launch.exe");
   EXPECT_EQ(AssociationProgramPath("C:\\Tools\\TAVRIN.EXE", true), "C:\\Tools\\TAVRIN.exe");

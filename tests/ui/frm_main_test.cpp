@@ -43,6 +43,16 @@ TEST_F(MainWindow, StartedWithoutCommandLine) {
   EXPECT_EQ(Seen(), "anything: [exec]");
   w.cboColl()->setEditText("<New Collection>");
   EXPECT_FALSE(w.btnExec()->isEnabled());
+  // The window's load registers the file type where it is missing; the Options menu asks.
+  Open();
+  EXPECT_EQ(GetRegValue(fake.registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
+  EXPECT_TRUE(boxes.empty());
+  fake.toolkit.answers = {kAnswerNo};
+  window->mnuOption_Click(0);
+  EXPECT_EQ(boxes.at(0).substr(0, 36), "The Tavrin - Registry Option... (35)");
+  EXPECT_FALSE(fake.registry.HasKey(".tavrin"));
+  Open();
+  EXPECT_TRUE(fake.registry.HasKey(".tavrin"));
 }
 
 // <None> keeps the records until something replaces them.
@@ -63,10 +73,7 @@ TEST_F(MainWindow, PickingCollectionsChangesAndNone) {
   EXPECT_EQ(state.CurrentCollFile, "");
   EXPECT_FALSE(state.HasItems);
   EXPECT_EQ(state.Items.size(), 2u);
-}
-
-// A click selects the item, which enables the item buttons and shows its details.
-TEST_F(MainWindow, ClickingAnItemShowsItsDetails) {
+  // A click selects the item, which enables the item buttons and shows its details.
   Collection("Games", {"chess", "go", "tetris"});
   Open();
   Pick("Games");
@@ -223,19 +230,6 @@ TEST_F(MainWindow, F1ShowsTheAboutBoxCtrlXAndEscCloseTheWindow) {
   EXPECT_FALSE(window->isVisible());
 }
 
-// The window's load registers the file type where it is missing; the Options menu asks.
-TEST_F(MainWindow, LoadingPutsAMissingAssociationBackAndTheMenuAsks) {
-  Open();
-  EXPECT_EQ(GetRegValue(fake.registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
-  EXPECT_TRUE(boxes.empty());
-  fake.toolkit.answers = {kAnswerNo};
-  window->mnuOption_Click(0);
-  EXPECT_EQ(boxes.at(0).substr(0, 36), "The Tavrin - Registry Option... (35)");
-  EXPECT_FALSE(fake.registry.HasKey(".tavrin"));
-  Open();
-  EXPECT_TRUE(fake.registry.HasKey(".tavrin"));
-}
-
 // --- The About box ---------------------------------------------------------------
 
 TEST_F(MainWindow, AboutShowsTheVersionAndClosesWithEnterOrEsc) {
@@ -247,10 +241,7 @@ TEST_F(MainWindow, AboutShowsTheVersionAndClosesWithEnterOrEsc) {
     QTest::keyClick(&about, key);
     EXPECT_FALSE(about.isVisible()) << key;
   }
-}
-
-// The mail link starts a feedback mail; without a mail program a box says so, once.
-TEST_F(MainWindow, AboutMailLinkStartsAFeedbackMail) {
+  // The mail link starts a feedback mail; without a mail program a box says so, once.
   FrmAbout about(Context(fake.platform), nullptr);
   about.show();
   fake.shell.results = {kShellSuccess, kShellNoAssociation};

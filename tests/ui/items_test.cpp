@@ -73,14 +73,10 @@ TEST_F(EditorTest, WaitIsOnlyForProgramsByTheLastThreeLetters) {
   EXPECT_TRUE(d->cWait()->isChecked());
   EXPECT_FALSE(d->cWait()->isEnabled());
   EXPECT_FALSE(d->btnOk()->isEnabled());
-}
-
-// Beyond the name's ending, what the system knows: on Linux a file with execute
-// permission, or a name found on PATH.
-TEST(CountsAsProgram, NameEndingOrWhatTheSystemKnows) {
+  // Beyond the name's ending, what the system knows: on Linux a file with execute
+  // permission, or a name found on PATH.
   EXPECT_TRUE(CountsAsProgram("mytool", true));
   posix::PosixSystemInfo system;
-  testing::TempDir dir;
   const std::string tool = dir.file("tool");
   testing::WriteFile(tool, "#!/bin/sh\n");
   EXPECT_FALSE(system.IsProgramFile(tool));
@@ -162,11 +158,8 @@ TEST_F(WindowTest, AddFromThePopupAppendsOrInsertsAfterTheSelection) {
   window->mnuPopItem2()->close();
   window->mnuPitem2_Click(0);
   EXPECT_EQ(Seen(), "<Current Collection>: a b New Item c d [save exec]");
-}
-
-// A cancelled add changes nothing, not even the mark; adding to an empty collection
-// replaces its placeholder.
-TEST_F(WindowTest, CancelledAddAndAddingToAnEmptyCollection) {
+  // A cancelled add changes nothing, not even the mark; adding to an empty collection
+  // replaces its placeholder.
   Open({It("a")});
   window->mnuPItem1_Click();  // the script cancels
   EXPECT_EQ(Seen(), "c: a [save delete exec]");
@@ -193,6 +186,17 @@ TEST_F(WindowTest, EditReplacesTheEntryInPlace) {
   ASSERT_EQ(editorOpenedWith.size(), 3u);
   EXPECT_EQ(editorOpenedWith[2].Wait, kTrue);
   EXPECT_EQ(state.Items.back().Wait, kTrue);
+  // The selection and the details follow the item; at the ends nothing changes.
+  Open({It("First"), It("Second"), It("Third")});
+  Press(0, 0);
+  Press(2, 4);
+  EXPECT_EQ(Seen(), "c: First Second Third [save delete exec]");
+  Press(0, 4);
+  EXPECT_EQ(Seen(), "<Current Collection>: Second First Third [save exec]");
+  EXPECT_EQ(window->SelectedIndex(), 1);
+  EXPECT_NE(window->DetailsShown().find("Position: 2"), std::string::npos);
+  QTest::mouseClick(window->tbItemButton(0), Qt::LeftButton);
+  EXPECT_EQ(Seen(), "<Current Collection>: First Second Third [save exec]");  // still changed
 }
 
 // Without a selection every gesture is refused. The Remove button and the Delete key
@@ -221,20 +225,6 @@ TEST_F(WindowTest, RemoveFirstLastAndOnly) {
   window->DeleteItem(0);
   EXPECT_EQ(state.Items, std::vector<CollItem>{CollItem{}});
   EXPECT_FALSE(state.HasItems);
-}
-
-// The selection and the details follow the item; at the ends nothing changes.
-TEST_F(WindowTest, MovingFollowsTheItemAndStopsAtTheEnds) {
-  Open({It("First"), It("Second"), It("Third")});
-  Press(0, 0);
-  Press(2, 4);
-  EXPECT_EQ(Seen(), "c: First Second Third [save delete exec]");
-  Press(0, 4);
-  EXPECT_EQ(Seen(), "<Current Collection>: Second First Third [save exec]");
-  EXPECT_EQ(window->SelectedIndex(), 1);
-  EXPECT_NE(window->DetailsShown().find("Position: 2"), std::string::npos);
-  QTest::mouseClick(window->tbItemButton(0), Qt::LeftButton);
-  EXPECT_EQ(Seen(), "<Current Collection>: First Second Third [save exec]");  // still changed
 }
 
 // A waited item is started for real and waited for; meanwhile the window shows that it
