@@ -97,10 +97,7 @@ TEST(PathHelpers, SplitAndRenamePathsWithEitherSeparator) {
   EXPECT_EQ(FilePart("dir\\a.exe", '/'), "dir\\a.exe");
   EXPECT_EQ(FolderPart("C:\\x/y", '/'), "C:\\x");
   EXPECT_EQ(BaseName("a.b/c", '\\'), "a");
-}
-
-// FindLast, beneath the path helpers, finds a one-character text only.
-TEST(CutAtNull, CutsTheArgumentAndTheResultAtTheFirstNul) {
+  // FindLast, beneath the path helpers, finds a one-character text only.
   EXPECT_EQ(FindLast("abcabc", "ab"), 0);
   std::string buffer(1025, 'x');
   buffer[3] = buffer[10] = '\0';

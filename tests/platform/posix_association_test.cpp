@@ -59,7 +59,7 @@ struct PosixRegistryTest : ::testing::Test {
 
 // Any bytes round-trip; every key on the way is created, without a value of its own; a
 // write leaves no temporary file behind; a value that does not fit reports its size.
-TEST_F(PosixRegistryTest, KeysAndValuesLiveInTheStoreFileAndIgnoreLetterCase) {
+TEST_F(PosixRegistryTest, KeysAndValuesLiveInTheStoreFile) {
   EXPECT_EQ(registry.StorePath(), dir.file("config/tavrin/registry.txt"));
   const std::string odd = "tab\there\nline%41\\back\x01\x7f\xc3\xa9";
   EXPECT_EQ(Put(".tavrin", "Tavrin"), Registry::kSuccess);
@@ -103,11 +103,8 @@ TEST_F(PosixRegistryTest, KeysAndValuesLiveInTheStoreFileAndIgnoreLetterCase) {
     registry.DeleteKey(kRoot, last);
   EXPECT_FALSE(fs::exists(dir.file("config/tavrin")));
   EXPECT_TRUE(fs::exists(dir.file("config")));
-}
-
-// A damaged store counts as absent and the next change rewrites it whole; a store that
-// cannot be read or written is absent, and changes to it fail quietly.
-TEST_F(PosixRegistryTest, DamagedOrUnwritableStores) {
+  // A damaged store counts as absent and the next change rewrites it whole; a store that
+  // cannot be read or written is absent, and changes to it fail quietly.
   const std::string sound = "Tavrin registry 1\nkey\t.tavrin\nvalue\t.tavrin\t\t1\tTavrin%00\n";
   fs::create_directories(dir.file("config/tavrin"));
   for (const std::string damaged :
@@ -256,11 +253,14 @@ TEST_F(DesktopIntegration, MissingMimeDatabaseToolIsNoError) {
 
 // --- The texts: Exec lines, the desktop entry, mimeapps.list ----------------------
 
+constexpr char kType[] = "application/x-tavrin";
+constexpr char kId[] = "tavrin-collection.desktop";
+
 // Commands split as the registry writes them: a quote inside the program's path does not
 // end it, only one before a blank does. Exec quotes the program and turns the
 // placeholder into a field code; blanks, '$', '`', '"', '\' and '%' in the path survive
 // the Desktop Entry rules.
-TEST(DesktopText, ExecQuotesTheProgramAndTurnsThePlaceholderIntoAFieldCode) {
+TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
   EXPECT_EQ(SplitCommand("\"/a\"b/tavrin\" %1 /run"), (Words{"/a\"b/tavrin", "%1", "/run"}));
   EXPECT_EQ(SplitCommand("  prog  \"two words\"  x"), (Words{"prog", "two words", "x"}));
   EXPECT_EQ(ExecFromCommand("\"/opt/My $Tools/a`b\\c\" %1"), "\"/opt/My \\$Tools/a\\`b\\\\c\" %f");
@@ -278,13 +278,7 @@ TEST(DesktopText, ExecQuotesTheProgramAndTurnsThePlaceholderIntoAFieldCode) {
   EXPECT_NE(MimePackage({"Tavrin <Collection> & more", "", "", ""})
                 .find("<comment>Tavrin &lt;Collection&gt; &amp; more</comment>"),
             std::string::npos);
-}
-
-constexpr char kType[] = "application/x-tavrin";
-constexpr char kId[] = "tavrin-collection.desktop";
-
-// Registering twice changes nothing more; removing gives the list as it was.
-TEST(DesktopText, DefaultApplicationLineComesAndGoesLeavingEveryOtherLine) {
+  // Registering twice changes nothing more; removing gives the list as it was.
   const std::string before[] = {
       "# my settings\n[Added Associations]\napplication/x-tavrin=editor.desktop;\n\n"
       "[Default Applications]\ntext/plain=viewer.desktop;\n\n"

@@ -68,7 +68,7 @@ class Win32Test : public ::testing::Test {
 
 // Two temporary files for one target are apart, and neither is taken for a collection;
 // a read-only target is not replaced.
-TEST_F(Win32Test, TemporaryFilesAndListing) {
+TEST_F(Win32Test, TemporaryFilesListingAndDeleting) {
   const std::string target = dir.file("c.tavrin");
   WriteFile(target, "old");
   std::string temp;
@@ -106,10 +106,7 @@ TEST_F(Win32Test, TemporaryFilesAndListing) {
   }
   EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
   EXPECT_TRUE(files.ListFiles("", ".tavrin").empty());
-}
-
-// A read-only or locked file is permission denied, a folder an access error.
-TEST_F(Win32Test, DeleteFileGivesARuntimeErrorNumber) {
+  // A read-only or locked file is permission denied, a folder an access error.
   WriteFile(dir.file("a.tavrin"), "x");
   EXPECT_EQ(files.DeleteFile(dir.file("a.tavrin")), 0);
   EXPECT_FALSE(fs::exists(dir.file("a.tavrin")));
@@ -196,7 +193,7 @@ TEST_F(Win32Test, AProgramThatCannotStartSaysWhy) {
 
 // The collection folder is the executable's folder, or the one TAVRIN_HOME names, which
 // is created; the process's command line begins with the program.
-TEST_F(Win32Test, TheCollectionFolderIsTheExecutablesFolder) {
+TEST_F(Win32Test, ProgramInformation) {
   _putenv_s("TAVRIN_HOME", "");
   EXPECT_EQ(system.CollectionFolder(), ThisProgramFolder());
   const std::string exe = system.ExecutablePath();
@@ -208,10 +205,7 @@ TEST_F(Win32Test, TheCollectionFolderIsTheExecutablesFolder) {
   _putenv_s("TAVRIN_HOME", (home + "\\").c_str());
   EXPECT_EQ(system.CollectionFolder(), home);
   EXPECT_TRUE(fs::is_directory(home));
-}
-
-// Nothing of the file looked up before shows through for a missing one.
-TEST_F(Win32Test, KnownFilesHaveADescriptionAndAMissingFileNone) {
+  // Nothing of the file looked up before shows through for a missing one.
   WriteFile(dir.file("notes.txt"), "hello\r\n");
   const std::string text = system.FileTypeDescription(dir.file("notes.txt"));
   EXPECT_FALSE(text.empty());

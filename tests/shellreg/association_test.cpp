@@ -38,7 +38,7 @@ struct Association : ::testing::Test {
 
 // Missing, an empty text or a value of another type: the association is written with the
 // quoted program path. Present, even with stale commands, it is left alone.
-TEST_F(Association, EnsureRegisteredWritesAMissingAssociationOnly) {
+TEST_F(Association, EnsureRegisteredAndTheRegistryQuestion) {
   // Nothing, an empty text, a REG_DWORD.
   const std::pair<uint32_t, std::string> before[] = {
       {0, ""}, {Registry::kRegSz, std::string(1, '\0')}, {4, std::string("\1\0\0\0", 4)}};
@@ -56,11 +56,8 @@ TEST_F(Association, EnsureRegisteredWritesAMissingAssociationOnly) {
   EXPECT_EQ(registry.Contents(), Registered(kProgram));
   EXPECT_EQ(registry.associationChanges, 1);
   EXPECT_EQ(registry.OpenHandles(), 0u);
-}
-
-// Yes registers with the program's new place, Cancel changes nothing, No removes the
-// association, and the next load brings it back.
-TEST_F(Association, TheRegistryQuestionRegistersLeavesOrRemoves) {
+  // Yes registers with the program's new place, Cancel changes nothing, No removes the
+  // association, and the next load brings it back.
   EnsureRegistered(platform);
   fake.system.executablePath = kMoved;
   fake.toolkit.answers = {kAnswerYes, kAnswerCancel, kAnswerNo};

@@ -63,7 +63,7 @@ class Win32Association : public ::testing::Test {
   bool owned_ = false;
 };
 
-TEST_F(Win32Association, RegisteringWritesTheKeysAndValuesForThisUser) {
+TEST_F(Win32Association, RegisteringForThisUserAndTheRegistryQuestion) {
   EnsureRegistered(platform);
   EXPECT_EQ(Value(HKEY_CURRENT_USER, ".tavrin"), "Tavrin");
   EXPECT_EQ(Value(HKEY_CURRENT_USER, "Tavrin"), "Tavrin Collection");
@@ -75,12 +75,9 @@ TEST_F(Win32Association, RegisteringWritesTheKeysAndValuesForThisUser) {
   // Nothing machine-wide: no administrator rights are needed.
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, ".tavrin"), "<none>");
   EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Tavrin"), "<none>");
-}
-
-// Present, the association is not rewritten for a moved program; the question's Yes
-// writes the new path, No removes ".tavrin" ("Tavrin" has subkeys, which the registry
-// does not delete with it), Cancel leaves it; an empty ".tavrin" counts as missing.
-TEST_F(Win32Association, TheRegistryQuestionRegistersOrRemoves) {
+  // Present, the association is not rewritten for a moved program; the question's Yes
+  // writes the new path, No removes ".tavrin" ("Tavrin" has subkeys, which the registry
+  // does not delete with it), Cancel leaves it; an empty ".tavrin" counts as missing.
   RegisterFileType(platform);
   EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
   fake.system.executablePath = "D:\\Moved\\tavrin.exe";

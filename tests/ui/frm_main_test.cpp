@@ -89,7 +89,7 @@ TEST_F(MainWindow, PickingCollectionsChangesAndNone) {
 
 // Started with a collection from elsewhere, the window shows its name, not listed among
 // the folder's; so does Other, which upgrades an old file where it was read.
-TEST_F(MainWindow, CollectionsFromAnywhere) {
+TEST_F(MainWindow, CollectionsFromAnywhereAndLoadFailures) {
   testing::TempDir other;
   WriteFile(other.file("Away.tavrin"), Text({"one", "two"}));
   ASSERT_EQ(ReadCollectionFile(state, other.file("Away.tavrin")), LoadOk);
@@ -109,11 +109,9 @@ TEST_F(MainWindow, CollectionsFromAnywhere) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / "Old.tavrin"));
   EXPECT_EQ(Seen(), "Old: x [save delete exec]");
   EXPECT_EQ(state.CurrentCollFile, path);
-}
-
-// Cancelled, or a file that breaks off after its first record: the window stays as it
-// was. A picked file that is no collection lists nothing.
-TEST_F(MainWindow, LoadFailuresLeaveTheWindowAsItWas) {
+  // Cancelled, or a file that breaks off after its first record: the window stays as it
+  // was. A picked file that is no collection lists nothing.
+  boxes.clear();
   Collection("Games", {"chess", "go"});
   WriteFile(dir.file("Broken.tavrin"), "\"Something else\"\r\n");
   WriteFile(dir.file("bad"), "\"Tavrin File 1.2\"\r\n2\r\n\"p\",\"/bin/p\",\"\",1,#FALSE#\r\n");
@@ -134,7 +132,7 @@ TEST_F(MainWindow, LoadFailuresLeaveTheWindowAsItWas) {
 
 // The name is proposed in the collection folder, the path once the collection has a
 // file; a failed save changes nothing.
-TEST_F(MainWindow, SaveProposesNameOrPathAndWritesWithTheExtension) {
+TEST_F(MainWindow, SaveDeleteAndNew) {
   Collection("Games", {"chess"});
   Open();
   Pick("Games");
@@ -155,12 +153,9 @@ TEST_F(MainWindow, SaveProposesNameOrPathAndWritesWithTheExtension) {
             Strings{kErrorBox + "x.tavrin\n\nThe Tavrin was unable to save this file!!"});
   EXPECT_EQ(Box(), "<Current Collection>");
   EXPECT_EQ(state.CurrentCollFile, dir.file("Copy.tavrin"));
-}
-
-// A missing file gives error 53 and changes nothing; a deleted collection can be saved
-// again; New starts an empty collection, which has no file to delete.
-TEST_F(MainWindow, DeleteAndNew) {
-  Collection("Games", {"chess"});
+  // A missing file gives error 53 and changes nothing; a deleted collection can be saved
+  // again; New starts an empty collection, which has no file to delete.
+  boxes.clear();
   Open();
   Pick("Games");
   std::filesystem::rename(dir.file("Games.tavrin"), dir.file("away"));
@@ -218,7 +213,9 @@ TEST_F(MainWindow, ExecuteClosesTheWindowUnlessAModifierIsHeld) {
   EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(MainWindow, F1ShowsTheAboutBoxCtrlXAndEscCloseTheWindow) {
+// F1 shows the About box, which shows the version, closes with Enter or Esc and starts a
+// feedback mail; Ctrl+X and Esc close the main window.
+TEST_F(MainWindow, KeysAndTheAboutBox) {
   Open();
   window->activateWindow();
   QTest::keyClick(window.get(), Qt::Key_F1);
@@ -228,11 +225,6 @@ TEST_F(MainWindow, F1ShowsTheAboutBoxCtrlXAndEscCloseTheWindow) {
   Open();
   QTest::keyClick(window->lstItems(), Qt::Key_Escape);
   EXPECT_FALSE(window->isVisible());
-}
-
-// --- The About box ---------------------------------------------------------------
-
-TEST_F(MainWindow, AboutShowsTheVersionAndClosesWithEnterOrEsc) {
   for (auto key : {Qt::Key_Return, Qt::Key_Escape}) {
     FrmAbout about(Context(fake.platform), nullptr);
     EXPECT_EQ(about.windowTitle(), "About The Tavrin...");

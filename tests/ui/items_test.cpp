@@ -90,7 +90,7 @@ TEST_F(EditorTest, WaitIsOnlyForProgramsByTheLastThreeLetters) {
 
 // Browsing puts the chosen path into the File box (a cancelled one changes nothing);
 // Find follows the File box and opens the file's folder, or a bare name itself.
-TEST_F(EditorTest, BrowsingAndFind) {
+TEST_F(EditorTest, BrowsingFindOkAndTheCloseBox) {
   auto e = Editor(Item("x", ""));
   QToolButton* find = e->tbOpenButton("Find");
   EXPECT_FALSE(find->isEnabled());
@@ -112,19 +112,16 @@ TEST_F(EditorTest, BrowsingAndFind) {
   EXPECT_EQ(fake.shell.shellStarts[1].file, "run.bat");
   e->txtFile()->setText("");
   EXPECT_FALSE(find->isEnabled());
-}
-
-// OK stores the values, even empty ones; a style without an entry is kept unless one is
-// picked. The close box, as Cancel, stores nothing.
-TEST_F(EditorTest, OkStoresTheValuesCancelAndCloseBoxDoNot) {
+  // OK stores the values, even empty ones; a style without an entry is kept unless one is
+  // picked. The close box, as Cancel, stores nothing.
   CollItem odd = It("old");
   odd.WinStyle = 9;
-  auto e = Editor(odd);
-  EXPECT_EQ(e->cboStyle()->currentIndex(), -1);
-  e->txtItem()->setText("");
-  e->txtFile()->setText("");
-  e->txtParams()->setText("p q");
-  Ok(*e);
+  auto stored = Editor(odd);
+  EXPECT_EQ(stored->cboStyle()->currentIndex(), -1);
+  stored->txtItem()->setText("");
+  stored->txtFile()->setText("");
+  stored->txtParams()->setText("p q");
+  Ok(*stored);
   EXPECT_EQ(edit.EditItem, Item("", "", "p q", 9));
   EXPECT_FALSE(edit.EditCancelled);
   auto picked = Editor(odd);
@@ -291,7 +288,7 @@ Lines Details(const CollItem& item, int index, const std::string& type) {
 }
 
 // Paths are shown in lower case only where file names ignore case.
-TEST(DetailsText, TenLinesInTheirOrder) {
+TEST(DetailsText, TenLinesInTheirOrderAndTheirTexts) {
   const bool lower = kPathsIgnoreCase;
   EXPECT_EQ(Details(Item("Notes", "/usr/bin/Edit" + kSep + "MyApp.EXE", "-n", 5, kTrue), 2,
                     "plain TEXT document"),
@@ -304,6 +301,17 @@ TEST(DetailsText, TenLinesInTheirOrder) {
   EXPECT_EQ(Details(Item("a", "Notes.TXT", "", 6), 0, ""),
             (Lines{"a", std::string(31, '-'), "File: " + shown, "Parameters: ", "Folder: ", shown,
                    "Wait until finished: No", "Type: <file not found>", "Style: ", "Position: 1"}));
+  // The type is measured without its leading blanks.
+  EXPECT_EQ(TypeText(""), "<File not found>");
+  EXPECT_EQ(TypeText("   "), "<File not found>");
+  EXPECT_EQ(TypeText(std::string(25, 'a')), std::string(25, 'a'));
+  EXPECT_EQ(TypeText(std::string(26, 'a')), std::string(22, 'a') + "...");
+  EXPECT_EQ(TypeText("   " + std::string(24, 'a')), "   " + std::string(24, 'a'));
+  const char* names[] = {"Hidden",    "Normal",          "Minimized",
+                         "Maximized", "Normal no focus", "Minimized no focus"};
+  for (int16_t code = 0; code < 6; ++code) EXPECT_EQ(RetWinStyle(code), names[code]);
+  EXPECT_EQ(RetWinStyle(-1), "");
+  EXPECT_EQ(GetAppVersion(2, 12, 123), "2.12.123");  // the About box shows 1.04.04
 }
 
 TEST(DetailsText, ShorteningLimitsOfEachValue) {
@@ -321,20 +329,6 @@ TEST(DetailsText, ShorteningLimitsOfEachValue) {
   std::string name;  // 32 two-byte characters: 28 of them and "..."
   for (int i = 0; i < 32; ++i) name += "\xc3\xa9";
   EXPECT_EQ(Details(Item(name, "x"), 0, "x")[0], name.substr(0, 56) + "...");
-}
-
-// The type is measured without its leading blanks.
-TEST(DetailsText, TypeTextStyleNamesAndVersion) {
-  EXPECT_EQ(TypeText(""), "<File not found>");
-  EXPECT_EQ(TypeText("   "), "<File not found>");
-  EXPECT_EQ(TypeText(std::string(25, 'a')), std::string(25, 'a'));
-  EXPECT_EQ(TypeText(std::string(26, 'a')), std::string(22, 'a') + "...");
-  EXPECT_EQ(TypeText("   " + std::string(24, 'a')), "   " + std::string(24, 'a'));
-  const char* names[] = {"Hidden",    "Normal",          "Minimized",
-                         "Maximized", "Normal no focus", "Minimized no focus"};
-  for (int16_t code = 0; code < 6; ++code) EXPECT_EQ(RetWinStyle(code), names[code]);
-  EXPECT_EQ(RetWinStyle(-1), "");
-  EXPECT_EQ(GetAppVersion(2, 12, 123), "2.12.123");  // the About box shows 1.04.04
 }
 
 }  // namespace
