@@ -11,18 +11,11 @@
 #include "collection/paths.h"
 #include "collection/text.h"
 #include "ui/details.h"
+#include "ui/fonts.h"
 #include "ui/twips.h"
 
 namespace tavrin {
 namespace {
-
-QFont EditorFont(bool bold = false) {
-  QFont font("Times New Roman");
-  font.setStyleHint(QFont::Serif);
-  font.setPointSizeF(9.75);
-  font.setBold(bold);
-  return font;
-}
 
 QLabel* MakeLabel(const char* text, QWidget* parent, QRect rect, QWidget* buddy) {
   auto* label = new QLabel(text, parent);
@@ -50,7 +43,7 @@ FrmItemEdit::FrmItemEdit(UiContext context, QWidget* owner) : QDialog(owner), ct
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(Twips(5475), Twips(2145));
   setModal(true);
-  setFont(EditorFont());
+  setFont(WindowFont(9.75));
   BuildControls();
   Form_Load();
 }
@@ -72,14 +65,14 @@ void FrmItemEdit::BuildControls() {
   btnOk_->setObjectName("btnOk");
   btnOk_->setToolTip("Accept changes");
   btnOk_->setGeometry(TwipsRect(60, 1710, 1215, 375));
-  btnOk_->setFont(EditorFont(true));
+  btnOk_->setFont(WindowFont(9.75, true));
   btnOk_->setDefault(true);
   btnOk_->setEnabled(false);
   btnCancel_ = new QPushButton("&Cancel", this);
   btnCancel_->setObjectName("btnCancel");
   btnCancel_->setToolTip("Discard changes");
   btnCancel_->setGeometry(TwipsRect(4200, 1710, 1215, 375));
-  btnCancel_->setFont(EditorFont(true));
+  btnCancel_->setFont(WindowFont(9.75, true));
   btnCancel_->setAutoDefault(false);
 
   MakeLabel("Item &Name:", this, TwipsRect(60, 120, 1245, 255), txtItem_);

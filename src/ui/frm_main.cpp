@@ -27,6 +27,7 @@
 #include "ui/details_pane.h"
 #include "ui/frm_about.h"
 #include "ui/frm_item_edit.h"
+#include "ui/fonts.h"
 #include "ui/twips.h"
 
 namespace tavrin {
@@ -58,14 +59,6 @@ constexpr ButtonSpec kItemButtons[] = {
 };
 
 constexpr int kItemBarTops[] = {180, 622, 1064, 1506, 1950};
-
-QFont WindowFont(double points, bool bold = false) {
-  QFont font("Times New Roman");
-  font.setStyleHint(QFont::Serif);
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
-}
 
 QIcon BundledIcon(const QString& name) {
   QIcon icon;
@@ -638,27 +631,20 @@ void FrmMain::DeleteItem(int index) {
   st.Items.erase(st.Items.begin() + index);
 }
 
-void FrmMain::MoveDown(int ItemIndex) {
-  const int j = ItemIndex + 1;
-  QListWidgetItem* a = lstItems_->item(ItemIndex);
+void FrmMain::SwapItems(int i, int j) {
+  // The entries are rewritten in place, so the list's selected index stays.
+  QListWidgetItem* a = lstItems_->item(i);
   QListWidgetItem* b = lstItems_->item(j);
   const QString kept = b->text();
   b->setText(a->text());
   a->setText(kept);
-  std::swap(ctx_.state.Items[static_cast<std::size_t>(ItemIndex)],
+  std::swap(ctx_.state.Items[static_cast<std::size_t>(i)],
             ctx_.state.Items[static_cast<std::size_t>(j)]);
 }
 
-void FrmMain::MoveUp(int ItemIndex) {
-  const int j = ItemIndex - 1;
-  QListWidgetItem* a = lstItems_->item(ItemIndex);
-  QListWidgetItem* b = lstItems_->item(j);
-  const QString kept = b->text();
-  b->setText(a->text());
-  a->setText(kept);
-  std::swap(ctx_.state.Items[static_cast<std::size_t>(ItemIndex)],
-            ctx_.state.Items[static_cast<std::size_t>(j)]);
-}
+void FrmMain::MoveDown(int ItemIndex) { SwapItems(ItemIndex, ItemIndex + 1); }
+
+void FrmMain::MoveUp(int ItemIndex) { SwapItems(ItemIndex, ItemIndex - 1); }
 
 void FrmMain::RemoveSelectedItem() {
   const int count = lstItems_->count();
