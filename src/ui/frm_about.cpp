@@ -24,7 +24,8 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, QRect rect, const QFont&
 
 void InitUiResources();
 
-FrmAbout::FrmAbout(UiContext context, QWidget* owner) : QDialog(owner), ctx_(context), owner_(owner) {
+FrmAbout::FrmAbout(UiContext context, QWidget* owner)
+    : QDialog(owner), ctx_(context), owner_(owner) {
   InitUiResources();
   setWindowTitle("About The Tavrin...");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

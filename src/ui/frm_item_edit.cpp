@@ -50,7 +50,8 @@ FrmItemEdit::FrmItemEdit(UiContext context, QWidget* owner) : QDialog(owner), ct
 
 void FrmItemEdit::BuildControls() {
   txtItem_ = MakeBox("txtItem", "Item name", this, TwipsRect(1440, 60, 3960, 330));
-  txtFile_ = MakeBox("txtFile", "This item's executable file", this, TwipsRect(1440, 450, 3225, 315));
+  txtFile_ =
+      MakeBox("txtFile", "This item's executable file", this, TwipsRect(1440, 450, 3225, 315));
   txtParams_ =
       MakeBox("txtParams", "Parameters to the executable", this, TwipsRect(1440, 840, 3960, 330));
   cboStyle_ = new QComboBox(this);
@@ -132,8 +133,8 @@ QToolButton* FrmItemEdit::tbOpenButton(const std::string& key) const {
 
 void FrmItemEdit::Form_Load() {
   Loading = true;
-  cboStyle_->addItems({"Hidden", "Normal", "Minimized", "Maximized", "Normal no focus",
-                       "Minimized no focus"});
+  cboStyle_->addItems(
+      {"Hidden", "Normal", "Minimized", "Maximized", "Normal no focus", "Minimized no focus"});
   cboStyle_->setCurrentIndex(-1);
   const CollItem& item = ctx_.edit.EditItem;
   txtItem_->setText(QString::fromStdString(item.ItemName));
@@ -193,7 +194,8 @@ void FrmItemEdit::btnOK_Click() {
   item.File = txtFile_->text().toStdString();
   item.Params = txtParams_->text().toStdString();
   item.ItemName = txtItem_->text().toStdString();
-  if (cboStyle_->currentIndex() >= 0) item.WinStyle = static_cast<int16_t>(cboStyle_->currentIndex());
+  if (cboStyle_->currentIndex() >= 0)
+    item.WinStyle = static_cast<int16_t>(cboStyle_->currentIndex());
   item.Wait = cWait_->isChecked() ? kTrue : kFalse;
   accept();
 }

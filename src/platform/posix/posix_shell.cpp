@@ -282,7 +282,8 @@ int32_t PosixShell::ShellAndWait(const WaitedStart& start) {
   if (program.find('/') != std::string::npos) {
     program = Absolute(program);
     struct stat st {};
-    if (stat(program.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || access(program.c_str(), X_OK) != 0)) {
+    if (stat(program.c_str(), &st) == 0 &&
+        (!S_ISREG(st.st_mode) || access(program.c_str(), X_OK) != 0)) {
       return kRuntimeNotAProgram;
     }
   }
