@@ -31,8 +31,7 @@ LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes);
 
 // Writes state.Items in the current version to ForceCollExt(path). Returns true when
 // any step failed; the file that stood there before is then left as it was.
-bool SaveCollectionFile(const CollectionState& state, const std::string& path,
-                        FileSystem& files);
+bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files);
 
 // Tells the user why a load did not give LoadOk, and asks the upgrade question for an
 // old version. `name` is shown in the boxes; the upgrade writes to `upgradePath`

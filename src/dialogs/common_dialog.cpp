@@ -63,9 +63,8 @@ FileDialogRequest RequestFromRecord(const OpenFileName& record, bool save) {
 
 bool ShowOpenDialog(OpenFileName& OpenFileDlg, int16_t filterIndex, FileDialogs& dialogs) {
   OpenFileDlg.lStructSize = 76;
-  OpenFileDlg.lpstrFilter = "Tavrin Collections" + kSep + "*.tavrin" + kSep + "Executables" +
-                            kSep + "*.exe;*.bat;*.com" + kSep + "All Files" + kSep + "*.*" +
-                            kSep + kSep;
+  OpenFileDlg.lpstrFilter = "Tavrin Collections" + kSep + "*.tavrin" + kSep + "Executables" + kSep +
+                            "*.exe;*.bat;*.com" + kSep + "All Files" + kSep + "*.*" + kSep + kSep;
   OpenFileDlg.nFilterIndex = static_cast<uint32_t>(filterIndex);
   OpenFileDlg.lpstrFile = kSep + std::string(1024, ' ');
   OpenFileDlg.nMaxFile = static_cast<uint32_t>(OpenFileDlg.lpstrFile.size());

@@ -9,8 +9,7 @@ namespace {
 // The folder an item's program starts in: the folder part of its path, or none when
 // the path names no folder.
 std::string StartFolder(const std::string& File) {
-  return FindLast(File, std::string(1, kNativeSeparator)) == 0 ? std::string()
-                                                               : FolderPart(File);
+  return FindLast(File, std::string(1, kNativeSeparator)) == 0 ? std::string() : FolderPart(File);
 }
 
 }  // namespace

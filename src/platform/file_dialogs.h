@@ -18,9 +18,9 @@ struct FileFilter {
 struct FileDialogRequest {
   bool save = false;
   std::vector<FileFilter> filters;
-  int filterIndex = 1;       // 1-based, the filter selected when the dialog opens
-  std::string initialDir;    // empty: the system's default folder
-  std::string initialName;   // the proposed file name, or a whole path
+  int filterIndex = 1;      // 1-based, the filter selected when the dialog opens
+  std::string initialDir;   // empty: the system's default folder
+  std::string initialName;  // the proposed file name, or a whole path
   bool fileMustExist = false;
   bool overwritePrompt = false;  // ask before accepting the name of an existing file
 };

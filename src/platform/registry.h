@@ -13,10 +13,10 @@ class Registry {
   using Key = std::uintptr_t;
 
   static constexpr Key kClassesRoot = 0x80000000u;  // HKEY_CLASSES_ROOT
-  static constexpr uint32_t kRegSz = 1;              // REG_SZ
-  static constexpr long kSuccess = 0;                // ERROR_SUCCESS
-  static constexpr long kFileNotFound = 2;           // ERROR_FILE_NOT_FOUND
-  static constexpr long kMoreData = 234;             // ERROR_MORE_DATA
+  static constexpr uint32_t kRegSz = 1;             // REG_SZ
+  static constexpr long kSuccess = 0;               // ERROR_SUCCESS
+  static constexpr long kFileNotFound = 2;          // ERROR_FILE_NOT_FOUND
+  static constexpr long kMoreData = 234;            // ERROR_MORE_DATA
 
   static constexpr long kAccessDenied = 5;  // ERROR_ACCESS_DENIED
 

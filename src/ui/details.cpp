@@ -9,9 +9,7 @@
 namespace tavrin {
 namespace {
 
-std::string PathCase(const std::string& text) {
-  return kPathsIgnoreCase ? LowerAscii(text) : text;
-}
+std::string PathCase(const std::string& text) { return kPathsIgnoreCase ? LowerAscii(text) : text; }
 
 // The first character in upper case, all others in lower case (letters A to Z).
 std::string Capitalised(std::string text) {

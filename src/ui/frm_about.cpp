@@ -7,18 +7,11 @@
 
 #include "tavrin/version.h"
 #include "ui/details.h"
+#include "ui/fonts.h"
 #include "ui/twips.h"
 
 namespace tavrin {
 namespace {
-
-QFont AboutFont(double points, bool bold = false) {
-  QFont font("Times New Roman");
-  font.setStyleHint(QFont::Serif);
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
-}
 
 QLabel* MakeLabel(const QString& text, QWidget* parent, QRect rect, const QFont& font) {
   auto* label = new QLabel(text, parent);
@@ -31,7 +24,8 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, QRect rect, const QFont&
 
 void InitUiResources();
 
-FrmAbout::FrmAbout(UiContext context, QWidget* owner) : QDialog(owner), ctx_(context), owner_(owner) {
+FrmAbout::FrmAbout(UiContext context, QWidget* owner)
+    : QDialog(owner), ctx_(context), owner_(owner) {
   InitUiResources();
   setWindowTitle("About The Tavrin...");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -39,14 +33,14 @@ FrmAbout::FrmAbout(UiContext context, QWidget* owner) : QDialog(owner), ctx_(con
   setFixedSize(Twips(4200), Twips(2175));
   setModal(true);
 
-  MakeLabel("The Tavrin", this, TwipsRect(990, 60, 3165, 345), AboutFont(15.75, true));
-  lblVer_ = MakeLabel("", this, TwipsRect(990, 450, 3165, 225), AboutFont(9.75));
+  MakeLabel("The Tavrin", this, TwipsRect(990, 60, 3165, 345), WindowFont(15.75, true));
+  lblVer_ = MakeLabel("", this, TwipsRect(990, 450, 3165, 225), WindowFont(9.75));
   lblVer_->setObjectName("lblVer");
   MakeLabel("(C) 2026 the Tavrin developers.", this, TwipsRect(990, 720, 3165, 225),
-            AboutFont(9.75));
+            WindowFont(9.75));
   MakeLabel("Free to use, copy and change.", this, TwipsRect(990, 960, 3165, 225),
-            AboutFont(9.75));
-  lblMail_ = MakeLabel(kFeedbackAddress, this, TwipsRect(990, 1290, 2460, 225), AboutFont(9.75));
+            WindowFont(9.75));
+  lblMail_ = MakeLabel(kFeedbackAddress, this, TwipsRect(990, 1290, 2460, 225), WindowFont(9.75));
   lblMail_->setObjectName("lblMail");
   lblMail_->setCursor(Qt::PointingHandCursor);
   lblMail_->setStyleSheet("color: #1a4fb5; text-decoration: underline;");
@@ -59,7 +53,7 @@ FrmAbout::FrmAbout(UiContext context, QWidget* owner) : QDialog(owner), ctx_(con
   btnOK_ = new QPushButton("OK", this);
   btnOK_->setObjectName("btnOK");
   btnOK_->setGeometry(TwipsRect(1207, 1680, 1875, 405));
-  btnOK_->setFont(AboutFont(12, true));
+  btnOK_->setFont(WindowFont(12, true));
   btnOK_->setDefault(true);
   btnOK_->setAutoDefault(true);
   connect(btnOK_, &QPushButton::clicked, this, [this] { btnOK_Click(); });

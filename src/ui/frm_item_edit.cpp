@@ -11,18 +11,11 @@
 #include "collection/paths.h"
 #include "collection/text.h"
 #include "ui/details.h"
+#include "ui/fonts.h"
 #include "ui/twips.h"
 
 namespace tavrin {
 namespace {
-
-QFont EditorFont(bool bold = false) {
-  QFont font("Times New Roman");
-  font.setStyleHint(QFont::Serif);
-  font.setPointSizeF(9.75);
-  font.setBold(bold);
-  return font;
-}
 
 QLabel* MakeLabel(const char* text, QWidget* parent, QRect rect, QWidget* buddy) {
   auto* label = new QLabel(text, parent);
@@ -50,14 +43,15 @@ FrmItemEdit::FrmItemEdit(UiContext context, QWidget* owner) : QDialog(owner), ct
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(Twips(5475), Twips(2145));
   setModal(true);
-  setFont(EditorFont());
+  setFont(WindowFont(9.75));
   BuildControls();
   Form_Load();
 }
 
 void FrmItemEdit::BuildControls() {
   txtItem_ = MakeBox("txtItem", "Item name", this, TwipsRect(1440, 60, 3960, 330));
-  txtFile_ = MakeBox("txtFile", "This item's executable file", this, TwipsRect(1440, 450, 3225, 315));
+  txtFile_ =
+      MakeBox("txtFile", "This item's executable file", this, TwipsRect(1440, 450, 3225, 315));
   txtParams_ =
       MakeBox("txtParams", "Parameters to the executable", this, TwipsRect(1440, 840, 3960, 330));
   cboStyle_ = new QComboBox(this);
@@ -72,14 +66,14 @@ void FrmItemEdit::BuildControls() {
   btnOk_->setObjectName("btnOk");
   btnOk_->setToolTip("Accept changes");
   btnOk_->setGeometry(TwipsRect(60, 1710, 1215, 375));
-  btnOk_->setFont(EditorFont(true));
+  btnOk_->setFont(WindowFont(9.75, true));
   btnOk_->setDefault(true);
   btnOk_->setEnabled(false);
   btnCancel_ = new QPushButton("&Cancel", this);
   btnCancel_->setObjectName("btnCancel");
   btnCancel_->setToolTip("Discard changes");
   btnCancel_->setGeometry(TwipsRect(4200, 1710, 1215, 375));
-  btnCancel_->setFont(EditorFont(true));
+  btnCancel_->setFont(WindowFont(9.75, true));
   btnCancel_->setAutoDefault(false);
 
   MakeLabel("Item &Name:", this, TwipsRect(60, 120, 1245, 255), txtItem_);
@@ -139,8 +133,8 @@ QToolButton* FrmItemEdit::tbOpenButton(const std::string& key) const {
 
 void FrmItemEdit::Form_Load() {
   Loading = true;
-  cboStyle_->addItems({"Hidden", "Normal", "Minimized", "Maximized", "Normal no focus",
-                       "Minimized no focus"});
+  cboStyle_->addItems(
+      {"Hidden", "Normal", "Minimized", "Maximized", "Normal no focus", "Minimized no focus"});
   cboStyle_->setCurrentIndex(-1);
   const CollItem& item = ctx_.edit.EditItem;
   txtItem_->setText(QString::fromStdString(item.ItemName));
@@ -200,7 +194,8 @@ void FrmItemEdit::btnOK_Click() {
   item.File = txtFile_->text().toStdString();
   item.Params = txtParams_->text().toStdString();
   item.ItemName = txtItem_->text().toStdString();
-  if (cboStyle_->currentIndex() >= 0) item.WinStyle = static_cast<int16_t>(cboStyle_->currentIndex());
+  if (cboStyle_->currentIndex() >= 0)
+    item.WinStyle = static_cast<int16_t>(cboStyle_->currentIndex());
   item.Wait = cWait_->isChecked() ? kTrue : kFalse;
   accept();
 }

@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDialog>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -25,6 +25,7 @@
 #include "tavrin/version.h"
 #include "ui/details.h"
 #include "ui/details_pane.h"
+#include "ui/fonts.h"
 #include "ui/frm_about.h"
 #include "ui/frm_item_edit.h"
 #include "ui/twips.h"
@@ -50,22 +51,12 @@ constexpr ButtonSpec kCollButtons[] = {
 };
 
 constexpr ButtonSpec kItemButtons[] = {
-    {"Up", "iUp", "Move item up in list"},
-    {"Edit", "iEdit", "Edit the selected item"},
-    {"Remove", "iRemove", "Remove item from list"},
-    {"Open", "iOpen", "Open the selected item"},
+    {"Up", "iUp", "Move item up in list"},          {"Edit", "iEdit", "Edit the selected item"},
+    {"Remove", "iRemove", "Remove item from list"}, {"Open", "iOpen", "Open the selected item"},
     {"Down", "iDown", "Move item down in list"},
 };
 
 constexpr int kItemBarTops[] = {180, 622, 1064, 1506, 1950};
-
-QFont WindowFont(double points, bool bold = false) {
-  QFont font("Times New Roman");
-  font.setStyleHint(QFont::Serif);
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
-}
 
 QIcon BundledIcon(const QString& name) {
   QIcon icon;
@@ -226,7 +217,8 @@ void FrmMain::BuildControls() {
     tbItem_[i] = MakeToolButton(kItemButtons[i], tbItemBars_[i]);
     tbItemBars_[i]->layout()->addWidget(tbItem_[i]);
     const std::string key = kItemButtons[i].key;
-    connect(tbItem_[i], &QToolButton::clicked, this, [this, i, key] { tbItem_ButtonClick(i, key); });
+    connect(tbItem_[i], &QToolButton::clicked, this,
+            [this, i, key] { tbItem_ButtonClick(i, key); });
   }
 
   frameDetails_ = new QGroupBox("Item Details", client);
@@ -272,8 +264,8 @@ void FrmMain::Form_Load() {
 
 void FrmMain::MakeFlatToolBars() {
   // Buttons without a raised frame, except while the mouse pointer is over them.
-  QWidget* bars[] = {tbColl_, tbItemBars_[0], tbItemBars_[1], tbItemBars_[2], tbItemBars_[3],
-                     tbItemBars_[4]};
+  QWidget* bars[] = {tbColl_,        tbItemBars_[0], tbItemBars_[1],
+                     tbItemBars_[2], tbItemBars_[3], tbItemBars_[4]};
   for (QWidget* bar : bars) {
     for (QToolButton* button : bar->findChildren<QToolButton*>()) button->setAutoRaise(true);
     bar->update();
@@ -638,27 +630,20 @@ void FrmMain::DeleteItem(int index) {
   st.Items.erase(st.Items.begin() + index);
 }
 
-void FrmMain::MoveDown(int ItemIndex) {
-  const int j = ItemIndex + 1;
-  QListWidgetItem* a = lstItems_->item(ItemIndex);
+void FrmMain::SwapItems(int i, int j) {
+  // The entries are rewritten in place, so the list's selected index stays.
+  QListWidgetItem* a = lstItems_->item(i);
   QListWidgetItem* b = lstItems_->item(j);
   const QString kept = b->text();
   b->setText(a->text());
   a->setText(kept);
-  std::swap(ctx_.state.Items[static_cast<std::size_t>(ItemIndex)],
+  std::swap(ctx_.state.Items[static_cast<std::size_t>(i)],
             ctx_.state.Items[static_cast<std::size_t>(j)]);
 }
 
-void FrmMain::MoveUp(int ItemIndex) {
-  const int j = ItemIndex - 1;
-  QListWidgetItem* a = lstItems_->item(ItemIndex);
-  QListWidgetItem* b = lstItems_->item(j);
-  const QString kept = b->text();
-  b->setText(a->text());
-  a->setText(kept);
-  std::swap(ctx_.state.Items[static_cast<std::size_t>(ItemIndex)],
-            ctx_.state.Items[static_cast<std::size_t>(j)]);
-}
+void FrmMain::MoveDown(int ItemIndex) { SwapItems(ItemIndex, ItemIndex + 1); }
+
+void FrmMain::MoveUp(int ItemIndex) { SwapItems(ItemIndex, ItemIndex - 1); }
 
 void FrmMain::RemoveSelectedItem() {
   const int count = lstItems_->count();
@@ -693,9 +678,8 @@ void FrmMain::OpenSelectedItem(bool allowWait) {
   if (allowWait) setCursor(Qt::WaitCursor);
   // Shows the waiting state before the launcher's thread blocks.
   ctx_.platform.toolkit.DoEvents();
-  const int32_t result =
-      LaunchItem(item.File, item.Params, item.WinStyle, waited ? item.Wait : kFalse,
-                 ctx_.platform.shell);
+  const int32_t result = LaunchItem(item.File, item.Params, item.WinStyle,
+                                    waited ? item.Wait : kFalse, ctx_.platform.shell);
   ctx_.platform.toolkit.DoEvents();
   if (allowWait) unsetCursor();
   if (waited) {

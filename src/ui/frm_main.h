@@ -99,6 +99,7 @@ class FrmMain : public QMainWindow {
   QString BoxText() const;
   void SetBoxText(const std::string& text);
   void RemoveSelectedItem();
+  void SwapItems(int i, int j);
   void OpenSelectedItem(bool allowWait);
 
   UiContext ctx_;

@@ -1,5 +1,7 @@
 #include "platform/posix/posix_files.h"
 
+#include "platform/posix/posix_paths.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,13 +24,6 @@ inline constexpr int kErrPathFileAccess = 75;
 
 // Symbolic links followed at most, as the kernel does.
 inline constexpr int kMaxLinks = 40;
-
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
 
 std::string NameOf(const std::string& path) {
   const auto slash = path.rfind('/');
@@ -94,7 +89,7 @@ class PosixOutFile : public OutFile {
 
 std::unique_ptr<OutFile> PosixFileSystem::CreateTempBeside(const std::string& target,
                                                            std::string& tempPath) {
-  std::string pattern = FolderOf(target) + "/." + NameOf(target) + ".XXXXXX";
+  std::string pattern = posix::ParentFolder(target) + "/." + NameOf(target) + ".XXXXXX";
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat existing {};
@@ -113,7 +108,7 @@ std::unique_ptr<OutFile> PosixFileSystem::CreateTempBeside(const std::string& ta
 bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) return false;
   // Make the new name itself durable; a folder that cannot be synced changes nothing.
-  const int dir = ::open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dir = ::open(posix::ParentFolder(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
@@ -166,7 +161,7 @@ std::string PosixFileSystem::WriteTarget(const std::string& path) {
     const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
     if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return path;
     link.resize(static_cast<std::size_t>(n));
-    current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
+    current = link.front() == '/' ? link : posix::ParentFolder(current) + "/" + link;
   }
   // A loop of links: writing goes to the name given.
   return path;

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/posix/child_reaper.h"
+#include "platform/posix/posix_paths.h"
 
 extern char** environ;
 
@@ -38,13 +39,6 @@ std::string CurrentFolder() {
 std::string Absolute(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
   return CurrentFolder() + "/" + path;
-}
-
-std::string ParentFolder(const std::string& path) {
-  const auto p = path.find_last_of('/');
-  if (p == std::string::npos) return ".";
-  if (p == 0) return "/";
-  return path.substr(0, p);
 }
 
 // "scheme:" at the start of a target that is no path ("mailto:x", "https://...").
@@ -288,7 +282,8 @@ int32_t PosixShell::ShellAndWait(const WaitedStart& start) {
   if (program.find('/') != std::string::npos) {
     program = Absolute(program);
     struct stat st {};
-    if (stat(program.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || access(program.c_str(), X_OK) != 0)) {
+    if (stat(program.c_str(), &st) == 0 &&
+        (!S_ISREG(st.st_mode) || access(program.c_str(), X_OK) != 0)) {
       return kRuntimeNotAProgram;
     }
   }
