@@ -87,24 +87,25 @@ void FrmItemEdit::BuildControls() {
   auto* layout = new QHBoxLayout(tbOpen_);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  struct Spec {
+  struct ToolEntry {
     const char* key;
     const char* tip;
   };
-  for (const Spec& spec : {Spec{"Open", "Browse for an executable"}, Spec{"Find", "Find target"}}) {
+  for (const ToolEntry& entry :
+       {ToolEntry{"Open", "Browse for an executable"}, ToolEntry{"Find", "Find target"}}) {
     auto* button = new QToolButton(tbOpen_);
-    button->setObjectName(spec.key);
-    button->setToolTip(spec.tip);
+    button->setObjectName(entry.key);
+    button->setToolTip(entry.tip);
     QIcon icon;
-    icon.addFile(QString(":/icons/%1-16.png").arg(spec.key), QSize(16, 16));
-    icon.addFile(QString(":/icons/%1.png").arg(spec.key), QSize(32, 32));
+    icon.addFile(QString(":/icons/%1-16.png").arg(entry.key), QSize(16, 16));
+    icon.addFile(QString(":/icons/%1.png").arg(entry.key), QSize(32, 32));
     button->setIcon(icon);
     button->setIconSize(QSize(16, 16));
     button->setAutoRaise(true);  // flat until the pointer is over it
     button->setFocusPolicy(Qt::TabFocus);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     layout->addWidget(button);
-    const std::string key = spec.key;
+    const std::string key = entry.key;
     connect(button, &QToolButton::clicked, this, [this, key] { tbOpen_ButtonClick(key); });
   }
   tbOpenButton("Find")->setEnabled(false);

@@ -37,20 +37,20 @@ const char* const kNone = "<None>";
 const char* const kNewCollection = "<New Collection>";
 const char* const kCurrentCollection = "<Current Collection>";
 
-struct ButtonSpec {
+struct ButtonEntry {
   const char* key;
   const char* image;
   const char* tip;
 };
 
-constexpr ButtonSpec kCollButtons[] = {
+constexpr ButtonEntry kCollButtons[] = {
     {"Other", "cOpen", "Browse for a collection"},
     {"Save", "cSave", "Save current collection"},
     {"Delete", "cDelete", "Delete the current collection"},
     {"New", "cNew", "Start over from scratch"},
 };
 
-constexpr ButtonSpec kItemButtons[] = {
+constexpr ButtonEntry kItemButtons[] = {
     {"Up", "iUp", "Move item up in list"},          {"Edit", "iEdit", "Edit the selected item"},
     {"Remove", "iRemove", "Remove item from list"}, {"Open", "iOpen", "Open the selected item"},
     {"Down", "iDown", "Move item down in list"},
@@ -76,12 +76,12 @@ QWidget* MakeToolStrip(QWidget* parent, const QString& name, QRect rect) {
   return strip;
 }
 
-QToolButton* MakeToolButton(const ButtonSpec& spec, QWidget* parent) {
+QToolButton* MakeToolButton(const ButtonEntry& entry, QWidget* parent) {
   auto* button = new QToolButton(parent);
-  button->setObjectName(spec.key);
-  button->setIcon(BundledIcon(spec.image));
+  button->setObjectName(entry.key);
+  button->setIcon(BundledIcon(entry.image));
   button->setIconSize(QSize(16, 16));
-  button->setToolTip(spec.tip);
+  button->setToolTip(entry.tip);
   button->setAutoRaise(true);
   button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   return button;
@@ -187,10 +187,10 @@ void FrmMain::BuildControls() {
   connect(cboColl_, &QComboBox::activated, this, [this](int index) { cboColl_Click(index); });
 
   tbColl_ = MakeToolStrip(frameColl_, "tbColl", TwipsRect(6150, 240, 1485, 390));
-  for (const auto& spec : kCollButtons) {
-    QToolButton* button = MakeToolButton(spec, tbColl_);
+  for (const auto& entry : kCollButtons) {
+    QToolButton* button = MakeToolButton(entry, tbColl_);
     tbColl_->layout()->addWidget(button);
-    const std::string key = spec.key;
+    const std::string key = entry.key;
     connect(button, &QToolButton::clicked, this, [this, key] { tbColl_ButtonClick(key); });
   }
   SetCollButtonEnabled("Save", false);
