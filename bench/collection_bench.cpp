@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "collection/collfile.h"
+#include "memory_files.h"
 #include "platform/posix/posix_files.h"
 
 namespace {
@@ -53,38 +54,7 @@ class Folder {
   std::string path_;
 };
 
-// Keeps a saved file in memory, to time the writing without the disk.
-class MemoryFileSystem : public tavrin::FileSystem {
- public:
-  std::unique_ptr<tavrin::OutFile> CreateTempBeside(const std::string& target,
-                                                    std::string& tempPath) override {
-    tempPath = target + ".tmp";
-    saved.clear();
-    return std::make_unique<File>(saved);
-  }
-  bool Rename(const std::string&, const std::string&) override { return true; }
-  bool Remove(const std::string&) override { return true; }
-  int DeleteFile(const std::string&) override { return 0; }
-  std::vector<std::string> ListFiles(const std::string&, const std::string&) override { return {}; }
-  std::string WriteTarget(const std::string& path) override { return path; }
-
-  std::string saved;
-
- private:
-  class File : public tavrin::OutFile {
-   public:
-    explicit File(std::string& out) : out_(out) {}
-    bool Write(std::string_view bytes) override {
-      out_.append(bytes);
-      return true;
-    }
-    bool Flush() override { return true; }
-    bool Close() override { return true; }
-
-   private:
-    std::string& out_;
-  };
-};
+using tavrin::testing::MemoryFileSystem;
 
 void Done(benchmark::State& run, std::size_t bytes) {
   run.SetItemsProcessed(static_cast<int64_t>(run.iterations()) * kItems);

@@ -11,33 +11,12 @@
 #include <vector>
 
 #include "collection/collfile.h"
+#include "memory_files.h"
 
 namespace tavrin {
 namespace {
 
-// A file system that keeps the one file being saved in memory.
-struct MemoryFileSystem : FileSystem {
-  struct File : OutFile {
-    explicit File(std::string& to) : saved(to) {}
-    bool Write(std::string_view bytes) override {
-      saved.append(bytes);
-      return true;
-    }
-    bool Flush() override { return true; }
-    bool Close() override { return true; }
-    std::string& saved;
-  };
-  std::unique_ptr<OutFile> CreateTempBeside(const std::string& target, std::string& temp) override {
-    temp = target + ".tmp";
-    return std::make_unique<File>(saved);
-  }
-  bool Rename(const std::string&, const std::string&) override { return true; }
-  bool Remove(const std::string&) override { return true; }
-  int DeleteFile(const std::string&) override { return 0; }
-  std::vector<std::string> ListFiles(const std::string&, const std::string&) override { return {}; }
-  std::string WriteTarget(const std::string& path) override { return path; }
-  std::string saved;
-};
+using testing::MemoryFileSystem;
 
 int Check(std::string_view bytes) {
   const std::vector<CollItem> before = {CollItem{"/bin/before", "before", "", 2, kTrue}, {}};
