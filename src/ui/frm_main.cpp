@@ -1,5 +1,7 @@
 #include "ui/frm_main.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -180,11 +182,22 @@ void FrmMain::BuildControls() {
   cboColl_->setGeometry(TwipsRect(120, 240, 5955, 345));
   cboColl_->setFont(WindowFont(9.75));
   cboColl_->setEditable(true);
+  // Qt's editable box also reports an entry as activated when the editing of a text
+  // that names it ends (Tab, a click elsewhere, Enter, the window hiding). That is no
+  // pick: only a pick from the open list or an arrow key in the closed box calls
+  // cboColl_Click. Slots run in the order they were connected, so the two around the
+  // box's own connection mark the end of editing while the box reports it.
+  auto* text = new QLineEdit;
+  connect(text, &QLineEdit::editingFinished, this, [this] { boxEditEnding_ = true; });
+  cboColl_->setLineEdit(text);
+  connect(text, &QLineEdit::editingFinished, this, [this] { boxEditEnding_ = false; });
   cboColl_->setInsertPolicy(QComboBox::NoInsert);
   cboColl_->setCompleter(nullptr);
   cboColl_->setToolTip("Avalible collections");
   connect(cboColl_, &QComboBox::editTextChanged, this, [this] { cboColl_Change(); });
-  connect(cboColl_, &QComboBox::activated, this, [this](int index) { cboColl_Click(index); });
+  connect(cboColl_, &QComboBox::activated, this, [this](int index) {
+    if (!boxEditEnding_) cboColl_Click(index);
+  });
 
   tbColl_ = MakeToolStrip(frameColl_, "tbColl", TwipsRect(6150, 240, 1485, 390));
   for (const auto& entry : kCollButtons) {
@@ -288,9 +301,21 @@ bool FrmMain::CollButtonEnabled(const std::string& key) const {
 QString FrmMain::BoxText() const { return cboColl_->currentText(); }
 
 void FrmMain::SetBoxText(const std::string& text) {
-  const QString q = QString::fromStdString(text);
-  if (cboColl_->currentText() == q) return;
-  cboColl_->setEditText(q);
+  const QString shown = QString::fromStdString(text);
+  const bool changed = BoxText() != shown;
+  {
+    // The entry the box shows is its current one, so that the arrow keys go on from
+    // there; a text that is no entry ("<Current Collection>") leaves none current.
+    QSignalBlocker block(cboColl_);
+    cboColl_->setCurrentIndex(CollEntryOf(text));
+    if (BoxText() != shown) cboColl_->setEditText(shown);
+  }
+  if (changed) cboColl_Change();
+}
+
+int FrmMain::CollEntryOf(const std::string& text) const {
+  return cboColl_->findText(QString::fromStdString(text),
+                            Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
 
 std::string FrmMain::CollectionPath(const std::string& name) {
@@ -305,9 +330,13 @@ void FrmMain::GetTavrinFiles() {
   }
   cboColl_->addItem(kNone);
   const std::string folder = ctx_.platform.system.CollectionFolder();
-  for (const std::string& name : ctx_.platform.files.ListFiles(folder, ".tavrin")) {
-    cboColl_->addItem(QString::fromStdString(BaseName(name)));
+  std::vector<std::string> names;
+  for (const std::string& file : ctx_.platform.files.ListFiles(folder, ".tavrin")) {
+    names.push_back(BaseName(file));
   }
+  // In name order, whatever order the system lists the folder in.
+  std::sort(names.begin(), names.end(), NameLess);
+  for (const std::string& name : names) cboColl_->addItem(QString::fromStdString(name));
   SetBoxText(kNone);
   cboColl_Change();
 }
@@ -446,7 +475,7 @@ void FrmMain::tbColl_ButtonClick(const std::string& key) {
     const std::string chosen = CutAtNull(SaveFileDlg.lpstrFile);
     if (SaveCollectionFile(ctx_.state, chosen, ctx_.platform.files)) {
       // Named by the box's list entry; by the chosen file when the box shows none.
-      const int entry = cboColl_->findText(BoxText(), Qt::MatchExactly);
+      const int entry = CollEntryOf(BoxText().toStdString());
       const std::string name = entry > 0 ? cboColl_->itemText(entry).toStdString() + ".tavrin"
                                          : FilePart(ForceCollExt(chosen));
       ctx_.platform.toolkit.MsgBox(name + "\n\nThe Tavrin was unable to save this file!!",
@@ -488,7 +517,9 @@ void FrmMain::SubDeleteFile() {
 void FrmMain::btnExec_Click() {
   const bool KeepWindow = shiftPressed_;
   hide();
-  RunAllItems(ctx_.state, ctx_.platform);
+  // What runs is what the list shows: nothing while it is empty (no collection, or a
+  // pick that could not be loaded), even when records of an earlier one remain.
+  if (ctx_.state.HasItems) RunAllItems(ctx_.state, ctx_.platform);
   if (KeepWindow) {
     show();
     activateWindow();
@@ -520,6 +551,8 @@ void FrmMain::Form_KeyUp(int, int) { shiftPressed_ = false; }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
   const auto type = event->type();
+  // The wheel over the closed box would step through the entries and pick them.
+  if (watched == cboColl_ && type == QEvent::Wheel) return true;
   // The right button over the item list opens a popup menu and leaves the selection.
   if (watched == lstItems_->viewport() &&
       (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||

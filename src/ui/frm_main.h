@@ -97,7 +97,11 @@ class FrmMain : public QMainWindow {
   void Form_KeyUp(int KeyCode, int Shift);
   std::string CollectionPath(const std::string& name);
   QString BoxText() const;
+  // Sets the box's text (cboColl_Change runs when it changes) and makes the entry of
+  // that text the current one.
   void SetBoxText(const std::string& text);
+  // The index of the box's entry that reads `text` exactly; -1 when there is none.
+  int CollEntryOf(const std::string& text) const;
   void RemoveSelectedItem();
   void SwapItems(int i, int j);
   void OpenSelectedItem(bool allowWait);
@@ -106,6 +110,7 @@ class FrmMain : public QMainWindow {
   std::string commandLine_;
   bool shiftPressed_ = false;
   bool unloading_ = false;
+  bool boxEditEnding_ = false;  // the box's text reports the end of its editing
   OpenFileName OpenFileDlg;
   OpenFileName SaveFileDlg;
 
