@@ -27,6 +27,7 @@
 #include "tavrin/version.h"
 #include "ui/details.h"
 #include "ui/details_pane.h"
+#include "ui/enter_key.h"
 #include "ui/fonts.h"
 #include "ui/frm_about.h"
 #include "ui/frm_item_edit.h"
@@ -84,9 +85,30 @@ QToolButton* MakeToolButton(const ButtonEntry& entry, QWidget* parent) {
   button->setIcon(BundledIcon(entry.image));
   button->setIconSize(QSize(16, 16));
   button->setToolTip(entry.tip);
+  button->setAccessibleName(entry.tip);  // it shows no text of its own
   button->setAutoRaise(true);
   button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   return button;
+}
+
+// A frame's caption as a name for the control it holds: without the access key's mark.
+QString AccessibleCaption(const QGroupBox* frame) { return QString(frame->title()).remove('&'); }
+
+// The codes of the keys the window's handlers tell apart, by the system's numbers.
+int KeyCodeOf(const QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return kKeyReturn;
+    case Qt::Key_Delete:
+      return kKeyDelete;
+    case Qt::Key_Menu:
+      return kKeyApps;
+    case Qt::Key_F10:
+      return kKeyF10;
+    default:
+      return 0;
+  }
 }
 
 // The modifier mask of a key event: 1 Shift, 2 Ctrl, 4 Alt. A modifier key counts
@@ -194,6 +216,7 @@ void FrmMain::BuildControls() {
   cboColl_->setInsertPolicy(QComboBox::NoInsert);
   cboColl_->setCompleter(nullptr);
   cboColl_->setToolTip("Avalible collections");
+  cboColl_->setAccessibleName(AccessibleCaption(frameColl_));
   connect(cboColl_, &QComboBox::editTextChanged, this, [this] { cboColl_Change(); });
   connect(cboColl_, &QComboBox::activated, this, [this](int index) {
     if (!boxEditEnding_) cboColl_Click(index);
@@ -217,6 +240,7 @@ void FrmMain::BuildControls() {
   lstItems_->setGeometry(TwipsRect(120, 210, 3585, 2100));
   lstItems_->setFont(WindowFont(9.75));
   lstItems_->setToolTip("Items in the current collection");
+  lstItems_->setAccessibleName(AccessibleCaption(frameItems_));
   lstItems_->setSelectionMode(QAbstractItemView::SingleSelection);
   connect(lstItems_, &QListWidget::itemSelectionChanged, this, [this] {
     if (SelectedIndex() >= 0) lstItems_Click();
@@ -239,6 +263,7 @@ void FrmMain::BuildControls() {
   frameDetails_->setFont(WindowFont(9.75));
   picDetails_ = new DetailsPane(frameDetails_);
   picDetails_->setObjectName("picDetails");
+  picDetails_->setAccessibleName(AccessibleCaption(frameDetails_));
   picDetails_->setGeometry(TwipsRect(90, 240, 3360, 2145));
 
   btnExec_ = new QPushButton("Execute &Tavrin", client);
@@ -257,15 +282,22 @@ void FrmMain::BuildControls() {
   btnExit_->setToolTip("Exit Tavrin");
   connect(btnExit_, &QPushButton::clicked, this, [this] { btnExit_Click(); });
 
-  setTabOrder(cboColl_, lstItems_);
-  setTabOrder(lstItems_, btnExec_);
-  setTabOrder(btnExec_, btnExit_);
+  // Tab goes through the window as it reads: the box and its toolbar, the list and
+  // its buttons, Execute and Exit.
+  QList<QWidget*> order{cboColl_};
+  for (QToolButton* button : tbColl_->findChildren<QToolButton*>()) order << button;
+  order << lstItems_;
+  for (QToolButton* button : tbItem_) order << button;
+  order << btnExec_ << btnExit_;
+  for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void FrmMain::Form_Load() {
   // The file association is put back if it is missing; a failure is passed over.
   EnsureRegistered(ctx_.platform);
   GetTavrinFiles();
+  // Nothing is selected yet: the item buttons wait for a selection.
+  EnableItemButtons(false);
   if (!commandLine_.empty()) {
     AddItemsToList();
     SetBoxText(BaseName(commandLine_));
@@ -561,19 +593,29 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::MouseButtonRelease) lstItems_MouseUp(2);
     return true;
   }
+  if (type == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+    if (watched == frameColl_ || watched == frameItems_) {
+      FrameAccessKey(static_cast<QGroupBox*>(watched));
+      return true;
+    }
+    // The access key of a button presses it at once, while Alt is still down (so that
+    // Execute sees the modifier, as it sees Shift).
+    if (watched == btnExec_ || watched == btnExit_) {
+      static_cast<QPushButton*>(watched)->click();
+      return true;
+    }
+  }
   if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this) return false;
   auto* key = static_cast<QKeyEvent*>(event);
+  const int code = KeyCodeOf(key);
   if (type == QEvent::KeyRelease) {
-    Form_KeyUp(key->key(), ModifierMask(key));
+    Form_KeyUp(code, ModifierMask(key));
     return false;
   }
-  Form_KeyDown(key->key(), ModifierMask(key));
-  if (watched == lstItems_ && key->key() == Qt::Key_Delete) {
-    lstItems_KeyDown(46, ModifierMask(key));
-    return true;
-  }
+  Form_KeyDown(code, ModifierMask(key));
+  if (watched == lstItems_ && lstItems_KeyDown(code, ModifierMask(key))) return true;
   // The window's own keys, ahead of the control that has the focus (a control that
   // claims a key, as a text box claims Ctrl+X, would keep it from the menu).
   if (key->key() == Qt::Key_X && key->modifiers() == Qt::ControlModifier) {
@@ -588,13 +630,12 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     btnExit_->click();
     return true;
   }
-  if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-      (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-    if (auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
-        button && button != btnExec_) {
+  // Enter presses the focused button, otherwise Execute. With Shift (or Ctrl) held it
+  // does the same, and the window stays open after a run, as after a Shift-click.
+  if (code == kKeyReturn && (key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier |
+                                                  Qt::ControlModifier)) == Qt::NoModifier) {
+    if (QAbstractButton* button = ButtonForEnter(QApplication::focusWidget(), btnExec_)) {
       button->click();
-    } else if (btnExec_->isEnabled()) {
-      btnExec_->click();
     }
     return true;
   }
@@ -791,14 +832,36 @@ void FrmMain::lstItems_DblClick() {
   SelectListEntry(i);
 }
 
-void FrmMain::lstItems_KeyDown(int KeyCode, int) {
-  if (KeyCode == 46) RemoveSelectedItem();
+bool FrmMain::lstItems_KeyDown(int KeyCode, int Shift) {
+  if (KeyCode == kKeyDelete) {
+    RemoveSelectedItem();
+    return true;
+  }
+  // The keyboard's way to the popup of the right button: the Menu key or Shift+F10,
+  // at the selected entry.
+  if (KeyCode == kKeyApps || (KeyCode == kKeyF10 && Shift == 1)) {
+    const int i = SelectedIndex();
+    const QPoint at =
+        i >= 0 ? lstItems_->visualItemRect(lstItems_->item(i)).bottomLeft() : QPoint(0, 0);
+    ShowItemPopup(lstItems_->viewport()->mapToGlobal(at));
+    return true;
+  }
+  return false;
 }
 
 void FrmMain::lstItems_MouseUp(int Button) {
-  if (Button != 2) return;
+  if (Button == 2) ShowItemPopup(QCursor::pos());
+}
+
+void FrmMain::FrameAccessKey(const QGroupBox* frame) {
+  // The focus goes to the frame's first control.
+  QWidget* first = frame == frameColl_ ? static_cast<QWidget*>(cboColl_) : lstItems_;
+  first->setFocus(Qt::ShortcutFocusReason);
+}
+
+void FrmMain::ShowItemPopup(const QPoint& at) {
   QMenu* menu = SelectedIndex() < 0 ? mnuPopItem1_ : mnuPopItem2_;
-  menu->popup(QCursor::pos());
+  menu->popup(at);
 }
 
 }  // namespace tavrin
