@@ -91,6 +91,31 @@ QToolButton* MakeToolButton(const ButtonEntry& entry, QWidget* parent) {
   return button;
 }
 
+// The twips layout leaves a frame's caption the top 180 twips of the frame (its first
+// control starts there).
+constexpr int kFrameCaptionTwips = 180;
+
+// A frame with its caption in the window's font.
+QGroupBox* MakeFrame(const char* caption, QWidget* parent) {
+  auto* frame = new QGroupBox(caption, parent);
+  frame->setFont(WindowFont(9.75));
+  return frame;
+}
+
+// How much more room, in pixels, the frame's caption takes than the twips layout
+// leaves it: Qt's frame title and border may need more.
+int CaptionExtra(const QGroupBox* frame) {
+  return std::max(0, frame->contentsMargins().top() - Twips(kFrameCaptionTwips));
+}
+
+// Trims what a control of the frame would cover of its border (a pixel or two, where
+// Qt's border is wider than the twips layout allows for).
+void KeepInside(QGroupBox* frame) {
+  for (QWidget* control : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    control->setGeometry(control->geometry() & frame->contentsRect());
+  }
+}
+
 // A frame's caption as a name for the control it holds: without the access key's mark.
 QString AccessibleCaption(const QGroupBox* frame) { return QString(frame->title()).remove('&'); }
 
@@ -193,15 +218,42 @@ void FrmMain::BuildMenus() {
 
 void FrmMain::BuildControls() {
   auto* client = new QWidget(this);
-  client->setFixedSize(Twips(7860), Twips(3780));
   setCentralWidget(client);
+  // The controls stand where the twips layout puts them, except that each row of
+  // frames moves down and grows by the room its captions take beyond what the layout
+  // leaves them, so that no control covers a frame's border or caption; the window
+  // grows by as much.
+  frameColl_ = MakeFrame("Tavrin &Collection", client);
+  frameItems_ = MakeFrame("Tavrin &Items", client);
+  frameDetails_ = MakeFrame("Item Details", client);
+  const int collExtra = CaptionExtra(frameColl_);
+  const int itemsExtra = std::max(CaptionExtra(frameItems_), CaptionExtra(frameDetails_));
+  frameColl_->setGeometry(TwipsRect(60, 30, 7725, 705).adjusted(0, 0, 0, collExtra));
+  frameItems_->setGeometry(
+      TwipsRect(60, 750, 4155, 2445).translated(0, collExtra).adjusted(0, 0, 0, itemsExtra));
+  frameDetails_->setGeometry(
+      TwipsRect(4290, 750, 3495, 2445).translated(0, collExtra).adjusted(0, 0, 0, itemsExtra));
+  BuildCollectionFrame(collExtra);
+  BuildItemFrame(itemsExtra);
+  BuildDetailsFrame(itemsExtra);
+  BuildButtons(client, collExtra + itemsExtra);
+  client->setFixedSize(Twips(7860), Twips(3780) + collExtra + itemsExtra);
+  for (QGroupBox* frame : {frameColl_, frameItems_, frameDetails_}) KeepInside(frame);
 
-  frameColl_ = new QGroupBox("Tavrin &Collection", client);
-  frameColl_->setGeometry(TwipsRect(60, 30, 7725, 705));
-  frameColl_->setFont(WindowFont(9.75));
+  // Tab goes through the window as it reads: the box and its toolbar, the list and
+  // its buttons, Execute and Exit.
+  QList<QWidget*> order{cboColl_};
+  for (QToolButton* button : tbColl_->findChildren<QToolButton*>()) order << button;
+  order << lstItems_;
+  for (QToolButton* button : tbItem_) order << button;
+  order << btnExec_ << btnExit_;
+  for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void FrmMain::BuildCollectionFrame(int extra) {
   cboColl_ = new QComboBox(frameColl_);
   cboColl_->setObjectName("cboColl");
-  cboColl_->setGeometry(TwipsRect(120, 240, 5955, 345));
+  cboColl_->setGeometry(TwipsRect(120, 240, 5955, 345).translated(0, extra));
   cboColl_->setFont(WindowFont(9.75));
   cboColl_->setEditable(true);
   // Qt's editable box also reports an entry as activated when the editing of a text
@@ -222,7 +274,8 @@ void FrmMain::BuildControls() {
     if (!boxEditEnding_) cboColl_Click(index);
   });
 
-  tbColl_ = MakeToolStrip(frameColl_, "tbColl", TwipsRect(6150, 240, 1485, 390));
+  tbColl_ =
+      MakeToolStrip(frameColl_, "tbColl", TwipsRect(6150, 240, 1485, 390).translated(0, extra));
   for (const auto& entry : kCollButtons) {
     QToolButton* button = MakeToolButton(entry, tbColl_);
     tbColl_->layout()->addWidget(button);
@@ -231,13 +284,12 @@ void FrmMain::BuildControls() {
   }
   SetCollButtonEnabled("Save", false);
   SetCollButtonEnabled("Delete", false);
+}
 
-  frameItems_ = new QGroupBox("Tavrin &Items", client);
-  frameItems_->setGeometry(TwipsRect(60, 750, 4155, 2445));
-  frameItems_->setFont(WindowFont(9.75));
+void FrmMain::BuildItemFrame(int extra) {
   lstItems_ = new QListWidget(frameItems_);
   lstItems_->setObjectName("lstItems");
-  lstItems_->setGeometry(TwipsRect(120, 210, 3585, 2100));
+  lstItems_->setGeometry(TwipsRect(120, 210, 3585, 2100).translated(0, extra));
   lstItems_->setFont(WindowFont(9.75));
   lstItems_->setToolTip("Items in the current collection");
   lstItems_->setAccessibleName(AccessibleCaption(frameItems_));
@@ -250,25 +302,26 @@ void FrmMain::BuildControls() {
 
   for (int i = 0; i < 5; ++i) {
     tbItemBars_[i] = MakeToolStrip(frameItems_, QString("tbItem_%1").arg(i),
-                                   TwipsRect(3750, kItemBarTops[i], 375, 405));
+                                   TwipsRect(3750, kItemBarTops[i], 375, 405).translated(0, extra));
     tbItem_[i] = MakeToolButton(kItemButtons[i], tbItemBars_[i]);
     tbItemBars_[i]->layout()->addWidget(tbItem_[i]);
     const std::string key = kItemButtons[i].key;
     connect(tbItem_[i], &QToolButton::clicked, this,
             [this, i, key] { tbItem_ButtonClick(i, key); });
   }
+}
 
-  frameDetails_ = new QGroupBox("Item Details", client);
-  frameDetails_->setGeometry(TwipsRect(4290, 750, 3495, 2445));
-  frameDetails_->setFont(WindowFont(9.75));
+void FrmMain::BuildDetailsFrame(int extra) {
   picDetails_ = new DetailsPane(frameDetails_);
   picDetails_->setObjectName("picDetails");
   picDetails_->setAccessibleName(AccessibleCaption(frameDetails_));
-  picDetails_->setGeometry(TwipsRect(90, 240, 3360, 2145));
+  picDetails_->setGeometry(TwipsRect(90, 240, 3360, 2145).translated(0, extra));
+}
 
+void FrmMain::BuildButtons(QWidget* client, int below) {
   btnExec_ = new QPushButton("Execute &Tavrin", client);
   btnExec_->setObjectName("btnExec");
-  btnExec_->setGeometry(TwipsRect(60, 3300, 3015, 405));
+  btnExec_->setGeometry(TwipsRect(60, 3300, 3015, 405).translated(0, below));
   btnExec_->setFont(WindowFont(12, true));
   btnExec_->setToolTip("Run all items in current collection. (Shift-Click to prevent exiting)");
   btnExec_->setDefault(true);
@@ -277,19 +330,10 @@ void FrmMain::BuildControls() {
 
   btnExit_ = new QPushButton("E&xit", client);
   btnExit_->setObjectName("btnExit");
-  btnExit_->setGeometry(TwipsRect(4770, 3300, 3015, 405));
+  btnExit_->setGeometry(TwipsRect(4770, 3300, 3015, 405).translated(0, below));
   btnExit_->setFont(WindowFont(12, true));
   btnExit_->setToolTip("Exit Tavrin");
   connect(btnExit_, &QPushButton::clicked, this, [this] { btnExit_Click(); });
-
-  // Tab goes through the window as it reads: the box and its toolbar, the list and
-  // its buttons, Execute and Exit.
-  QList<QWidget*> order{cboColl_};
-  for (QToolButton* button : tbColl_->findChildren<QToolButton*>()) order << button;
-  order << lstItems_;
-  for (QToolButton* button : tbItem_) order << button;
-  order << btnExec_ << btnExit_;
-  for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void FrmMain::Form_Load() {

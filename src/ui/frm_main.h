@@ -98,6 +98,12 @@ class FrmMain : public QMainWindow {
 
  private:
   void BuildControls();
+  // The frames' controls, moved down by `extra` pixels for the frames' captions.
+  void BuildCollectionFrame(int extra);
+  void BuildItemFrame(int extra);
+  void BuildDetailsFrame(int extra);
+  // Execute and Exit, `below` pixels lower than the twips layout puts them.
+  void BuildButtons(QWidget* client, int below);
   void BuildMenus();
   void Form_Load();
   void Form_KeyDown(int KeyCode, int Shift);
