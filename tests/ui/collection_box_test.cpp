@@ -107,6 +107,11 @@ TEST_F(CollectionBox, LeavingTheBoxPicksNothing) {
   TypeInBox("Tools");
   QTest::mouseClick(window->lstItems()->viewport(), Qt::LeftButton, {}, QPoint(2, 200));
   EXPECT_EQ(Seen(), "Tools: a1 a2 [save exec]");
+  // The arrow button opens the list; Esc closes it again.
+  QTest::mouseClick(Combo(), Qt::LeftButton, {}, QPoint(Combo()->width() - 4, 4));
+  ASSERT_TRUE(Combo()->view()->isVisible());
+  QTest::keyClick(Combo()->view(), Qt::Key_Escape);
+  EXPECT_EQ(Seen(), "Tools: a1 a2 [save exec]");
 
   TypeInBox("Games");
   QTest::keyClick(Combo(), Qt::Key_Down, Qt::AltModifier);
