@@ -68,4 +68,10 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
+bool NameLess(const std::string& a, const std::string& b) {
+  const std::string la = LowerAscii(a);
+  const std::string lb = LowerAscii(b);
+  return la != lb ? la < lb : a < b;
+}
+
 }  // namespace tavrin

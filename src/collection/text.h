@@ -27,4 +27,8 @@ std::string ShortenText(const std::string& text, std::size_t limit,
 // ASCII lower case (the letters A to Z), as the file format and paths compare.
 std::string LowerAscii(std::string text);
 
+// Whether name `a` comes before name `b` in a listing by name: letter case (of A to Z)
+// ignored, names that differ only in case in the order of their bytes.
+bool NameLess(const std::string& a, const std::string& b);
+
 }  // namespace tavrin
