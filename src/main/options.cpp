@@ -141,8 +141,8 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "showing them; a question is then answered No.\n"
       "\n"
       "Exit status: 0 when every item started (or the window was closed), 1 when some\n"
-      "item failed to start, 2 when the collection could not be loaded or the command\n"
-      "line is wrong.\n";
+      "item failed to start (or an autostart entry could not be written or removed),\n"
+      "2 when the collection could not be loaded or the command line is wrong.\n";
   context.out << text;
   return kExitOk;
 }
