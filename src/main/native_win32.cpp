@@ -1,4 +1,5 @@
 #include "main/native.h"
+#include "platform/win32/win32_autostart.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
@@ -27,12 +28,13 @@ struct Win32Services : NativeServices {
   FileSystem& files() override { return files_; }
   SystemInfo& system() override { return system_; }
   Registry& registry() override { return registry_; }
-  Autostart* autostart() override { return nullptr; }
+  Autostart* autostart() override { return &autostart_; }
 
   win32::Win32Shell shell_;
   win32::Win32FileSystem files_;
   win32::Win32SystemInfo system_;
   win32::Win32Registry registry_;
+  win32::RunKeyAutostart autostart_;
 };
 
 }  // namespace
