@@ -90,7 +90,7 @@ void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit
   toolkit.MsgBox(name + "\n\n" + text, kStyleCriticalOk, kErrorCaption);
 }
 
-int RunAllItems(const CollectionState& state, Platform& platform) {
+int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log) {
   int failures = 0;
   const int upper = state.UpperBound();
   for (int i = 0; i <= upper && i < static_cast<int>(state.Items.size()); ++i) {
@@ -101,8 +101,9 @@ int RunAllItems(const CollectionState& state, Platform& platform) {
     const bool waited = item.Wait != 0;
     if (LaunchFailed(result, waited)) {
       ++failures;
-      ShowLaunchFailure(item.File, LaunchErrorText(result, waited, platform.shell),
-                        platform.toolkit);
+      const std::string text = LaunchErrorText(result, waited, platform.shell);
+      if (log) log(i + 1, item, result, text);
+      ShowLaunchFailure(item.File, text, platform.toolkit);
     }
     platform.toolkit.DoEvents();
   }

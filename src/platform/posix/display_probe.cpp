@@ -1,5 +1,7 @@
 #include "platform/posix/display_probe.h"
 
+#include "platform/toolkit.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -104,11 +106,22 @@ bool WaylandReachable() {
   return ConnectUnix(name, false);
 }
 
+bool Screenless(const std::string& platform) {
+  return platform.rfind("offscreen", 0) == 0 || platform.rfind("minimal", 0) == 0;
+}
+
 }  // namespace
 
-bool DisplayReachable() {
-  const std::string platform = Env("QT_QPA_PLATFORM");
-  if (platform.rfind("offscreen", 0) == 0 || platform.rfind("minimal", 0) == 0) return true;
+std::string QtPlatformName(const std::string& argument) {
+  return argument.empty() ? Env("QT_QPA_PLATFORM") : argument;
+}
+
+bool BoxesToStderr(const std::string& platform) {
+  return BoxesToStderrAsked() || Screenless(platform);
+}
+
+bool DisplayReachable(const std::string& platform) {
+  if (Screenless(platform)) return true;
   if (platform.rfind("xcb", 0) == 0) return XReachable();
   if (platform.rfind("wayland", 0) == 0) return WaylandReachable();
   return XReachable() || WaylandReachable();
