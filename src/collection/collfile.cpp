@@ -13,9 +13,6 @@ namespace tavrin {
 
 namespace {
 
-inline constexpr const char* kCaptionError = "The Tavrin - Error:";
-inline constexpr const char* kCaptionQuestion = "The Tavrin - Question:";
-
 // No field of a collection file written by this program comes near this size; a
 // longer one means the file is no collection (or is damaged), and reading it is a
 // read error. The cap keeps a broken file from taking unbounded memory.
@@ -311,21 +308,21 @@ bool ReportLoadResult(int16_t code, const std::string& name, const CollectionSta
   const std::string subject = name + "\n\n";
   switch (code) {
     case LoadNotCollection:
-      platform.toolkit.MsgBox(subject + LoadFailureText(code), kStyleCriticalOk, kCaptionError);
+      platform.toolkit.MsgBox(subject + LoadFailureText(code), kStyleCriticalOk, kErrorCaption);
       return false;
     case LoadOldVersion: {
       const int answer = platform.toolkit.MsgBox(
           subject + "This Tavrin Collections in of an old version.\nDo you want to upgrade it?",
-          kStyleQuestionYesNo, kCaptionQuestion);
+          kStyleQuestionYesNo, kQuestionCaption);
       if (answer == kAnswerYes &&
           SaveCollectionFile(state, upgradePath.empty() ? name : upgradePath, platform.files)) {
         platform.toolkit.MsgBox(subject + "The Tavrin was unable to save this file!!",
-                                kStyleCriticalOk, kCaptionError);
+                                kStyleCriticalOk, kErrorCaption);
       }
       return true;
     }
     case LoadFailed:
-      platform.toolkit.MsgBox(subject + LoadFailureText(code), kStyleCriticalOk, kCaptionError);
+      platform.toolkit.MsgBox(subject + LoadFailureText(code), kStyleCriticalOk, kErrorCaption);
       return false;
     default:
       return false;

@@ -395,7 +395,7 @@ int FrmMain::CollEntryOf(const std::string& text) const {
 }
 
 std::string FrmMain::CollectionPath(const std::string& name) {
-  return ctx_.platform.system.CollectionFolder() + kNativeSeparator + name + ".tavrin";
+  return ctx_.platform.system.CollectionFolder() + kNativeSeparator + name + kCollExt;
 }
 
 void FrmMain::GetTavrinFiles() {
@@ -407,7 +407,7 @@ void FrmMain::GetTavrinFiles() {
   cboColl_->addItem(kNone);
   const std::string folder = ctx_.platform.system.CollectionFolder();
   std::vector<std::string> names;
-  for (const std::string& file : ctx_.platform.files.ListFiles(folder, ".tavrin")) {
+  for (const std::string& file : ctx_.platform.files.ListFiles(folder, kCollExt)) {
     names.push_back(BaseName(file));
   }
   // In name order, whatever order the system lists the folder in.
@@ -552,7 +552,7 @@ void FrmMain::tbColl_ButtonClick(const std::string& key) {
     if (SaveCollectionFile(ctx_.state, chosen, ctx_.platform.files)) {
       // Named by the box's list entry; by the chosen file when the box shows none.
       const int entry = CollEntryOf(BoxText().toStdString());
-      const std::string name = entry > 0 ? cboColl_->itemText(entry).toStdString() + ".tavrin"
+      const std::string name = entry > 0 ? cboColl_->itemText(entry).toStdString() + kCollExt
                                          : FilePart(ForceCollExt(chosen));
       ctx_.platform.toolkit.MsgBox(name + "\n\nThe Tavrin was unable to save this file!!",
                                    kStyleCriticalOk, kErrorCaption);

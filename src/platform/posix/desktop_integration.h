@@ -12,7 +12,6 @@ namespace tavrin::posix {
 // a desktop entry that opens the files (with a desktop action that runs them) and
 // the type's default application. All of it lives in the user's own folders.
 inline constexpr char kCollectionType[] = "application/x-tavrin";
-inline constexpr char kCollectionGlob[] = "*.tavrin";
 inline constexpr char kDesktopId[] = "tavrin-collection.desktop";
 inline constexpr char kMimePackageName[] = "tavrin.xml";
 
