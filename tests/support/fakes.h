@@ -6,6 +6,7 @@
 
 #include "collection/collection.h"
 #include "memory_registry.h"
+#include "printers.h"
 #ifdef _WIN32
 #include "platform/win32/win32_files.h"
 #else
