@@ -1,4 +1,4 @@
-#include "ui/details.h"
+#include "forms/details.h"
 
 #include <cstdio>
 

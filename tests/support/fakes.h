@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -72,11 +73,13 @@ class RecordingShell : public Shell {
   int32_t ShellExecute(const ShellRequest& request) override {
     shellStarts.push_back(request);
     calls.push_back("shell:" + request.file);
+    if (during) during();
     return Next(results, int32_t{kShellSuccess});
   }
   int32_t ShellAndWait(const WaitedStart& start) override {
     waitedStarts.push_back(start);
     calls.push_back("wait:" + start.program);
+    if (during) during();
     return Next(results, int32_t{kWaitEnded});
   }
   std::string RuntimeErrorText(int32_t code) override {
@@ -88,6 +91,8 @@ class RecordingShell : public Shell {
   std::deque<int32_t> results;  // in call order, shared by both kinds of start
   // Every call in order, as "shell:<file>" or "wait:<program>".
   std::vector<std::string> calls;
+  // Runs while a start is under way (a waited program runs), to see the windows then.
+  std::function<void()> during;
 };
 
 // Fixed answers for program information.

@@ -10,7 +10,7 @@
 #include <QMenuBar>
 #include <QToolButton>
 
-#include "ui/details_pane.h"
+#include "ui/qt/details_pane.h"
 #include "window_fixture.h"
 
 namespace tavrin {
@@ -42,17 +42,17 @@ TEST_F(Keyboard, ItemButtonsWaitForASelection) {
   EXPECT_EQ(ItemButtons(), "00000");
   for (const char* start : {"no collection", "New"}) {
     SCOPED_TRACE(start);
-    if (std::string(start) == "New") window->tbColl_ButtonClick("New");
+    if (std::string(start) == "New") form->tbColl_ButtonClick("New");
     Activate(window.get());
     window->lstItems()->setFocus(Qt::TabFocusReason);
     editorScripts = {Rename("first")};
     QTest::keyClick(window->lstItems(), Qt::Key_Menu);
     QTest::keyClick(window->mnuPopItem1(), Qt::Key_A);  // "&Add..."
     EXPECT_EQ(Seen(), "<Current Collection>: first [save exec]");
-    EXPECT_EQ(window->SelectedIndex(), -1);
+    EXPECT_EQ(form->SelectedIndex(), -1);
     EXPECT_EQ(ItemButtons(), "00000");
     QTest::keyClick(window->lstItems(), Qt::Key_Down);
-    EXPECT_EQ(window->SelectedIndex(), 0);
+    EXPECT_EQ(form->SelectedIndex(), 0);
     EXPECT_EQ(ItemButtons(), "11111");
   }
 }
@@ -63,7 +63,7 @@ TEST_F(Keyboard, AccessKeysWorkFromEveryControl) {
   Collection("Games", {"chess"});
   Open();
   Pick("Games");
-  window->SelectListEntry(0);
+  ClickEntry(0);
   const std::vector<std::pair<std::string, QWidget*>> controls = {
       {"box", window->cboColl()},
       {"list", window->lstItems()},
@@ -141,7 +141,7 @@ TEST_F(Keyboard, MenuKeyAndShiftF10OpenTheItemPopup) {
   EXPECT_EQ(Seen(), "<Current Collection>: a b c d [save exec]");
 
   Activate(window.get());
-  window->SelectListEntry(1);
+  ClickEntry(1);
   list->setFocus();
   QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
   QMenu* popup = window->mnuPopItem2();
@@ -149,7 +149,7 @@ TEST_F(Keyboard, MenuKeyAndShiftF10OpenTheItemPopup) {
   const QRect entry = list->visualItemRect(list->item(1));
   const QPoint at = list->viewport()->mapToGlobal(entry.bottomLeft());
   EXPECT_EQ(popup->pos().y(), at.y());
-  EXPECT_EQ(window->SelectedIndex(), 1);
+  EXPECT_EQ(form->SelectedIndex(), 1);
   QTest::keyClick(popup, Qt::Key_R);  // "&Remove"
   EXPECT_EQ(Seen(), "<Current Collection>: a c d [save exec]");
   // F10 alone is not the popup's key.
@@ -160,40 +160,20 @@ TEST_F(Keyboard, MenuKeyAndShiftF10OpenTheItemPopup) {
   EXPECT_FALSE(window->mnuPopItem1()->isVisible());
 }
 
-// In the item editor Enter presses the focused button (Cancel stores nothing), and
-// otherwise OK; the name is selected whole when the editor opens, so typing replaces it.
-TEST_F(Keyboard, ItemEditorKeysAndTheNameSelected) {
-  edit.EditItem = Item(std::string(60, 'n') + "END", "/bin/x");
-  FrmItemEdit e(Context(fake.platform), nullptr);
-  e.show();
-  Activate(&e);
-  EXPECT_EQ(Focus(), e.txtItem());
-  EXPECT_EQ(e.txtItem()->selectedText(), e.txtItem()->text());
-  EXPECT_EQ(e.txtItem()->cursorPosition(), 0);  // a long name shows its start
-  QTest::keyClicks(Focus(), "Renamed");
-  EXPECT_EQ(e.txtItem()->text(), "Renamed");
-  while (Focus() != e.btnCancel()) {
-    const QWidget* before = Focus();
-    QTest::keyClick(Focus(), Qt::Key_Tab);
-    ASSERT_NE(Focus(), before);
-  }
-  QTest::keyClick(Focus(), Qt::Key_Return);
-  EXPECT_FALSE(e.isVisible());
-  EXPECT_TRUE(edit.EditCancelled);
-  EXPECT_EQ(edit.EditItem.ItemName, std::string(60, 'n') + "END");
-
-  // Enter on the focused browse button browses; on the check box and in a text box it
-  // presses OK.
-  edit.EditCancelled = false;
+// In the item editor Enter on the focused browse button browses; on the check box and
+// in a text box it presses OK.
+TEST_F(Keyboard, ItemEditorEnter) {
   edit.EditItem = Item("New Item", "/bin/tool.exe");
-  FrmItemEdit f(Context(fake.platform), nullptr);
+  FrmItemEdit editForm({state, edit, fake.platform, dialogs});
+  ItemEditor f(editForm, nullptr);
   f.show();
   Activate(&f);
   f.tbOpenButton("Open")->setFocus(Qt::TabFocusReason);
   QTest::keyClick(Focus(), Qt::Key_Return);
   EXPECT_EQ(dialogs.requests.size(), 1u);
   EXPECT_TRUE(f.isVisible());
-  f.txtParams()->setText("-x");
+  f.txtParams()->setFocus();
+  QTest::keyClicks(f.txtParams(), "-x");
   f.cWait()->setFocus(Qt::TabFocusReason);
   ASSERT_EQ(Focus(), f.cWait());
   QTest::keyClick(Focus(), Qt::Key_Return);
@@ -238,8 +218,8 @@ TEST_F(Keyboard, ScreenReadersFindNamesAndTheDetailsText) {
   ASSERT_NE(pane, nullptr);
   EXPECT_EQ(pane->role(), QAccessible::StaticText);
   EXPECT_EQ(pane->text(QAccessible::Value).toStdString(), "");
-  window->SelectListEntry(1);
-  const std::string details = window->DetailsShown();
+  ClickEntry(1);
+  const std::string details = window->picDetails()->text();
   ASSERT_EQ(details.substr(0, 3), "go\n");
   EXPECT_EQ(pane->text(QAccessible::Value).toStdString(), details);
   EXPECT_EQ(pane->text(QAccessible::Description).toStdString(), details);
@@ -253,7 +233,8 @@ TEST_F(Keyboard, ScreenReadersFindNamesAndTheDetailsText) {
 
   // The editor's boxes are named by their labels, its icon-only buttons by their tips.
   edit.EditItem = It("x");
-  FrmItemEdit e(Context(fake.platform), nullptr);
+  FrmItemEdit editForm({state, edit, fake.platform, dialogs});
+  ItemEditor e(editForm, nullptr);
   EXPECT_EQ(
       (Strings{name(e.txtItem()), name(e.txtFile()), name(e.txtParams()), labels(e.cboStyle()),
                name(e.tbOpenButton("Open")), name(e.tbOpenButton("Find"))}),

@@ -1,16 +1,15 @@
-#include "ui/frm_about.h"
+#include "ui/qt/about_box.h"
 
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "tavrin/version.h"
-#include "ui/details.h"
-#include "ui/fonts.h"
-#include "ui/twips.h"
+#include "ui/qt/fonts.h"
+#include "ui/qt/twips.h"
+#include "ui/qt/ui_resources.h"
 
-namespace tavrin {
+namespace tavrin::qt {
 namespace {
 
 QLabel* MakeLabel(const QString& text, QWidget* parent, QRect rect, const QFont& font) {
@@ -22,10 +21,7 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, QRect rect, const QFont&
 
 }  // namespace
 
-void InitUiResources();
-
-FrmAbout::FrmAbout(UiContext context, QWidget* owner)
-    : QDialog(owner), ctx_(context), owner_(owner) {
+AboutBox::AboutBox(FrmAbout& form, QWidget* owner) : QDialog(owner), form_(form) {
   InitUiResources();
   setWindowTitle("About The Tavrin...");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -40,7 +36,7 @@ FrmAbout::FrmAbout(UiContext context, QWidget* owner)
             WindowFont(9.75));
   MakeLabel("Free to use, copy and change.", this, TwipsRect(990, 960, 3165, 225),
             WindowFont(9.75));
-  lblMail_ = MakeLabel(kFeedbackAddress, this, TwipsRect(990, 1290, 2460, 225), WindowFont(9.75));
+  lblMail_ = MakeLabel("", this, TwipsRect(990, 1290, 2460, 225), WindowFont(9.75));
   lblMail_->setObjectName("lblMail");
   lblMail_->setCursor(Qt::PointingHandCursor);
   lblMail_->setStyleSheet("color: #1a4fb5; text-decoration: underline;");
@@ -56,37 +52,29 @@ FrmAbout::FrmAbout(UiContext context, QWidget* owner)
   btnOK_->setFont(WindowFont(12, true));
   btnOK_->setDefault(true);
   btnOK_->setAutoDefault(true);
-  connect(btnOK_, &QPushButton::clicked, this, [this] { btnOK_Click(); });
-  Form_Load();
+  connect(btnOK_, &QPushButton::clicked, this, [this] { form_.btnOK_Click(); });
+  form_.Form_Load(*this);
 }
 
-void FrmAbout::Form_Load() {
-  lblVer_->setText(QString::fromStdString(
-      "Version " + GetAppVersion(kVersionMajor, kVersionMinor, kVersionRevision)));
+void AboutBox::ShowVersion(const std::string& text) {
+  lblVer_->setText(QString::fromStdString(text));
 }
 
-void FrmAbout::btnOK_Click() { accept(); }
-
-void FrmAbout::lblMail_Click() {
-  ShellRequest request;
-  request.verb = "open";
-  request.file = "mailto:" + lblMail_->text().toStdString() + "?subject=Tavrin Feedback!!";
-  request.params = "";
-  request.folder = ctx_.platform.system.CollectionFolder();
-  request.show = kSwShowNormal;
-  if (ctx_.platform.shell.ShellExecute(request) < 32) {
-    ctx_.platform.toolkit.MsgBox("Could not find any mailprograms...", kStyleExclamationOk,
-                                 "The Tavrin - Send Feedback Failure:");
-  }
+void AboutBox::ShowMailAddress(const std::string& address) {
+  lblMail_->setText(QString::fromStdString(address));
 }
 
-bool FrmAbout::eventFilter(QObject* watched, QEvent* event) {
+void AboutBox::Unload() { done(QDialog::Accepted); }
+
+void AboutBox::reject() { form_.btnOK_Click(); }
+
+bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
   if (watched == lblMail_ && event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    lblMail_Click();
+    form_.lblMail_Click();
     return true;
   }
   return QDialog::eventFilter(watched, event);
 }
 
-}  // namespace tavrin
+}  // namespace tavrin::qt

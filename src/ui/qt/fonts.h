@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-namespace tavrin {
+namespace tavrin::qt {
 
 // The windows' text font, "Times New Roman" (a serif stand-in where it is missing).
 inline QFont WindowFont(double points, bool bold = false) {
@@ -13,4 +13,4 @@ inline QFont WindowFont(double points, bool bold = false) {
   return font;
 }
 
-}  // namespace tavrin
+}  // namespace tavrin::qt

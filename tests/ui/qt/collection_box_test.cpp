@@ -1,18 +1,15 @@
-// The collection box as a user meets it: the order of its entries, which gestures pick
-// an entry (and so load a collection) and which only change its text, where the arrow
-// keys start from, and what Execute runs after a pick that could not be loaded.
+// The collection box as a user meets it in Qt: which gestures pick an entry (and so
+// load a collection) and which only change its text, and where the arrow keys start
+// from.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
-#include <filesystem>
 
 #include "collection/collfile.h"
 #include "window_fixture.h"
 
 namespace tavrin {
 namespace {
-
-using testing::kErrorBox;
 
 struct CollectionBox : WindowTest {
   // Four collections, listed after <None> in name order.
@@ -33,7 +30,7 @@ struct CollectionBox : WindowTest {
     return Combo()->view()->visualRect(Combo()->view()->model()->index(row, 0));
   }
   // Opens the list and clicks the entry named `name`.
-  void ClickEntry(const std::string& name) {
+  void ClickBoxEntry(const std::string& name) {
     Combo()->showPopup();
     ASSERT_TRUE(Combo()->view()->isVisible());
     QTest::mouseClick(Combo()->view()->viewport(), Qt::LeftButton, {},
@@ -41,25 +38,12 @@ struct CollectionBox : WindowTest {
   }
 };
 
-// <None> first, then the collections by name, whatever their letter case and whatever
-// order the folder delivers them in.
-TEST_F(CollectionBox, ListsCollectionsInNameOrder) {
-  for (const char* name : {"beta", "Alpha", "gamma", "Delta", "epsilon", "alpha", "10 Ten"}) {
-    Collection(name, {"x"});
-  }
-  Open();
-  Strings entries;
-  for (int i = 0; i < Combo()->count(); ++i) entries.push_back(Combo()->itemText(i).toStdString());
-  EXPECT_EQ(entries,
-            (Strings{"<None>", "10 Ten", "Alpha", "alpha", "beta", "Delta", "epsilon", "gamma"}));
-}
-
 // A click on an entry of the open list, Enter on the highlighted entry of the open list
 // and an arrow key in the closed box pick an entry, which loads its collection.
 TEST_F(CollectionBox, PicksOfAnEntryLoadIt) {
   FourCollections();
   Open();
-  ClickEntry("Games");
+  ClickBoxEntry("Games");
   EXPECT_FALSE(Combo()->view()->isVisible());
   EXPECT_EQ(Seen(), "Games: chess go [save delete exec]");
   // Alt+Down opens the list, Down highlights the next entry, Enter picks it.
@@ -79,8 +63,8 @@ TEST_F(CollectionBox, PicksOfAnEntryLoadIt) {
   QTest::keyClick(Combo(), Qt::Key_Up);
   EXPECT_EQ(Seen(), "Games: chess go [save delete exec]");
   // A pick of the collection already shown reloads it, changes and all.
-  window->CollChanged(true);
-  ClickEntry("Games");
+  form->CollChanged(true);
+  ClickBoxEntry("Games");
   EXPECT_EQ(Seen(), "Games: chess go [save delete exec]");
   EXPECT_TRUE(boxes.empty());
 }
@@ -93,8 +77,8 @@ TEST_F(CollectionBox, LeavingTheBoxPicksNothing) {
   Open();
   window->activateWindow();
   QApplication::setActiveWindow(window.get());
-  ClickEntry("Alpha");
-  window->CollChanged(true);  // unsaved changes
+  ClickBoxEntry("Alpha");
+  form->CollChanged(true);  // unsaved changes
   const std::string changed = "<Current Collection>: a1 a2 [save exec]";
   ASSERT_EQ(Seen(), changed);
 
@@ -157,14 +141,14 @@ TEST_F(CollectionBox, ArrowKeysStartFromTheEntryShown) {
   EXPECT_EQ(Seen(), "Tools: make [save delete exec]");
 
   dialogs.answers = {{true, dir.file("Beta")}};
-  window->tbColl_ButtonClick("Save");
+  form->tbColl_ButtonClick("Save");
   EXPECT_EQ(Seen(), "Beta: make [save delete exec]");
   EXPECT_EQ(Combo()->currentIndex(), EntryOf("Beta"));
   QTest::keyClick(Combo(), Qt::Key_Up);
   EXPECT_EQ(Seen(), "Alpha: a1 a2 [save delete exec]");
 
   // A text that is no entry has no current entry: Down picks the first one.
-  window->tbColl_ButtonClick("New");
+  form->tbColl_ButtonClick("New");
   EXPECT_EQ(Combo()->currentIndex(), -1);
   QTest::keyClick(Combo(), Qt::Key_Down);
   EXPECT_EQ(Seen(), "<None>: []");
@@ -172,42 +156,12 @@ TEST_F(CollectionBox, ArrowKeysStartFromTheEntryShown) {
   EXPECT_EQ(Seen(), "Alpha: a1 a2 [save delete exec]");
 }
 
-// A pick that cannot be loaded (no collection, or deleted since the folder was read)
-// leaves the list empty, and Execute then starts nothing. Neither does it start the
-// records that <None> hid.
-TEST_F(CollectionBox, ExecuteRunsWhatTheListShows) {
-  FourCollections();
-  testing::WriteFile(dir.file("Broken.tavrin"), "\"Something else\"\r\n");
-  Open();
-  QTest::keyPress(window->lstItems(), Qt::Key_Shift);  // the window stays open after runs
-  ClickEntry("Games");
-  ClickEntry("Broken");
-  EXPECT_EQ(Seen(), "Broken: [exec]");
-  std::filesystem::remove(dir.file("Tools.tavrin"));
-  ClickEntry("Tools");
-  EXPECT_EQ(Seen(), "Tools: [exec]");
-  EXPECT_EQ(boxes, (Strings{kErrorBox + dir.file("Broken.tavrin") +
-                                "\n\nThis file is not a Tavrin Collection!!",
-                            kErrorBox + dir.file("Tools.tavrin") +
-                                "\n\nThe Tavrin was unable to load the Collection!!"}));
-  QTest::mouseClick(window->btnExec(), Qt::LeftButton);
-  ClickEntry("Games");
-  ClickEntry("<None>");
-  TypeInBox("anything");
-  QTest::keyPress(window->lstItems(), Qt::Key_Shift);
-  QTest::mouseClick(window->btnExec(), Qt::LeftButton);
-  EXPECT_TRUE(fake.shell.calls.empty());
-  ClickEntry("Games");
-  QTest::mouseClick(window->btnExec(), Qt::LeftButton);
-  EXPECT_EQ(fake.shell.calls, (Strings{"shell:chess", "shell:go"}));
-}
-
 // The mouse wheel over the closed box picks nothing either.
 TEST_F(CollectionBox, TheWheelPicksNothing) {
   FourCollections();
   Open();
-  ClickEntry("Games");
-  window->CollChanged(true);
+  ClickBoxEntry("Games");
+  form->CollChanged(true);
   const QPoint at = Combo()->rect().center();
   QWheelEvent wheel(at, Combo()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                     Qt::NoModifier, Qt::NoScrollPhase, false);

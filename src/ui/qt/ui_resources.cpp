@@ -1,10 +1,12 @@
+#include "ui/qt/ui_resources.h"
+
 #include <QtGlobal>
 
 // The bundled pictures live in a static library: their registration must be pulled in
 // explicitly.
 static void InitResourcesOnce() { Q_INIT_RESOURCE(ui); }
 
-namespace tavrin {
+namespace tavrin::qt {
 void InitUiResources() {
   static bool done = false;
   if (!done) {
@@ -12,4 +14,4 @@ void InitUiResources() {
     InitResourcesOnce();
   }
 }
-}  // namespace tavrin
+}  // namespace tavrin::qt

@@ -1,11 +1,11 @@
-#include "ui/details_pane.h"
+#include "ui/qt/details_pane.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QPainter>
 
-namespace tavrin {
+namespace tavrin::qt {
 namespace {
 
 // The pane as assistive technology sees it: a static text named "Item Details" (the
@@ -130,4 +130,4 @@ void DetailsPane::paintEvent(QPaintEvent*) {
   }
 }
 
-}  // namespace tavrin
+}  // namespace tavrin::qt

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <string>
 
-namespace tavrin {
+namespace tavrin::qt {
 
 // A drawing area that shows lines of text from its top-left corner in a fixed-pitch
 // font. It keeps nothing but the text it was last given. Assistive technology reads
@@ -31,4 +31,4 @@ class DetailsPane : public QWidget {
   std::string text_;
 };
 
-}  // namespace tavrin
+}  // namespace tavrin::qt

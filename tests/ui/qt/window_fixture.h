@@ -1,12 +1,14 @@
-// The main window under the offscreen platform, with boxes, dialogs and launching
-// scripted and the collection folder a temporary folder. The item editor is a real
-// FrmItemEdit, answered by a script instead of a modal loop.
+// The main window's Qt view on the real form, under the offscreen platform, with boxes,
+// dialogs and launching scripted and the collection folder a temporary folder. The
+// item editor is the real Qt dialog, answered by a script instead of a modal loop.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -17,19 +19,23 @@
 
 #include "fakes.h"
 #include "temp_dir.h"
-#include "ui/frm_item_edit.h"
-#include "ui/frm_main.h"
+#include "ui/qt/about_box.h"
+#include "ui/qt/item_editor.h"
+#include "ui/qt/main_window.h"
 
 namespace tavrin {
 
 using Strings = std::vector<std::string>;
-using EditorScript = std::function<void(FrmItemEdit&)>;
+using qt::ItemEditor;
+using qt::MainWindow;
+using EditorScript = std::function<void(ItemEditor&)>;
 
-inline void Ok(FrmItemEdit& e) { QTest::mouseClick(e.btnOk(), Qt::LeftButton); }
-inline void Cancel(FrmItemEdit& e) { QTest::mouseClick(e.btnCancel(), Qt::LeftButton); }
+inline void Ok(ItemEditor& e) { QTest::mouseClick(e.btnOk(), Qt::LeftButton); }
+inline void Cancel(ItemEditor& e) { QTest::mouseClick(e.btnCancel(), Qt::LeftButton); }
 inline EditorScript Rename(const std::string& name) {
-  return [name](FrmItemEdit& e) {
-    e.txtItem()->setText(QString::fromStdString(name));
+  return [name](ItemEditor& e) {
+    e.txtItem()->selectAll();
+    QTest::keyClicks(e.txtItem(), QString::fromStdString(name));
     Ok(e);
   };
 }
@@ -44,14 +50,17 @@ struct WindowTest : ::testing::Test {
   std::deque<EditorScript> editorScripts;  // the editor cancels when they have run out
   std::vector<CollItem> editorOpenedWith;
   std::vector<std::string> modalShown;  // other dialogs: their titles and version labels
-  std::unique_ptr<FrmMain> window;
+  std::unique_ptr<FrmMain> form;
+  std::unique_ptr<MainWindow> window;
 
   WindowTest() { fake.system.collectionFolder = dir.str(); }
 
-  UiContext Context(Platform& platform) {
-    UiContext context{state, edit, platform, dialogs};
-    context.runModal = [this](QDialog& d) {
-      if (auto* editor = dynamic_cast<FrmItemEdit*>(&d)) {
+  FormContext Context(Platform& platform) { return FormContext{state, edit, platform, dialogs}; }
+  // Answers the window's modal dialogs: the item editor from the scripts, the About box
+  // by recording what it shows.
+  qt::ModalRunner Runner() {
+    return [this](QDialog& d) {
+      if (auto* editor = dynamic_cast<ItemEditor*>(&d)) {
         editorOpenedWith.push_back(edit.EditItem);
         testing::Next(editorScripts, EditorScript(Cancel))(*editor);
       } else {
@@ -61,15 +70,16 @@ struct WindowTest : ::testing::Test {
       }
       return d.result();
     };
-    return context;
   }
-  FrmMain& Open(const std::string& commandLine = "") {
-    window = std::make_unique<FrmMain>(Context(fake.platform), commandLine);
+  MainWindow& Open(const std::string& commandLine = "") {
+    window.reset();
+    form = std::make_unique<FrmMain>(Context(fake.platform), commandLine);
+    window = std::make_unique<MainWindow>(*form, Runner());
     window->show();
     return *window;
   }
   // Opens the window on a collection "c" that is already loaded.
-  FrmMain& Open(const std::vector<CollItem>& items) {
+  MainWindow& Open(const std::vector<CollItem>& items) {
     state.Items = items;
     state.CurrentCollFile = dir.file("c.tavrin");
     return Open(state.CurrentCollFile);
@@ -93,29 +103,27 @@ struct WindowTest : ::testing::Test {
     return names;
   }
   // What a user sees: the box's text, the listed items, and which of Save, Delete and
-  // Execute are enabled, as "Games: chess go [save delete exec]". While the collection has
-  // items, a list that is not what the state holds shows as " but stored: <names>".
+  // Execute are enabled, as "Games: chess go [save delete exec]".
   std::string Seen() const {
-    std::string listed;
-    std::string stored;
-    for (const auto& name : Listed()) listed += " " + name;
-    for (const auto& item : state.Items) stored += " " + item.ItemName;
-    std::string text = Box() + ":" + listed + " [";
-    if (window->CollButtonEnabled("Save")) text += "save ";
-    if (window->CollButtonEnabled("Delete")) text += "delete ";
+    std::string text = Box() + ":";
+    for (const auto& name : Listed()) text += " " + name;
+    text += " [";
+    if (window->collButton("Save")->isEnabled()) text += "save ";
+    if (window->collButton("Delete")->isEnabled()) text += "delete ";
     if (window->btnExec()->isEnabled()) text += "exec ";
     if (text.back() == ' ') text.pop_back();
-    return text + "]" + (state.HasItems && stored != listed ? " but stored:" + stored : "");
+    return text + "]";
   }
   int EntryOf(const std::string& name) const {
     return window->cboColl()->findText(QString::fromStdString(name));
   }
-  void Pick(const std::string& name) { window->SelectCollEntry(EntryOf(name)); }
-  // Selects item `index` and clicks item button `button`: 0 up, 1 edit, 2 remove, 3 open,
-  // 4 down.
-  void Press(int index, int button) {
-    window->SelectListEntry(index);
-    QTest::mouseClick(window->tbItemButton(button), Qt::LeftButton);
+  // Picks the box's entry `name`, as the form takes a pick.
+  void Pick(const std::string& name) { form->cboColl_Click(EntryOf(name)); }
+  // Clicks list entry `row`, as the user selects it.
+  void ClickEntry(int row) {
+    QListWidget* list = window->lstItems();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
   }
 };
 

@@ -2,7 +2,7 @@
 
 #include <QRect>
 
-namespace tavrin {
+namespace tavrin::qt {
 
 // Window layouts are given in twips; 15 twips are one pixel at 96 dots per inch.
 // Qt scales device-independent pixels to the screen's density, so the layout is
@@ -13,4 +13,4 @@ inline QRect TwipsRect(int left, int top, int width, int height) {
   return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
 }
 
-}  // namespace tavrin
+}  // namespace tavrin::qt
