@@ -14,7 +14,7 @@ using ::testing::StartsWith;
 using Items = MainFormTest;
 
 CollItem It(const std::string& name, int16_t wait = kFalse) {
-  return Item(name, "/bin/" + name, "", kStyleNormal, wait);
+  return Item(name, BinPath(name), "", kStyleNormal, wait);
 }
 
 // Without a selection the popup offers Add, which appends; with one, Add inserts after
@@ -176,7 +176,8 @@ TEST_F(Items, MenuKeyAndShiftF10OpenTheItemPopup) {
 // A waited Open shows that it waits while the program runs, and afterwards the window
 // is itself again; a failure shows its box after that.
 TEST_F(Items, WaitedOpenShowsItWaits) {
-  Open({Item("rec", "/bin/rec", "one", 1, kTrue), Item("gone", dir.file("gone"), "", 1, kTrue)});
+  Open(
+      {Item("rec", BinPath("rec"), "one", 1, kTrue), Item("gone", dir.file("gone"), "", 1, kTrue)});
   const auto looks = [this] {
     return view->caption + (view->windowEnabled ? " enabled" : " disabled") +
            (view->busy ? " waiting" : "");
@@ -189,7 +190,7 @@ TEST_F(Items, WaitedOpenShowsItWaits) {
   EXPECT_EQ(during, Strings(2, "The Tavrin - Waiting for program to finish... disabled waiting"));
   EXPECT_EQ(looks(), "The Tavrin enabled");
   EXPECT_EQ(view->activations, 2);
-  EXPECT_THAT(fake.shell.calls, ElementsAre("wait:/bin/rec", "wait:" + dir.file("gone")));
+  EXPECT_THAT(fake.shell.calls, ElementsAre("wait:" + BinPath("rec"), "wait:" + dir.file("gone")));
   EXPECT_THAT(boxes, ElementsAre(kErrorBox + "gone\n\nruntime error " +
                                  std::to_string(kRuntimeFileNotFound)));
 }

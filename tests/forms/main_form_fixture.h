@@ -20,6 +20,13 @@ using testing::EditorScript;
 using testing::Ok;
 using testing::Rename;
 
+// Where the items of the tests' collections live: a program's path in the platform's
+// form, so that its file part is the program's name.
+inline std::string BinPath(const std::string& name) {
+  const std::string sep(1, kNativeSeparator);
+  return sep + "bin" + sep + name;
+}
+
 struct MainFormTest : ::testing::Test {
   testing::TempDir dir;
   testing::FakePlatform fake;
@@ -46,13 +53,13 @@ struct MainFormTest : ::testing::Test {
     state.CurrentCollFile = dir.file("c.tavrin");
     return Open(state.CurrentCollFile);
   }
-  // A collection file in the collection folder; its items start /bin/<name>.
+  // A collection file in the collection folder; its items start BinPath(<name>).
   void Collection(const std::string& name, const std::vector<std::string>& names) {
     testing::WriteFile(dir.file(name + ".tavrin"), Text(names));
   }
   static std::string Text(const std::vector<std::string>& names) {
     std::vector<CollItem> items;
-    for (const auto& n : names) items.push_back(testing::Item(n, "/bin/" + n));
+    for (const auto& n : names) items.push_back(testing::Item(n, BinPath(n)));
     return testing::CollectionText(items);
   }
 
