@@ -102,8 +102,7 @@ TEST_F(Win32Test, TemporaryFilesListingAndDeleting) {
   for (const std::string& folder : {dir.str(), dir.str() + "\\"}) {
     auto listed = files.ListFiles(folder, ".tavrin");
     std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed,
-              (std::vector<std::string>{"B.TAVRIN", "a.tavrin", "c.tavrin", "kept.tavrin"}))
+    EXPECT_EQ(listed, (std::vector<std::string>{"B.TAVRIN", "a.tavrin", "c.tavrin", "kept.tavrin"}))
         << folder;
   }
   EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
