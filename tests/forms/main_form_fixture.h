@@ -15,17 +15,11 @@
 namespace tavrin {
 
 using Strings = std::vector<std::string>;
+using testing::BinPath;
 using testing::Cancel;
 using testing::EditorScript;
 using testing::Ok;
 using testing::Rename;
-
-// Where the items of the tests' collections live: a program's path in the platform's
-// form, so that its file part is the program's name.
-inline std::string BinPath(const std::string& name) {
-  const std::string sep(1, kNativeSeparator);
-  return sep + "bin" + sep + name;
-}
 
 struct MainFormTest : ::testing::Test {
   testing::TempDir dir;
@@ -58,9 +52,7 @@ struct MainFormTest : ::testing::Test {
     testing::WriteFile(dir.file(name + ".tavrin"), Text(names));
   }
   static std::string Text(const std::vector<std::string>& names) {
-    std::vector<CollItem> items;
-    for (const auto& n : names) items.push_back(testing::Item(n, BinPath(n)));
-    return testing::CollectionText(items);
+    return testing::CollectionOfNames(names);
   }
 
   // What a user sees: the box's text, the listed items, and which of Save, Delete and

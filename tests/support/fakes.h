@@ -15,6 +15,7 @@
 #endif
 #include "platform/file_dialogs.h"
 #include "platform/platform.h"
+#include "platform/traits.h"
 
 namespace tavrin::testing {
 
@@ -38,6 +39,20 @@ inline std::string CollectionText(const std::vector<CollItem>& items) {
             std::to_string(i.WinStyle) + (i.Wait ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
   }
   return text;
+}
+
+// A program's path in the platform's form ("/bin/<name>", "\\bin\\<name>"): its file
+// part is `name`.
+inline std::string BinPath(const std::string& name) {
+  const std::string sep(1, kNativeSeparator);
+  return sep + "bin" + sep + name;
+}
+
+// The bytes of a collection file of items named `names`, each starting BinPath(name).
+inline std::string CollectionOfNames(const std::vector<std::string>& names) {
+  std::vector<CollItem> items;
+  for (const auto& name : names) items.push_back(Item(name, BinPath(name)));
+  return CollectionText(items);
 }
 
 // Takes the next answer of a script, or `otherwise` when it has run out.

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <memory>
 
+#include "collection/paths.h"
 #include "window_fixture.h"
 
 namespace tavrin {
@@ -101,18 +102,18 @@ TEST_F(ItemEditorView, GesturesReachTheForm) {
   QTest::keyClick(e.cboStyle(), Qt::Key_Down);
   EXPECT_EQ(form->StyleIndex(), 2);
   QTest::keyClicks(e.txtParams(), "-v");
-  dialogs.answers = {{true, "/opt/tool"}};
+  dialogs.answers = {{true, testing::BinPath("tool")}};
   QTest::mouseClick(e.tbOpenButton("Open"), Qt::LeftButton);
-  EXPECT_EQ(e.txtFile()->text(), "/opt/tool");
+  EXPECT_EQ(e.txtFile()->text().toStdString(), testing::BinPath("tool"));
   QTest::mouseClick(e.tbOpenButton("Find"), Qt::LeftButton);
   ASSERT_EQ(fake.shell.shellStarts.size(), 1u);
-  EXPECT_EQ(fake.shell.shellStarts[0].file, "/opt");
+  EXPECT_EQ(fake.shell.shellStarts[0].file, FolderPart(testing::BinPath("tool")));
   e.txtItem()->selectAll();
   QTest::keyClicks(e.txtItem(), "Renamed");
   QTest::keyClick(e.txtParams(), Qt::Key_Return);  // Enter in a text box presses OK
   EXPECT_FALSE(e.isVisible());
   EXPECT_FALSE(edit.EditCancelled);
-  EXPECT_EQ(edit.EditItem, Item("Renamed", "/opt/tool", "-v", kStyleMinimized));
+  EXPECT_EQ(edit.EditItem, Item("Renamed", testing::BinPath("tool"), "-v", kStyleMinimized));
 }
 
 // Esc, the close box, Cancel and Enter on the focused Cancel store nothing.

@@ -84,14 +84,12 @@ struct WindowTest : ::testing::Test {
     state.CurrentCollFile = dir.file("c.tavrin");
     return Open(state.CurrentCollFile);
   }
-  // A collection file in the collection folder; its items start /bin/<name>.
+  // A collection file in the collection folder; its items start BinPath(<name>).
   void Collection(const std::string& name, const std::vector<std::string>& names) {
     testing::WriteFile(dir.file(name + ".tavrin"), Text(names));
   }
   static std::string Text(const std::vector<std::string>& names) {
-    std::vector<CollItem> items;
-    for (const auto& n : names) items.push_back(testing::Item(n, "/bin/" + n));
-    return testing::CollectionText(items);
+    return testing::CollectionOfNames(names);
   }
 
   std::string Box() const { return window->cboColl()->currentText().toStdString(); }
