@@ -103,14 +103,16 @@ TEST_F(ItemEditorView, GesturesReachTheForm) {
   EXPECT_EQ(form->StyleIndex(), 2);
   QTest::keyClicks(e.txtParams(), "-v");
   dialogs.answers = {{true, testing::BinPath("tool")}};
-  QTest::mouseClick(e.tbOpenButton("Open"), Qt::LeftButton);
+  e.tbOpenButton("Open")->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(e.tbOpenButton("Open"), Qt::Key_Return);  // Enter on a button presses it
   EXPECT_EQ(e.txtFile()->text().toStdString(), testing::BinPath("tool"));
   QTest::mouseClick(e.tbOpenButton("Find"), Qt::LeftButton);
   ASSERT_EQ(fake.shell.shellStarts.size(), 1u);
   EXPECT_EQ(fake.shell.shellStarts[0].file, FolderPart(testing::BinPath("tool")));
+  e.txtItem()->setFocus();
   e.txtItem()->selectAll();
   QTest::keyClicks(e.txtItem(), "Renamed");
-  QTest::keyClick(e.txtParams(), Qt::Key_Return);  // Enter in a text box presses OK
+  QTest::keyClick(e.txtItem(), Qt::Key_Return);  // Enter in a text box presses OK
   EXPECT_FALSE(e.isVisible());
   EXPECT_FALSE(edit.EditCancelled);
   EXPECT_EQ(edit.EditItem, Item("Renamed", testing::BinPath("tool"), "-v", kStyleMinimized));

@@ -35,26 +35,21 @@ struct Keyboard : WindowTest {
   QWidget* Focus() const { return QApplication::focusWidget(); }
 };
 
-// The item buttons act on the selected item: without a selection they are disabled, with
-// no collection, with an empty one and after its first item was added.
-TEST_F(Keyboard, ItemButtonsWaitForASelection) {
+// From the keyboard alone: the Menu key's popup adds the first item, and an arrow key
+// selects it, which enables the item buttons.
+TEST_F(Keyboard, AddAndSelectWithoutTheMouse) {
   Open();
   EXPECT_EQ(ItemButtons(), "00000");
-  for (const char* start : {"no collection", "New"}) {
-    SCOPED_TRACE(start);
-    if (std::string(start) == "New") form->tbColl_ButtonClick("New");
-    Activate(window.get());
-    window->lstItems()->setFocus(Qt::TabFocusReason);
-    editorScripts = {Rename("first")};
-    QTest::keyClick(window->lstItems(), Qt::Key_Menu);
-    QTest::keyClick(window->mnuPopItem1(), Qt::Key_A);  // "&Add..."
-    EXPECT_EQ(Seen(), "<Current Collection>: first [save exec]");
-    EXPECT_EQ(form->SelectedIndex(), -1);
-    EXPECT_EQ(ItemButtons(), "00000");
-    QTest::keyClick(window->lstItems(), Qt::Key_Down);
-    EXPECT_EQ(form->SelectedIndex(), 0);
-    EXPECT_EQ(ItemButtons(), "11111");
-  }
+  Activate(window.get());
+  window->lstItems()->setFocus(Qt::TabFocusReason);
+  editorScripts = {Rename("first")};
+  QTest::keyClick(window->lstItems(), Qt::Key_Menu);
+  QTest::keyClick(window->mnuPopItem1(), Qt::Key_A);  // "&Add..."
+  EXPECT_EQ(Seen(), "<Current Collection>: first [save exec]");
+  EXPECT_EQ(ItemButtons(), "00000");
+  QTest::keyClick(window->lstItems(), Qt::Key_Down);
+  EXPECT_EQ(form->SelectedIndex(), 0);
+  EXPECT_EQ(ItemButtons(), "11111");
 }
 
 // Every access key works from every control of the main window, the editable
@@ -158,28 +153,6 @@ TEST_F(Keyboard, MenuKeyAndShiftF10OpenTheItemPopup) {
   QTest::keyClick(list, Qt::Key_F10);
   EXPECT_FALSE(popup->isVisible());
   EXPECT_FALSE(window->mnuPopItem1()->isVisible());
-}
-
-// In the item editor Enter on the focused browse button browses; on the check box and
-// in a text box it presses OK.
-TEST_F(Keyboard, ItemEditorEnter) {
-  edit.EditItem = Item("New Item", "/bin/tool.exe");
-  FrmItemEdit editForm({state, edit, fake.platform, dialogs});
-  ItemEditor f(editForm, nullptr);
-  f.show();
-  Activate(&f);
-  f.tbOpenButton("Open")->setFocus(Qt::TabFocusReason);
-  QTest::keyClick(Focus(), Qt::Key_Return);
-  EXPECT_EQ(dialogs.requests.size(), 1u);
-  EXPECT_TRUE(f.isVisible());
-  f.txtParams()->setFocus();
-  QTest::keyClicks(f.txtParams(), "-x");
-  f.cWait()->setFocus(Qt::TabFocusReason);
-  ASSERT_EQ(Focus(), f.cWait());
-  QTest::keyClick(Focus(), Qt::Key_Return);
-  EXPECT_FALSE(f.isVisible());
-  EXPECT_FALSE(edit.EditCancelled);
-  EXPECT_EQ(edit.EditItem, Item("New Item", "/bin/tool.exe", "-x"));
 }
 
 // Assistive technology reads a name for every control: the icon-only buttons their tool
