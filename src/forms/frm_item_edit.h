@@ -70,9 +70,7 @@ class FrmItemEdit {
   void CheckChange();
 
   // What the controls hold.
-  const std::string& ItemText() const { return item_; }
   const std::string& FileText() const { return file_; }
-  const std::string& ParamsText() const { return params_; }
   int StyleIndex() const { return style_; }
   bool WaitChecked() const { return waitChecked_; }
   bool Enabled(EditControl control) const;

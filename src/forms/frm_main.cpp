@@ -38,10 +38,9 @@ void FrmMain::Form_Load(MainView& view) {
   view_ = &view;
   // The file association is put back if it is missing; a failure is passed over.
   EnsureRegistered(ctx_.platform);
-  // As the window is created: nothing to save or delete, nothing selected.
+  // As the window is created: nothing to save or delete.
   SetEnabled(MainControl::tbCollSave, false);
   SetEnabled(MainControl::tbCollDelete, false);
-  view.SelectItem(-1);
   GetTavrinFiles();
   EnableItemButtons(false);
   if (!commandLine_.empty()) {
@@ -362,19 +361,16 @@ void FrmMain::OpenItemEditor(int ItemIndex, int Position) {
 
 void FrmMain::DeleteItem(int index) { RemoveItem(ctx_.state, index); }
 
-void FrmMain::MoveUp(int ItemIndex) {
-  if (!SwapItems(ctx_.state, ItemIndex, ItemIndex - 1)) return;
-  // The entries are rewritten in place, so the list's selected index stays.
-  view_->SetItemText(ItemIndex, ctx_.state.Items[static_cast<std::size_t>(ItemIndex)].ItemName);
-  view_->SetItemText(ItemIndex - 1,
-                     ctx_.state.Items[static_cast<std::size_t>(ItemIndex - 1)].ItemName);
-}
+void FrmMain::MoveUp(int ItemIndex) { SwapEntries(ItemIndex, ItemIndex - 1); }
 
-void FrmMain::MoveDown(int ItemIndex) {
-  if (!SwapItems(ctx_.state, ItemIndex, ItemIndex + 1)) return;
-  view_->SetItemText(ItemIndex, ctx_.state.Items[static_cast<std::size_t>(ItemIndex)].ItemName);
-  view_->SetItemText(ItemIndex + 1,
-                     ctx_.state.Items[static_cast<std::size_t>(ItemIndex + 1)].ItemName);
+void FrmMain::MoveDown(int ItemIndex) { SwapEntries(ItemIndex, ItemIndex + 1); }
+
+void FrmMain::SwapEntries(int i, int j) {
+  if (!SwapItems(ctx_.state, i, j)) return;
+  // The entries are rewritten in place, so the list's selected index stays.
+  for (const int k : {i, j}) {
+    view_->SetItemText(k, ctx_.state.Items[static_cast<std::size_t>(k)].ItemName);
+  }
 }
 
 void FrmMain::MoveSelected(int step) {

@@ -139,7 +139,6 @@ class FrmMain {
 
   // What the window shows.
   bool ShiftPressed() const { return shiftPressed_; }
-  const std::vector<std::string>& CollEntries() const { return collEntries_; }
   const std::string& CollText() const { return collText_; }
   int SelectedIndex() const { return selected_; }
   bool Enabled(MainControl control) const;
@@ -163,6 +162,8 @@ class FrmMain {
   void StartNewCollection();
   // The item toolbar's and the popups' actions on the selected item.
   void MoveSelected(int step);
+  // Swaps items i and j, in the collection and in the list.
+  void SwapEntries(int i, int j);
   void RemoveSelectedItem();
   void OpenSelectedItem(bool allowWait);
 
