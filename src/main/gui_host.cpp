@@ -6,11 +6,12 @@
 namespace tavrin {
 
 GuiHost::GuiHost(int& argc, char** argv, std::string executablePath,
-                 std::function<bool()> displayReachable)
+                 std::function<bool()> displayReachable, std::function<bool()> boxesAnswered)
     : argc_(argc),
       argv_(argv),
       executablePath_(std::move(executablePath)),
-      displayReachable_(std::move(displayReachable)) {}
+      displayReachable_(std::move(displayReachable)),
+      boxesAnswered_(std::move(boxesAnswered)) {}
 
 // The windows go before the program ends; the module itself stays loaded, as Qt's
 // libraries are not made to be unloaded.
@@ -19,6 +20,11 @@ GuiHost::~GuiHost() = default;
 bool GuiHost::DisplayReachable() {
   if (reachable_ < 0) reachable_ = displayReachable_ && !displayReachable_() ? 0 : 1;
   return reachable_ == 1;
+}
+
+bool GuiHost::BoxesAnswered() {
+  if (answered_ < 0) answered_ = boxesAnswered_ && !boxesAnswered_() ? 0 : 1;
+  return answered_ == 1;
 }
 
 Gui* GuiHost::Load() {
@@ -40,6 +46,8 @@ int GuiHost::RunMainWindow(const StartRequest& request, CollectionState& state,
 
 int GuiHost::DeferredToolkit::MsgBox(const std::string& text, int style,
                                      const std::string& caption) {
+  // Nobody would answer a box: it must not wait for ever.
+  if (!host_.BoxesAnswered()) return fallback_.MsgBox(text, style, caption);
   Gui* gui = host_.gui_ ? host_.gui_.get() : host_.DisplayReachable() ? host_.Load() : nullptr;
   if (gui == nullptr) return fallback_.MsgBox(text, style, caption);
   return gui->toolkit().MsgBox(text, style, caption);

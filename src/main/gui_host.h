@@ -13,13 +13,14 @@ namespace tavrin {
 // loading the module; null with `error` set when it cannot be loaded.
 CreateGuiFunction OpenGuiModule(const std::string& executablePath, std::string& error);
 
-// Holds the windows module, loaded on first need, and a toolkit that stands for
-// Qt's until then: a box is shown with Qt only where a display can be reached, and
-// otherwise written to standard error without loading Qt at all.
+// Holds the windows module, loaded on first need, and the toolkit of every box, in run
+// mode and in the window alike: a box is shown with Qt only where it reaches a person
+// who can answer it, and otherwise written to standard error (without loading Qt at all
+// when no window was needed).
 class GuiHost {
  public:
   GuiHost(int& argc, char** argv, std::string executablePath,
-          std::function<bool()> displayReachable);
+          std::function<bool()> displayReachable, std::function<bool()> boxesAnswered);
   ~GuiHost();
   GuiHost(const GuiHost&) = delete;
   GuiHost& operator=(const GuiHost&) = delete;
@@ -43,6 +44,8 @@ class GuiHost {
 
   // Whether a display can be reached, asked once.
   bool DisplayReachable();
+  // Whether a box reaches a person, asked once.
+  bool BoxesAnswered();
   // The loaded windows, loading them now if needed; null when they cannot be loaded,
   // which is said once on standard error.
   Gui* Load();
@@ -51,7 +54,9 @@ class GuiHost {
   char** argv_;
   std::string executablePath_;
   std::function<bool()> displayReachable_;
+  std::function<bool()> boxesAnswered_;
   int reachable_ = -1;  // -1: not asked yet
+  int answered_ = -1;   // -1: not asked yet
   bool tried_ = false;
   std::unique_ptr<Gui> gui_;
   DeferredToolkit toolkit_{*this};

@@ -17,8 +17,10 @@ int main(int argc, char** argv) {
 
 #ifdef TAVRIN_WITH_QT
   // Qt's windows and boxes are loaded only when a window or a box must be shown.
-  tavrin::GuiHost gui(argc, argv, native->system().ExecutablePath(),
-                      [&native] { return native->DisplayReachable(); });
+  tavrin::GuiHost gui(
+      argc, argv, native->system().ExecutablePath(),
+      [&native] { return native->DisplayReachable(); },
+      [&native] { return native->BoxesAnswered(); });
   tavrin::Platform platform{gui.toolkit(), native->shell(), native->files(), native->system(),
                             native->registry()};
   tavrin::CollectionState state;

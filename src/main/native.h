@@ -20,6 +20,10 @@ struct NativeServices {
   // Whether a display for windows and message boxes can be reached.
   virtual bool DisplayReachable() = 0;
 
+  // Whether a message box reaches a person who can answer it: a display can be reached
+  // and the program does not run unattended. Otherwise boxes go to standard error.
+  virtual bool BoxesAnswered() = 0;
+
   // Message boxes for a build without Qt's windows.
   virtual std::unique_ptr<Toolkit> MakePlainToolkit() = 0;
 

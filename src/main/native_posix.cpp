@@ -13,6 +13,7 @@ struct PosixServices : NativeServices {
     return RequestFromArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   }
   bool DisplayReachable() override { return posix::DisplayReachable(); }
+  bool BoxesAnswered() override { return !posix::BoxesUnattended() && DisplayReachable(); }
   std::unique_ptr<Toolkit> MakePlainToolkit() override { return std::make_unique<StderrToolkit>(); }
   Shell& shell() override { return shell_; }
   FileSystem& files() override { return files_; }

@@ -27,6 +27,7 @@ struct Win32Services : NativeServices {
   }
   // Windows always has a desktop to show boxes on.
   bool DisplayReachable() override { return !BoxesToStderr(); }
+  bool BoxesAnswered() override { return DisplayReachable(); }
   std::unique_ptr<Toolkit> MakePlainToolkit() override {
     if (BoxesToStderr()) return std::make_unique<StderrToolkit>();
     return std::make_unique<win32::Win32Toolkit>();

@@ -104,11 +104,18 @@ bool WaylandReachable() {
   return ConnectUnix(name, false);
 }
 
+// Qt's platforms that draw nowhere a person sees.
+bool ScreenlessPlatform(const std::string& platform) {
+  return platform.rfind("offscreen", 0) == 0 || platform.rfind("minimal", 0) == 0;
+}
+
 }  // namespace
+
+bool BoxesUnattended() { return ScreenlessPlatform(Env("QT_QPA_PLATFORM")); }
 
 bool DisplayReachable() {
   const std::string platform = Env("QT_QPA_PLATFORM");
-  if (platform.rfind("offscreen", 0) == 0 || platform.rfind("minimal", 0) == 0) return true;
+  if (ScreenlessPlatform(platform)) return true;
   if (platform.rfind("xcb", 0) == 0) return XReachable();
   if (platform.rfind("wayland", 0) == 0) return WaylandReachable();
   return XReachable() || WaylandReachable();
