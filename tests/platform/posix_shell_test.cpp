@@ -21,14 +21,48 @@ WaitedStart Waited(std::string program, std::string params = "", std::string fol
   return {std::move(program), std::move(params), std::move(folder)};
 }
 
-TEST(SplitParams, ShellQuotingWithoutAnyExpansion) {
-  EXPECT_TRUE(SplitParams("   ").empty());
-  EXPECT_EQ(SplitParams("a \"b c\" 'd  e'"), (Args{"a", "b c", "d  e"}));
-  EXPECT_EQ(SplitParams("$(touch x) ; * ~ $HOME `id` | > y"),
-            (Args{"$(touch", "x)", ";", "*", "~", "$HOME", "`id`", "|", ">", "y"}));
-  // An open quote is closed at the end.
-  EXPECT_EQ(SplitParams("--title \"My notes"), (Args{"--title", "My notes"}));
-  EXPECT_EQ(SplitParams("it's"), Args{"its"});
+// One rule splits parameters: blanks separate, quotes group, '#' is ordinary, a backslash
+// stays unless it escapes a quote, a blank or a backslash, nothing is expanded, and quotes
+// that do not balance leave every character as typed.
+TEST(SplitParams, OneRuleWithoutExpansionAndWithoutLosingACharacter) {
+  const struct {
+    const char* name;
+    std::string params;
+    Args args;
+  } cases[] = {
+      {"nothing", "", {}},
+      {"blanks only", " \t ", {}},
+      {"blanks, tabs and line ends separate", "a  b\tc\r\nd", {"a", "b", "c", "d"}},
+      {"double quotes group", "-o \"two words\"", {"-o", "two words"}},
+      {"single quotes group", "'d  e' f", {"d  e", "f"}},
+      {"quotes inside a word", "--name=\"My File\"x", {"--name=My Filex"}},
+      {"empty quotes are an empty argument", "a \"\" ''", {"a", "", ""}},
+      {"a colour", "--color #fff -x", {"--color", "#fff", "-x"}},
+      {"an issue number", "issue #42 --verbose", {"issue", "#42", "--verbose"}},
+      {"'#' alone and quoted", "# \"#a b\"", {"#", "#a b"}},
+      {"a Windows path", "C:\\temp\\x.txt", {"C:\\temp\\x.txt"}},
+      {"a Windows path in quotes", "\"C:\\My Files\\new.txt\"", {"C:\\My Files\\new.txt"}},
+      {"backslash before a blank", "my\\ file.txt", {"my file.txt"}},
+      {"backslash before quotes", "say \\\"hi\\\" it\\'s", {"say", "\"hi\"", "it's"}},
+      {"backslash before a backslash", "a\\\\b", {"a\\b"}},
+      {"backslash before a quote inside quotes", "\"a \\\" b\"", {"a \" b"}},
+      {"single quotes keep backslashes", "'a\\\\b\\n'", {"a\\\\b\\n"}},
+      {"a backslash at the end", "end\\", {"end\\"}},
+      {"an apostrophe alone", "Bob's file.txt", {"Bob's", "file.txt"}},
+      {"a quote left open", "--title \"My notes", {"--title", "\"My", "notes"}},
+      {"unbalanced, backslashes as typed", "\"C:\\My Dir\\\" /x", {"\"C:\\My", "Dir\\\"", "/x"}},
+      {"nothing is expanded or run",
+       "$(touch x) ; * ~ $HOME `id` | > y",
+       {"$(touch", "x)", ";", "*", "~", "$HOME", "`id`", "|", ">", "y"}},
+      {"UTF-8 as it is", "caf\xC3\xA9 \"\xE2\x82\xAC 5\"", {"caf\xC3\xA9", "\xE2\x82\xAC 5"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(SplitParams(c.params), c.args) << "from: " << c.params;
+  }
+}
+
+TEST(FindOnPath, ProgramsByBareName) {
   EXPECT_FALSE(FindOnPath("sh").empty());
   EXPECT_EQ(FindOnPath("no-such-program-tavrin"), "");
   EXPECT_EQ(FindOnPath("bin/sh"), "");

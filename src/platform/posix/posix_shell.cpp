@@ -205,28 +205,6 @@ int32_t ShellCodeForMissing(const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> SplitParams(const std::string& params) {
-  std::vector<std::string> result;
-  if (params.find_first_not_of(" \t\r\n") == std::string::npos) return result;
-  for (const char* closing : {"", "\"", "'"}) {
-    const std::string text = params + closing;
-    gint argc = 0;
-    gchar** argv = nullptr;
-    if (g_shell_parse_argv(text.c_str(), &argc, &argv, nullptr)) {
-      for (gint i = 0; i < argc; ++i) result.emplace_back(argv[i]);
-      g_strfreev(argv);
-      return result;
-    }
-  }
-  // Quoting beyond repair: blanks alone separate the arguments.
-  gchar** parts = g_strsplit_set(params.c_str(), " \t\r\n", -1);
-  for (gchar** p = parts; *p; ++p) {
-    if (**p) result.emplace_back(*p);
-  }
-  g_strfreev(parts);
-  return result;
-}
-
 bool IsExecutableFile(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;

@@ -7,9 +7,12 @@
 
 namespace tavrin::posix {
 
-// Splits parameters into arguments by shell quoting rules, without any expansion:
-// no variables, no commands, no globs, no tilde. A quote left open is closed at the
-// end of the text.
+// Splits parameters into arguments, without any expansion: no variables, no commands,
+// no globs, no tilde, and no character dropped or invented. Blanks separate arguments;
+// double and single quotes group (inside single quotes every character is itself); a
+// backslash before a quote, a blank or another backslash stands for that character,
+// before anything else it is kept. When the quotes do not balance, the text is cut at
+// its blanks and every character is kept as typed.
 std::vector<std::string> SplitParams(const std::string& params);
 
 // The full path of an executable named without a folder, searched on PATH; empty
