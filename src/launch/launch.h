@@ -16,10 +16,24 @@ int ShowWindowValue(int16_t WinStyle);
 
 // Starts one item. Without Wait it goes to the desktop shell (result: 33 or more on
 // success, a shell error code below 32 otherwise); with Wait it is started directly
-// and waited for (result: 0 when it has ended, otherwise why it failed). The
-// launcher's own current folder is the same afterwards.
+// and waited for (result: 0 when it has ended, otherwise why it failed). An address
+// ("https://...", "mailto:...") goes to the shell whole, with no folder. `baseFolder`
+// is the folder of the item's collection (see ItemBaseFolder), from which a platform
+// that resolves relative paths against the collection takes them. The launcher's own
+// current folder is the same afterwards.
 int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
-                   int16_t Wait, Shell& shell);
+                   int16_t Wait, const std::string& baseFolder, Shell& shell);
+
+// What LaunchItem would give for the item, decided as LaunchItem decides it, without
+// starting anything: 33 or more (without Wait) or 0 (with Wait) when it would start,
+// otherwise the code LaunchItem would report.
+int32_t CheckItem(const std::string& File, const std::string& Params, int16_t WinStyle,
+                  int16_t Wait, const std::string& baseFolder, Shell& shell);
+
+// The folder the items of the current collection take relative paths from: the folder
+// of its file; for a collection that has no file yet, the collection folder (where
+// saving proposes to put it).
+std::string ItemBaseFolder(const CollectionState& state, SystemInfo& system);
 
 // The explanatory line for a failed launch: the runtime's description of the number
 // for a waited item, otherwise the text of the shell's error code (empty for codes

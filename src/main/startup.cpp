@@ -59,12 +59,13 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
       state.StartingUp = false;
       return kExitNotLoaded;
     }
+    // The run, like the window, takes relative item paths from the collection's folder.
+    state.CurrentCollFile = request.FilePart;
     if (request.Run) {
       const int failures = RunAllItems(state, platform);
       state.StartingUp = false;
       return failures == 0 ? kExitOk : kExitLaunchFailed;
     }
-    state.CurrentCollFile = request.FilePart;
   }
   state.StartingUp = false;
   return openWindow(request, state);

@@ -678,8 +678,9 @@ void FrmMain::OpenSelectedItem(bool allowWait) {
   if (allowWait) setCursor(Qt::WaitCursor);
   // Shows the waiting state before the launcher's thread blocks.
   ctx_.platform.toolkit.DoEvents();
-  const int32_t result = LaunchItem(item.File, item.Params, item.WinStyle,
-                                    waited ? item.Wait : kFalse, ctx_.platform.shell);
+  const int32_t result =
+      LaunchItem(item.File, item.Params, item.WinStyle, waited ? item.Wait : kFalse,
+                 ItemBaseFolder(ctx_.state, ctx_.platform.system), ctx_.platform.shell);
   ctx_.platform.toolkit.DoEvents();
   if (allowWait) unsetCursor();
   if (waited) {

@@ -2,8 +2,8 @@
 // `tavrin FILE /run`, with no display, so that message boxes go to standard error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-
 #include <map>
 
 #include "collection/text.h"
@@ -176,6 +176,62 @@ TEST_F(RunModeTest, NeitherADeadDisplayNorAMissingWindowsModuleStopsARun) {
   ExpectBox(window, "tavrin: the windows cannot be loaded: ");
 }
 
+// A collection as a user writes one, run from another folder (a menu starts the launcher
+// in the home folder): relative items are found beside the collection, bare names on PATH
+// (not as a file of that name in the current folder), an address opens with its scheme's
+// handler, and parameters arrive as written, '#' and backslashes included.
+TEST_F(RunModeTest, ItemsAreFoundAsTheUserMeantThem) {
+  const std::string lists = dir.file("lists");
+  fs::create_directories(dir.file("lists/tools"));
+  fs::create_directories(dir.file("bin"));
+  fs::create_directories(dir.file("home"));
+  fs::create_directories(dir.file("data/applications"));
+  fs::create_directories(dir.file("config"));
+  fs::copy_file(RecorderPath(), dir.file("lists/tools/rec"));
+  fs::copy_file(RecorderPath(), dir.file("bin/tavrin-bare-rec"));
+  WriteFile(dir.file("home/tavrin-bare-rec"), "a text file of the same name\n");
+  WriteFile(dir.file("lists/notes.txt"), "notes\n");
+  WriteFile(dir.file("data/applications/tavrin-test-handler.desktop"),
+            "[Desktop Entry]\nType=Application\nName=Handler\nExec=" + RecorderPath() +
+                " handler %u\nMimeType=x-scheme-handler/tavrin-test;text/plain;\n");
+  WriteFile(dir.file("config/mimeapps.list"),
+            "[Default Applications]\nx-scheme-handler/tavrin-test=tavrin-test-handler.desktop\n"
+            "text/plain=tavrin-test-handler.desktop\n");
+  env["XDG_DATA_DIRS"] = "/usr/share";
+  env["PATH"] = dir.file("bin") + ":/usr/bin:/bin";
+  WriteFile(dir.file("lists/mine.tavrin"),
+            CollectionText({Item("Issue", "./tools/rec", "issue #42 --verbose", 1, kTrue),
+                            Item("Paths", "tools/rec", "C:\\temp\\x.txt Bob's file.txt"),
+                            Item("Bare", "tavrin-bare-rec", "--color #fff -x", 1, kTrue),
+                            Item("Bare too", "tavrin-bare-rec", "not waited"),
+                            Item("Page", "tavrin-test://example.org/a/page?q=1"),
+                            Item("Notes", "file://" + dir.file("lists/notes.txt"))}));
+  const auto result =
+      testing::RunProcess({TavrinPath(), "../lists/mine.tavrin", "/run"}, env, dir.file("home"));
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  auto runs = testing::WaitForRecording(record, 6);
+  std::vector<std::vector<std::string>> args;
+  for (const auto& run : runs) args.push_back(run.args);
+  std::sort(args.begin(), args.end());
+  EXPECT_EQ(args, (std::vector<std::vector<std::string>>{
+                      {"--color", "#fff", "-x"},
+                      {"C:\\temp\\x.txt", "Bob's", "file.txt"},
+                      {"handler", dir.file("lists/notes.txt")},
+                      {"handler", "tavrin-test://example.org/a/page?q=1"},
+                      {"issue", "#42", "--verbose"},
+                      {"not", "waited"}}));
+  for (const auto& run : runs) {
+    if (run.args.size() < 2) continue;
+    if (run.args[1] == "#42") {
+      EXPECT_EQ(run.cwd, dir.file("lists/tools"));
+    }
+    if (run.args[1] == "#fff") {
+      EXPECT_EQ(run.program, dir.file("bin/tavrin-bare-rec"));
+    }
+  }
+}
+
 // Qt on a platform without a screen (CI, containers) is no one to answer a box: the boxes
 // go to standard error, the question is answered No, and the run ends.
 TEST_F(RunModeTest, AScreenlessQtPlatformNeverWaitsForAnAnswer) {
@@ -221,15 +277,25 @@ TEST_F(RunModeTest, DocumentsOpenWithTheirDefaultApplication) {
   EXPECT_EQ(runs[0].cwd, dir.file("docs"));
 }
 
-TEST(ExampleCollection, RunsCleanlyFromTheSourceFolder) {
+// The example's picture is named relative to the collection, which runs the same from
+// the source folder, from its own folder and from anywhere else (a menu starts the
+// launcher in the home folder).
+TEST(ExampleCollection, RunsCleanlyFromAnyFolder) {
   testing::TempDir dir;
-  const auto result =
-      testing::RunProcess({TavrinPath(), "examples/welcome.tavrin", "/run"},
-                          {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"TAVRIN_HOME", dir.str()}},
-                          testing::SourcePath());
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.err.find("The Tavrin - Error:"), std::string::npos) << result.err;
-  EXPECT_NE(result.out.find("Hello from Tavrin! Parameters with blanks"), std::string::npos);
+  const std::string examples = testing::SourcePath() + "/examples";
+  const std::pair<std::string, std::string> starts[] = {
+      {"examples/welcome.tavrin", testing::SourcePath()},
+      {"welcome.tavrin", examples},
+      {examples + "/welcome.tavrin", dir.str()}};
+  for (const auto& [file, folder] : starts) {
+    SCOPED_TRACE(file + " from " + folder);
+    const auto result = testing::RunProcess(
+        {TavrinPath(), file, "/run"},
+        {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"TAVRIN_HOME", dir.str()}}, folder);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err.find("The Tavrin - Error:"), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("Hello from Tavrin! Parameters with blanks"), std::string::npos);
+  }
 }
 
 // Window mode: without a display it says so. A window that could not open ends the

@@ -78,14 +78,26 @@ class RecordingShell : public Shell {
     calls.push_back("wait:" + start.program);
     return Next(results, int32_t{kWaitEnded});
   }
+  int32_t CheckShellExecute(const ShellRequest& request) override {
+    shellStarts.push_back(request);
+    calls.push_back("check shell:" + request.file);
+    return Next(results, int32_t{kShellSuccess});
+  }
+  int32_t CheckShellAndWait(const WaitedStart& start) override {
+    waitedStarts.push_back(start);
+    calls.push_back("check wait:" + start.program);
+    return Next(results, int32_t{kWaitEnded});
+  }
   std::string RuntimeErrorText(int32_t code) override {
     return "runtime error " + std::to_string(code);
   }
 
+  // What the shell was asked, by starts and checks alike.
   std::vector<ShellRequest> shellStarts;
   std::vector<WaitedStart> waitedStarts;
-  std::deque<int32_t> results;  // in call order, shared by both kinds of start
-  // Every call in order, as "shell:<file>" or "wait:<program>".
+  std::deque<int32_t> results;  // in call order, shared by every kind of call
+  // Every call in order, as "shell:<file>" or "wait:<program>", checks as
+  // "check shell:<file>" or "check wait:<program>".
   std::vector<std::string> calls;
 };
 

@@ -23,11 +23,18 @@ std::string FindOnPath(const std::string& name);
 bool IsExecutableFile(const std::string& path);
 
 // Starting programs and documents on a POSIX desktop: programs directly and
-// detached, everything else with the desktop's default application (GIO).
+// detached, everything else with the desktop's default application (GIO), addresses
+// with the application of their scheme. What a start will do is decided first, in one
+// place, and the Check calls give that decision without starting anything.
+//
+// A bare name (no '/') is a program on PATH and nothing else; a relative path is taken
+// from the request's base folder (the collection's folder).
 class PosixShell : public Shell {
  public:
   int32_t ShellExecute(const ShellRequest& request) override;
   int32_t ShellAndWait(const WaitedStart& start) override;
+  int32_t CheckShellExecute(const ShellRequest& request) override;
+  int32_t CheckShellAndWait(const WaitedStart& start) override;
   std::string RuntimeErrorText(int32_t code) override;
 };
 
