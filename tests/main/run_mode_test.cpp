@@ -232,6 +232,20 @@ TEST_F(RunModeTest, ItemsAreFoundAsTheUserMeantThem) {
   }
 }
 
+// A launcher started with SIGCHLD ignored (some session managers and scripts leave it so)
+// waits for its programs all the same, and reports none of them as a failure.
+TEST_F(RunModeTest, AnIgnoredChildSignalIsNoFailure) {
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", RecorderPath(), "one", 1, kTrue),
+                                                  Item("Two", RecorderPath(), "two", 1, kTrue)}));
+  const auto result =
+      Start({"env", "--ignore-signal=CHLD", TavrinPath(), dir.file("c.tavrin"), "/run"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  const auto runs = ReadRecording(record);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_LE(runs[0].endNs, runs[1].startNs);
+}
+
 // Qt on a platform without a screen (CI, containers) is no one to answer a box: the boxes
 // go to standard error, the question is answered No, and the run ends.
 TEST_F(RunModeTest, AScreenlessQtPlatformNeverWaitsForAnAnswer) {

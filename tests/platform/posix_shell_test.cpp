@@ -124,6 +124,24 @@ TEST_F(PosixShellTest, WaitedProgramGetsItsArgumentsAndFolderAndIsWaitedFor) {
   EXPECT_FALSE(fs::exists(before / "pwned)"));
 }
 
+// A launcher started with SIGCHLD ignored (as some session managers and scripts leave it)
+// still waits for its programs: the shell gives the signal its default back.
+TEST_F(PosixShellTest, AnIgnoredChildSignalDoesNotStopTheWaiting) {
+  const std::string program = PlaceRecorder("rec");
+  struct sigaction ignore {};
+  struct sigaction previous {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ASSERT_EQ(sigaction(SIGCHLD, &ignore, &previous), 0);
+  PosixShell fresh;
+  const int32_t waited = fresh.ShellAndWait(Waited(program, "--sleep=50"));
+  struct sigaction now {};
+  sigaction(SIGCHLD, &previous, &now);
+  EXPECT_EQ(waited, kWaitEnded);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+  EXPECT_EQ(ReadRecording(record).size(), 1u);
+}
+
 // A bare name is a program on PATH, waited for or not, never a file of that name in the
 // launcher's folder; a relative path is taken from the collection's folder.
 TEST_F(PosixShellTest, BareNamesComeFromPathAndRelativePathsFromTheCollection) {

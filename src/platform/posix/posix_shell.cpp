@@ -314,6 +314,8 @@ WaitedDecision DecideWaitedStart(const WaitedStart& start) {
 
 }  // namespace
 
+PosixShell::PosixShell() { RestoreDefaultChildSignal(); }
+
 bool IsExecutableFile(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;

@@ -31,6 +31,10 @@ bool IsExecutableFile(const std::string& path);
 // from the request's base folder (the collection's folder).
 class PosixShell : public Shell {
  public:
+  // A launcher that inherited SIGCHLD ignored could not wait for its programs: the
+  // default disposition comes back when the shell is made.
+  PosixShell();
+
   int32_t ShellExecute(const ShellRequest& request) override;
   int32_t ShellAndWait(const WaitedStart& start) override;
   int32_t CheckShellExecute(const ShellRequest& request) override;
