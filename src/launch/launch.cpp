@@ -122,6 +122,7 @@ void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit
 }
 
 int RunAllItems(const CollectionState& state, Platform& platform) {
+  if (state.IsEmptyCollection()) return 0;
   const std::string baseFolder = ItemBaseFolder(state, platform.system);
   int failures = 0;
   const int upper = state.UpperBound();

@@ -48,7 +48,9 @@ bool LaunchFailed(int32_t result, bool waited);
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit);
 
 // Starts every item of the collection in order and reports each failed start in its
-// own box; a failure never stops the run. Returns the number of items that failed.
+// own box; a failure never stops the run. An empty collection (its one record the empty
+// placeholder) starts nothing and reports nothing. Returns the number of items that
+// failed.
 int RunAllItems(const CollectionState& state, Platform& platform);
 
 }  // namespace tavrin

@@ -159,5 +159,20 @@ TEST_F(RunAll, ItemsTakeRelativePathsFromTheCollectionsFolder) {
   }
 }
 
+// An empty collection (its placeholder, also as a saved empty collection reads back)
+// starts nothing and reports nothing; a lone item that is not empty is started.
+TEST_F(RunAll, AnEmptyCollectionStartsNothingAndReportsNothing) {
+  state.ResetItems();
+  EXPECT_TRUE(state.IsEmptyCollection());
+  EXPECT_EQ(RunAllItems(state, fake.platform), 0);
+  EXPECT_TRUE(fake.shell.calls.empty());
+  EXPECT_TRUE(fake.toolkit.boxes.empty());
+  state.Items[0].ItemName = "named, but with no file";
+  EXPECT_FALSE(state.IsEmptyCollection());
+  fake.shell.results = {kShellFileNotFound};
+  EXPECT_EQ(RunAllItems(state, fake.platform), 1);
+  EXPECT_EQ(fake.shell.calls, Strings{"shell:"});
+}
+
 }  // namespace
 }  // namespace tavrin

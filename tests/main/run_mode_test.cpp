@@ -142,6 +142,14 @@ TEST_F(RunModeTest, EachLoadResultGivesItsStatus) {
   EXPECT_EQ(testing::WaitForRecording(record, 1).size(), 1u);
 }
 
+// An empty collection (what saving one writes) starts nothing, says nothing and succeeds.
+TEST_F(RunModeTest, AnEmptyCollectionRunsCleanly) {
+  WriteFile(dir.file("empty.tavrin"), "\"Tavrin File 1.2\"\r\n0\r\n\"\",\"\",\"\",0,#FALSE#\r\n");
+  const auto result = Start({TavrinPath(), dir.file("empty.tavrin"), "/run"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.err, "");
+}
+
 // --- Where only POSIX can show it: the libraries loaded, a missing windows module, documents
 // opened by the desktop.
 #ifndef _WIN32
