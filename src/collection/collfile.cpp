@@ -1,6 +1,5 @@
 #include "collection/collfile.h"
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -24,17 +23,11 @@ inline constexpr std::size_t kMaxFieldBytes = std::size_t{1} << 20;
 // Hands out the bytes of a file a block at a time, or of bytes already in memory.
 class ByteReader {
  public:
-  explicit ByteReader(const std::string& path)
-      : file_(std::fopen(path.c_str(), "rb")), buffer_(64 * 1024) {}
+  explicit ByteReader(InFile& file) : file_(&file), buffer_(64 * 1024) {}
   explicit ByteReader(std::string_view bytes)
       : data_(bytes.data()), len_(bytes.size()), done_(true) {}
-  ~ByteReader() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
   ByteReader(const ByteReader&) = delete;
   ByteReader& operator=(const ByteReader&) = delete;
-
-  bool IsOpen() const { return file_ != nullptr; }
 
   // The next byte, or -1 at the end and after a read error.
   int Get() {
@@ -52,18 +45,19 @@ class ByteReader {
  private:
   bool Fill() {
     if (done_) return false;
-    len_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    const long n = file_->Read(buffer_.data(), buffer_.size());
     data_ = buffer_.data();
     pos_ = 0;
-    if (len_ == 0) {
+    len_ = n > 0 ? static_cast<std::size_t>(n) : 0;
+    if (n <= 0) {
       done_ = true;
-      failed_ = std::ferror(file_) != 0;
+      failed_ = n < 0;
       return false;
     }
     return true;
   }
 
-  std::FILE* file_ = nullptr;
+  InFile* file_ = nullptr;
   std::vector<char> buffer_;
   const char* data_ = nullptr;
   std::size_t pos_ = 0;
@@ -266,9 +260,10 @@ LoadResult ReadCollection(CollectionState& state, ByteReader& in) {
 
 }  // namespace
 
-LoadResult ReadCollectionFile(CollectionState& state, const std::string& path) {
-  ByteReader in(path);
-  if (!in.IsOpen()) return LoadFailed;
+LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, FileSystem& files) {
+  const std::unique_ptr<InFile> file = files.OpenForReading(path);
+  if (!file) return LoadFailed;
+  ByteReader in(*file);
   return ReadCollection(state, in);
 }
 

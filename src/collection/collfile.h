@@ -22,8 +22,10 @@ inline constexpr const char* kHeaderV11 = "Tavrin File 1.1";
 inline constexpr const char* kHeaderV10 = "Tavrin File";
 
 // Reads the collection file at `path` into state.Items. Touches neither HasItems nor
-// CurrentCollFile. While state.StartingUp is true, Items is not reset first.
-LoadResult ReadCollectionFile(CollectionState& state, const std::string& path);
+// CurrentCollFile. While state.StartingUp is true, Items is not reset first. A path
+// that names no regular file (a FIFO, a device, a folder) fails at once, without
+// waiting.
+LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, FileSystem& files);
 
 // Reads a collection from the bytes a file would hold, exactly as ReadCollectionFile
 // reads that file.

@@ -54,7 +54,7 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
   state.StartingUp = true;
   state.ResetItems();
   if (!request.CommandLine.empty()) {
-    const LoadResult result = ReadCollectionFile(state, request.FilePart);
+    const LoadResult result = ReadCollectionFile(state, request.FilePart, platform.files);
     if (result != LoadOk && !ReportLoadResult(result, request.FilePart, state, platform)) {
       state.StartingUp = false;
       return kExitNotLoaded;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,10 +19,24 @@ class OutFile {
   virtual bool Close() = 0;
 };
 
+// A file being read.
+class InFile {
+ public:
+  virtual ~InFile() = default;
+  // Reads up to `size` bytes into `buffer`: the number read, 0 at the end of the file,
+  // -1 when reading failed.
+  virtual long Read(char* buffer, std::size_t size) = 0;
+};
+
 // The file system as the collection code uses it.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
+
+  // Opens an existing regular file for reading. Never waits: what is no regular file
+  // (a FIFO, a device, a folder) is refused at once, as is a file that cannot be
+  // opened. Null when refused.
+  virtual std::unique_ptr<InFile> OpenForReading(const std::string& path) = 0;
 
   // Creates a new, empty temporary file in the folder of `target`, so that it can
   // later be renamed over `target`. Sets `tempPath`. Returns null on failure.

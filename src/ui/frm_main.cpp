@@ -323,7 +323,7 @@ void FrmMain::cboColl_Click(int index) {
   if (index > 0) {
     const std::string entry = cboColl_->itemText(index).toStdString();
     const std::string path = CollectionPath(entry);
-    const LoadResult result = ReadCollectionFile(ctx_.state, path);
+    const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
     if (result != LoadOk && !ReportLoadResult(result, path, ctx_.state, ctx_.platform)) return;
     AddItemsToList();
     ctx_.state.CurrentCollFile = CollectionPath(BoxText().toStdString());
@@ -425,7 +425,7 @@ void FrmMain::tbColl_ButtonClick(const std::string& key) {
     const std::string path = CutAtNull(OpenFileDlg.lpstrFile);
     // A load that stops leaves the collection shown before: list and items agree.
     const std::vector<CollItem> previous = ctx_.state.Items;
-    const LoadResult result = ReadCollectionFile(ctx_.state, path);
+    const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
     if (result != LoadOk &&
         !ReportLoadResult(result, FilePart(path), ctx_.state, ctx_.platform, path)) {
       ctx_.state.Items = previous;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -119,12 +120,13 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
     cases.push_back({bytes.substr(0, bytes.size() - eol.size()), LoadOk, kExampleItems});
   }
   TempDir dir;
+  testing::NativeFileSystem files;
   const std::string path = dir.file("c.tavrin");
   for (const Case& c : cases) {
     const std::string shown = c.bytes.substr(0, 80);
     WriteFile(path, c.bytes);
     CollectionState state = FilledState();
-    EXPECT_EQ(ReadCollectionFile(state, path), c.result) << shown;
+    EXPECT_EQ(ReadCollectionFile(state, path, files), c.result) << shown;
     EXPECT_EQ(state.Items, c.items.value_or(state.Items)) << shown;
     EXPECT_TRUE(state.HasItems);
     EXPECT_EQ(state.CurrentCollFile, "/somewhere/old.tavrin");
@@ -154,20 +156,32 @@ TEST(ReadCollection, OldestVersionConvertsTextsToNumbers) {
   }
 }
 
+// What is no regular file fails at once, never waiting: a FIFO nobody writes to (which
+// would block an ordinary open for ever) and a device among them.
 TEST(ReadCollection, FailuresAndStartingUpLeaveItemsAsTheyWere) {
   TempDir dir;
+  testing::NativeFileSystem files;
   CollectionState state = FilledState();
   std::filesystem::create_directory(dir.file("folder.tavrin"));
   std::vector<std::string> paths = {dir.str(), dir.file("folder.tavrin"),
                                     dir.file("missing.tavrin"), dir.file("missing/c.tavrin"), ""};
-#ifndef _WIN32  // permission bits as POSIX has them; root reads every file
+#ifdef _WIN32
+  paths.push_back("CON");  // the console, which would wait for typing
+#else
+  ASSERT_EQ(::mkfifo(dir.file("fifo.tavrin").c_str(), 0600), 0);
+  paths.push_back(dir.file("fifo.tavrin"));
+  paths.push_back("/dev/zero");
+  paths.push_back("/dev/null");
+  // permission bits as POSIX has them; root reads every file
   if (::geteuid() != 0) {
     WriteFile(dir.file("locked.tavrin"), kExample);
     std::filesystem::permissions(dir.file("locked.tavrin"), std::filesystem::perms::none);
     paths.push_back(dir.file("locked.tavrin"));
   }
 #endif
-  for (const auto& path : paths) EXPECT_EQ(ReadCollectionFile(state, path), LoadFailed) << path;
+  for (const auto& path : paths) {
+    EXPECT_EQ(ReadCollectionFile(state, path, files), LoadFailed) << path;
+  }
   EXPECT_EQ(state.Items, FilledState().Items);
   // While starting up, Items is not reset first; records still replace what stood at
   // their index.

@@ -82,7 +82,7 @@ TEST_F(SaveCollection, EveryValueSurvivesASaveAndALoad) {
   for (int round = 0; round < 300; ++round) {
     ASSERT_FALSE(SaveCollectionFile(state, path, files)) << "round " << round;
     CollectionState loaded;
-    ASSERT_EQ(ReadCollectionFile(loaded, path), LoadOk) << "round " << round;
+    ASSERT_EQ(ReadCollectionFile(loaded, path, files), LoadOk) << "round " << round;
     ASSERT_EQ(loaded.Items, state.Items) << "round " << round;
     state.Items.clear();
     for (int i = 1 + below(round % 10 == 0 ? 300 : 8); i > 0; --i) {
@@ -274,7 +274,7 @@ const std::string kUpgraded = "\"Tavrin File 1.2\"\r\n0\r\n\"A\",\"a\",\"p\",1,#
 TEST_F(SaveCollection, AnOldVersionAsksAndUpgradesTheFileThatWasRead) {
   const std::string path = dir.file("old.tavrin");
   WriteFile(path, kOld);
-  ASSERT_EQ(ReadCollectionFile(state, path), LoadOldVersion);
+  ASSERT_EQ(ReadCollectionFile(state, path, files), LoadOldVersion);
   fake.toolkit.answers = {kAnswerNo, kAnswerYes, kAnswerYes, kAnswerYes};
   EXPECT_TRUE(ReportLoadResult(LoadOldVersion, path, state, fake.platform));
   EXPECT_EQ(ReadFile(path), kOld);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,18 @@ namespace tavrin::testing {
 // A file system that keeps the one file being saved in memory; every other call
 // succeeds without doing anything.
 struct MemoryFileSystem : FileSystem {
+  // Reads back what was saved.
+  struct Saved : InFile {
+    explicit Saved(const std::string& from) : bytes(from) {}
+    long Read(char* buffer, std::size_t size) override {
+      const std::size_t n = std::min(size, bytes.size() - at);
+      std::copy_n(bytes.data() + at, n, buffer);
+      at += n;
+      return static_cast<long>(n);
+    }
+    const std::string& bytes;
+    std::size_t at = 0;
+  };
   struct File : OutFile {
     explicit File(std::string& to) : saved(to) {}
     bool Write(std::string_view bytes) override {
@@ -22,6 +35,9 @@ struct MemoryFileSystem : FileSystem {
     bool Close() override { return true; }
     std::string& saved;
   };
+  std::unique_ptr<InFile> OpenForReading(const std::string&) override {
+    return std::make_unique<Saved>(saved);
+  }
   std::unique_ptr<OutFile> CreateTempBeside(const std::string& target, std::string& temp) override {
     temp = target + ".tmp";
     saved.clear();

@@ -85,7 +85,41 @@ class PosixOutFile : public OutFile {
   int fd_;
 };
 
+class PosixInFile : public InFile {
+ public:
+  explicit PosixInFile(int fd) : fd_(fd) {}
+  ~PosixInFile() override { ::close(fd_); }
+  PosixInFile(const PosixInFile&) = delete;
+  PosixInFile& operator=(const PosixInFile&) = delete;
+
+  long Read(char* buffer, std::size_t size) override {
+    for (;;) {
+      const ssize_t n = ::read(fd_, buffer, size);
+      if (n < 0 && errno == EINTR) continue;
+      return n < 0 ? -1 : static_cast<long>(n);
+    }
+  }
+
+ private:
+  int fd_;
+};
+
 }  // namespace
+
+std::unique_ptr<InFile> PosixFileSystem::OpenForReading(const std::string& path) {
+  // Opening a FIFO for reading waits for a writer, and a device may wait too: the open
+  // itself does not wait, and only a regular file is kept.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixInFile>(fd);
+}
 
 std::unique_ptr<OutFile> PosixFileSystem::CreateTempBeside(const std::string& target,
                                                            std::string& tempPath) {

@@ -14,6 +14,7 @@ namespace tavrin {
 // The file system through POSIX calls.
 class PosixFileSystem : public FileSystem {
  public:
+  std::unique_ptr<InFile> OpenForReading(const std::string& path) override;
   // The temporary file is named ".<file>.XXXXXX" in the target's folder and takes
   // the permissions of the existing target, or those of a new file (0666 less the
   // umask) when there is none.

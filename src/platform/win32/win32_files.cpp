@@ -76,7 +76,36 @@ class Win32OutFile : public OutFile {
   HANDLE file_;
 };
 
+class Win32InFile : public InFile {
+ public:
+  explicit Win32InFile(HANDLE file) : file_(file) {}
+  ~Win32InFile() override { CloseHandle(file_); }
+  Win32InFile(const Win32InFile&) = delete;
+  Win32InFile& operator=(const Win32InFile&) = delete;
+
+  long Read(char* buffer, std::size_t size) override {
+    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    DWORD read = 0;
+    if (!ReadFile(file_, buffer, chunk, &read, nullptr)) return -1;
+    return static_cast<long>(read);
+  }
+
+ private:
+  HANDLE file_;
+};
+
 }  // namespace
+
+std::unique_ptr<InFile> Win32FileSystem::OpenForReading(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return nullptr;
+  }
+  return std::make_unique<Win32InFile>(file);
+}
 
 std::unique_ptr<OutFile> Win32FileSystem::CreateTempBeside(const std::string& target,
                                                            std::string& tempPath) {

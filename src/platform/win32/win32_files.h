@@ -12,6 +12,8 @@ namespace tavrin::win32 {
 // the ANSI code page, the separator is "\" ("/" is accepted too).
 class Win32FileSystem : public FileSystem {
  public:
+  // Only a file on disk is opened; a device ("CON", "COM1") or a pipe is refused.
+  std::unique_ptr<InFile> OpenForReading(const std::string& path) override;
   // The temporary file is named "~<file>.<number>.tmp" in the target's folder.
   std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
                                             std::string& tempPath) override;
