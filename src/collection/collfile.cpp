@@ -1,5 +1,7 @@
 #include "collection/collfile.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -28,6 +30,18 @@ class ByteReader {
       : data_(bytes.data()), len_(bytes.size()), done_(true) {}
   ByteReader(const ByteReader&) = delete;
   ByteReader& operator=(const ByteReader&) = delete;
+
+  // Passes over a UTF-8 byte-order mark at the very start, which editors on other
+  // systems write; it belongs to no field.
+  void SkipByteOrderMark() {
+    static constexpr unsigned char kMark[] = {0xEF, 0xBB, 0xBF};
+    if (pos_ == len_ && !Fill()) return;
+    if (len_ - pos_ < sizeof kMark) return;  // a file that short holds no collection
+    if (std::equal(std::begin(kMark), std::end(kMark),
+                   reinterpret_cast<const unsigned char*>(data_ + pos_))) {
+      pos_ += sizeof kMark;
+    }
+  }
 
   // The next byte, or -1 at the end and after a read error.
   int Get() {
@@ -227,6 +241,7 @@ bool WriteLines(OutFile& out, const CollectionState& state) {
 
 // Reads a collection from `in`, whose source is open.
 LoadResult ReadCollection(CollectionState& state, ByteReader& in) {
+  in.SkipByteOrderMark();
   FieldReader fields(in);
 
   std::string header;

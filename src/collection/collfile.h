@@ -24,7 +24,7 @@ inline constexpr const char* kHeaderV10 = "Tavrin File";
 // Reads the collection file at `path` into state.Items. Touches neither HasItems nor
 // CurrentCollFile. While state.StartingUp is true, Items is not reset first. A path
 // that names no regular file (a FIFO, a device, a folder) fails at once, without
-// waiting.
+// waiting. A UTF-8 byte-order mark at the start of the file is passed over.
 LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, FileSystem& files);
 
 // Reads a collection from the bytes a file would hold, exactly as ReadCollectionFile

@@ -31,6 +31,7 @@ CollectionState FilledState() {
 }
 
 const std::string kV12 = "\"Tavrin File 1.2\"\r\n";
+const std::string kBom = "\xEF\xBB\xBF";
 const std::string kExample =
     kV12 +
     "1\r\n"
@@ -61,6 +62,15 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       {"\"Tavrin File\"\r\n1\r\n\"Quoted\",\"C:\\A.EXE\",\"3\"\r\n\"Bare\",\"C:\\B.EXE\",3\r\n",
        LoadOldVersion, Items{Item("Quoted", "C:\\A.EXE", "", 3), Item("Bare", "C:\\B.EXE", "", 3)}},
       // The oldest version's count is converted from text too.
+      // A UTF-8 byte-order mark at the very start belongs to no field; anywhere else, or
+      // a part of one, it is text.
+      {kBom + kExample, LoadOk, kExampleItems},
+      {kBom + "Tavrin File\n0\nA,a,3\n", LoadOldVersion, Items{Item("A", "a", "", 3)}},
+      {kBom + kBom + kExample, LoadNotCollection, kept},
+      {"\xEF\xBB" + kExample, LoadNotCollection, kept},
+      {kBom, LoadFailed, kept},
+      {kV12 + "0\r\n" + kBom + "\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
+       Items{Item(kBom + "\"A\"", "a")}},
       {"\"Tavrin File\"\r\n0.5\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
        Items{Item("A", "a")}},
       {"\"Tavrin File\"\r\n\"1\"\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
