@@ -230,13 +230,12 @@ std::string RecordLine(const CollItem& item) {
          "\r\n";
 }
 
-bool WriteLines(OutFile& out, const CollectionState& state) {
-  if (!out.Write(QuoteField(kHeaderCurrent) + "\r\n")) return false;
-  if (!out.Write(std::to_string(state.UpperBound()) + "\r\n")) return false;
-  for (const CollItem& item : state.Items) {
-    if (!out.Write(RecordLine(item))) return false;
-  }
-  return true;
+// The whole file of the current version, prepared before anything is written.
+std::string CollectionBytes(const CollectionState& state) {
+  std::string bytes =
+      QuoteField(kHeaderCurrent) + "\r\n" + std::to_string(state.UpperBound()) + "\r\n";
+  for (const CollItem& item : state.Items) bytes += RecordLine(item);
+  return bytes;
 }
 
 // Reads a collection from `in`, whose source is open.
@@ -288,21 +287,7 @@ LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes) {
 }
 
 bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files) {
-  // The new content goes to a temporary file beside the target and replaces the
-  // target only once it is complete, so a failure leaves the old file as it was.
-  const std::string target = files.WriteTarget(ForceCollExt(path));
-  std::string tempPath;
-  std::unique_ptr<OutFile> out = files.CreateTempBeside(target, tempPath);
-  if (!out) return true;
-  bool ok = WriteLines(*out, state) && out->Flush();
-  ok = out->Close() && ok;
-  out.reset();
-  if (ok) ok = files.Rename(tempPath, target);
-  if (!ok) {
-    files.Remove(tempPath);
-    return true;
-  }
-  return false;
+  return !SaveWholeFile(files, ForceCollExt(path), CollectionBytes(state));
 }
 
 bool ReportLoadResult(int16_t code, const std::string& name, const CollectionState& state,

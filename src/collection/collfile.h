@@ -31,8 +31,11 @@ LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, F
 // reads that file.
 LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes);
 
-// Writes state.Items in the current version to ForceCollExt(path). Returns true when
-// any step failed; the file that stood there before is then left as it was.
+// Writes state.Items in the current version to ForceCollExt(path), the way the file
+// system decides for that file (SaveWholeFile): a file the user may not write is left
+// alone, a file with several links is rewritten in place. Returns true when the file
+// was not written completely; replaced through a temporary file, the file that stood
+// there before is then left as it was.
 bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files);
 
 // Tells the user why a load did not give LoadOk, and asks the upgrade question for an

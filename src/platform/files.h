@@ -28,6 +28,19 @@ class InFile {
   virtual long Read(char* buffer, std::size_t size) = 0;
 };
 
+// How a save writes its file.
+enum class SaveWay {
+  kReplace,  // a temporary file beside the target, renamed over it once complete
+  kInPlace,  // the target itself rewritten (where a new file would not be the same file)
+  kRefused,  // nothing is written: the user may not write the file, or it is no file
+};
+
+// Where and how a save writes, as FileSystem::PlanSave decides it.
+struct SavePlan {
+  SaveWay way = SaveWay::kRefused;
+  std::string target;  // the file written: the path given, or the file a link there names
+};
+
 // The file system as the collection code uses it.
 class FileSystem {
  public:
@@ -38,8 +51,20 @@ class FileSystem {
   // opened. Null when refused.
   virtual std::unique_ptr<InFile> OpenForReading(const std::string& path) = 0;
 
+  // Decides where and how a save of `path` writes, before anything is written: the one
+  // place where what a save may touch is decided (see SaveWholeFile).
+  virtual SavePlan PlanSave(const std::string& path) = 0;
+
+  // Rewrites the existing regular file `path` with `bytes`, keeping the file itself
+  // (its links, owner and permissions): written from the start, checked to the last
+  // byte, cut to their length and pushed to the storage device. False when any step
+  // failed; the file may then hold part of the new bytes.
+  virtual bool RewriteInPlace(const std::string& path, std::string_view bytes) = 0;
+
   // Creates a new, empty temporary file in the folder of `target`, so that it can
-  // later be renamed over `target`. Sets `tempPath`. Returns null on failure.
+  // later be renamed over `target`, with the permissions (and, where the platform
+  // keeps them, the owner) of an existing `target`. Sets `tempPath`. Returns null on
+  // failure.
   virtual std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
                                                     std::string& tempPath) = 0;
 
@@ -63,5 +88,11 @@ class FileSystem {
   // to the file it names. Unchanged when `path` is no link.
   virtual std::string WriteTarget(const std::string& path) = 0;
 };
+
+// Writes `bytes` as the whole new content of the file at `path`, the way
+// `files.PlanSave` decides: replaced through a temporary file (a failure at any step
+// leaves the old file as it was and no temporary file behind), rewritten in place, or
+// refused. True when the file was written completely.
+bool SaveWholeFile(FileSystem& files, const std::string& path, std::string_view bytes);
 
 }  // namespace tavrin

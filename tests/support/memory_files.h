@@ -38,6 +38,11 @@ struct MemoryFileSystem : FileSystem {
   std::unique_ptr<InFile> OpenForReading(const std::string&) override {
     return std::make_unique<Saved>(saved);
   }
+  SavePlan PlanSave(const std::string& path) override { return {SaveWay::kReplace, path}; }
+  bool RewriteInPlace(const std::string&, std::string_view bytes) override {
+    saved = bytes;
+    return true;
+  }
   std::unique_ptr<OutFile> CreateTempBeside(const std::string& target, std::string& temp) override {
     temp = target + ".tmp";
     saved.clear();

@@ -107,6 +107,45 @@ std::unique_ptr<InFile> Win32FileSystem::OpenForReading(const std::string& path)
   return std::make_unique<Win32InFile>(file);
 }
 
+SavePlan Win32FileSystem::PlanSave(const std::string& path) {
+  SavePlan plan;
+  plan.target = WriteTarget(path);
+  const DWORD attrs = GetFileAttributesA(plan.target.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    plan.way = error == ERROR_FILE_NOT_FOUND ? SaveWay::kReplace : SaveWay::kRefused;
+    return plan;
+  }
+  if (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+    plan.way = SaveWay::kRefused;
+    return plan;
+  }
+  plan.way = SaveWay::kReplace;
+  const HANDLE file =
+      CreateFileA(plan.target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1) {
+      plan.way = SaveWay::kInPlace;
+    }
+    CloseHandle(file);
+  }
+  return plan;
+}
+
+bool Win32FileSystem::RewriteInPlace(const std::string& path, std::string_view bytes) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return false;
+  }
+  Win32OutFile out(file);
+  return out.Write(bytes) && SetEndOfFile(file) != 0 && out.Flush() && out.Close();
+}
+
 std::unique_ptr<OutFile> Win32FileSystem::CreateTempBeside(const std::string& target,
                                                            std::string& tempPath) {
   static std::atomic<unsigned> counter{0};
