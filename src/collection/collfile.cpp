@@ -272,6 +272,18 @@ LoadResult ReadCollection(CollectionState& state, ByteReader& in) {
   return version == Version::k12 ? LoadOk : LoadOldVersion;
 }
 
+// Whether the upgrade of the file read from `path` may write its ".tavrin" name. A file
+// read under another name gets its upgrade beside it; when a different file already
+// has that name, the user is asked before it is replaced (No unless they say Yes).
+bool MayUpgradeOver(const std::string& path, const std::string& name, Platform& platform) {
+  const std::string upgraded = ForceCollExt(path);
+  if (upgraded == path || !platform.files.Exists(upgraded)) return true;
+  const int answer = platform.toolkit.MsgBox(
+      ForceCollExt(name) + "\n\nThis file already exists.\nDo you want to replace it?",
+      kStyleQuestionYesNo + kStyleDefaultButton2, kCaptionQuestion);
+  return answer == kAnswerYes;
+}
+
 }  // namespace
 
 LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, FileSystem& files) {
@@ -302,8 +314,9 @@ bool ReportLoadResult(int16_t code, const std::string& name, const CollectionSta
       const int answer = platform.toolkit.MsgBox(
           subject + "This Tavrin Collections in of an old version.\nDo you want to upgrade it?",
           kStyleQuestionYesNo, kCaptionQuestion);
-      if (answer == kAnswerYes &&
-          SaveCollectionFile(state, upgradePath.empty() ? name : upgradePath, platform.files)) {
+      const std::string target = upgradePath.empty() ? name : upgradePath;
+      if (answer == kAnswerYes && MayUpgradeOver(target, name, platform) &&
+          SaveCollectionFile(state, target, platform.files)) {
         platform.toolkit.MsgBox(subject + "The Tavrin was unable to save this file!!",
                                 kStyleCriticalOk, kCaptionError);
       }

@@ -40,8 +40,9 @@ bool SaveCollectionFile(const CollectionState& state, const std::string& path, F
 
 // Tells the user why a load did not give LoadOk, and asks the upgrade question for an
 // old version. `name` is shown in the boxes; the upgrade writes to `upgradePath`
-// (the name itself when empty). Returns true when the caller is to show the
-// collection that was read.
+// (the name itself when empty) with the extension ".tavrin"; when that names another
+// file that exists, the user is asked first whether to replace it (No by default).
+// Returns true when the caller is to show the collection that was read.
 bool ReportLoadResult(int16_t code, const std::string& name, const CollectionState& state,
                       Platform& platform, const std::string& upgradePath = "");
 

@@ -71,6 +71,9 @@ class FileSystem {
   // Renames `from` to `to`, replacing `to` when it exists.
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
 
+  // True when something (a file, a folder, a link) stands at `path`.
+  virtual bool Exists(const std::string& path) = 0;
+
   // Removes a file; false when it could not be removed.
   virtual bool Remove(const std::string& path) = 0;
 

@@ -5,6 +5,7 @@
 #endif
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -427,6 +428,37 @@ TEST_F(SaveCollection, AnOldVersionAsksAndUpgradesTheFileThatWasRead) {
             (Names{question + path + kQuestion, question + "old.tavrin" + kQuestion,
                    question + dir.file("old.txt") + kQuestion, question + "old.tavrin" + kQuestion,
                    kErrorBox + "old.tavrin\n\nThe Tavrin was unable to save this file!!"}));
+}
+
+// Upgrading "old.txt" writes "old.tavrin"; a different "old.tavrin" that is already there
+// is replaced only when the user says Yes to the second question, whose default is No (as
+// is the answer when nobody can answer). The collection read stays loaded either way.
+TEST_F(SaveCollection, AnUpgradeAsksBeforeItReplacesAnotherFile) {
+  const std::string other = "\"Tavrin File 1.2\"\r\n0\r\n\"Other\",\"o\",\"\",1,#FALSE#\r\n";
+  WriteFile(dir.file("old.txt"), kOld);
+  WriteFile(dir.file("old.tavrin"), other);
+  ASSERT_EQ(ReadCollectionFile(state, dir.file("old.txt"), files), LoadOldVersion);
+  const std::string replace = "The Tavrin - Question: (292) ";  // Yes and No, No the default
+  const std::string replaceText = "\n\nThis file already exists.\nDo you want to replace it?";
+  const struct {
+    const char* name;
+    std::deque<int> answers;
+    std::string after;
+  } cases[] = {{"upgrade, then keep the other file", {kAnswerYes, kAnswerNo}, other},
+               {"nobody answers the second question", {kAnswerYes}, other},
+               {"upgrade and replace", {kAnswerYes, kAnswerYes}, kUpgraded}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake.toolkit.boxes.clear();
+    fake.toolkit.answers = c.answers;
+    EXPECT_TRUE(
+        ReportLoadResult(LoadOldVersion, "old.txt", state, fake.platform, dir.file("old.txt")));
+    EXPECT_EQ(ReadFile(dir.file("old.tavrin")), c.after);
+    EXPECT_EQ(ReadFile(dir.file("old.txt")), kOld);
+    EXPECT_EQ(fake.toolkit.boxes, (Names{"The Tavrin - Question: (36) old.txt" + kQuestion,
+                                         replace + "old.tavrin" + replaceText}));
+    EXPECT_EQ(state.Items, std::vector<CollItem>{Item("A", "a", "p", 1)});
+  }
 }
 
 }  // namespace

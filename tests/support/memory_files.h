@@ -49,6 +49,7 @@ struct MemoryFileSystem : FileSystem {
     return std::make_unique<File>(saved);
   }
   bool Rename(const std::string&, const std::string&) override { return true; }
+  bool Exists(const std::string&) override { return false; }
   bool Remove(const std::string&) override { return true; }
   int DeleteFile(const std::string&) override { return 0; }
   std::vector<std::string> ListFiles(const std::string&, const std::string&) override { return {}; }

@@ -215,6 +215,11 @@ bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
   return true;
 }
 
+bool PosixFileSystem::Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
 bool PosixFileSystem::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 int PosixFileSystem::DeleteFile(const std::string& path) {

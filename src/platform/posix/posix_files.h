@@ -30,6 +30,7 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
                                             std::string& tempPath) override;
   bool Rename(const std::string& from, const std::string& to) override;
+  bool Exists(const std::string& path) override;
   bool Remove(const std::string& path) override;
   int DeleteFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,

@@ -175,6 +175,10 @@ bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool Win32FileSystem::Exists(const std::string& path) {
+  return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool Win32FileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 int Win32FileSystem::DeleteFile(const std::string& path) {
