@@ -41,6 +41,7 @@ dpkg --root="$root" --status tavrin | grep -q '^Status: install ok installed' ||
 for file in \
   usr/bin/tavrin \
   usr/share/applications/tavrin.desktop \
+  usr/share/applications/tavrin.run.desktop \
   usr/share/mime/packages/tavrin.xml \
   usr/share/icons/hicolor/scalable/apps/tavrin.svg \
   usr/share/icons/hicolor/48x48/apps/tavrin.png \
@@ -64,6 +65,8 @@ fi
 
 desktop-file-validate "$root/usr/share/applications/tavrin.desktop" ||
   fail "the menu entry does not validate"
+desktop-file-validate "$root/usr/share/applications/tavrin.run.desktop" ||
+  fail "the entry that runs collections does not validate"
 cp -r "$root/usr/share/mime" "$work/mime"
 update-mime-database "$work/mime" >/dev/null 2>&1
 grep -q 'Tavrin Collection' "$work/mime/application/x-tavrin.xml" 2>/dev/null ||
