@@ -218,6 +218,20 @@ TEST_F(DesktopIntegration, RegisteredTypeIsKnownWithTavrinAsItsDefaultApplicatio
             "application/x-tavrin=tavrin-collection.desktop;\n\n"
             "[Added Associations]\nimage/png=gimp.desktop;\n"
             "application/x-tavrin=tavrin-collection.desktop;tavrin-collection.run.desktop;\n");
+  // Files of the desktop's that have gone come back at the window's next load, from the
+  // store; with all of them there, nothing is written.
+  const std::string store = ReadFile(registry.StorePath());
+  for (const std::string& gone : {runEntryPath, dir.file("data/mime/packages/tavrin.xml")}) {
+    SCOPED_TRACE(gone);
+    const std::string before = ReadFile(gone);
+    fs::remove(gone);
+    EnsureRegistered(platform);
+    EXPECT_EQ(ReadFile(gone), before);
+    fs::last_write_time(entryPath, fs::file_time_type());
+    EnsureRegistered(platform);
+    EXPECT_EQ(fs::last_write_time(entryPath), fs::file_time_type());
+  }
+  EXPECT_EQ(ReadFile(registry.StorePath()), store);
 }
 
 // Yes names a moved program again; No leaves nothing of the registration behind, and
