@@ -116,7 +116,8 @@ std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell) {
 bool LaunchFailed(int32_t result, bool waited) { return waited ? result != 0 : result < 32; }
 
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit) {
-  std::string name = FilePart(File);
+  // An address is named whole: its last part alone ("page") would say nothing.
+  std::string name = AddressScheme(File).empty() ? FilePart(File) : File;
   if (kPathsIgnoreCase) name = LowerAscii(name);
   toolkit.MsgBox(name + "\n\n" + text, kStyleCriticalOk, kErrorCaption);
 }

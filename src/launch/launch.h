@@ -43,8 +43,8 @@ std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell);
 // Whether the result of LaunchItem means that the item did not start.
 bool LaunchFailed(int32_t result, bool waited);
 
-// Shows the error box of a failed launch: the file part of `File` (in lower case
-// where file names ignore case), two line feeds, then `text`.
+// Shows the error box of a failed launch: the file part of `File` (an address whole),
+// in lower case where file names ignore case, two line feeds, then `text`.
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit);
 
 // Starts every item of the collection in order and reports each failed start in its

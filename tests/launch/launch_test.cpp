@@ -92,22 +92,28 @@ struct RunAll : ::testing::Test {
 };
 
 // Every item starts in order and each failure has its box: a waited one the runtime's
-// text, a code without a text a bare box; an empty record among others is not skipped
-// but fails like any other. The run goes on, and passes the events twice an item.
+// text, a code without a text a bare box, an address named whole; an empty record among
+// others is not skipped but fails like any other. The run goes on, and passes the events
+// twice an item.
 TEST_F(RunAll, StartsEveryItemInOrderAndReportsEachFailure) {
-  state.Items = {
-      Item("1", kSep + "a" + kSep + "first"), Item("2", kSep + "a" + kSep + "Missing.EXE"),
-      Item("3", kSep + "p" + kSep + "prog", "", 1, kTrue), Item("4", kSep + "doc"), CollItem{}};
-  fake.shell.results = {42, 2, 53, 26, 2};
-  EXPECT_EQ(RunAllItems(state, fake.platform), 4);
+  state.Items = {Item("1", kSep + "a" + kSep + "first"),
+                 Item("2", kSep + "a" + kSep + "Missing.EXE"),
+                 Item("3", kSep + "p" + kSep + "prog", "", 1, kTrue),
+                 Item("4", kSep + "doc"),
+                 CollItem{},
+                 Item("6", "https://example.org/docs" + kSep + "page")};
+  fake.shell.results = {42, 2, 53, 26, 2, 31};
+  EXPECT_EQ(RunAllItems(state, fake.platform), 5);
   EXPECT_EQ(fake.shell.calls,
             (Strings{"shell:first", "shell:Missing.EXE", "wait:" + kSep + "p" + kSep + "prog",
-                     "shell:doc", "shell:"}));
+                     "shell:doc", "shell:", "shell:https://example.org/docs" + kSep + "page"}));
   EXPECT_EQ(fake.toolkit.boxes,
             (Strings{testing::kErrorBox + (kPathsIgnoreCase ? "missing.exe" : "Missing.EXE") +
                          "\n\nFile Not Found",
                      testing::kErrorBox + "prog\n\nruntime error 53",
-                     testing::kErrorBox + "doc\n\n", testing::kErrorBox + "\n\nFile Not Found"}));
+                     testing::kErrorBox + "doc\n\n", testing::kErrorBox + "\n\nFile Not Found",
+                     testing::kErrorBox + "https://example.org/docs" + kSep +
+                         "page\n\nNo application found for this file"}));
   EXPECT_GE(fake.toolkit.eventPasses, 10);
 }
 
