@@ -18,6 +18,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The libraries the program links decide its dependencies (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# update-mime-database makes a registered file type known at once.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info")
+# update-mime-database makes a registered file type known at once; the windows ask
+# for Times New Roman and Courier New, whose metric twins are the Liberation fonts.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/tavrin/tavrin")
+# What Debian's tools do beyond CPack (no ldconfig scripts for the private module,
+# stripping as dh_strip does) is done on the built package.
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/FinishDebianPackage.cmake)
 include(CPack)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Proves the Debian package on this machine (Debian 12) without touching the system:
-# builds it with `make package`, checks that apt would install it with its
-# dependencies, installs it with dpkg into a throw-away root, checks that every file
-# is where a Linux desktop looks for it and that the desktop entry, the MIME package
+# builds it with `make package`, lets lintian judge it (no error, no warning, with the
+# pedantic checks), checks that apt would install it with its dependencies, installs
+# it with dpkg into a throw-away root, checks that every file is where a Linux desktop
+# looks for it and that the desktop entries, the MIME package, the AppStream metadata
 # and the manual page are sound, and runs the installed program on collections.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +22,12 @@ make --no-print-directory package BUILD="$BUILD" >"$work/package.log" 2>&1 ||
 version=$(sed -n 's/^project(Tavrin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 deb="$BUILD/tavrin_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no package $deb"
+
+# Lintian, as Debian judges its own packages, with the pedantic checks. An error or a
+# warning fails the check; information and pedantic tags are shown.
+lintian --pedantic --display-info --allow-root --fail-on error,warning "$deb" \
+  >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log" >&2; fail "lintian finds errors or warnings"; }
+cat "$work/lintian.log" >&2
 
 # apt resolves the package's dependencies against Debian 12 (the packages installed
 # here and the configured archive); --simulate changes nothing.
@@ -42,6 +49,10 @@ for file in \
   usr/bin/tavrin \
   usr/share/applications/tavrin.desktop \
   usr/share/applications/tavrin.run.desktop \
+  usr/share/metainfo/io.github.tavrin.tavrin.metainfo.xml \
+  usr/share/doc/tavrin/copyright \
+  usr/share/doc/tavrin/changelog.gz \
+  usr/share/doc/tavrin/examples/welcome.tavrin \
   usr/share/mime/packages/tavrin.xml \
   usr/share/icons/hicolor/scalable/apps/tavrin.svg \
   usr/share/icons/hicolor/48x48/apps/tavrin.png \
@@ -67,6 +78,18 @@ desktop-file-validate "$root/usr/share/applications/tavrin.desktop" ||
   fail "the menu entry does not validate"
 desktop-file-validate "$root/usr/share/applications/tavrin.run.desktop" ||
   fail "the entry that runs collections does not validate"
+for program in "$root/usr/bin/tavrin" "$module"; do
+  file "$program" | grep -q ', stripped' || fail "$program is not stripped"
+done
+[ ! -e "$root/var/lib/dpkg/info/tavrin.postinst" ] && [ ! -e "$root/var/lib/dpkg/info/tavrin.postrm" ] ||
+  fail "the package has maintainer scripts"
+
+for entry in "$root"/usr/share/applications/*.desktop; do
+  desktop-file-validate "$entry" || fail "the desktop entry $(basename "$entry") does not validate"
+done
+appstreamcli validate --pedantic --strict --no-net \
+  "$root/usr/share/metainfo/io.github.tavrin.tavrin.metainfo.xml" >"$work/appstream.log" 2>&1 ||
+  { cat "$work/appstream.log" >&2; fail "the AppStream metadata does not validate"; }
 cp -r "$root/usr/share/mime" "$work/mime"
 update-mime-database "$work/mime" >/dev/null 2>&1
 grep -q 'Tavrin Collection' "$work/mime/application/x-tavrin.xml" 2>/dev/null ||
@@ -97,6 +120,13 @@ grep -q 'The Tavrin - Error:' <<<"$err" || fail "a failed item was not reported:
 status=0
 run "$work/none.tavrin" /run 2>/dev/null || status=$?
 [ "$status" -eq 2 ] || fail "a missing collection gave status $status, not 2"
+# The options answer on the terminal.
+[ "$(run --version)" = "tavrin $version" ] || fail "tavrin --version says: $(run --version)"
+[ "$(run --list "$root/usr/share/doc/tavrin/examples/welcome.tavrin" | wc -l)" -ge 1 ] ||
+  fail "tavrin --list does not list the example collection"
+status=0
+run --bogus 2>/dev/null || status=$?
+[ "$status" -eq 2 ] || fail "an unknown option gave status $status, not 2"
 # Run mode leaves the file association alone.
 [ ! -e "$work/home/config/tavrin" ] || fail "run mode wrote the association store"
 

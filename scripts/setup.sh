@@ -15,8 +15,9 @@ packages=(
   # the desktop pieces the tests use: MIME database, an X server for window tests
   shared-mime-info desktop-file-utils xvfb xauth
   # the Debian package: CPack asks dpkg-shlibdeps (dpkg-dev) for its dependencies,
-  # and finds the programs among the installed files with `file`
-  dpkg-dev file
+  # and finds the programs among the installed files with `file`; the package check
+  # judges it with lintian and validates its AppStream metadata with appstreamcli
+  dpkg-dev file lintian appstream
   # metric-compatible stand-ins for the fonts the windows name (Times New Roman, Courier New)
   fonts-liberation
   # the example collection's document opens with this image viewer on a bare system

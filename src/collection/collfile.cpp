@@ -302,13 +302,23 @@ bool SaveCollectionFile(const CollectionState& state, const std::string& path, F
   return !SaveWholeFile(files, ForceCollExt(path), CollectionBytes(state));
 }
 
+std::string LoadFailureText(int16_t code) {
+  switch (code) {
+    case LoadNotCollection:
+      return "This file is not a Tavrin Collection!!";
+    case LoadFailed:
+      return "The Tavrin was unable to load the Collection!!";
+    default:
+      return "";
+  }
+}
+
 bool ReportLoadResult(int16_t code, const std::string& name, const CollectionState& state,
                       Platform& platform, const std::string& upgradePath) {
   const std::string subject = name + "\n\n";
   switch (code) {
     case LoadNotCollection:
-      platform.toolkit.MsgBox(subject + "This file is not a Tavrin Collection!!", kStyleCriticalOk,
-                              kCaptionError);
+      platform.toolkit.MsgBox(subject + LoadFailureText(code), kStyleCriticalOk, kCaptionError);
       return false;
     case LoadOldVersion: {
       const int answer = platform.toolkit.MsgBox(
@@ -323,8 +333,7 @@ bool ReportLoadResult(int16_t code, const std::string& name, const CollectionSta
       return true;
     }
     case LoadFailed:
-      platform.toolkit.MsgBox(subject + "The Tavrin was unable to load the Collection!!",
-                              kStyleCriticalOk, kCaptionError);
+      platform.toolkit.MsgBox(subject + LoadFailureText(code), kStyleCriticalOk, kCaptionError);
       return false;
     default:
       return false;

@@ -38,6 +38,10 @@ LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes);
 // there before is then left as it was.
 bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files);
 
+// Why a collection could not be loaded, as the error box says it: the text for
+// LoadNotCollection and LoadFailed, empty for the other results.
+std::string LoadFailureText(int16_t code);
+
 // Tells the user why a load did not give LoadOk, and asks the upgrade question for an
 // old version. `name` is shown in the boxes; the upgrade writes to `upgradePath`
 // (the name itself when empty) with the extension ".tavrin"; when that names another

@@ -3,17 +3,9 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/text_encoding.h"
+
 namespace tavrin {
-
-// How the bytes of a text are taken apart into characters: UTF-8 on POSIX, one
-// byte a character in the single-byte code page of Windows.
-enum class TextEncoding { kUtf8, kSingleByte };
-
-#ifdef _WIN32
-inline constexpr TextEncoding kNativeEncoding = TextEncoding::kSingleByte;
-#else
-inline constexpr TextEncoding kNativeEncoding = TextEncoding::kUtf8;
-#endif
 
 // Number of characters of `text`. In UTF-8 a byte that starts no valid sequence
 // counts as one character.
@@ -26,5 +18,9 @@ std::string ShortenText(const std::string& text, std::size_t limit,
 
 // ASCII lower case (the letters A to Z), as the file format and paths compare.
 std::string LowerAscii(std::string text);
+
+// Whether name `a` comes before name `b` in a listing by name: letter case (of A to Z)
+// ignored, names that differ only in case in the order of their bytes.
+bool NameLess(const std::string& a, const std::string& b);
 
 }  // namespace tavrin

@@ -122,7 +122,7 @@ void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit
   toolkit.MsgBox(name + "\n\n" + text, kStyleCriticalOk, kErrorCaption);
 }
 
-int RunAllItems(const CollectionState& state, Platform& platform) {
+int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log) {
   if (state.IsEmptyCollection()) return 0;
   const std::string baseFolder = ItemBaseFolder(state, platform.system);
   int failures = 0;
@@ -135,8 +135,9 @@ int RunAllItems(const CollectionState& state, Platform& platform) {
     const bool waited = item.Wait != 0;
     if (LaunchFailed(result, waited)) {
       ++failures;
-      ShowLaunchFailure(item.File, LaunchErrorText(result, waited, platform.shell),
-                        platform.toolkit);
+      const std::string text = LaunchErrorText(result, waited, platform.shell);
+      if (log) log(i + 1, item, result, text);
+      ShowLaunchFailure(item.File, text, platform.toolkit);
     }
     platform.toolkit.DoEvents();
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "collection/collection.h"
@@ -47,10 +48,15 @@ bool LaunchFailed(int32_t result, bool waited);
 // in lower case where file names ignore case, two line feeds, then `text`.
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit);
 
+// Told of each item that failed to start, before its box: the item's position in the
+// collection (from 1), the item, the launch result and its explanatory text.
+using LaunchFailureLog = std::function<void(int position, const CollItem& item, int32_t result,
+                                            const std::string& text)>;
+
 // Starts every item of the collection in order and reports each failed start in its
-// own box; a failure never stops the run. An empty collection (its one record the empty
-// placeholder) starts nothing and reports nothing. Returns the number of items that
-// failed.
-int RunAllItems(const CollectionState& state, Platform& platform);
+// own box (and to `log`, when given); a failure never stops the run. An empty
+// collection (its one record the empty placeholder) starts nothing and reports nothing.
+// Returns the number of items that failed.
+int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log = {});
 
 }  // namespace tavrin

@@ -19,6 +19,10 @@ class Gui {
   // Qt's message boxes and event pump.
   virtual Toolkit& toolkit() = 0;
 
+  // Starts Qt's application now, which takes Qt's own options out of the arguments
+  // the module was created with; false when no display can be reached.
+  virtual bool StartApplication() = 0;
+
   // Shows the main window on the state Main has prepared and runs it until it is
   // closed; returns the exit status.
   virtual int RunMainWindow(const StartRequest& request, CollectionState& state,

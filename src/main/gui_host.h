@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "main/gui.h"
 #include "platform/toolkit.h"
@@ -13,19 +14,25 @@ namespace tavrin {
 // loading the module; null with `error` set when it cannot be loaded.
 CreateGuiFunction OpenGuiModule(const std::string& executablePath, std::string& error);
 
-// Holds the windows module, loaded on first need, and the toolkit of every box, in run
-// mode and in the window alike: a box is shown with Qt only where it reaches a person
-// who can answer it, and otherwise written to standard error (without loading Qt at all
-// when no window was needed).
+// Holds the windows module, loaded on first need, and a toolkit that stands for
+// Qt's until then: a box is shown with Qt only where a display can be reached and
+// boxes are not asked for on standard error, and otherwise written to standard
+// error without loading Qt at all.
 class GuiHost {
  public:
-  GuiHost(int& argc, char** argv, std::string executablePath,
-          std::function<bool()> displayReachable, std::function<bool()> boxesAnswered);
+  // `qtArgs` are the program's name and the words Qt may take its options from.
+  GuiHost(std::vector<std::string> qtArgs, std::string executablePath,
+          std::function<bool()> displayReachable, std::function<bool()> boxesToStderr);
   ~GuiHost();
   GuiHost(const GuiHost&) = delete;
   GuiHost& operator=(const GuiHost&) = delete;
 
   Toolkit& toolkit() { return toolkit_; }
+
+  // Starts Qt's application where a display can be reached, and returns the words
+  // that Qt has left of `qtArgs` (all of them, without the program's name, when it
+  // could not start).
+  std::vector<std::string> StartApplication();
 
   // Shows the main window.
   int RunMainWindow(const StartRequest& request, CollectionState& state, Platform& platform);
@@ -44,19 +51,19 @@ class GuiHost {
 
   // Whether a display can be reached, asked once.
   bool DisplayReachable();
-  // Whether a box reaches a person, asked once.
-  bool BoxesAnswered();
   // The loaded windows, loading them now if needed; null when they cannot be loaded,
   // which is said once on standard error.
   Gui* Load();
 
-  int& argc_;
-  char** argv_;
+  // The arguments Qt is created with; Qt keeps a reference to the count and takes
+  // its options out of both.
+  std::vector<std::string> args_;
+  std::vector<char*> argv_;
+  int argc_;
   std::string executablePath_;
   std::function<bool()> displayReachable_;
-  std::function<bool()> boxesAnswered_;
+  std::function<bool()> boxesToStderr_;
   int reachable_ = -1;  // -1: not asked yet
-  int answered_ = -1;   // -1: not asked yet
   bool tried_ = false;
   std::unique_ptr<Gui> gui_;
   DeferredToolkit toolkit_{*this};

@@ -76,6 +76,8 @@ class QtGui : public tavrin::Gui {
 
   tavrin::Toolkit& toolkit() override { return toolkit_; }
 
+  bool StartApplication() override { return toolkit_.EnsureApplication() != nullptr; }
+
   int RunMainWindow(const tavrin::StartRequest& request, tavrin::CollectionState& state,
                     tavrin::Platform& platform) override {
     return ::RunMainWindow(request, state, platform, toolkit_);

@@ -1,9 +1,12 @@
-// The program's entry: chooses the platform services and hands over to Main.
+// The program's entry: chooses the platform services and hands over to the options
+// or to Main.
 #include <cstdio>
+#include <iostream>
 #include <memory>
 
 #include "collection/collection.h"
 #include "main/native.h"
+#include "main/options.h"
 #include "main/startup.h"
 #include "platform/platform.h"
 
@@ -13,14 +16,36 @@
 
 int main(int argc, char** argv) {
   auto native = tavrin::MakeNativeServices();
-  const tavrin::StartRequest request = native->Request(argc, argv);
+  const tavrin::CommandLine commandLine = native->ReadCommandLine(argc, argv);
 
+  // Options answer on the terminal: no window, no box, no Qt.
+  if (commandLine.parsed.HasOption()) {
+    tavrin::OptionContext context{
+        std::cout,
+        std::cerr,
+        native->system().ExecutablePath(),
+        native->autostart(),
+        [&native](const std::string& text) { return native->ToUtf8(text); },
+        native->files()};
+    const int status = tavrin::RunOption(commandLine.parsed.option, context);
+    std::cout.flush();
+    return status;
+  }
+
+  tavrin::StartRequest request = commandLine.request;
 #ifdef TAVRIN_WITH_QT
   // Qt's windows and boxes are loaded only when a window or a box must be shown.
+  const std::string qtPlatform = tavrin::QtPlatformArgument(commandLine.qtWords);
+  std::vector<std::string> qtArgs{argc > 0 ? argv[0] : "tavrin"};
+  qtArgs.insert(qtArgs.end(), commandLine.qtWords.begin(), commandLine.qtWords.end());
   tavrin::GuiHost gui(
-      argc, argv, native->system().ExecutablePath(),
-      [&native] { return native->DisplayReachable(); },
-      [&native] { return native->BoxesAnswered(); });
+      qtArgs, native->system().ExecutablePath(),
+      [&native, &qtPlatform] { return native->DisplayReachable(qtPlatform); },
+      [&native, &qtPlatform] { return native->BoxesToStderr(qtPlatform); });
+  // Window mode: Qt takes its own options first, the rest names the collection.
+  if (!request.Run && !commandLine.qtWords.empty()) {
+    request = tavrin::RequestAfterQt(commandLine, gui.StartApplication());
+  }
   tavrin::Platform platform{gui.toolkit(), native->shell(), native->files(), native->system(),
                             native->registry()};
   tavrin::CollectionState state;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "main/startup.h"
+#include "platform/autostart.h"
 #include "platform/platform.h"
 
 namespace tavrin {
@@ -15,22 +16,27 @@ struct NativeServices {
   virtual ~NativeServices() = default;
 
   // What the command line asks for.
-  virtual StartRequest Request(int argc, char** argv) = 0;
+  virtual CommandLine ReadCommandLine(int argc, char** argv) = 0;
 
-  // Whether a display for windows and message boxes can be reached.
-  virtual bool DisplayReachable() = 0;
+  // Whether a display for windows and message boxes can be reached, with Qt's platform
+  // plugin as "-platform" asked for it (empty: not asked).
+  virtual bool DisplayReachable(const std::string& qtPlatform) = 0;
 
-  // Whether a message box reaches a person who can answer it: a display can be reached
-  // and the program does not run unattended. Otherwise boxes go to standard error.
-  virtual bool BoxesAnswered() = 0;
+  // Whether boxes go to standard error even where a display can be reached.
+  virtual bool BoxesToStderr(const std::string& qtPlatform) = 0;
 
   // Message boxes for a build without Qt's windows.
   virtual std::unique_ptr<Toolkit> MakePlainToolkit() = 0;
+
+  // A collection's texts as UTF-8.
+  virtual std::string ToUtf8(const std::string& text) { return text; }
 
   virtual Shell& shell() = 0;
   virtual FileSystem& files() = 0;
   virtual SystemInfo& system() = 0;
   virtual Registry& registry() = 0;
+  // Null where the system cannot start programs at login.
+  virtual Autostart* autostart() = 0;
 };
 
 std::unique_ptr<NativeServices> MakeNativeServices();

@@ -1,4 +1,5 @@
 #include "main/native.h"
+#include "platform/posix/autostart.h"
 #include "platform/posix/display_probe.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_registry.h"
@@ -9,21 +10,28 @@ namespace tavrin {
 namespace {
 
 struct PosixServices : NativeServices {
-  StartRequest Request(int argc, char** argv) override {
-    return RequestFromArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  CommandLine ReadCommandLine(int argc, char** argv) override {
+    return CommandLineFromArguments(
+        std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   }
-  bool DisplayReachable() override { return posix::DisplayReachable(); }
-  bool BoxesAnswered() override { return !posix::BoxesUnattended() && DisplayReachable(); }
+  bool DisplayReachable(const std::string& qtPlatform) override {
+    return posix::DisplayReachable(posix::QtPlatformName(qtPlatform));
+  }
+  bool BoxesToStderr(const std::string& qtPlatform) override {
+    return posix::BoxesToStderr(posix::QtPlatformName(qtPlatform));
+  }
   std::unique_ptr<Toolkit> MakePlainToolkit() override { return std::make_unique<StderrToolkit>(); }
   Shell& shell() override { return shell_; }
   FileSystem& files() override { return files_; }
   SystemInfo& system() override { return system_; }
   Registry& registry() override { return registry_; }
+  Autostart* autostart() override { return &autostart_; }
 
   posix::PosixShell shell_;
   PosixFileSystem files_;
   posix::PosixSystemInfo system_;
   posix::PosixRegistry registry_{posix::XdgFolders::FromEnvironment()};
+  posix::XdgAutostart autostart_{posix::XdgFolders::FromEnvironment()};
 };
 
 }  // namespace

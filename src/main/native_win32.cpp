@@ -1,7 +1,5 @@
-#include <cstdlib>
-#include <cstring>
-
 #include "main/native.h"
+#include "platform/win32/win32_autostart.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
@@ -11,36 +9,32 @@
 namespace tavrin {
 namespace {
 
-// TAVRIN_BOXES_TO_STDERR=1 writes every box to standard error instead of showing
-// it, and answers questions No: for scripts and tests that must never block on a
-// modal box.
-bool BoxesToStderr() {
-  const char* value = std::getenv("TAVRIN_BOXES_TO_STDERR");
-  return value != nullptr && std::strcmp(value, "1") == 0;
-}
-
 struct Win32Services : NativeServices {
-  // The arguments as the C runtime splits them are not used: the command line is
-  // the text after the program's path, exactly as the system hands it over.
-  StartRequest Request(int, char**) override {
-    return RequestFromCommandLine(CommandLineAfterProgram(win32::ProcessCommandLine()));
+  // The command line is the text after the program's path, exactly as the system
+  // hands it over; the C runtime's words only tell options apart.
+  CommandLine ReadCommandLine(int argc, char** argv) override {
+    return CommandLineFromWindows(CommandLineAfterProgram(win32::ProcessCommandLine()),
+                                  std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   }
   // Windows always has a desktop to show boxes on.
-  bool DisplayReachable() override { return !BoxesToStderr(); }
-  bool BoxesAnswered() override { return DisplayReachable(); }
+  bool DisplayReachable(const std::string&) override { return !BoxesToStderrAsked(); }
+  bool BoxesToStderr(const std::string&) override { return BoxesToStderrAsked(); }
   std::unique_ptr<Toolkit> MakePlainToolkit() override {
-    if (BoxesToStderr()) return std::make_unique<StderrToolkit>();
+    if (BoxesToStderrAsked()) return std::make_unique<StderrToolkit>();
     return std::make_unique<win32::Win32Toolkit>();
   }
+  std::string ToUtf8(const std::string& text) override { return win32::AnsiToUtf8(text); }
   Shell& shell() override { return shell_; }
   FileSystem& files() override { return files_; }
   SystemInfo& system() override { return system_; }
   Registry& registry() override { return registry_; }
+  Autostart* autostart() override { return &autostart_; }
 
   win32::Win32Shell shell_;
   win32::Win32FileSystem files_;
   win32::Win32SystemInfo system_;
   win32::Win32Registry registry_;
+  win32::RunKeyAutostart autostart_;
 };
 
 }  // namespace

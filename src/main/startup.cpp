@@ -1,8 +1,11 @@
 #include "main/startup.h"
 
+#include <cstdio>
+
 #include "collection/collfile.h"
 #include "collection/text.h"
 #include "launch/launch.h"
+#include "platform/text_encoding.h"
 
 namespace tavrin {
 
@@ -49,6 +52,59 @@ StartRequest RequestFromArguments(const std::vector<std::string>& args) {
   return request;
 }
 
+CommandLine CommandLineFromArguments(const std::vector<std::string>& args) {
+  CommandLine commandLine;
+  commandLine.parsed = ParseArguments(args);
+  if (commandLine.parsed.HasOption()) return commandLine;
+  commandLine.qtWords = commandLine.parsed.words;
+  commandLine.request = RequestAfterQt(commandLine, commandLine.qtWords);
+  return commandLine;
+}
+
+CommandLine CommandLineFromWindows(const std::string& line, const std::vector<std::string>& args) {
+  CommandLine commandLine;
+  if (args.empty() || !IsOptionWord(args.front())) {
+    commandLine.request = RequestFromCommandLine(line);
+    return commandLine;
+  }
+  commandLine.parsed = ParseArguments(args);
+  if (commandLine.parsed.HasOption()) return commandLine;
+  // "--" first: the command line is the text that follows it (the words after it
+  // joined by blanks, when the line does not begin with it as it stands).
+  std::string rest;
+  if (line.rfind("--", 0) == 0) {
+    rest = line.substr(2);
+    rest.erase(0, rest.find_first_not_of(" \t"));
+  } else {
+    for (const auto& word : commandLine.parsed.literal) rest += (rest.empty() ? "" : " ") + word;
+  }
+  commandLine.request = RequestFromCommandLine(rest);
+  return commandLine;
+}
+
+StartRequest RequestAfterQt(const CommandLine& commandLine,
+                            const std::vector<std::string>& leftByQt) {
+  std::vector<std::string> words = leftByQt;
+  const auto& literal = commandLine.parsed.literal;
+  words.insert(words.end(), literal.begin(), literal.end());
+  return RequestFromArguments(words);
+}
+
+std::string QtPlatformArgument(const std::vector<std::string>& words) {
+  std::string platform;
+  for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+    if (words[i] == "-platform") platform = words[++i];
+  }
+  return platform;
+}
+
+std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
+                              int32_t result, const std::string& text) {
+  const std::string reason = text.empty() ? "failure code " + std::to_string(result) : text;
+  return "tavrin: " + EscapeControls(file) + ": item " + std::to_string(position) + " \"" +
+         EscapeControls(name) + "\": " + EscapeControls(reason);
+}
+
 int Main(const StartRequest& request, CollectionState& state, Platform& platform,
          const WindowOpener& openWindow) {
   state.StartingUp = true;
@@ -62,7 +118,14 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
     // The run, like the window, takes relative item paths from the collection's folder.
     state.CurrentCollFile = request.FilePart;
     if (request.Run) {
-      const int failures = RunAllItems(state, platform);
+      const int failures = RunAllItems(
+          state, platform,
+          [&request](int position, const CollItem& item, int32_t code, const std::string& text) {
+            const std::string line =
+                LaunchFailureLine(request.FilePart, position, item.ItemName, code, text);
+            std::fprintf(stderr, "%s\n", line.c_str());
+            std::fflush(stderr);
+          });
       state.StartingUp = false;
       return failures == 0 ? kExitOk : kExitLaunchFailed;
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "collection/collection.h"
+#include "main/options.h"
 #include "platform/platform.h"
 
 namespace tavrin {
@@ -15,6 +16,7 @@ enum ExitStatus : int {
   kExitOk = 0,            // every item started (or the window was closed)
   kExitLaunchFailed = 1,  // some item of the run failed to start
   kExitNotLoaded = 2,     // the collection could not be loaded
+  kExitUsage = 2,         // the command line cannot be carried out
 };
 
 // What the command line asks for.
@@ -43,12 +45,50 @@ std::string CommandLineAfterProgram(const std::string& wholeLine);
 // file is then the first argument, otherwise all arguments joined by single blanks.
 StartRequest RequestFromArguments(const std::vector<std::string>& args);
 
+// What a command line asks for: an option (parsed.HasOption()), or one of the three
+// starts, whose words Qt may still take its own options from.
+struct CommandLine {
+  ParsedArguments parsed;
+  StartRequest request;  // the start, before Qt has taken its options
+  // The words Qt sees in window mode (POSIX: the words before "--"); what it leaves
+  // of them, with the words after "--", makes the request again (RequestAfterQt).
+  std::vector<std::string> qtWords;
+};
+
+// POSIX: the arguments after the program's name. Options as ParseArguments takes
+// them; otherwise the start RequestFromArguments makes of the other words.
+CommandLine CommandLineFromArguments(const std::vector<std::string>& args);
+
+// Windows: `line` is the text after the program's path, `args` the same words as
+// the C runtime splits them. Options are read only when the first word is an option
+// or "--" (the shell's commands begin with the file's path); "--" first ends them
+// and the rest of the line is the command line. Any other line is the command line
+// exactly as it stands.
+CommandLine CommandLineFromWindows(const std::string& line, const std::vector<std::string>& args);
+
+// The window-mode start once Qt has taken its options out of `commandLine.qtWords`,
+// leaving `leftByQt`.
+StartRequest RequestAfterQt(const CommandLine& commandLine,
+                            const std::vector<std::string>& leftByQt);
+
+// The platform plugin that "-platform NAME" among `words` asks Qt for (the last one
+// given counts); empty when none is asked for.
+std::string QtPlatformArgument(const std::vector<std::string>& words);
+
+// The line run mode writes to standard error for an item that failed to start:
+// tavrin: FILE: item N "NAME": REASON. The texts are escaped (control characters
+// written as \t, \n, \xHH...); without an explanatory text the reason is the
+// failure code.
+std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
+                              int32_t result, const std::string& text);
+
 // Opens the main window on the state Main has prepared and returns the exit status
 // when it is closed.
 using WindowOpener = std::function<int(const StartRequest&, CollectionState&)>;
 
 // The program's start: reads the collection the command line names, runs it in run
-// mode, otherwise opens the main window. Returns the exit status.
+// mode (writing a line to standard error for each item that failed to start),
+// otherwise opens the main window. Returns the exit status.
 int Main(const StartRequest& request, CollectionState& state, Platform& platform,
          const WindowOpener& openWindow);
 

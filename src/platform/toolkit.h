@@ -46,4 +46,8 @@ class StderrToolkit : public Toolkit {
 // The answer a box without a user gives: No for questions, OK otherwise.
 int UnattendedAnswer(int style);
 
+// Whether the environment asks for every box on standard error instead of a display
+// (TAVRIN_BOXES_TO_STDERR=1): for scripts and set-ups with no one to answer.
+bool BoxesToStderrAsked();
+
 }  // namespace tavrin

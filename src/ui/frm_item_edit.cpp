@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include "collection/paths.h"
 #include "collection/text.h"
 #include "ui/details.h"
+#include "ui/enter_key.h"
 #include "ui/fonts.h"
 #include "ui/twips.h"
 
@@ -74,7 +76,6 @@ void FrmItemEdit::BuildControls() {
   btnCancel_->setToolTip("Discard changes");
   btnCancel_->setGeometry(TwipsRect(4200, 1710, 1215, 375));
   btnCancel_->setFont(WindowFont(9.75, true));
-  btnCancel_->setAutoDefault(false);
 
   MakeLabel("Item &Name:", this, TwipsRect(60, 120, 1245, 255), txtItem_);
   MakeLabel("&File:", this, TwipsRect(60, 510, 1245, 255), txtFile_);
@@ -96,6 +97,7 @@ void FrmItemEdit::BuildControls() {
     auto* button = new QToolButton(tbOpen_);
     button->setObjectName(entry.key);
     button->setToolTip(entry.tip);
+    button->setAccessibleName(entry.tip);  // it shows no text of its own
     QIcon icon;
     icon.addFile(QString(":/icons/%1-16.png").arg(entry.key), QSize(16, 16));
     icon.addFile(QString(":/icons/%1.png").arg(entry.key), QSize(32, 32));
@@ -144,6 +146,10 @@ void FrmItemEdit::Form_Load() {
   // A code without an entry shows no style and is kept unless the user picks one.
   cboStyle_->setCurrentIndex(item.WinStyle >= 0 && item.WinStyle <= 5 ? item.WinStyle : -1);
   cWait_->setChecked(item.Wait != 0);
+  // The whole name is selected, so that typing replaces it; the cursor stands at its
+  // start, so that a long name shows its beginning.
+  txtItem_->setSelection(static_cast<int>(txtItem_->text().size()),
+                         -static_cast<int>(txtItem_->text().size()));
   Loading = false;
 }
 
@@ -202,6 +208,16 @@ void FrmItemEdit::btnOK_Click() {
 }
 
 void FrmItemEdit::btnCancel_Click() { reject(); }
+
+void FrmItemEdit::keyPressEvent(QKeyEvent* event) {
+  // Enter presses the focused button (Cancel too), otherwise OK while it is enabled.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == Qt::NoModifier) {
+    if (QAbstractButton* button = ButtonForEnter(focusWidget(), btnOk_)) button->click();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void FrmItemEdit::reject() {
   ctx_.edit.EditCancelled = true;

@@ -41,6 +41,9 @@ class FrmItemEdit : public QDialog {
   // Esc and the close box cancel the edit.
   void reject() override;
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void BuildControls();
   void Form_Load();

@@ -1,5 +1,7 @@
 #include "ui/frm_main.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,6 +27,7 @@
 #include "tavrin/version.h"
 #include "ui/details.h"
 #include "ui/details_pane.h"
+#include "ui/enter_key.h"
 #include "ui/fonts.h"
 #include "ui/frm_about.h"
 #include "ui/frm_item_edit.h"
@@ -82,9 +85,55 @@ QToolButton* MakeToolButton(const ButtonEntry& entry, QWidget* parent) {
   button->setIcon(BundledIcon(entry.image));
   button->setIconSize(QSize(16, 16));
   button->setToolTip(entry.tip);
+  button->setAccessibleName(entry.tip);  // it shows no text of its own
   button->setAutoRaise(true);
   button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   return button;
+}
+
+// The twips layout leaves a frame's caption the top 180 twips of the frame (its first
+// control starts there).
+constexpr int kFrameCaptionTwips = 180;
+
+// A frame with its caption in the window's font.
+QGroupBox* MakeFrame(const char* caption, QWidget* parent) {
+  auto* frame = new QGroupBox(caption, parent);
+  frame->setFont(WindowFont(9.75));
+  return frame;
+}
+
+// How much more room, in pixels, the frame's caption takes than the twips layout
+// leaves it: Qt's frame title and border may need more.
+int CaptionExtra(const QGroupBox* frame) {
+  return std::max(0, frame->contentsMargins().top() - Twips(kFrameCaptionTwips));
+}
+
+// Trims what a control of the frame would cover of its border (a pixel or two, where
+// Qt's border is wider than the twips layout allows for).
+void KeepInside(QGroupBox* frame) {
+  for (QWidget* control : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    control->setGeometry(control->geometry() & frame->contentsRect());
+  }
+}
+
+// A frame's caption as a name for the control it holds: without the access key's mark.
+QString AccessibleCaption(const QGroupBox* frame) { return QString(frame->title()).remove('&'); }
+
+// The codes of the keys the window's handlers tell apart, by the system's numbers.
+int KeyCodeOf(const QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return kKeyReturn;
+    case Qt::Key_Delete:
+      return kKeyDelete;
+    case Qt::Key_Menu:
+      return kKeyApps;
+    case Qt::Key_F10:
+      return kKeyF10;
+    default:
+      return 0;
+  }
 }
 
 // The modifier mask of a key event: 1 Shift, 2 Ctrl, 4 Alt. A modifier key counts
@@ -169,24 +218,64 @@ void FrmMain::BuildMenus() {
 
 void FrmMain::BuildControls() {
   auto* client = new QWidget(this);
-  client->setFixedSize(Twips(7860), Twips(3780));
   setCentralWidget(client);
+  // The controls stand where the twips layout puts them, except that each row of
+  // frames moves down and grows by the room its captions take beyond what the layout
+  // leaves them, so that no control covers a frame's border or caption; the window
+  // grows by as much.
+  frameColl_ = MakeFrame("Tavrin &Collection", client);
+  frameItems_ = MakeFrame("Tavrin &Items", client);
+  frameDetails_ = MakeFrame("Item Details", client);
+  const int collExtra = CaptionExtra(frameColl_);
+  const int itemsExtra = std::max(CaptionExtra(frameItems_), CaptionExtra(frameDetails_));
+  frameColl_->setGeometry(TwipsRect(60, 30, 7725, 705).adjusted(0, 0, 0, collExtra));
+  frameItems_->setGeometry(
+      TwipsRect(60, 750, 4155, 2445).translated(0, collExtra).adjusted(0, 0, 0, itemsExtra));
+  frameDetails_->setGeometry(
+      TwipsRect(4290, 750, 3495, 2445).translated(0, collExtra).adjusted(0, 0, 0, itemsExtra));
+  BuildCollectionFrame(collExtra);
+  BuildItemFrame(itemsExtra);
+  BuildDetailsFrame(itemsExtra);
+  BuildButtons(client, collExtra + itemsExtra);
+  client->setFixedSize(Twips(7860), Twips(3780) + collExtra + itemsExtra);
+  for (QGroupBox* frame : {frameColl_, frameItems_, frameDetails_}) KeepInside(frame);
 
-  frameColl_ = new QGroupBox("Tavrin &Collection", client);
-  frameColl_->setGeometry(TwipsRect(60, 30, 7725, 705));
-  frameColl_->setFont(WindowFont(9.75));
+  // Tab goes through the window as it reads: the box and its toolbar, the list and
+  // its buttons, Execute and Exit.
+  QList<QWidget*> order{cboColl_};
+  for (QToolButton* button : tbColl_->findChildren<QToolButton*>()) order << button;
+  order << lstItems_;
+  for (QToolButton* button : tbItem_) order << button;
+  order << btnExec_ << btnExit_;
+  for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void FrmMain::BuildCollectionFrame(int extra) {
   cboColl_ = new QComboBox(frameColl_);
   cboColl_->setObjectName("cboColl");
-  cboColl_->setGeometry(TwipsRect(120, 240, 5955, 345));
+  cboColl_->setGeometry(TwipsRect(120, 240, 5955, 345).translated(0, extra));
   cboColl_->setFont(WindowFont(9.75));
   cboColl_->setEditable(true);
+  // Qt's editable box also reports an entry as activated when the editing of a text
+  // that names it ends (Tab, a click elsewhere, Enter, the window hiding). That is no
+  // pick: only a pick from the open list or an arrow key in the closed box calls
+  // cboColl_Click. Slots run in the order they were connected, so the two around the
+  // box's own connection mark the end of editing while the box reports it.
+  auto* text = new QLineEdit;
+  connect(text, &QLineEdit::editingFinished, this, [this] { boxEditEnding_ = true; });
+  cboColl_->setLineEdit(text);
+  connect(text, &QLineEdit::editingFinished, this, [this] { boxEditEnding_ = false; });
   cboColl_->setInsertPolicy(QComboBox::NoInsert);
   cboColl_->setCompleter(nullptr);
   cboColl_->setToolTip("Avalible collections");
+  cboColl_->setAccessibleName(AccessibleCaption(frameColl_));
   connect(cboColl_, &QComboBox::editTextChanged, this, [this] { cboColl_Change(); });
-  connect(cboColl_, &QComboBox::activated, this, [this](int index) { cboColl_Click(index); });
+  connect(cboColl_, &QComboBox::activated, this, [this](int index) {
+    if (!boxEditEnding_) cboColl_Click(index);
+  });
 
-  tbColl_ = MakeToolStrip(frameColl_, "tbColl", TwipsRect(6150, 240, 1485, 390));
+  tbColl_ =
+      MakeToolStrip(frameColl_, "tbColl", TwipsRect(6150, 240, 1485, 390).translated(0, extra));
   for (const auto& entry : kCollButtons) {
     QToolButton* button = MakeToolButton(entry, tbColl_);
     tbColl_->layout()->addWidget(button);
@@ -195,15 +284,15 @@ void FrmMain::BuildControls() {
   }
   SetCollButtonEnabled("Save", false);
   SetCollButtonEnabled("Delete", false);
+}
 
-  frameItems_ = new QGroupBox("Tavrin &Items", client);
-  frameItems_->setGeometry(TwipsRect(60, 750, 4155, 2445));
-  frameItems_->setFont(WindowFont(9.75));
+void FrmMain::BuildItemFrame(int extra) {
   lstItems_ = new QListWidget(frameItems_);
   lstItems_->setObjectName("lstItems");
-  lstItems_->setGeometry(TwipsRect(120, 210, 3585, 2100));
+  lstItems_->setGeometry(TwipsRect(120, 210, 3585, 2100).translated(0, extra));
   lstItems_->setFont(WindowFont(9.75));
   lstItems_->setToolTip("Items in the current collection");
+  lstItems_->setAccessibleName(AccessibleCaption(frameItems_));
   lstItems_->setSelectionMode(QAbstractItemView::SingleSelection);
   connect(lstItems_, &QListWidget::itemSelectionChanged, this, [this] {
     if (SelectedIndex() >= 0) lstItems_Click();
@@ -213,24 +302,26 @@ void FrmMain::BuildControls() {
 
   for (int i = 0; i < 5; ++i) {
     tbItemBars_[i] = MakeToolStrip(frameItems_, QString("tbItem_%1").arg(i),
-                                   TwipsRect(3750, kItemBarTops[i], 375, 405));
+                                   TwipsRect(3750, kItemBarTops[i], 375, 405).translated(0, extra));
     tbItem_[i] = MakeToolButton(kItemButtons[i], tbItemBars_[i]);
     tbItemBars_[i]->layout()->addWidget(tbItem_[i]);
     const std::string key = kItemButtons[i].key;
     connect(tbItem_[i], &QToolButton::clicked, this,
             [this, i, key] { tbItem_ButtonClick(i, key); });
   }
+}
 
-  frameDetails_ = new QGroupBox("Item Details", client);
-  frameDetails_->setGeometry(TwipsRect(4290, 750, 3495, 2445));
-  frameDetails_->setFont(WindowFont(9.75));
+void FrmMain::BuildDetailsFrame(int extra) {
   picDetails_ = new DetailsPane(frameDetails_);
   picDetails_->setObjectName("picDetails");
-  picDetails_->setGeometry(TwipsRect(90, 240, 3360, 2145));
+  picDetails_->setAccessibleName(AccessibleCaption(frameDetails_));
+  picDetails_->setGeometry(TwipsRect(90, 240, 3360, 2145).translated(0, extra));
+}
 
+void FrmMain::BuildButtons(QWidget* client, int below) {
   btnExec_ = new QPushButton("Execute &Tavrin", client);
   btnExec_->setObjectName("btnExec");
-  btnExec_->setGeometry(TwipsRect(60, 3300, 3015, 405));
+  btnExec_->setGeometry(TwipsRect(60, 3300, 3015, 405).translated(0, below));
   btnExec_->setFont(WindowFont(12, true));
   btnExec_->setToolTip("Run all items in current collection. (Shift-Click to prevent exiting)");
   btnExec_->setDefault(true);
@@ -239,20 +330,18 @@ void FrmMain::BuildControls() {
 
   btnExit_ = new QPushButton("E&xit", client);
   btnExit_->setObjectName("btnExit");
-  btnExit_->setGeometry(TwipsRect(4770, 3300, 3015, 405));
+  btnExit_->setGeometry(TwipsRect(4770, 3300, 3015, 405).translated(0, below));
   btnExit_->setFont(WindowFont(12, true));
   btnExit_->setToolTip("Exit Tavrin");
   connect(btnExit_, &QPushButton::clicked, this, [this] { btnExit_Click(); });
-
-  setTabOrder(cboColl_, lstItems_);
-  setTabOrder(lstItems_, btnExec_);
-  setTabOrder(btnExec_, btnExit_);
 }
 
 void FrmMain::Form_Load() {
   // The file association is put back if it is missing; a failure is passed over.
   EnsureRegistered(ctx_.platform);
   GetTavrinFiles();
+  // Nothing is selected yet: the item buttons wait for a selection.
+  EnableItemButtons(false);
   if (!commandLine_.empty()) {
     AddItemsToList();
     SetBoxText(BaseName(commandLine_));
@@ -288,9 +377,21 @@ bool FrmMain::CollButtonEnabled(const std::string& key) const {
 QString FrmMain::BoxText() const { return cboColl_->currentText(); }
 
 void FrmMain::SetBoxText(const std::string& text) {
-  const QString q = QString::fromStdString(text);
-  if (cboColl_->currentText() == q) return;
-  cboColl_->setEditText(q);
+  const QString shown = QString::fromStdString(text);
+  const bool changed = BoxText() != shown;
+  {
+    // The entry the box shows is its current one, so that the arrow keys go on from
+    // there; a text that is no entry ("<Current Collection>") leaves none current.
+    QSignalBlocker block(cboColl_);
+    cboColl_->setCurrentIndex(CollEntryOf(text));
+    if (BoxText() != shown) cboColl_->setEditText(shown);
+  }
+  if (changed) cboColl_Change();
+}
+
+int FrmMain::CollEntryOf(const std::string& text) const {
+  return cboColl_->findText(QString::fromStdString(text),
+                            Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
 
 std::string FrmMain::CollectionPath(const std::string& name) {
@@ -305,9 +406,13 @@ void FrmMain::GetTavrinFiles() {
   }
   cboColl_->addItem(kNone);
   const std::string folder = ctx_.platform.system.CollectionFolder();
-  for (const std::string& name : ctx_.platform.files.ListFiles(folder, ".tavrin")) {
-    cboColl_->addItem(QString::fromStdString(BaseName(name)));
+  std::vector<std::string> names;
+  for (const std::string& file : ctx_.platform.files.ListFiles(folder, ".tavrin")) {
+    names.push_back(BaseName(file));
   }
+  // In name order, whatever order the system lists the folder in.
+  std::sort(names.begin(), names.end(), NameLess);
+  for (const std::string& name : names) cboColl_->addItem(QString::fromStdString(name));
   SetBoxText(kNone);
   cboColl_Change();
 }
@@ -446,7 +551,7 @@ void FrmMain::tbColl_ButtonClick(const std::string& key) {
     const std::string chosen = CutAtNull(SaveFileDlg.lpstrFile);
     if (SaveCollectionFile(ctx_.state, chosen, ctx_.platform.files)) {
       // Named by the box's list entry; by the chosen file when the box shows none.
-      const int entry = cboColl_->findText(BoxText(), Qt::MatchExactly);
+      const int entry = CollEntryOf(BoxText().toStdString());
       const std::string name = entry > 0 ? cboColl_->itemText(entry).toStdString() + ".tavrin"
                                          : FilePart(ForceCollExt(chosen));
       ctx_.platform.toolkit.MsgBox(name + "\n\nThe Tavrin was unable to save this file!!",
@@ -488,7 +593,9 @@ void FrmMain::SubDeleteFile() {
 void FrmMain::btnExec_Click() {
   const bool KeepWindow = shiftPressed_;
   hide();
-  RunAllItems(ctx_.state, ctx_.platform);
+  // What runs is what the list shows: nothing while it is empty (no collection, or a
+  // pick that could not be loaded), even when records of an earlier one remain.
+  if (ctx_.state.HasItems) RunAllItems(ctx_.state, ctx_.platform);
   if (KeepWindow) {
     show();
     activateWindow();
@@ -520,6 +627,8 @@ void FrmMain::Form_KeyUp(int, int) { shiftPressed_ = false; }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
   const auto type = event->type();
+  // The wheel over the closed box would step through the entries and pick them.
+  if (watched == cboColl_ && type == QEvent::Wheel) return true;
   // The right button over the item list opens a popup menu and leaves the selection.
   if (watched == lstItems_->viewport() &&
       (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
@@ -528,19 +637,29 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::MouseButtonRelease) lstItems_MouseUp(2);
     return true;
   }
+  if (type == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+    if (watched == frameColl_ || watched == frameItems_) {
+      FrameAccessKey(static_cast<QGroupBox*>(watched));
+      return true;
+    }
+    // The access key of a button presses it at once, while Alt is still down (so that
+    // Execute sees the modifier, as it sees Shift).
+    if (watched == btnExec_ || watched == btnExit_) {
+      static_cast<QPushButton*>(watched)->click();
+      return true;
+    }
+  }
   if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this) return false;
   auto* key = static_cast<QKeyEvent*>(event);
+  const int code = KeyCodeOf(key);
   if (type == QEvent::KeyRelease) {
-    Form_KeyUp(key->key(), ModifierMask(key));
+    Form_KeyUp(code, ModifierMask(key));
     return false;
   }
-  Form_KeyDown(key->key(), ModifierMask(key));
-  if (watched == lstItems_ && key->key() == Qt::Key_Delete) {
-    lstItems_KeyDown(46, ModifierMask(key));
-    return true;
-  }
+  Form_KeyDown(code, ModifierMask(key));
+  if (watched == lstItems_ && lstItems_KeyDown(code, ModifierMask(key))) return true;
   // The window's own keys, ahead of the control that has the focus (a control that
   // claims a key, as a text box claims Ctrl+X, would keep it from the menu).
   if (key->key() == Qt::Key_X && key->modifiers() == Qt::ControlModifier) {
@@ -555,13 +674,12 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     btnExit_->click();
     return true;
   }
-  if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-      (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-    if (auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
-        button && button != btnExec_) {
+  // Enter presses the focused button, otherwise Execute. With Shift (or Ctrl) held it
+  // does the same, and the window stays open after a run, as after a Shift-click.
+  if (code == kKeyReturn && (key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier |
+                                                  Qt::ControlModifier)) == Qt::NoModifier) {
+    if (QAbstractButton* button = ButtonForEnter(QApplication::focusWidget(), btnExec_)) {
       button->click();
-    } else if (btnExec_->isEnabled()) {
-      btnExec_->click();
     }
     return true;
   }
@@ -759,14 +877,36 @@ void FrmMain::lstItems_DblClick() {
   SelectListEntry(i);
 }
 
-void FrmMain::lstItems_KeyDown(int KeyCode, int) {
-  if (KeyCode == 46) RemoveSelectedItem();
+bool FrmMain::lstItems_KeyDown(int KeyCode, int Shift) {
+  if (KeyCode == kKeyDelete) {
+    RemoveSelectedItem();
+    return true;
+  }
+  // The keyboard's way to the popup of the right button: the Menu key or Shift+F10,
+  // at the selected entry.
+  if (KeyCode == kKeyApps || (KeyCode == kKeyF10 && Shift == 1)) {
+    const int i = SelectedIndex();
+    const QPoint at =
+        i >= 0 ? lstItems_->visualItemRect(lstItems_->item(i)).bottomLeft() : QPoint(0, 0);
+    ShowItemPopup(lstItems_->viewport()->mapToGlobal(at));
+    return true;
+  }
+  return false;
 }
 
 void FrmMain::lstItems_MouseUp(int Button) {
-  if (Button != 2) return;
+  if (Button == 2) ShowItemPopup(QCursor::pos());
+}
+
+void FrmMain::FrameAccessKey(const QGroupBox* frame) {
+  // The focus goes to the frame's first control.
+  QWidget* first = frame == frameColl_ ? static_cast<QWidget*>(cboColl_) : lstItems_;
+  first->setFocus(Qt::ShortcutFocusReason);
+}
+
+void FrmMain::ShowItemPopup(const QPoint& at) {
   QMenu* menu = SelectedIndex() < 0 ? mnuPopItem1_ : mnuPopItem2_;
-  menu->popup(QCursor::pos());
+  menu->popup(at);
 }
 
 }  // namespace tavrin

@@ -17,6 +17,12 @@ namespace tavrin {
 
 class DetailsPane;
 
+// The key codes the window's key handlers take.
+inline constexpr int kKeyReturn = 13;
+inline constexpr int kKeyDelete = 46;
+inline constexpr int kKeyApps = 93;  // the Menu key
+inline constexpr int kKeyF10 = 121;
+
 // The main window: the collection box and its toolbar, the item list with its
 // toolbar, the details pane, and Execute and Exit.
 class FrmMain : public QMainWindow {
@@ -61,7 +67,8 @@ class FrmMain : public QMainWindow {
   void mnuPItem1_Click();
   void mnuPitem2_Click(int Index);
   void lstItems_DblClick();
-  void lstItems_KeyDown(int KeyCode, int Shift);
+  // A key going down in the item list; true when the list is not to handle it itself.
+  bool lstItems_KeyDown(int KeyCode, int Shift);
   void lstItems_MouseUp(int Button);
 
   // The list's selected index; -1 when none.
@@ -91,21 +98,36 @@ class FrmMain : public QMainWindow {
 
  private:
   void BuildControls();
+  // The frames' controls, moved down by `extra` pixels for the frames' captions.
+  void BuildCollectionFrame(int extra);
+  void BuildItemFrame(int extra);
+  void BuildDetailsFrame(int extra);
+  // Execute and Exit, `below` pixels lower than the twips layout puts them.
+  void BuildButtons(QWidget* client, int below);
   void BuildMenus();
   void Form_Load();
   void Form_KeyDown(int KeyCode, int Shift);
   void Form_KeyUp(int KeyCode, int Shift);
   std::string CollectionPath(const std::string& name);
   QString BoxText() const;
+  // Sets the box's text (cboColl_Change runs when it changes) and makes the entry of
+  // that text the current one.
   void SetBoxText(const std::string& text);
+  // The index of the box's entry that reads `text` exactly; -1 when there is none.
+  int CollEntryOf(const std::string& text) const;
   void RemoveSelectedItem();
   void SwapItems(int i, int j);
   void OpenSelectedItem(bool allowWait);
+  // The access key of a frame ("Tavrin &Collection", "Tavrin &Items").
+  void FrameAccessKey(const QGroupBox* frame);
+  // Shows the item popup at `at`: the one for a selected entry, or the one for none.
+  void ShowItemPopup(const QPoint& at);
 
   UiContext ctx_;
   std::string commandLine_;
   bool shiftPressed_ = false;
   bool unloading_ = false;
+  bool boxEditEnding_ = false;  // the box's text reports the end of its editing
   OpenFileName OpenFileDlg;
   OpenFileName SaveFileDlg;
 

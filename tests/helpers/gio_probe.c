@@ -7,6 +7,8 @@
  *                               of TYPE, as "Open With" lists them, sorted by id
  *   gio_probe open FILE         starts FILE's default application on it
  *   gio_probe launch ID FILE    starts the desktop entry ID on FILE
+ *   gio_probe start PATH        starts the desktop entry file at PATH, as a session
+ *                               starts its autostart entries
  * It ends with status 0, or 1 (and a reason on standard error) when GIO failed. */
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
@@ -88,7 +90,15 @@ int main(int argc, char** argv) {
     g_object_unref(app);
     return ok ? 0 : Fail("launch failed", error);
   }
+  if (argc == 3 && strcmp(argv[1], "start") == 0) {
+    GDesktopAppInfo* app = g_desktop_app_info_new_from_filename(argv[2]);
+    if (!app) return Fail("no valid desktop entry", NULL);
+    GError* error = NULL;
+    const gboolean ok = g_app_info_launch(G_APP_INFO(app), NULL, NULL, &error);
+    g_object_unref(app);
+    return ok ? 0 : Fail("launch failed", error);
+  }
   fprintf(stderr, "usage: gio_probe type FILE | default TYPE | all TYPE | open FILE | "
-                  "launch ID FILE\n");
+                  "launch ID FILE | start PATH\n");
   return 2;
 }

@@ -9,7 +9,10 @@
 #include "collection/text.h"
 #include "fakes.h"
 #include "platform/system.h"
+#include "platform/text_encoding.h"
 #include "run_process.h"
+#include "script_output.h"
+#include "tavrin/version.h"
 #include "temp_dir.h"
 #ifdef _WIN32
 #include "platform/win32/win32_shell.h"
@@ -40,11 +43,13 @@ struct RunModeTest : ::testing::Test {
                                          {"XDG_DATA_HOME", dir.file("data")},
                                          {"XDG_CONFIG_HOME", dir.file("config")}};
 
-  // Standard error in text mode ends its lines with CR LF on Windows; boxes use LF.
+  // Output in text mode ends its lines with CR LF on Windows; boxes use LF.
   testing::ProcessResult Start(const std::vector<std::string>& argv) {
     auto result = testing::RunProcess(argv, env);
-    for (auto at = result.err.find("\r\n"); at != std::string::npos; at = result.err.find("\r\n")) {
-      result.err.erase(at, 1);
+    for (std::string* text : {&result.out, &result.err}) {
+      for (auto at = text->find("\r\n"); at != std::string::npos; at = text->find("\r\n")) {
+        text->erase(at, 1);
+      }
     }
     return result;
   }
@@ -55,6 +60,14 @@ struct RunModeTest : ::testing::Test {
   }
   static void ExpectBox(const testing::ProcessResult& result, const std::string& box) {
     EXPECT_NE(result.err.find(box), std::string::npos) << result.err;
+  }
+  // The lines of standard error that report a failed start.
+  static std::vector<std::string> FailureLines(const testing::ProcessResult& result) {
+    std::vector<std::string> lines;
+    for (const auto& line : testing::Lines(result.err)) {
+      if (line.rfind("tavrin: ", 0) == 0) lines.push_back(line);
+    }
+    return lines;
   }
 };
 
@@ -76,6 +89,11 @@ TEST_F(RunModeTest, StartsItemsInOrderWaitingWhereAskedAndReportsFailures) {
   const std::string why = "File not found";
 #endif
   ExpectBox(result, "The Tavrin - Error:\n" + Shown("Nope.exe") + "\n\n" + why);
+  // Each failed start is also one line for a log; the items that started have none.
+  const std::string file = "tavrin: " + EscapeControls(dir.file("c.tavrin"));
+  EXPECT_EQ(FailureLines(result),
+            (std::vector<std::string>{file + ": item 2 \"Gone\": File Not Found",
+                                      file + ": item 3 \"Nope\": " + why}));
   const auto runs = ReadRecording(record);
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[0].args, (std::vector<std::string>{"--sleep=300", "first"}));
@@ -115,6 +133,61 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
        {"config/tavrin", "config/mimeapps.list", "data/applications", "data/mime"}) {
     EXPECT_FALSE(fs::exists(dir.file(made))) << made;
   }
+}
+
+// Options answer on the terminal and end: no window, no box. "--" lets a collection
+// whose name looks like an option be run.
+TEST_F(RunModeTest, OptionsAnswerOnTheTerminalWithoutAWindow) {
+#ifndef _WIN32
+  env["DISPLAY"] = ":97";  // a display that would not answer
+  env["LD_DEBUG"] = "files";
+#endif
+  for (const char* option : {"--help", "-h", "--version", "-v"}) {
+    const auto result = Start({TavrinPath(), option});
+    EXPECT_EQ(result.exitCode, 0) << option;
+    EXPECT_NE(result.out.find("tavrin"), std::string::npos) << option;
+    EXPECT_EQ(result.err.find("libQt6"), std::string::npos) << result.err;
+  }
+  EXPECT_EQ(Start({TavrinPath(), "-v"}).out, "tavrin " + std::string(kVersionText) + "\n");
+  env.erase("LD_DEBUG");
+  const auto unknown = Start({TavrinPath(), "--bogus", dir.file("c.tavrin")});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_EQ(unknown.out, "");
+  ASSERT_EQ(testing::Lines(unknown.err).size(), 1u) << unknown.err;
+  EXPECT_EQ(unknown.err.rfind("tavrin: unknown option '--bogus'; usage: tavrin ", 0), 0u);
+
+  WriteFile(dir.file("--help"), CollectionText({Item("One", RecorderPath(), "dash", 1, kTrue)}));
+  const auto run = testing::RunProcess({TavrinPath(), "--", "--help", "/run"}, env, dir.str());
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  ASSERT_EQ(ReadRecording(record).size(), 1u);
+  EXPECT_EQ(ReadRecording(record)[0].args, std::vector<std::string>{"dash"});
+}
+
+// A script lists a collection that mixes good and bad items without starting any.
+TEST_F(RunModeTest, ListPrintsTheItemsWithoutStartingThem) {
+  const std::vector<CollItem> items{Item("Rec", RecorderPath(), "a b", 2, kTrue),
+                                    Item("Gone\tfor good", dir.file("gone"), "", 5)};
+  WriteFile(dir.file("c.tavrin"), CollectionText(items));
+  const auto list = Start({TavrinPath(), "--list", dir.file("c.tavrin")});
+  EXPECT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_EQ(list.err, "");
+  const auto lines = testing::Lines(list.out);
+  ASSERT_EQ(lines.size(), 2u) << list.out;
+  EXPECT_EQ(lines[0], "1\tRec\t" + EscapeControls(RecorderPath()) + "\ta b\ttrue\t2");
+  EXPECT_EQ(testing::SplitAt(lines[1], '\t')[1], "Gone\\tfor good");
+  const auto json = Start({TavrinPath(), "--json", "--list", dir.file("c.tavrin")});
+  EXPECT_EQ(json.exitCode, 0) << json.err;
+  const auto parsed = testing::Json::Parse(json.out);
+  ASSERT_EQ(parsed.items.size(), 2u);
+  EXPECT_EQ(parsed.items[1]["name"].text, "Gone\tfor good");
+  EXPECT_EQ(parsed.items[1]["file"].text, dir.file("gone"));
+  EXPECT_TRUE(ReadRecording(record).empty());
+  const auto missing = Start({TavrinPath(), "--list", dir.file("none.tavrin")});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "tavrin: " + EscapeControls(dir.file("none.tavrin")) +
+                             ": The Tavrin was unable to load the Collection!!\n");
 }
 
 // Missing, no collection, or, on Windows, "c.tavrin/run": the switch without a " /"
@@ -178,7 +251,9 @@ TEST_F(RunModeTest, NeitherADeadDisplayNorAMissingWindowsModuleStopsARun) {
                        dir.file("tavrin"));
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(ReadRecording(record).size(), 1u);
-  EXPECT_EQ(run.err, "The Tavrin - Error:\ngone\n\nFile Not Found\n");
+  ExpectBox(run, "The Tavrin - Error:\ngone\n\nFile Not Found");
+  // Boxes on a platform without a screen go to standard error without the module.
+  EXPECT_EQ(run.err.find("tavrin: the windows cannot be loaded"), std::string::npos);
   const auto window = testing::RunProcess({dir.file("tavrin"), dir.file("c.tavrin")}, env);
   EXPECT_EQ(window.exitCode, 2);
   ExpectBox(window, "tavrin: the windows cannot be loaded: ");
@@ -297,6 +372,72 @@ TEST_F(RunModeTest, DocumentsOpenWithTheirDefaultApplication) {
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].args, (std::vector<std::string>{"viewer", dir.file("docs/read me.txt")}));
   EXPECT_EQ(runs[0].cwd, dir.file("docs"));
+}
+
+// TAVRIN_BOXES_TO_STDERR=1 sends the boxes to standard error even where a display
+// answers (here a virtual X server), so that a run with no one to answer never waits.
+TEST_F(RunModeTest, BoxesGoToStandardErrorWhenAskedEvenWithADisplay) {
+  env.erase("DISPLAY");
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("Gone", dir.file("gone"))}));
+  const auto result =
+      Start({"xvfb-run", "-a", "-s", "-nolisten tcp", TavrinPath(), dir.file("c.tavrin"), "/run"});
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  ExpectBox(result, "The Tavrin - Error:\ngone\n\nFile Not Found");
+  EXPECT_EQ(FailureLines(result).size(), 1u);
+}
+
+// Qt's own options reach Qt in window mode, and what it leaves names the collection.
+TEST_F(RunModeTest, QtOptionsReachQtAndTheRestNamesTheCollection) {
+  if (!fs::exists(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so")) {
+    GTEST_SKIP() << "this build has no windows module";
+  }
+  fs::create_directory(dir.file("runtime"));
+  fs::permissions(dir.file("runtime"), fs::perms::owner_all);
+  env["XDG_RUNTIME_DIR"] = dir.file("runtime");
+  // On the offscreen platform no one could answer a box: it goes to standard error.
+  const auto missing =
+      Start({TavrinPath(), "-platform", "offscreen", "-style", "fusion", dir.file("none.tavrin")});
+  EXPECT_EQ(missing.exitCode, 2);
+  ExpectBox(missing, "The Tavrin - Error:\n" + dir.file("none.tavrin") +
+                         "\n\nThe Tavrin was unable to load the Collection!!");
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", "/bin/true")}));
+  const auto result =
+      Start({"/bin/sh", "-c",
+             "\"$0\" -platform offscreen \"$1\" & sleep 1; kill -0 $! && echo running && kill $!; "
+             "wait $!",
+             TavrinPath(), dir.file("c.tavrin")});
+  EXPECT_EQ(result.out, "running\n") << result.err;
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+}
+
+// --autostart writes a desktop entry that the desktop validates and that, started as a
+// session starts it, runs the collection; --no-autostart takes it away again.
+TEST_F(RunModeTest, AutostartEntriesRunTheCollectionAtLogin) {
+  const std::string name = "My Games & $HOME \"x\" 100%.tavrin";
+  WriteFile(dir.file(name), CollectionText({Item("Rec", RecorderPath(), "at-login", 1, kTrue)}));
+  const std::string folder = dir.file("config/autostart");
+  const std::string entry = folder + "/tavrin-My-Games-HOME-x-100.desktop";
+  const auto added = testing::RunProcess({TavrinPath(), "--autostart", name}, env, dir.str());
+  EXPECT_EQ(added.exitCode, 0) << added.err;
+  EXPECT_EQ(added.out, entry + "\n");
+  const auto valid = testing::RunProcess({"desktop-file-validate", entry});
+  EXPECT_EQ(valid.exitCode, 0) << valid.out << valid.err;
+  EXPECT_EQ(valid.out + valid.err, "");
+  const auto started = testing::RunProcess({testing::GioProbePath(), "start", entry}, env);
+  EXPECT_EQ(started.exitCode, 0) << started.err;
+  const auto runs = testing::WaitForRecording(record, 1);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].args, std::vector<std::string>{"at-login"});
+  // Again: the same entry, rewritten; then removed, and only it.
+  EXPECT_EQ(testing::RunProcess({TavrinPath(), "--autostart", dir.file(name)}, env).out,
+            entry + "\n");
+  WriteFile(folder + "/other.desktop", "[Desktop Entry]\nType=Application\nName=O\nExec=true\n");
+  const auto removed = testing::RunProcess({TavrinPath(), "--no-autostart", dir.file(name)}, env);
+  EXPECT_EQ(removed.exitCode, 0) << removed.err;
+  EXPECT_EQ(removed.out, entry + "\n");
+  EXPECT_FALSE(fs::exists(entry));
+  EXPECT_TRUE(fs::exists(folder + "/other.desktop"));
 }
 
 // The example's picture is named relative to the collection, which runs the same from

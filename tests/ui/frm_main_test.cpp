@@ -1,4 +1,5 @@
 // The main window: the collection box and its toolbar, Execute, keys and the registry.
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
@@ -211,6 +212,26 @@ TEST_F(MainWindow, ExecuteClosesTheWindowUnlessAModifierIsHeld) {
   QTest::keyRelease(window->lstItems(), Qt::Key_Shift);
   QTest::mouseClick(window->btnExec(), Qt::LeftButton);
   EXPECT_FALSE(window->isVisible());
+}
+
+// Every control of a frame lies inside the frame's contents, below its caption, and the
+// frames lie above Execute and Exit.
+TEST_F(MainWindow, ControlsLieInsideTheirFrames) {
+  Open();
+  int framesBottom = 0;
+  for (QGroupBox* frame : window->findChildren<QGroupBox*>()) {
+    SCOPED_TRACE(frame->title().toStdString());
+    const QRect inside = frame->contentsRect();
+    const auto controls = frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_FALSE(controls.isEmpty());
+    for (const QWidget* control : controls) {
+      EXPECT_TRUE(inside.contains(control->geometry()))
+          << control->objectName().toStdString() << " covers the frame's border or caption";
+    }
+    framesBottom = std::max(framesBottom, frame->geometry().bottom());
+  }
+  EXPECT_LT(framesBottom, window->btnExec()->geometry().top());
+  EXPECT_EQ(window->btnExec()->geometry().top(), window->btnExit()->geometry().top());
 }
 
 // F1 shows the About box, which shows the version, closes with Enter or Esc and starts a

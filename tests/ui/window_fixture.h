@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <deque>
 #include <functional>
 #include <memory>

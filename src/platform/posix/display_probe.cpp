@@ -1,5 +1,7 @@
 #include "platform/posix/display_probe.h"
 
+#include "platform/toolkit.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -104,18 +106,22 @@ bool WaylandReachable() {
   return ConnectUnix(name, false);
 }
 
-// Qt's platforms that draw nowhere a person sees.
-bool ScreenlessPlatform(const std::string& platform) {
+bool Screenless(const std::string& platform) {
   return platform.rfind("offscreen", 0) == 0 || platform.rfind("minimal", 0) == 0;
 }
 
 }  // namespace
 
-bool BoxesUnattended() { return ScreenlessPlatform(Env("QT_QPA_PLATFORM")); }
+std::string QtPlatformName(const std::string& argument) {
+  return argument.empty() ? Env("QT_QPA_PLATFORM") : argument;
+}
 
-bool DisplayReachable() {
-  const std::string platform = Env("QT_QPA_PLATFORM");
-  if (ScreenlessPlatform(platform)) return true;
+bool BoxesToStderr(const std::string& platform) {
+  return BoxesToStderrAsked() || Screenless(platform);
+}
+
+bool DisplayReachable(const std::string& platform) {
+  if (Screenless(platform)) return true;
   if (platform.rfind("xcb", 0) == 0) return XReachable();
   if (platform.rfind("wayland", 0) == 0) return WaylandReachable();
   return XReachable() || WaylandReachable();

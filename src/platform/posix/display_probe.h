@@ -1,15 +1,21 @@
 #pragma once
 
+#include <string>
+
 namespace tavrin::posix {
 
-// True when the window toolkit can reach a display: an X server or Wayland
-// compositor that answers, or a platform without a screen (offscreen) chosen
-// through QT_QPA_PLATFORM. Never blocks for long on a display that does not answer.
-bool DisplayReachable();
+// The platform plugin Qt will use: `argument` (what "-platform" asked for) when it is
+// not empty, otherwise QT_QPA_PLATFORM.
+std::string QtPlatformName(const std::string& argument);
 
-// True when nobody can answer a message box although windows can be made: Qt runs on a
-// platform without a screen (QT_QPA_PLATFORM offscreen or minimal, as in CI and
-// containers). Boxes then go to standard error as they do without a display.
-bool BoxesUnattended();
+// True when the window toolkit can reach a display on the platform `platform` (as
+// QtPlatformName gives it): an X server or Wayland compositor that answers, or a
+// platform without a screen (offscreen, minimal). Never blocks for long on a
+// display that does not answer.
+bool DisplayReachable(const std::string& platform);
+
+// True when boxes must not wait for an answer on that platform: TAVRIN_BOXES_TO_STDERR=1,
+// or a platform without a screen, where no one could see or answer them.
+bool BoxesToStderr(const std::string& platform);
 
 }  // namespace tavrin::posix

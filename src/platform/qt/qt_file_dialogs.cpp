@@ -17,33 +17,52 @@ QString FilterText(const FileFilter& filter) {
   return QString::fromStdString(filter.description) + " (" + patterns + ")";
 }
 
-// Lists folders, files whose names match the selected filter's patterns and, for a
-// filter of programs, every file that may be executed.
-class ProgramsProxy : public QSortFilterProxyModel {
+// Whether a file name matches one of the patterns of a filter ("*.exe;*.bat"). "*.*"
+// stands for every file, as it does in the system's dialogs, names without a dot too.
+bool MatchesPatterns(const QString& fileName, const std::string& patterns) {
+  for (const QString& pattern : QString::fromStdString(patterns).split(';')) {
+    const QString p = pattern.trimmed();
+    if (p == "*.*" || p == "*") return true;
+    if (QRegularExpression::fromWildcard(p, Qt::CaseInsensitive).match(fileName).hasMatch()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// What the dialog lists: folders, to walk into, and the files the selected filter
+// names: by their patterns and, for a filter of programs, every file that may be
+// executed. The dialog's own model is kept from filtering by name (it would hide the
+// programs without an extension before they reach this one) and still sorts.
+class FilterProxy : public QSortFilterProxyModel {
  public:
-  ProgramsProxy(QFileDialog* dialog, std::vector<FileFilter> filters)
+  FilterProxy(QFileDialog* dialog, std::vector<FileFilter> filters)
       : dialog_(dialog), filters_(std::move(filters)) {}
+
+  // The name filter was chosen: every name passes the file system model, this model
+  // decides.
+  void FilterChosen() {
+    if (auto* files = qobject_cast<QFileSystemModel*>(sourceModel())) files->setNameFilters({});
+    invalidateFilter();
+  }
+
+  // Sorting is the file system model's (folders first, names in natural order).
+  void sort(int column, Qt::SortOrder order) override {
+    if (sourceModel()) sourceModel()->sort(column, order);
+    QSortFilterProxyModel::sort(-1, order);
+  }
 
  protected:
   bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-    const QModelIndex index = sourceModel()->index(row, 0, parent);
-    const auto* model = qobject_cast<const QFileSystemModel*>(sourceModel());
-    if (!model) return true;
-    const QFileInfo info = model->fileInfo(index);
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (!files) return true;
+    const QFileInfo info(files->filePath(files->index(row, 0, parent)));
     if (info.isDir()) return true;
     const auto selected = dialog_->nameFilters().indexOf(dialog_->selectedNameFilter());
     if (selected < 0 || selected >= static_cast<qsizetype>(filters_.size())) return true;
     const FileFilter& filter = filters_[static_cast<std::size_t>(selected)];
     if (filter.programs && info.isExecutable()) return true;
-    const QStringList patterns = QString::fromStdString(filter.patterns).split(';');
-    for (const QString& p : patterns) {
-      if (QRegularExpression::fromWildcard(p.trimmed(), Qt::CaseInsensitive)
-              .match(info.fileName())
-              .hasMatch()) {
-        return true;
-      }
-    }
-    return false;
+    return MatchesPatterns(info.fileName(), filter.patterns);
   }
 
  private:
@@ -51,17 +70,9 @@ class ProgramsProxy : public QSortFilterProxyModel {
   std::vector<FileFilter> filters_;
 };
 
-bool HasProgramsFilter(const FileDialogRequest& request) {
-  for (const auto& f : request.filters) {
-    if (f.programs) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
-bool QtFileDialogs::Show(const FileDialogRequest& request, std::string& chosen) {
-  QFileDialog dialog(owner_);
+void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
   // Qt's own dialog: the same on every desktop, and the type list can follow the
   // rules of this program.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -69,20 +80,25 @@ bool QtFileDialogs::Show(const FileDialogRequest& request, std::string& chosen) 
   dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
   dialog.setDefaultSuffix(QString());
+  auto* proxy = new FilterProxy(&dialog, request.filters);
+  dialog.setProxyModel(proxy);
   QStringList filters;
   for (const auto& f : request.filters) filters << FilterText(f);
   dialog.setNameFilters(filters);
   if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
     dialog.selectNameFilter(filters[request.filterIndex - 1]);
   }
-  if (HasProgramsFilter(request)) {
-    auto* proxy = new ProgramsProxy(&dialog, request.filters);
-    dialog.setProxyModel(proxy);
-    QObject::connect(&dialog, &QFileDialog::filterSelected, proxy,
-                     [proxy] { proxy->invalidate(); });
-  }
+  proxy->FilterChosen();
+  // The dialog sets its model's name filters before it reports the user's choice.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, proxy,
+                   [proxy] { proxy->FilterChosen(); });
   if (!request.initialDir.empty()) dialog.setDirectory(QString::fromStdString(request.initialDir));
   if (!request.initialName.empty()) dialog.selectFile(QString::fromStdString(request.initialName));
+}
+
+bool QtFileDialogs::Show(const FileDialogRequest& request, std::string& chosen) {
+  QFileDialog dialog(owner_);
+  SetUpFileDialog(dialog, request);
   if (dialog.exec() != QDialog::Accepted) return false;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return false;

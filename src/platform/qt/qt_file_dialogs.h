@@ -2,9 +2,13 @@
 
 #include "platform/file_dialogs.h"
 
+class QFileDialog;
 class QWidget;
 
 namespace tavrin {
+
+// Sets up Qt's own file dialog for a request: mode, filters, folder and name.
+void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 // The file dialogs on Qt's own dialog, modal over an owner window.
 class QtFileDialogs : public FileDialogs {

@@ -10,6 +10,9 @@ namespace tavrin::win32 {
 // the program's path, quoted or not, followed by whatever was passed.
 std::string ProcessCommandLine();
 
+// Text of the ANSI code page as UTF-8; the text unchanged when it cannot be converted.
+std::string AnsiToUtf8(const std::string& text);
+
 // Program information on Windows: the collection folder is the executable's folder,
 // type descriptions come from the shell.
 class Win32SystemInfo : public SystemInfo {

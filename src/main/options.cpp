@@ -1,0 +1,312 @@
+#include "main/options.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "collection/collfile.h"
+#include "main/startup.h"
+#include "platform/text_encoding.h"
+#include "tavrin/version.h"
+
+namespace tavrin {
+namespace {
+
+int ShowHelp(const OptionCall&, OptionContext& context);
+int ShowVersion(const OptionCall&, OptionContext& context);
+int ListCollection(const OptionCall& call, OptionContext& context);
+int EnableAutostart(const OptionCall& call, OptionContext& context);
+int DisableAutostart(const OptionCall& call, OptionContext& context);
+
+constexpr OptionSpec kOptions[] = {
+    {"--list", nullptr, "FILE", nullptr,
+     "print the items of FILE, one a line: position, name, file, parameters, wait "
+     "(true or false) and style (0 to 5), separated by tabs; tabs, line breaks, "
+     "backslashes and other control characters in them are written \\t, \\n, \\\\, "
+     "\\xHH",
+     &ListCollection},
+    {"--json", nullptr, nullptr, "--list", "with --list: print the items as a JSON array", nullptr},
+    {"--autostart", nullptr, "FILE", nullptr,
+     "run FILE at every login, and print where that was written", &EnableAutostart},
+    {"--no-autostart", nullptr, "FILE", nullptr, "no longer run FILE at login", &DisableAutostart},
+    {"--help", "-h", nullptr, nullptr, "show this help", &ShowHelp},
+    {"--version", "-v", nullptr, nullptr, "show the version", &ShowVersion},
+};
+
+const OptionSpec* FindOption(const std::string& word) {
+  for (const auto& spec : kOptions) {
+    if (word == spec.name || (spec.shortName != nullptr && word == spec.shortName)) return &spec;
+  }
+  return nullptr;
+}
+
+bool Is(const OptionSpec* spec, int (*run)(const OptionCall&, OptionContext&)) {
+  return spec != nullptr && spec->run == run;
+}
+
+// "--list [--json] FILE": an action with its flags and operand.
+std::string Synopsis(const OptionSpec& action) {
+  std::string text = action.name;
+  for (const auto& flag : kOptions) {
+    if (flag.goesWith != nullptr && std::string(flag.goesWith) == action.name) {
+      text += " [" + std::string(flag.name) + "]";
+    }
+  }
+  if (action.operand != nullptr) text += " " + std::string(action.operand);
+  return text;
+}
+
+// How a word of the command line is quoted in a message.
+std::string Quoted(const std::string& word) { return "'" + EscapeControls(word) + "'"; }
+
+// The full path of `path`, with "." and doubled separators taken out; a path that
+// climbs with ".." is resolved through the file system, where links decide where
+// it leads.
+std::string FullPath(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path given(path);
+  fs::path full = fs::absolute(given, ec);
+  if (ec) return path;
+  const bool climbs =
+      std::any_of(given.begin(), given.end(), [](const fs::path& part) { return part == ".."; });
+  if (climbs) {
+    const fs::path resolved = fs::weakly_canonical(full, ec);
+    if (!ec) return resolved.string();
+  }
+  return full.lexically_normal().string();
+}
+
+// Reads the collection for an option; says why on standard error when it cannot be
+// loaded. An old version is read without the question to upgrade it.
+bool LoadForOption(const std::string& path, CollectionState& state, OptionContext& context) {
+  const LoadResult result = ReadCollectionFile(state, path, context.files);
+  const std::string why = LoadFailureText(result);
+  if (why.empty()) return true;
+  context.err << "tavrin: " << EscapeControls(path) << ": " << why << "\n";
+  return false;
+}
+
+// `text` in lines of at most 79 columns, each but the first indented by `indent`
+// blanks; the first starts at column `indent`.
+std::string Wrapped(const std::string& text, std::size_t indent) {
+  constexpr std::size_t kWidth = 79;
+  std::string out;
+  std::size_t column = indent;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(start, end - start);
+    if (column > indent && column + 1 + word.size() > kWidth) {
+      out += "\n" + std::string(indent, ' ');
+      column = indent;
+    } else if (column > indent) {
+      out += ' ';
+      ++column;
+    }
+    out += word;
+    column += word.size();
+    start = end + 1;
+  }
+  return out + "\n";
+}
+
+int ShowHelp(const OptionCall&, OptionContext& context) {
+  std::string text =
+      "Usage: tavrin [FILE [/run]]\n"
+      "Starts the programs and documents of a Tavrin collection.\n"
+      "\n"
+      "  tavrin              open the main window\n"
+      "  tavrin FILE         open the main window with the collection FILE\n"
+      "  tavrin FILE /run    start every item of FILE in order, without a window\n"
+      "\n"
+      "Options:\n";
+  for (const auto& spec : kOptions) {
+    std::string synopsis = spec.shortName != nullptr
+                               ? std::string(spec.shortName) + ", " + spec.name
+                               : std::string(spec.name);
+    if (spec.operand != nullptr) synopsis += " " + std::string(spec.operand);
+    text += "  " + synopsis;
+    text +=
+        synopsis.size() < 20 ? std::string(20 - synopsis.size(), ' ') : "\n" + std::string(22, ' ');
+    text += Wrapped(spec.help, 22);
+  }
+  text +=
+      "  --                  end of the options: the words after it are a file name\n"
+      "\n"
+      "The main window also takes Qt's own options (-style NAME, -platform NAME, ...).\n"
+      "TAVRIN_BOXES_TO_STDERR=1 writes message boxes to standard error instead of\n"
+      "showing them; a question is then answered No.\n"
+      "\n"
+      "Exit status: 0 when every item started (or the window was closed), 1 when some\n"
+      "item failed to start (or an autostart entry could not be written or removed),\n"
+      "2 when the collection could not be loaded or the command line is wrong.\n";
+  context.out << text;
+  return kExitOk;
+}
+
+int ShowVersion(const OptionCall&, OptionContext& context) {
+  context.out << "tavrin " << kVersionText << "\n";
+  return kExitOk;
+}
+
+// One line per item, its fields separated by tabs and escaped so that a script can
+// split them; or a JSON array of one object per item.
+int ListCollection(const OptionCall& call, OptionContext& context) {
+  CollectionState state;
+  if (!LoadForOption(call.operand, state, context)) return kExitNotLoaded;
+  const bool json = call.Has("--json");
+  const auto utf8 = [&](const std::string& text) {
+    return JsonString(context.toUtf8 ? context.toUtf8(text) : text);
+  };
+  std::string out = json ? "[" : "";
+  for (std::size_t i = 0; i < state.Items.size(); ++i) {
+    const CollItem& item = state.Items[i];
+    const std::string position = std::to_string(i + 1);
+    const std::string wait = item.Wait != 0 ? "true" : "false";
+    const std::string style = std::to_string(item.WinStyle);
+    if (json) {
+      out += std::string(i == 0 ? "\n" : ",\n") + "  {\"position\": " + position +
+             ", \"name\": " + utf8(item.ItemName) + ", \"file\": " + utf8(item.File) +
+             ", \"parameters\": " + utf8(item.Params) + ", \"wait\": " + wait +
+             ", \"style\": " + style + "}";
+    } else {
+      out += position + "\t" + EscapeControls(item.ItemName) + "\t" + EscapeControls(item.File) +
+             "\t" + EscapeControls(item.Params) + "\t" + wait + "\t" + style + "\n";
+    }
+  }
+  if (json) out += "\n]\n";
+  context.out << out;
+  return kExitOk;
+}
+
+int EnableAutostart(const OptionCall& call, OptionContext& context) {
+  if (context.autostart == nullptr) {
+    context.err << "tavrin: --autostart is not available on this system\n";
+    return kExitUsage;
+  }
+  const std::string path = FullPath(call.operand);
+  CollectionState state;
+  if (!LoadForOption(path, state, context)) return kExitNotLoaded;
+  std::string where;
+  std::string error;
+  if (!context.autostart->Enable(context.programPath, path, where, error)) {
+    context.err << "tavrin: " << EscapeControls(path) << ": " << error << "\n";
+    return kExitLaunchFailed;
+  }
+  context.out << EscapeControls(where) << "\n";
+  return kExitOk;
+}
+
+int DisableAutostart(const OptionCall& call, OptionContext& context) {
+  if (context.autostart == nullptr) {
+    context.err << "tavrin: --no-autostart is not available on this system\n";
+    return kExitUsage;
+  }
+  const std::string path = FullPath(call.operand);
+  std::vector<std::string> removed;
+  std::string error;
+  if (!context.autostart->Disable(path, removed, error)) {
+    context.err << "tavrin: " << EscapeControls(path) << ": " << error << "\n";
+    return kExitLaunchFailed;
+  }
+  if (removed.empty()) {
+    context.err << "tavrin: " << EscapeControls(path) << ": not run at login\n";
+  }
+  for (const auto& file : removed) context.out << EscapeControls(file) << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+std::span<const OptionSpec> Options() { return kOptions; }
+
+bool OptionCall::Has(const std::string& flag) const {
+  return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+bool IsOptionWord(const std::string& word) {
+  return word.rfind("--", 0) == 0 || word == "-h" || word == "-v";
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args) {
+  ParsedArguments parsed;
+  std::vector<const OptionSpec*> given;
+  std::string unknown;
+  for (const auto& word : args) {
+    if (parsed.endMarker) {
+      parsed.literal.push_back(word);
+    } else if (word == "--") {
+      parsed.endMarker = true;
+    } else if (!IsOptionWord(word)) {
+      parsed.words.push_back(word);
+    } else if (const OptionSpec* spec = FindOption(word)) {
+      given.push_back(spec);
+    } else if (unknown.empty()) {
+      unknown = word;
+    }
+  }
+  OptionCall& call = parsed.option;
+  if (!unknown.empty()) {
+    call.error = "unknown option " + Quoted(unknown);
+    return parsed;
+  }
+  if (given.empty()) return parsed;
+  // --help and --version answer whatever else stands on the line.
+  for (const auto run : {&ShowHelp, &ShowVersion}) {
+    const auto it = std::find_if(given.begin(), given.end(),
+                                 [run](const OptionSpec* spec) { return Is(spec, run); });
+    if (it != given.end()) {
+      call.action = *it;
+      return parsed;
+    }
+  }
+  for (const OptionSpec* spec : given) {
+    if (spec->run == nullptr) continue;
+    if (call.action != nullptr && call.action != spec) {
+      call.error = std::string(call.action->name) + " and " + spec->name + " cannot be combined";
+      call.action = nullptr;
+      return parsed;
+    }
+    call.action = spec;
+  }
+  for (const OptionSpec* spec : given) {
+    if (spec->run != nullptr) continue;
+    if (call.action == nullptr || std::string(spec->goesWith) != call.action->name) {
+      call.error = std::string(spec->name) + " goes with " + spec->goesWith;
+      call.action = nullptr;
+      return parsed;
+    }
+    if (!call.Has(spec->name)) call.flags.emplace_back(spec->name);
+  }
+  if (call.action->operand == nullptr) return parsed;
+  std::vector<std::string> operands = parsed.words;
+  operands.insert(operands.end(), parsed.literal.begin(), parsed.literal.end());
+  if (operands.size() != 1) {
+    call.error = std::string(call.action->name) + (operands.empty() ? " needs a " : " takes one ") +
+                 call.action->operand;
+    call.action = nullptr;
+    return parsed;
+  }
+  call.operand = operands.front();
+  return parsed;
+}
+
+std::string UsageLine() {
+  std::string line = "usage: tavrin [FILE [/run]]";
+  for (const auto& spec : kOptions) {
+    if (spec.run != nullptr) line += " | " + Synopsis(spec);
+  }
+  return line;
+}
+
+int RunOption(const OptionCall& call, OptionContext& context) {
+  if (call.action == nullptr) {
+    context.err << "tavrin: " << call.error << "; " << UsageLine() << "\n";
+    return kExitUsage;
+  }
+  return call.action->run(call, context);
+}
+
+}  // namespace tavrin

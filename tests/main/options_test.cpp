@@ -1,0 +1,353 @@
+// The options of the command line: how they are told apart from the three starts,
+// what each prints, and the run-mode line of a failed start.
+#include "main/options.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fakes.h"
+#include "main/startup.h"
+#include "platform/text_encoding.h"
+#include "script_output.h"
+#include "tavrin/version.h"
+#include "temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+using testing::Item;
+using testing::Json;
+using testing::Lines;
+using testing::SplitAt;
+using testing::Unescaped;
+using Args = std::vector<std::string>;
+
+// A path as the messages show it (escaped: a backslash is written twice).
+std::string Shown(const std::string& path) { return EscapeControls(path); }
+
+// What ParseArguments made of a command line, in one line: the action with its
+// flags and operand, or the error; then the other words.
+std::string Seen(const ParsedArguments& p) {
+  std::string text;
+  if (p.option.action != nullptr) {
+    text = p.option.action->name;
+    for (const auto& flag : p.option.flags) text += " " + flag;
+    if (!p.option.operand.empty()) text += " <" + p.option.operand + ">";
+  } else if (!p.option.error.empty()) {
+    text = "error: " + p.option.error;
+  } else {
+    text = "no option";
+  }
+  text += " |";
+  for (const auto& w : p.words) text += " " + w;
+  text += " |";
+  for (const auto& w : p.literal) text += " " + w;
+  return text;
+}
+
+TEST(ParseArguments, OnlyDoubleDashWordsAndHvAreOptionsAndDoubleDashEndsThem) {
+  const struct {
+    const char* name;
+    Args args;
+    std::string seen;
+  } cases[] = {
+      {"help", {"--help"}, "--help | |"},
+      {"short help", {"-h"}, "--help | |"},
+      {"version", {"--version"}, "--version | |"},
+      {"short version", {"-v"}, "--version | |"},
+      {"help after a file", {"a.tavrin", "--help"}, "--help | a.tavrin |"},
+      {"help wins over an action", {"--list", "a", "--version", "--help"}, "--help | a |"},
+      {"unknown option", {"--bogus"}, "error: unknown option '--bogus' | |"},
+      {"an unknown option wins over help",
+       {"--help", "--bogus"},
+       "error: unknown option '--bogus' | |"},
+      {"control characters of an unknown option are escaped",
+       {"--\x1b[2J"},
+       "error: unknown option '--\\x1b[2J' | |"},
+      {"an operand is not glued on",
+       {"--list=a.tavrin"},
+       "error: unknown option '--list=a.tavrin' | |"},
+      {"Qt's single-dash options are no options of ours",
+       {"-style", "fusion", "-x", "-help"},
+       "no option | -style fusion -x -help |"},
+      {"the three starts have no option", {"a.tavrin", "/run"}, "no option | a.tavrin /run |"},
+      {"-- ends the options", {"--", "--help", "-h"}, "no option | | --help -h"},
+      {"words before and after --",
+       {"-style", "x", "--", "a b.tavrin"},
+       "no option | -style x | a b.tavrin"},
+      {"list", {"--list", "a.tavrin"}, "--list <a.tavrin> | a.tavrin |"},
+      {"list as JSON", {"--list", "--json", "a"}, "--list --json <a> | a |"},
+      {"flags in any order", {"--json", "a", "--list"}, "--list --json <a> | a |"},
+      {"a file named like an option after --",
+       {"--list", "--", "--x.tavrin"},
+       "--list <--x.tavrin> | | --x.tavrin"},
+      {"list needs a file", {"--list"}, "error: --list needs a FILE | |"},
+      {"list takes one file", {"--list", "a", "b"}, "error: --list takes one FILE | a b |"},
+      {"a flag without its action", {"--json", "a"}, "error: --json goes with --list | a |"},
+      {"a flag with another action",
+       {"--autostart", "--json", "a"},
+       "error: --json goes with --list | a |"},
+      {"two actions",
+       {"--list", "a", "--autostart"},
+       "error: --list and --autostart cannot be combined | a |"},
+      {"autostart", {"--autostart", "x.tavrin"}, "--autostart <x.tavrin> | x.tavrin |"},
+      {"no autostart", {"--no-autostart", "x.tavrin"}, "--no-autostart <x.tavrin> | x.tavrin |"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Seen(ParseArguments(c.args)), c.seen);
+  }
+}
+
+// The three starts keep their meaning; Qt's options reach Qt in window mode, and
+// what Qt leaves, with the words after "--", names the collection.
+TEST(CommandLine, StartsKeepTheirMeaningAndQtSeesOnlyTheWordsBeforeDoubleDash) {
+  const auto start = [](const StartRequest& r) { return (r.Run ? "run " : "open ") + r.FilePart; };
+  const std::pair<Args, std::string> posix[] = {
+      {{}, "open "},
+      {{"/run/media/usb/a.tavrin"}, "open /run/media/usb/a.tavrin"},
+      {{"a.tavrin", "/RUN"}, "run a.tavrin"},
+      {{"--", "--help"}, "open --help"},
+      {{"--", "--odd.tavrin", "/run"}, "run --odd.tavrin"},
+      {{"a.tavrin", "--", "/run"}, "run a.tavrin"}};
+  for (const auto& [args, expected] : posix) {
+    const CommandLine commandLine = CommandLineFromArguments(args);
+    EXPECT_FALSE(commandLine.parsed.HasOption());
+    EXPECT_EQ(start(commandLine.request), expected);
+  }
+  EXPECT_TRUE(CommandLineFromArguments({"a.tavrin", "--list"}).parsed.HasOption());
+
+  const CommandLine qt = CommandLineFromArguments({"-style", "fusion", "--", "-x.tavrin"});
+  EXPECT_EQ(qt.qtWords, (Args{"-style", "fusion"}));
+  EXPECT_EQ(start(RequestAfterQt(qt, {})), "open -x.tavrin");
+  const CommandLine window = CommandLineFromArguments({"-platform", "offscreen", "a.tavrin"});
+  EXPECT_EQ(start(window.request), "open -platform offscreen a.tavrin");  // before Qt
+  EXPECT_EQ(start(RequestAfterQt(window, {"a.tavrin"})), "open a.tavrin");
+  EXPECT_EQ(RequestAfterQt(window, {}).CommandLine, "");
+
+  const std::pair<Args, std::string> platforms[] = {
+      {{"-platform", "offscreen", "a"}, "offscreen"},
+      {{"-platform", "xcb", "-platform", "minimal"}, "minimal"},
+      {{"a", "-platform"}, ""},
+      {{"--platform", "x"}, ""}};
+  for (const auto& [words, platform] : platforms) EXPECT_EQ(QtPlatformArgument(words), platform);
+
+  // Windows: the substring rule holds for every line that does not begin with an
+  // option; the shell's unquoted paths may hold " --" without becoming options.
+  const struct {
+    std::string line;
+    Args args;
+    std::string seen;
+  } windows[] = {{"c:\\x\\a.tavrin /Run", {"c:\\x\\a.tavrin", "/Run"}, "run c:\\x\\a.tavrin"},
+                 {"c:\\My --x\\a.tavrin", {"c:\\My", "--x\\a.tavrin"}, "open c:\\My --x\\a.tavrin"},
+                 {"c:\\a.tavrin --help", {"c:\\a.tavrin", "--help"}, "open c:\\a.tavrin --help"},
+                 {"--  --x.tavrin /run", {"--", "--x.tavrin", "/run"}, "run --x.tavrin"},
+                 {"\"--\" a.tavrin", {"--", "a.tavrin"}, "open a.tavrin"},
+                 {"", {}, "open "}};
+  for (const auto& [line, args, seen] : windows) {
+    const CommandLine commandLine = CommandLineFromWindows(line, args);
+    EXPECT_FALSE(commandLine.parsed.HasOption()) << line;
+    EXPECT_EQ(start(commandLine.request), seen);
+    EXPECT_TRUE(commandLine.qtWords.empty());
+  }
+  const CommandLine list = CommandLineFromWindows("--list --json c:\\a b.tavrin",
+                                                  {"--list", "--json", "c:\\a b.tavrin"});
+  EXPECT_EQ(Seen(list.parsed), "--list --json <c:\\a b.tavrin> | c:\\a b.tavrin |");
+}
+
+TEST(LaunchFailureLine, NamesFilePositionAndReasonWithTheTextsEscaped) {
+  EXPECT_EQ(LaunchFailureLine("/home/me/Morning.tavrin", 2, "Mail", 2, "File Not Found"),
+            "tavrin: /home/me/Morning.tavrin: item 2 \"Mail\": File Not Found");
+  EXPECT_EQ(LaunchFailureLine("c\\a\tb.tavrin", 1, "two\nlines\x1b[2J", 31, "x"),
+            "tavrin: c\\\\a\\tb.tavrin: item 1 \"two\\nlines\\x1b[2J\": x");
+  // A code without an explanatory text still says what failed.
+  EXPECT_EQ(LaunchFailureLine("a.tavrin", 3, "", 26, ""),
+            "tavrin: a.tavrin: item 3 \"\": failure code 26");
+}
+
+// The options against a real collection file, with their output caught.
+struct OptionTest : ::testing::Test {
+  // Records what it is asked to do and answers from its fields.
+  struct FakeAutostart : Autostart {
+    bool Enable(const std::string& program, const std::string& path, std::string& where,
+                std::string& error) override {
+      calls.push_back("enable " + program + " " + path);
+      where = "/autostart/" + path;
+      error = fail;
+      return fail.empty();
+    }
+    bool Disable(const std::string& path, std::vector<std::string>& removed,
+                 std::string& error) override {
+      calls.push_back("disable " + path);
+      removed = found;
+      error = fail;
+      return fail.empty();
+    }
+    std::vector<std::string> calls;
+    std::vector<std::string> found;
+    std::string fail;
+  };
+
+  testing::TempDir dir;
+  std::ostringstream out;
+  std::ostringstream err;
+  FakeAutostart autostart;
+  testing::NativeFileSystem files;
+  OptionContext context{out, err, "/usr/bin/tavrin", &autostart, {}, files};
+  // Names, files and parameters with what a script must be able to split and read
+  // back: tabs, line breaks, backslashes, quotes, escape sequences, other scripts.
+  const std::vector<CollItem> items{
+      Item("Notes", "/usr/bin/gedit", "", kStyleNormal),
+      Item("Tab\there", "C:\\Tools\\x.exe", "-a 'two words'", kStyleMaximized, kTrue),
+      Item("Two\r\nlines", "/tmp/\x1b[31mred", "\\\\server\\share", kStyleMinimizedNoFocus),
+      Item("Caf\xc3\xa9 \xe6\x97\xa5", "https://example.org/?a=1&b=2", "\x7f", kStyleHidden,
+           kTrue)};
+  std::string path = dir.file("mixed.tavrin");
+
+  OptionTest() { testing::WriteFile(path, testing::CollectionText(items)); }
+
+  int Run(const Args& args) {
+    out.str("");
+    err.str("");
+    return RunOption(ParseArguments(args).option, context);
+  }
+};
+
+TEST_F(OptionTest, ListPrintsOneLinePerItemThatAScriptSplitsAndReadsBack) {
+  EXPECT_EQ(Run({"--list", path}), kExitOk);
+  EXPECT_EQ(err.str(), "");
+  const auto lines = Lines(out.str());
+  ASSERT_EQ(lines.size(), items.size()) << out.str();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const auto fields = SplitAt(lines[i], '\t');
+    ASSERT_EQ(fields.size(), 6u) << lines[i];
+    EXPECT_EQ(fields[0], std::to_string(i + 1));
+    EXPECT_EQ(Unescaped(fields[1]), items[i].ItemName);
+    EXPECT_EQ(Unescaped(fields[2]), items[i].File);
+    EXPECT_EQ(Unescaped(fields[3]), items[i].Params);
+    EXPECT_EQ(fields[4], items[i].Wait ? "true" : "false");
+    EXPECT_EQ(fields[5], std::to_string(items[i].WinStyle));
+  }
+  EXPECT_EQ(lines[2], "3\tTwo\\r\\nlines\t/tmp/\\x1b[31mred\t\\\\\\\\server\\\\share\tfalse\t5");
+}
+
+TEST_F(OptionTest, ListAsJsonGivesTheSameItemsInValidJson) {
+  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
+  EXPECT_EQ(err.str(), "");
+  const Json list = Json::Parse(out.str());
+  ASSERT_EQ(list.kind, Json::kArray);
+  ASSERT_EQ(list.items.size(), items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const Json& item = list.items[i];
+    EXPECT_EQ(item.members.size(), 6u);
+    EXPECT_EQ(item["position"].text, std::to_string(i + 1));
+    EXPECT_EQ(item["name"].text, items[i].ItemName);
+    EXPECT_EQ(item["file"].text, items[i].File);
+    EXPECT_EQ(item["parameters"].text, items[i].Params);
+    EXPECT_EQ(item["wait"].kind, Json::kBool);
+    EXPECT_EQ(item["wait"].boolean, items[i].Wait != 0);
+    EXPECT_EQ(item["style"].text, std::to_string(items[i].WinStyle));
+  }
+  // Text that is no valid UTF-8 still gives valid JSON, with U+FFFD in its place; a
+  // collection of the empty record lists that record.
+  testing::WriteFile(path, testing::CollectionText({Item("Bad \xff byte", "/x\xe9")}));
+  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
+  EXPECT_EQ(Json::Parse(out.str()).items[0]["name"].text, "Bad \xef\xbf\xbd byte");
+  testing::WriteFile(path, testing::CollectionText({CollItem{}}));
+  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
+  EXPECT_EQ(Json::Parse(out.str()).items.size(), 1u);
+  // Where the texts are in another code page, they are turned into UTF-8 first.
+  context.toUtf8 = [](const std::string& text) { return "<" + text + ">"; };
+  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
+  EXPECT_EQ(Json::Parse(out.str()).items[0]["file"].text, "<>");
+}
+
+// A collection that cannot be loaded gives status 2 and one line on standard error,
+// as run mode would, but never a box; an old version is listed without the question.
+TEST_F(OptionTest, ListOfACollectionThatCannotBeLoaded) {
+  testing::WriteFile(dir.file("text.tavrin"), "just text\r\n");
+  testing::WriteFile(dir.file("old.tavrin"), "\"Tavrin File\"\r\n0\r\n\"Old\",\"/bin/x\",3\r\n");
+  const struct {
+    std::string file;
+    int status;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {dir.file("none.tavrin"), kExitNotLoaded, "",
+       "tavrin: " + Shown(dir.file("none.tavrin")) +
+           ": The Tavrin was unable to load the Collection!!\n"},
+      {dir.file("text.tavrin"), kExitNotLoaded, "",
+       "tavrin: " + Shown(dir.file("text.tavrin")) + ": This file is not a Tavrin Collection!!\n"},
+      {dir.file("old.tavrin"), kExitOk, "1\tOld\t/bin/x\t\tfalse\t3\n", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run({"--list", c.file}), c.status);
+    EXPECT_EQ(out.str(), c.out);
+    EXPECT_EQ(err.str(), c.err);
+    EXPECT_EQ(Run({"--list", "--json", c.file}), c.status);
+    EXPECT_EQ(out.str().empty(), c.status != kExitOk);
+    EXPECT_EQ(err.str(), c.err);
+  }
+}
+
+TEST_F(OptionTest, HelpVersionAndUsageErrors) {
+  EXPECT_EQ(Run({"--help"}), kExitOk);
+  EXPECT_EQ(err.str(), "");
+  for (const auto& spec : Options()) {
+    EXPECT_NE(out.str().find(std::string("  ") + (spec.shortName ? spec.shortName : spec.name)),
+              std::string::npos)
+        << spec.name;
+  }
+  for (const auto& line : Lines(out.str())) EXPECT_LE(line.size(), 79u) << line;
+  EXPECT_EQ(Run({"-v"}), kExitOk);
+  EXPECT_EQ(out.str(), "tavrin " + std::to_string(kVersionMajor) + "." +
+                           std::to_string(kVersionMinor) + "." + std::to_string(kVersionRevision) +
+                           "\n");
+  // A usage error: one line, naming what is wrong and the ways of starting.
+  for (const Args& args : {Args{"--bogus"}, Args{"--list"}, Args{"--json", "a"}}) {
+    EXPECT_EQ(Run(args), kExitUsage);
+    EXPECT_EQ(out.str(), "");
+    ASSERT_EQ(Lines(err.str()).size(), 1u) << err.str();
+    EXPECT_NE(err.str().find("; " + UsageLine()), std::string::npos);
+  }
+  EXPECT_EQ(UsageLine(),
+            "usage: tavrin [FILE [/run]] | --list [--json] FILE | --autostart FILE | "
+            "--no-autostart FILE | --help | --version");
+}
+
+// Autostart gets the collection's full path; a file that cannot be loaded is not
+// registered, while one that is gone can still be removed.
+TEST_F(OptionTest, AutostartTakesTheFullPathOfACollectionThatLoads) {
+#ifdef _WIN32
+  const std::string climbing = path;
+  const std::string dotted = path;
+#else
+  std::filesystem::create_directory(dir.file("sub"));
+  const std::string climbing = dir.file("sub") + "/../mixed.tavrin";
+  const std::string dotted = dir.str() + "/./mixed.tavrin";
+#endif
+  EXPECT_EQ(Run({"--autostart", climbing}), kExitOk);
+  EXPECT_EQ(Run({"--autostart", dotted}), kExitOk);
+  EXPECT_EQ(out.str(), Shown("/autostart/" + path) + "\n");
+  EXPECT_EQ(Run({"--autostart", dir.file("none.tavrin")}), kExitNotLoaded);
+  EXPECT_NE(err.str().find("unable to load"), std::string::npos);
+  EXPECT_EQ(Run({"--no-autostart", dir.file("gone.tavrin")}), kExitOk);
+  EXPECT_EQ(err.str(), "tavrin: " + Shown(dir.file("gone.tavrin")) + ": not run at login\n");
+  autostart.found = {"/autostart/a.desktop", "/autostart/b.desktop"};
+  EXPECT_EQ(Run({"--no-autostart", path}), kExitOk);
+  EXPECT_EQ(out.str(), "/autostart/a.desktop\n/autostart/b.desktop\n");
+  EXPECT_EQ(autostart.calls,
+            (Args{"enable /usr/bin/tavrin " + path, "enable /usr/bin/tavrin " + path,
+                  "disable " + dir.file("gone.tavrin"), "disable " + path}));
+  autostart.fail = "cannot write /autostart/x";
+  EXPECT_EQ(Run({"--autostart", path}), kExitLaunchFailed);
+  EXPECT_EQ(err.str(), "tavrin: " + Shown(path) + ": cannot write /autostart/x\n");
+  // Where the system has no way to start programs at login, the options say so.
+  context.autostart = nullptr;
+  EXPECT_EQ(Run({"--autostart", path}), kExitUsage);
+  EXPECT_EQ(err.str(), "tavrin: --autostart is not available on this system\n");
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -1,0 +1,115 @@
+// Collections started at login through desktop entries in a throw-away
+// $XDG_CONFIG_HOME/autostart.
+#include "platform/posix/autostart.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "run_process.h"
+#include "temp_dir.h"
+
+namespace tavrin::posix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::WriteFile;
+
+TEST(Autostart, NamesAndEntries) {
+  const std::pair<const char*, const char*> names[] = {
+      {"/home/me/Morning.tavrin", "Morning"}, {"/home/me/My Games & more.tavrin", "My-Games-more"},
+      {"/c/ca\xc3\xa9 1.2.tavrin", "ca-1.2"}, {"/x/--a  b--.tavrin", "a-b"},
+      {"/x/$$$.tavrin", "collection"},        {"/x/.tavrin", ".tavrin"},
+      {"relative/no-ext", "no-ext"}};
+  for (const auto& [path, name] : names) EXPECT_EQ(AutostartName(path), name) << path;
+
+  EXPECT_EQ(AutostartEntry("/usr/bin/tavrin", "/home/me/Morning.tavrin"),
+            "[Desktop Entry]\n"
+            "Type=Application\n"
+            "Name=Tavrin: Morning\n"
+            "Comment=Starts the programs and documents of a Tavrin collection at login\n"
+            "Icon=tavrin\n"
+            "Exec=\"/usr/bin/tavrin\" \"/home/me/Morning.tavrin\" /run\n"
+            "Terminal=false\n"
+            "X-Tavrin-Collection=/home/me/Morning.tavrin\n");
+  // Inside the quotes '"', '`', '$' and '\' are escaped, '%' doubled, and then every
+  // backslash written twice as the file's own strings require; a program with '%' in
+  // its path goes through env.
+  const std::string entry = AutostartEntry("/opt/100%/tavrin", "/h/a \"b\" `c` $d \\e 5%.tavrin");
+  EXPECT_NE(entry.find("\nExec=env \"/opt/100%%/tavrin\" "
+                       "\"/h/a \\\\\"b\\\\\" \\\\`c\\\\` \\\\$d \\\\\\\\e 5%%.tavrin\" /run\n"),
+            std::string::npos)
+      << entry;
+}
+
+struct XdgAutostartTest : ::testing::Test {
+  testing::TempDir dir;
+  XdgAutostart autostart{XdgFolders{dir.file("config"), dir.file("data")}};
+  std::string folder = dir.file("config") + "/autostart";
+  std::string where;
+  std::string error;
+
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+      names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+// Writing again replaces the collection's own entry; an entry of the same name that
+// runs another collection, or that the user wrote, stays and the new one gets a
+// number; removing takes every entry of the collection and nothing else.
+TEST_F(XdgAutostartTest, EntriesOfOtherCollectionsAndOfTheUserAreLeftAlone) {
+  std::vector<std::string> removed;
+  EXPECT_TRUE(autostart.Disable("/c/a.tavrin", removed, error));  // no folder yet
+  EXPECT_TRUE(removed.empty());
+
+  ASSERT_TRUE(autostart.Enable("/usr/bin/tavrin", "/c/Games.tavrin", where, error)) << error;
+  EXPECT_EQ(where, folder + "/tavrin-Games.desktop");
+  EXPECT_EQ(ReadFile(where), AutostartEntry("/usr/bin/tavrin", "/c/Games.tavrin"));
+  ASSERT_TRUE(autostart.Enable("/opt/tavrin", "/c/Games.tavrin", where, error));
+  EXPECT_EQ(where, folder + "/tavrin-Games.desktop");
+  EXPECT_EQ(ReadFile(where), AutostartEntry("/opt/tavrin", "/c/Games.tavrin"));
+
+  ASSERT_TRUE(autostart.Enable("/usr/bin/tavrin", "/d/Games.tavrin", where, error));
+  EXPECT_EQ(where, folder + "/tavrin-Games-2.desktop");
+  const std::string mine = "[Desktop Entry]\nType=Application\nName=Mine\nExec=true\n";
+  WriteFile(folder + "/tavrin-Work.desktop", mine);
+  WriteFile(folder + "/other.desktop", AutostartEntry("/usr/bin/tavrin", "/c/Work.tavrin"));
+  ASSERT_TRUE(autostart.Enable("/usr/bin/tavrin", "/c/Work.tavrin", where, error));
+  EXPECT_EQ(where, folder + "/tavrin-Work-2.desktop");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"other.desktop", "tavrin-Games-2.desktop",
+                                               "tavrin-Games.desktop", "tavrin-Work-2.desktop",
+                                               "tavrin-Work.desktop"}));
+
+  ASSERT_TRUE(autostart.Disable("/c/Games.tavrin", removed, error));
+  EXPECT_EQ(removed, std::vector<std::string>{folder + "/tavrin-Games.desktop"});
+  removed.clear();
+  ASSERT_TRUE(autostart.Disable("/c/Work.tavrin", removed, error));
+  EXPECT_EQ(removed, std::vector<std::string>{folder + "/tavrin-Work-2.desktop"});
+  EXPECT_EQ(ReadFile(folder + "/tavrin-Work.desktop"), mine);
+  EXPECT_EQ(Files(), (std::vector<std::string>{"other.desktop", "tavrin-Games-2.desktop",
+                                               "tavrin-Work.desktop"}));
+}
+
+TEST_F(XdgAutostartTest, PathsADesktopEntryCannotHoldAreRefused) {
+  for (const char* path : {"/c/bad\xff.tavrin", "/c/line\nbreak.tavrin", "/c/esc\x1b.tavrin"}) {
+    error.clear();
+    EXPECT_FALSE(autostart.Enable("/usr/bin/tavrin", path, where, error));
+    EXPECT_NE(error.find("valid UTF-8 without control characters"), std::string::npos);
+  }
+  EXPECT_TRUE(Files().empty());
+  // Where the folder cannot be made, that is reported, not passed over.
+  WriteFile(dir.file("config"), "a file where the folder would be");
+  EXPECT_FALSE(autostart.Enable("/usr/bin/tavrin", "/c/a.tavrin", where, error));
+  EXPECT_EQ(error, "cannot write " + folder + "/tavrin-a.desktop");
+}
+
+}  // namespace
+}  // namespace tavrin::posix
