@@ -54,10 +54,10 @@ int main(int argc, char** argv) {
     GList* apps = g_app_info_get_all_for_type(argv[2]);
     GList* lines = NULL;
     for (GList* a = apps; a; a = a->next) {
-      lines = g_list_insert_sorted(lines,
-                                   g_strdup_printf("app=%s\t%s", g_app_info_get_id(a->data),
-                                                   g_app_info_get_name(a->data)),
-                                   (GCompareFunc)strcmp);
+      lines = g_list_insert_sorted(
+          lines,
+          g_strdup_printf("app=%s\t%s", g_app_info_get_id(a->data), g_app_info_get_name(a->data)),
+          (GCompareFunc)strcmp);
     }
     for (GList* l = lines; l; l = l->next) printf("%s\n", (char*)l->data);
     g_list_free_full(lines, g_free);
@@ -98,7 +98,8 @@ int main(int argc, char** argv) {
     g_object_unref(app);
     return ok ? 0 : Fail("launch failed", error);
   }
-  fprintf(stderr, "usage: gio_probe type FILE | default TYPE | all TYPE | open FILE | "
-                  "launch ID FILE | start PATH\n");
+  fprintf(stderr,
+          "usage: gio_probe type FILE | default TYPE | all TYPE | open FILE | "
+          "launch ID FILE | start PATH\n");
   return 2;
 }
