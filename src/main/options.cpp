@@ -80,7 +80,7 @@ std::string FullPath(const std::string& path) {
 // Reads the collection for an option; says why on standard error when it cannot be
 // loaded. An old version is read without the question to upgrade it.
 bool LoadForOption(const std::string& path, CollectionState& state, OptionContext& context) {
-  const LoadResult result = ReadCollectionFile(state, path);
+  const LoadResult result = ReadCollectionFile(state, path, context.files);
   const std::string why = LoadFailureText(result);
   if (why.empty()) return true;
   context.err << "tavrin: " << EscapeControls(path) << ": " << why << "\n";

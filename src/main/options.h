@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/autostart.h"
+#include "platform/files.h"
 
 namespace tavrin {
 
@@ -60,6 +61,7 @@ struct OptionContext {
   Autostart* autostart = nullptr;  // null where the system cannot start programs at login
   // The collection's texts as UTF-8, for JSON; unchanged when null.
   std::function<std::string(const std::string&)> toUtf8;
+  FileSystem& files;  // where collections are read from
 };
 
 // Carries out the option, or says on one line of standard error why the command

@@ -110,11 +110,13 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
   state.StartingUp = true;
   state.ResetItems();
   if (!request.CommandLine.empty()) {
-    const LoadResult result = ReadCollectionFile(state, request.FilePart);
+    const LoadResult result = ReadCollectionFile(state, request.FilePart, platform.files);
     if (result != LoadOk && !ReportLoadResult(result, request.FilePart, state, platform)) {
       state.StartingUp = false;
       return kExitNotLoaded;
     }
+    // The run, like the window, takes relative item paths from the collection's folder.
+    state.CurrentCollFile = request.FilePart;
     if (request.Run) {
       const int failures = RunAllItems(
           state, platform,
@@ -127,7 +129,6 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
       state.StartingUp = false;
       return failures == 0 ? kExitOk : kExitLaunchFailed;
     }
-    state.CurrentCollFile = request.FilePart;
   }
   state.StartingUp = false;
   return openWindow(request, state);

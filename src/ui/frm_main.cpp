@@ -428,7 +428,7 @@ void FrmMain::cboColl_Click(int index) {
   if (index > 0) {
     const std::string entry = cboColl_->itemText(index).toStdString();
     const std::string path = CollectionPath(entry);
-    const LoadResult result = ReadCollectionFile(ctx_.state, path);
+    const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
     if (result != LoadOk && !ReportLoadResult(result, path, ctx_.state, ctx_.platform)) return;
     AddItemsToList();
     ctx_.state.CurrentCollFile = CollectionPath(BoxText().toStdString());
@@ -530,7 +530,7 @@ void FrmMain::tbColl_ButtonClick(const std::string& key) {
     const std::string path = CutAtNull(OpenFileDlg.lpstrFile);
     // A load that stops leaves the collection shown before: list and items agree.
     const std::vector<CollItem> previous = ctx_.state.Items;
-    const LoadResult result = ReadCollectionFile(ctx_.state, path);
+    const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
     if (result != LoadOk &&
         !ReportLoadResult(result, FilePart(path), ctx_.state, ctx_.platform, path)) {
       ctx_.state.Items = previous;
@@ -796,8 +796,9 @@ void FrmMain::OpenSelectedItem(bool allowWait) {
   if (allowWait) setCursor(Qt::WaitCursor);
   // Shows the waiting state before the launcher's thread blocks.
   ctx_.platform.toolkit.DoEvents();
-  const int32_t result = LaunchItem(item.File, item.Params, item.WinStyle,
-                                    waited ? item.Wait : kFalse, ctx_.platform.shell);
+  const int32_t result =
+      LaunchItem(item.File, item.Params, item.WinStyle, waited ? item.Wait : kFalse,
+                 ItemBaseFolder(ctx_.state, ctx_.platform.system), ctx_.platform.shell);
   ctx_.platform.toolkit.DoEvents();
   if (allowWait) unsetCursor();
   if (waited) {

@@ -193,7 +193,8 @@ struct OptionTest : ::testing::Test {
   std::ostringstream out;
   std::ostringstream err;
   FakeAutostart autostart;
-  OptionContext context{out, err, "/usr/bin/tavrin", &autostart, {}};
+  testing::NativeFileSystem files;
+  OptionContext context{out, err, "/usr/bin/tavrin", &autostart, {}, files};
   // Names, files and parameters with what a script must be able to split and read
   // back: tabs, line breaks, backslashes, quotes, escape sequences, other scripts.
   const std::vector<CollItem> items{
