@@ -71,7 +71,7 @@ void ReadFile(benchmark::State& run) {
   }
   for (auto _ : run) {
     CollectionState state;
-    if (tavrin::ReadCollectionFile(state, path) != tavrin::LoadOk) {
+    if (tavrin::ReadCollectionFile(state, path, files) != tavrin::LoadOk) {
       run.SkipWithError("could not read the collection");
       break;
     }

@@ -77,7 +77,7 @@ void ShowWindow(benchmark::State& run) {
     return;
   }
   CollectionState loaded;
-  if (tavrin::ReadCollectionFile(loaded, path) != tavrin::LoadOk) {
+  if (tavrin::ReadCollectionFile(loaded, path, services.files) != tavrin::LoadOk) {
     run.SkipWithError("could not read the collection");
     return;
   }

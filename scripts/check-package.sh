@@ -48,6 +48,7 @@ dpkg --root="$root" --status tavrin | grep -q '^Status: install ok installed' ||
 for file in \
   usr/bin/tavrin \
   usr/share/applications/tavrin.desktop \
+  usr/share/applications/tavrin.run.desktop \
   usr/share/metainfo/io.github.tavrin.tavrin.metainfo.xml \
   usr/share/doc/tavrin/copyright \
   usr/share/doc/tavrin/changelog.gz \
@@ -73,6 +74,10 @@ if ldd "$module" | grep -q 'not found'; then
   fail "the windows module needs libraries that are not installed"
 fi
 
+desktop-file-validate "$root/usr/share/applications/tavrin.desktop" ||
+  fail "the menu entry does not validate"
+desktop-file-validate "$root/usr/share/applications/tavrin.run.desktop" ||
+  fail "the entry that runs collections does not validate"
 for program in "$root/usr/bin/tavrin" "$module"; do
   file "$program" | grep -q ', stripped' || fail "$program is not stripped"
 done

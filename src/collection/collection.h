@@ -42,6 +42,9 @@ struct CollectionState {
   // Items becomes one empty record.
   void ResetItems() { Items.assign(1, CollItem{}); }
   int UpperBound() const { return static_cast<int>(Items.size()) - 1; }
+  // True when Items holds nothing but the empty record: the placeholder of an empty
+  // collection (also what a saved empty collection reads back as).
+  bool IsEmptyCollection() const { return Items.size() == 1 && Items.front() == CollItem{}; }
 };
 
 // The record and flag through which the main window and the item editor exchange

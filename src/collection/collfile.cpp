@@ -1,6 +1,7 @@
 #include "collection/collfile.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -21,17 +22,23 @@ inline constexpr std::size_t kMaxFieldBytes = std::size_t{1} << 20;
 // Hands out the bytes of a file a block at a time, or of bytes already in memory.
 class ByteReader {
  public:
-  explicit ByteReader(const std::string& path)
-      : file_(std::fopen(path.c_str(), "rb")), buffer_(64 * 1024) {}
+  explicit ByteReader(InFile& file) : file_(&file), buffer_(64 * 1024) {}
   explicit ByteReader(std::string_view bytes)
       : data_(bytes.data()), len_(bytes.size()), done_(true) {}
-  ~ByteReader() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
   ByteReader(const ByteReader&) = delete;
   ByteReader& operator=(const ByteReader&) = delete;
 
-  bool IsOpen() const { return file_ != nullptr; }
+  // Passes over a UTF-8 byte-order mark at the very start, which editors on other
+  // systems write; it belongs to no field.
+  void SkipByteOrderMark() {
+    static constexpr unsigned char kMark[] = {0xEF, 0xBB, 0xBF};
+    if (pos_ == len_ && !Fill()) return;
+    if (len_ - pos_ < sizeof kMark) return;  // a file that short holds no collection
+    if (std::equal(std::begin(kMark), std::end(kMark),
+                   reinterpret_cast<const unsigned char*>(data_ + pos_))) {
+      pos_ += sizeof kMark;
+    }
+  }
 
   // The next byte, or -1 at the end and after a read error.
   int Get() {
@@ -49,18 +56,19 @@ class ByteReader {
  private:
   bool Fill() {
     if (done_) return false;
-    len_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    const long n = file_->Read(buffer_.data(), buffer_.size());
     data_ = buffer_.data();
     pos_ = 0;
-    if (len_ == 0) {
+    len_ = n > 0 ? static_cast<std::size_t>(n) : 0;
+    if (n <= 0) {
       done_ = true;
-      failed_ = std::ferror(file_) != 0;
+      failed_ = n < 0;
       return false;
     }
     return true;
   }
 
-  std::FILE* file_ = nullptr;
+  InFile* file_ = nullptr;
   std::vector<char> buffer_;
   const char* data_ = nullptr;
   std::size_t pos_ = 0;
@@ -219,17 +227,17 @@ std::string RecordLine(const CollItem& item) {
          "\r\n";
 }
 
-bool WriteLines(OutFile& out, const CollectionState& state) {
-  if (!out.Write(QuoteField(kHeaderCurrent) + "\r\n")) return false;
-  if (!out.Write(std::to_string(state.UpperBound()) + "\r\n")) return false;
-  for (const CollItem& item : state.Items) {
-    if (!out.Write(RecordLine(item))) return false;
-  }
-  return true;
+// The whole file of the current version, prepared before anything is written.
+std::string CollectionBytes(const CollectionState& state) {
+  std::string bytes =
+      QuoteField(kHeaderCurrent) + "\r\n" + std::to_string(state.UpperBound()) + "\r\n";
+  for (const CollItem& item : state.Items) bytes += RecordLine(item);
+  return bytes;
 }
 
 // Reads a collection from `in`, whose source is open.
 LoadResult ReadCollection(CollectionState& state, ByteReader& in) {
+  in.SkipByteOrderMark();
   FieldReader fields(in);
 
   std::string header;
@@ -261,11 +269,24 @@ LoadResult ReadCollection(CollectionState& state, ByteReader& in) {
   return version == Version::k12 ? LoadOk : LoadOldVersion;
 }
 
+// Whether the upgrade of the file read from `path` may write its ".tavrin" name. A file
+// read under another name gets its upgrade beside it; when a different file already
+// has that name, the user is asked before it is replaced (No unless they say Yes).
+bool MayUpgradeOver(const std::string& path, const std::string& name, Platform& platform) {
+  const std::string upgraded = ForceCollExt(path);
+  if (upgraded == path || !platform.files.Exists(upgraded)) return true;
+  const int answer = platform.toolkit.MsgBox(
+      ForceCollExt(name) + "\n\nThis file already exists.\nDo you want to replace it?",
+      kStyleQuestionYesNo + kStyleDefaultButton2, kQuestionCaption);
+  return answer == kAnswerYes;
+}
+
 }  // namespace
 
-LoadResult ReadCollectionFile(CollectionState& state, const std::string& path) {
-  ByteReader in(path);
-  if (!in.IsOpen()) return LoadFailed;
+LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, FileSystem& files) {
+  const std::unique_ptr<InFile> file = files.OpenForReading(path);
+  if (!file) return LoadFailed;
+  ByteReader in(*file);
   return ReadCollection(state, in);
 }
 
@@ -275,21 +296,7 @@ LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes) {
 }
 
 bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files) {
-  // The new content goes to a temporary file beside the target and replaces the
-  // target only once it is complete, so a failure leaves the old file as it was.
-  const std::string target = files.WriteTarget(ForceCollExt(path));
-  std::string tempPath;
-  std::unique_ptr<OutFile> out = files.CreateTempBeside(target, tempPath);
-  if (!out) return true;
-  bool ok = WriteLines(*out, state) && out->Flush();
-  ok = out->Close() && ok;
-  out.reset();
-  if (ok) ok = files.Rename(tempPath, target);
-  if (!ok) {
-    files.Remove(tempPath);
-    return true;
-  }
-  return false;
+  return !SaveWholeFile(files, ForceCollExt(path), CollectionBytes(state));
 }
 
 std::string LoadFailureText(int16_t code) {
@@ -314,8 +321,9 @@ bool ReportLoadResult(int16_t code, const std::string& name, const CollectionSta
       const int answer = platform.toolkit.MsgBox(
           subject + "This Tavrin Collections in of an old version.\nDo you want to upgrade it?",
           kStyleQuestionYesNo, kQuestionCaption);
-      if (answer == kAnswerYes &&
-          SaveCollectionFile(state, upgradePath.empty() ? name : upgradePath, platform.files)) {
+      const std::string target = upgradePath.empty() ? name : upgradePath;
+      if (answer == kAnswerYes && MayUpgradeOver(target, name, platform) &&
+          SaveCollectionFile(state, target, platform.files)) {
         platform.toolkit.MsgBox(subject + "The Tavrin was unable to save this file!!",
                                 kStyleCriticalOk, kErrorCaption);
       }

@@ -26,15 +26,20 @@ inline constexpr const char* kHeaderV11 = "Tavrin File 1.1";
 inline constexpr const char* kHeaderV10 = "Tavrin File";
 
 // Reads the collection file at `path` into state.Items. Touches neither HasItems nor
-// CurrentCollFile. While state.StartingUp is true, Items is not reset first.
-LoadResult ReadCollectionFile(CollectionState& state, const std::string& path);
+// CurrentCollFile. While state.StartingUp is true, Items is not reset first. A path
+// that names no regular file (a FIFO, a device, a folder) fails at once, without
+// waiting. A UTF-8 byte-order mark at the start of the file is passed over.
+LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, FileSystem& files);
 
 // Reads a collection from the bytes a file would hold, exactly as ReadCollectionFile
 // reads that file.
 LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes);
 
-// Writes state.Items in the current version to ForceCollExt(path). Returns true when
-// any step failed; the file that stood there before is then left as it was.
+// Writes state.Items in the current version to ForceCollExt(path), the way the file
+// system decides for that file (SaveWholeFile): a file the user may not write is left
+// alone, a file with several links is rewritten in place. Returns true when the file
+// was not written completely; replaced through a temporary file, the file that stood
+// there before is then left as it was.
 bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files);
 
 // Why a collection could not be loaded, as the error box says it: the text for
@@ -43,8 +48,9 @@ std::string LoadFailureText(int16_t code);
 
 // Tells the user why a load did not give LoadOk, and asks the upgrade question for an
 // old version. `name` is shown in the boxes; the upgrade writes to `upgradePath`
-// (the name itself when empty). Returns true when the caller is to show the
-// collection that was read.
+// (the name itself when empty) with the extension ".tavrin"; when that names another
+// file that exists, the user is asked first whether to replace it (No by default).
+// Returns true when the caller is to show the collection that was read.
 bool ReportLoadResult(int16_t code, const std::string& name, const CollectionState& state,
                       Platform& platform, const std::string& upgradePath = "");
 

@@ -143,7 +143,7 @@ void FrmMain::cboColl_Click(int index) {
   if (index > 0) {
     // The file is named by the entry's bytes as the folder listed them.
     const std::string path = CollectionPath(entry);
-    const LoadResult result = ReadCollectionFile(ctx_.state, path);
+    const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
     if (result != LoadOk && !ReportLoadResult(result, path, ctx_.state, ctx_.platform)) return;
     AddItemsToList();
     ctx_.state.CurrentCollFile = path;
@@ -186,7 +186,7 @@ void FrmMain::OpenOtherCollection() {
   const std::string path = CutAtNull(OpenFileDlg.lpstrFile);
   // A load that stops leaves the collection shown before: list and items agree.
   const std::vector<CollItem> previous = ctx_.state.Items;
-  const LoadResult result = ReadCollectionFile(ctx_.state, path);
+  const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
   if (result != LoadOk &&
       !ReportLoadResult(result, FilePart(path), ctx_.state, ctx_.platform, path)) {
     ctx_.state.Items = previous;
@@ -418,8 +418,9 @@ void FrmMain::OpenSelectedItem(bool allowWait) {
   if (allowWait) view_->SetBusy(true);
   // Shows the waiting state before the launcher's thread blocks.
   ctx_.platform.toolkit.DoEvents();
-  const int32_t result = LaunchItem(item.File, item.Params, item.WinStyle,
-                                    waited ? item.Wait : kFalse, ctx_.platform.shell);
+  const int32_t result =
+      LaunchItem(item.File, item.Params, item.WinStyle, waited ? item.Wait : kFalse,
+                 ItemBaseFolder(ctx_.state, ctx_.platform.system), ctx_.platform.shell);
   ctx_.platform.toolkit.DoEvents();
   if (allowWait) view_->SetBusy(false);
   if (waited) {

@@ -13,6 +13,35 @@ std::string StartFolder(const std::string& File) {
   return FindLast(File, std::string(1, kNativeSeparator)) == 0 ? std::string() : FolderPart(File);
 }
 
+ShellRequest ShellRequestFor(const std::string& File, const std::string& Params, int16_t WinStyle,
+                             const std::string& baseFolder) {
+  ShellRequest request;
+  request.verb = "Open";
+  if (AddressScheme(File).empty()) {
+    request.file = FilePart(File);
+    request.folder = StartFolder(File);
+  } else {
+    // An address is no path: it is not cut into folder and file.
+    request.file = File;
+  }
+  request.params = Params;
+  request.show = ShowWindowValue(WinStyle);
+  request.fullPath = File;
+  request.baseFolder = baseFolder;
+  return request;
+}
+
+WaitedStart WaitedStartFor(const std::string& File, const std::string& Params, int16_t WinStyle,
+                           const std::string& baseFolder) {
+  WaitedStart start;
+  start.program = File;
+  start.params = Params;
+  start.folder = StartFolder(File);
+  start.show = ShowWindowValue(WinStyle);
+  start.baseFolder = baseFolder;
+  return start;
+}
+
 }  // namespace
 
 int ShowWindowValue(int16_t WinStyle) {
@@ -20,24 +49,26 @@ int ShowWindowValue(int16_t WinStyle) {
 }
 
 int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
-                   int16_t Wait, Shell& shell) {
-  const int show = ShowWindowValue(WinStyle);
+                   int16_t Wait, const std::string& baseFolder, Shell& shell) {
+  if (Wait == 0) return shell.ShellExecute(ShellRequestFor(File, Params, WinStyle, baseFolder));
+  return shell.ShellAndWait(WaitedStartFor(File, Params, WinStyle, baseFolder));
+}
+
+int32_t CheckItem(const std::string& File, const std::string& Params, int16_t WinStyle,
+                  int16_t Wait, const std::string& baseFolder, Shell& shell) {
   if (Wait == 0) {
-    ShellRequest request;
-    request.verb = "Open";
-    request.file = FilePart(File);
-    request.params = Params;
-    request.folder = StartFolder(File);
-    request.show = show;
-    request.fullPath = File;
-    return shell.ShellExecute(request);
+    return shell.CheckShellExecute(ShellRequestFor(File, Params, WinStyle, baseFolder));
   }
-  WaitedStart start;
-  start.program = File;
-  start.params = Params;
-  start.folder = StartFolder(File);
-  start.show = show;
-  return shell.ShellAndWait(start);
+  return shell.CheckShellAndWait(WaitedStartFor(File, Params, WinStyle, baseFolder));
+}
+
+std::string ItemBaseFolder(const CollectionState& state, SystemInfo& system) {
+  const std::string& file = state.CurrentCollFile;
+  if (file.empty()) return system.CollectionFolder();
+  const int sep = FindLast(file, std::string(1, kNativeSeparator));
+  if (sep == 0) return "";                                // a bare name: the current folder
+  if (sep == 1) return std::string(1, kNativeSeparator);  // the root folder
+  return FolderPart(file);
 }
 
 std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell) {
@@ -85,19 +116,26 @@ std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell) {
 
 bool LaunchFailed(int32_t result, bool waited) { return waited ? result != 0 : result < 32; }
 
+std::string LaunchFailureReason(int32_t result, const std::string& text) {
+  return text.empty() ? "failure code " + std::to_string(result) : text;
+}
+
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit) {
-  std::string name = FilePart(File);
+  // An address is named whole: its last part alone ("page") would say nothing.
+  std::string name = AddressScheme(File).empty() ? FilePart(File) : File;
   if (kPathsIgnoreCase) name = LowerAscii(name);
   toolkit.MsgBox(name + "\n\n" + text, kStyleCriticalOk, kErrorCaption);
 }
 
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log) {
+  if (state.IsEmptyCollection()) return 0;
+  const std::string baseFolder = ItemBaseFolder(state, platform.system);
   int failures = 0;
   const int upper = state.UpperBound();
   for (int i = 0; i <= upper && i < static_cast<int>(state.Items.size()); ++i) {
     const CollItem item = state.Items[static_cast<std::size_t>(i)];
     const int32_t result =
-        LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, platform.shell);
+        LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder, platform.shell);
     platform.toolkit.DoEvents();
     const bool waited = item.Wait != 0;
     if (LaunchFailed(result, waited)) {
@@ -109,6 +147,24 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     platform.toolkit.DoEvents();
   }
   return failures;
+}
+
+std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell,
+                                     SystemInfo& system) {
+  std::vector<ItemCheck> checks;
+  if (state.IsEmptyCollection()) return checks;
+  const std::string baseFolder = ItemBaseFolder(state, system);
+  for (std::size_t i = 0; i < state.Items.size(); ++i) {
+    const CollItem& item = state.Items[i];
+    ItemCheck check;
+    check.position = static_cast<int>(i) + 1;
+    check.result = CheckItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder, shell);
+    const bool waited = item.Wait != 0;
+    check.starts = !LaunchFailed(check.result, waited);
+    if (!check.starts) check.text = LaunchErrorText(check.result, waited, shell);
+    checks.push_back(std::move(check));
+  }
+  return checks;
 }
 
 }  // namespace tavrin

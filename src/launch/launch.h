@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "collection/collection.h"
 #include "platform/platform.h"
@@ -15,10 +16,24 @@ int ShowWindowValue(int16_t WinStyle);
 
 // Starts one item. Without Wait it goes to the desktop shell (result: 33 or more on
 // success, a shell error code below 32 otherwise); with Wait it is started directly
-// and waited for (result: 0 when it has ended, otherwise why it failed). The
-// launcher's own current folder is the same afterwards.
+// and waited for (result: 0 when it has ended, otherwise why it failed). An address
+// ("https://...", "mailto:...") goes to the shell whole, with no folder. `baseFolder`
+// is the folder of the item's collection (see ItemBaseFolder), from which a platform
+// that resolves relative paths against the collection takes them. The launcher's own
+// current folder is the same afterwards.
 int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
-                   int16_t Wait, Shell& shell);
+                   int16_t Wait, const std::string& baseFolder, Shell& shell);
+
+// What LaunchItem would give for the item, decided as LaunchItem decides it, without
+// starting anything: 33 or more (without Wait) or 0 (with Wait) when it would start,
+// otherwise the code LaunchItem would report.
+int32_t CheckItem(const std::string& File, const std::string& Params, int16_t WinStyle,
+                  int16_t Wait, const std::string& baseFolder, Shell& shell);
+
+// The folder the items of the current collection take relative paths from: the folder
+// of its file; for a collection that has no file yet, the collection folder (where
+// saving proposes to put it).
+std::string ItemBaseFolder(const CollectionState& state, SystemInfo& system);
 
 // The explanatory line for a failed launch: the runtime's description of the number
 // for a waited item, otherwise the text of the shell's error code (empty for codes
@@ -28,8 +43,12 @@ std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell);
 // Whether the result of LaunchItem means that the item did not start.
 bool LaunchFailed(int32_t result, bool waited);
 
-// Shows the error box of a failed launch: the file part of `File` (in lower case
-// where file names ignore case), two line feeds, then `text`.
+// Why an item did not start, in one line for a log or a script: the box's text, or
+// "failure code N" for a result that has no text.
+std::string LaunchFailureReason(int32_t result, const std::string& text);
+
+// Shows the error box of a failed launch: the file part of `File` (an address whole),
+// in lower case where file names ignore case, two line feeds, then `text`.
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit);
 
 // Told of each item that failed to start, before its box: the item's position in the
@@ -38,8 +57,22 @@ using LaunchFailureLog = std::function<void(int position, const CollItem& item, 
                                             const std::string& text)>;
 
 // Starts every item of the collection in order and reports each failed start in its
-// own box (and to `log`, when given); a failure never stops the run. Returns the
-// number of items that failed.
+// own box (and to `log`, when given); a failure never stops the run. An empty
+// collection (its one record the empty placeholder) starts nothing and reports nothing.
+// Returns the number of items that failed.
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log = {});
+
+// What a run of the collection would find for one item, without starting it.
+struct ItemCheck {
+  int position = 0;     // in the collection, from 1
+  bool starts = false;  // the item would start
+  int32_t result = 0;   // what LaunchItem would give
+  std::string text;     // the failure box's text when it would not start
+};
+
+// Decides every item as RunAllItems would, in the same order and from the same folder,
+// and starts nothing. An empty collection gives no item.
+std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell,
+                                     SystemInfo& system);
 
 }  // namespace tavrin

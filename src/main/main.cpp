@@ -21,8 +21,14 @@ int main(int argc, char** argv) {
   // Options answer on the terminal: no window, no box, no Qt.
   if (commandLine.parsed.HasOption()) {
     tavrin::OptionContext context{
-        std::cout, std::cerr, native->system().ExecutablePath(), native->autostart(),
-        [&native](const std::string& text) { return native->ToUtf8(text); }};
+        std::cout,
+        std::cerr,
+        native->system().ExecutablePath(),
+        native->autostart(),
+        [&native](const std::string& text) { return native->ToUtf8(text); },
+        native->files(),
+        native->shell(),
+        native->system()};
     const int status = tavrin::RunOption(commandLine.parsed.option, context);
     std::cout.flush();
     return status;

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "platform/autostart.h"
+#include "platform/files.h"
+#include "platform/shell.h"
+#include "platform/system.h"
 
 namespace tavrin {
 
@@ -60,6 +63,9 @@ struct OptionContext {
   Autostart* autostart = nullptr;  // null where the system cannot start programs at login
   // The collection's texts as UTF-8, for JSON; unchanged when null.
   std::function<std::string(const std::string&)> toUtf8;
+  FileSystem& files;  // where collections are read from
+  Shell& shell;       // asked what a start would do, never to start
+  SystemInfo& system;
 };
 
 // Carries out the option, or says on one line of standard error why the command

@@ -100,9 +100,8 @@ std::string QtPlatformArgument(const std::vector<std::string>& words) {
 
 std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
                               int32_t result, const std::string& text) {
-  const std::string reason = text.empty() ? "failure code " + std::to_string(result) : text;
   return "tavrin: " + EscapeControls(file) + ": item " + std::to_string(position) + " \"" +
-         EscapeControls(name) + "\": " + EscapeControls(reason);
+         EscapeControls(name) + "\": " + EscapeControls(LaunchFailureReason(result, text));
 }
 
 int Main(const StartRequest& request, CollectionState& state, Platform& platform,
@@ -110,11 +109,13 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
   state.StartingUp = true;
   state.ResetItems();
   if (!request.CommandLine.empty()) {
-    const LoadResult result = ReadCollectionFile(state, request.FilePart);
+    const LoadResult result = ReadCollectionFile(state, request.FilePart, platform.files);
     if (result != LoadOk && !ReportLoadResult(result, request.FilePart, state, platform)) {
       state.StartingUp = false;
       return kExitNotLoaded;
     }
+    // The run, like the window, takes relative item paths from the collection's folder.
+    state.CurrentCollFile = request.FilePart;
     if (request.Run) {
       const int failures = RunAllItems(
           state, platform,
@@ -127,7 +128,6 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
       state.StartingUp = false;
       return failures == 0 ? kExitOk : kExitLaunchFailed;
     }
-    state.CurrentCollFile = request.FilePart;
   }
   state.StartingUp = false;
   return openWindow(request, state);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,18 +24,60 @@ class OutFile {
   virtual bool Close() = 0;
 };
 
+// A file being read.
+class InFile {
+ public:
+  virtual ~InFile() = default;
+  // Reads up to `size` bytes into `buffer`: the number read, 0 at the end of the file,
+  // -1 when reading failed.
+  virtual long Read(char* buffer, std::size_t size) = 0;
+};
+
+// How a save writes its file.
+enum class SaveWay {
+  kReplace,  // a temporary file beside the target, renamed over it once complete
+  kInPlace,  // the target itself rewritten (where a new file would not be the same file)
+  kRefused,  // nothing is written: the user may not write the file, or it is no file
+};
+
+// Where and how a save writes, as FileSystem::PlanSave decides it.
+struct SavePlan {
+  SaveWay way = SaveWay::kRefused;
+  std::string target;  // the file written: the path given, or the file a link there names
+};
+
 // The file system as the collection code uses it.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
+  // Opens an existing regular file for reading. Never waits: what is no regular file
+  // (a FIFO, a device, a folder) is refused at once, as is a file that cannot be
+  // opened. Null when refused.
+  virtual std::unique_ptr<InFile> OpenForReading(const std::string& path) = 0;
+
+  // Decides where and how a save of `path` writes, before anything is written: the one
+  // place where what a save may touch is decided (see SaveWholeFile).
+  virtual SavePlan PlanSave(const std::string& path) = 0;
+
+  // Rewrites the existing regular file `path` with `bytes`, keeping the file itself
+  // (its links, owner and permissions): written from the start, checked to the last
+  // byte, cut to their length and pushed to the storage device. False when any step
+  // failed; the file may then hold part of the new bytes.
+  virtual bool RewriteInPlace(const std::string& path, std::string_view bytes) = 0;
+
   // Creates a new, empty temporary file in the folder of `target`, so that it can
-  // later be renamed over `target`. Sets `tempPath`. Returns null on failure.
+  // later be renamed over `target`, with the permissions (and, where the platform
+  // keeps them, the owner) of an existing `target`. Sets `tempPath`. Returns null on
+  // failure.
   virtual std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
                                                     std::string& tempPath) = 0;
 
   // Renames `from` to `to`, replacing `to` when it exists.
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
+
+  // True when something (a file, a folder, a link) stands at `path`.
+  virtual bool Exists(const std::string& path) = 0;
 
   // Removes a file; false when it could not be removed.
   virtual bool Remove(const std::string& path) = 0;
@@ -53,5 +96,11 @@ class FileSystem {
   // to the file it names. Unchanged when `path` is no link.
   virtual std::string WriteTarget(const std::string& path) = 0;
 };
+
+// Writes `bytes` as the whole new content of the file at `path`, the way
+// `files.PlanSave` decides: replaced through a temporary file (a failure at any step
+// leaves the old file as it was and no temporary file behind), rewritten in place, or
+// refused. True when the file was written completely.
+bool SaveWholeFile(FileSystem& files, const std::string& path, std::string_view bytes);
 
 }  // namespace tavrin

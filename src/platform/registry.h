@@ -54,6 +54,10 @@ class Registry {
 
   // Tells the desktop that the file associations have changed.
   virtual void AssociationChanged() = 0;
+
+  // Whether the files the desktop reads the association from, beside this store, are
+  // all there. Where the store is all there is (the Windows registry), always true.
+  virtual bool AssociationFilesPresent() { return true; }
 };
 
 }  // namespace tavrin

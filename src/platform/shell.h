@@ -31,12 +31,16 @@ enum ShellCode : int32_t {
 struct ShellRequest {
   std::string verb = "Open";
   std::string file;    // the file part, or a whole target ("mailto:...", a folder)
-  std::string params;  // parameters, split by shell quoting rules where the platform splits them
+  std::string params;  // parameters, split into arguments where the platform splits them
   std::string folder;  // working folder for the started program; empty: none given
   int show = kSwShowNormal;
   // The item's whole path when the file and folder above were cut from one; the
   // platform uses it where joining the two back would be ambiguous.
   std::string fullPath;
+  // The folder of the collection the item belongs to. Where the platform takes relative
+  // paths from the collection (POSIX), a relative path is resolved against it; empty:
+  // against the launcher's current folder.
+  std::string baseFolder;
 };
 
 // One program started directly and waited for.
@@ -45,6 +49,7 @@ struct WaitedStart {
   std::string params;   // its parameters
   std::string folder;   // working folder for the program alone; ignored when it is no folder
   int show = kSwShowNormal;
+  std::string baseFolder;  // as in ShellRequest
 };
 
 // Result codes of a waited start besides 0 (the program has ended). A program that
@@ -53,6 +58,22 @@ enum WaitResult : int32_t {
   kWaitEnded = 0,
   kWaitFailed = -1,  // the started process could not be waited for
 };
+
+// The scheme of an address ("https" of "https://example.org/", "mailto" of
+// "mailto:me@example.org"): letters, digits, '+', '-' and '.' beginning with a letter,
+// at least two of them (so that a drive, "C:", is none), before the first ':'. Empty
+// when `target` is no address.
+inline std::string AddressScheme(const std::string& target) {
+  const auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  if (target.empty() || !isAlpha(target[0])) return "";
+  for (std::size_t i = 1; i < target.size(); ++i) {
+    const char c = target[i];
+    if (c == ':') return i >= 2 ? target.substr(0, i) : "";
+    if (!isAlpha(c) && !isDigit(c) && c != '+' && c != '-' && c != '.') return "";
+  }
+  return "";
+}
 
 // Starting programs and documents.
 class Shell {
@@ -67,6 +88,17 @@ class Shell {
   // and ended, kWaitFailed when it started but could not be waited for, or the
   // runtime error number of why it could not be started.
   virtual int32_t ShellAndWait(const WaitedStart& start) = 0;
+
+  // What ShellExecute would give for `request`, decided exactly as ShellExecute decides
+  // it, without starting anything: 33 or more when it would start, otherwise the shell
+  // error code of why not. (What shows only once a program runs, such as a damaged
+  // program file, is not known here.)
+  virtual int32_t CheckShellExecute(const ShellRequest& request) = 0;
+
+  // What ShellAndWait would give for `start` before it waits, without starting
+  // anything: kWaitEnded when the program would start, otherwise the runtime error
+  // number of why not.
+  virtual int32_t CheckShellAndWait(const WaitedStart& start) = 0;
 
   // The platform's description of a runtime error number. Never fails.
   virtual std::string RuntimeErrorText(int32_t code) = 0;

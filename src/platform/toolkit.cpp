@@ -19,7 +19,9 @@ bool BoxesToStderrAsked() {
 }
 
 int StderrToolkit::MsgBox(const std::string& text, int style, const std::string& caption) {
-  std::fprintf(stderr, "%s\n%s\n", caption.c_str(), text.c_str());
+  // Written by length, so that a NUL inside a text does not cut the box short.
+  const std::string box = caption + "\n" + text + "\n";
+  std::fwrite(box.data(), 1, box.size(), stderr);
   std::fflush(stderr);
   return UnattendedAnswer(style);
 }

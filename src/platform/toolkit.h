@@ -4,12 +4,14 @@
 
 namespace tavrin {
 
-// Message-box styles the program uses (buttons plus icon, added together).
+// Message-box styles the program uses (buttons plus icon, added together, and the
+// default button where it is not the first).
 enum MsgBoxStyle : int {
   kStyleCriticalOk = 16,
   kStyleQuestionYesNoCancel = 35,
   kStyleQuestionYesNo = 36,
   kStyleExclamationOk = 48,
+  kStyleDefaultButton2 = 0x100,  // the second button (No) is the default
 };
 
 // The button a message box was closed with.

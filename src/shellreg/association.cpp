@@ -97,6 +97,10 @@ void RegisterFileType(Platform& platform) {
 void EnsureRegistered(Platform& platform) {
   if (GetRegValue(platform.registry, Registry::kClassesRoot, kCollExt, "").empty()) {
     RegisterFileType(platform);
+  } else if (!platform.registry.AssociationFilesPresent()) {
+    // The store holds the association but the desktop's own files of it have gone:
+    // they are made again from the store.
+    platform.registry.AssociationChanged();
   }
 }
 

@@ -52,7 +52,8 @@ std::string AssociationProgramPath(const std::string& executablePath,
 // cannot be found.
 void RegisterFileType(Platform& platform);
 
-// Registers the association when it is not present.
+// Registers the association when it is not present; when it is, makes the desktop's
+// own files of it again where one of them has gone (Registry::AssociationFilesPresent).
 void EnsureRegistered(Platform& platform);
 
 // Removes ".tavrin" and "Tavrin" where they have a value (a store that refuses to

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -30,6 +31,7 @@ CollectionState FilledState() {
 }
 
 const std::string kV12 = "\"Tavrin File 1.2\"\r\n";
+const std::string kBom = "\xEF\xBB\xBF";
 const std::string kExample =
     kV12 +
     "1\r\n"
@@ -60,6 +62,15 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       {"\"Tavrin File\"\r\n1\r\n\"Quoted\",\"C:\\A.EXE\",\"3\"\r\n\"Bare\",\"C:\\B.EXE\",3\r\n",
        LoadOldVersion, Items{Item("Quoted", "C:\\A.EXE", "", 3), Item("Bare", "C:\\B.EXE", "", 3)}},
       // The oldest version's count is converted from text too.
+      // A UTF-8 byte-order mark at the very start belongs to no field; anywhere else, or
+      // a part of one, it is text.
+      {kBom + kExample, LoadOk, kExampleItems},
+      {kBom + "Tavrin File\n0\nA,a,3\n", LoadOldVersion, Items{Item("A", "a", "", 3)}},
+      {kBom + kBom + kExample, LoadNotCollection, kept},
+      {"\xEF\xBB" + kExample, LoadNotCollection, kept},
+      {kBom, LoadFailed, kept},
+      {kV12 + "0\r\n" + kBom + "\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
+       Items{Item(kBom + "\"A\"", "a")}},
       {"\"Tavrin File\"\r\n0.5\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
        Items{Item("A", "a")}},
       {"\"Tavrin File\"\r\n\"1\"\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
@@ -119,12 +130,13 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
     cases.push_back({bytes.substr(0, bytes.size() - eol.size()), LoadOk, kExampleItems});
   }
   TempDir dir;
+  testing::NativeFileSystem files;
   const std::string path = dir.file("c.tavrin");
   for (const Case& c : cases) {
     const std::string shown = c.bytes.substr(0, 80);
     WriteFile(path, c.bytes);
     CollectionState state = FilledState();
-    EXPECT_EQ(ReadCollectionFile(state, path), c.result) << shown;
+    EXPECT_EQ(ReadCollectionFile(state, path, files), c.result) << shown;
     EXPECT_EQ(state.Items, c.items.value_or(state.Items)) << shown;
     EXPECT_TRUE(state.HasItems);
     EXPECT_EQ(state.CurrentCollFile, "/somewhere/old.tavrin");
@@ -154,20 +166,32 @@ TEST(ReadCollection, OldestVersionConvertsTextsToNumbers) {
   }
 }
 
+// What is no regular file fails at once, never waiting: a FIFO nobody writes to (which
+// would block an ordinary open for ever) and a device among them.
 TEST(ReadCollection, FailuresAndStartingUpLeaveItemsAsTheyWere) {
   TempDir dir;
+  testing::NativeFileSystem files;
   CollectionState state = FilledState();
   std::filesystem::create_directory(dir.file("folder.tavrin"));
   std::vector<std::string> paths = {dir.str(), dir.file("folder.tavrin"),
                                     dir.file("missing.tavrin"), dir.file("missing/c.tavrin"), ""};
-#ifndef _WIN32  // permission bits as POSIX has them; root reads every file
+#ifdef _WIN32
+  paths.push_back("CON");  // the console, which would wait for typing
+#else
+  ASSERT_EQ(::mkfifo(dir.file("fifo.tavrin").c_str(), 0600), 0);
+  paths.push_back(dir.file("fifo.tavrin"));
+  paths.push_back("/dev/zero");
+  paths.push_back("/dev/null");
+  // permission bits as POSIX has them; root reads every file
   if (::geteuid() != 0) {
     WriteFile(dir.file("locked.tavrin"), kExample);
     std::filesystem::permissions(dir.file("locked.tavrin"), std::filesystem::perms::none);
     paths.push_back(dir.file("locked.tavrin"));
   }
 #endif
-  for (const auto& path : paths) EXPECT_EQ(ReadCollectionFile(state, path), LoadFailed) << path;
+  for (const auto& path : paths) {
+    EXPECT_EQ(ReadCollectionFile(state, path, files), LoadFailed) << path;
+  }
   EXPECT_EQ(state.Items, FilledState().Items);
   // While starting up, Items is not reset first; records still replace what stood at
   // their index.

@@ -5,6 +5,7 @@
 #endif
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -13,6 +14,7 @@
 
 #include "collection/collfile.h"
 #include "fakes.h"
+#include "run_process.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -82,7 +84,7 @@ TEST_F(SaveCollection, EveryValueSurvivesASaveAndALoad) {
   for (int round = 0; round < 300; ++round) {
     ASSERT_FALSE(SaveCollectionFile(state, path, files)) << "round " << round;
     CollectionState loaded;
-    ASSERT_EQ(ReadCollectionFile(loaded, path), LoadOk) << "round " << round;
+    ASSERT_EQ(ReadCollectionFile(loaded, path, files), LoadOk) << "round " << round;
     ASSERT_EQ(loaded.Items, state.Items) << "round " << round;
     state.Items.clear();
     for (int i = 1 + below(round % 10 == 0 ? 300 : 8); i > 0; --i) {
@@ -201,6 +203,110 @@ TEST_F(PosixFiles, TemporaryFilesAndDeleting) {
   EXPECT_EQ(files.DeleteFile(dir.file("folder.tavrin/a.tavrin")), 70);
 }
 
+// --- A save respects the file the user has: permissions, owners, the folder ---------
+
+struct Facts {
+  ino_t inode = 0;
+  mode_t mode = 0;
+  uid_t uid = 0;
+  gid_t gid = 0;
+};
+
+Facts FactsOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return {st.st_ino, static_cast<mode_t>(st.st_mode & 07777), st.st_uid, st.st_gid};
+}
+
+// A folder of the unprivileged user that RunUnprivileged runs as.
+std::string UsersFolder(const testing::TempDir& dir, const std::string& name) {
+  const std::string folder = dir.file(name);
+  fs::create_directory(folder);
+  if (::geteuid() == 0) {
+    [[maybe_unused]] const int r =
+        ::chown(folder.c_str(), testing::kUnprivilegedId, testing::kUnprivilegedId);
+  }
+  return folder;
+}
+
+// Made by the unprivileged user: a file of theirs with the given mode.
+void UsersFile(const std::string& path, const std::string& bytes, mode_t mode) {
+  WriteFile(path, bytes);
+  if (::geteuid() == 0) {
+    [[maybe_unused]] const int r =
+        ::chown(path.c_str(), testing::kUnprivilegedId, testing::kUnprivilegedId);
+  }
+  ::chmod(path.c_str(), mode);  // after the owner, whose change clears set-id bits
+}
+
+const std::string kOldText = "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"\",1,#TRUE#\r\n";
+const std::string kNewText = "\"Tavrin File 1.2\"\r\n0\r\n\"New\",\"/bin/new\",\"\",1,#FALSE#\r\n";
+
+// Saves the collection "New" to `path` as the unprivileged user: 0 when it was saved, 1
+// when the save failed.
+int SaveAsUser(const std::string& path) {
+  return testing::RunUnprivileged([&path] {
+    CollectionState state;
+    state.Items = {Item("New", "/bin/new", "", 1, kFalse)};
+    PosixFileSystem files;
+    return SaveCollectionFile(state, path, files) ? 1 : 0;
+  });
+}
+
+// A file the user may not write is not replaced, even in a folder of theirs; their own
+// file keeps its permission bits through a save; a file in a folder that takes no new file
+// is rewritten in place, and a new file there cannot be made. (Run as nobody in a child
+// where the tests run as root.)
+TEST_F(SaveCollection, AsAUserASaveRespectsPermissionsAndTheFolder) {
+  const std::string mine = UsersFolder(dir, "mine");
+  UsersFile(mine + "/locked.tavrin", kOldText, 0444);
+  UsersFile(mine + "/shared.tavrin", kOldText, 0640);
+  const Facts shared = FactsOf(mine + "/shared.tavrin");
+  EXPECT_EQ(SaveAsUser(mine + "/locked.tavrin"), 1);
+  EXPECT_EQ(SaveAsUser(mine + "/shared.tavrin"), 0);
+  EXPECT_EQ(ReadFile(mine + "/locked.tavrin"), kOldText);
+  EXPECT_EQ(FactsOf(mine + "/locked.tavrin").mode, 0444u);
+  EXPECT_EQ(ReadFile(mine + "/shared.tavrin"), kNewText);
+  EXPECT_EQ(FactsOf(mine + "/shared.tavrin").mode, 0640u);
+  EXPECT_EQ(FactsOf(mine + "/shared.tavrin").uid, shared.uid);
+  const std::string closed = UsersFolder(dir, "closed");
+  UsersFile(closed + "/c.tavrin", kOldText + std::string(500, ' '), 0604);
+  const Facts before = FactsOf(closed + "/c.tavrin");
+  ::chmod(closed.c_str(), 0555);
+  EXPECT_EQ(SaveAsUser(closed + "/c.tavrin"), 0);
+  EXPECT_EQ(SaveAsUser(closed + "/new.tavrin"), 1);
+  ::chmod(closed.c_str(), 0755);
+  EXPECT_EQ(ReadFile(closed + "/c.tavrin"), kNewText);  // cut to the new length
+  EXPECT_EQ(FactsOf(closed + "/c.tavrin").inode, before.inode);
+  EXPECT_EQ(FactsOf(closed + "/c.tavrin").mode, 0604u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(closed), {}), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(mine), {}), 2);
+}
+
+// Another user's file that the user may write (in the user's folder) keeps its owner: it is
+// rewritten in place, not replaced by a file of the user's. Root, which may give files
+// away, replaces a user's file with one of the same owner, group and mode.
+TEST_F(SaveCollection, TheOwnerOfAFileSurvivesASave) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file that belongs to another user";
+  const std::string mine = UsersFolder(dir, "mine");
+  WriteFile(mine + "/roots.tavrin", kOldText);
+  ::chmod((mine + "/roots.tavrin").c_str(), 0666);
+  const Facts roots = FactsOf(mine + "/roots.tavrin");
+  EXPECT_EQ(SaveAsUser(mine + "/roots.tavrin"), 0);
+  EXPECT_EQ(ReadFile(mine + "/roots.tavrin"), kNewText);
+  EXPECT_EQ(FactsOf(mine + "/roots.tavrin").inode, roots.inode);
+  EXPECT_EQ(FactsOf(mine + "/roots.tavrin").uid, 0u);
+  EXPECT_EQ(FactsOf(mine + "/roots.tavrin").mode, 0666u);
+  UsersFile(dir.file("users.tavrin"), kOldText, 04604);  // a set-id bit too
+  state.Items = {Item("New", "/bin/new", "", 1, kFalse)};
+  EXPECT_FALSE(SaveCollectionFile(state, dir.file("users.tavrin"), files));
+  EXPECT_EQ(ReadFile(dir.file("users.tavrin")), kNewText);
+  const Facts users = FactsOf(dir.file("users.tavrin"));
+  EXPECT_EQ(users.uid, static_cast<uid_t>(testing::kUnprivilegedId));
+  EXPECT_EQ(users.gid, static_cast<gid_t>(testing::kUnprivilegedId));
+  EXPECT_EQ(users.mode, 04604u);
+}
+
 #endif
 
 // The native file system with one step of a save made to fail: the `failAt`-th, counted
@@ -216,6 +322,9 @@ class FaultyFileSystem : public testing::NativeFileSystem {
   }
   bool Rename(const std::string& from, const std::string& to) override {
     return !Fails('r') && testing::NativeFileSystem::Rename(from, to);
+  }
+  bool RewriteInPlace(const std::string& path, std::string_view bytes) override {
+    return !Fails('i') && testing::NativeFileSystem::RewriteInPlace(path, bytes);
   }
   std::string steps;
 
@@ -238,19 +347,19 @@ class FaultyFileSystem : public testing::NativeFileSystem {
   int failAt_;
 };
 
-// A save of three items passes nine steps: creating the temporary file, five writes
-// (header, count, three records), flush, close and rename. Each of them is made to fail
-// in turn, over an existing file and for a new one; no failure may change the old file
-// or leave a temporary file behind.
+// A save passes five steps: creating the temporary file, writing the whole prepared
+// collection, flush, close and rename. Each of them is made to fail in turn, over an
+// existing file and for a new one; no failure may change the old file or leave a
+// temporary file behind.
 TEST_F(SaveCollection, AFailureAtAnyStepLeavesTheOldFileAndNoTemporaryFile) {
   state.Items = {Item("a", "b"), Item("c", "d", "-x", 2, kTrue), Item("e", "f")};
   const std::string old = "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"\",1,#TRUE#\r\n";
   FaultyFileSystem recording(0);
   ASSERT_FALSE(SaveCollectionFile(state, dir.file("counted.tavrin"), recording));
   fs::remove(dir.file("counted.tavrin"));
-  ASSERT_EQ(recording.steps, "cwwwwwfkr");
+  ASSERT_EQ(recording.steps, "cwfkr");
   for (const bool existing : {true, false}) {
-    for (int failAt = 1; failAt <= 9; ++failAt) {
+    for (int failAt = 1; failAt <= 5; ++failAt) {
       if (existing) WriteFile(dir.file("c.tavrin"), old);
       FaultyFileSystem failing(failAt);
       EXPECT_TRUE(SaveCollectionFile(state, dir.file("c.tavrin"), failing)) << "step " << failAt;
@@ -259,6 +368,32 @@ TEST_F(SaveCollection, AFailureAtAnyStepLeavesTheOldFileAndNoTemporaryFile) {
     }
     fs::remove(dir.file("c.tavrin"));
   }
+}
+
+// A file with several hard links keeps them: it is rewritten in place, whichever name (or
+// a link to it) is saved, and a shorter collection cuts it to its length. A rewrite that
+// fails is reported as a failed save.
+TEST_F(SaveCollection, AFileWithSeveralLinksIsRewrittenInPlace) {
+  const std::string old = "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"" +
+                          std::string(300, 'x') + "\",1,#TRUE#\r\n";
+  WriteFile(dir.file("c.tavrin"), old);
+  fs::create_hard_link(dir.file("c.tavrin"), dir.file("other name.tavrin"));
+  state.Items = {Item("a", "b")};
+  FaultyFileSystem recording(0);
+  EXPECT_FALSE(SaveCollectionFile(state, dir.file("other name.tavrin"), recording));
+  EXPECT_EQ(recording.steps, "i");
+  const std::string saved = "\"Tavrin File 1.2\"\r\n0\r\n\"a\",\"b\",\"\",1,#FALSE#\r\n";
+  EXPECT_EQ(ReadFile(dir.file("c.tavrin")), saved);
+  EXPECT_EQ(Listed(), (Names{"c.tavrin", "other name.tavrin"}));
+  FaultyFileSystem failing(1);
+  EXPECT_TRUE(SaveCollectionFile(state, dir.file("c.tavrin"), failing));
+#ifndef _WIN32
+  fs::create_symlink("c.tavrin", dir.file("link.tavrin"));
+  state.Items = {Item("linked", "b")};
+  EXPECT_FALSE(SaveCollectionFile(state, dir.file("link.tavrin"), files));
+  EXPECT_EQ(ReadFile(dir.file("other name.tavrin")).find("\"linked\""), 22u);
+  EXPECT_TRUE(fs::is_symlink(dir.file("link.tavrin")));
+#endif
 }
 
 // --- Reporting a load, and upgrading an old file ---------------------------------
@@ -274,7 +409,7 @@ const std::string kUpgraded = "\"Tavrin File 1.2\"\r\n0\r\n\"A\",\"a\",\"p\",1,#
 TEST_F(SaveCollection, AnOldVersionAsksAndUpgradesTheFileThatWasRead) {
   const std::string path = dir.file("old.tavrin");
   WriteFile(path, kOld);
-  ASSERT_EQ(ReadCollectionFile(state, path), LoadOldVersion);
+  ASSERT_EQ(ReadCollectionFile(state, path, files), LoadOldVersion);
   fake.toolkit.answers = {kAnswerNo, kAnswerYes, kAnswerYes, kAnswerYes};
   EXPECT_TRUE(ReportLoadResult(LoadOldVersion, path, state, fake.platform));
   EXPECT_EQ(ReadFile(path), kOld);
@@ -293,6 +428,37 @@ TEST_F(SaveCollection, AnOldVersionAsksAndUpgradesTheFileThatWasRead) {
             (Names{question + path + kQuestion, question + "old.tavrin" + kQuestion,
                    question + dir.file("old.txt") + kQuestion, question + "old.tavrin" + kQuestion,
                    kErrorBox + "old.tavrin\n\nThe Tavrin was unable to save this file!!"}));
+}
+
+// Upgrading "old.txt" writes "old.tavrin"; a different "old.tavrin" that is already there
+// is replaced only when the user says Yes to the second question, whose default is No (as
+// is the answer when nobody can answer). The collection read stays loaded either way.
+TEST_F(SaveCollection, AnUpgradeAsksBeforeItReplacesAnotherFile) {
+  const std::string other = "\"Tavrin File 1.2\"\r\n0\r\n\"Other\",\"o\",\"\",1,#FALSE#\r\n";
+  WriteFile(dir.file("old.txt"), kOld);
+  WriteFile(dir.file("old.tavrin"), other);
+  ASSERT_EQ(ReadCollectionFile(state, dir.file("old.txt"), files), LoadOldVersion);
+  const std::string replace = "The Tavrin - Question: (292) ";  // Yes and No, No the default
+  const std::string replaceText = "\n\nThis file already exists.\nDo you want to replace it?";
+  const struct {
+    const char* name;
+    std::deque<int> answers;
+    std::string after;
+  } cases[] = {{"upgrade, then keep the other file", {kAnswerYes, kAnswerNo}, other},
+               {"nobody answers the second question", {kAnswerYes}, other},
+               {"upgrade and replace", {kAnswerYes, kAnswerYes}, kUpgraded}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake.toolkit.boxes.clear();
+    fake.toolkit.answers = c.answers;
+    EXPECT_TRUE(
+        ReportLoadResult(LoadOldVersion, "old.txt", state, fake.platform, dir.file("old.txt")));
+    EXPECT_EQ(ReadFile(dir.file("old.tavrin")), c.after);
+    EXPECT_EQ(ReadFile(dir.file("old.txt")), kOld);
+    EXPECT_EQ(fake.toolkit.boxes, (Names{"The Tavrin - Question: (36) old.txt" + kQuestion,
+                                         replace + "old.tavrin" + replaceText}));
+    EXPECT_EQ(state.Items, std::vector<CollItem>{Item("A", "a", "p", 1)});
+  }
 }
 
 }  // namespace

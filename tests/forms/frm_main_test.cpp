@@ -91,7 +91,7 @@ TEST_F(MainForm, PickingCollectionsChangesAndNone) {
 TEST_F(MainForm, CollectionsFromAnywhereAndLoadFailures) {
   testing::TempDir other;
   WriteFile(other.file("Away.tavrin"), Text({"one", "two"}));
-  ASSERT_EQ(ReadCollectionFile(state, other.file("Away.tavrin")), LoadOk);
+  ASSERT_EQ(ReadCollectionFile(state, other.file("Away.tavrin"), fake.files), LoadOk);
   state.CurrentCollFile = other.file("Away.tavrin");
   Open(other.file("Away.tavrin"));
   EXPECT_EQ(Seen(), "Away: one two [save delete exec]");

@@ -3,9 +3,10 @@
  * a fresh process of this program:
  *   gio_probe type FILE         prints "type=<content type>" and "description=<text>"
  *   gio_probe default TYPE      prints "default=<desktop id>" (empty when there is none)
- *   gio_probe actions ID        prints "action=<action>\t<name>" for each desktop action
+ *   gio_probe all TYPE          prints "app=<desktop id>\t<name>" for each application
+ *                               of TYPE, as "Open With" lists them, sorted by id
  *   gio_probe open FILE         starts FILE's default application on it
- *   gio_probe action ID ACTION  starts a desktop action of the entry ID
+ *   gio_probe launch ID FILE    starts the desktop entry ID on FILE
  *   gio_probe start PATH        starts the desktop entry file at PATH, as a session
  *                               starts its autostart entries
  * It ends with status 0, or 1 (and a reason on standard error) when GIO failed. */
@@ -49,16 +50,18 @@ int main(int argc, char** argv) {
     if (app) g_object_unref(app);
     return 0;
   }
-  if (argc == 3 && strcmp(argv[1], "actions") == 0) {
-    GDesktopAppInfo* app = g_desktop_app_info_new(argv[2]);
-    if (!app) return Fail("no such desktop entry", NULL);
-    const gchar* const* actions = g_desktop_app_info_list_actions(app);
-    for (; actions && *actions; ++actions) {
-      gchar* name = g_desktop_app_info_get_action_name(app, *actions);
-      printf("action=%s\t%s\n", *actions, name);
-      g_free(name);
+  if (argc == 3 && strcmp(argv[1], "all") == 0) {
+    GList* apps = g_app_info_get_all_for_type(argv[2]);
+    GList* lines = NULL;
+    for (GList* a = apps; a; a = a->next) {
+      lines = g_list_insert_sorted(
+          lines,
+          g_strdup_printf("app=%s\t%s", g_app_info_get_id(a->data), g_app_info_get_name(a->data)),
+          (GCompareFunc)strcmp);
     }
-    g_object_unref(app);
+    for (GList* l = lines; l; l = l->next) printf("%s\n", (char*)l->data);
+    g_list_free_full(lines, g_free);
+    g_list_free_full(apps, g_object_unref);
     return 0;
   }
   if (argc == 3 && strcmp(argv[1], "open") == 0) {
@@ -75,12 +78,17 @@ int main(int argc, char** argv) {
     g_object_unref(app);
     return ok ? 0 : Fail("launch failed", error);
   }
-  if (argc == 4 && strcmp(argv[1], "action") == 0) {
+  if (argc == 4 && strcmp(argv[1], "launch") == 0) {
     GDesktopAppInfo* app = g_desktop_app_info_new(argv[2]);
     if (!app) return Fail("no such desktop entry", NULL);
-    g_desktop_app_info_launch_action(app, argv[3], NULL);
+    GFile* file = g_file_new_for_path(argv[3]);
+    GList* files = g_list_append(NULL, file);
+    GError* error = NULL;
+    const gboolean ok = g_app_info_launch(G_APP_INFO(app), files, NULL, &error);
+    g_list_free(files);
+    g_object_unref(file);
     g_object_unref(app);
-    return 0;
+    return ok ? 0 : Fail("launch failed", error);
   }
   if (argc == 3 && strcmp(argv[1], "start") == 0) {
     GDesktopAppInfo* app = g_desktop_app_info_new_from_filename(argv[2]);
@@ -91,7 +99,7 @@ int main(int argc, char** argv) {
     return ok ? 0 : Fail("launch failed", error);
   }
   fprintf(stderr,
-          "usage: gio_probe type FILE | default TYPE | actions ID | open FILE | "
-          "action ID ACTION | start PATH\n");
+          "usage: gio_probe type FILE | default TYPE | all TYPE | open FILE | "
+          "launch ID FILE | start PATH\n");
   return 2;
 }

@@ -13,28 +13,53 @@ using Strings = std::vector<std::string>;
 
 const std::string kSep(1, kNativeSeparator);
 
-// A bare name has no folder; the results of the shell are passed on.
+std::string Seen(const ShellRequest& r) {
+  return r.verb + " " + r.file + " in '" + r.folder + "' with " + r.params + " show " +
+         std::to_string(r.show) + " from " + r.fullPath + " base " + r.baseFolder;
+}
+std::string Seen(const WaitedStart& w) {
+  return "wait " + w.program + " in '" + w.folder + "' with " + w.params + " show " +
+         std::to_string(w.show) + " base " + w.baseFolder;
+}
+
+// A bare name has no folder; an address goes whole, with no folder, on every platform; the
+// collection's folder goes with every start; the results of the shell are passed on.
 TEST(LaunchItem, StartsThroughTheShellOrWaitsAndExplainsFailures) {
   testing::RecordingShell shell;
   const std::string full = "/opt/tools" + kSep + "edit";
-  shell.results = {kShellSuccess, 0, 2, -1};
-  EXPECT_EQ(LaunchItem(full, "-a \"b c\"", kStyleMinimizedNoFocus, kFalse, shell), kShellSuccess);
-  EXPECT_EQ(LaunchItem(full, "", kStyleMaximized, kTrue, shell), 0);
-  EXPECT_EQ(LaunchItem("notes.txt", "", kStyleNormal, kFalse, shell), 2);
-  EXPECT_EQ(LaunchItem("sh", "-x", kStyleNormal, kTrue, shell), -1);
+  const std::string base = "/home/me" + kSep + "lists";
+  shell.results = {kShellSuccess, 0, 2, -1, kShellSuccess, kShellSuccess};
+  EXPECT_EQ(LaunchItem(full, "-a \"b c\"", kStyleMinimizedNoFocus, kFalse, base, shell),
+            kShellSuccess);
+  EXPECT_EQ(LaunchItem(full, "", kStyleMaximized, kTrue, base, shell), 0);
+  EXPECT_EQ(LaunchItem("notes.txt", "", kStyleNormal, kFalse, "", shell), 2);
+  EXPECT_EQ(LaunchItem("sh", "-x", kStyleNormal, kTrue, base, shell), -1);
+  const std::string address = "https://example.org/docs" + kSep + "page?a=1#top";
+  EXPECT_EQ(LaunchItem(address, "", kStyleNormal, kFalse, base, shell), kShellSuccess);
+  EXPECT_EQ(LaunchItem("file:///C:" + kSep + "docs" + kSep + "readme.txt", "", kStyleNormal, kFalse,
+                       "", shell),
+            kShellSuccess);
   Strings seen;
-  for (const auto& r : shell.shellStarts) {
-    seen.push_back(r.verb + " " + r.file + " in '" + r.folder + "' with " + r.params + " show " +
-                   std::to_string(r.show) + " from " + r.fullPath);
-  }
-  for (const auto& w : shell.waitedStarts) {
-    seen.push_back("wait " + w.program + " in '" + w.folder + "' with " + w.params + " show " +
-                   std::to_string(w.show));
-  }
-  EXPECT_EQ(seen, (Strings{"Open edit in '/opt/tools' with -a \"b c\" show 7 from " + full,
-                           "Open notes.txt in '' with  show 1 from notes.txt",
-                           "wait " + full + " in '/opt/tools' with  show 3",
-                           "wait sh in '' with -x show 1"}));
+  for (const auto& r : shell.shellStarts) seen.push_back(Seen(r));
+  for (const auto& w : shell.waitedStarts) seen.push_back(Seen(w));
+  EXPECT_EQ(
+      seen,
+      (Strings{"Open edit in '/opt/tools' with -a \"b c\" show 7 from " + full + " base " + base,
+               "Open notes.txt in '' with  show 1 from notes.txt base ",
+               "Open " + address + " in '' with  show 1 from " + address + " base " + base,
+               "Open file:///C:" + kSep + "docs" + kSep +
+                   "readme.txt in '' with  show "
+                   "1 from file:///C:" +
+                   kSep + "docs" + kSep + "readme.txt base ",
+               "wait " + full + " in '/opt/tools' with  show 3 base " + base,
+               "wait sh in '' with -x show 1 base " + base}));
+  // A drive letter is no scheme; a scheme has letters, digits, '+', '-' and '.'.
+  EXPECT_EQ(AddressScheme("C:" + kSep + "x"), "");
+  EXPECT_EQ(AddressScheme("mailto:me@example.org"), "mailto");
+  EXPECT_EQ(AddressScheme("svn+ssh://host/x"), "svn+ssh");
+  EXPECT_EQ(AddressScheme("/usr/bin/a:b"), "");
+  EXPECT_EQ(AddressScheme("2fa:x"), "");
+  EXPECT_EQ(AddressScheme("notes"), "");
   // Show values, failure thresholds and error texts.
   for (const int16_t code : std::initializer_list<int16_t>{0, 1, 4, 6, -3}) {
     EXPECT_EQ(ShowWindowValue(code), code);
@@ -67,23 +92,92 @@ struct RunAll : ::testing::Test {
 };
 
 // Every item starts in order and each failure has its box: a waited one the runtime's
-// text, a code without a text a bare box; the placeholder of an empty collection is not
-// skipped but fails like any other. The run goes on, and passes the events twice an item.
+// text, a code without a text a bare box, an address named whole; an empty record among
+// others is not skipped but fails like any other. The run goes on, and passes the events
+// twice an item.
 TEST_F(RunAll, StartsEveryItemInOrderAndReportsEachFailure) {
-  state.Items = {
-      Item("1", kSep + "a" + kSep + "first"), Item("2", kSep + "a" + kSep + "Missing.EXE"),
-      Item("3", kSep + "p" + kSep + "prog", "", 1, kTrue), Item("4", kSep + "doc"), CollItem{}};
-  fake.shell.results = {42, 2, 53, 26, 2};
-  EXPECT_EQ(RunAllItems(state, fake.platform), 4);
+  state.Items = {Item("1", kSep + "a" + kSep + "first"),
+                 Item("2", kSep + "a" + kSep + "Missing.EXE"),
+                 Item("3", kSep + "p" + kSep + "prog", "", 1, kTrue),
+                 Item("4", kSep + "doc"),
+                 CollItem{},
+                 Item("6", "https://example.org/docs" + kSep + "page")};
+  fake.shell.results = {42, 2, 53, 26, 2, 31};
+  EXPECT_EQ(RunAllItems(state, fake.platform), 5);
   EXPECT_EQ(fake.shell.calls,
             (Strings{"shell:first", "shell:Missing.EXE", "wait:" + kSep + "p" + kSep + "prog",
-                     "shell:doc", "shell:"}));
+                     "shell:doc", "shell:", "shell:https://example.org/docs" + kSep + "page"}));
   EXPECT_EQ(fake.toolkit.boxes,
             (Strings{testing::kErrorBox + (kPathsIgnoreCase ? "missing.exe" : "Missing.EXE") +
                          "\n\nFile Not Found",
                      testing::kErrorBox + "prog\n\nruntime error 53",
-                     testing::kErrorBox + "doc\n\n", testing::kErrorBox + "\n\nFile Not Found"}));
+                     testing::kErrorBox + "doc\n\n", testing::kErrorBox + "\n\nFile Not Found",
+                     testing::kErrorBox + "https://example.org/docs" + kSep +
+                         "page\n\nNo application found for this file"}));
   EXPECT_GE(fake.toolkit.eventPasses, 10);
+}
+
+// The dry run asks the shell exactly what the start would ask, and gives what the shell
+// answers, without starting anything.
+TEST(CheckItem, AsksTheShellWhatTheStartWouldAsk) {
+  testing::RecordingShell started;
+  testing::RecordingShell checked;
+  const std::vector<CollItem> items = {
+      Item("prog", kSep + "a" + kSep + "prog", "-x 'y z'", kStyleMinimizedNoFocus),
+      Item("waited", "sub" + kSep + "tool", "", kStyleHidden, kTrue),
+      Item("page", "https://example.org/x"), Item("name", "ls", "-l")};
+  checked.results = started.results = {kShellSuccess, 53, 31, 2};
+  for (const auto& i : items) {
+    const int32_t launched = LaunchItem(i.File, i.Params, i.WinStyle, i.Wait, "/c", started);
+    EXPECT_EQ(CheckItem(i.File, i.Params, i.WinStyle, i.Wait, "/c", checked), launched) << i.File;
+  }
+  ASSERT_EQ(checked.shellStarts.size(), started.shellStarts.size());
+  for (std::size_t k = 0; k < checked.shellStarts.size(); ++k) {
+    EXPECT_EQ(Seen(checked.shellStarts[k]), Seen(started.shellStarts[k]));
+  }
+  ASSERT_EQ(checked.waitedStarts.size(), 1u);
+  EXPECT_EQ(Seen(checked.waitedStarts[0]), Seen(started.waitedStarts[0]));
+  EXPECT_EQ(checked.calls, (Strings{"check shell:prog", "check wait:sub" + kSep + "tool",
+                                    "check shell:https://example.org/x", "check shell:ls"}));
+}
+
+// Relative paths are taken from the folder of the collection's file; a collection that has
+// no file yet takes them from the collection folder, where saving would put it.
+TEST_F(RunAll, ItemsTakeRelativePathsFromTheCollectionsFolder) {
+  fake.system.collectionFolder = kSep + "home" + kSep + "collections";
+  state.Items = {Item("doc", "docs" + kSep + "a.txt"),
+                 Item("tool", "bin" + kSep + "t", "", 1, kTrue)};
+  const std::pair<std::string, std::string> cases[] = {
+      {kSep + "srv" + kSep + "lists" + kSep + "c.tavrin", kSep + "srv" + kSep + "lists"},
+      {kSep + "c.tavrin", kSep},
+      {"c.tavrin", ""},  // a bare name from the command line: the current folder
+      {"", fake.system.collectionFolder}};
+  for (const auto& [file, base] : cases) {
+    SCOPED_TRACE("collection file '" + file + "'");
+    fake.shell = testing::RecordingShell();
+    state.CurrentCollFile = file;
+    EXPECT_EQ(RunAllItems(state, fake.platform), 0);
+    ASSERT_EQ(fake.shell.shellStarts.size(), 1u);
+    ASSERT_EQ(fake.shell.waitedStarts.size(), 1u);
+    EXPECT_EQ(fake.shell.shellStarts[0].baseFolder, base);
+    EXPECT_EQ(fake.shell.waitedStarts[0].baseFolder, base);
+    EXPECT_EQ(ItemBaseFolder(state, fake.system), base);
+  }
+}
+
+// An empty collection (its placeholder, also as a saved empty collection reads back)
+// starts nothing and reports nothing; a lone item that is not empty is started.
+TEST_F(RunAll, AnEmptyCollectionStartsNothingAndReportsNothing) {
+  state.ResetItems();
+  EXPECT_TRUE(state.IsEmptyCollection());
+  EXPECT_EQ(RunAllItems(state, fake.platform), 0);
+  EXPECT_TRUE(fake.shell.calls.empty());
+  EXPECT_TRUE(fake.toolkit.boxes.empty());
+  state.Items[0].ItemName = "named, but with no file";
+  EXPECT_FALSE(state.IsEmptyCollection());
+  fake.shell.results = {kShellFileNotFound};
+  EXPECT_EQ(RunAllItems(state, fake.platform), 1);
+  EXPECT_EQ(fake.shell.calls, Strings{"shell:"});
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // `tavrin FILE /run`, with no display, so that message boxes go to standard error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-
 #include <map>
 
 #include "collection/text.h"
@@ -190,6 +190,37 @@ TEST_F(RunModeTest, ListPrintsTheItemsWithoutStartingThem) {
                              ": The Tavrin was unable to load the Collection!!\n");
 }
 
+// A dry run of a collection that mixes good and bad items starts nothing, and finds
+// the items a run finds, for the reasons the run gives.
+TEST_F(RunModeTest, CheckFindsWhatARunFindsAndStartsNothing) {
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("First", RecorderPath(), "first", 1, kTrue),
+                                                  Item("Gone", dir.file("Gone.bin")),
+                                                  Item("Nope", dir.file("Nope.exe"), "", 1, kTrue),
+                                                  Item("Last", RecorderPath(), "last")}));
+  const auto check = Start({TavrinPath(), "--check", dir.file("c.tavrin")});
+  EXPECT_EQ(check.exitCode, 1) << check.err;
+  EXPECT_EQ(check.err, "");
+  EXPECT_TRUE(ReadRecording(record).empty());
+  const auto lines = testing::Lines(check.out);
+  ASSERT_EQ(lines.size(), 4u) << check.out;
+  EXPECT_EQ(lines[0], "1\tFirst\tok");
+  EXPECT_EQ(lines[1], "2\tGone\tFile Not Found");
+  EXPECT_EQ(lines[3], "4\tLast\tok");
+
+  const auto run = Start({TavrinPath(), dir.file("c.tavrin"), "/run"});
+  EXPECT_EQ(run.exitCode, 1);
+  const std::string file = "tavrin: " + EscapeControls(dir.file("c.tavrin"));
+  EXPECT_EQ(FailureLines(run),
+            (std::vector<std::string>{
+                file + ": item 2 \"Gone\": File Not Found",
+                file + ": item 3 \"Nope\": " + testing::SplitAt(lines[2], '\t').back()}));
+
+  WriteFile(dir.file("good.tavrin"), CollectionText({Item("Only", RecorderPath(), "x")}));
+  const auto good = Start({TavrinPath(), "--check", dir.file("good.tavrin")});
+  EXPECT_EQ(good.exitCode, 0) << good.err;
+  EXPECT_EQ(good.out, "1\tOnly\tok\n");
+}
+
 // Missing, no collection, or, on Windows, "c.tavrin/run": the switch without a " /"
 // before it, which leaves no file part.
 TEST_F(RunModeTest, EachLoadResultGivesItsStatus) {
@@ -215,6 +246,14 @@ TEST_F(RunModeTest, EachLoadResultGivesItsStatus) {
   EXPECT_EQ(testing::WaitForRecording(record, 1).size(), 1u);
 }
 
+// An empty collection (what saving one writes) starts nothing, says nothing and succeeds.
+TEST_F(RunModeTest, AnEmptyCollectionRunsCleanly) {
+  WriteFile(dir.file("empty.tavrin"), "\"Tavrin File 1.2\"\r\n0\r\n\"\",\"\",\"\",0,#FALSE#\r\n");
+  const auto result = Start({TavrinPath(), dir.file("empty.tavrin"), "/run"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.err, "");
+}
+
 // --- Where only POSIX can show it: the libraries loaded, a missing windows module, documents
 // opened by the desktop.
 #ifndef _WIN32
@@ -230,8 +269,9 @@ TEST_F(RunModeTest, NeitherADeadDisplayNorAMissingWindowsModuleStopsARun) {
   ExpectBox(result, "file=libc.so");
   EXPECT_EQ(result.err.find("libQt6"), std::string::npos) << result.err;
   EXPECT_EQ(result.err.find("tavrin-gui"), std::string::npos);
-  // The executable copied away from its windows module still runs collections; the
-  // window, and a box on a display that answers, cannot open and it says why.
+  // The executable copied away from its windows module still runs collections (on a
+  // screenless platform its boxes go to standard error without the module); the window
+  // cannot open and it says why.
   if (!fs::exists(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so")) {
     GTEST_SKIP() << "this build has no windows module";
   }
@@ -248,6 +288,97 @@ TEST_F(RunModeTest, NeitherADeadDisplayNorAMissingWindowsModuleStopsARun) {
   const auto window = testing::RunProcess({dir.file("tavrin"), dir.file("c.tavrin")}, env);
   EXPECT_EQ(window.exitCode, 2);
   ExpectBox(window, "tavrin: the windows cannot be loaded: ");
+}
+
+// A collection as a user writes one, run from another folder (a menu starts the launcher
+// in the home folder): relative items are found beside the collection, bare names on PATH
+// (not as a file of that name in the current folder), an address opens with its scheme's
+// handler, and parameters arrive as written, '#' and backslashes included.
+TEST_F(RunModeTest, ItemsAreFoundAsTheUserMeantThem) {
+  const std::string lists = dir.file("lists");
+  fs::create_directories(dir.file("lists/tools"));
+  fs::create_directories(dir.file("bin"));
+  fs::create_directories(dir.file("home"));
+  fs::create_directories(dir.file("data/applications"));
+  fs::create_directories(dir.file("config"));
+  fs::copy_file(RecorderPath(), dir.file("lists/tools/rec"));
+  fs::copy_file(RecorderPath(), dir.file("bin/tavrin-bare-rec"));
+  WriteFile(dir.file("home/tavrin-bare-rec"), "a text file of the same name\n");
+  WriteFile(dir.file("lists/notes.txt"), "notes\n");
+  WriteFile(dir.file("data/applications/tavrin-test-handler.desktop"),
+            "[Desktop Entry]\nType=Application\nName=Handler\nExec=" + RecorderPath() +
+                " handler %u\nMimeType=x-scheme-handler/tavrin-test;text/plain;\n");
+  WriteFile(dir.file("config/mimeapps.list"),
+            "[Default Applications]\nx-scheme-handler/tavrin-test=tavrin-test-handler.desktop\n"
+            "text/plain=tavrin-test-handler.desktop\n");
+  env["XDG_DATA_DIRS"] = "/usr/share";
+  env["PATH"] = dir.file("bin") + ":/usr/bin:/bin";
+  WriteFile(dir.file("lists/mine.tavrin"),
+            CollectionText({Item("Issue", "./tools/rec", "issue #42 --verbose", 1, kTrue),
+                            Item("Paths", "tools/rec", "C:\\temp\\x.txt Bob's file.txt"),
+                            Item("Bare", "tavrin-bare-rec", "--color #fff -x", 1, kTrue),
+                            Item("Bare too", "tavrin-bare-rec", "not waited"),
+                            Item("Page", "tavrin-test://example.org/a/page?q=1"),
+                            Item("Notes", "file://" + dir.file("lists/notes.txt"))}));
+  const auto result =
+      testing::RunProcess({TavrinPath(), "../lists/mine.tavrin", "/run"}, env, dir.file("home"));
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  auto runs = testing::WaitForRecording(record, 6);
+  std::vector<std::vector<std::string>> args;
+  for (const auto& run : runs) args.push_back(run.args);
+  std::sort(args.begin(), args.end());
+  EXPECT_EQ(args, (std::vector<std::vector<std::string>>{
+                      {"--color", "#fff", "-x"},
+                      {"C:\\temp\\x.txt", "Bob's", "file.txt"},
+                      {"handler", dir.file("lists/notes.txt")},
+                      {"handler", "tavrin-test://example.org/a/page?q=1"},
+                      {"issue", "#42", "--verbose"},
+                      {"not", "waited"}}));
+  for (const auto& run : runs) {
+    if (run.args.size() < 2) continue;
+    if (run.args[1] == "#42") {
+      EXPECT_EQ(run.cwd, dir.file("lists/tools"));
+    }
+    if (run.args[1] == "#fff") {
+      EXPECT_EQ(run.program, dir.file("bin/tavrin-bare-rec"));
+    }
+  }
+}
+
+// A launcher started with SIGCHLD ignored (some session managers and scripts leave it so)
+// waits for its programs all the same, and reports none of them as a failure.
+TEST_F(RunModeTest, AnIgnoredChildSignalIsNoFailure) {
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", RecorderPath(), "one", 1, kTrue),
+                                                  Item("Two", RecorderPath(), "two", 1, kTrue)}));
+  const auto result =
+      Start({"env", "--ignore-signal=CHLD", TavrinPath(), dir.file("c.tavrin"), "/run"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  const auto runs = ReadRecording(record);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_LE(runs[0].endNs, runs[1].startNs);
+}
+
+// Qt on a platform without a screen (CI, containers) is no one to answer a box: the boxes
+// go to standard error, the question is answered No, and the run ends.
+TEST_F(RunModeTest, AScreenlessQtPlatformNeverWaitsForAnAnswer) {
+  if (!fs::exists(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so")) {
+    GTEST_SKIP() << "this build has no windows module";
+  }
+  const std::string old =
+      "\"Tavrin File 1.1\"\r\n0\r\n\"Gone\",\"" + dir.file("gone") + "\",\"\",1\r\n";
+  WriteFile(dir.file("old.tavrin"), old);
+  for (const char* platform : {"offscreen", "minimal"}) {
+    SCOPED_TRACE(platform);
+    env["QT_QPA_PLATFORM"] = platform;
+    // The timeout ends a launcher that waits for an answer nobody gives (status 124).
+    const auto result = Start({"timeout", "60", TavrinPath(), dir.file("old.tavrin"), "/run"});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    ExpectBox(result, "The Tavrin - Question:\n" + dir.file("old.tavrin") + "\n\n");
+    ExpectBox(result, "The Tavrin - Error:\ngone\n\nFile Not Found");
+    EXPECT_EQ(testing::ReadFile(dir.file("old.tavrin")), old);
+  }
 }
 
 // Documents open with the desktop's default application for their type, in their folder;
@@ -340,15 +471,25 @@ TEST_F(RunModeTest, AutostartEntriesRunTheCollectionAtLogin) {
   EXPECT_TRUE(fs::exists(folder + "/other.desktop"));
 }
 
-TEST(ExampleCollection, RunsCleanlyFromTheSourceFolder) {
+// The example's picture is named relative to the collection, which runs the same from
+// the source folder, from its own folder and from anywhere else (a menu starts the
+// launcher in the home folder).
+TEST(ExampleCollection, RunsCleanlyFromAnyFolder) {
   testing::TempDir dir;
-  const auto result =
-      testing::RunProcess({TavrinPath(), "examples/welcome.tavrin", "/run"},
-                          {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"TAVRIN_HOME", dir.str()}},
-                          testing::SourcePath());
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.err.find("The Tavrin - Error:"), std::string::npos) << result.err;
-  EXPECT_NE(result.out.find("Hello from Tavrin! Parameters with blanks"), std::string::npos);
+  const std::string examples = testing::SourcePath() + "/examples";
+  const std::pair<std::string, std::string> starts[] = {
+      {"examples/welcome.tavrin", testing::SourcePath()},
+      {"welcome.tavrin", examples},
+      {examples + "/welcome.tavrin", dir.str()}};
+  for (const auto& [file, folder] : starts) {
+    SCOPED_TRACE(file + " from " + folder);
+    const auto result = testing::RunProcess(
+        {TavrinPath(), file, "/run"},
+        {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"TAVRIN_HOME", dir.str()}}, folder);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err.find("The Tavrin - Error:"), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("Hello from Tavrin! Parameters with blanks"), std::string::npos);
+  }
 }
 
 // Window mode: without a display it says so. A window that could not open ends the

@@ -143,6 +143,7 @@ struct DesktopIntegration : ::testing::Test {
   std::string record = dir.file("record.log");
   std::string collection = dir.file("x.tavrin");
   std::string entryPath = dir.file("data/applications/tavrin-collection.desktop");
+  std::string runEntryPath = dir.file("data/applications/tavrin-collection.run.desktop");
   std::string listPath = dir.file("config/mimeapps.list");
   std::map<std::string, std::string> env{{"XDG_DATA_HOME", folders.dataHome},
                                          {"XDG_CONFIG_HOME", folders.configHome},
@@ -185,8 +186,9 @@ struct DesktopIntegration : ::testing::Test {
 };
 
 // A damaged store counts as no registration, and the window's load registers afresh. The
-// file opens with the program; the action "Run" starts it with the run switch (from a
-// menu, without a file). The user's other lines of the list are still there.
+// file opens with the program (the type's default); "Open With" offers running it too,
+// through the second, hidden entry, which starts the program on the file with the run
+// switch. Both entries are valid. The user's other lines of the list are still there.
 TEST_F(DesktopIntegration, RegisteredTypeIsKnownWithTavrinAsItsDefaultApplication) {
   fs::create_directories(dir.file("config/tavrin"));
   WriteFile(registry.StorePath(), "Tavrin registry 1\nkey\t.tav");
@@ -194,21 +196,42 @@ TEST_F(DesktopIntegration, RegisteredTypeIsKnownWithTavrinAsItsDefaultApplicatio
   EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
   EXPECT_EQ(Probe({"type", collection}), kOurs);
   EXPECT_EQ(Probe({"default", "application/x-tavrin"}), kOurDefault);
-  EXPECT_EQ(Probe({"actions", "tavrin-collection.desktop"}), "action=Run\tRun\n");
-  const auto validate = testing::RunProcess({"/usr/bin/desktop-file-validate", entryPath});
-  EXPECT_EQ(validate.exitCode, 0);
-  EXPECT_EQ(validate.out + validate.err, "");
-  EXPECT_NE(ReadFile(entryPath).find("[Desktop Action Run]\nName=Run\nExec=env \"" + dir.str() +
-                                     "/My \\\\$Tools 100%%/tavrin\" %f /run\n"),
+  EXPECT_EQ(Probe({"all", "application/x-tavrin"}),
+            "app=tavrin-collection.desktop\tTavrin\n"
+            "app=tavrin-collection.run.desktop\tRun Tavrin Collection\n");
+  for (const std::string& entry : {entryPath, runEntryPath}) {
+    const auto validate = testing::RunProcess({"/usr/bin/desktop-file-validate", entry});
+    EXPECT_EQ(validate.exitCode, 0) << entry;
+    EXPECT_EQ(validate.out + validate.err, "") << entry;
+    EXPECT_NE(ReadFile(entry).find("\nNoDisplay=true\n"), std::string::npos) << entry;
+    EXPECT_EQ(ReadFile(entry).find("Actions"), std::string::npos) << entry;
+  }
+  EXPECT_NE(ReadFile(runEntryPath)
+                .find("\nExec=env \"" + dir.str() + "/My \\\\$Tools 100%%/tavrin\" %f /run\n"),
             std::string::npos)
-      << ReadFile(entryPath);
+      << ReadFile(runEntryPath);
   Probe({"open", collection});
-  Probe({"action", "tavrin-collection.desktop", "Run"});
-  EXPECT_EQ(Started(2), (std::vector<Args>{{"/run"}, {collection}}));
+  Probe({"launch", "tavrin-collection.run.desktop", collection});
+  EXPECT_EQ(Started(2), (std::vector<Args>{{collection}, {collection, "/run"}}));
   EXPECT_EQ(ReadFile(listPath),
             "[Default Applications]\ntext/plain=viewer.desktop;\n"
             "application/x-tavrin=tavrin-collection.desktop;\n\n"
-            "[Added Associations]\nimage/png=gimp.desktop;\n");
+            "[Added Associations]\nimage/png=gimp.desktop;\n"
+            "application/x-tavrin=tavrin-collection.desktop;tavrin-collection.run.desktop;\n");
+  // Files of the desktop's that have gone come back at the window's next load, from the
+  // store; with all of them there, nothing is written.
+  const std::string store = ReadFile(registry.StorePath());
+  for (const std::string& gone : {runEntryPath, dir.file("data/mime/packages/tavrin.xml")}) {
+    SCOPED_TRACE(gone);
+    const std::string before = ReadFile(gone);
+    fs::remove(gone);
+    EnsureRegistered(platform);
+    EXPECT_EQ(ReadFile(gone), before);
+    fs::last_write_time(entryPath, fs::file_time_type());
+    EnsureRegistered(platform);
+    EXPECT_EQ(fs::last_write_time(entryPath), fs::file_time_type());
+  }
+  EXPECT_EQ(ReadFile(registry.StorePath()), store);
 }
 
 // Yes names a moved program again; No leaves nothing of the registration behind, and
@@ -222,21 +245,53 @@ TEST_F(DesktopIntegration, TheRegistryQuestionRegistersAgainOrRemoves) {
   const std::string entry = ReadFile(entryPath);
   EXPECT_NE(entry.find("Exec=\"" + dir.str() + "/moved/tavrin\" %f\n"), std::string::npos) << entry;
   EXPECT_EQ(entry.find("My"), std::string::npos) << entry;
+  const std::string runEntry = ReadFile(runEntryPath);
+  EXPECT_NE(runEntry.find("Exec=\"" + dir.str() + "/moved/tavrin\" %f /run\n"), std::string::npos)
+      << runEntry;
   Probe({"open", collection});
   EXPECT_EQ(Started(1), std::vector<Args>{{collection}});
   mnuOption_Click(0, platform);
   EXPECT_EQ(Probe({"type", collection}).find("tavrin"), std::string::npos);
   EXPECT_EQ(Probe({"default", "application/x-tavrin"}), "default=\n");
   EXPECT_FALSE(fs::exists(entryPath));
+  EXPECT_FALSE(fs::exists(runEntryPath));
   EXPECT_FALSE(fs::exists(dir.file("data/mime/packages/tavrin.xml")));
   EXPECT_FALSE(fs::exists(registry.StorePath()));
   EXPECT_EQ(ReadFile(listPath), kOtherTypeList);
   fs::remove(listPath);
   RegisterFileType(platform);
   EXPECT_EQ(ReadFile(listPath),
+            "[Added Associations]\n"
+            "application/x-tavrin=tavrin-collection.desktop;tavrin-collection.run.desktop;\n"
             "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;\n");
   UnregisterFileType(platform);
   EXPECT_FALSE(fs::exists(listPath));
+}
+
+// The package's two entries, where a package installs them and indexed as its installation
+// indexes them: both are valid; "Open With" offers both; with no default chosen by the
+// user, opening a collection takes the window's entry, and the other runs it.
+TEST_F(DesktopIntegration, TheInstalledEntriesOpenByDefaultAndOfferRunning) {
+  fs::create_directories(dir.file("system/applications"));
+  fs::create_directories(dir.file("bin"));
+  fs::copy_file(testing::RecorderPath(), dir.file("bin/tavrin"));  // the installed program
+  env["PATH"] = dir.file("bin") + ":/usr/bin:/bin";
+  for (const char* name : {"tavrin.desktop", "tavrin.run.desktop"}) {
+    const std::string installed = dir.file("system/applications/") + name;
+    fs::copy_file(testing::SourcePath() + "/resources/" + name, installed);
+    const auto validate = testing::RunProcess({"/usr/bin/desktop-file-validate", installed});
+    EXPECT_EQ(validate.exitCode, 0) << name;
+    EXPECT_EQ(validate.out + validate.err, "") << name;
+  }
+  const auto index =
+      testing::RunProcess({"/usr/bin/update-desktop-database", dir.file("system/applications")});
+  ASSERT_EQ(index.exitCode, 0) << index.err;
+  EXPECT_EQ(Probe({"default", "application/x-tavrin"}), "default=tavrin.desktop\n");
+  EXPECT_EQ(Probe({"all", "application/x-tavrin"}),
+            "app=tavrin.desktop\tTavrin\napp=tavrin.run.desktop\tRun Tavrin Collection\n");
+  Probe({"launch", "tavrin.run.desktop", collection});
+  Probe({"launch", "tavrin.desktop", collection});
+  EXPECT_EQ(Started(2), (std::vector<Args>{{collection}, {collection, "/run"}}));
 }
 
 TEST_F(DesktopIntegration, MissingMimeDatabaseToolIsNoError) {
@@ -275,6 +330,9 @@ TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
   // The entry itself is checked above, for real; without an Open command there is none.
   // The package's description is escaped for XML.
   EXPECT_EQ(DesktopEntry({"Tavrin Collection", "", "\"/t\" %1 /run", "&Run"}), "");
+  EXPECT_EQ(RunDesktopEntry({"Tavrin Collection", "\"/t\" %1", "", "&Run"}), "");
+  EXPECT_EQ(ExecLine("\"/opt/a b\\c/tavrin\" %1 /run"),
+            "Exec=\"/opt/a b\\\\\\\\c/tavrin\" %f /run\n");
   EXPECT_NE(MimePackage({"Tavrin <Collection> & more", "", "", ""})
                 .find("<comment>Tavrin &lt;Collection&gt; &amp; more</comment>"),
             std::string::npos);
@@ -299,17 +357,29 @@ TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
       "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;old.desktop;\n",
   };
   for (int i = 0; i < 4; ++i) {
-    const std::string with = WithDefaultApplication(before[i], kType, kId);
+    SCOPED_TRACE(before[i]);
+    const std::string with = WithApplication(before[i], kDefaultApplications, kType, kId);
     EXPECT_EQ(with, after[i]);
-    EXPECT_EQ(WithDefaultApplication(with, kType, kId), with);
-    EXPECT_EQ(WithoutDefaultApplication(with, kType, kId), i == 2 ? before[i] + "\n" : before[i]);
+    EXPECT_EQ(WithApplication(with, kDefaultApplications, kType, kId), with);
+    EXPECT_EQ(WithoutApplication(with, kDefaultApplications, kType, kId),
+              i == 2 ? before[i] + "\n" : before[i]);
   }
   // A default the user chose since is not touched.
   for (const std::string& list :
        {std::string("[Default Applications]\napplication/x-tavrin=mine.desktop;\n"),
         "[Default Applications]\napplication/x-tavrinx=" + std::string(kId) + ";\n"}) {
-    EXPECT_EQ(WithoutDefaultApplication(list, kType, kId), list);
+    EXPECT_EQ(WithoutApplication(list, kDefaultApplications, kType, kId), list);
   }
+  // The same in another section, leaving the others alone.
+  const std::string added =
+      WithApplication(before[0], kAddedAssociations, kType, "tavrin-collection.run.desktop");
+  EXPECT_EQ(added,
+            "# my settings\n[Added Associations]\n"
+            "application/x-tavrin=tavrin-collection.run.desktop;editor.desktop;\n\n"
+            "[Default Applications]\ntext/plain=viewer.desktop;\n\n"
+            "[Removed Associations]\nimage/png=gimp.desktop;\n");
+  EXPECT_EQ(WithoutApplication(added, kAddedAssociations, kType, "tavrin-collection.run.desktop"),
+            before[0]);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -17,18 +19,58 @@ using testing::ReadRecording;
 using Args = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-WaitedStart Waited(std::string program, std::string params = "", std::string folder = "") {
-  return {std::move(program), std::move(params), std::move(folder)};
+WaitedStart Waited(std::string program, std::string params = "", std::string folder = "",
+                   std::string base = "") {
+  WaitedStart start;
+  start.program = std::move(program);
+  start.params = std::move(params);
+  start.folder = std::move(folder);
+  start.baseFolder = std::move(base);
+  return start;
 }
 
-TEST(SplitParams, ShellQuotingWithoutAnyExpansion) {
-  EXPECT_TRUE(SplitParams("   ").empty());
-  EXPECT_EQ(SplitParams("a \"b c\" 'd  e'"), (Args{"a", "b c", "d  e"}));
-  EXPECT_EQ(SplitParams("$(touch x) ; * ~ $HOME `id` | > y"),
-            (Args{"$(touch", "x)", ";", "*", "~", "$HOME", "`id`", "|", ">", "y"}));
-  // An open quote is closed at the end.
-  EXPECT_EQ(SplitParams("--title \"My notes"), (Args{"--title", "My notes"}));
-  EXPECT_EQ(SplitParams("it's"), Args{"its"});
+// One rule splits parameters: blanks separate, quotes group, '#' is ordinary, a backslash
+// stays unless it escapes a quote, a blank or a backslash, nothing is expanded, and quotes
+// that do not balance leave every character as typed.
+TEST(SplitParams, OneRuleWithoutExpansionAndWithoutLosingACharacter) {
+  const struct {
+    const char* name;
+    std::string params;
+    Args args;
+  } cases[] = {
+      {"nothing", "", {}},
+      {"blanks only", " \t ", {}},
+      {"blanks, tabs and line ends separate", "a  b\tc\r\nd", {"a", "b", "c", "d"}},
+      {"double quotes group", "-o \"two words\"", {"-o", "two words"}},
+      {"single quotes group", "'d  e' f", {"d  e", "f"}},
+      {"quotes inside a word", "--name=\"My File\"x", {"--name=My Filex"}},
+      {"empty quotes are an empty argument", "a \"\" ''", {"a", "", ""}},
+      {"a colour", "--color #fff -x", {"--color", "#fff", "-x"}},
+      {"an issue number", "issue #42 --verbose", {"issue", "#42", "--verbose"}},
+      {"'#' alone and quoted", "# \"#a b\"", {"#", "#a b"}},
+      {"a Windows path", "C:\\temp\\x.txt", {"C:\\temp\\x.txt"}},
+      {"a Windows path in quotes", "\"C:\\My Files\\new.txt\"", {"C:\\My Files\\new.txt"}},
+      {"backslash before a blank", "my\\ file.txt", {"my file.txt"}},
+      {"backslash before quotes", "say \\\"hi\\\" it\\'s", {"say", "\"hi\"", "it's"}},
+      {"backslash before a backslash", "a\\\\b", {"a\\b"}},
+      {"backslash before a quote inside quotes", "\"a \\\" b\"", {"a \" b"}},
+      {"single quotes keep backslashes", "'a\\\\b\\n'", {"a\\\\b\\n"}},
+      {"a backslash at the end", "end\\", {"end\\"}},
+      {"an apostrophe alone", "Bob's file.txt", {"Bob's", "file.txt"}},
+      {"a quote left open", "--title \"My notes", {"--title", "\"My", "notes"}},
+      {"unbalanced, backslashes as typed", "\"C:\\My Dir\\\" /x", {"\"C:\\My", "Dir\\\"", "/x"}},
+      {"nothing is expanded or run",
+       "$(touch x) ; * ~ $HOME `id` | > y",
+       {"$(touch", "x)", ";", "*", "~", "$HOME", "`id`", "|", ">", "y"}},
+      {"UTF-8 as it is", "caf\xC3\xA9 \"\xE2\x82\xAC 5\"", {"caf\xC3\xA9", "\xE2\x82\xAC 5"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(SplitParams(c.params), c.args) << "from: " << c.params;
+  }
+}
+
+TEST(FindOnPath, ProgramsByBareName) {
   EXPECT_FALSE(FindOnPath("sh").empty());
   EXPECT_EQ(FindOnPath("no-such-program-tavrin"), "");
   EXPECT_EQ(FindOnPath("bin/sh"), "");
@@ -55,24 +97,91 @@ struct PosixShellTest : ::testing::Test {
 };
 
 // Parameters are split, never interpreted; the folder is the program's alone. A relative
-// program path is taken from the launcher's folder.
+// program path is taken from the base folder (the collection's), or from the launcher's
+// folder when there is none.
 TEST_F(PosixShellTest, WaitedProgramGetsItsArgumentsAndFolderAndIsWaitedFor) {
   const std::string program = PlaceRecorder("my tools/the recorder");
-  EXPECT_EQ(shell.ShellAndWait(
-                {program, "--sleep=200 \"two words\" $(touch pwned) ;", dir.file("my tools")}),
+  EXPECT_EQ(shell.ShellAndWait(Waited(program, "--sleep=200 \"two words\" $(touch pwned) ; #x",
+                                      dir.file("my tools"))),
             kWaitEnded);
   fs::current_path(dir.path());
   const int32_t relative = shell.ShellAndWait(Waited("my tools/the recorder", "", "my tools"));
   fs::current_path(before);
   EXPECT_EQ(relative, kWaitEnded);
+  EXPECT_EQ(shell.ShellAndWait(Waited("the recorder", "", "", dir.file("my tools"))),
+            kRuntimeFileNotFound);  // a bare name is looked up on PATH only
+  EXPECT_EQ(shell.ShellAndWait(Waited("./the recorder", "based", ".", dir.file("my tools"))),
+            kWaitEnded);
   const auto runs = ReadRecording(record);  // its end is recorded by the time the call returns
-  ASSERT_EQ(runs.size(), 2u);
+  ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(runs[1].cwd, dir.file("my tools"));
   EXPECT_NE(runs[0].endNs, 0);
   EXPECT_EQ(runs[0].cwd, dir.file("my tools"));
-  EXPECT_EQ(runs[0].args, (Args{"--sleep=200", "two words", "$(touch", "pwned)", ";"}));
+  EXPECT_EQ(runs[0].args, (Args{"--sleep=200", "two words", "$(touch", "pwned)", ";", "#x"}));
+  EXPECT_EQ(runs[2].args, Args{"based"});
+  EXPECT_EQ(fs::canonical(runs[2].cwd), fs::canonical(dir.file("my tools")));
   EXPECT_FALSE(fs::exists(dir.file("my tools/pwned")));
   EXPECT_FALSE(fs::exists(before / "pwned)"));
+}
+
+// A launcher started with SIGCHLD ignored (as some session managers and scripts leave it)
+// still waits for its programs: the shell gives the signal its default back.
+TEST_F(PosixShellTest, AnIgnoredChildSignalDoesNotStopTheWaiting) {
+  const std::string program = PlaceRecorder("rec");
+  struct sigaction ignore {};
+  struct sigaction previous {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ASSERT_EQ(sigaction(SIGCHLD, &ignore, &previous), 0);
+  PosixShell fresh;
+  const int32_t waited = fresh.ShellAndWait(Waited(program, "--sleep=50"));
+  struct sigaction now {};
+  sigaction(SIGCHLD, &previous, &now);
+  EXPECT_EQ(waited, kWaitEnded);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+  EXPECT_EQ(ReadRecording(record).size(), 1u);
+}
+
+// A bare name is a program on PATH, waited for or not, never a file of that name in the
+// launcher's folder; a relative path is taken from the collection's folder.
+TEST_F(PosixShellTest, BareNamesComeFromPathAndRelativePathsFromTheCollection) {
+  PlaceRecorder("bin/tavrin-bare-rec");
+  PlaceRecorder("lists/tools/rec");
+  fs::create_directories(dir.file("elsewhere"));
+  testing::WriteFile(dir.file("elsewhere/tavrin-bare-rec"), "a text file, no program\n");
+  const char* oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath ? oldPath : "";
+  setenv("PATH", (dir.file("bin") + ":" + savedPath).c_str(), 1);
+  fs::current_path(dir.file("elsewhere"));
+  ShellRequest bare;
+  bare.file = bare.fullPath = "tavrin-bare-rec";
+  bare.params = "unwaited";
+  const int32_t started = shell.ShellExecute(bare);
+  const int32_t waited = shell.ShellAndWait(Waited("tavrin-bare-rec", "waited"));
+  ShellRequest relative;
+  relative.fullPath = "tools/rec";
+  relative.file = "rec";
+  relative.folder = "tools";
+  relative.params = "relative";
+  relative.baseFolder = dir.file("lists");
+  const int32_t fromCollection = shell.ShellExecute(relative);
+  relative.baseFolder = "";
+  const int32_t fromCurrent = shell.ShellExecute(relative);
+  fs::current_path(before);
+  setenv("PATH", savedPath.c_str(), 1);
+  EXPECT_GE(started, 33);
+  EXPECT_EQ(waited, kWaitEnded);
+  EXPECT_GE(fromCollection, 33);
+  EXPECT_EQ(fromCurrent, kShellPathNotFound);  // there is no elsewhere/tools
+  auto runs = testing::WaitForRecording(record, 3);
+  ASSERT_EQ(runs.size(), 3u);
+  std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.args < b.args; });
+  EXPECT_EQ(runs[0].args, Args{"relative"});
+  EXPECT_EQ(runs[0].cwd, dir.file("lists/tools"));
+  EXPECT_EQ(runs[1].args, Args{"unwaited"});
+  EXPECT_EQ(runs[1].program, dir.file("bin/tavrin-bare-rec"));
+  EXPECT_EQ(runs[2].args, Args{"waited"});
+  EXPECT_EQ(runs[2].program, dir.file("bin/tavrin-bare-rec"));
 }
 
 // A program that ends at once, whatever its status, has run; one that cannot be started

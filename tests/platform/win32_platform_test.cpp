@@ -30,7 +30,11 @@ using testing::WriteFile;
 using Args = std::vector<std::string>;
 
 WaitedStart Waited(std::string program, std::string params, std::string folder) {
-  return {std::move(program), std::move(params), std::move(folder)};
+  WaitedStart start;
+  start.program = std::move(program);
+  start.params = std::move(params);
+  start.folder = std::move(folder);
+  return start;
 }
 
 class Win32Test : public ::testing::Test {
@@ -188,6 +192,64 @@ TEST_F(Win32Test, AProgramThatCannotStartSaysWhy) {
   EXPECT_TRUE(ReadRecording(record).empty());
   EXPECT_EQ(shell.RuntimeErrorText(kWaitFailed), "The program could not be waited for");
   EXPECT_EQ(shell.RuntimeErrorText(0x7ffffff0), "Error 2147483632");
+}
+
+// The dry run gives what the start gives, for programs that start and files that are not
+// there; an address is taken as the shell takes it, whole; a document or a folder is
+// checked for an application. Nothing is started by a check.
+TEST_F(Win32Test, TheDryRunGivesWhatTheStartGives) {
+  const std::string folder = dir.file("tools");
+  const std::string program = Recorder(folder + "\\rec.exe");
+  WriteFile(dir.file("notes.txt"), "hello\r\n");
+  const struct {
+    const char* name;
+    std::string file;
+    std::string folder;
+  } shellCases[] = {{"a program", "rec.exe", folder},
+                    {"a missing file", "missing.exe", dir.str()},
+                    {"a missing folder", "x.exe", dir.file("no\\such")}};
+  for (const auto& c : shellCases) {
+    SCOPED_TRACE(c.name);
+    ShellRequest request;
+    request.file = c.file;
+    request.folder = c.folder;
+    request.fullPath = c.folder + "\\" + c.file;
+    const int32_t checked = shell.CheckShellExecute(request);
+    EXPECT_TRUE(ReadRecording(record).empty());
+    const int32_t started = shell.ShellExecute(request);
+    EXPECT_EQ(checked >= 33, started >= 33) << checked << " " << started;
+    if (started < 33) {
+      EXPECT_EQ(checked, started);
+    }
+  }
+  const struct {
+    const char* name;
+    std::string program;
+  } waitedCases[] = {{"a program", program},
+                     {"a missing program", dir.file("missing.exe")},
+                     {"a missing folder", dir.file("no\\such\\x.exe")},
+                     {"a document", dir.file("notes.txt")},
+                     {"a folder", folder}};
+  for (const auto& c : waitedCases) {
+    SCOPED_TRACE(c.name);
+    const int32_t checked = shell.CheckShellAndWait(Waited(c.program, "", dir.str()));
+    EXPECT_EQ(checked, shell.ShellAndWait(Waited(c.program, "", dir.str())));
+  }
+  EXPECT_EQ(testing::WaitForRecording(record, 2).size(), 2u);
+  ShellRequest request;
+  for (const std::string& address :
+       {std::string("mailto:me@example.org"), std::string("https://example.org/a\\b?q=1")}) {
+    request.file = address;
+    EXPECT_GE(shell.CheckShellExecute(request), 33) << address;
+  }
+  request.file = "notes.txt";
+  request.folder = dir.str();
+  EXPECT_GE(shell.CheckShellExecute(request), 33);
+  request.file = "tools";
+  EXPECT_GE(shell.CheckShellExecute(request), 33);
+  request.file = "gone.txt";
+  EXPECT_EQ(shell.CheckShellExecute(request), 2);
+  EXPECT_EQ(ReadRecording(record).size(), 2u);
 }
 
 // --- Program information -----------------------------------------------------------

@@ -37,7 +37,8 @@ struct Association : ::testing::Test {
 };
 
 // Missing, an empty text or a value of another type: the association is written with the
-// quoted program path. Present, even with stale commands, it is left alone.
+// quoted program path. Present, even with stale commands, it is left alone; only when the
+// desktop's own files of it have gone are they made again from the store.
 TEST_F(Association, EnsureRegisteredAndTheRegistryQuestion) {
   // Nothing, an empty text, a REG_DWORD.
   const std::pair<uint32_t, std::string> before[] = {
@@ -55,6 +56,11 @@ TEST_F(Association, EnsureRegisteredAndTheRegistryQuestion) {
   EnsureRegistered(platform);
   EXPECT_EQ(registry.Contents(), Registered(kProgram));
   EXPECT_EQ(registry.associationChanges, 1);
+  registry.filesPresent = false;
+  EnsureRegistered(platform);
+  registry.filesPresent = true;
+  EXPECT_EQ(registry.Contents(), Registered(kProgram));
+  EXPECT_EQ(registry.associationChanges, 2);
   EXPECT_EQ(registry.OpenHandles(), 0u);
   // Yes registers with the program's new place, Cancel changes nothing, No removes the
   // association, and the next load brings it back.
@@ -63,18 +69,18 @@ TEST_F(Association, EnsureRegisteredAndTheRegistryQuestion) {
   fake.toolkit.answers = {kAnswerYes, kAnswerCancel, kAnswerNo};
   mnuOption_Click(0, platform);
   EXPECT_EQ(registry.Contents(), Registered(kMoved));
-  EXPECT_EQ(registry.associationChanges, 2);
+  EXPECT_EQ(registry.associationChanges, 3);
   mnuOption_Click(1, platform);  // another entry of the menu
   mnuOption_Click(0, platform);
   EXPECT_EQ(registry.Contents(), Registered(kMoved));
-  EXPECT_EQ(registry.associationChanges, 2);
+  EXPECT_EQ(registry.associationChanges, 3);
   mnuOption_Click(0, platform);
   EXPECT_FALSE(registry.HasKey(".tavrin"));
   // The registry refuses to delete "Tavrin", which has subkeys; it is harmless there, as
   // only ".tavrin" decides whether the association is present.
   EXPECT_TRUE(registry.HasKey("Tavrin"));
   EXPECT_EQ(GetRegValue(registry, kRoot, ".tavrin", ""), "");
-  EXPECT_EQ(registry.associationChanges, 3);
+  EXPECT_EQ(registry.associationChanges, 4);
   EXPECT_EQ(fake.toolkit.boxes,
             std::vector<std::string>(3,
                                      "The Tavrin - Registry Option... (35) The Tavrin is "

@@ -85,29 +85,39 @@ class ScriptedToolkit : public Toolkit {
 // Records shell starts and answers them from a script (success when it has run out).
 class RecordingShell : public Shell {
  public:
-  int32_t ShellExecute(const ShellRequest& request) override {
-    shellStarts.push_back(request);
-    calls.push_back("shell:" + request.file);
-    if (during) during();
-    return Next(results, int32_t{kShellSuccess});
+  int32_t ShellExecute(const ShellRequest& request) override { return Record(request, ""); }
+  int32_t ShellAndWait(const WaitedStart& start) override { return Record(start, ""); }
+  int32_t CheckShellExecute(const ShellRequest& request) override {
+    return Record(request, "check ");
   }
-  int32_t ShellAndWait(const WaitedStart& start) override {
-    waitedStarts.push_back(start);
-    calls.push_back("wait:" + start.program);
-    if (during) during();
-    return Next(results, int32_t{kWaitEnded});
-  }
+  int32_t CheckShellAndWait(const WaitedStart& start) override { return Record(start, "check "); }
   std::string RuntimeErrorText(int32_t code) override {
     return "runtime error " + std::to_string(code);
   }
 
+  // What the shell was asked, by starts and checks alike.
   std::vector<ShellRequest> shellStarts;
   std::vector<WaitedStart> waitedStarts;
-  std::deque<int32_t> results;  // in call order, shared by both kinds of start
-  // Every call in order, as "shell:<file>" or "wait:<program>".
+  std::deque<int32_t> results;  // in call order, shared by every kind of call
+  // Every call in order, as "shell:<file>" or "wait:<program>", checks as
+  // "check shell:<file>" or "check wait:<program>".
   std::vector<std::string> calls;
   // Runs while a start is under way (a waited program runs), to see the windows then.
   std::function<void()> during;
+
+ private:
+  int32_t Record(const ShellRequest& request, const std::string& kind) {
+    shellStarts.push_back(request);
+    calls.push_back(kind + "shell:" + request.file);
+    if (during && kind.empty()) during();
+    return Next(results, int32_t{kShellSuccess});
+  }
+  int32_t Record(const WaitedStart& start, const std::string& kind) {
+    waitedStarts.push_back(start);
+    calls.push_back(kind + "wait:" + start.program);
+    if (during && kind.empty()) during();
+    return Next(results, int32_t{kWaitEnded});
+  }
 };
 
 // Fixed answers for program information.

@@ -59,6 +59,8 @@ class MemoryRegistry : public Registry {
   }
   long CloseKey(Key key) override { return handles_.erase(key) || key == kClassesRoot ? 0 : 6; }
   void AssociationChanged() override { ++associationChanges; }
+  bool AssociationFilesPresent() override { return filesPresent; }
+  bool filesPresent = true;  // what AssociationFilesPresent answers
 
   // Puts a default value (raw bytes) straight into the registry, creating the key.
   void Put(const std::string& path, uint32_t type, const std::string& data) {

@@ -1,7 +1,10 @@
 #include "run_process.h"
 
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,6 +59,24 @@ std::string GioProbePath() {
 }
 std::string TavrinPath() { return TAVRIN_BINARY_PATH; }
 std::string SourcePath() { return TAVRIN_SOURCE_PATH; }
+
+int RunUnprivileged(const std::function<int()>& body) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    if (geteuid() == 0) {
+      const auto id = static_cast<uid_t>(kUnprivilegedId);
+      if (setgroups(0, nullptr) != 0 || setgid(id) != 0 || setuid(id) != 0) _exit(255);
+    }
+    _exit(body() & 0xFF);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 std::vector<Child> Children() {
   std::vector<Child> children;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -35,6 +36,16 @@ struct Child {
   char state = '?';
 };
 std::vector<Child> Children();
+
+// The user and group that RunUnprivileged runs as when this process is root: nobody.
+inline constexpr int kUnprivilegedId = 65534;
+
+// Runs `body` in a child process of its own as a user without privileges: as nobody
+// (uid and gid kUnprivilegedId, no other groups) when this process is root, otherwise
+// as this process's own user. Returns what `body` returned (0 to 255), or -1 when the
+// child could not be made or did not end normally. `body` must not use the test
+// framework's assertions: they would be lost with the child.
+int RunUnprivileged(const std::function<int()>& body);
 #endif
 
 // One start of the stand-in program (helpers/recorder.c), as it recorded itself.

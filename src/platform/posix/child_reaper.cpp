@@ -60,6 +60,17 @@ void EnsureHandler() {
 
 }  // namespace
 
+void RestoreDefaultChildSignal() {
+  struct sigaction current {};
+  if (sigaction(SIGCHLD, nullptr, &current) != 0) return;
+  const bool ignored = !(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN;
+  if (!ignored && !(current.sa_flags & SA_NOCLDWAIT)) return;
+  struct sigaction standard {};
+  standard.sa_handler = SIG_DFL;
+  sigemptyset(&standard.sa_mask);
+  sigaction(SIGCHLD, &standard, nullptr);
+}
+
 ChildSignalBlock::ChildSignalBlock() {
   sigset_t block;
   sigemptyset(&block);

@@ -23,6 +23,11 @@ class ChildSignalBlock {
   sigset_t previous_;
 };
 
+// Gives SIGCHLD its default disposition back when the launcher was started with it
+// ignored (or with children left unwaited, SA_NOCLDWAIT): then the system reaps every
+// child by itself and no program could be waited for.
+void RestoreDefaultChildSignal();
+
 // Reaps `pid` as soon as it ends (now, if it has already ended).
 void TrackDetachedChild(pid_t pid);
 

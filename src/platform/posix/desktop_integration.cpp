@@ -14,7 +14,6 @@
 namespace tavrin::posix {
 namespace {
 
-constexpr std::string_view kDefaultSection = "[Default Applications]";
 // mimeapps.list is a short file; one this large is left alone rather than rewritten.
 constexpr std::size_t kLargestList = 16 << 20;
 
@@ -45,16 +44,6 @@ std::string XmlText(const std::string& text) {
       default:
         out += c;
     }
-  }
-  return out;
-}
-
-// A verb's menu text without its access-key marks ("&Run" is "Run"; "&&" is "&").
-std::string WithoutAccessKeys(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '&' && i + 1 < text.size()) ++i;
-    out += text[i];
   }
   return out;
 }
@@ -139,7 +128,9 @@ bool IsLink(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-void SetDefaultApplication(const std::string& listPath, bool present) {
+// mimeapps.list with (or without) the window's entry as the type's default and both
+// entries among the type's applications, the window's first.
+void SetListedApplications(const std::string& listPath, bool present) {
   std::error_code ec;
   const bool exists = std::filesystem::exists(listPath, ec);
   std::string current;
@@ -148,9 +139,14 @@ void SetDefaultApplication(const std::string& listPath, bool present) {
     if (!content) return;  // a list that cannot be read is never replaced
     current = *content;
   }
-  const std::string updated = present
-                                  ? WithDefaultApplication(current, kCollectionType, kDesktopId)
-                                  : WithoutDefaultApplication(current, kCollectionType, kDesktopId);
+  std::string updated = current;
+  const std::pair<const char*, const char*> listed[] = {{kAddedAssociations, kRunDesktopId},
+                                                        {kAddedAssociations, kDesktopId},
+                                                        {kDefaultApplications, kDesktopId}};
+  for (const auto& [section, id] : listed) {
+    updated = present ? WithApplication(updated, section, kCollectionType, id)
+                      : WithoutApplication(updated, section, kCollectionType, id);
+  }
   if (updated == current) return;
   if (updated.empty() && !IsLink(listPath)) {
     ::unlink(listPath.c_str());
@@ -249,6 +245,11 @@ std::string DesktopFileString(const std::string& value) {
   return out;
 }
 
+std::string ExecLine(const std::string& command) {
+  const std::string exec = ExecFromCommand(command);
+  return exec.empty() ? "" : "Exec=" + DesktopFileString(exec) + "\n";
+}
+
 std::string MimePackage(const FileTypeAssociation& association) {
   std::string xml =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -265,39 +266,59 @@ std::string MimePackage(const FileTypeAssociation& association) {
   return xml;
 }
 
-std::string DesktopEntry(const FileTypeAssociation& association) {
-  const std::string open = ExecFromCommand(association.openCommand);
-  if (open.empty()) return "";
-  const std::string run = ExecFromCommand(association.runCommand);
-  std::string entry =
-      "[Desktop Entry]\n"
-      "Type=Application\n"
-      "Name=Tavrin\n"
-      "Comment=Start the programs and documents of a collection\n"
-      "Icon=tavrin\n"
-      "Exec=" +
-      DesktopFileString(open) +
-      "\n"
-      "Terminal=false\n"
-      "NoDisplay=true\n"
-      "MimeType=" +
-      std::string(kCollectionType) + ";\n";
-  if (!run.empty()) {
-    std::string name = WithoutAccessKeys(association.runName);
-    if (name.empty()) name = "Run";
-    entry += "Actions=Run;\n\n[Desktop Action Run]\nName=" + DesktopFileString(name) +
-             "\nExec=" + DesktopFileString(run) + "\n";
-  }
-  return entry;
+namespace {
+
+// A desktop entry for collection files, hidden from menus (the menu entry is the
+// installed one).
+std::string CollectionEntry(const std::string& name, const std::string& comment,
+                            const std::string& command) {
+  const std::string exec = ExecLine(command);
+  if (exec.empty()) return "";
+  return "[Desktop Entry]\n"
+         "Type=Application\n"
+         "Name=" +
+         name +
+         "\n"
+         "Comment=" +
+         comment +
+         "\n"
+         "Icon=tavrin\n" +
+         exec +
+         "Terminal=false\n"
+         "NoDisplay=true\n"
+         "MimeType=" +
+         std::string(kCollectionType) + ";\n";
 }
 
-std::string WithDefaultApplication(const std::string& list, const std::string& type,
-                                   const std::string& desktopId) {
+}  // namespace
+
+std::string DesktopEntry(const FileTypeAssociation& association) {
+  return CollectionEntry("Tavrin", "Start the programs and documents of a collection",
+                         association.openCommand);
+}
+
+std::string RunDesktopEntry(const FileTypeAssociation& association) {
+  return CollectionEntry(kRunEntryName, "Start every item of the collection without a window",
+                         association.runCommand);
+}
+
+bool DesktopFilesPresent(const XdgFolders& folders) {
+  for (const std::string& file : {folders.dataHome + "/mime/packages/" + kMimePackageName,
+                                  folders.dataHome + "/applications/" + kDesktopId,
+                                  folders.dataHome + "/applications/" + kRunDesktopId}) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return false;
+  }
+  return true;
+}
+
+std::string WithApplication(const std::string& list, const std::string& section,
+                            const std::string& type, const std::string& desktopId) {
   std::vector<std::string> lines = Lines(list);
   std::size_t header = 0;
-  while (header < lines.size() && Trim(lines[header]) != kDefaultSection) ++header;
+  while (header < lines.size() && Trim(lines[header]) != section) ++header;
   if (header == lines.size()) {
-    lines.emplace_back(kDefaultSection);
+    lines.push_back(section);
     lines.push_back(EntryLine(type, {desktopId}));
     return Joined(lines);
   }
@@ -321,12 +342,12 @@ std::string WithDefaultApplication(const std::string& list, const std::string& t
   return Joined(lines);
 }
 
-std::string WithoutDefaultApplication(const std::string& list, const std::string& type,
-                                      const std::string& desktopId) {
+std::string WithoutApplication(const std::string& list, const std::string& section,
+                               const std::string& type, const std::string& desktopId) {
   std::vector<std::string> lines = Lines(list);
   bool changed = false;
   for (std::size_t header = 0; header < lines.size(); ++header) {
-    if (Trim(lines[header]) != kDefaultSection) continue;
+    if (Trim(lines[header]) != section) continue;
     bool touched = false;
     for (std::size_t i = header + 1; i < lines.size() && !IsHeader(lines[i]);) {
       auto apps = AppsOf(lines[i]);
@@ -364,6 +385,8 @@ void UpdateDesktopIntegration(const XdgFolders& folders,
   const std::string appsFolder = folders.dataHome + "/applications";
   const std::string entryPath = appsFolder + "/" + kDesktopId;
   const std::string entry = association ? DesktopEntry(*association) : "";
+  const std::string runEntryPath = appsFolder + "/" + kRunDesktopId;
+  const std::string runEntry = association && !entry.empty() ? RunDesktopEntry(*association) : "";
 
   if (association) {
     fs::create_directories(mimeFolder + "/packages", ec);
@@ -372,14 +395,16 @@ void UpdateDesktopIntegration(const XdgFolders& folders,
     UpdateMimeDatabase(mimeFolder);
   }
 
-  if (!entry.empty()) {
-    fs::create_directories(appsFolder, ec);
-    ReplaceFile(entryPath, entry);
-  } else {
-    ::unlink(entryPath.c_str());
+  for (const auto& [path, content] : {std::pair{entryPath, entry}, {runEntryPath, runEntry}}) {
+    if (!content.empty()) {
+      fs::create_directories(appsFolder, ec);
+      ReplaceFile(path, content);
+    } else {
+      ::unlink(path.c_str());
+    }
   }
 
-  SetDefaultApplication(folders.configHome + "/mimeapps.list", !entry.empty());
+  SetListedApplications(folders.configHome + "/mimeapps.list", !entry.empty());
 }
 
 }  // namespace tavrin::posix

@@ -8,11 +8,15 @@
 
 namespace tavrin::posix {
 
-// How the desktop learns of the collection file type: a shared-mime-info package,
-// a desktop entry that opens the files (with a desktop action that runs them) and
-// the type's default application. All of it lives in the user's own folders.
+// How the desktop learns of the collection file type: a shared-mime-info package, a
+// desktop entry that opens the files in the window (the type's default application), a
+// second one, hidden from menus, that runs them ("Open With" offers it: file managers
+// hand no file to a desktop entry's actions), and the default-application line. All of
+// it lives in the user's own folders.
 inline constexpr char kCollectionType[] = "application/x-tavrin";
 inline constexpr char kDesktopId[] = "tavrin-collection.desktop";
+inline constexpr char kRunDesktopId[] = "tavrin-collection.run.desktop";
+inline constexpr char kRunEntryName[] = "Run Tavrin Collection";
 inline constexpr char kMimePackageName[] = "tavrin.xml";
 
 // What the association store holds for the collection file type: the texts of the
@@ -44,27 +48,44 @@ std::string ExecFromCommand(const std::string& command);
 // A value as a desktop entry's file writes it (backslash, line breaks and tab escaped).
 std::string DesktopFileString(const std::string& value);
 
+// The line "Exec=..." of a desktop entry for a command in the registry's form (both
+// entries write theirs here); empty when the command names no program.
+std::string ExecLine(const std::string& command);
+
 // The shared-mime-info package that names the type and its file-name pattern.
 std::string MimePackage(const FileTypeAssociation& association);
 
-// The desktop entry that opens and runs collection files; empty when the store's
+// The desktop entry that opens collection files in the window; empty when the store's
 // Open command names no program.
 std::string DesktopEntry(const FileTypeAssociation& association);
 
-// mimeapps.list with `desktopId` first among the default applications of `type`
-// (other applications listed there stay after it; every other line is kept).
-std::string WithDefaultApplication(const std::string& list, const std::string& type,
-                                   const std::string& desktopId);
+// The desktop entry, hidden from menus, that runs collection files ("Run Tavrin
+// Collection"); empty when the store's Run command names no program.
+std::string RunDesktopEntry(const FileTypeAssociation& association);
 
-// mimeapps.list without `desktopId` among the default applications of `type`: a line
-// left without applications goes, and so does a [Default Applications] header left
-// without entries. Every other line is kept. Unchanged when `desktopId` is not there.
-std::string WithoutDefaultApplication(const std::string& list, const std::string& type,
-                                      const std::string& desktopId);
+// Whether every file UpdateDesktopIntegration writes for an association is there.
+bool DesktopFilesPresent(const XdgFolders& folders);
+
+// The sections of mimeapps.list that registering writes to: the type's default
+// application, and the applications "Open With" offers for it.
+inline constexpr char kDefaultApplications[] = "[Default Applications]";
+inline constexpr char kAddedAssociations[] = "[Added Associations]";
+
+// mimeapps.list with `desktopId` first among the applications of `type` in `section`
+// (other applications listed there stay after it; every other line is kept).
+std::string WithApplication(const std::string& list, const std::string& section,
+                            const std::string& type, const std::string& desktopId);
+
+// mimeapps.list without `desktopId` among the applications of `type` in `section`: a
+// line left without applications goes, and so does the section's header left without
+// entries. Every other line is kept. Unchanged when `desktopId` is not there.
+std::string WithoutApplication(const std::string& list, const std::string& section,
+                               const std::string& type, const std::string& desktopId);
 
 // Makes the user's desktop files match the store: with an association, writes the
 // MIME package (and rebuilds the user's MIME database with update-mime-database,
-// when that tool is there), the desktop entry and the default-application line; without
+// when that tool is there), the two desktop entries, and in mimeapps.list the window's
+// entry as the type's default and both entries among its added associations; without
 // one, removes them again, leaving everything else as it was. Failures are passed
 // over: the desktop integration is a convenience, never a reason to stop.
 void UpdateDesktopIntegration(const XdgFolders& folders,

@@ -9,6 +9,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -24,6 +25,20 @@ inline constexpr int kMaxLinks = 40;
 std::string NameOf(const std::string& path) {
   const auto slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// True when this process may give a file the owner and group of `st`: root may give
+// any; others only keep their own files, in a group they belong to.
+bool CanGiveOwner(const struct stat& st) {
+  const uid_t uid = ::geteuid();
+  if (uid == 0) return true;
+  if (st.st_uid != uid) return false;
+  if (st.st_gid == ::getegid()) return true;
+  const int n = ::getgroups(0, nullptr);
+  if (n <= 0) return false;
+  std::vector<gid_t> groups(static_cast<std::size_t>(n));
+  const int got = ::getgroups(n, groups.data());
+  return got > 0 && std::find(groups.begin(), groups.begin() + got, st.st_gid) != groups.end();
 }
 
 mode_t NewFileMode() {
@@ -69,7 +84,88 @@ class PosixOutFile : public OutFile {
   int fd_;
 };
 
+class PosixInFile : public InFile {
+ public:
+  explicit PosixInFile(int fd) : fd_(fd) {}
+  ~PosixInFile() override { ::close(fd_); }
+  PosixInFile(const PosixInFile&) = delete;
+  PosixInFile& operator=(const PosixInFile&) = delete;
+
+  long Read(char* buffer, std::size_t size) override {
+    for (;;) {
+      const ssize_t n = ::read(fd_, buffer, size);
+      if (n < 0 && errno == EINTR) continue;
+      return n < 0 ? -1 : static_cast<long>(n);
+    }
+  }
+
+ private:
+  int fd_;
+};
+
 }  // namespace
+
+std::unique_ptr<InFile> PosixFileSystem::OpenForReading(const std::string& path) {
+  // Opening a FIFO for reading waits for a writer, and a device may wait too: the open
+  // itself does not wait, and only a regular file is kept.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixInFile>(fd);
+}
+
+SavePlan PosixFileSystem::PlanSave(const std::string& path) {
+  SavePlan plan;
+  plan.target = WriteTarget(path);
+  struct stat st {};
+  if (::stat(plan.target.c_str(), &st) != 0) {
+    // A new file (where its folder takes none, making the temporary file fails).
+    plan.way = errno == ENOENT ? SaveWay::kReplace : SaveWay::kRefused;
+    return plan;
+  }
+  if (!S_ISREG(st.st_mode) || ::faccessat(AT_FDCWD, plan.target.c_str(), W_OK, AT_EACCESS) != 0) {
+    plan.way = SaveWay::kRefused;
+    return plan;
+  }
+  const std::string folder = posix::ParentFolder(plan.target);
+  const bool folderTakesFiles = ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+  plan.way = st.st_nlink > 1 || !folderTakesFiles || !CanGiveOwner(st) ? SaveWay::kInPlace
+                                                                       : SaveWay::kReplace;
+  return plan;
+}
+
+bool PosixFileSystem::RewriteInPlace(const std::string& path, std::string_view bytes) {
+  // Never waits on what was swapped in for the file since it was planned.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const int flags = ::fcntl(fd, F_GETFL);
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flags >= 0 &&
+            ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+  const auto length = static_cast<off_t>(bytes.size());
+  if (ok && length > st.st_size) {
+    const int err = ::posix_fallocate(fd, 0, length);
+    // A file system that cannot reserve room is written without reserving it.
+    if (err != 0 && err != EOPNOTSUPP && err != EINVAL) {
+      [[maybe_unused]] const int restored = ::ftruncate(fd, st.st_size);
+      ok = false;
+    }
+  }
+  for (off_t at = 0; ok && at < length;) {
+    const ssize_t n = ::pwrite(fd, bytes.data() + at, static_cast<std::size_t>(length - at), at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false;
+    if (n > 0) at += n;
+  }
+  ok = ok && ::ftruncate(fd, length) == 0 && ::fsync(fd) == 0;
+  return ::close(fd) == 0 && ok;
+}
 
 std::unique_ptr<OutFile> PosixFileSystem::CreateTempBeside(const std::string& target,
                                                            std::string& tempPath) {
@@ -77,10 +173,13 @@ std::unique_ptr<OutFile> PosixFileSystem::CreateTempBeside(const std::string& ta
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat existing {};
-  const mode_t mode = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
-                          ? static_cast<mode_t>(existing.st_mode & 07777)
-                          : NewFileMode();
-  if (::fchmod(fd, mode) != 0) {
+  const bool exists = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+  const mode_t mode = exists ? static_cast<mode_t>(existing.st_mode & 07777) : NewFileMode();
+  // The owner first: giving a file away clears its set-id bits, which the mode restores.
+  const bool owned = !exists ||
+                     (existing.st_uid == ::geteuid() && existing.st_gid == ::getegid()) ||
+                     ::fchown(fd, existing.st_uid, existing.st_gid) == 0;
+  if (!owned || ::fchmod(fd, mode) != 0) {
     ::close(fd);
     ::unlink(pattern.c_str());
     return nullptr;
@@ -98,6 +197,11 @@ bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
     ::close(dir);
   }
   return true;
+}
+
+bool PosixFileSystem::Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
 }
 
 bool PosixFileSystem::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
@@ -153,15 +257,7 @@ std::string PosixFileSystem::WriteTarget(const std::string& path) {
 
 bool ReplaceFile(const std::string& path, std::string_view bytes) {
   PosixFileSystem files;
-  const std::string target = files.WriteTarget(path);
-  std::string tempPath;
-  auto out = files.CreateTempBeside(target, tempPath);
-  if (!out) return false;
-  bool ok = out->Write(bytes) && out->Flush();
-  ok = out->Close() && ok;
-  if (ok) ok = files.Rename(tempPath, target);
-  if (!ok) files.Remove(tempPath);
-  return ok;
+  return SaveWholeFile(files, path, bytes);
 }
 
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {

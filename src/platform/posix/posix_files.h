@@ -14,12 +14,23 @@ namespace tavrin {
 // The file system through POSIX calls.
 class PosixFileSystem : public FileSystem {
  public:
+  std::unique_ptr<InFile> OpenForReading(const std::string& path) override;
+  // A link is followed to its file. The save is refused for what is no regular file
+  // and for a file the user may not write. An existing file is rewritten in place when
+  // a new one would not be the same file: it has several hard links, its folder takes
+  // no temporary file, or its owner or group could not be given to a new file (only
+  // root gives files away). Otherwise it is replaced through a temporary file.
+  SavePlan PlanSave(const std::string& path) override;
+  // Room for the new bytes is taken first, so that a full disk fails the rewrite
+  // before a byte of the file has changed.
+  bool RewriteInPlace(const std::string& path, std::string_view bytes) override;
   // The temporary file is named ".<file>.XXXXXX" in the target's folder and takes
-  // the permissions of the existing target, or those of a new file (0666 less the
-  // umask) when there is none.
+  // the owner, group and permissions of the existing target, or those of a new file
+  // (0666 less the umask) when there is none.
   std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
                                             std::string& tempPath) override;
   bool Rename(const std::string& from, const std::string& to) override;
+  bool Exists(const std::string& path) override;
   bool Remove(const std::string& path) override;
   int DeleteFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,
@@ -27,9 +38,10 @@ class PosixFileSystem : public FileSystem {
   std::string WriteTarget(const std::string& path) override;
 };
 
-// Replaces the file at `path` (or the file a link there names) with `bytes`: they are
-// written to a temporary file beside it, flushed and renamed over it. When any step
-// fails the old file stays as it was and the temporary file is removed.
+// Replaces the content of the file at `path` (or of the file a link there names) with
+// `bytes`, as a save does (SaveWholeFile): through a temporary file beside it, flushed
+// and renamed over it, or in place where a new file would not be the same file. False
+// when the file was not written completely.
 bool ReplaceFile(const std::string& path, std::string_view bytes);
 
 // The whole content of a regular file of at most `limit` bytes; nothing when it is

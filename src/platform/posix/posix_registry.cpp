@@ -337,6 +337,8 @@ long PosixRegistry::CloseKey(Key key) {
   return open_.erase(key) ? kSuccess : kInvalidHandle;
 }
 
+bool PosixRegistry::AssociationFilesPresent() { return DesktopFilesPresent(folders_); }
+
 void PosixRegistry::AssociationChanged() {
   UpdateDesktopIntegration(folders_, AssociationInStore(LoadStore(StorePath())));
 }

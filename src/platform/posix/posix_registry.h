@@ -40,6 +40,8 @@ class PosixRegistry : public Registry {
   long DeleteKey(Key root, const std::string& subkey) override;
   long CloseKey(Key key) override;
   void AssociationChanged() override;
+  // The MIME package and the two desktop entries.
+  bool AssociationFilesPresent() override;
 
   // The store file.
   std::string StorePath() const;

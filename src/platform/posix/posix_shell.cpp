@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "platform/posix/child_reaper.h"
 #include "platform/posix/posix_paths.h"
@@ -21,6 +22,7 @@ namespace {
 
 // The runtime-style error numbers a waited start reports, and their texts.
 constexpr int32_t kRuntimeNotAProgram = 54;
+constexpr int32_t kShellOutOfMemory = 8;  // insufficient memory to run the program
 
 bool IsDirectory(const std::string& path) {
   struct stat st {};
@@ -34,22 +36,23 @@ std::string CurrentFolder() {
   return result;
 }
 
-// A path with a folder in it, made absolute against the launcher's current folder,
-// so that it still names the same file when the child starts in another folder.
-std::string Absolute(const std::string& path) {
-  if (path.empty() || path[0] == '/') return path;
-  return CurrentFolder() + "/" + path;
+std::string Joined(const std::string& folder, const std::string& path) {
+  if (folder.empty()) return path;
+  return folder.back() == '/' ? folder + path : folder + "/" + path;
 }
 
-// "scheme:" at the start of a target that is no path ("mailto:x", "https://...").
-std::string UriScheme(const std::string& target) {
-  if (target.empty() || !g_ascii_isalpha(target[0])) return "";
-  for (std::size_t i = 1; i < target.size(); ++i) {
-    const char c = target[i];
-    if (c == ':') return i >= 2 ? target.substr(0, i) : "";  // "C:" is a drive, no scheme
-    if (!g_ascii_isalnum(c) && c != '+' && c != '-' && c != '.') return "";
-  }
-  return "";
+// A path made absolute, so that it still names the same file when the program starts
+// in another folder: a relative one is taken from `baseFolder` (itself taken from the
+// current folder when relative), or from the current folder when none is given.
+std::string Resolved(const std::string& path, const std::string& baseFolder) {
+  if (path.empty() || path[0] == '/') return path;
+  const std::string base =
+      baseFolder.empty() || baseFolder[0] != '/' ? Joined(CurrentFolder(), baseFolder) : baseFolder;
+  return Joined(base, path);
+}
+
+bool IsFileScheme(const std::string& scheme) {
+  return g_ascii_strcasecmp(scheme.c_str(), "file") == 0;
 }
 
 // argv for a start: the program, then its parameters.
@@ -60,7 +63,8 @@ std::vector<char*> MakeArgv(std::vector<std::string>& args) {
   return argv;
 }
 
-// Starts a program; returns 0 and sets `pid`, or the errno of the failed start.
+// Starts the program at the absolute path `program`; returns 0 and sets `pid`, or the
+// errno of the failed start.
 int Spawn(const std::string& program, const std::string& params, const std::string& folder,
           bool detached, pid_t& pid) {
   std::vector<std::string> args{program};
@@ -85,10 +89,7 @@ int Spawn(const std::string& program, const std::string& params, const std::stri
   if (detached) flags |= POSIX_SPAWN_SETSID;
   posix_spawnattr_setflags(&attr, flags);
 
-  const bool searchPath = program.find('/') == std::string::npos;
-  const int err = searchPath
-                      ? posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), environ)
-                      : posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+  const int err = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
   return err;
@@ -105,7 +106,7 @@ int32_t ShellCodeForErrno(int err) {
       return kShellAccessDenied;
     case ENOMEM:
     case EAGAIN:
-      return 8;  // insufficient memory to run the program
+      return kShellOutOfMemory;
     default:
       return kShellInvalidProgram;
   }
@@ -128,6 +129,116 @@ int32_t RuntimeCodeForErrno(int err) {
     default:
       return kRuntimePathFileAccess;
   }
+}
+
+// What stat says about a path that could not be used, as a shell code.
+int32_t ShellCodeForMissing(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0) return kShellAccessDenied;
+  if (errno == EACCES) return kShellAccessDenied;
+  if (errno == ENOTDIR) return kShellPathNotFound;
+  return IsDirectory(ParentFolder(path)) ? kShellFileNotFound : kShellPathNotFound;
+}
+
+struct ObjectUnref {
+  void operator()(gpointer object) const { g_object_unref(object); }
+};
+using AppRef = std::unique_ptr<GAppInfo, ObjectUnref>;
+
+// What a start through the shell does, decided before anything is started.
+struct ShellDecision {
+  enum class Way { kNone, kProgram, kApplication };
+  Way way = Way::kNone;
+  int32_t code = kShellSuccess;  // below 32: why the start cannot happen
+  std::string program;           // kProgram: its absolute path
+  std::string folder;            // the working folder of what starts; empty: the launcher's
+  std::string uri;               // kApplication: what the application is given
+  AppRef app;                    // kApplication: the application
+};
+
+ShellDecision Refused(int32_t code) {
+  ShellDecision decision;
+  decision.code = code;
+  return decision;
+}
+
+ShellDecision Program(std::string program, std::string folder) {
+  ShellDecision decision;
+  decision.way = ShellDecision::Way::kProgram;
+  decision.program = std::move(program);
+  decision.folder = std::move(folder);
+  return decision;
+}
+
+ShellDecision Application(GAppInfo* app, std::string uri, std::string folder) {
+  if (app == nullptr) return Refused(kShellNoAssociation);
+  ShellDecision decision;
+  decision.way = ShellDecision::Way::kApplication;
+  decision.app.reset(app);
+  decision.uri = std::move(uri);
+  decision.folder = std::move(folder);
+  return decision;
+}
+
+// An existing file or folder that is no program: its type's default application, in
+// the file's folder.
+ShellDecision DecideDocument(const std::string& path) {
+  if (access(path.c_str(), R_OK) != 0) return Refused(kShellAccessDenied);
+  GFile* file = g_file_new_for_path(path.c_str());
+  GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                      G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+  const char* type = info ? g_file_info_get_content_type(info) : nullptr;
+  GAppInfo* app = type ? g_app_info_get_default_for_type(type, FALSE) : nullptr;
+  char* uri = g_file_get_uri(file);
+  ShellDecision decision =
+      Application(app, uri ? uri : "", IsDirectory(path) ? path : ParentFolder(path));
+  g_free(uri);
+  if (info) g_object_unref(info);
+  g_object_unref(file);
+  return decision;
+}
+
+// A path: a program when it may be executed, otherwise a document.
+ShellDecision DecidePath(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return Refused(ShellCodeForMissing(path));
+  if (S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0) {
+    return Program(path, ParentFolder(path));
+  }
+  return DecideDocument(path);
+}
+
+// An address goes whole to the application of its scheme. A file address of this
+// machine opens the file it names as a document, never as a program.
+ShellDecision DecideAddress(const std::string& address, const std::string& scheme) {
+  if (IsFileScheme(scheme)) {
+    char* local = g_filename_from_uri(address.c_str(), nullptr, nullptr);
+    if (local != nullptr) {
+      const std::string path = local;
+      g_free(local);
+      struct stat st {};
+      if (stat(path.c_str(), &st) != 0) return Refused(ShellCodeForMissing(path));
+      return DecideDocument(path);
+    }
+  }
+  return Application(g_app_info_get_default_for_uri_scheme(scheme.c_str()), address, "");
+}
+
+ShellDecision DecideShellStart(const ShellRequest& request) {
+  std::string target = request.fullPath;
+  if (target.empty()) {
+    target = request.folder.empty() ? request.file : request.folder + "/" + request.file;
+  }
+  if (target.empty()) return Refused(kShellFileNotFound);
+  const std::string scheme = AddressScheme(target);
+  if (!scheme.empty()) return DecideAddress(target, scheme);
+  if (target.find('/') == std::string::npos) {
+    // A bare name is a program on PATH, and nothing else.
+    const std::string program = FindOnPath(target);
+    if (program.empty()) return Refused(kShellFileNotFound);
+    return Program(Resolved(program, ""), "");
+  }
+  return DecidePath(Resolved(target, request.baseFolder));
 }
 
 // Puts the child that the desktop starts into the document's folder.
@@ -154,36 +265,6 @@ int32_t LaunchApp(GAppInfo* app, const std::string& uri, const std::string& fold
   return ok ? kShellSuccess : kShellNoAssociation;
 }
 
-// Opens an existing file or folder with the default application for its type.
-int32_t OpenWithDefaultApp(const std::string& path) {
-  GFile* file = g_file_new_for_path(path.c_str());
-  GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                      G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
-  int32_t result = kShellNoAssociation;
-  const char* type = info ? g_file_info_get_content_type(info) : nullptr;
-  if (type) {
-    GAppInfo* app = g_app_info_get_default_for_type(type, FALSE);
-    if (app) {
-      char* uri = g_file_get_uri(file);
-      const std::string folder = IsDirectory(path) ? path : ParentFolder(path);
-      result = LaunchApp(app, uri, folder);
-      g_free(uri);
-      g_object_unref(app);
-    }
-  }
-  if (info) g_object_unref(info);
-  g_object_unref(file);
-  return result;
-}
-
-int32_t OpenUri(const std::string& uri, const std::string& scheme) {
-  GAppInfo* app = g_app_info_get_default_for_uri_scheme(scheme.c_str());
-  if (!app) return kShellNoAssociation;
-  const int32_t result = LaunchApp(app, uri, "");
-  g_object_unref(app);
-  return result;
-}
-
 int32_t StartDetached(const std::string& program, const std::string& params,
                       const std::string& folder) {
   ChildSignalBlock block;
@@ -194,38 +275,46 @@ int32_t StartDetached(const std::string& program, const std::string& params,
   return kShellSuccess;
 }
 
-// What stat says about a path that could not be used, as a shell code.
-int32_t ShellCodeForMissing(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) == 0) return kShellAccessDenied;
-  if (errno == EACCES) return kShellAccessDenied;
-  if (errno == ENOTDIR) return kShellPathNotFound;
-  return IsDirectory(ParentFolder(path)) ? kShellFileNotFound : kShellPathNotFound;
+// What a waited start does, decided before anything is started.
+struct WaitedDecision {
+  int32_t code = kWaitEnded;  // otherwise: why the program cannot start
+  std::string program;        // its absolute path
+  std::string folder;         // its working folder; empty: the launcher's
+};
+
+WaitedDecision DecideWaitedStart(const WaitedStart& start) {
+  WaitedDecision decision;
+  if (start.program.empty()) {
+    decision.code = kRuntimeFileNotFound;
+    return decision;
+  }
+  if (start.program.find('/') == std::string::npos) {
+    // A bare name is a program on PATH, and nothing else.
+    const std::string found = FindOnPath(start.program);
+    if (found.empty()) {
+      decision.code = kRuntimeFileNotFound;
+      return decision;
+    }
+    decision.program = Resolved(found, "");
+  } else {
+    decision.program = Resolved(start.program, start.baseFolder);
+    struct stat st {};
+    if (stat(decision.program.c_str(), &st) != 0) {
+      decision.code = RuntimeCodeForErrno(errno);
+      return decision;
+    }
+    if (!S_ISREG(st.st_mode) || access(decision.program.c_str(), X_OK) != 0) {
+      decision.code = kRuntimeNotAProgram;
+      return decision;
+    }
+  }
+  if (!start.folder.empty()) decision.folder = Resolved(start.folder, start.baseFolder);
+  return decision;
 }
 
 }  // namespace
 
-std::vector<std::string> SplitParams(const std::string& params) {
-  std::vector<std::string> result;
-  if (params.find_first_not_of(" \t\r\n") == std::string::npos) return result;
-  for (const char* closing : {"", "\"", "'"}) {
-    const std::string text = params + closing;
-    gint argc = 0;
-    gchar** argv = nullptr;
-    if (g_shell_parse_argv(text.c_str(), &argc, &argv, nullptr)) {
-      for (gint i = 0; i < argc; ++i) result.emplace_back(argv[i]);
-      g_strfreev(argv);
-      return result;
-    }
-  }
-  // Quoting beyond repair: blanks alone separate the arguments.
-  gchar** parts = g_strsplit_set(params.c_str(), " \t\r\n", -1);
-  for (gchar** p = parts; *p; ++p) {
-    if (**p) result.emplace_back(*p);
-  }
-  g_strfreev(parts);
-  return result;
-}
+PosixShell::PosixShell() { RestoreDefaultChildSignal(); }
 
 bool IsExecutableFile(const std::string& path) {
   struct stat st {};
@@ -249,46 +338,27 @@ std::string FindOnPath(const std::string& name) {
 }
 
 int32_t PosixShell::ShellExecute(const ShellRequest& request) {
-  std::string target = request.fullPath;
-  if (target.empty()) {
-    target = request.folder.empty() ? request.file : request.folder + "/" + request.file;
+  const ShellDecision decision = DecideShellStart(request);
+  switch (decision.way) {
+    case ShellDecision::Way::kProgram:
+      return StartDetached(decision.program, request.params, decision.folder);
+    case ShellDecision::Way::kApplication:
+      return LaunchApp(decision.app.get(), decision.uri, decision.folder);
+    case ShellDecision::Way::kNone:
+      break;
   }
-  if (target.empty()) return kShellFileNotFound;
+  return decision.code;
+}
 
-  if (target.find('/') == std::string::npos) {
-    const std::string scheme = UriScheme(target);
-    if (!scheme.empty()) return OpenUri(target, scheme);
-    // A bare name: a file of that name in the current folder, else a program on PATH.
-    if (access(target.c_str(), F_OK) != 0) {
-      const std::string program = FindOnPath(target);
-      if (program.empty()) return kShellFileNotFound;
-      return StartDetached(program, request.params, "");
-    }
-  }
-
-  const std::string path = Absolute(target);
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return ShellCodeForMissing(path);
-  if (S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0) {
-    return StartDetached(path, request.params, ParentFolder(path));
-  }
-  if (access(path.c_str(), R_OK) != 0) return kShellAccessDenied;
-  return OpenWithDefaultApp(path);
+int32_t PosixShell::CheckShellExecute(const ShellRequest& request) {
+  return DecideShellStart(request).code;
 }
 
 int32_t PosixShell::ShellAndWait(const WaitedStart& start) {
-  std::string program = start.program;
-  if (program.empty()) return kRuntimeFileNotFound;
-  if (program.find('/') != std::string::npos) {
-    program = Absolute(program);
-    struct stat st {};
-    if (stat(program.c_str(), &st) == 0 &&
-        (!S_ISREG(st.st_mode) || access(program.c_str(), X_OK) != 0)) {
-      return kRuntimeNotAProgram;
-    }
-  }
+  const WaitedDecision decision = DecideWaitedStart(start);
+  if (decision.code != kWaitEnded) return decision.code;
   pid_t pid = 0;
-  const int err = Spawn(program, start.params, start.folder, /*detached=*/false, pid);
+  const int err = Spawn(decision.program, start.params, decision.folder, /*detached=*/false, pid);
   if (err != 0) return RuntimeCodeForErrno(err);
   int status = 0;
   for (;;) {
@@ -297,6 +367,10 @@ int32_t PosixShell::ShellAndWait(const WaitedStart& start) {
     if (r < 0 && errno == EINTR) continue;
     return kWaitFailed;
   }
+}
+
+int32_t PosixShell::CheckShellAndWait(const WaitedStart& start) {
+  return DecideWaitedStart(start).code;
 }
 
 std::string PosixShell::RuntimeErrorText(int32_t code) {

@@ -27,15 +27,16 @@ int ShowQtMessageBox(QWidget* owner, const std::string& text, int style,
     default:
       break;
   }
+  const bool secondIsDefault = (style & 0xF00) == kStyleDefaultButton2;
   switch (style & 0x0F) {
     case 3:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      box.setDefaultButton(QMessageBox::Yes);
+      box.setDefaultButton(secondIsDefault ? QMessageBox::No : QMessageBox::Yes);
       box.setEscapeButton(QMessageBox::Cancel);
       break;
     case 4:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      box.setDefaultButton(QMessageBox::Yes);
+      box.setDefaultButton(secondIsDefault ? QMessageBox::No : QMessageBox::Yes);
       box.setEscapeButton(QMessageBox::No);
       break;
     default:

@@ -62,7 +62,75 @@ class Win32OutFile : public OutFile {
   HANDLE file_;
 };
 
+class Win32InFile : public InFile {
+ public:
+  explicit Win32InFile(HANDLE file) : file_(file) {}
+  ~Win32InFile() override { CloseHandle(file_); }
+  Win32InFile(const Win32InFile&) = delete;
+  Win32InFile& operator=(const Win32InFile&) = delete;
+
+  long Read(char* buffer, std::size_t size) override {
+    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    DWORD read = 0;
+    if (!ReadFile(file_, buffer, chunk, &read, nullptr)) return -1;
+    return static_cast<long>(read);
+  }
+
+ private:
+  HANDLE file_;
+};
+
 }  // namespace
+
+std::unique_ptr<InFile> Win32FileSystem::OpenForReading(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return nullptr;
+  }
+  return std::make_unique<Win32InFile>(file);
+}
+
+SavePlan Win32FileSystem::PlanSave(const std::string& path) {
+  SavePlan plan;
+  plan.target = WriteTarget(path);
+  const DWORD attrs = GetFileAttributesA(plan.target.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    plan.way = error == ERROR_FILE_NOT_FOUND ? SaveWay::kReplace : SaveWay::kRefused;
+    return plan;
+  }
+  if (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+    plan.way = SaveWay::kRefused;
+    return plan;
+  }
+  plan.way = SaveWay::kReplace;
+  const HANDLE file =
+      CreateFileA(plan.target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1) {
+      plan.way = SaveWay::kInPlace;
+    }
+    CloseHandle(file);
+  }
+  return plan;
+}
+
+bool Win32FileSystem::RewriteInPlace(const std::string& path, std::string_view bytes) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return false;
+  }
+  Win32OutFile out(file);
+  return out.Write(bytes) && SetEndOfFile(file) != 0 && out.Flush() && out.Close();
+}
 
 std::unique_ptr<OutFile> Win32FileSystem::CreateTempBeside(const std::string& target,
                                                            std::string& tempPath) {
@@ -91,6 +159,10 @@ bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) return false;
   return MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Win32FileSystem::Exists(const std::string& path) {
+  return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool Win32FileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }

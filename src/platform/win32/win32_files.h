@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files.h"
@@ -12,10 +13,18 @@ namespace tavrin::win32 {
 // the ANSI code page, the separator is "\" ("/" is accepted too).
 class Win32FileSystem : public FileSystem {
  public:
+  // Only a file on disk is opened; a device ("CON", "COM1") or a pipe is refused.
+  std::unique_ptr<InFile> OpenForReading(const std::string& path) override;
+  // A link is followed to its file. A read-only file or a folder is refused; a file
+  // with several hard links is rewritten in place; anything else is replaced through a
+  // temporary file.
+  SavePlan PlanSave(const std::string& path) override;
+  bool RewriteInPlace(const std::string& path, std::string_view bytes) override;
   // The temporary file is named "~<file>.<number>.tmp" in the target's folder.
   std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
                                             std::string& tempPath) override;
   bool Rename(const std::string& from, const std::string& to) override;
+  bool Exists(const std::string& path) override;
   bool Remove(const std::string& path) override;
   int DeleteFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,

@@ -9,6 +9,8 @@
 #include <climits>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace tavrin::win32 {
 namespace {
 
@@ -45,6 +47,25 @@ std::string FullPath(const std::string& path) {
   if (n == 0 || n >= needed) return path;
   full.resize(n);
   return full;
+}
+
+// True when the name ends in one of the extensions process creation starts.
+bool HasProgramExtension(const std::string& path) {
+  const auto dot = path.find_last_of('.');
+  if (dot == std::string::npos || path.find_first_of("\\/", dot) != std::string::npos) {
+    return false;
+  }
+  const std::string ext = LowerAscii(path.substr(dot + 1));
+  return ext == "exe" || ext == "com" || ext == "bat" || ext == "cmd";
+}
+
+// The first word of a waited start's command line as process creation takes it: the
+// program's path, without the quotes the command line puts around it.
+std::string Unquoted(const std::string& program) {
+  if (program.size() >= 2 && program.front() == '"' && program.back() == '"') {
+    return program.substr(1, program.size() - 2);
+  }
+  return program;
 }
 
 void TrimEnd(std::string& text) {
@@ -99,6 +120,41 @@ int32_t Win32Shell::ShellAndWait(const WaitedStart& start) {
   if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 0);
   CloseHandle(process.hProcess);
   return waited == WAIT_OBJECT_0 ? kWaitEnded : kWaitFailed;
+}
+
+int32_t Win32Shell::CheckShellExecute(const ShellRequest& request) {
+  if (!AddressScheme(request.file).empty()) return kShellSuccess;
+  if (request.file.empty()) return kShellFileNotFound;
+  const std::string path =
+      request.folder.empty() ? request.file : request.folder + "\\" + request.file;
+  if (IsFolder(path)) return kShellSuccess;
+  // The program that would open the file: the file itself for a program; found where
+  // the shell looks, in the given folder first.
+  char program[MAX_PATH] = {};
+  const HINSTANCE found = FindExecutableA(request.file.c_str(), OrNull(request.folder), program);
+  const auto code = reinterpret_cast<INT_PTR>(found);
+  if (code > 32) return kShellSuccess;
+  return static_cast<int32_t>(code);
+}
+
+int32_t Win32Shell::CheckShellAndWait(const WaitedStart& start) {
+  std::string program = Unquoted(start.program);
+  if (program.empty()) return ERROR_FILE_NOT_FOUND;
+  // Process creation adds ".exe" to a name without an extension, and looks for that alone.
+  const auto name = program.find_last_of("\\/");
+  if (program.find('.', name == std::string::npos ? 0 : name) == std::string::npos) {
+    program += ".exe";
+  }
+  char path[MAX_PATH] = {};
+  const DWORD n = SearchPathA(nullptr, program.c_str(), nullptr, MAX_PATH, path, nullptr);
+  if (n == 0 || n >= MAX_PATH) {
+    const DWORD error = GetLastError();
+    return error == ERROR_PATH_NOT_FOUND ? static_cast<int32_t>(ERROR_PATH_NOT_FOUND)
+                                         : static_cast<int32_t>(ERROR_FILE_NOT_FOUND);
+  }
+  if (IsFolder(path)) return ERROR_ACCESS_DENIED;
+  if (!HasProgramExtension(path)) return ERROR_BAD_EXE_FORMAT;
+  return kWaitEnded;
 }
 
 std::string Win32Shell::RuntimeErrorText(int32_t code) {

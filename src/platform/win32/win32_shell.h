@@ -18,6 +18,11 @@ class Win32Shell : public Shell {
  public:
   int32_t ShellExecute(const ShellRequest& request) override;
   int32_t ShellAndWait(const WaitedStart& start) override;
+  // An address is taken as the shell takes it; a file must exist (where the shell
+  // looks for it) and, when it is no program, its type must have an application.
+  int32_t CheckShellExecute(const ShellRequest& request) override;
+  // The program must be found where process creation looks for it, and be a program.
+  int32_t CheckShellAndWait(const WaitedStart& start) override;
   std::string RuntimeErrorText(int32_t code) override;
 };
 

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <string>
 
@@ -53,21 +54,26 @@ TEST(QtToolkit, BoxesGoToStandardErrorWithoutADisplayAndToQtWithOne) {
   shown.DoEvents();
   EXPECT_TRUE(ran);
 
-  // Each box shows its caption, text, icon and the buttons of its style; the box is
-  // answered with `click` once it is shown.
+  // Each box shows its caption, text, icon, the buttons of its style and, for a question,
+  // its default button (the one Enter presses; a box of one button needs none named);
+  // the box is answered with `click` once it is shown.
   using Box = QMessageBox;
+  const int noByDefault = kStyleQuestionYesNo + kStyleDefaultButton2;
   const struct {
     int style;
     Box::StandardButton click;
     int answer;
     Box::Icon icon;
     Box::StandardButtons buttons;
-  } cases[] = {{kStyleCriticalOk, Box::Ok, kAnswerOk, Box::Critical, Box::Ok},
-               {kStyleQuestionYesNo, Box::No, kAnswerNo, Box::Question, Box::Yes | Box::No},
-               {kStyleQuestionYesNo, Box::Yes, kAnswerYes, Box::Question, Box::Yes | Box::No},
-               {kStyleQuestionYesNoCancel, Box::Cancel, kAnswerCancel, Box::Question,
-                Box::Yes | Box::No | Box::Cancel},
-               {kStyleExclamationOk, Box::Ok, kAnswerOk, Box::Warning, Box::Ok}};
+    Box::StandardButton byDefault;
+  } cases[] = {
+      {kStyleCriticalOk, Box::Ok, kAnswerOk, Box::Critical, Box::Ok, Box::NoButton},
+      {kStyleQuestionYesNo, Box::No, kAnswerNo, Box::Question, Box::Yes | Box::No, Box::Yes},
+      {kStyleQuestionYesNo, Box::Yes, kAnswerYes, Box::Question, Box::Yes | Box::No, Box::Yes},
+      {kStyleQuestionYesNoCancel, Box::Cancel, kAnswerCancel, Box::Question,
+       Box::Yes | Box::No | Box::Cancel, Box::Yes},
+      {noByDefault, Box::Yes, kAnswerYes, Box::Question, Box::Yes | Box::No, Box::No},
+      {kStyleExclamationOk, Box::Ok, kAnswerOk, Box::Warning, Box::Ok, Box::NoButton}};
   for (const auto& c : cases) {
     const Box* seen = nullptr;
     QTimer::singleShot(0, [&] {
@@ -77,6 +83,7 @@ TEST(QtToolkit, BoxesGoToStandardErrorWithoutADisplayAndToQtWithOne) {
                     "The Tavrin - Error:|a.exe\n\nFile Not Found");
           EXPECT_EQ(box->icon(), c.icon);
           EXPECT_EQ(box->standardButtons(), c.buttons);
+          EXPECT_EQ(box->standardButton(box->defaultButton()), c.byDefault);
           seen = box;
           box->button(c.click)->click();
         }

@@ -134,7 +134,7 @@ TEST_F(CollectionBox, EnterInTheTextLoadsNothingAndRunsNothing) {
 // save and after a collection from elsewhere that has a namesake in the folder.
 TEST_F(CollectionBox, ArrowKeysStartFromTheEntryShown) {
   FourCollections();
-  ASSERT_EQ(ReadCollectionFile(state, dir.file("Games.tavrin")), LoadOk);
+  ASSERT_EQ(ReadCollectionFile(state, dir.file("Games.tavrin"), fake.files), LoadOk);
   Open(dir.file("Games.tavrin"));
   EXPECT_EQ(Combo()->currentIndex(), EntryOf("Games"));
   QTest::keyClick(Combo(), Qt::Key_Down);

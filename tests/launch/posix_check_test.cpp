@@ -1,0 +1,126 @@
+// The dry run against the real POSIX shell: for a mix of items that start and items that
+// cannot, the check gives exactly what the start gives, and starts nothing itself.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "fakes.h"
+#include "launch/launch.h"
+#include "platform/posix/posix_shell.h"
+#include "run_process.h"
+#include "temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::WriteFile;
+using Args = std::vector<std::string>;
+
+// A desktop of its own for this process: GIO reads the XDG folders once, so they are set
+// before the first test asks it anything and stay for the life of the process. A viewer
+// for text and a handler for "tavrin-test:" addresses, both the stand-in program.
+struct ThrowAwayDesktop {
+  ThrowAwayDesktop() {
+    fs::create_directories(dir.file("data/applications"));
+    fs::create_directories(dir.file("config"));
+    fs::create_directories(dir.file("bin"));
+    const std::string entry =
+        "[Desktop Entry]\nType=Application\nNoDisplay=true\nExec=" + testing::RecorderPath();
+    WriteFile(dir.file("data/applications/tavrin-test-viewer.desktop"),
+              entry + " viewer %f\nName=Viewer\nMimeType=text/plain;\n");
+    WriteFile(dir.file("data/applications/tavrin-test-handler.desktop"),
+              entry + " handler %u\nName=Handler\nMimeType=x-scheme-handler/tavrin-test;\n");
+    WriteFile(dir.file("config/mimeapps.list"),
+              "[Default Applications]\ntext/plain=tavrin-test-viewer.desktop\n"
+              "x-scheme-handler/tavrin-test=tavrin-test-handler.desktop\n");
+    fs::copy_file(testing::RecorderPath(), dir.file("bin/tavrin-check-rec"));
+    setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
+    setenv("XDG_DATA_DIRS", "/usr/share", 1);
+    setenv("XDG_CONFIG_DIRS", dir.file("none").c_str(), 1);
+    setenv("XDG_CURRENT_DESKTOP", "", 1);
+    setenv("TAVRIN_RECORD", dir.file("record.log").c_str(), 1);
+    const char* path = std::getenv("PATH");
+    setenv("PATH", (dir.file("bin") + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
+  }
+  testing::TempDir dir;
+};
+
+ThrowAwayDesktop& Desktop() {
+  static ThrowAwayDesktop desktop;
+  return desktop;
+}
+
+TEST(CheckAgainstStart, TheDryRunGivesWhatTheStartGivesAndStartsNothing) {
+  const testing::TempDir& dir = Desktop().dir;
+  const std::string record = dir.file("record.log");
+  fs::create_directories(dir.file("c/apps"));
+  fs::create_directories(dir.file("c/docs"));
+  fs::copy_file(testing::RecorderPath(), dir.file("c/apps/rec"));
+  WriteFile(dir.file("c/docs/read me.txt"), "hello\n");
+  WriteFile(dir.file("c/data.unknownblob"), std::string("\x00\x01\x02\x03\xff\xfe", 6));
+  const std::string base = dir.file("c");
+  using testing::Item;
+  const struct {
+    const char* name;
+    CollItem item;
+    bool starts;
+  } cases[] = {
+      {"a program", Item("", dir.file("c/apps/rec"), "absolute"), true},
+      {"a program beside the collection", Item("", "./apps/rec", "relative"), true},
+      {"a waited program", Item("", "apps/rec", "waited", 1, kTrue), true},
+      {"a program on PATH", Item("", "tavrin-check-rec", "bare"), true},
+      {"a waited program on PATH", Item("", "tavrin-check-rec", "bare waited", 1, kTrue), true},
+      {"a document", Item("", "docs/read me.txt"), true},
+      {"an address", Item("", "tavrin-test://host/page?q=1#top"), true},
+      {"a file address", Item("", "file://" + dir.file("c/docs/read%20me.txt")), true},
+      {"a missing file", Item("", "gone.bin"), false},
+      {"a missing folder", Item("", "no/such/folder/app"), false},
+      {"a document without an application", Item("", "data.unknownblob"), false},
+      {"an address without a handler", Item("", "tavrin-none:x"), false},
+      {"a file address of a missing file", Item("", "file://" + dir.file("c/none.txt")), false},
+      {"a bare name not on PATH", Item("", "no-such-program-tavrin"), false},
+      {"a waited bare name not on PATH", Item("", "no-such-program-tavrin", "", 1, kTrue), false},
+      {"a waited document", Item("", "docs/read me.txt", "", 1, kTrue), false},
+      {"a waited folder", Item("", "docs", "", 1, kTrue), false},
+      {"a waited missing program", Item("", "apps/none", "", 1, kTrue), false},
+      {"nothing", Item("x", ""), false},
+  };
+  posix::PosixShell shell;
+  std::vector<int32_t> checked;
+  for (const auto& c : cases) {
+    const auto& i = c.item;
+    checked.push_back(CheckItem(i.File, i.Params, i.WinStyle, i.Wait, base, shell));
+  }
+  // Nothing has started: the stand-in program would have recorded itself at once.
+  EXPECT_TRUE(testing::WaitForRecording(record, 1, 300).empty());
+  std::size_t starts = 0;
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    const auto& c = cases[k];
+    SCOPED_TRACE(c.name);
+    const auto& i = c.item;
+    const int32_t started = LaunchItem(i.File, i.Params, i.WinStyle, i.Wait, base, shell);
+    EXPECT_EQ(checked[k], started);
+    EXPECT_EQ(!LaunchFailed(started, i.Wait != 0), c.starts) << started;
+    starts += c.starts ? 1 : 0;
+  }
+  auto runs = testing::WaitForRecording(record, starts);
+  ASSERT_EQ(runs.size(), starts);
+  std::vector<Args> args;
+  for (const auto& run : runs) args.push_back(run.args);
+  std::sort(args.begin(), args.end());
+  EXPECT_EQ(args, (std::vector<Args>{{"absolute"},
+                                     {"bare"},
+                                     {"bare", "waited"},
+                                     {"handler", "tavrin-test://host/page?q=1#top"},
+                                     {"relative"},
+                                     {"viewer", dir.file("c/docs/read me.txt")},
+                                     {"viewer", dir.file("c/docs/read me.txt")},
+                                     {"waited"}}));
+}
+
+}  // namespace
+}  // namespace tavrin
