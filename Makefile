@@ -18,7 +18,7 @@ SANITIZE_ENV = \
 BENCH_BUILD ?= build-release
 
 .PHONY: all setup configure build check check-sanitize check-windows run package format \
-        clean fuzz bench
+        lint clean fuzz bench
 
 all: build
 
@@ -92,6 +92,13 @@ package: setup
 
 format: configure
 	cmake --build $(BUILD) --target format
+
+# Every tracked source formatted as .clang-format says, and the includes pointing one
+# way (scripts/check-includes.sh). Fast: CI runs it first.
+lint:
+	@scripts/install-packages.sh clang-format
+	git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format --dry-run -Werror
+	scripts/check-includes.sh
 
 clean:
 	rm -rf $(BUILD) build-windows $(FUZZ_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)

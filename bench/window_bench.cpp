@@ -11,12 +11,13 @@
 #include <string>
 
 #include "collection/collfile.h"
+#include "forms/frm_main.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_registry.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/posix_system.h"
 #include "platform/qt/qt_file_dialogs.h"
-#include "ui/frm_main.h"
+#include "ui/qt/main_window.h"
 
 namespace {
 
@@ -56,9 +57,10 @@ struct Services {
 void FillItemList(benchmark::State& run) {
   Services services;
   CollectionState state = LargeCollection();
-  tavrin::FrmMain window({state, services.edit, services.platform, services.dialogs}, "");
+  tavrin::FrmMain form({state, services.edit, services.platform, services.dialogs}, "");
+  tavrin::qt::MainWindow window(form);
   for (auto _ : run) {
-    window.AddItemsToList();
+    form.AddItemsToList();
   }
   if (window.lstItems()->count() != kItems) run.SkipWithError("the list is not full");
   run.SetItemsProcessed(static_cast<int64_t>(run.iterations()) * kItems);
@@ -83,7 +85,8 @@ void ShowWindow(benchmark::State& run) {
     run.PauseTiming();
     CollectionState state = loaded;
     run.ResumeTiming();
-    tavrin::FrmMain window({state, services.edit, services.platform, services.dialogs}, path);
+    tavrin::FrmMain form({state, services.edit, services.platform, services.dialogs}, path);
+    tavrin::qt::MainWindow window(form);
     window.show();
     QCoreApplication::processEvents();
     benchmark::DoNotOptimize(window.grab().cacheKey());

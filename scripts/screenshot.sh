@@ -39,7 +39,7 @@ SHOOT
 chmod +x "$work/shoot.sh"
 
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
-  TAVRIN="$PWD/$BUILD/tavrin" OUT="$work/main-window.png" LIST_Y="${LIST_Y:-92}" \
+  TAVRIN="$PWD/$BUILD/tavrin" OUT="$work/main-window.png" LIST_Y="${LIST_Y:-110}" \
   TAVRIN_HOME="$work/home/collections" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" \
   XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data" \
   xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$work/shoot.sh"

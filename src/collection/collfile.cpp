@@ -14,9 +14,6 @@ namespace tavrin {
 
 namespace {
 
-inline constexpr const char* kCaptionError = "The Tavrin - Error:";
-inline constexpr const char* kCaptionQuestion = "The Tavrin - Question:";
-
 // No field of a collection file written by this program comes near this size; a
 // longer one means the file is no collection (or is damaged), and reading it is a
 // read error. The cap keeps a broken file from taking unbounded memory.
@@ -280,7 +277,7 @@ bool MayUpgradeOver(const std::string& path, const std::string& name, Platform& 
   if (upgraded == path || !platform.files.Exists(upgraded)) return true;
   const int answer = platform.toolkit.MsgBox(
       ForceCollExt(name) + "\n\nThis file already exists.\nDo you want to replace it?",
-      kStyleQuestionYesNo + kStyleDefaultButton2, kCaptionQuestion);
+      kStyleQuestionYesNo + kStyleDefaultButton2, kQuestionCaption);
   return answer == kAnswerYes;
 }
 
@@ -318,22 +315,22 @@ bool ReportLoadResult(int16_t code, const std::string& name, const CollectionSta
   const std::string subject = name + "\n\n";
   switch (code) {
     case LoadNotCollection:
-      platform.toolkit.MsgBox(subject + LoadFailureText(code), kStyleCriticalOk, kCaptionError);
+      platform.toolkit.MsgBox(subject + LoadFailureText(code), kStyleCriticalOk, kErrorCaption);
       return false;
     case LoadOldVersion: {
       const int answer = platform.toolkit.MsgBox(
           subject + "This Tavrin Collections in of an old version.\nDo you want to upgrade it?",
-          kStyleQuestionYesNo, kCaptionQuestion);
+          kStyleQuestionYesNo, kQuestionCaption);
       const std::string target = upgradePath.empty() ? name : upgradePath;
       if (answer == kAnswerYes && MayUpgradeOver(target, name, platform) &&
           SaveCollectionFile(state, target, platform.files)) {
         platform.toolkit.MsgBox(subject + "The Tavrin was unable to save this file!!",
-                                kStyleCriticalOk, kCaptionError);
+                                kStyleCriticalOk, kErrorCaption);
       }
       return true;
     }
     case LoadFailed:
-      platform.toolkit.MsgBox(subject + LoadFailureText(code), kStyleCriticalOk, kCaptionError);
+      platform.toolkit.MsgBox(subject + LoadFailureText(code), kStyleCriticalOk, kErrorCaption);
       return false;
     default:
       return false;

@@ -17,6 +17,10 @@ enum LoadResult : int16_t {
   LoadFailed = 3,         // cannot be opened, or reading failed after the header
 };
 
+// Captions of the program's error boxes and questions.
+inline constexpr const char* kErrorCaption = "The Tavrin - Error:";
+inline constexpr const char* kQuestionCaption = "The Tavrin - Question:";
+
 inline constexpr const char* kHeaderCurrent = "Tavrin File 1.2";
 inline constexpr const char* kHeaderV11 = "Tavrin File 1.1";
 inline constexpr const char* kHeaderV10 = "Tavrin File";

@@ -1,6 +1,7 @@
 #include "collection/paths.h"
 
 #include "collection/text.h"
+#include "platform/files.h"
 
 namespace tavrin {
 
@@ -9,8 +10,6 @@ namespace tavrin {
 // splits a character.
 
 namespace {
-
-inline constexpr const char* kCollExt = ".tavrin";
 
 int Position(std::string::size_type index) {
   return index == std::string::npos ? 0 : static_cast<int>(index) + 1;

@@ -20,13 +20,6 @@ std::string ShortenText(const std::string& text, std::size_t limit, TextEncoding
   return text.substr(0, end) + kEllipsis;
 }
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 bool NameLess(const std::string& a, const std::string& b) {
   const std::string la = LowerAscii(a);
   const std::string lb = LowerAscii(b);

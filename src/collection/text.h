@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/ascii.h"
 #include "platform/text_encoding.h"
 
 namespace tavrin {
@@ -15,9 +16,6 @@ std::size_t CharCount(const std::string& text, TextEncoding enc = kNativeEncodin
 // characters followed by "...". Never cuts a character in two.
 std::string ShortenText(const std::string& text, std::size_t limit,
                         TextEncoding enc = kNativeEncoding);
-
-// ASCII lower case (the letters A to Z), as the file format and paths compare.
-std::string LowerAscii(std::string text);
 
 // Whether name `a` comes before name `b` in a listing by name: letter case (of A to Z)
 // ignored, names that differ only in case in the order of their bytes.

@@ -1,19 +1,15 @@
 #include "dialogs/common_dialog.h"
 
 #include "collection/paths.h"
+#include "platform/files.h"
+#include "platform/traits.h"
 
 namespace tavrin {
 namespace {
 
 const std::string kSep(1, '\0');
-
-// Whether the "Executables" filter also lists files by their permission, not their
-// names alone: where programs mostly have no extension.
-#ifdef _WIN32
-constexpr bool kProgramsByPermission = false;
-#else
-constexpr bool kProgramsByPermission = true;
-#endif
+// The pattern of the filter "Tavrin Collections".
+const std::string kCollPattern = "*" + std::string(kCollExt);
 
 std::string TrimRight(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
@@ -63,8 +59,9 @@ FileDialogRequest RequestFromRecord(const OpenFileName& record, bool save) {
 
 bool ShowOpenDialog(OpenFileName& OpenFileDlg, int16_t filterIndex, FileDialogs& dialogs) {
   OpenFileDlg.lStructSize = 76;
-  OpenFileDlg.lpstrFilter = "Tavrin Collections" + kSep + "*.tavrin" + kSep + "Executables" + kSep +
-                            "*.exe;*.bat;*.com" + kSep + "All Files" + kSep + "*.*" + kSep + kSep;
+  OpenFileDlg.lpstrFilter = "Tavrin Collections" + kSep + kCollPattern + kSep + "Executables" +
+                            kSep + "*.exe;*.bat;*.com" + kSep + "All Files" + kSep + "*.*" + kSep +
+                            kSep;
   OpenFileDlg.nFilterIndex = static_cast<uint32_t>(filterIndex);
   OpenFileDlg.lpstrFile = kSep + std::string(1024, ' ');
   OpenFileDlg.nMaxFile = static_cast<uint32_t>(OpenFileDlg.lpstrFile.size());
@@ -78,7 +75,7 @@ bool ShowOpenDialog(OpenFileName& OpenFileDlg, int16_t filterIndex, FileDialogs&
 bool ShowSaveDialog(OpenFileName& SaveFileDlg, FileDialogs& dialogs) {
   SaveFileDlg.lStructSize = 76;
   SaveFileDlg.lpstrFilter =
-      "Tavrin Collections" + kSep + "*.tavrin" + kSep + "All Files" + kSep + "*.*" + kSep + kSep;
+      "Tavrin Collections" + kSep + kCollPattern + kSep + "All Files" + kSep + "*.*" + kSep + kSep;
   SaveFileDlg.nFilterIndex = 1;
   SaveFileDlg.nMaxFile = static_cast<uint32_t>(SaveFileDlg.lpstrFile.size());
   SaveFileDlg.lpstrFileTitle = std::string(512, ' ');

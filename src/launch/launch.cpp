@@ -1,5 +1,6 @@
 #include "launch/launch.h"
 
+#include "collection/collfile.h"
 #include "collection/paths.h"
 #include "collection/text.h"
 

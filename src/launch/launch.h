@@ -10,8 +10,6 @@
 
 namespace tavrin {
 
-inline constexpr const char* kErrorCaption = "The Tavrin - Error:";
-
 // The show-window value handed to the system for a window style code: 0 to 4 as they
 // are, 5 (minimized without focus) as 7, anything else unchanged.
 int ShowWindowValue(int16_t WinStyle);

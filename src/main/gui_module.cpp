@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <functional>
 
+#include "forms/frm_main.h"
 #include "main/gui.h"
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_toolkit.h"
-#include "ui/frm_main.h"
+#include "ui/qt/main_window.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -54,7 +55,8 @@ int RunMainWindow(const tavrin::StartRequest& request, tavrin::CollectionState& 
   app->setQuitOnLastWindowClosed(false);
   tavrin::QtFileDialogs dialogs;
   tavrin::EditExchange edit;
-  tavrin::FrmMain window({state, edit, platform, dialogs}, request.CommandLine);
+  tavrin::FrmMain form({state, edit, platform, dialogs}, request.CommandLine);
+  tavrin::qt::MainWindow window(form);
   toolkit.SetOwner(&window);
   dialogs.SetOwner(&window);
 #ifndef _WIN32

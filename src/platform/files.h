@@ -6,7 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime_errors.h"
+
 namespace tavrin {
+
+// The extension of collection files.
+inline constexpr char kCollExt[] = ".tavrin";
 
 // A file being written. Every call reports success; a failed call leaves the
 // file in an unknown state, and the caller gives it up.
@@ -77,8 +82,8 @@ class FileSystem {
   // Removes a file; false when it could not be removed.
   virtual bool Remove(const std::string& path) = 0;
 
-  // Deletes a file; 0 on success, otherwise a runtime error number
-  // (53 file not found, 70 permission denied, 75 path/file access error).
+  // Deletes a file; 0 on success, otherwise a runtime error number (kRuntimeFileNotFound,
+  // kRuntimePermissionDenied, or kRuntimePathFileAccess for any other failure).
   virtual int DeleteFile(const std::string& path) = 0;
 
   // The names (without folder) of the files in `folder` whose names end in

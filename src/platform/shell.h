@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/runtime_errors.h"
+
 namespace tavrin {
 
 // Show-window values handed to the system for a started program.
@@ -51,17 +53,10 @@ struct WaitedStart {
 };
 
 // Result codes of a waited start besides 0 (the program has ended). A program that
-// cannot be started gives a runtime error number that names the reason.
+// cannot be started gives a runtime error number (RuntimeError) that names the reason.
 enum WaitResult : int32_t {
   kWaitEnded = 0,
   kWaitFailed = -1,  // the started process could not be waited for
-  kRuntimeInvalidCall = 5,
-  kRuntimeOutOfMemory = 7,
-  kRuntimeBadFileName = 52,
-  kRuntimeFileNotFound = 53,
-  kRuntimePermissionDenied = 70,
-  kRuntimePathFileAccess = 75,
-  kRuntimePathNotFound = 76,
 };
 
 // The scheme of an address ("https" of "https://example.org/", "mailto" of

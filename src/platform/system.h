@@ -2,16 +2,9 @@
 
 #include <string>
 
-namespace tavrin {
+#include "platform/traits.h"
 
-// The platform's path separator: "\" on Windows, "/" elsewhere.
-#ifdef _WIN32
-inline constexpr char kNativeSeparator = '\\';
-inline constexpr bool kPathsIgnoreCase = true;
-#else
-inline constexpr char kNativeSeparator = '/';
-inline constexpr bool kPathsIgnoreCase = false;
-#endif
+namespace tavrin {
 
 // Program information and file type descriptions.
 class SystemInfo {

@@ -4,17 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/traits.h"
+
 namespace tavrin {
-
-// How the bytes of a text are taken apart into characters: UTF-8 on POSIX, one
-// byte a character in the single-byte code page of Windows.
-enum class TextEncoding { kUtf8, kSingleByte };
-
-#ifdef _WIN32
-inline constexpr TextEncoding kNativeEncoding = TextEncoding::kSingleByte;
-#else
-inline constexpr TextEncoding kNativeEncoding = TextEncoding::kUtf8;
-#endif
 
 // Length in bytes of the character that begins at `pos` (at most the bytes left).
 // In UTF-8 a byte that starts no valid sequence (a stray continuation byte, an

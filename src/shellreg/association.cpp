@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/files.h"
 #include "platform/toolkit.h"
 
 namespace tavrin {
 namespace {
 
-constexpr char kExtensionKey[] = ".tavrin";
 constexpr char kTypeKey[] = "Tavrin";
 constexpr char kTypeName[] = "Tavrin Collection";
 constexpr char kOpenCommandKey[] = "Tavrin\\shell\\Open\\command";
@@ -85,7 +85,7 @@ void RegisterFileType(Platform& platform) {
   if (program.empty()) return;
   const std::string quoted = "\"" + program + "\"";
   Registry& registry = platform.registry;
-  CreateWithDefault(registry, kExtensionKey, kTypeKey);
+  CreateWithDefault(registry, kCollExt, kTypeKey);
   CreateWithDefault(registry, kOpenCommandKey, quoted + " %1");
   CreateWithDefault(registry, kRunCommandKey, quoted + " %1 /run");
   // Both keys exist by now: they were created on the way to the commands.
@@ -95,7 +95,7 @@ void RegisterFileType(Platform& platform) {
 }
 
 void EnsureRegistered(Platform& platform) {
-  if (GetRegValue(platform.registry, Registry::kClassesRoot, kExtensionKey, "").empty()) {
+  if (GetRegValue(platform.registry, Registry::kClassesRoot, kCollExt, "").empty()) {
     RegisterFileType(platform);
   } else if (!platform.registry.AssociationFilesPresent()) {
     // The store holds the association but the desktop's own files of it have gone:
@@ -106,8 +106,8 @@ void EnsureRegistered(Platform& platform) {
 
 void UnregisterFileType(Platform& platform) {
   Registry& registry = platform.registry;
-  if (!GetRegValue(registry, Registry::kClassesRoot, kExtensionKey, "").empty()) {
-    registry.DeleteKey(Registry::kClassesRoot, kExtensionKey);
+  if (!GetRegValue(registry, Registry::kClassesRoot, kCollExt, "").empty()) {
+    registry.DeleteKey(Registry::kClassesRoot, kCollExt);
   }
   if (!GetRegValue(registry, Registry::kClassesRoot, kTypeKey, "").empty()) {
     registry.DeleteKey(Registry::kClassesRoot, kTypeKey);

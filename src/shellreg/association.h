@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/registry.h"
+#include "platform/traits.h"
 
 namespace tavrin {
 
@@ -20,13 +21,6 @@ namespace tavrin {
 //
 // It counts as present when the default value of ".tavrin" can be read and is not
 // empty. Nothing here shows a message when the store refuses a change.
-
-// Whether program paths follow the Windows rules on this platform.
-#ifdef _WIN32
-inline constexpr bool kWindowsProgramPath = true;
-#else
-inline constexpr bool kWindowsProgramPath = false;
-#endif
 
 // Writes `value` as the value `valueName` (empty: the key's default value) of the open
 // key `key`: the text with a closing NUL. Returns the store's result code.

@@ -1,6 +1,7 @@
 // The command line and the three ways of starting, with the platform faked.
 #include "main/startup.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "fakes.h"
@@ -134,7 +135,7 @@ TEST_F(MainTest, OldVersionAsksThenRunsWhateverTheAnswer) {
     fake.toolkit.answers = {answer};
     EXPECT_EQ(Start(RequestFromArguments({path, "/run"})), kExitOk);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].substr(0, 27), "The Tavrin - Question: (36)");
+    EXPECT_THAT(boxes[0], ::testing::StartsWith("The Tavrin - Question: (36)"));
     EXPECT_EQ(fake.shell.calls, Args{"shell:one"});
     const bool upgraded = testing::ReadFile(path).rfind("\"Tavrin File 1.2\"", 0) == 0;
     EXPECT_EQ(upgraded, answer == kAnswerYes);

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "collection/collection.h"
 #include "memory_registry.h"
+#include "printers.h"
 #ifdef _WIN32
 #include "platform/win32/win32_files.h"
 #else
@@ -13,6 +15,7 @@
 #endif
 #include "platform/file_dialogs.h"
 #include "platform/platform.h"
+#include "platform/traits.h"
 
 namespace tavrin::testing {
 
@@ -36,6 +39,20 @@ inline std::string CollectionText(const std::vector<CollItem>& items) {
             std::to_string(i.WinStyle) + (i.Wait ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
   }
   return text;
+}
+
+// A program's path in the platform's form ("/bin/<name>", "\\bin\\<name>"): its file
+// part is `name`.
+inline std::string BinPath(const std::string& name) {
+  const std::string sep(1, kNativeSeparator);
+  return sep + "bin" + sep + name;
+}
+
+// The bytes of a collection file of items named `names`, each starting BinPath(name).
+inline std::string CollectionOfNames(const std::vector<std::string>& names) {
+  std::vector<CollItem> items;
+  for (const auto& name : names) items.push_back(Item(name, BinPath(name)));
+  return CollectionText(items);
 }
 
 // Takes the next answer of a script, or `otherwise` when it has run out.
@@ -85,16 +102,20 @@ class RecordingShell : public Shell {
   // Every call in order, as "shell:<file>" or "wait:<program>", checks as
   // "check shell:<file>" or "check wait:<program>".
   std::vector<std::string> calls;
+  // Runs while a start is under way (a waited program runs), to see the windows then.
+  std::function<void()> during;
 
  private:
   int32_t Record(const ShellRequest& request, const std::string& kind) {
     shellStarts.push_back(request);
     calls.push_back(kind + "shell:" + request.file);
+    if (during && kind.empty()) during();
     return Next(results, int32_t{kShellSuccess});
   }
   int32_t Record(const WaitedStart& start, const std::string& kind) {
     waitedStarts.push_back(start);
     calls.push_back(kind + "wait:" + start.program);
+    if (during && kind.empty()) during();
     return Next(results, int32_t{kWaitEnded});
   }
 };

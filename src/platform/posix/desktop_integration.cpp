@@ -8,6 +8,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/files.h"
 #include "platform/posix/posix_files.h"
 
 namespace tavrin::posix {
@@ -258,8 +259,7 @@ std::string MimePackage(const FileTypeAssociation& association) {
   if (!association.description.empty()) {
     xml += "    <comment>" + XmlText(association.description) + "</comment>\n";
   }
-  xml += "    <sub-class-of type=\"text/plain\"/>\n    <glob pattern=\"" +
-         std::string(kCollectionGlob) +
+  xml += "    <sub-class-of type=\"text/plain\"/>\n    <glob pattern=\"*" + std::string(kCollExt) +
          "\"/>\n"
          "  </mime-type>\n"
          "</mime-info>\n";

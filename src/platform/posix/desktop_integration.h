@@ -14,7 +14,6 @@ namespace tavrin::posix {
 // hand no file to a desktop entry's actions), and the default-application line. All of
 // it lives in the user's own folders.
 inline constexpr char kCollectionType[] = "application/x-tavrin";
-inline constexpr char kCollectionGlob[] = "*.tavrin";
 inline constexpr char kDesktopId[] = "tavrin-collection.desktop";
 inline constexpr char kRunDesktopId[] = "tavrin-collection.run.desktop";
 inline constexpr char kRunEntryName[] = "Run Tavrin Collection";

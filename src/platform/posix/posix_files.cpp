@@ -1,5 +1,6 @@
 #include "platform/posix/posix_files.h"
 
+#include "platform/ascii.h"
 #include "platform/posix/posix_paths.h"
 
 #include <dirent.h>
@@ -17,11 +18,6 @@
 namespace tavrin {
 
 namespace {
-
-// Runtime error numbers of a failed deletion.
-inline constexpr int kErrFileNotFound = 53;
-inline constexpr int kErrPermissionDenied = 70;
-inline constexpr int kErrPathFileAccess = 75;
 
 // Symbolic links followed at most, as the kernel does.
 inline constexpr int kMaxLinks = 40;
@@ -50,18 +46,6 @@ mode_t NewFileMode() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return static_cast<mode_t>(0666 & ~mask);
-}
-
-bool EndsWithIgnoringCase(const std::string& name, const std::string& suffix) {
-  if (name.size() < suffix.size()) return false;
-  const auto lower = [](char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  };
-  const std::size_t start = name.size() - suffix.size();
-  for (std::size_t i = 0; i < suffix.size(); ++i) {
-    if (lower(name[start + i]) != lower(suffix[i])) return false;
-  }
-  return true;
 }
 
 class PosixOutFile : public OutFile {
@@ -227,12 +211,12 @@ int PosixFileSystem::DeleteFile(const std::string& path) {
   switch (errno) {
     case ENOENT:
     case ENOTDIR:
-      return kErrFileNotFound;
+      return kRuntimeFileNotFound;
     case EACCES:
     case EPERM:
-      return kErrPermissionDenied;
+      return kRuntimePermissionDenied;
     default:
-      return kErrPathFileAccess;
+      return kRuntimePathFileAccess;
   }
 }
 

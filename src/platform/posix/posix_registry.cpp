@@ -10,6 +10,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/ascii.h"
+#include "platform/files.h"
 #include "platform/posix/desktop_integration.h"
 #include "platform/posix/posix_files.h"
 
@@ -20,7 +22,6 @@ namespace {
 constexpr std::string_view kHeader = "Tavrin registry 1";
 // A store holds a handful of keys; anything much larger is not one of ours.
 constexpr std::size_t kLargestStore = 1 << 20;
-constexpr char kExtensionKey[] = ".tavrin";
 
 struct StoredValue {
   std::string name;
@@ -36,12 +37,7 @@ struct StoredKey {
 // Every key by its path folded to lower case; the root itself has no entry.
 using Store = std::map<std::string, StoredKey>;
 
-std::string Fold(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
+std::string Fold(std::string text) { return LowerAscii(std::move(text)); }
 
 // The parts of a key path; nothing when one of them is empty. An empty path has none.
 std::optional<std::vector<std::string>> KeyNames(const std::string& path) {
@@ -189,7 +185,7 @@ std::string DefaultText(const Store& store, const std::string& path) {
 // The collection file type as the store describes it; nothing when ".tavrin" has no
 // value, which is when the association counts as absent.
 std::optional<FileTypeAssociation> AssociationInStore(const Store& store) {
-  const std::string typeKey = DefaultText(store, kExtensionKey);
+  const std::string typeKey = DefaultText(store, kCollExt);
   if (typeKey.empty()) return std::nullopt;
   return FileTypeAssociation{DefaultText(store, typeKey),
                              DefaultText(store, typeKey + "\\shell\\Open\\command"),

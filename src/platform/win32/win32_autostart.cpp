@@ -4,17 +4,12 @@
 
 #include <filesystem>
 
+#include "platform/ascii.h"
+
 namespace tavrin::win32 {
 namespace {
 
 constexpr const char* kRunKeyShown = "HKEY_CURRENT_USER\\";
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 // Whether a Run value's command runs the collection at `collectionPath`, whatever
 // program path it names (the program may have moved since). Paths ignore case.
@@ -22,7 +17,7 @@ bool RunsCollection(const std::string& command, const std::string& collectionPat
   if (command.empty() || command[0] != '"') return false;
   const auto close = command.find('"', 1);
   if (close == std::string::npos) return false;
-  return Lower(command.substr(close + 1)) == Lower(" " + collectionPath + " /run");
+  return LowerAscii(command.substr(close + 1)) == LowerAscii(" " + collectionPath + " /run");
 }
 
 // The text of a string value; nothing when there is none.

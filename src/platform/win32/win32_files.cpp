@@ -7,13 +7,10 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/ascii.h"
+
 namespace tavrin::win32 {
 namespace {
-
-// Runtime error numbers of a failed deletion.
-constexpr int kErrFileNotFound = 53;
-constexpr int kErrPermissionDenied = 70;
-constexpr int kErrPathFileAccess = 75;
 
 // Temporary names tried before giving up (each one is taken only if it is new).
 constexpr int kTempAttempts = 100;
@@ -30,17 +27,6 @@ std::string FolderWithSeparator(const std::string& path) {
 
 std::string NameOf(const std::string& path) {
   return path.substr(FolderWithSeparator(path).size());
-}
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EndsWithIgnoringCase(const std::string& name, const std::string& suffix) {
-  if (name.size() < suffix.size()) return false;
-  const std::size_t start = name.size() - suffix.size();
-  for (std::size_t i = 0; i < suffix.size(); ++i) {
-    if (Lower(name[start + i]) != Lower(suffix[i])) return false;
-  }
-  return true;
 }
 
 class Win32OutFile : public OutFile {
@@ -186,13 +172,13 @@ int Win32FileSystem::DeleteFile(const std::string& path) {
   switch (GetLastError()) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-      return kErrFileNotFound;
+      return kRuntimeFileNotFound;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-      return kErrPermissionDenied;
+      return kRuntimePermissionDenied;
     default:
-      return kErrPathFileAccess;
+      return kRuntimePathFileAccess;
   }
 }
 

@@ -9,6 +9,8 @@
 #include <climits>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace tavrin::win32 {
 namespace {
 
@@ -47,16 +49,13 @@ std::string FullPath(const std::string& path) {
   return full;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // True when the name ends in one of the extensions process creation starts.
 bool HasProgramExtension(const std::string& path) {
   const auto dot = path.find_last_of('.');
   if (dot == std::string::npos || path.find_first_of("\\/", dot) != std::string::npos) {
     return false;
   }
-  std::string ext;
-  for (char c : path.substr(dot + 1)) ext += Lower(c);
+  const std::string ext = LowerAscii(path.substr(dot + 1));
   return ext == "exe" || ext == "com" || ext == "bat" || ext == "cmd";
 }
 

@@ -1,10 +1,10 @@
 // The Qt tests draw nothing on a screen: they run on Qt's offscreen platform.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <QByteArray>
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

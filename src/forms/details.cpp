@@ -1,0 +1,75 @@
+#include "forms/details.h"
+
+#include <cstdio>
+
+#include "collection/paths.h"
+#include "collection/text.h"
+#include "platform/system.h"
+
+namespace tavrin {
+namespace {
+
+std::string PathCase(const std::string& text) { return kPathsIgnoreCase ? LowerAscii(text) : text; }
+
+// The first character in upper case, all others in lower case (letters A to Z).
+std::string Capitalised(std::string text) {
+  text = LowerAscii(std::move(text));
+  if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 32);
+  return text;
+}
+
+}  // namespace
+
+std::string RetWinStyle(int16_t WinStyle) {
+  switch (WinStyle) {
+    case 0:
+      return "Hidden";
+    case 1:
+      return "Normal";
+    case 2:
+      return "Minimized";
+    case 3:
+      return "Maximized";
+    case 4:
+      return "Normal no focus";
+    case 5:
+      return "Minimized no focus";
+    default:
+      return "";
+  }
+}
+
+std::string TypeText(const std::string& description) {
+  const auto first = description.find_first_not_of(' ');
+  if (first == std::string::npos) return "<File not found>";
+  if (CharCount(description.substr(first)) > 25) return ShortenText(description, 25);
+  return description;
+}
+
+std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& typeDescription) {
+  std::string text;
+  text += ShortenText(item.ItemName, 31) + "\n";
+  text += std::string(31, '-') + "\n";
+  text += "File: " + PathCase(ShortenText(FilePart(item.File), 25)) + "\n";
+  text += "Parameters: " + ShortenText(item.Params, 19) + "\n";
+  text += "Folder: \n";
+  text += PathCase(ShortenText(FolderPart(item.File), 31)) + "\n";
+  text += std::string("Wait until finished: ") + (item.Wait != 0 ? "Yes" : "No") + "\n";
+  text += "Type: " + Capitalised(TypeText(typeDescription)) + "\n";
+  text += "Style: " + RetWinStyle(item.WinStyle) + "\n";
+  text += "Position: " + std::to_string(ItemIndex + 1);
+  return text;
+}
+
+bool CountsAsProgram(const std::string& text, bool isProgramFile) {
+  const std::string last = LowerAscii(text.size() >= 3 ? text.substr(text.size() - 3) : text);
+  return last == "exe" || last == "bat" || last == "com" || isProgramFile;
+}
+
+std::string GetAppVersion(int major, int minor, int revision) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%d.%02d.%02d", major, minor, revision);
+  return buf;
+}
+
+}  // namespace tavrin

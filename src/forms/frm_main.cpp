@@ -1,0 +1,578 @@
+#include "forms/frm_main.h"
+
+#include <algorithm>
+
+#include "collection/collfile.h"
+#include "collection/item_list.h"
+#include "collection/paths.h"
+#include "collection/text.h"
+#include "forms/details.h"
+#include "forms/keys.h"
+#include "launch/launch.h"
+#include "shellreg/association.h"
+
+namespace tavrin {
+namespace {
+
+const char* const kNone = "<None>";
+const char* const kNewCollection = "<New Collection>";
+const char* const kCurrentCollection = "<Current Collection>";
+const char* const kCaption = "The Tavrin";
+const char* const kWaitingCaption = "The Tavrin - Waiting for program to finish...";
+
+// The keys of the item toolbar's buttons, tbItem(0) to tbItem(4).
+const char* const kItemButtonKeys[] = {"Up", "Edit", "Remove", "Open", "Down"};
+constexpr MainControl kItemButtons[] = {MainControl::tbItemUp, MainControl::tbItemEdit,
+                                        MainControl::tbItemRemove, MainControl::tbItemOpen,
+                                        MainControl::tbItemDown};
+
+// The entries of the popup shown for a selected item.
+enum PopItem2 { kPopAdd = 0, kPopEdit = 1, kPopRemove = 2, kPopOpenItem = 4 };
+
+}  // namespace
+
+FrmMain::FrmMain(FormContext context, std::string commandLine)
+    : ctx_(context), commandLine_(std::move(commandLine)) {}
+
+void FrmMain::Form_Load(MainView& view) {
+  view_ = &view;
+  // The file association is put back if it is missing; a failure is passed over.
+  EnsureRegistered(ctx_.platform);
+  // As the window is created: nothing to save or delete.
+  SetEnabled(MainControl::tbCollSave, false);
+  SetEnabled(MainControl::tbCollDelete, false);
+  GetTavrinFiles();
+  EnableItemButtons(false);
+  if (!commandLine_.empty()) {
+    AddItemsToList();
+    SetBoxText(BaseName(commandLine_));
+    // Opened with a collection file: it can be saved and deleted.
+    SetEnabled(MainControl::tbCollDelete, true);
+    SetEnabled(MainControl::tbCollSave, true);
+  }
+  view.MakeFlatToolBars();
+}
+
+bool FrmMain::Enabled(MainControl control) const {
+  switch (control) {
+    case MainControl::tbCollSave:
+      return saveEnabled_;
+    case MainControl::tbCollDelete:
+      return deleteEnabled_;
+    case MainControl::btnExec:
+      return execEnabled_;
+    case MainControl::tbItemUp:
+    case MainControl::tbItemEdit:
+    case MainControl::tbItemRemove:
+    case MainControl::tbItemOpen:
+    case MainControl::tbItemDown:
+      return itemButtonsEnabled_;
+    default:
+      return true;
+  }
+}
+
+void FrmMain::SetEnabled(MainControl control, bool enabled) {
+  switch (control) {
+    case MainControl::tbCollSave:
+      saveEnabled_ = enabled;
+      break;
+    case MainControl::tbCollDelete:
+      deleteEnabled_ = enabled;
+      break;
+    case MainControl::btnExec:
+      execEnabled_ = enabled;
+      break;
+    default:
+      break;
+  }
+  view_->SetEnabled(control, enabled);
+}
+
+// --- The collection box ------------------------------------------------------------
+
+int FrmMain::CollEntryOf(const std::string& text) const {
+  const auto found = std::find(collEntries_.begin(), collEntries_.end(), text);
+  return found == collEntries_.end() ? -1 : static_cast<int>(found - collEntries_.begin());
+}
+
+std::string FrmMain::CollectionPath(const std::string& name) const {
+  return ctx_.platform.system.CollectionFolder() + kNativeSeparator + name + kCollExt;
+}
+
+void FrmMain::SetBoxText(const std::string& text) {
+  const bool changed = text != collText_;
+  collText_ = text;
+  // The entry the box shows is its current one, so that the arrow keys go on from
+  // there; a text that is no entry ("<Current Collection>") leaves none current.
+  view_->ShowCollText(text, CollEntryOf(text));
+  if (changed) ExecFollowsBox();
+}
+
+void FrmMain::ExecFollowsBox() {
+  SetEnabled(MainControl::btnExec, collText_ != kNone && collText_ != kNewCollection);
+}
+
+void FrmMain::GetTavrinFiles() {
+  collEntries_ = {kNone};
+  std::vector<std::string> names;
+  const std::string folder = ctx_.platform.system.CollectionFolder();
+  for (const std::string& file : ctx_.platform.files.ListFiles(folder, kCollExt)) {
+    names.push_back(BaseName(file));
+  }
+  // In name order, whatever order the system lists the folder in.
+  std::sort(names.begin(), names.end(), NameLess);
+  collEntries_.insert(collEntries_.end(), names.begin(), names.end());
+  view_->SetCollEntries(collEntries_);
+  SetBoxText(kNone);
+  ExecFollowsBox();
+}
+
+void FrmMain::cboColl_Change(const std::string& text) {
+  collText_ = text;
+  ExecFollowsBox();
+}
+
+void FrmMain::cboColl_Click(int index) {
+  if (index < 0 || index >= static_cast<int>(collEntries_.size())) return;
+  // The pick shows its entry (the box may have done so already).
+  const std::string entry = collEntries_[static_cast<std::size_t>(index)];
+  SetBoxText(entry);
+  CollChanged(false);
+  ClearItems();
+  if (index > 0) {
+    // The file is named by the entry's bytes as the folder listed them.
+    const std::string path = CollectionPath(entry);
+    const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
+    if (result != LoadOk && !ReportLoadResult(result, path, ctx_.state, ctx_.platform)) return;
+    AddItemsToList();
+    ctx_.state.CurrentCollFile = path;
+    SetEnabled(MainControl::tbCollDelete, true);
+    SetEnabled(MainControl::tbCollSave, true);
+  }
+  if (collText_ == kNone || collText_ == kNewCollection) {
+    ctx_.state.CurrentCollFile.clear();
+    SetEnabled(MainControl::btnExec, false);
+    SetEnabled(MainControl::tbCollDelete, false);
+    SetEnabled(MainControl::tbCollSave, false);
+    EnableItemButtons(false);
+  } else {
+    SetEnabled(MainControl::btnExec, true);
+  }
+}
+
+void FrmMain::CollChanged(bool Changed) {
+  SetEnabled(MainControl::tbCollDelete, false);
+  SetEnabled(MainControl::tbCollSave, Changed);
+  if (Changed) SetBoxText(kCurrentCollection);
+}
+
+// --- The collection toolbar --------------------------------------------------------
+
+void FrmMain::tbColl_ButtonClick(const std::string& key) {
+  if (key == "Other") {
+    OpenOtherCollection();
+  } else if (key == "Save") {
+    SaveCollectionAs();
+  } else if (key == "Delete") {
+    SubDeleteFile();
+  } else if (key == "New") {
+    StartNewCollection();
+  }
+}
+
+void FrmMain::OpenOtherCollection() {
+  if (!ShowOpenDialog(OpenFileDlg, 1, ctx_.dialogs)) return;
+  const std::string path = CutAtNull(OpenFileDlg.lpstrFile);
+  // A load that stops leaves the collection shown before: list and items agree.
+  const std::vector<CollItem> previous = ctx_.state.Items;
+  const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
+  if (result != LoadOk &&
+      !ReportLoadResult(result, FilePart(path), ctx_.state, ctx_.platform, path)) {
+    ctx_.state.Items = previous;
+    return;
+  }
+  AddItemsToList();
+  SetBoxText(BaseName(path));
+  ctx_.state.CurrentCollFile = path;
+  SetEnabled(MainControl::tbCollDelete, true);
+  SetEnabled(MainControl::tbCollSave, true);
+}
+
+void FrmMain::SaveCollectionAs() {
+  SaveFileDlg.lpstrInitialDir = ctx_.platform.system.CollectionFolder();
+  const std::string proposal =
+      collText_ == kCurrentCollection ? ctx_.state.CurrentCollFile : collText_;
+  const std::size_t used = collText_.size();
+  SaveFileDlg.lpstrFile = proposal + std::string(used < 1024 ? 1024 - used : 0, ' ');
+  if (!ShowSaveDialog(SaveFileDlg, ctx_.dialogs)) return;
+  const std::string chosen = CutAtNull(SaveFileDlg.lpstrFile);
+  if (SaveCollectionFile(ctx_.state, chosen, ctx_.platform.files)) {
+    // Named by the box's list entry; by the chosen file when the box shows none.
+    const int entry = CollEntryOf(collText_);
+    const std::string name = entry > 0 ? collEntries_[static_cast<std::size_t>(entry)] + kCollExt
+                                       : FilePart(ForceCollExt(chosen));
+    ctx_.platform.toolkit.MsgBox(name + "\n\nThe Tavrin was unable to save this file!!",
+                                 kStyleCriticalOk, kErrorCaption);
+    return;
+  }
+  GetTavrinFiles();
+  SetBoxText(BaseName(chosen));
+  ctx_.state.CurrentCollFile = ForceCollExt(chosen);
+  SetEnabled(MainControl::tbCollDelete, true);
+}
+
+void FrmMain::SubDeleteFile() {
+  const std::string& file = ctx_.state.CurrentCollFile;
+  if (file.empty()) return;  // nothing to delete
+  const int error = ctx_.platform.files.DeleteFile(file);
+  if (error != 0) {
+    const std::string shown = kPathsIgnoreCase ? LowerAscii(file) : file;
+    ctx_.platform.toolkit.MsgBox(shown + "\n\nError " + std::to_string(error), kStyleCriticalOk,
+                                 kErrorCaption);
+    return;
+  }
+  ClearItems();
+  SetEnabled(MainControl::tbCollDelete, false);
+  GetTavrinFiles();
+}
+
+void FrmMain::StartNewCollection() {
+  ctx_.state.ResetItems();
+  ClearItems();
+  SetEnabled(MainControl::tbCollSave, false);
+  SetEnabled(MainControl::tbCollDelete, false);
+  EnableItemButtons(false);
+  SetBoxText(kNewCollection);
+  ctx_.state.CurrentCollFile.clear();
+}
+
+// --- The item list and the details pane --------------------------------------------
+
+void FrmMain::ClearItems() {
+  view_->ShowDetails("");
+  view_->SetItems({});
+  selected_ = -1;
+  EnableItemButtons(false);
+  ctx_.state.HasItems = false;
+}
+
+void FrmMain::EnableItemButtons(bool flag) {
+  itemButtonsEnabled_ = flag;
+  for (MainControl button : kItemButtons) view_->SetEnabled(button, flag);
+}
+
+void FrmMain::AddItemsToList() {
+  ClearItems();
+  std::vector<std::string> names;
+  names.reserve(ctx_.state.Items.size());
+  for (const CollItem& item : ctx_.state.Items) names.push_back(item.ItemName);
+  view_->SetItems(names);
+  ctx_.state.HasItems = true;
+}
+
+void FrmMain::DisplayDetails(int ItemIndex) {
+  if (!IsListedIndex(ctx_.state, ItemIndex)) return;
+  const CollItem& item = ctx_.state.Items[static_cast<std::size_t>(ItemIndex)];
+  const std::string type = ctx_.platform.system.FileTypeDescription(item.File);
+  view_->ShowDetails(DetailsText(item, ItemIndex, type));
+}
+
+void FrmMain::SelectListEntry(int index) {
+  if (!IsListedIndex(ctx_.state, index)) index = -1;
+  view_->SelectItem(index);
+  lstItems_Click(index);
+}
+
+void FrmMain::lstItems_Click(int index) {
+  selected_ = IsListedIndex(ctx_.state, index) ? index : -1;
+  if (selected_ < 0) return;
+  DisplayDetails(selected_);
+  EnableItemButtons(true);
+}
+
+void FrmMain::lstItems_DblClick() {
+  const int i = selected_;
+  if (i < 0) return;
+  OpenItemEditor(i, i);
+  DisplayDetails(i);
+  view_->SetFocus(MainControl::lstItems);
+  SelectListEntry(i);
+}
+
+bool FrmMain::lstItems_KeyDown(int KeyCode, int Shift) {
+  if (KeyCode == kKeyDelete) {
+    RemoveSelectedItem();
+    return true;
+  }
+  // The keyboard's way to the popup of the right button: the Menu key or Shift+F10,
+  // at the selected entry.
+  if (KeyCode == kKeyApps || (KeyCode == kKeyF10 && Shift == kShiftMask)) {
+    view_->ShowPopup(selected_ < 0 ? ItemPopup::mnuPopItem1 : ItemPopup::mnuPopItem2,
+                     PopupPlace::AtSelection);
+    return true;
+  }
+  return false;
+}
+
+void FrmMain::lstItems_MouseUp(int Button) {
+  // The right button leaves the selection as it is.
+  if (Button != kRightButton) return;
+  view_->ShowPopup(selected_ < 0 ? ItemPopup::mnuPopItem1 : ItemPopup::mnuPopItem2,
+                   PopupPlace::AtPointer);
+}
+
+// --- Items: adding, editing, removing, moving and opening them ---------------------
+
+void FrmMain::OpenItemEditor(int ItemIndex, int Position) {
+  CollectionState& st = ctx_.state;
+  EditExchange& ex = ctx_.edit;
+  const bool adding = ItemIndex == -1;
+  // Calls outside what the list shows are refused without a change.
+  if (adding) {
+    if (Position < 0 || Position > ListedCount(st)) return;
+    ex.EditItem.File.clear();
+    ex.EditItem.Params.clear();
+    ex.EditItem.ItemName = "New Item";
+    ex.EditItem.WinStyle = kStyleNormal;
+    // Wait keeps the setting of the item last shown in the editor.
+  } else {
+    if (!IsListedIndex(st, ItemIndex)) return;
+    ex.EditItem = st.Items[static_cast<std::size_t>(ItemIndex)];
+  }
+  {
+    FrmItemEdit editor(ctx_);
+    view_->ShowModal(editor);
+  }
+  if (!ex.EditCancelled) {
+    if (adding) {
+      InsertItem(st, Position, ex.EditItem);
+      view_->InsertItem(Position, ex.EditItem.ItemName);
+      // The selection stays on its item, which moves down when the new one goes above.
+      if (selected_ >= Position) ++selected_;
+    } else {
+      ReplaceItem(st, ItemIndex, ex.EditItem);
+      view_->SetItemText(ItemIndex, ex.EditItem.ItemName);
+    }
+    CollChanged(true);
+  }
+  ex.EditCancelled = false;
+}
+
+void FrmMain::DeleteItem(int index) { RemoveItem(ctx_.state, index); }
+
+void FrmMain::MoveUp(int ItemIndex) { SwapEntries(ItemIndex, ItemIndex - 1); }
+
+void FrmMain::MoveDown(int ItemIndex) { SwapEntries(ItemIndex, ItemIndex + 1); }
+
+void FrmMain::SwapEntries(int i, int j) {
+  if (!SwapItems(ctx_.state, i, j)) return;
+  // The entries are rewritten in place, so the list's selected index stays.
+  for (const int k : {i, j}) {
+    view_->SetItemText(k, ctx_.state.Items[static_cast<std::size_t>(k)].ItemName);
+  }
+}
+
+void FrmMain::MoveSelected(int step) {
+  const int i = selected_;
+  // Up on the first entry, Down on the last, or no selection: nothing, not even the mark.
+  if (!IsListedIndex(ctx_.state, i) || !IsListedIndex(ctx_.state, i + step)) return;
+  if (step < 0) {
+    MoveUp(i);
+  } else {
+    MoveDown(i);
+  }
+  CollChanged(true);
+  view_->SetFocus(MainControl::lstItems);
+  SelectListEntry(i + step);
+}
+
+void FrmMain::RemoveSelectedItem() {
+  const int count = ListedCount(ctx_.state);
+  if (count == 0) return;
+  if (count == 1) {
+    // Removing the only item leaves no collection.
+    cboColl_Click(0);
+    return;
+  }
+  const int i = selected_;
+  if (!IsListedIndex(ctx_.state, i)) return;
+  DeleteItem(i);
+  view_->RemoveItem(i);
+  selected_ = -1;
+  view_->ShowDetails("");
+  CollChanged(true);
+  view_->SetFocus(MainControl::lstItems);
+  SelectListEntry(ListedCount(ctx_.state) == i ? i - 1 : i);
+}
+
+void FrmMain::OpenSelectedItem(bool allowWait) {
+  const int i = selected_;
+  if (!IsListedIndex(ctx_.state, i)) return;
+  const CollItem item = ctx_.state.Items[static_cast<std::size_t>(i)];
+  const bool waited = allowWait && item.Wait != 0;
+  if (waited) {
+    view_->SetCaption(kWaitingCaption);
+    view_->SetWindowEnabled(false);
+  }
+  if (allowWait) view_->SetBusy(true);
+  // Shows the waiting state before the launcher's thread blocks.
+  ctx_.platform.toolkit.DoEvents();
+  const int32_t result =
+      LaunchItem(item.File, item.Params, item.WinStyle, waited ? item.Wait : kFalse,
+                 ItemBaseFolder(ctx_.state, ctx_.platform.system), ctx_.platform.shell);
+  ctx_.platform.toolkit.DoEvents();
+  if (allowWait) view_->SetBusy(false);
+  if (waited) {
+    view_->SetCaption(kCaption);
+    view_->SetWindowEnabled(true);
+    view_->Activate();
+  }
+  if (LaunchFailed(result, waited)) {
+    ShowLaunchFailure(item.File, LaunchErrorText(result, waited, ctx_.platform.shell),
+                      ctx_.platform.toolkit);
+  }
+  ctx_.platform.toolkit.DoEvents();
+}
+
+void FrmMain::tbItem_ButtonClick(int Index, const std::string& key) {
+  if (Index < 0 || Index > 4 || key != kItemButtonKeys[Index]) return;
+  switch (Index) {
+    case 0:  // Up
+      MoveSelected(-1);
+      break;
+    case 1:  // Edit
+      lstItems_DblClick();
+      break;
+    case 2:  // Remove
+      RemoveSelectedItem();
+      break;
+    case 3:  // Open
+      OpenSelectedItem(true);
+      break;
+    case 4:  // Down
+      MoveSelected(+1);
+      break;
+    default:
+      break;
+  }
+}
+
+void FrmMain::mnuPItem1_Click() { OpenItemEditor(-1, ListedCount(ctx_.state)); }
+
+void FrmMain::mnuPitem2_Click(int Index) {
+  switch (Index) {
+    case kPopAdd:
+      if (selected_ >= 0) OpenItemEditor(-1, selected_ + 1);
+      break;
+    case kPopEdit:
+      lstItems_DblClick();
+      break;
+    case kPopRemove:
+      RemoveSelectedItem();
+      break;
+    case kPopOpenItem:
+      OpenSelectedItem(false);
+      break;
+    default:
+      break;
+  }
+}
+
+// --- Execute, Exit, the menus and the keys -----------------------------------------
+
+void FrmMain::btnExec_Click() {
+  const bool KeepWindow = shiftPressed_;
+  view_->SetVisible(false);
+  // What runs is what the list shows: nothing while it is empty (no collection, or a
+  // pick that could not be loaded), even when records of an earlier one remain.
+  if (ctx_.state.HasItems) RunAllItems(ctx_.state, ctx_.platform);
+  if (KeepWindow) {
+    view_->SetVisible(true);
+  } else {
+    view_->Unload();
+  }
+}
+
+void FrmMain::btnExit_Click() { view_->Unload(); }
+
+void FrmMain::mnuFile_Click(int Index) {
+  if (Index == 0) view_->Unload();
+}
+
+void FrmMain::mnuOption_Click(int Index) {
+  ::tavrin::mnuOption_Click(static_cast<int16_t>(Index), ctx_.platform);
+}
+
+void FrmMain::mnuHelp_Click(int) {
+  FrmAbout about(ctx_);
+  view_->ShowModal(about);
+}
+
+bool FrmMain::Form_KeyDown(int KeyCode, int Shift, MainControl focus) {
+  if (Shift != 0) shiftPressed_ = true;
+  if (focus == MainControl::lstItems && lstItems_KeyDown(KeyCode, Shift)) return true;
+  // The window's own keys, ahead of the control that has the focus (a control that
+  // claims a key, as a text box claims Ctrl+X, would keep it from the menu).
+  if (KeyCode == kKeyX && Shift == kCtrlMask) {
+    mnuFile_Click(0);
+    return true;
+  }
+  if (KeyCode == kKeyF1 && Shift == 0) {
+    mnuHelp_Click(0);
+    return true;
+  }
+  if (KeyCode == kKeyEscape && Shift == 0) {
+    btnExit_Click();
+    return true;
+  }
+  // Enter presses the focused button, otherwise Execute. With Shift (or Ctrl) held it
+  // does the same, and the window stays open after a run, as after a Shift-click.
+  if (KeyCode == kKeyReturn && (Shift & kAltMask) == 0) {
+    switch (focus) {
+      case MainControl::None:
+      case MainControl::cboColl:
+      case MainControl::lstItems:
+        PressButton(MainControl::btnExec);
+        break;
+      default:
+        PressButton(focus);
+        break;
+    }
+    return true;
+  }
+  return false;
+}
+
+void FrmMain::Form_KeyUp(int, int) { shiftPressed_ = false; }
+
+void FrmMain::PressButton(MainControl button) {
+  if (!Enabled(button)) return;
+  switch (button) {
+    case MainControl::tbCollOther:
+      tbColl_ButtonClick("Other");
+      break;
+    case MainControl::tbCollSave:
+      tbColl_ButtonClick("Save");
+      break;
+    case MainControl::tbCollDelete:
+      tbColl_ButtonClick("Delete");
+      break;
+    case MainControl::tbCollNew:
+      tbColl_ButtonClick("New");
+      break;
+    case MainControl::btnExec:
+      btnExec_Click();
+      break;
+    case MainControl::btnExit:
+      btnExit_Click();
+      break;
+    default:
+      for (int i = 0; i < 5; ++i) {
+        if (kItemButtons[i] == button) tbItem_ButtonClick(i, kItemButtonKeys[i]);
+      }
+      break;
+  }
+}
+
+}  // namespace tavrin

@@ -1,0 +1,186 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dialogs/common_dialog.h"
+#include "forms/form_context.h"
+#include "forms/frm_about.h"
+#include "forms/frm_item_edit.h"
+
+namespace tavrin {
+
+// The controls of the main window, as the form names them to its view.
+enum class MainControl {
+  None,
+  cboColl,
+  tbCollOther,  // the collection toolbar's buttons, by their keys
+  tbCollSave,
+  tbCollDelete,
+  tbCollNew,
+  lstItems,
+  tbItemUp,  // the item toolbar's buttons, tbItem(0) to tbItem(4)
+  tbItemEdit,
+  tbItemRemove,
+  tbItemOpen,
+  tbItemDown,
+  btnExec,
+  btnExit,
+};
+
+// The two popup menus of the item list.
+enum class ItemPopup {
+  mnuPopItem1,  // "&Add...", while no entry is selected
+  mnuPopItem2,  // "&Add...", "&Edit...", "&Remove", a separator, "&Open Item"
+};
+
+// Where a popup menu opens.
+enum class PopupPlace {
+  AtPointer,    // the right button
+  AtSelection,  // the keyboard: below the selected entry, or at the list's corner
+};
+
+// What the main window shows, as the form tells it. A view builds the controls,
+// forwards what the user does to the form's handlers and shows what it is told here;
+// what the form sets raises no handler.
+class MainView {
+ public:
+  virtual ~MainView() = default;
+
+  // The collection box: the entries of its list (the folder's names as bytes, "<None>"
+  // first), and the text it shows with the entry that text is (-1 when it is none).
+  virtual void SetCollEntries(const std::vector<std::string>& entries) = 0;
+  virtual void ShowCollText(const std::string& text, int entry) = 0;
+
+  // The item list: all its entries (none selected), or one entry changed.
+  virtual void SetItems(const std::vector<std::string>& names) = 0;
+  virtual void InsertItem(int index, const std::string& name) = 0;
+  virtual void RemoveItem(int index) = 0;
+  virtual void SetItemText(int index, const std::string& name) = 0;
+  // Selects entry `index`; -1 selects none.
+  virtual void SelectItem(int index) = 0;
+
+  // The details pane's lines; empty clears it.
+  virtual void ShowDetails(const std::string& text) = 0;
+
+  virtual void SetEnabled(MainControl control, bool enabled) = 0;
+  virtual void SetFocus(MainControl control) = 0;
+  virtual void ShowPopup(ItemPopup popup, PopupPlace place) = 0;
+  // Gives the toolbars the flat look: no raised frame unless the pointer is over them.
+  virtual void MakeFlatToolBars() = 0;
+
+  // The window itself.
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual void SetWindowEnabled(bool enabled) = 0;
+  // The hourglass pointer over the window.
+  virtual void SetBusy(bool busy) = 0;
+  // Hides the window, or shows it again as the active window.
+  virtual void SetVisible(bool visible) = 0;
+  virtual void Activate() = 0;
+  // Closes the window, which ends the program; nothing is asked.
+  virtual void Unload() = 0;
+
+  // Shows the item editor or the About box on `form`, modally over this window, and
+  // returns when it has been unloaded.
+  virtual void ShowModal(FrmItemEdit& form) = 0;
+  virtual void ShowModal(FrmAbout& form) = 0;
+};
+
+// The main window: picking, editing, reordering, saving and starting collections.
+// Its state is the collection state of the context and what the window shows; every
+// change to the items changes the list with them, entry k showing Items(k).
+class FrmMain {
+ public:
+  // `commandLine` is the whole command line the program was started with; when it is
+  // not empty the collection it named is already in the state and is listed.
+  FrmMain(FormContext context, std::string commandLine);
+
+  // The window has been created with its controls: the form fills it.
+  void Form_Load(MainView& view);
+
+  // The collection box: the user typed (`text` is what the box now shows), or picked
+  // entry `index` of its list.
+  void cboColl_Change(const std::string& text);
+  void cboColl_Click(int index);
+  void tbColl_ButtonClick(const std::string& key);
+
+  // The item list: the user selected entry `index` (a click or an arrow key).
+  void lstItems_Click(int index);
+  void lstItems_DblClick();
+  void lstItems_MouseUp(int Button);
+  bool lstItems_KeyDown(int KeyCode, int Shift);
+  void tbItem_ButtonClick(int Index, const std::string& key);
+  void mnuPItem1_Click();
+  void mnuPitem2_Click(int Index);
+
+  void btnExec_Click();
+  void btnExit_Click();
+  void mnuFile_Click(int Index);
+  void mnuOption_Click(int Index);
+  void mnuHelp_Click(int Index);
+
+  // Key preview: every key of the window, whichever control (`focus`) has the focus.
+  // True when the form took the key, so that the control does not get it.
+  bool Form_KeyDown(int KeyCode, int Shift, MainControl focus);
+  void Form_KeyUp(int KeyCode, int Shift);
+
+  // The operations the handlers share.
+  void GetTavrinFiles();
+  void CollChanged(bool Changed);
+  void ClearItems();
+  void EnableItemButtons(bool flag);
+  void AddItemsToList();
+  void DisplayDetails(int ItemIndex);
+  void SubDeleteFile();
+  void OpenItemEditor(int ItemIndex, int Position);
+  void DeleteItem(int index);
+  void MoveUp(int ItemIndex);
+  void MoveDown(int ItemIndex);
+
+  // What the window shows.
+  bool ShiftPressed() const { return shiftPressed_; }
+  const std::string& CollText() const { return collText_; }
+  int SelectedIndex() const { return selected_; }
+  bool Enabled(MainControl control) const;
+
+ private:
+  // Selects list entry `index` as the program does: the click behaviour runs.
+  void SelectListEntry(int index);
+  // Sets the box's text; the Execute button follows it when it changed.
+  void SetBoxText(const std::string& text);
+  // The Execute button follows the box's text.
+  void ExecFollowsBox();
+  // The index of the box's entry that is `text` byte for byte; -1 when there is none.
+  int CollEntryOf(const std::string& text) const;
+  std::string CollectionPath(const std::string& name) const;
+  void SetEnabled(MainControl control, bool enabled);
+  void PressButton(MainControl button);
+
+  // The collection toolbar's actions.
+  void OpenOtherCollection();
+  void SaveCollectionAs();
+  void StartNewCollection();
+  // The item toolbar's and the popups' actions on the selected item.
+  void MoveSelected(int step);
+  // Swaps items i and j, in the collection and in the list.
+  void SwapEntries(int i, int j);
+  void RemoveSelectedItem();
+  void OpenSelectedItem(bool allowWait);
+
+  FormContext ctx_;
+  std::string commandLine_;
+  MainView* view_ = nullptr;
+  bool shiftPressed_ = false;
+  OpenFileName OpenFileDlg;
+  OpenFileName SaveFileDlg;
+
+  std::vector<std::string> collEntries_;
+  std::string collText_;
+  int selected_ = -1;
+  bool saveEnabled_ = false;
+  bool deleteEnabled_ = false;
+  bool execEnabled_ = false;
+  bool itemButtonsEnabled_ = false;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,131 @@
+// The main form on a recording view, with boxes, dialogs and launching scripted and
+// the collection folder a temporary folder. The item editor is a real FrmItemEdit on a
+// recording view, answered by a script.
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "fake_views.h"
+#include "fakes.h"
+#include "temp_dir.h"
+
+namespace tavrin {
+
+using Strings = std::vector<std::string>;
+using testing::BinPath;
+using testing::Cancel;
+using testing::EditorScript;
+using testing::Ok;
+using testing::Rename;
+
+struct MainFormTest : ::testing::Test {
+  testing::TempDir dir;
+  testing::FakePlatform fake;
+  std::vector<std::string>& boxes = fake.toolkit.boxes;
+  testing::ScriptedFileDialogs dialogs;
+  CollectionState state;
+  EditExchange edit;
+  std::unique_ptr<FrmMain> form;
+  std::unique_ptr<testing::FakeMainView> view;
+
+  MainFormTest() { fake.system.collectionFolder = dir.str(); }
+
+  FormContext Context() { return FormContext{state, edit, fake.platform, dialogs}; }
+
+  FrmMain& Open(const std::string& commandLine = "") {
+    form = std::make_unique<FrmMain>(Context(), commandLine);
+    view = std::make_unique<testing::FakeMainView>();
+    form->Form_Load(*view);
+    return *form;
+  }
+  // Opens the window on a collection "c" that is already loaded.
+  FrmMain& Open(const std::vector<CollItem>& items) {
+    state.Items = items;
+    state.CurrentCollFile = dir.file("c.tavrin");
+    return Open(state.CurrentCollFile);
+  }
+  // A collection file in the collection folder; its items start BinPath(<name>).
+  void Collection(const std::string& name, const std::vector<std::string>& names) {
+    testing::WriteFile(dir.file(name + ".tavrin"), Text(names));
+  }
+  static std::string Text(const std::vector<std::string>& names) {
+    return testing::CollectionOfNames(names);
+  }
+
+  // What a user sees: the box's text, the listed items, and which of Save, Delete and
+  // Execute are enabled, as "Games: chess go [save delete exec]". While the collection has
+  // items, a list that is not what the state holds shows as " but stored: <names>".
+  std::string Seen() const {
+    std::string listed;
+    std::string stored;
+    for (const auto& name : view->items) listed += " " + name;
+    for (const auto& item : state.Items) stored += " " + item.ItemName;
+    std::string text = view->collText + ":" + listed + " [";
+    if (view->Enabled(MainControl::tbCollSave)) text += "save ";
+    if (view->Enabled(MainControl::tbCollDelete)) text += "delete ";
+    if (view->Enabled(MainControl::btnExec)) text += "exec ";
+    if (text.back() == ' ') text.pop_back();
+    return text + "]" + (state.HasItems && stored != listed ? " but stored:" + stored : "");
+  }
+  // What is enabled of the item buttons, in their order: Up, Edit, Remove, Open, Down.
+  std::string ItemButtons() const {
+    std::string seen;
+    for (MainControl b : {MainControl::tbItemUp, MainControl::tbItemEdit, MainControl::tbItemRemove,
+                          MainControl::tbItemOpen, MainControl::tbItemDown}) {
+      seen += view->Enabled(b) ? "1" : "0";
+    }
+    return seen;
+  }
+  int EntryOf(const std::string& name) const {
+    for (std::size_t i = 0; i < view->entries.size(); ++i) {
+      if (view->entries[i] == name) return static_cast<int>(i);
+    }
+    return -1;
+  }
+
+  // The user's gestures, as the window forwards them.
+  void Pick(const std::string& name) { form->cboColl_Click(EntryOf(name)); }
+  void Type(const std::string& text) {
+    view->collText = text;
+    form->cboColl_Change(text);
+  }
+  void Select(int index) {
+    view->selected = index;
+    form->lstItems_Click(index);
+  }
+  void Key(int code, int shift, MainControl focus) {
+    form->Form_KeyDown(code, shift, focus);
+    form->Form_KeyUp(code, shift);
+  }
+  // A click on a button, which reaches the form only while the button is enabled.
+  void Click(MainControl button) {
+    if (!view->Enabled(button)) return;
+    const std::pair<MainControl, const char*> coll[] = {{MainControl::tbCollOther, "Other"},
+                                                        {MainControl::tbCollSave, "Save"},
+                                                        {MainControl::tbCollDelete, "Delete"},
+                                                        {MainControl::tbCollNew, "New"}};
+    const std::pair<MainControl, const char*> item[] = {{MainControl::tbItemUp, "Up"},
+                                                        {MainControl::tbItemEdit, "Edit"},
+                                                        {MainControl::tbItemRemove, "Remove"},
+                                                        {MainControl::tbItemOpen, "Open"},
+                                                        {MainControl::tbItemDown, "Down"}};
+    for (const auto& [control, key] : coll) {
+      if (control == button) form->tbColl_ButtonClick(key);
+    }
+    for (int i = 0; i < 5; ++i) {
+      if (item[i].first == button) form->tbItem_ButtonClick(i, item[i].second);
+    }
+    if (button == MainControl::btnExec) form->btnExec_Click();
+    if (button == MainControl::btnExit) form->btnExit_Click();
+  }
+  // Selects item `index` and clicks an item button.
+  void Press(int index, MainControl button) {
+    Select(index);
+    Click(button);
+  }
+};
+
+}  // namespace tavrin

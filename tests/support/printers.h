@@ -1,0 +1,15 @@
+// How GoogleTest prints the program's records in a failure: by their fields.
+#pragma once
+
+#include <ostream>
+
+#include "collection/collection.h"
+
+namespace tavrin {
+
+inline void PrintTo(const CollItem& item, std::ostream* os) {
+  *os << "{ItemName \"" << item.ItemName << "\", File \"" << item.File << "\", Params \""
+      << item.Params << "\", WinStyle " << item.WinStyle << ", Wait " << item.Wait << "}";
+}
+
+}  // namespace tavrin

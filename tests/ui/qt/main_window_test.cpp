@@ -1,0 +1,233 @@
+// The main window's Qt view: its controls with their texts, access keys, tool tips,
+// pictures and tab order; its frames; and that each gesture reaches the form.
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "ui/qt/details_pane.h"
+#include "window_fixture.h"
+
+namespace tavrin {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
+using MainWindowView = WindowTest;
+
+Strings Texts(const QList<QAction*>& actions) {
+  Strings texts;
+  for (const QAction* a : actions)
+    texts.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+  return texts;
+}
+
+TEST_F(MainWindowView, ControlsTextsToolTipsAndPictures) {
+  Open();
+  EXPECT_EQ(window->windowTitle(), "The Tavrin");
+  EXPECT_EQ(window->btnExec()->text(), "Execute &Tavrin");
+  EXPECT_EQ(window->btnExec()->toolTip(),
+            "Run all items in current collection. (Shift-Click to prevent exiting)");
+  EXPECT_TRUE(window->btnExec()->isDefault());
+  EXPECT_EQ(window->btnExit()->text(), "E&xit");
+  EXPECT_EQ(window->btnExit()->toolTip(), "Exit Tavrin");
+  EXPECT_EQ(window->cboColl()->toolTip(), "Avalible collections");
+  EXPECT_EQ(window->lstItems()->toolTip(), "Items in the current collection");
+  Strings frames;
+  for (const QGroupBox* frame : window->findChildren<QGroupBox*>()) {
+    frames.push_back(frame->title().toStdString());
+  }
+  EXPECT_THAT(frames, ElementsAre("Tavrin &Collection", "Tavrin &Items", "Item Details"));
+  Strings tips;
+  for (const char* key : {"Other", "Save", "Delete", "New"}) {
+    const QToolButton* button = window->collButton(key);
+    tips.push_back(button->toolTip().toStdString());
+    EXPECT_FALSE(button->icon().isNull()) << key;
+    EXPECT_TRUE(button->autoRaise()) << key;  // flat
+  }
+  for (int i = 0; i < 5; ++i) {
+    tips.push_back(window->tbItemButton(i)->toolTip().toStdString());
+    EXPECT_FALSE(window->tbItemButton(i)->icon().isNull()) << i;
+    EXPECT_TRUE(window->tbItemButton(i)->autoRaise()) << i;
+  }
+  EXPECT_THAT(tips,
+              ElementsAre("Browse for a collection", "Save current collection",
+                          "Delete the current collection", "Start over from scratch",
+                          "Move item up in list", "Edit the selected item", "Remove item from list",
+                          "Open the selected item", "Move item down in list"));
+  // The menu bar, with the shortcuts, and the two popups, which are not in it.
+  Strings menus;
+  for (QAction* menu : window->menuBar()->actions()) {
+    menus.push_back(menu->text().toStdString());
+    for (const QAction* entry : menu->menu()->actions()) {
+      menus.push_back("  " + entry->text().toStdString() + " " +
+                      entry->shortcut().toString().toStdString());
+    }
+  }
+  EXPECT_THAT(menus, ElementsAre("&File", "  E&xit Ctrl+X", "O&ptions", "  &Registry... ", "&?",
+                                 "  &About F1"));
+  EXPECT_THAT(Texts(window->mnuPopItem1()->actions()), ElementsAre("&Add..."));
+  EXPECT_THAT(Texts(window->mnuPopItem2()->actions()),
+              ElementsAre("&Add...", "&Edit...", "&Remove", "-", "&Open Item"));
+}
+
+// Tab goes through the window as it reads.
+TEST_F(MainWindowView, TabOrder) {
+  Open({testing::Item("a", "/bin/a")});
+  window->activateWindow();
+  QApplication::setActiveWindow(window.get());
+  ClickEntry(0);  // every button enabled
+  window->cboColl()->setFocus(Qt::TabFocusReason);
+  Strings order;
+  for (int i = 0; i < 13; ++i) {
+    order.push_back(QApplication::focusWidget()->objectName().toStdString());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_THAT(order, ElementsAre("cboColl", "Other", "Save", "Delete", "New", "lstItems", "Up",
+                                 "Edit", "Remove", "Open", "Down", "btnExec", "btnExit"));
+}
+
+// Every control of a frame lies inside the frame's contents, below its caption, and the
+// frames lie above Execute and Exit.
+TEST_F(MainWindowView, ControlsLieInsideTheirFrames) {
+  Open();
+  int framesBottom = 0;
+  for (QGroupBox* frame : window->findChildren<QGroupBox*>()) {
+    SCOPED_TRACE(frame->title().toStdString());
+    const QRect inside = frame->contentsRect();
+    const auto controls = frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_FALSE(controls.isEmpty());
+    for (const QWidget* control : controls) {
+      EXPECT_TRUE(inside.contains(control->geometry()))
+          << control->objectName().toStdString() << " covers the frame's border or caption";
+    }
+    framesBottom = std::max(framesBottom, frame->geometry().bottom());
+  }
+  EXPECT_LT(framesBottom, window->btnExec()->geometry().top());
+  EXPECT_EQ(window->btnExec()->geometry().top(), window->btnExit()->geometry().top());
+}
+
+// What the user does reaches the form, and the window shows what the form says: typing,
+// a click on an entry, the right button, the double click, the toolbars, Delete.
+TEST_F(MainWindowView, GesturesReachTheForm) {
+  Collection("Games", {"chess", "go", "tetris"});
+  Open();
+  EXPECT_EQ(Seen(), "<None>: []");
+  window->cboColl()->lineEdit()->clear();
+  QTest::keyClicks(window->cboColl()->lineEdit(), "anything");
+  EXPECT_EQ(Seen(), "anything: [exec]");
+  EXPECT_EQ(form->CollText(), "anything");
+  window->cboColl()->showPopup();
+  QTest::keyClick(window->cboColl()->view(), Qt::Key_Down);
+  QTest::keyClick(window->cboColl()->view(), Qt::Key_Return);
+  EXPECT_EQ(Seen(), "Games: chess go tetris [save delete exec]");
+  EXPECT_FALSE(window->tbItemButton(1)->isEnabled());
+  ClickEntry(2);
+  EXPECT_EQ(form->SelectedIndex(), 2);
+  EXPECT_TRUE(window->tbItemButton(1)->isEnabled());
+  EXPECT_EQ(window->lstItems()->currentRow(), 2);
+  // The right button opens the popup of a selected item and leaves the selection.
+  QTest::mouseClick(window->lstItems()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(window->mnuPopItem2()->isVisible());
+  EXPECT_EQ(window->lstItems()->currentRow(), 2);
+  window->mnuPopItem2()->close();
+  // The double click edits; the editor's result shows in the list.
+  editorScripts = {Rename("Tetris!")};
+  emit window->lstItems()->itemDoubleClicked(window->lstItems()->item(2));
+  EXPECT_EQ(Seen(), "<Current Collection>: chess go Tetris! [save exec]");
+  EXPECT_EQ(window->lstItems()->currentRow(), 2);
+  QTest::mouseClick(window->tbItemButton(0), Qt::LeftButton);  // Up
+  EXPECT_EQ(Seen(), "<Current Collection>: chess Tetris! go [save exec]");
+  EXPECT_EQ(window->lstItems()->currentRow(), 1);
+  QTest::keyClick(window->lstItems(), Qt::Key_Delete);
+  EXPECT_EQ(Seen(), "<Current Collection>: chess go [save exec]");
+  QTest::mouseClick(window->collButton("New"), Qt::LeftButton);
+  EXPECT_EQ(Seen(), "<New Collection>: []");
+  // Without a selection the popup offers Add.
+  QTest::mouseClick(window->lstItems()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(window->mnuPopItem1()->isVisible());
+  editorScripts = {Rename("first")};
+  window->mnuPopItem1()->actions().at(0)->trigger();
+  EXPECT_EQ(Seen(), "<Current Collection>: first [save exec]");
+  EXPECT_THAT(editorOpenedWith, ElementsAre(::testing::Field(&CollItem::ItemName, "tetris"),
+                                            ::testing::Field(&CollItem::ItemName, "New Item")));
+  // The details pane shows the selected item.
+  ClickEntry(0);
+  EXPECT_THAT(window->picDetails()->text(), StartsWith("first\n"));
+}
+
+// Execute closes the window unless a modifier key is held; F1 shows the About box;
+// Ctrl+X and Esc close the window.
+TEST_F(MainWindowView, ExecuteKeysAndTheAboutBox) {
+  Collection("Games", {"chess", "go"});
+  Open();
+  window->cboColl()->showPopup();
+  QTest::keyClick(window->cboColl()->view(), Qt::Key_Down);
+  QTest::keyClick(window->cboColl()->view(), Qt::Key_Return);
+  QTest::keyPress(window->lstItems(), Qt::Key_Shift);
+  QTest::mouseClick(window->btnExec(), Qt::LeftButton);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_THAT(fake.shell.calls, ElementsAre("shell:chess", "shell:go"));
+  QTest::keyRelease(window->lstItems(), Qt::Key_Shift);
+  QTest::keyClick(window->lstItems(), Qt::Key_Return);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(fake.shell.calls.size(), 4u);
+  Open();
+  window->activateWindow();
+  QTest::keyClick(window.get(), Qt::Key_F1);
+  EXPECT_THAT(modalShown, ElementsAre("About The Tavrin... | Version 1.04.04"));
+  QTest::keyClick(window->cboColl()->lineEdit(), Qt::Key_X, Qt::ControlModifier);
+  EXPECT_FALSE(window->isVisible());
+  Open();
+  QTest::keyClick(window->lstItems(), Qt::Key_Escape);
+  EXPECT_FALSE(window->isVisible());
+}
+
+// While a waited item runs, the window shows that it waits; afterwards it is itself
+// again.
+TEST_F(MainWindowView, AWaitedOpenShowsItWaits) {
+  Open({testing::Item("rec", "/bin/rec", "", kStyleNormal, kTrue)});
+  std::string during;
+  fake.shell.during = [this, &during] {
+    during = window->windowTitle().toStdString() +
+             (window->isEnabled() ? " enabled" : " disabled") +
+             (window->cursor().shape() == Qt::WaitCursor ? " waiting" : "");
+  };
+  ClickEntry(0);
+  QTest::mouseClick(window->tbItemButton(3), Qt::LeftButton);
+  EXPECT_EQ(during, "The Tavrin - Waiting for program to finish... disabled waiting");
+  EXPECT_EQ(window->windowTitle(), "The Tavrin");
+  EXPECT_TRUE(window->isEnabled());
+  EXPECT_NE(window->cursor().shape(), Qt::WaitCursor);
+}
+
+// The About box: Enter and Esc close it; a click on the address reaches the form.
+TEST(AboutBoxView, KeysCloseItAndTheAddressMails) {
+  testing::FakePlatform fake;
+  testing::ScriptedFileDialogs dialogs;
+  CollectionState state;
+  EditExchange edit;
+  for (auto key : {Qt::Key_Return, Qt::Key_Escape}) {
+    FrmAbout form({state, edit, fake.platform, dialogs});
+    qt::AboutBox about(form, nullptr);
+    EXPECT_EQ(about.windowTitle(), "About The Tavrin...");
+    EXPECT_EQ(about.lblVer()->text(), "Version 1.04.04");
+    EXPECT_EQ(about.btnOK()->text(), "OK");
+    about.show();
+    QTest::keyClick(&about, key);
+    EXPECT_FALSE(about.isVisible()) << key;
+  }
+  FrmAbout form({state, edit, fake.platform, dialogs});
+  qt::AboutBox about(form, nullptr);
+  about.show();
+  QTest::mouseClick(about.lblMail(), Qt::LeftButton);
+  ASSERT_EQ(fake.shell.shellStarts.size(), 1u);
+  EXPECT_THAT(fake.shell.shellStarts[0].file,
+              StartsWith("mailto:" + about.lblMail()->text().toStdString()));
+  EXPECT_TRUE(about.isVisible());
+}
+
+}  // namespace
+}  // namespace tavrin
