@@ -281,6 +281,17 @@ TEST_F(Win32Test, ProgramInformation) {
   EXPECT_EQ(system.FileTypeDescription(dir.file("gone\\notes.txt")), "");
 }
 
+// Paths are shown in lower case as the system lowers its ANSI code page: beyond A to Z
+// in code page 1252 (Wine's, and western Windows'), and nothing that is no letter.
+TEST_F(Win32Test, PathsAreShownInTheSystemsLowerCase) {
+  EXPECT_EQ(system.PathCase("C:\\Tools\\Edit.EXE"), "c:\\tools\\edit.exe");
+  EXPECT_EQ(system.PathCase("D:\\1 [x]_~#.TXT"), "d:\\1 [x]_~#.txt");
+  EXPECT_EQ(system.PathCase(""), "");
+  if (GetACP() != 1252) GTEST_SKIP() << "the letters below are those of code page 1252";
+  EXPECT_EQ(system.PathCase("Gon\xC9.EXE"), "gon\xE9.exe");
+  EXPECT_EQ(system.PathCase("\xC0\xD6\xDE \xE0\xD7"), "\xE0\xF6\xFE \xE0\xD7");  // the sign stays
+}
+
 // --- The event pump (message boxes are modal and are not shown in tests) ----------
 
 int g_received = 0;
