@@ -2,6 +2,8 @@
 // programs and waiting for them, program information and the event pump.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h:
+#include <sddl.h>
 #undef DeleteFile
 #undef ShellExecute
 
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
@@ -130,6 +133,92 @@ TEST_F(Win32Test, TemporaryFilesListingAndDeleting) {
   const int code = files.DeleteFile(dir.file("folder.tavrin"));
   EXPECT_TRUE(code == 70 || code == 75) << code;
   EXPECT_TRUE(fs::is_directory(dir.file("folder.tavrin")));
+}
+
+// The security descriptor's access list of a file, as text; empty when it cannot be read.
+std::string AccessList(const std::string& path) {
+  char buffer[4096];
+  DWORD needed = 0;
+  if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed)) {
+    return "";
+  }
+  char* text = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          buffer, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return "";
+  }
+  std::string list = text;
+  LocalFree(text);
+  return list;
+}
+
+// The security identifier of the user running the tests, as text.
+std::string UserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
+  char buffer[256];
+  DWORD size = 0;
+  std::string sid;
+  char* text = nullptr;
+  if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+    sid = text;
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return sid;
+}
+
+// A save replaces the content and keeps the file: its attributes (marked for archiving,
+// as any change is), its permissions and, where the volume has them, its other streams;
+// nothing of the save stays beside it. A file that cannot be replaced (held open by a
+// program that lets no one remove it) keeps its old content.
+TEST_F(Win32Test, ASaveKeepsWhatTheFileHad) {
+  const std::string target = dir.file("kept.tavrin");
+  WriteFile(target, "old");
+  const DWORD attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  ASSERT_TRUE(SetFileAttributesA(target.c_str(), attributes));
+  // For the system and this user alone: no one else may read it.
+  PSECURITY_DESCRIPTOR own = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+      ("D:P(A;;FA;;;SY)(A;;FA;;;" + UserSid() + ")").c_str(), SDDL_REVISION_1, &own, nullptr));
+  EXPECT_TRUE(SetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, own));
+  LocalFree(own);
+  const std::string permissions = AccessList(target);
+  EXPECT_EQ(permissions.find(";;;WD)"), std::string::npos) << permissions;
+  DWORD volumeFlags = 0;
+  const std::string root = dir.str().substr(0, 3);
+  GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &volumeFlags, nullptr, 0);
+  const bool streams = (volumeFlags & FILE_NAMED_STREAMS) != 0;
+  if (streams) WriteFile(target + ":note", "a stream of its own");
+
+  EXPECT_TRUE(SaveWholeFile(files, target, "new content"));
+  EXPECT_EQ(ReadFile(target), "new content");
+  EXPECT_EQ(GetFileAttributesA(target.c_str()), attributes | FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(AccessList(target), permissions);
+  if (streams) {
+    EXPECT_EQ(ReadFile(target + ":note"), "a stream of its own");
+  }
+  // A second save over the first, and one of a new file.
+  EXPECT_TRUE(SaveWholeFile(files, target, "newer"));
+  EXPECT_EQ(GetFileAttributesA(target.c_str()), attributes | FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(AccessList(target), permissions);
+  EXPECT_TRUE(SaveWholeFile(files, dir.file("fresh.tavrin"), "fresh"));
+  EXPECT_EQ(ReadFile(dir.file("fresh.tavrin")), "fresh");
+
+  const HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(SaveWholeFile(files, target, "lost"));
+  CloseHandle(held);
+  EXPECT_EQ(ReadFile(target), "newer");
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"fresh.tavrin", "kept.tavrin"}));
+  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // --- Starting programs -------------------------------------------------------------

@@ -1,5 +1,8 @@
 #include "platform/win32/win32_shell.h"
 
+// Before windows.h, whose macros would rename the file system's DeleteFile.
+#include "platform/win32/win32_files.h"
+
 #include <objbase.h>
 #include <shellapi.h>
 #include <windows.h>
@@ -35,16 +38,6 @@ bool IsFolder(const std::string& path) {
   if (path.empty()) return false;
   const DWORD attrs = GetFileAttributesA(path.c_str());
   return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-std::string FullPath(const std::string& path) {
-  const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::string full(needed, '\0');
-  const DWORD n = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
-  if (n == 0 || n >= needed) return path;
-  full.resize(n);
-  return full;
 }
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
