@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/files.h"
@@ -38,6 +40,18 @@ WaitedStart Waited(std::string program, std::string params, std::string folder) 
   start.params = std::move(params);
   start.folder = std::move(folder);
   return start;
+}
+
+// A window of this thread for messages alone (no display needed), whose messages go to
+// `proc`.
+HWND MessageWindow(WNDPROC proc, const char* className) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = className;
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, className, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                         nullptr);
 }
 
 class Win32Test : public ::testing::Test {
@@ -261,6 +275,68 @@ TEST_F(Win32Test, StartsProgramsWithTheirParametersInTheirFolders) {
   }
 }
 
+// A waited console program has a console of its own, not the launcher's, and the window
+// style it was given; a console the launcher has (or has not) makes no difference.
+TEST_F(Win32Test, AWaitedConsoleProgramHasAConsoleOfItsOwn) {
+  const std::string program = Recorder(dir.file("tools\\rec.exe"));
+  const std::string report = dir.file("console.txt");
+  WaitedStart start = Waited(program, "--console=" + report, dir.str());
+  start.show = kSwShowMinNoActive;
+  EXPECT_EQ(shell.ShellAndWait(start), kWaitEnded);
+  const std::string seen = ReadFile(report);
+  const auto colon = seen.find("console:");
+  const auto end = seen.find('\n');
+  ASSERT_NE(colon, std::string::npos) << seen;
+  std::vector<std::string> ids;
+  std::istringstream words(seen.substr(colon + 8, end - colon - 8));
+  for (std::string id; words >> id;) ids.push_back(id);
+  ASSERT_EQ(ReadRecording(record).size(), 1u);
+  const std::string child = std::to_string(ReadRecording(record)[0].pid);
+  EXPECT_EQ(ids, std::vector<std::string>{child}) << seen;
+  EXPECT_NE(seen.find("show: 7\n"), std::string::npos) << seen;
+}
+
+int g_answered = 0;
+int g_postedSeen = 0;
+
+LRESULT CALLBACK AnsweringProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP + 1) {
+    ++g_answered;
+    return 42;
+  }
+  if (message == WM_APP + 2) ++g_postedSeen;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// While a waited program runs, a message another thread (an installer's broadcast, a DDE
+// partner) sends to a window of the waiting thread is answered; what is posted to it
+// waits for the thread's own loop, so the launcher's windows take no input meanwhile.
+TEST_F(Win32Test, WaitingAnswersMessagesSentToTheThreadsWindows) {
+  const HWND window = MessageWindow(AnsweringProc, "TavrinTestAnswering");
+  ASSERT_NE(window, nullptr);
+  PostMessageA(window, WM_APP + 2, 0, 0);
+  const std::string go = dir.file("go");
+  DWORD_PTR answer = 0;
+  LRESULT sent = 0;
+  // Sent once the program runs; whatever the answer, the program is then let go, so a
+  // wait that cannot answer makes the test fail, not hang.
+  std::thread sender([&] {
+    for (int i = 0; i < 2000 && ReadRecording(record).empty(); ++i) Sleep(5);
+    sent = SendMessageTimeoutA(window, WM_APP + 1, 0, 0, SMTO_NORMAL, 10000, &answer);
+    WriteFile(go, "");
+  });
+  const std::string program = Recorder(dir.file("tools\\rec.exe"));
+  EXPECT_EQ(shell.ShellAndWait(Waited(program, "--wait-for=" + go, dir.str())), kWaitEnded);
+  sender.join();
+  EXPECT_NE(sent, 0) << "the message sent during the wait was not answered";
+  EXPECT_EQ(answer, 42u);
+  EXPECT_EQ(g_answered, 1);
+  EXPECT_EQ(g_postedSeen, 0);
+  Win32Toolkit().DoEvents();
+  EXPECT_EQ(g_postedSeen, 1);
+  DestroyWindow(window);
+}
+
 // A document is no program; the system's text names no insert. Every number has a text.
 TEST_F(Win32Test, AProgramThatCannotStartSaysWhy) {
   const int32_t missing = shell.ShellAndWait(Waited(dir.file("nope.exe"), "", dir.str()));
@@ -396,13 +472,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 // A pass runs the pending messages and returns; a request to end is left for the loop
 // that owns it; a window that keeps posting to itself does not hold the pass.
 TEST(Win32Toolkit, DoEventsRunsThePendingMessagesAndReturns) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = CountingProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "TavrinTestCounter";
-  RegisterClassA(&wc);
-  const HWND window = CreateWindowExA(0, "TavrinTestCounter", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                      nullptr, wc.hInstance, nullptr);
+  const HWND window = MessageWindow(CountingProc, "TavrinTestCounter");
   ASSERT_NE(window, nullptr);
   Win32Toolkit toolkit;
   for (int i = 0; i < 3; ++i) PostMessageA(window, WM_APP, 0, 0);
