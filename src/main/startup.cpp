@@ -1,6 +1,6 @@
 #include "main/startup.h"
 
-#include <cstdio>
+#include <iostream>
 
 #include "collection/collfile.h"
 #include "collection/text.h"
@@ -139,8 +139,7 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
           [&request](int position, const CollItem& item, int32_t code, const std::string& text) {
             const std::string line =
                 LaunchFailureLine(request.FilePart, position, item.ItemName, code, text);
-            std::fprintf(stderr, "%s\n", line.c_str());
-            std::fflush(stderr);
+            std::cerr << line << '\n' << std::flush;
           });
       state.StartingUp = false;
       return failures == 0 ? kExitOk : kExitLaunchFailed;
