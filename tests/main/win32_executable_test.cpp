@@ -168,6 +168,95 @@ TEST_F(Executable, RunsWithNeitherHandlesNorAConsole) {
   EXPECT_EQ(RunWithoutHandles("--help", DETACHED_PROCESS), 0u);
 }
 
+// tavrin.exe's resources, read as the system reads them.
+class Resources : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    exe = LoadLibraryExA(TavrinPath().c_str(), nullptr,
+                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(exe, nullptr) << TavrinPath();
+  }
+  void TearDown() override {
+    if (exe != nullptr) FreeLibrary(exe);
+  }
+  std::string Text(LPCSTR name, LPCSTR type) {
+    const HRSRC found = FindResourceA(exe, name, type);
+    if (found == nullptr) return "";
+    const HGLOBAL loaded = LoadResource(exe, found);
+    return std::string(static_cast<const char*>(LockResource(loaded)), SizeofResource(exe, found));
+  }
+
+  HMODULE exe = nullptr;
+};
+
+BOOL CALLBACK FirstName(HMODULE, LPCSTR, LPSTR name, LONG_PTR first) {
+  *reinterpret_cast<std::string*>(first) = IS_INTRESOURCE(name) ? "#" : name;
+  return FALSE;
+}
+
+// The shell shows the program's icon (the first icon group, as it takes it); the toolbar
+// pictures are icons named by their image keys, in the two sizes the toolbars use.
+TEST_F(Resources, TheProgramIconAndTheToolbarPictures) {
+  std::string first;
+  EnumResourceNamesA(exe, RT_GROUP_ICON, FirstName, reinterpret_cast<LONG_PTR>(&first));
+  EXPECT_EQ(first, "APPICON");
+  for (const char* key : {"APPICON", "cOpen", "cSave", "cDelete", "cNew", "iUp", "iEdit", "iRemove",
+                          "iOpen", "iDown", "Open", "Find"}) {
+    SCOPED_TRACE(key);
+    EXPECT_NE(FindResourceA(exe, key, RT_GROUP_ICON), nullptr);
+    for (int size : {16, 32}) {
+      const auto icon = static_cast<HICON>(LoadImageA(exe, key, IMAGE_ICON, size, size, 0));
+      ASSERT_NE(icon, nullptr) << size;
+      ICONINFO info{};
+      ASSERT_TRUE(GetIconInfo(icon, &info));
+      BITMAP bitmap{};
+      GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+      EXPECT_EQ(bitmap.bmWidth, size);
+      EXPECT_EQ(bitmap.bmBitsPixel, 32);  // with its alpha channel
+      DeleteObject(info.hbmColor);
+      DeleteObject(info.hbmMask);
+      DestroyIcon(icon);
+    }
+  }
+}
+
+// The version resource holds the project's version, as the file's properties show it.
+TEST_F(Resources, TheVersionIsTheProjects) {
+  const std::string path = TavrinPath();
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> block(size);
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), kVersionMajor);
+  EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), kVersionMinor);
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), kVersionRevision);
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  char* text = nullptr;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\ProductVersion",
+                             reinterpret_cast<void**>(&text), &length));
+  EXPECT_EQ(std::string(text), kVersionText);
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\OriginalFilename",
+                             reinterpret_cast<void**>(&text), &length));
+  EXPECT_EQ(std::string(text), "tavrin.exe");
+}
+
+// The manifest asks for the common controls of version 6 and for DPI awareness, and for
+// no more rights than the user's.
+TEST_F(Resources, TheManifest) {
+  const std::string manifest = Text(CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+  EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+            std::string::npos)
+      << manifest;
+  EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+  EXPECT_NE(manifest.find("version=\"" + std::string(kVersionText) + ".0\""), std::string::npos);
+}
+
 // The text of the first `lines` lines of a console, each without the blanks after it.
 std::string ConsoleText(HANDLE console, const CONSOLE_SCREEN_BUFFER_INFO& info, SHORT lines) {
   std::string text;
