@@ -8,10 +8,7 @@ cd "$(dirname "$0")/.."
 BUILD=${WINDOWS_BUILD:-build-windows}
 JOBS=${JOBS:-$(nproc)}
 
-if [ ! -f "$BUILD/build.ninja" ]; then
-  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTAVRIN_WITH_QT=OFF
-fi
+make --no-print-directory windows-configure WINDOWS_BUILD="$BUILD"
 cmake --build "$BUILD" -j "$JOBS"
 
 . scripts/wine-env.sh
