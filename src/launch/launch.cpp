@@ -121,6 +121,10 @@ std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell) {
 
 bool LaunchFailed(int32_t result, bool waited) { return waited ? result != 0 : result < 32; }
 
+std::string LaunchFailureReason(int32_t result, const std::string& text) {
+  return text.empty() ? "failure code " + std::to_string(result) : text;
+}
+
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit,
                        SystemInfo& system) {
   toolkit.MsgBox(system.PathCase(FailureSubject(File)) + "\n\n" + text, kStyleCriticalOk,
@@ -153,6 +157,24 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     platform.toolkit.DoEvents();
   }
   return failures;
+}
+
+std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell,
+                                     SystemInfo& system) {
+  std::vector<ItemCheck> checks;
+  if (state.IsEmptyCollection()) return checks;
+  const std::string baseFolder = ItemBaseFolder(state, system);
+  for (std::size_t i = 0; i < state.Items.size(); ++i) {
+    const CollItem& item = state.Items[i];
+    ItemCheck check;
+    check.position = static_cast<int>(i) + 1;
+    check.result = CheckItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder, shell);
+    const bool waited = item.Wait != 0;
+    check.starts = !LaunchFailed(check.result, waited);
+    if (!check.starts) check.text = LaunchErrorText(check.result, waited, shell);
+    checks.push_back(std::move(check));
+  }
+  return checks;
 }
 
 }  // namespace tavrin

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "collection/collection.h"
 #include "platform/platform.h"
@@ -44,6 +45,10 @@ std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell);
 // Whether the result of LaunchItem means that the item did not start.
 bool LaunchFailed(int32_t result, bool waited);
 
+// Why an item did not start, in one line for a log or a script: the box's text, or
+// "failure code N" for a result that has no text.
+std::string LaunchFailureReason(int32_t result, const std::string& text);
+
 // Shows the error box of a failed launch: the file part of `File` (an address whole) in
 // the letter case the system shows paths in (SystemInfo::PathCase), two line feeds, then
 // `text`.
@@ -64,5 +69,18 @@ using LaunchFailureLog = std::function<void(int position, const CollItem& item, 
 // collection (its one record the empty placeholder) starts nothing and reports nothing.
 // Returns the number of items that failed.
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log = {});
+
+// What a run of the collection would find for one item, without starting it.
+struct ItemCheck {
+  int position = 0;     // in the collection, from 1
+  bool starts = false;  // the item would start
+  int32_t result = 0;   // what LaunchItem would give
+  std::string text;     // the failure box's text when it would not start
+};
+
+// Decides every item as RunAllItems would, in the same order and from the same folder,
+// and starts nothing. An empty collection gives no item.
+std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell,
+                                     SystemInfo& system);
 
 }  // namespace tavrin

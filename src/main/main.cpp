@@ -25,7 +25,9 @@ int main(int argc, char** argv) {
         native->system().ExecutablePath(),
         native->autostart(),
         [&native](const std::string& text) { return native->ToUtf8(text); },
-        native->files()};
+        native->files(),
+        native->shell(),
+        native->system()};
     const int status = tavrin::RunOption(commandLine.parsed.option, context);
     std::cout.flush();
     return status;

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "collection/collfile.h"
+#include "launch/launch.h"
 #include "main/startup.h"
 #include "platform/text_encoding.h"
 #include "tavrin/version.h"
@@ -15,6 +16,7 @@ namespace {
 int ShowHelp(const OptionCall&, OptionContext& context);
 int ShowVersion(const OptionCall&, OptionContext& context);
 int ListCollection(const OptionCall& call, OptionContext& context);
+int CheckCollection(const OptionCall& call, OptionContext& context);
 int EnableAutostart(const OptionCall& call, OptionContext& context);
 int DisableAutostart(const OptionCall& call, OptionContext& context);
 
@@ -26,6 +28,11 @@ constexpr OptionSpec kOptions[] = {
      "\\xHH",
      &ListCollection},
     {"--json", nullptr, nullptr, "--list", "with --list: print the items as a JSON array", nullptr},
+    {"--check", nullptr, "FILE", nullptr,
+     "find what running FILE would start, without starting anything, and print one "
+     "line per item: position, name and \"ok\" or why it would not start, separated by "
+     "tabs and escaped as --list does; exit status 1 when some item would not start",
+     &CheckCollection},
     {"--autostart", nullptr, "FILE", nullptr,
      "run FILE at every login, and print where that was written", &EnableAutostart},
     {"--no-autostart", nullptr, "FILE", nullptr, "no longer run FILE at login", &DisableAutostart},
@@ -140,8 +147,9 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "showing them; a question is then answered No.\n"
       "\n"
       "Exit status: 0 when every item started (or the window was closed), 1 when some\n"
-      "item failed to start (or an autostart entry could not be written or removed),\n"
-      "2 when the collection could not be loaded or the command line is wrong.\n";
+      "item failed (or, with --check, would fail) to start or an autostart entry could\n"
+      "not be written or removed, 2 when the collection could not be loaded or the\n"
+      "command line is wrong.\n";
   context.out << text;
   return kExitOk;
 }
@@ -179,6 +187,27 @@ int ListCollection(const OptionCall& call, OptionContext& context) {
   if (json) out += "\n]\n";
   context.out << out;
   return kExitOk;
+}
+
+// A dry run: each item is decided as a run decides it (a program on PATH, a path
+// relative to the collection's folder, a document and its application, an address and
+// its handler), and nothing is started.
+int CheckCollection(const OptionCall& call, OptionContext& context) {
+  CollectionState state;
+  if (!LoadForOption(call.operand, state, context)) return kExitNotLoaded;
+  // As in run mode: relative items are taken from the folder of the file as named.
+  state.CurrentCollFile = call.operand;
+  std::string out;
+  int failures = 0;
+  for (const ItemCheck& check : CheckAllItems(state, context.shell, context.system)) {
+    const CollItem& item = state.Items[static_cast<std::size_t>(check.position - 1)];
+    const std::string verdict = check.starts ? "ok" : LaunchFailureReason(check.result, check.text);
+    if (!check.starts) ++failures;
+    out += std::to_string(check.position) + "\t" + EscapeControls(item.ItemName) + "\t" +
+           EscapeControls(verdict) + "\n";
+  }
+  context.out << out;
+  return failures == 0 ? kExitOk : kExitLaunchFailed;
 }
 
 int EnableAutostart(const OptionCall& call, OptionContext& context) {

@@ -8,6 +8,8 @@
 
 #include "platform/autostart.h"
 #include "platform/files.h"
+#include "platform/shell.h"
+#include "platform/system.h"
 
 namespace tavrin {
 
@@ -62,6 +64,8 @@ struct OptionContext {
   // The collection's texts as UTF-8, for JSON; unchanged when null.
   std::function<std::string(const std::string&)> toUtf8;
   FileSystem& files;  // where collections are read from
+  Shell& shell;       // asked what a start would do, never to start
+  SystemInfo& system;
 };
 
 // Carries out the option, or says on one line of standard error why the command

@@ -116,9 +116,8 @@ std::string QtPlatformArgument(const std::vector<std::string>& words) {
 
 std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
                               int32_t result, const std::string& text) {
-  const std::string reason = text.empty() ? "failure code " + std::to_string(result) : text;
   return "tavrin: " + EscapeControls(file) + ": item " + std::to_string(position) + " \"" +
-         EscapeControls(name) + "\": " + EscapeControls(reason);
+         EscapeControls(name) + "\": " + EscapeControls(LaunchFailureReason(result, text));
 }
 
 int Main(const StartRequest& request, CollectionState& state, Platform& platform,

@@ -194,7 +194,9 @@ struct OptionTest : ::testing::Test {
   std::ostringstream err;
   FakeAutostart autostart;
   testing::NativeFileSystem files;
-  OptionContext context{out, err, "/usr/bin/tavrin", &autostart, {}, files};
+  testing::RecordingShell shell;
+  testing::FakeSystemInfo system;
+  OptionContext context{out, err, "/usr/bin/tavrin", &autostart, {}, files, shell, system};
   // Names, files and parameters with what a script must be able to split and read
   // back: tabs, line breaks, backslashes, quotes, escape sequences, other scripts.
   const std::vector<CollItem> items{
@@ -291,6 +293,37 @@ TEST_F(OptionTest, ListOfACollectionThatCannotBeLoaded) {
   }
 }
 
+// A dry run asks the shell what each start would give, from the collection's folder,
+// and starts nothing: one line per item, "ok" or the reason a run would report, and
+// status 1 when any item would not start.
+TEST_F(OptionTest, CheckDecidesEveryItemAsARunWouldAndStartsNothing) {
+  // In call order: Notes, Tab (waited), Two lines, Cafe (waited).
+  shell.results = {kShellSuccess, 53, 26, kWaitEnded};
+  EXPECT_EQ(Run({"--check", path}), kExitLaunchFailed);
+  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(Lines(out.str()),
+            (std::vector<std::string>{"1\tNotes\tok", "2\tTab\\there\truntime error 53",
+                                      "3\tTwo\\r\\nlines\tfailure code 26",
+                                      "4\tCaf\xc3\xa9 \xe6\x97\xa5\tok"}));
+  ASSERT_EQ(shell.calls.size(), items.size());
+  for (const auto& call : shell.calls) EXPECT_EQ(call.rfind("check ", 0), 0u) << call;
+  for (const auto& request : shell.shellStarts) EXPECT_EQ(request.baseFolder, dir.str());
+  for (const auto& start : shell.waitedStarts) EXPECT_EQ(start.baseFolder, dir.str());
+
+  // Every item would start: status 0. An empty collection checks nothing, as a run
+  // starts nothing; one that cannot be loaded gives status 2 and says why.
+  EXPECT_EQ(Run({"--check", path}), kExitOk);
+  EXPECT_EQ(Lines(out.str()).size(), items.size());
+  testing::WriteFile(path, testing::CollectionText({CollItem{}}));
+  shell.calls.clear();
+  EXPECT_EQ(Run({"--check", path}), kExitOk);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_TRUE(shell.calls.empty());
+  EXPECT_EQ(Run({"--check", dir.file("none.tavrin")}), kExitNotLoaded);
+  EXPECT_EQ(err.str(), "tavrin: " + Shown(dir.file("none.tavrin")) +
+                           ": The Tavrin was unable to load the Collection!!\n");
+}
+
 TEST_F(OptionTest, HelpVersionAndUsageErrors) {
   EXPECT_EQ(Run({"--help"}), kExitOk);
   EXPECT_EQ(err.str(), "");
@@ -312,8 +345,8 @@ TEST_F(OptionTest, HelpVersionAndUsageErrors) {
     EXPECT_NE(err.str().find("; " + UsageLine()), std::string::npos);
   }
   EXPECT_EQ(UsageLine(),
-            "usage: tavrin [FILE [/run]] | --list [--json] FILE | --autostart FILE | "
-            "--no-autostart FILE | --help | --version");
+            "usage: tavrin [FILE [/run]] | --list [--json] FILE | --check FILE | "
+            "--autostart FILE | --no-autostart FILE | --help | --version");
 }
 
 // Autostart gets the collection's full path; a file that cannot be loaded is not

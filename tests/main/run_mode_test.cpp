@@ -197,6 +197,37 @@ TEST_F(RunModeTest, ListPrintsTheItemsWithoutStartingThem) {
                              ": The Tavrin was unable to load the Collection!!\n");
 }
 
+// A dry run of a collection that mixes good and bad items starts nothing, and finds
+// the items a run finds, for the reasons the run gives.
+TEST_F(RunModeTest, CheckFindsWhatARunFindsAndStartsNothing) {
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("First", RecorderPath(), "first", 1, kTrue),
+                                                  Item("Gone", dir.file("Gone.bin")),
+                                                  Item("Nope", dir.file("Nope.exe"), "", 1, kTrue),
+                                                  Item("Last", RecorderPath(), "last")}));
+  const auto check = Start({TavrinPath(), "--check", dir.file("c.tavrin")});
+  EXPECT_EQ(check.exitCode, 1) << check.err;
+  EXPECT_EQ(check.err, "");
+  EXPECT_TRUE(ReadRecording(record).empty());
+  const auto lines = testing::Lines(check.out);
+  ASSERT_EQ(lines.size(), 4u) << check.out;
+  EXPECT_EQ(lines[0], "1\tFirst\tok");
+  EXPECT_EQ(lines[1], "2\tGone\tFile Not Found");
+  EXPECT_EQ(lines[3], "4\tLast\tok");
+
+  const auto run = Start({TavrinPath(), dir.file("c.tavrin"), "/run"});
+  EXPECT_EQ(run.exitCode, 1);
+  const std::string file = "tavrin: " + EscapeControls(dir.file("c.tavrin"));
+  EXPECT_EQ(FailureLines(run),
+            (std::vector<std::string>{
+                file + ": item 2 \"Gone\": File Not Found",
+                file + ": item 3 \"Nope\": " + testing::SplitAt(lines[2], '\t').back()}));
+
+  WriteFile(dir.file("good.tavrin"), CollectionText({Item("Only", RecorderPath(), "x")}));
+  const auto good = Start({TavrinPath(), "--check", dir.file("good.tavrin")});
+  EXPECT_EQ(good.exitCode, 0) << good.err;
+  EXPECT_EQ(good.out, "1\tOnly\tok\n");
+}
+
 // Missing, no collection, or, on Windows, "c.tavrin/run": the switch without a " /"
 // before it, which leaves no file part.
 TEST_F(RunModeTest, EachLoadResultGivesItsStatus) {
