@@ -17,8 +17,11 @@ SANITIZE_ENV = \
 # The optimised build that `make bench` measures.
 BENCH_BUILD ?= build-release
 
+# The Windows build (mingw-w64), its tests under Wine, and its portable zip.
+WINDOWS_BUILD ?= build-windows
+
 .PHONY: all setup configure build check check-sanitize check-windows run package format \
-        lint clean fuzz bench
+        lint clean fuzz bench windows-configure package-windows
 
 all: build
 
@@ -37,10 +40,24 @@ check: setup
 	$(MAKE) build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+$(WINDOWS_BUILD)/build.ninja:
+	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTAVRIN_WITH_QT=OFF
+
+windows-configure: $(WINDOWS_BUILD)/build.ninja
+
 # Cross-builds for Windows (mingw-w64) and runs the tests under Wine.
 check-windows: setup
 	@scripts/setup-windows.sh
-	JOBS=$(JOBS) scripts/check-windows.sh
+	WINDOWS_BUILD=$(WINDOWS_BUILD) JOBS=$(JOBS) scripts/check-windows.sh
+
+# The portable Windows zip, $(WINDOWS_BUILD)/tavrin-<version>-windows-x64.zip
+# (scripts/check-windows-package.sh proves it).
+package-windows: setup
+	@scripts/setup-windows.sh
+	$(MAKE) windows-configure
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	cd $(WINDOWS_BUILD) && cpack -G ZIP
 
 # The main window on the example collection; on a machine without a display, the
 # collection is run without a window instead.
@@ -101,4 +118,4 @@ lint:
 	scripts/check-includes.sh
 
 clean:
-	rm -rf $(BUILD) build-windows $(FUZZ_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(WINDOWS_BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)

@@ -12,6 +12,8 @@ packages=(
   googletest
   # Wine runs the cross-built tests and tavrin.exe
   wine wine64
+  # ImageMagick's convert makes tavrin.exe's icons from the windows' PNG pictures
+  imagemagick
 )
 
 "$(dirname "$0")/install-packages.sh" "${packages[@]}"

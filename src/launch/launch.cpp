@@ -42,6 +42,12 @@ WaitedStart WaitedStartFor(const std::string& File, const std::string& Params, i
   return start;
 }
 
+// What a launch failure box names: the file part of the item's File; an address whole,
+// since its last part alone ("page") would say nothing.
+std::string FailureSubject(const std::string& File) {
+  return AddressScheme(File).empty() ? FilePart(File) : File;
+}
+
 }  // namespace
 
 int ShowWindowValue(int16_t WinStyle) {
@@ -120,11 +126,16 @@ std::string LaunchFailureReason(int32_t result, const std::string& text) {
   return text.empty() ? "failure code " + std::to_string(result) : text;
 }
 
+void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit,
+                       SystemInfo& system) {
+  toolkit.MsgBox(system.PathCase(FailureSubject(File)) + "\n\n" + text, kStyleCriticalOk,
+                 kErrorCaption);
+}
+
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit) {
-  // An address is named whole: its last part alone ("page") would say nothing.
-  std::string name = AddressScheme(File).empty() ? FilePart(File) : File;
-  if (kPathsIgnoreCase) name = LowerAscii(name);
-  toolkit.MsgBox(name + "\n\n" + text, kStyleCriticalOk, kErrorCaption);
+  const std::string name = FailureSubject(File);
+  toolkit.MsgBox((kPathsIgnoreCase ? LowerAscii(name) : name) + "\n\n" + text, kStyleCriticalOk,
+                 kErrorCaption);
 }
 
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log) {
@@ -142,7 +153,7 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
       ++failures;
       const std::string text = LaunchErrorText(result, waited, platform.shell);
       if (log) log(i + 1, item, result, text);
-      ShowLaunchFailure(item.File, text, platform.toolkit);
+      ShowLaunchFailure(item.File, text, platform.toolkit, platform.system);
     }
     platform.toolkit.DoEvents();
   }

@@ -47,8 +47,14 @@ bool LaunchFailed(int32_t result, bool waited);
 // "failure code N" for a result that has no text.
 std::string LaunchFailureReason(int32_t result, const std::string& text);
 
-// Shows the error box of a failed launch: the file part of `File` (an address whole),
-// in lower case where file names ignore case, two line feeds, then `text`.
+// Shows the error box of a failed launch: the file part of `File` (an address whole) in
+// the letter case the system shows paths in (SystemInfo::PathCase), two line feeds, then
+// `text`.
+void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit,
+                       SystemInfo& system);
+
+// The same box for a caller without the system at hand: where file names ignore case,
+// only the letters A to Z are lowered.
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit);
 
 // Told of each item that failed to start, before its box: the item's position in the

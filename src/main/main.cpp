@@ -1,6 +1,5 @@
 // The program's entry: chooses the platform services and hands over to the options
 // or to Main.
-#include <cstdio>
 #include <iostream>
 #include <memory>
 
@@ -59,10 +58,12 @@ int main(int argc, char** argv) {
   tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system(),
                             native->registry()};
   tavrin::CollectionState state;
-  auto openWindow = [](const tavrin::StartRequest&, tavrin::CollectionState&) {
-    std::fprintf(stderr,
-                 "tavrin: this build has no main window; "
-                 "use 'tavrin FILE /run' to run a collection\n");
+  // Said in a box: a windowed program started from the shell has no terminal to say it on.
+  auto openWindow = [&toolkit](const tavrin::StartRequest&, tavrin::CollectionState&) {
+    toolkit->MsgBox(
+        "This build of Tavrin has no main window.\n"
+        "Use 'tavrin FILE /run' to run a collection.",
+        tavrin::kStyleExclamationOk, "Tavrin");
     return static_cast<int>(tavrin::kExitNotLoaded);
   };
 #endif

@@ -1,5 +1,6 @@
 #include "main/native.h"
 #include "platform/win32/win32_autostart.h"
+#include "platform/win32/win32_console.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
@@ -30,6 +31,8 @@ struct Win32Services : NativeServices {
   Registry& registry() override { return registry_; }
   Autostart* autostart() override { return &autostart_; }
 
+  // First, so that everything after it writes where the parent can read it.
+  win32::ParentConsoleOutput console_;
   win32::Win32Shell shell_;
   win32::Win32FileSystem files_;
   win32::Win32SystemInfo system_;

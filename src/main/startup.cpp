@@ -1,6 +1,6 @@
 #include "main/startup.h"
 
-#include <cstdio>
+#include <iostream>
 
 #include "collection/collfile.h"
 #include "collection/text.h"
@@ -8,15 +8,31 @@
 #include "platform/text_encoding.h"
 
 namespace tavrin {
+namespace {
+
+// A file part without the one pair of quotes round it. A Windows file name cannot hold
+// a '"', so "C:\My Colls\a.tavrin" (as cmd users type it and drag-and-drop hands it
+// over) can only mean C:\My Colls\a.tavrin; blanks after the closing quote belong to no
+// name. Anything else is kept as it stands.
+std::string WithoutQuotes(const std::string& part) {
+  if (part.empty() || part.front() != '"') return part;
+  const auto close = part.find('"', 1);
+  if (close == std::string::npos || part.find_first_not_of(" \t", close + 1) != std::string::npos) {
+    return part;
+  }
+  return part.substr(1, close - 1);
+}
+
+}  // namespace
 
 std::string ParseCommandLine(const std::string& CmdLine, int16_t Mode) {
   if (Mode == 2) {
     return LowerAscii(CmdLine).find("/run") != std::string::npos ? "RUN" : "";
   }
   if (Mode == 1) {
-    if (ParseCommandLine(CmdLine, 2).empty()) return CmdLine;
+    if (ParseCommandLine(CmdLine, 2).empty()) return WithoutQuotes(CmdLine);
     const auto split = CmdLine.find(" /");
-    return split == std::string::npos ? "" : CmdLine.substr(0, split);
+    return split == std::string::npos ? "" : WithoutQuotes(CmdLine.substr(0, split));
   }
   return "";
 }
@@ -122,8 +138,7 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
           [&request](int position, const CollItem& item, int32_t code, const std::string& text) {
             const std::string line =
                 LaunchFailureLine(request.FilePart, position, item.ItemName, code, text);
-            std::fprintf(stderr, "%s\n", line.c_str());
-            std::fflush(stderr);
+            std::cerr << line << '\n' << std::flush;
           });
       state.StartingUp = false;
       return failures == 0 ? kExitOk : kExitLaunchFailed;

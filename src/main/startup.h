@@ -27,8 +27,10 @@ struct StartRequest {
 };
 
 // The parts of a command line as the Windows shell hands it over: Mode 1 gives the
-// collection-file part, Mode 2 gives "RUN" when the line carries the run switch
-// ("/run" anywhere, in any letter case), any other Mode gives "".
+// collection-file part (the text before the first " /" when the line carries the run
+// switch, otherwise the whole line; one pair of quotes round it removed), Mode 2 gives
+// "RUN" when the line carries the run switch ("/run" anywhere, in any letter case), any
+// other Mode gives "".
 std::string ParseCommandLine(const std::string& CmdLine, int16_t Mode);
 
 // A start request from the text after the program's path (Windows).

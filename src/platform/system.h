@@ -30,6 +30,13 @@ class SystemInfo {
     (void)path;
     return false;
   }
+
+  // `path` in the letter case the program shows it in (error boxes, a browsed file).
+  // Where file names ignore case (Windows) that is lower case, as the system lower-cases
+  // its ANSI code page: in code page 1252 the capital E with acute (byte 0xC9) becomes
+  // the small one (0xE9), as A becomes a. Where case tells files apart (POSIX) a
+  // lower-cased path would name another file, so the path is given back as it is.
+  virtual std::string PathCase(const std::string& path) { return path; }
 };
 
 }  // namespace tavrin

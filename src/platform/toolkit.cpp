@@ -1,8 +1,8 @@
 #include "platform/toolkit.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 
 namespace tavrin {
 
@@ -21,8 +21,8 @@ bool BoxesToStderrAsked() {
 int StderrToolkit::MsgBox(const std::string& text, int style, const std::string& caption) {
   // Written by length, so that a NUL inside a text does not cut the box short.
   const std::string box = caption + "\n" + text + "\n";
-  std::fwrite(box.data(), 1, box.size(), stderr);
-  std::fflush(stderr);
+  std::cerr.write(box.data(), static_cast<std::streamsize>(box.size()));
+  std::cerr.flush();
   return UnattendedAnswer(style);
 }
 

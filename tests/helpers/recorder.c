@@ -4,7 +4,10 @@
  *   end <ns> <pid>
  * A first argument "--sleep=N" makes it wait N milliseconds before it ends; a
  * first argument "--exit=N" makes it end with that status; a first argument
- * "--wait-for=PATH" makes it wait (up to a minute) until that file exists.
+ * "--wait-for=PATH" makes it wait (up to a minute) until that file exists; on Windows
+ * a first argument "--console=PATH" makes it write to that file the ids of the
+ * processes attached to its console ("console: <id> <id>...", nothing after the colon
+ * when it has none) and the show-window value it was started with ("show: <n>", or "show: none").
  * It builds for POSIX and for Windows. */
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -50,6 +53,23 @@ static void append(const char* path, const char* line, size_t len) {
 static void sleep_ms(long ms) { Sleep((DWORD)ms); }
 
 static int exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+static void write_console(const char* path) {
+  DWORD ids[64];
+  DWORD n = GetConsoleProcessList(ids, 64);
+  STARTUPINFOA startup;
+  char line[1024];
+  int len = snprintf(line, sizeof line, "console:");
+  for (DWORD i = 0; i < n && i < 64; ++i)
+    len += snprintf(line + len, sizeof line - len, " %lu", ids[i]);
+  GetStartupInfoA(&startup);
+  if (startup.dwFlags & STARTF_USESHOWWINDOW) {
+    len += snprintf(line + len, sizeof line - len, "\nshow: %u\n", startup.wShowWindow);
+  } else {
+    len += snprintf(line + len, sizeof line - len, "\nshow: none\n");
+  }
+  append(path, line, (size_t)len);
+}
 #else
 static long long now_ns(void) {
   struct timespec ts;
@@ -113,6 +133,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 12000 && !exists(argv[1] + 11); ++i) sleep_ms(5);
   }
   if (argc > 1 && strncmp(argv[1], "--exit=", 7) == 0) status = atoi(argv[1] + 7);
+#ifdef _WIN32
+  if (argc > 1 && strncmp(argv[1], "--console=", 10) == 0) write_console(argv[1] + 10);
+#endif
   len = snprintf(line, cap, "end %lld %d\n", now_ns(), pid_of_self());
   if (record) append(record, line, (size_t)len);
   free(line);

@@ -117,6 +117,21 @@ TEST_F(RunAll, StartsEveryItemInOrderAndReportsEachFailure) {
   EXPECT_GE(fake.toolkit.eventPasses, 10);
 }
 
+// The box shows the file in the case the system shows paths in, whatever that is.
+TEST_F(RunAll, TheBoxShowsTheFileAsTheSystemCasesPaths) {
+  struct Shouting : testing::FakeSystemInfo {
+    std::string PathCase(const std::string& path) override { return "<" + path + ">"; }
+  } system;
+  Platform platform{fake.toolkit, fake.shell, fake.files, system, fake.registry};
+  state.Items = {Item("1", kSep + "a" + kSep + "Gone.EXE"), Item("2", "mailto:Me@example.org")};
+  fake.shell.results = {2, 31};
+  EXPECT_EQ(RunAllItems(state, platform), 2);
+  EXPECT_EQ(fake.toolkit.boxes,
+            (Strings{testing::kErrorBox + "<Gone.EXE>\n\nFile Not Found",
+                     testing::kErrorBox +
+                         "<mailto:Me@example.org>\n\nNo application found for this file"}));
+}
+
 // The dry run asks the shell exactly what the start would ask, and gives what the shell
 // answers, without starting anything.
 TEST(CheckItem, AsksTheShellWhatTheStartWouldAsk) {

@@ -30,6 +30,25 @@ TEST(CommandLine, TheWindowsSubstringRuleAndThePosixArguments) {
     EXPECT_EQ(ParseCommandLine(line, 1) + "|" + ParseCommandLine(line, 2), parts) << line;
     EXPECT_EQ(ParseCommandLine(line, 3), "") << line;
   }
+  // One pair of quotes round the file part, as cmd users type a name with blanks and
+  // drag-and-drop passes it, is no part of the name (a Windows name holds no quote);
+  // quotes anywhere else stay, and the substring rule still decides.
+  const std::pair<const char*, const char*> quoted[] = {
+      {"\"C:\\My Colls\\Good Games.tavrin\" /run", "C:\\My Colls\\Good Games.tavrin|RUN"},
+      {"\"C:\\My Colls\\Good Games.tavrin\"", "C:\\My Colls\\Good Games.tavrin|"},
+      {"\"my file.tavrin\"  /RUN  ", "my file.tavrin|RUN"},
+      {"\"my file.tavrin\" \t", "my file.tavrin|"},
+      {"\"a\" b.tavrin", "\"a\" b.tavrin|"},
+      {"\"unclosed.tavrin /run", "\"unclosed.tavrin|RUN"},
+      {"\"c:\\x/run\\y.tavrin\"", "|RUN"},
+      {"\"\" /run", "|RUN"}};
+  for (const auto& [line, parts] : quoted) {
+    EXPECT_EQ(ParseCommandLine(line, 1) + "|" + ParseCommandLine(line, 2), parts) << line;
+  }
+  const auto q = RequestFromCommandLine("\"C:\\My Colls\\a.tavrin\"");
+  EXPECT_FALSE(q.Run);
+  EXPECT_EQ(q.FilePart, "C:\\My Colls\\a.tavrin");
+  EXPECT_EQ(q.CommandLine, "\"C:\\My Colls\\a.tavrin\"");
   const auto r = RequestFromCommandLine("c:\\x\\a.tavrin /Run");
   EXPECT_TRUE(r.Run);
   EXPECT_EQ(r.FilePart, "c:\\x\\a.tavrin");

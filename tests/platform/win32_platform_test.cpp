@@ -2,15 +2,20 @@
 // programs and waiting for them, program information and the event pump.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h:
+#include <sddl.h>
 #undef DeleteFile
 #undef ShellExecute
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
@@ -35,6 +40,18 @@ WaitedStart Waited(std::string program, std::string params, std::string folder) 
   start.params = std::move(params);
   start.folder = std::move(folder);
   return start;
+}
+
+// A window of this thread for messages alone (no display needed), whose messages go to
+// `proc`.
+HWND MessageWindow(WNDPROC proc, const char* className) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = className;
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, className, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                         nullptr);
 }
 
 class Win32Test : public ::testing::Test {
@@ -132,6 +149,92 @@ TEST_F(Win32Test, TemporaryFilesListingAndDeleting) {
   EXPECT_TRUE(fs::is_directory(dir.file("folder.tavrin")));
 }
 
+// The security descriptor's access list of a file, as text; empty when it cannot be read.
+std::string AccessList(const std::string& path) {
+  char buffer[4096];
+  DWORD needed = 0;
+  if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed)) {
+    return "";
+  }
+  char* text = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          buffer, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return "";
+  }
+  std::string list = text;
+  LocalFree(text);
+  return list;
+}
+
+// The security identifier of the user running the tests, as text.
+std::string UserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
+  char buffer[256];
+  DWORD size = 0;
+  std::string sid;
+  char* text = nullptr;
+  if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+    sid = text;
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return sid;
+}
+
+// A save replaces the content and keeps the file: its attributes (marked for archiving,
+// as any change is), its permissions and, where the volume has them, its other streams;
+// nothing of the save stays beside it. A file that cannot be replaced (held open by a
+// program that lets no one remove it) keeps its old content.
+TEST_F(Win32Test, ASaveKeepsWhatTheFileHad) {
+  const std::string target = dir.file("kept.tavrin");
+  WriteFile(target, "old");
+  const DWORD attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  ASSERT_TRUE(SetFileAttributesA(target.c_str(), attributes));
+  // For the system and this user alone: no one else may read it.
+  PSECURITY_DESCRIPTOR own = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+      ("D:P(A;;FA;;;SY)(A;;FA;;;" + UserSid() + ")").c_str(), SDDL_REVISION_1, &own, nullptr));
+  EXPECT_TRUE(SetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, own));
+  LocalFree(own);
+  const std::string permissions = AccessList(target);
+  EXPECT_EQ(permissions.find(";;;WD)"), std::string::npos) << permissions;
+  DWORD volumeFlags = 0;
+  const std::string root = dir.str().substr(0, 3);
+  GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &volumeFlags, nullptr, 0);
+  const bool streams = (volumeFlags & FILE_NAMED_STREAMS) != 0;
+  if (streams) WriteFile(target + ":note", "a stream of its own");
+
+  EXPECT_TRUE(SaveWholeFile(files, target, "new content"));
+  EXPECT_EQ(ReadFile(target), "new content");
+  EXPECT_EQ(GetFileAttributesA(target.c_str()), attributes | FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(AccessList(target), permissions);
+  if (streams) {
+    EXPECT_EQ(ReadFile(target + ":note"), "a stream of its own");
+  }
+  // A second save over the first, and one of a new file.
+  EXPECT_TRUE(SaveWholeFile(files, target, "newer"));
+  EXPECT_EQ(GetFileAttributesA(target.c_str()), attributes | FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(AccessList(target), permissions);
+  EXPECT_TRUE(SaveWholeFile(files, dir.file("fresh.tavrin"), "fresh"));
+  EXPECT_EQ(ReadFile(dir.file("fresh.tavrin")), "fresh");
+
+  const HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(SaveWholeFile(files, target, "lost"));
+  CloseHandle(held);
+  EXPECT_EQ(ReadFile(target), "newer");
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"fresh.tavrin", "kept.tavrin"}));
+  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // --- Starting programs -------------------------------------------------------------
 
 // A waited start's command line quotes a program path with a blank and keeps the
@@ -170,6 +273,68 @@ TEST_F(Win32Test, StartsProgramsWithTheirParametersInTheirFolders) {
     request.fullPath = dir.file(missing);
     EXPECT_EQ(shell.ShellExecute(request), 2) << missing;
   }
+}
+
+// A waited console program has a console of its own, not the launcher's, and the window
+// style it was given; a console the launcher has (or has not) makes no difference.
+TEST_F(Win32Test, AWaitedConsoleProgramHasAConsoleOfItsOwn) {
+  const std::string program = Recorder(dir.file("tools\\rec.exe"));
+  const std::string report = dir.file("console.txt");
+  WaitedStart start = Waited(program, "--console=" + report, dir.str());
+  start.show = kSwShowMinNoActive;
+  EXPECT_EQ(shell.ShellAndWait(start), kWaitEnded);
+  const std::string seen = ReadFile(report);
+  const auto colon = seen.find("console:");
+  const auto end = seen.find('\n');
+  ASSERT_NE(colon, std::string::npos) << seen;
+  std::vector<std::string> ids;
+  std::istringstream words(seen.substr(colon + 8, end - colon - 8));
+  for (std::string id; words >> id;) ids.push_back(id);
+  ASSERT_EQ(ReadRecording(record).size(), 1u);
+  const std::string child = std::to_string(ReadRecording(record)[0].pid);
+  EXPECT_EQ(ids, std::vector<std::string>{child}) << seen;
+  EXPECT_NE(seen.find("show: 7\n"), std::string::npos) << seen;
+}
+
+int g_answered = 0;
+int g_postedSeen = 0;
+
+LRESULT CALLBACK AnsweringProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP + 1) {
+    ++g_answered;
+    return 42;
+  }
+  if (message == WM_APP + 2) ++g_postedSeen;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// While a waited program runs, a message another thread (an installer's broadcast, a DDE
+// partner) sends to a window of the waiting thread is answered; what is posted to it
+// waits for the thread's own loop, so the launcher's windows take no input meanwhile.
+TEST_F(Win32Test, WaitingAnswersMessagesSentToTheThreadsWindows) {
+  const HWND window = MessageWindow(AnsweringProc, "TavrinTestAnswering");
+  ASSERT_NE(window, nullptr);
+  PostMessageA(window, WM_APP + 2, 0, 0);
+  const std::string go = dir.file("go");
+  DWORD_PTR answer = 0;
+  LRESULT sent = 0;
+  // Sent once the program runs; whatever the answer, the program is then let go, so a
+  // wait that cannot answer makes the test fail, not hang.
+  std::thread sender([&] {
+    for (int i = 0; i < 2000 && ReadRecording(record).empty(); ++i) Sleep(5);
+    sent = SendMessageTimeoutA(window, WM_APP + 1, 0, 0, SMTO_NORMAL, 10000, &answer);
+    WriteFile(go, "");
+  });
+  const std::string program = Recorder(dir.file("tools\\rec.exe"));
+  EXPECT_EQ(shell.ShellAndWait(Waited(program, "--wait-for=" + go, dir.str())), kWaitEnded);
+  sender.join();
+  EXPECT_NE(sent, 0) << "the message sent during the wait was not answered";
+  EXPECT_EQ(answer, 42u);
+  EXPECT_EQ(g_answered, 1);
+  EXPECT_EQ(g_postedSeen, 0);
+  Win32Toolkit().DoEvents();
+  EXPECT_EQ(g_postedSeen, 1);
+  DestroyWindow(window);
 }
 
 // A document is no program; the system's text names no insert. Every number has a text.
@@ -281,6 +446,17 @@ TEST_F(Win32Test, ProgramInformation) {
   EXPECT_EQ(system.FileTypeDescription(dir.file("gone\\notes.txt")), "");
 }
 
+// Paths are shown in lower case as the system lowers its ANSI code page: beyond A to Z
+// in code page 1252 (Wine's, and western Windows'), and nothing that is no letter.
+TEST_F(Win32Test, PathsAreShownInTheSystemsLowerCase) {
+  EXPECT_EQ(system.PathCase("C:\\Tools\\Edit.EXE"), "c:\\tools\\edit.exe");
+  EXPECT_EQ(system.PathCase("D:\\1 [x]_~#.TXT"), "d:\\1 [x]_~#.txt");
+  EXPECT_EQ(system.PathCase(""), "");
+  if (GetACP() != 1252) GTEST_SKIP() << "the letters below are those of code page 1252";
+  EXPECT_EQ(system.PathCase("Gon\xC9.EXE"), "gon\xE9.exe");
+  EXPECT_EQ(system.PathCase("\xC0\xD6\xDE \xE0\xD7"), "\xE0\xF6\xFE \xE0\xD7");  // the sign stays
+}
+
 // --- The event pump (message boxes are modal and are not shown in tests) ----------
 
 int g_received = 0;
@@ -296,13 +472,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 // A pass runs the pending messages and returns; a request to end is left for the loop
 // that owns it; a window that keeps posting to itself does not hold the pass.
 TEST(Win32Toolkit, DoEventsRunsThePendingMessagesAndReturns) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = CountingProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "TavrinTestCounter";
-  RegisterClassA(&wc);
-  const HWND window = CreateWindowExA(0, "TavrinTestCounter", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                      nullptr, wc.hInstance, nullptr);
+  const HWND window = MessageWindow(CountingProc, "TavrinTestCounter");
   ASSERT_NE(window, nullptr);
   Win32Toolkit toolkit;
   for (int i = 0; i < 3; ++i) PostMessageA(window, WM_APP, 0, 0);

@@ -107,31 +107,46 @@ TEST_F(Win32Association, RegisteringForThisUserAndTheRegistryQuestion) {
 }
 
 // The classes root merges the machine's classes with this user's, which come first;
-// removing goes to what this user wrote. (A key of its own, removed again.)
+// removing goes to what this user wrote. The machine's side is played by a key of this
+// user's that HKEY_CLASSES_ROOT shows instead, for this process and this test alone, so
+// that no administrator rights are needed.
 TEST(Win32Registry, ThePerUserKeyComesFirst) {
-  const std::string name = ".tavrin-test-" + std::to_string(GetCurrentProcessId());
-  const std::string path = "Software\\Classes\\" + name;
-  win32::Win32Registry registry;
+  const std::string pid = std::to_string(GetCurrentProcessId());
+  const std::string name = ".tavrin-test-" + pid;
+  const std::string machinePath = "Software\\TavrinTest-" + pid;
   HKEY machine = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &machine, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, machinePath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &machine, nullptr),
             ERROR_SUCCESS);
-  RegSetValueExA(machine, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("machine"), 8);
-  RegCloseKey(machine);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, machine), ERROR_SUCCESS);
+  HKEY type = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, name.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &type, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(type, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("machine"), 8);
+  RegCloseKey(type);
+
+  win32::Win32Registry registry;
   EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, name, ""), "machine");
   Registry::Key key = 0;
   ASSERT_EQ(registry.CreateKey(Registry::kClassesRoot, name, key), Registry::kSuccess);
   EXPECT_EQ(SetRegValue(registry, key, "", Registry::kRegSz, "user"), Registry::kSuccess);
   EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, name, ""), "user");
-  EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, name), "machine");
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, name), "user");
   EXPECT_EQ(SetRegValue(registry, key, "", Registry::kRegSz, std::string(300, 'x')),
             Registry::kSuccess);
   EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, name, ""), "");  // too long to read
   registry.CloseKey(key);
   EXPECT_EQ(registry.DeleteKey(Registry::kClassesRoot, name), Registry::kSuccess);
+  EXPECT_EQ(Value(HKEY_CURRENT_USER, name), "<none>");
   EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, name, ""), "machine");
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, name.c_str());
   EXPECT_EQ(registry.OpenKey(Registry::kClassesRoot, name, key), Registry::kFileNotFound);
+
+  RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+  RegCloseKey(machine);
+  RegDeleteTreeA(HKEY_CURRENT_USER, machinePath.c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, machinePath.c_str());
 }
 
 }  // namespace

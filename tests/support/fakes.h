@@ -126,6 +126,15 @@ class FakeSystemInfo : public SystemInfo {
   std::string CollectionFolder() override { return collectionFolder; }
   std::string ExecutablePath() override { return executablePath; }
   std::string FileTypeDescription(const std::string&) override { return description; }
+  // As the platform shows paths: in lower case where file names ignore case (of the
+  // letters A to Z, which is all the tests use).
+  std::string PathCase(const std::string& path) override {
+    std::string shown = path;
+    if (kPathsIgnoreCase) {
+      for (char& c : shown) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return shown;
+  }
 
   std::string collectionFolder = "/tmp";
   std::string executablePath = "/usr/bin/tavrin";

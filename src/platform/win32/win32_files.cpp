@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <vector>
 
 #include "platform/ascii.h"
 
@@ -14,6 +15,12 @@ namespace {
 
 // Temporary names tried before giving up (each one is taken only if it is new).
 constexpr int kTempAttempts = 100;
+
+// The attributes a replaced file hands on to its new content. Read-only files are never
+// replaced; compression and encryption go with the file itself; the new content is marked
+// for archiving, as any change is.
+constexpr DWORD kCarriedAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -27,6 +34,60 @@ std::string FolderWithSeparator(const std::string& path) {
 
 std::string NameOf(const std::string& path) {
   return path.substr(FolderWithSeparator(path).size());
+}
+
+// A name beside `target` for a file of the save's own: "~<file>.<number><suffix>", the
+// number new to this process.
+std::string UnusedNameBeside(const std::string& target, const char* suffix) {
+  static std::atomic<unsigned> counter{0};
+  char number[32];
+  std::snprintf(number, sizeof number, "%lx%x", GetCurrentProcessId(), counter++);
+  return FolderWithSeparator(target) + "~" + NameOf(target) + "." + number + suffix;
+}
+
+// Gives `to` the access list (the permissions) of `from`, where it can be read.
+void CopyPermissions(const std::string& from, const std::string& to) {
+  DWORD size = 0;
+  GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  if (size == 0) return;
+  std::vector<char> descriptor(size);
+  if (GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size)) {
+    SetFileSecurityA(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+  }
+}
+
+// Replaces the existing file `target` with the file `replacement`, keeping what belongs
+// to the file rather than to its content: ReplaceFileA keeps its security descriptor
+// (its permissions), its other streams, its creation time and short name. Its attributes
+// (Hidden, System, ...) and permissions are given to the new content first as well,
+// since not every system's ReplaceFileA carries them over (Wine's does not). The old
+// content waits under a backup name until the new one is in place, so that a replacement
+// that fails halfway can put it back; without one, a failed rename would leave neither
+// file under the name.
+bool ReplaceKeepingTheFile(const std::string& replacement, const std::string& target,
+                           DWORD attributes) {
+  // Full paths: some systems refuse relative names here.
+  const std::string to = FullPath(target);
+  const std::string from = FullPath(replacement);
+  CopyPermissions(to, from);
+  SetFileAttributesA(from.c_str(), (attributes & kCarriedAttributes) | FILE_ATTRIBUTE_ARCHIVE);
+  std::string backup;
+  for (int attempt = 0; attempt < kTempAttempts && backup.empty(); ++attempt) {
+    const std::string candidate = UnusedNameBeside(to, ".bak");
+    if (GetFileAttributesA(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) backup = candidate;
+  }
+  if (backup.empty()) return false;
+  if (ReplaceFileA(to.c_str(), from.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
+    SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(backup.c_str());
+    return true;
+  }
+  // The new content could not take the name after the old one had left it: the old one
+  // goes back.
+  if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+    MoveFileExA(backup.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  }
+  return false;
 }
 
 class Win32OutFile : public OutFile {
@@ -82,6 +143,16 @@ class Win32InFile : public InFile {
 
 }  // namespace
 
+std::string FullPath(const std::string& path) {
+  const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::string full(needed, '\0');
+  const DWORD n = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+  if (n == 0 || n >= needed) return path;
+  full.resize(n);
+  return full;
+}
+
 std::unique_ptr<InFile> Win32FileSystem::OpenForReading(const std::string& path) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -134,12 +205,8 @@ bool Win32FileSystem::RewriteInPlace(const std::string& path, std::string_view b
 
 std::unique_ptr<OutFile> Win32FileSystem::CreateTempBeside(const std::string& target,
                                                            std::string& tempPath) {
-  static std::atomic<unsigned> counter{0};
-  const std::string stem = FolderWithSeparator(target) + "~" + NameOf(target) + ".";
   for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-    char number[32];
-    std::snprintf(number, sizeof number, "%lx%x", GetCurrentProcessId(), counter++);
-    const std::string candidate = stem + number + ".tmp";
+    const std::string candidate = UnusedNameBeside(target, ".tmp");
     const HANDLE file = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -154,11 +221,14 @@ std::unique_ptr<OutFile> Win32FileSystem::CreateTempBeside(const std::string& ta
 }
 
 bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
-  // A read-only file is not replaced (not every system refuses it by itself).
   const DWORD attrs = GetFileAttributesA(to.c_str());
-  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) return false;
-  return MoveFileExA(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (attrs == INVALID_FILE_ATTRIBUTES) {
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  }
+  // A read-only file is not replaced (not every system refuses it by itself).
+  if (attrs & FILE_ATTRIBUTE_READONLY) return false;
+  return ReplaceKeepingTheFile(from, to, attrs);
 }
 
 bool Win32FileSystem::Exists(const std::string& path) {

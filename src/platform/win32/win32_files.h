@@ -9,6 +9,10 @@
 
 namespace tavrin::win32 {
 
+// The full path of `path` (taken from the current folder when relative); `path` as it
+// is when it cannot be made full.
+std::string FullPath(const std::string& path);
+
 // The file system through the narrow Win32 calls: paths and file names are bytes in
 // the ANSI code page, the separator is "\" ("/" is accepted too).
 class Win32FileSystem : public FileSystem {
@@ -17,12 +21,14 @@ class Win32FileSystem : public FileSystem {
   std::unique_ptr<InFile> OpenForReading(const std::string& path) override;
   // A link is followed to its file. A read-only file or a folder is refused; a file
   // with several hard links is rewritten in place; anything else is replaced through a
-  // temporary file.
+  // temporary file (see Rename).
   SavePlan PlanSave(const std::string& path) override;
   bool RewriteInPlace(const std::string& path, std::string_view bytes) override;
   // The temporary file is named "~<file>.<number>.tmp" in the target's folder.
   std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
                                             std::string& tempPath) override;
+  // An existing `to` is replaced as the system replaces files (ReplaceFileA): it keeps
+  // its permissions, its other streams and its attributes (Hidden, System, ...).
   bool Rename(const std::string& from, const std::string& to) override;
   bool Exists(const std::string& path) override;
   bool Remove(const std::string& path) override;

@@ -1,5 +1,8 @@
 #include "platform/win32/win32_shell.h"
 
+// Before windows.h, whose macros would rename the file system's DeleteFile.
+#include "platform/win32/win32_files.h"
+
 #include <objbase.h>
 #include <shellapi.h>
 #include <windows.h>
@@ -39,16 +42,6 @@ bool IsFolder(const std::string& path) {
   return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::string FullPath(const std::string& path) {
-  const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::string full(needed, '\0');
-  const DWORD n = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
-  if (n == 0 || n >= needed) return path;
-  full.resize(n);
-  return full;
-}
-
 // True when the name ends in one of the extensions process creation starts.
 bool HasProgramExtension(const std::string& path) {
   const auto dot = path.find_last_of('.');
@@ -66,6 +59,22 @@ std::string Unquoted(const std::string& program) {
     return program.substr(1, program.size() - 2);
   }
   return program;
+}
+
+// Waits until `process` has ended without hanging the desktop: messages other threads
+// and programs send to this thread's windows (a broadcast of an installer, a DDE
+// conversation) are answered meanwhile, as a blocked thread could not; nothing posted,
+// no input and no painting is taken from the queue, so the launcher's own windows stay
+// as still as the wait requires. WAIT_OBJECT_0 once the process has ended.
+DWORD WaitAnsweringSentMessages(HANDLE process) {
+  for (;;) {
+    const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (woken != WAIT_OBJECT_0 + 1) return woken;
+    // Looking at the queue is what delivers the messages sent to it; the filter leaves
+    // everything else where it is.
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
 }
 
 void TrimEnd(std::string& text) {
@@ -109,14 +118,17 @@ int32_t Win32Shell::ShellAndWait(const WaitedStart& start) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(start.show);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, OrNull(folder),
-                      &startup, &process)) {
+  // A console program (a batch file too) gets a console of its own, as the shell gives
+  // one to the items that are not waited for: shared with the launcher's, its window
+  // style could not apply.
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                      OrNull(folder), &startup, &process)) {
     const DWORD error = GetLastError();
     return error != 0 ? static_cast<int32_t>(error) : static_cast<int32_t>(ERROR_GEN_FAILURE);
   }
   CloseHandle(process.hThread);
   // The handle from the start stays valid however quickly the program ends.
-  const DWORD waited = WaitForSingleObject(process.hProcess, INFINITE);
+  const DWORD waited = WaitAnsweringSentMessages(process.hProcess);
   if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 0);
   CloseHandle(process.hProcess);
   return waited == WAIT_OBJECT_0 ? kWaitEnded : kWaitFailed;

@@ -17,6 +17,9 @@ std::string WaitedCommandLine(const std::string& program, const std::string& par
 class Win32Shell : public Shell {
  public:
   int32_t ShellExecute(const ShellRequest& request) override;
+  // A console program gets a console of its own, so that its window style applies.
+  // While it runs, messages sent to the thread's windows are answered; nothing else of
+  // the thread's queue is touched.
   int32_t ShellAndWait(const WaitedStart& start) override;
   // An address is taken as the shell takes it; a file must exist (where the shell
   // looks for it) and, when it is no program, its type must have an application.

@@ -115,4 +115,10 @@ std::string Win32SystemInfo::FileTypeDescription(const std::string& path) {
   return type;
 }
 
+std::string Win32SystemInfo::PathCase(const std::string& path) {
+  std::string lower = path;
+  if (!lower.empty()) CharLowerBuffA(lower.data(), static_cast<DWORD>(lower.size()));
+  return lower;
+}
+
 }  // namespace tavrin::win32

@@ -20,6 +20,8 @@ class Win32SystemInfo : public SystemInfo {
   std::string CollectionFolder() override;
   std::string ExecutablePath() override;
   std::string FileTypeDescription(const std::string& path) override;
+  // Lower case through CharLowerBuffA, letters of the ANSI code page included.
+  std::string PathCase(const std::string& path) override;
 };
 
 }  // namespace tavrin::win32

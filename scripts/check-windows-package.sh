@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Proves the portable Windows zip as a Windows user meets it: builds it with `make
+# package-windows`, checks what it holds, unpacks it under Wine into a folder with
+# blanks in its name (scripts/wine-env.sh: a throw-away prefix with an X server of its
+# own), and runs the unpacked tavrin.exe: its options, the example collection in run
+# mode, and a collection whose item fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD=${WINDOWS_BUILD:-build-windows}
+
+fail() {
+  echo "check-windows-package: $*" >&2
+  exit 1
+}
+
+log=$(mktemp)
+make --no-print-directory package-windows WINDOWS_BUILD="$BUILD" >"$log" 2>&1 ||
+  { cat "$log" >&2; rm -f "$log"; fail "the zip could not be built"; }
+rm -f "$log"
+version=$(sed -n 's/^project(Tavrin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name="tavrin-$version-windows-x64"
+zip="$(pwd)/$BUILD/$name.zip"
+[ -f "$zip" ] || fail "no zip $zip"
+
+# Exactly the program, its texts and the example, in one folder.
+listed=$(cmake -E tar tf "$zip" | grep -v '/$' | sort | tr '\n' ' ')
+expected="$name/LICENSE.txt $name/README.txt $name/tavrin.exe $name/welcome.tavrin "
+[ "$listed" = "$expected" ] || fail "the zip holds: $listed"
+
+. scripts/wine-env.sh
+start_wine
+
+folder="$WINEPREFIX/drive_c/users/Public/My Tools"
+mkdir -p "$folder"
+(cd "$folder" && cmake -E tar xf "$zip")
+exe="$folder/$name/tavrin.exe"
+headers=$(x86_64-w64-mingw32-objdump -p -h "$exe")
+grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "tavrin.exe is not a windowed program"
+! grep -q '\.debug_' <<<"$headers" || fail "tavrin.exe is not stripped"
+grep -q $'\r$' "$folder/$name/README.txt" || fail "README.txt does not have Windows line ends"
+
+# The unpacked program, started in its own folder as a script starts it (boxes to
+# standard error: nobody answers them).
+windows_folder='C:\users\Public\My Tools\'"$name"
+run() {
+  (cd "$folder/$name" && TAVRIN_BOXES_TO_STDERR=1 wine "$exe" "$@")
+}
+out=$(run --version | tr -d '\r') || fail "tavrin.exe --version failed"
+[ "$out" = "tavrin $version" ] || fail "tavrin.exe --version says: $out"
+items=$(run --list welcome.tavrin | tr -d '\r' | wc -l)
+[ "$items" -eq 3 ] || fail "the example collection lists $items items, not 3"
+
+# The example, named by its full path (Wine quotes it for its blanks, as cmd users type
+# it), run from another folder: every item starts, nothing is reported. Standard error
+# goes to a file, since the programs left running keep what they inherit open.
+errors="$WINEPREFIX.err"
+status=0
+(cd "$WINEPREFIX/drive_c" && TAVRIN_BOXES_TO_STDERR=1 \
+  wine "$exe" "$windows_folder\\welcome.tavrin" /run 2>"$errors" >/dev/null) || status=$?
+[ "$status" -eq 0 ] || fail "the example collection gave status $status: $(cat "$errors")"
+[ ! -s "$errors" ] || fail "the example collection reported: $(cat "$errors")"
+
+# A collection beside the program with an item that cannot start: status 1, and the
+# failure on standard error.
+printf '"Tavrin File 1.2"\r\n0\r\n"Gone","C:\\nowhere\\gone.exe","",1,#FALSE#\r\n' \
+  >"$folder/$name/broken.tavrin"
+status=0
+run "$windows_folder\\broken.tavrin" /run 2>"$errors" >/dev/null || status=$?
+[ "$status" -eq 1 ] || fail "a failed item gave status $status, not 1"
+grep -q 'item 1 "Gone": File Not Found' "$errors" ||
+  fail "the failed item was not reported: $(cat "$errors")"
+rm -f "$errors"
+
+echo "check-windows-package: $name.zip unpacks and runs (tavrin.exe: $(stat -c %s "$exe") bytes)"

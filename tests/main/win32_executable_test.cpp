@@ -1,0 +1,314 @@
+// tavrin.exe as Windows starts it: a windowed program whose output still reaches the
+// parent that reads it (pipes, its console), or goes nowhere when there is none.
+#include <gtest/gtest.h>
+#include <windows.h>
+#undef DeleteFile
+#undef ShellExecute
+
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fakes.h"
+#include "run_process.h"
+#include "tavrin/version.h"
+#include "temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+using testing::CollectionText;
+using testing::Item;
+using testing::ReadRecording;
+using testing::RecorderPath;
+using testing::TavrinPath;
+using testing::WriteFile;
+
+std::string ReadAll(HANDLE pipe) {
+  std::string text;
+  char buffer[4096];
+  DWORD n = 0;
+  while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
+  CloseHandle(pipe);
+  return text;
+}
+
+struct Piped {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::string out;
+  std::string err;
+};
+
+// Starts tavrin.exe with `arguments`, its standard output and error on two pipes, and
+// reads both to their end.
+Piped RunWithPipes(const std::string& arguments) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE outRead = nullptr;
+  HANDLE outWrite = nullptr;
+  HANDLE errRead = nullptr;
+  HANDLE errWrite = nullptr;
+  Piped result;
+  if (!CreatePipe(&outRead, &outWrite, &inherit, 0) ||
+      !CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+    return result;
+  }
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  std::string line = "\"" + TavrinPath() + "\" " + arguments;
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  // Both pipes at once: a program that fills one while the other is read would wait.
+  std::thread errors([&] { result.err = ReadAll(errRead); });
+  result.out = ReadAll(outRead);
+  errors.join();
+  if (started) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  return result;
+}
+
+// Starts tavrin.exe with `arguments` and no standard handles at all, as the shell and
+// cmd start a windowed program, with `flags` for process creation; its exit status.
+DWORD RunWithoutHandles(const std::string& arguments, DWORD flags) {
+  const DWORD kinds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  HANDLE saved[3];
+  for (int i = 0; i < 3; ++i) {
+    saved[i] = GetStdHandle(kinds[i]);
+    SetStdHandle(kinds[i], nullptr);
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string line = "\"" + TavrinPath() + "\" " + arguments;
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                                      nullptr, &startup, &process);
+  for (int i = 0; i < 3; ++i) SetStdHandle(kinds[i], saved[i]);
+  if (!started) return 0xFFFFFFFF;
+  DWORD code = 0xFFFFFFFF;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+class Executable : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    _putenv_s("TAVRIN_RECORD", record.c_str());
+    _putenv_s("TAVRIN_BOXES_TO_STDERR", "1");
+  }
+  void TearDown() override {
+    _putenv_s("TAVRIN_RECORD", "");
+    _putenv_s("TAVRIN_BOXES_TO_STDERR", "");
+  }
+
+  testing::TempDir dir;
+  std::string record = dir.file("record.log");
+};
+
+// The program is built for the windowed subsystem: the system opens no console window
+// for it.
+TEST_F(Executable, IsAWindowedProgram) {
+  std::ifstream exe(TavrinPath(), std::ios::binary);
+  IMAGE_DOS_HEADER dos{};
+  ASSERT_TRUE(exe.read(reinterpret_cast<char*>(&dos), sizeof dos));
+  ASSERT_EQ(dos.e_magic, IMAGE_DOS_SIGNATURE);
+  IMAGE_NT_HEADERS64 nt{};
+  exe.seekg(dos.e_lfanew);
+  ASSERT_TRUE(exe.read(reinterpret_cast<char*>(&nt), sizeof nt));
+  ASSERT_EQ(nt.Signature, static_cast<DWORD>(IMAGE_NT_SIGNATURE));
+  ASSERT_EQ(nt.OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR64_MAGIC);
+  EXPECT_EQ(nt.OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+}
+
+// A parent that reads the program's output through pipes (a script, a log) gets the
+// options' answers and one line on standard error for each item that failed to start.
+TEST_F(Executable, OutputReachesAParentsPipes) {
+  const Piped help = RunWithPipes("--help");
+  EXPECT_EQ(help.exitCode, 0u);
+  EXPECT_NE(help.out.find("Usage: tavrin [FILE [/run]]"), std::string::npos) << help.out;
+  EXPECT_EQ(help.err, "");
+  const Piped version = RunWithPipes("--version");
+  EXPECT_EQ(version.out, "tavrin " + std::string(kVersionText) + "\r\n");
+  const Piped unknown = RunWithPipes("--bogus");
+  EXPECT_EQ(unknown.exitCode, 2u);
+  EXPECT_EQ(unknown.err.rfind("tavrin: unknown option '--bogus'", 0), 0u) << unknown.err;
+
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("Gone", dir.file("gone.exe"))}));
+  const Piped run = RunWithPipes(dir.file("c.tavrin") + " /run");
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_NE(run.err.find(": item 1 \"Gone\": File Not Found\r\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("The Tavrin - Error:\r\ngone.exe\r\n\r\nFile Not Found"),
+            std::string::npos)
+      << run.err;
+}
+
+// With no handles and no console (a double click in the shell), the program runs all the
+// same: what it would write goes nowhere.
+TEST_F(Executable, RunsWithNeitherHandlesNorAConsole) {
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", RecorderPath(), "alone", 1, kTrue),
+                                                  Item("Gone", dir.file("gone.exe"))}));
+  EXPECT_EQ(RunWithoutHandles(dir.file("c.tavrin") + " /run", DETACHED_PROCESS), 1u);
+  const auto runs = ReadRecording(record);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].args, std::vector<std::string>{"alone"});
+  EXPECT_EQ(RunWithoutHandles("--help", DETACHED_PROCESS), 0u);
+}
+
+// tavrin.exe's resources, read as the system reads them.
+class Resources : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    exe = LoadLibraryExA(TavrinPath().c_str(), nullptr,
+                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(exe, nullptr) << TavrinPath();
+  }
+  void TearDown() override {
+    if (exe != nullptr) FreeLibrary(exe);
+  }
+  std::string Text(LPCSTR name, LPCSTR type) {
+    const HRSRC found = FindResourceA(exe, name, type);
+    if (found == nullptr) return "";
+    const HGLOBAL loaded = LoadResource(exe, found);
+    return std::string(static_cast<const char*>(LockResource(loaded)), SizeofResource(exe, found));
+  }
+
+  HMODULE exe = nullptr;
+};
+
+BOOL CALLBACK FirstName(HMODULE, LPCSTR, LPSTR name, LONG_PTR first) {
+  *reinterpret_cast<std::string*>(first) = IS_INTRESOURCE(name) ? "#" : name;
+  return FALSE;
+}
+
+// The shell shows the program's icon (the first icon group, as it takes it); the toolbar
+// pictures are icons named by their image keys, in the two sizes the toolbars use.
+TEST_F(Resources, TheProgramIconAndTheToolbarPictures) {
+  std::string first;
+  EnumResourceNamesA(exe, RT_GROUP_ICON, FirstName, reinterpret_cast<LONG_PTR>(&first));
+  EXPECT_EQ(first, "APPICON");
+  for (const char* key : {"APPICON", "cOpen", "cSave", "cDelete", "cNew", "iUp", "iEdit", "iRemove",
+                          "iOpen", "iDown", "Open", "Find"}) {
+    SCOPED_TRACE(key);
+    EXPECT_NE(FindResourceA(exe, key, RT_GROUP_ICON), nullptr);
+    for (int size : {16, 32}) {
+      const auto icon = static_cast<HICON>(LoadImageA(exe, key, IMAGE_ICON, size, size, 0));
+      ASSERT_NE(icon, nullptr) << size;
+      ICONINFO info{};
+      ASSERT_TRUE(GetIconInfo(icon, &info));
+      BITMAP bitmap{};
+      GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+      EXPECT_EQ(bitmap.bmWidth, size);
+      EXPECT_EQ(bitmap.bmBitsPixel, 32);  // with its alpha channel
+      DeleteObject(info.hbmColor);
+      DeleteObject(info.hbmMask);
+      DestroyIcon(icon);
+    }
+  }
+}
+
+// The version resource holds the project's version, as the file's properties show it.
+TEST_F(Resources, TheVersionIsTheProjects) {
+  const std::string path = TavrinPath();
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> block(size);
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), kVersionMajor);
+  EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), kVersionMinor);
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), kVersionRevision);
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  char* text = nullptr;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\ProductVersion",
+                             reinterpret_cast<void**>(&text), &length));
+  EXPECT_EQ(std::string(text), kVersionText);
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\OriginalFilename",
+                             reinterpret_cast<void**>(&text), &length));
+  EXPECT_EQ(std::string(text), "tavrin.exe");
+}
+
+// The manifest asks for the common controls of version 6 and for DPI awareness, and for
+// no more rights than the user's.
+TEST_F(Resources, TheManifest) {
+  const std::string manifest = Text(CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+  EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+            std::string::npos)
+      << manifest;
+  EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+  EXPECT_NE(manifest.find("version=\"" + std::string(kVersionText) + ".0\""), std::string::npos);
+}
+
+// The text of the first `lines` lines of a console, each without the blanks after it.
+std::string ConsoleText(HANDLE console, const CONSOLE_SCREEN_BUFFER_INFO& info, SHORT lines) {
+  std::string text;
+  std::vector<char> line(static_cast<std::size_t>(info.dwSize.X));
+  for (SHORT y = 0; y < lines && y < info.dwSize.Y; ++y) {
+    DWORD n = 0;
+    ReadConsoleOutputCharacterA(console, line.data(), static_cast<DWORD>(line.size()), COORD{0, y},
+                                &n);
+    std::string shown(line.data(), n);
+    shown.erase(shown.find_last_not_of(' ') + 1);
+    text += shown + "\n";
+  }
+  return text;
+}
+
+// Started from a console window (cmd), where a windowed program is given no handles, the
+// program writes to that console: the answers of the options and the failed starts.
+TEST_F(Executable, WritesToTheConsoleOfItsParent) {
+  // A console of this test's own, its handles given back afterwards (freeing a console
+  // closes what the standard handles then hold).
+  const DWORD kinds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  HANDLE saved[3];
+  for (int i = 0; i < 3; ++i) saved[i] = GetStdHandle(kinds[i]);
+  FreeConsole();
+  const BOOL made = AllocConsole();
+  const HANDLE console =
+      CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  const bool usable =
+      made && console != INVALID_HANDLE_VALUE && GetConsoleScreenBufferInfo(console, &info);
+  std::string text;
+  DWORD version = 0xFFFFFFFF;
+  DWORD run = 0xFFFFFFFF;
+  if (usable) {
+    WriteFile(dir.file("c.tavrin"), CollectionText({Item("Gone", dir.file("gone.exe"))}));
+    version = RunWithoutHandles("--version", 0);
+    run = RunWithoutHandles(dir.file("c.tavrin") + " /run", 0);
+    text = ConsoleText(console, info, 12);
+  }
+  if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
+  FreeConsole();
+  for (int i = 0; i < 3; ++i) SetStdHandle(kinds[i], saved[i]);
+  if (!usable) GTEST_SKIP() << "no console can be made here (Wine without a display)";
+  EXPECT_EQ(version, 0u);
+  EXPECT_EQ(run, 1u);
+  EXPECT_NE(text.find("tavrin " + std::string(kVersionText) + "\n"), std::string::npos) << text;
+  // The failure's line (the console wraps it at its width) and its box.
+  EXPECT_NE(text.find("item 1 \"Gone\":"), std::string::npos) << text;
+  EXPECT_NE(text.find("The Tavrin - Error:\ngone.exe\n\nFile Not Found\n"), std::string::npos)
+      << text;
+}
+
+}  // namespace
+}  // namespace tavrin
