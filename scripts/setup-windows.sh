@@ -12,6 +12,8 @@ packages=(
   googletest
   # Wine runs the cross-built tests and tavrin.exe
   wine wine64
+  # a virtual X server of the check's own, where Wine shows the windows under test
+  xvfb xauth
 )
 
 "$(dirname "$0")/install-packages.sh" "${packages[@]}"
