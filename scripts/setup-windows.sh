@@ -14,6 +14,8 @@ packages=(
   wine wine64
   # ImageMagick's convert makes tavrin.exe's icons from the windows' PNG pictures
   imagemagick
+  # a virtual X server of the check's own, where Wine shows the windows under test
+  xvfb xauth
 )
 
 "$(dirname "$0")/install-packages.sh" "${packages[@]}"

@@ -30,7 +30,7 @@ start_wine() {
   # started by the first program instead, they would inherit its output pipe (CTest's)
   # and keep it open after it has ended.
   wineserver -p </dev/null >/dev/null 2>&1
-  wineboot -i </dev/null >/dev/null 2>&1
+  timeout 600 wineboot -i </dev/null >/dev/null 2>&1 || { echo "Wine could not make its prefix" >&2; exit 1; }
 }
 
 stop_wine() {

@@ -54,6 +54,8 @@ FileDialogRequest RequestFromRecord(const OpenFileName& record, bool save) {
   request.initialDir = CutAtNull(dir);
   request.fileMustExist = (record.Flags & OFN_FILEMUSTEXIST) != 0;
   request.overwritePrompt = (record.Flags & OFN_OVERWRITEPROMPT) != 0;
+  request.keepCurrentDir = (record.Flags & OFN_NOCHANGEDIR) != 0;
+  request.nameBufferSize = record.nMaxFile;
   return request;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,13 @@ struct FileDialogRequest {
   std::string initialName;  // the proposed file name, or a whole path
   bool fileMustExist = false;
   bool overwritePrompt = false;  // ask before accepting the name of an existing file
+  // Leave the process's current folder as it was; without it the system's Open dialog
+  // may leave it at the folder of the chosen file.
+  bool keepCurrentDir = false;
+  // The room for the chosen path, in characters with the closing NUL (0: the
+  // implementation's own). Where the system's dialog writes into a buffer of that size,
+  // a longer path fails the dialog.
+  std::size_t nameBufferSize = 0;
 };
 
 // The system's file dialogs.

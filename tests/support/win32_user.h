@@ -1,0 +1,87 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+// The system's window handle, named without the system's headers (HWND is a pointer to
+// it).
+struct HWND__;
+
+namespace tavrin::testing {
+
+using Window = HWND__*;
+
+// A user at the screen, on a thread of their own, for tests of modal windows: the test
+// thread makes a call that shows a modal dialog and returns only when it is closed,
+// while the user finds the dialog and works it as a script says. The user never waits
+// on the test thread: gestures are posted, and every wait for a window ends at a
+// generous limit or when the modal call has returned. Once the script has ended, done
+// or given up, whatever dialog of the test thread is still open is cancelled until the
+// modal call returns, so that a test that goes wrong fails instead of hanging.
+class ScreenUser {
+ public:
+  // Starts the script; the windows it works are those of the calling thread.
+  explicit ScreenUser(std::function<void(ScreenUser&)> script);
+  // Finish(), if the test has not called it.
+  ~ScreenUser();
+  ScreenUser(const ScreenUser&) = delete;
+  ScreenUser& operator=(const ScreenUser&) = delete;
+
+  // Called on the test thread when the modal call has returned: ends every wait and
+  // waits for the script, answering the messages it sends meanwhile. What the script
+  // wrote down can be read afterwards.
+  void Finish();
+
+  // Waits until `find` gives a window; null at the limit or once the modal call has
+  // returned.
+  Window WaitFor(const std::function<Window()>& find);
+  // Waits until `done` holds; false at the limit or once the modal call has returned.
+  bool WaitUntil(const std::function<bool()>& done);
+
+  // The visible, enabled dialog window (class "#32770") of the test thread owned by
+  // `owner`: a dialog waiting for the user, not one under a box of its own.
+  Window WaitForDialog(Window owner);
+  // Waits for TopLevel(className, caption).
+  Window WaitForWindow(const std::string& className, const std::string& caption);
+  // Waits until `window` is gone or hidden.
+  bool WaitUntilGone(Window window);
+
+  // A visible top-level window of this process with that class and caption, compared
+  // without regard to case; an empty class or caption matches any. Null when there is
+  // none.
+  static Window TopLevel(const std::string& className, const std::string& caption);
+  // A control of a dialog by its identifier; null when it has none.
+  static Window Control(Window dialog, int id);
+  // The first window of `className` inside `parent`, at any depth.
+  static Window Descendant(Window parent, const std::string& className);
+  // A window's text (a caption, a box's contents, a button's label).
+  static std::string Text(Window window);
+  // The texts of a dialog's static controls, one after another: what a message box
+  // says.
+  static std::string StaticTexts(Window dialog);
+  // Types `text` into an edit control, replacing what it held.
+  static void Type(Window edit, const std::string& text);
+  // Presses the dialog's button `id` (IDOK, IDCANCEL, IDYES, IDNO, ...), as its
+  // notification to the dialog.
+  static void Press(Window dialog, int id);
+  // Clicks a button with the mouse, as the button itself sees it.
+  static void Click(Window button);
+  // Presses and releases a key (a virtual-key code: VK_ESCAPE, VK_RETURN, VK_F1, 'X')
+  // in `window`, through the message loop of its thread: dialogs and accelerators see
+  // it as they see a key of the keyboard.
+  static void Key(Window window, int virtualKey);
+
+ private:
+  void CancelWhatIsOpen();
+
+  unsigned long testThread_;
+  std::atomic<bool> returned_{false};
+  std::atomic<bool> scriptOver_{false};
+  bool finished_ = false;
+  std::thread thread_;
+};
+
+}  // namespace tavrin::testing
