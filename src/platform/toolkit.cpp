@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/text_encoding.h"
+
 namespace tavrin {
 
 int UnattendedAnswer(int style) {
@@ -19,8 +21,9 @@ bool BoxesToStderrAsked() {
 }
 
 int StderrToolkit::MsgBox(const std::string& text, int style, const std::string& caption) {
-  // Written by length, so that a NUL inside a text does not cut the box short.
-  const std::string box = caption + "\n" + text + "\n";
+  // Written by length, so that a NUL inside a text does not cut the box short; texts
+  // from a collection cannot steer the terminal.
+  const std::string box = TerminalText(caption + "\n" + text) + "\n";
   std::fwrite(box.data(), 1, box.size(), stderr);
   std::fflush(stderr);
   return UnattendedAnswer(style);
