@@ -27,21 +27,19 @@ std::string Quoted(const std::string& text) {
 }  // namespace
 
 // The shell only sets the scene (folder, environment, files for the output, which a
-// program that the tested one leaves running may keep open) and gives way to `env`,
-// which starts the program.
+// program that the tested one leaves running may keep open) and gives way to the
+// program itself (never through env, which would take a program path holding a '='
+// for a variable).
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& env, const std::string& cwd) {
   char name[] = "/tmp/tavrin-out-XXXXXX";
   close(mkstemp(name));
   const std::string out = name;
-  std::string unset;  // env takes its options before the variables it sets
-  std::string set;
+  std::string command = cwd.empty() ? "" : "cd " + Quoted(cwd) + " || exit 127; ";
   for (const auto& [k, v] : env) {
-    if (v.empty()) unset += " -u " + Quoted(k);
-    if (!v.empty()) set += " " + Quoted(k + "=" + v);
+    command += v.empty() ? "unset " + k + "; " : "export " + k + "=" + Quoted(v) + "; ";
   }
-  std::string command =
-      (cwd.empty() ? "" : "cd " + Quoted(cwd) + " && ") + "exec env" + unset + set;
+  command += "exec";
   for (const auto& arg : argv) command += " " + Quoted(arg);
   const int status = std::system((command + " </dev/null >" + out + " 2>" + out + ".err").c_str());
   ProcessResult result;
