@@ -440,6 +440,34 @@ TEST_F(RunModeTest, AutostartEntriesRunTheCollectionAtLogin) {
   EXPECT_TRUE(fs::exists(folder + "/other.desktop"));
 }
 
+// The program installed where a desktop entry needs care (quotes, blanks, '$', '\', ';',
+// '#', '=', '%'): the entry --autostart writes is valid, names no env, and started as a
+// session starts it, the program there runs the collection.
+TEST_F(RunModeTest, AutostartEntriesNameTheProgramWhereverItIsInstalled) {
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("Rec", RecorderPath(), "at-login")}));
+  for (const std::string folder : {"all % = \" ' $ \\ ; # x", "x=y", "a\" b"}) {
+    SCOPED_TRACE(folder);
+    fs::create_directories(dir.file(folder));
+    const std::string program = dir.file(folder + "/tavrin");
+    fs::copy_file(TavrinPath(), program);
+    fs::copy_file(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so",
+                  dir.file(folder + "/tavrin-gui.so"));
+    fs::remove(record);
+    const auto added = testing::RunProcess({program, "--autostart", dir.file("c.tavrin")}, env);
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    const std::string entry = testing::Lines(added.out).at(0);
+    const auto valid = testing::RunProcess({"desktop-file-validate", entry});
+    EXPECT_EQ(valid.out + valid.err, "");
+    EXPECT_EQ(testing::ReadFile(entry).find("env "), std::string::npos) << testing::ReadFile(entry);
+    const auto started = testing::RunProcess({testing::GioProbePath(), "start", entry}, env);
+    EXPECT_EQ(started.exitCode, 0) << started.err;
+    const auto runs = testing::WaitForRecording(record, 1);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].args, std::vector<std::string>{"at-login"});
+    fs::remove(entry);
+  }
+}
+
 // The example's picture is named relative to the collection, which runs the same from
 // the source folder, from its own folder and from anywhere else (a menu starts the
 // launcher in the home folder).
