@@ -101,6 +101,7 @@ std::string QtPlatformArgument(const std::vector<std::string>& words) {
 std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
                               int32_t result, const std::string& text) {
   const std::string reason = text.empty() ? "failure code " + std::to_string(result) : text;
+  if (position == 0) return "tavrin: " + EscapeControls(file) + ": " + EscapeControls(reason);
   return "tavrin: " + EscapeControls(file) + ": item " + std::to_string(position) + " \"" +
          EscapeControls(name) + "\": " + EscapeControls(reason);
 }

@@ -4,7 +4,8 @@
  *   end <ns> <pid>
  * A first argument "--sleep=N" makes it wait N milliseconds before it ends; a
  * first argument "--exit=N" makes it end with that status; a first argument
- * "--wait-for=PATH" makes it wait (up to a minute) until that file exists.
+ * "--wait-for=PATH" makes it wait (up to a minute) until that file exists; a first
+ * argument "--env=NAME" is recorded as NAME=<its value in the environment>.
  * It builds for POSIX and for Windows. */
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -96,9 +97,18 @@ int main(int argc, char** argv) {
   own_path(self, sizeof self);
   size_t cap = 16384;
   for (int i = 1; i < argc; ++i) cap += strlen(argv[i]) + 1;
+  if (argc > 1 && strncmp(argv[1], "--env=", 6) == 0) {
+    const char* value = getenv(argv[1] + 6);
+    cap += value ? strlen(value) : 0;
+  }
   char* line = malloc(cap);
   int len = snprintf(line, cap, "start %lld %d %s\t%s\t", now_ns(), pid_of_self(), self, cwd);
-  for (int i = 1; i < argc; ++i) {
+  if (argc > 1 && strncmp(argv[1], "--env=", 6) == 0) {
+    const char* value = getenv(argv[1] + 6);
+    len += snprintf(line + len, cap - (size_t)len, "%s=%s", argv[1] + 6, value ? value : "");
+    if (argc > 2) line[len++] = '\x1f';
+  }
+  for (int i = argc > 1 && strncmp(argv[1], "--env=", 6) == 0 ? 2 : 1; i < argc; ++i) {
     size_t a = strlen(argv[i]);
     memcpy(line + len, argv[i], a);
     len += (int)a;

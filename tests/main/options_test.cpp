@@ -166,6 +166,9 @@ TEST(LaunchFailureLine, NamesFilePositionAndReasonWithTheTextsEscaped) {
   // A code without an explanatory text still says what failed.
   EXPECT_EQ(LaunchFailureLine("a.tavrin", 3, "", 26, ""),
             "tavrin: a.tavrin: item 3 \"\": failure code 26");
+  // A run refused as a whole names no item.
+  EXPECT_EQ(LaunchFailureLine("a\x1b.tavrin", 0, "", 0, "Not run."),
+            "tavrin: a\\x1b.tavrin: Not run.");
 }
 
 // The options against a real collection file, with their output caught.

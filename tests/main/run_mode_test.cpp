@@ -41,7 +41,8 @@ struct RunModeTest : ::testing::Test {
                                          {"QT_QPA_PLATFORM", ""},
                                          {"TAVRIN_HOME", dir.file("home")},
                                          {"XDG_DATA_HOME", dir.file("data")},
-                                         {"XDG_CONFIG_HOME", dir.file("config")}};
+                                         {"XDG_CONFIG_HOME", dir.file("config")},
+                                         {"TAVRIN_RUNNING", ""}};
 
   // Output in text mode ends its lines with CR LF on Windows; boxes use LF.
   testing::ProcessResult Start(const std::vector<std::string>& argv) {
@@ -133,6 +134,42 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
        {"config/tavrin", "config/mimeapps.list", "data/applications", "data/mime"}) {
     EXPECT_FALSE(fs::exists(dir.file(made))) << made;
   }
+}
+
+// What a run starts learns, through TAVRIN_RUNNING, that the collection runs above it; a
+// run of a collection already running above, or below eight others, starts nothing and
+// says so in a box and the line of a failed start, with status 1.
+TEST_F(RunModeTest, ARunNamesItsCollectionForWhatItStartsAndRefusesToRunInsideItself) {
+  const std::string file = dir.file("c.tavrin");
+  WriteFile(file, CollectionText({Item("Waited", RecorderPath(), "--env=TAVRIN_RUNNING", 1, kTrue),
+                                  Item("Not", RecorderPath(), "--env=TAVRIN_RUNNING x")}));
+  const std::string self = testing::NativeFileSystem().FileIdentity(file);
+  ASSERT_FALSE(self.empty());
+  env["TAVRIN_RUNNING"] = "1:1";
+  const auto ran = Start({TavrinPath(), file, "/run"});
+  EXPECT_EQ(ran.exitCode, 0) << ran.err;
+  auto runs = testing::WaitForRecording(record, 2);
+  ASSERT_EQ(runs.size(), 2u);
+  std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.args < b.args; });
+  EXPECT_EQ(runs[0].args, std::vector<std::string>{"TAVRIN_RUNNING=1:1;" + self});
+  EXPECT_EQ(runs[1].args, (std::vector<std::string>{"TAVRIN_RUNNING=1:1;" + self, "x"}));
+  fs::remove(record);
+  const std::pair<std::string, std::string> refused[] = {
+      {"1:1;" + self,
+       "This Collection is already running: it has started itself, directly or through other "
+       "Collections, and is not run again."},
+      {"1:1;1:2;1:3;?;1:5;1:6;1:7;1:8",
+       "Collections have started one another 8 deep: this one is not run."}};
+  for (const auto& [above, why] : refused) {
+    SCOPED_TRACE(above);
+    env["TAVRIN_RUNNING"] = above;
+    const auto result = Start({TavrinPath(), file, "/run"});
+    EXPECT_EQ(result.exitCode, 1);
+    ExpectBox(result, "The Tavrin - Error:\n" + file + "\n\n" + why + "\n");
+    EXPECT_EQ(FailureLines(result),
+              std::vector<std::string>{"tavrin: " + EscapeControls(file) + ": " + why});
+  }
+  EXPECT_FALSE(fs::exists(record));
 }
 
 // Options answer on the terminal and end: no window, no box. "--" lets a collection

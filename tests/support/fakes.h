@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -105,7 +106,19 @@ class FakeSystemInfo : public SystemInfo {
   std::string CollectionFolder() override { return collectionFolder; }
   std::string ExecutablePath() override { return executablePath; }
   std::string FileTypeDescription(const std::string&) override { return description; }
+  std::string GetEnvironment(const std::string& name) override {
+    const auto it = environment.find(name);
+    return it == environment.end() ? "" : it->second;
+  }
+  void SetEnvironment(const std::string& name, const std::string& value) override {
+    if (value.empty()) {
+      environment.erase(name);
+    } else {
+      environment[name] = value;
+    }
+  }
 
+  std::map<std::string, std::string> environment;  // starts empty, whatever the real one holds
   std::string collectionFolder = "/tmp";
   std::string executablePath = "/usr/bin/tavrin";
   std::string description = "Plain text document";

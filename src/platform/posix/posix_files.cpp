@@ -394,6 +394,12 @@ std::string PosixFileSystem::WriteTarget(const std::string& path) {
   return path;
 }
 
+std::string PosixFileSystem::FileIdentity(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return "";
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
 bool ReplaceFile(const std::string& path, std::string_view bytes) {
   PosixFileSystem files;
   return SaveWholeFile(files, path, bytes);

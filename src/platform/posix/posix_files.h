@@ -49,6 +49,8 @@ class PosixFileSystem : public FileSystem {
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& extension) override;
   std::string WriteTarget(const std::string& path) override;
+  // "<device>:<inode>".
+  std::string FileIdentity(const std::string& path) override;
 
  private:
   // Gives up the lock on a temporary file made by CreateTempBeside.

@@ -115,4 +115,11 @@ std::string Win32SystemInfo::FileTypeDescription(const std::string& path) {
   return type;
 }
 
+std::string Win32SystemInfo::GetEnvironment(const std::string& name) { return Env(name.c_str()); }
+
+void Win32SystemInfo::SetEnvironment(const std::string& name, const std::string& value) {
+  // The process's own block, which started programs inherit.
+  SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+}
+
 }  // namespace tavrin::win32

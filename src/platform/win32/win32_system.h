@@ -20,6 +20,8 @@ class Win32SystemInfo : public SystemInfo {
   std::string CollectionFolder() override;
   std::string ExecutablePath() override;
   std::string FileTypeDescription(const std::string& path) override;
+  std::string GetEnvironment(const std::string& name) override;
+  void SetEnvironment(const std::string& name, const std::string& value) override;
 };
 
 }  // namespace tavrin::win32
