@@ -5,6 +5,7 @@
 
 #include "collection/paths.h"
 #include "collection/text.h"
+#include "launch/stop_request.h"
 
 namespace tavrin {
 namespace {
@@ -51,9 +52,12 @@ int ShowWindowValue(int16_t WinStyle) {
 }
 
 int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
-                   int16_t Wait, const std::string& baseFolder, Shell& shell) {
+                   int16_t Wait, const std::string& baseFolder, Shell& shell,
+                   const std::function<bool()>& stopRequested) {
   if (Wait == 0) return shell.ShellExecute(ShellRequestFor(File, Params, WinStyle, baseFolder));
-  return shell.ShellAndWait(WaitedStartFor(File, Params, WinStyle, baseFolder));
+  WaitedStart start = WaitedStartFor(File, Params, WinStyle, baseFolder);
+  start.stopRequested = stopRequested;
+  return shell.ShellAndWait(start);
 }
 
 int32_t CheckItem(const std::string& File, const std::string& Params, int16_t WinStyle,
@@ -187,11 +191,21 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
   int failures = 0;
   const int upper = state.UpperBound();
   for (int i = 0; i <= upper && i < static_cast<int>(state.Items.size()); ++i) {
+    // A request to stop (a termination signal) starts nothing more.
+    if (StopRequested()) {
+      NoteRunStopped();
+      break;
+    }
     const CollItem item = state.Items[static_cast<std::size_t>(i)];
-    const int32_t result =
-        LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder, platform.shell);
-    platform.toolkit.DoEvents();
+    const int32_t result = LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder,
+                                      platform.shell, &StopRequested);
     const bool waited = item.Wait != 0;
+    if (waited && result == kWaitStopped) {
+      // The program goes on; the run does not wait for it, nor start anything after it.
+      NoteRunStopped();
+      break;
+    }
+    platform.toolkit.DoEvents();
     if (LaunchFailed(result, waited)) {
       ++failures;
       const std::string text = LaunchErrorText(result, waited, platform.shell);

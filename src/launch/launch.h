@@ -21,9 +21,11 @@ int ShowWindowValue(int16_t WinStyle);
 // ("https://...", "mailto:...") goes to the shell whole, with no folder. `baseFolder`
 // is the folder of the item's collection (see ItemBaseFolder), from which a platform
 // that resolves relative paths against the collection takes them. The launcher's own
-// current folder is the same afterwards.
+// current folder is the same afterwards. A waited start gives up waiting when
+// `stopRequested` answers true (kWaitStopped), where the platform can ask it.
 int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
-                   int16_t Wait, const std::string& baseFolder, Shell& shell);
+                   int16_t Wait, const std::string& baseFolder, Shell& shell,
+                   const std::function<bool()>& stopRequested = {});
 
 // What LaunchItem would give for the item, decided as LaunchItem decides it, without
 // starting anything: 33 or more (without Wait) or 0 (with Wait) when it would start,
@@ -74,7 +76,9 @@ std::string RunRefusal(const std::string& collectionFile, Platform& platform);
 // collection (its one record the empty placeholder) starts nothing and reports nothing.
 // A run that RunRefusal refuses starts nothing and is reported as one failed start:
 // one box, naming the collection's file, and `log` at position 0. While it runs, the
-// collection is named in kRunningVariable for what it starts. Returns the number of
+// collection is named in kRunningVariable for what it starts. A request to stop
+// (StopRequested) ends the run: no further item starts, the wait for a waited one is
+// given up, and the run notes that it stopped (NoteRunStopped). Returns the number of
 // items that failed (1 for a refused run).
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log = {});
 

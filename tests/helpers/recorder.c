@@ -5,7 +5,9 @@
  * A first argument "--sleep=N" makes it wait N milliseconds before it ends; a
  * first argument "--exit=N" makes it end with that status; a first argument
  * "--wait-for=PATH" makes it wait (up to a minute) until that file exists; a first
- * argument "--env=NAME" is recorded as NAME=<its value in the environment>.
+ * argument "--env=NAME" is recorded as NAME=<its value in the environment>; a first
+ * argument "--signals" (POSIX) is recorded as "ignored=<hex> blocked=<hex>", the signals
+ * it was started with ignored and blocked, as /proc lists them.
  * It builds for POSIX and for Windows. */
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -87,6 +89,23 @@ static void sleep_ms(long ms) {
 }
 
 static int exists(const char* path) { return access(path, F_OK) == 0; }
+
+/* The value of the line "<key>\t<value>" of /proc/self/status, or "?". */
+static void status_field(const char* key, char* out, size_t size) {
+  snprintf(out, size, "?");
+  FILE* f = fopen("/proc/self/status", "r");
+  if (!f) return;
+  char line[256];
+  const size_t n = strlen(key);
+  while (fgets(line, sizeof line, f)) {
+    if (strncmp(line, key, n) == 0 && line[n] == ':') {
+      snprintf(out, size, "%s", line + n + 1 + strspn(line + n + 1, " \t"));
+      out[strcspn(out, "\n")] = '\0';
+      break;
+    }
+  }
+  fclose(f);
+}
 #endif
 
 int main(int argc, char** argv) {
@@ -108,7 +127,19 @@ int main(int argc, char** argv) {
     len += snprintf(line + len, cap - (size_t)len, "%s=%s", argv[1] + 6, value ? value : "");
     if (argc > 2) line[len++] = '\x1f';
   }
-  for (int i = argc > 1 && strncmp(argv[1], "--env=", 6) == 0 ? 2 : 1; i < argc; ++i) {
+#ifndef _WIN32
+  if (argc > 1 && strcmp(argv[1], "--signals") == 0) {
+    char ignored[64];
+    char blocked[64];
+    status_field("SigIgn", ignored, sizeof ignored);
+    status_field("SigBlk", blocked, sizeof blocked);
+    len += snprintf(line + len, cap - (size_t)len, "ignored=%s blocked=%s", ignored, blocked);
+    if (argc > 2) line[len++] = '\x1f';
+  }
+#endif
+  const int special = argc > 1 && (strncmp(argv[1], "--env=", 6) == 0 ||
+                                    strcmp(argv[1], "--signals") == 0);
+  for (int i = special ? 2 : 1; i < argc; ++i) {
     size_t a = strlen(argv[i]);
     memcpy(line + len, argv[i], a);
     len += (int)a;

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "collection/text.h"
 #include "fakes.h"
@@ -16,6 +19,10 @@
 #include "temp_dir.h"
 #ifdef _WIN32
 #include "platform/win32/win32_shell.h"
+#else
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace tavrin {
@@ -411,6 +418,55 @@ TEST_F(RunModeTest, DocumentsOpenWithTheirDefaultApplication) {
   EXPECT_EQ(runs[0].cwd, dir.file("docs"));
 }
 
+// What a program the launcher starts is given of signals: the dispositions and the mask
+// the launcher was given (nohup's ignored SIGHUP, a SIGCHLD ignored, which the launcher
+// itself must handle to wait, a blocked SIGUSR2), whatever the launcher and its libraries
+// did with them since: for a waited program, one not waited for, and a document's
+// application alike.
+TEST_F(RunModeTest, StartedProgramsGetTheSignalsTheLauncherWasGiven) {
+  fs::create_directories(dir.file("data/applications"));
+  fs::create_directories(dir.file("docs"));
+  fs::create_directories(dir.file("config"));
+  WriteFile(dir.file("data/applications/tavrin-test-viewer.desktop"),
+            "[Desktop Entry]\nType=Application\nName=Test Viewer\nExec=" + RecorderPath() +
+                " --signals viewer\nMimeType=text/plain;\n");
+  WriteFile(dir.file("config/mimeapps.list"),
+            "[Default Applications]\ntext/plain=tavrin-test-viewer.desktop\n");
+  env["XDG_DATA_DIRS"] = "/usr/share";
+  WriteFile(dir.file("docs/read me.txt"), "hello\n");
+  WriteFile(dir.file("c.tavrin"),
+            CollectionText({Item("Waited", RecorderPath(), "--signals waited", 1, kTrue),
+                            Item("Not", RecorderPath(), "--signals not"),
+                            Item("Doc", dir.file("docs/read me.txt"))}));
+  const auto result = Start({"env", "--ignore-signal=HUP", "--ignore-signal=CHLD",
+                             "--block-signal=USR2", TavrinPath(), dir.file("c.tavrin"), "/run"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  // The standard signals (1 to 31) as /proc lists them: what this test passes on to the
+  // launcher, and what the test adds. (Signals above them belong to the C library.)
+  const auto bit = [](int signal) { return 1ull << (signal - 1); };
+  const unsigned long long kStandard = bit(32) - 1;
+  const auto field = [](const std::string& text, const std::string& key) {
+    const auto at = text.find(key);
+    return at == std::string::npos ? ~0ull : std::stoull(text.substr(at + key.size()), nullptr, 16);
+  };
+  const std::string own = testing::ReadFile("/proc/self/status");
+  const std::string given =
+      std::to_string(((field(own, "SigIgn:") | bit(SIGHUP) | bit(SIGCHLD)) & kStandard)) + " " +
+      std::to_string((field(own, "SigBlk:") | bit(SIGUSR2)) & kStandard);
+  const auto runs = testing::WaitForRecording(record, 3);
+  ASSERT_EQ(runs.size(), 3u);
+  std::vector<std::vector<std::string>> seen;
+  for (const auto& run : runs) {
+    ASSERT_GE(run.args.size(), 2u);
+    seen.push_back({std::to_string(field(run.args[0], "ignored=") & kStandard) + " " +
+                        std::to_string(field(run.args[0], "blocked=") & kStandard),
+                    run.args[1]});
+  }
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (std::vector<std::vector<std::string>>{
+                      {given, "not"}, {given, "viewer"}, {given, "waited"}}));
+}
+
 // TAVRIN_BOXES_TO_STDERR=1 sends the boxes to standard error even where a display
 // answers (here a virtual X server), so that a run with no one to answer never waits.
 TEST_F(RunModeTest, BoxesGoToStandardErrorWhenAskedEvenWithADisplay) {
@@ -547,6 +603,57 @@ TEST_F(RunModeTest, TheWindowOpensAndClosesCleanly) {
   EXPECT_EQ(result.out, "running\n") << result.err;
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");
+}
+
+// A termination request that comes before the window's event loop runs (a session that
+// logs out just as the window first shows) ends the program all the same, cleanly. Here
+// it is already waiting when the program starts (blocked, as a starter may leave it), and
+// comes through as soon as the window takes termination requests.
+TEST_F(RunModeTest, ATerminationRequestBeforeTheWindowRunsEndsTheProgram) {
+  if (!fs::exists(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so")) {
+    GTEST_SKIP() << "this build has no windows module";
+  }
+  fs::create_directory(dir.file("runtime"));
+  fs::permissions(dir.file("runtime"), fs::perms::owner_all);
+  env["QT_QPA_PLATFORM"] = "offscreen";
+  env["XDG_RUNTIME_DIR"] = dir.file("runtime");
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", "/bin/true")}));
+  const std::string program = TavrinPath();
+  const std::string file = dir.file("c.tavrin");
+  const std::string err = dir.file("err");
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    for (const auto& [k, v] : env) {
+      if (v.empty()) ::unsetenv(k.c_str());
+      if (!v.empty()) ::setenv(k.c_str(), v.c_str(), 1);
+    }
+    const int out = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(out, 1);
+    ::dup2(out, 2);
+    sigset_t term;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    ::sigprocmask(SIG_BLOCK, &term, nullptr);
+    ::raise(SIGTERM);
+    ::execl(program.c_str(), program.c_str(), file.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // A safety net, not a measure: a program that missed the request would run for ever.
+  int status = 0;
+  bool ended = false;
+  for (int i = 0; i < 6000 && !ended; ++i) {
+    ended = ::waitpid(child, &status, WNOHANG) == child;
+    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (!ended) {
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+  }
+  EXPECT_TRUE(ended) << "the window did not end";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(testing::ReadFile(err), "");
 }
 
 #endif
