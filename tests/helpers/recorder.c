@@ -137,8 +137,8 @@ int main(int argc, char** argv) {
     if (argc > 2) line[len++] = '\x1f';
   }
 #endif
-  const int special = argc > 1 && (strncmp(argv[1], "--env=", 6) == 0 ||
-                                    strcmp(argv[1], "--signals") == 0);
+  const int special =
+      argc > 1 && (strncmp(argv[1], "--env=", 6) == 0 || strcmp(argv[1], "--signals") == 0);
   for (int i = special ? 2 : 1; i < argc; ++i) {
     size_t a = strlen(argv[i]);
     memcpy(line + len, argv[i], a);
