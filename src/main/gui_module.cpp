@@ -102,6 +102,9 @@ int RunMainWindow(const tavrin::StartRequest& request, tavrin::CollectionState& 
   // A request that came before the event loop runs would find no loop to end: it ends
   // the program here.
   const int status = tavrin::StopRequested() ? 0 : app->exec();
+  // Hidden while the window is whole: hiding moves the focus, and the window's handlers
+  // of that must not run while it is being destroyed.
+  window.hide();
   toolkit.SetOwner(nullptr);
   // A run that a termination request cut short ends the program with 128 and the
   // signal's number, as the signal itself would have.
