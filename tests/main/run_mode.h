@@ -35,7 +35,8 @@ struct RunModeTest : ::testing::Test {
                                          {"QT_QPA_PLATFORM", ""},
                                          {"TAVRIN_HOME", dir.file("home")},
                                          {"XDG_DATA_HOME", dir.file("data")},
-                                         {"XDG_CONFIG_HOME", dir.file("config")}};
+                                         {"XDG_CONFIG_HOME", dir.file("config")},
+                                         {"TAVRIN_RUNNING", ""}};
 
   // Output in text mode ends its lines with CR LF on Windows; boxes use LF.
   testing::ProcessResult Start(const std::vector<std::string>& argv) {

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "collection/text.h"
 #include "fakes.h"
@@ -17,6 +20,10 @@
 #include "temp_dir.h"
 #ifdef _WIN32
 #include "platform/win32/win32_shell.h"
+#else
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace tavrin {
@@ -92,6 +99,42 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
     EXPECT_FALSE(fs::exists(dir.file(made))) << made;
   }
 #endif
+}
+
+// What a run starts learns, through TAVRIN_RUNNING, that the collection runs above it; a
+// run of a collection already running above, or below eight others, starts nothing and
+// says so in a box and the line of a failed start, with status 1.
+TEST_F(RunModeTest, ARunNamesItsCollectionForWhatItStartsAndRefusesToRunInsideItself) {
+  const std::string file = dir.file("c.tavrin");
+  WriteFile(file, CollectionText({Item("Waited", RecorderPath(), "--env=TAVRIN_RUNNING", 1, kTrue),
+                                  Item("Not", RecorderPath(), "--env=TAVRIN_RUNNING x")}));
+  const std::string self = testing::NativeFileSystem().FileIdentity(file);
+  ASSERT_FALSE(self.empty());
+  env["TAVRIN_RUNNING"] = "1:1";
+  const auto ran = Start({TavrinPath(), file, "/run"});
+  EXPECT_EQ(ran.exitCode, 0) << ran.err;
+  auto runs = testing::WaitForRecording(record, 2);
+  ASSERT_EQ(runs.size(), 2u);
+  std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.args < b.args; });
+  EXPECT_EQ(runs[0].args, std::vector<std::string>{"TAVRIN_RUNNING=1:1;" + self});
+  EXPECT_EQ(runs[1].args, (std::vector<std::string>{"TAVRIN_RUNNING=1:1;" + self, "x"}));
+  fs::remove(record);
+  const std::pair<std::string, std::string> refused[] = {
+      {"1:1;" + self,
+       "This Collection is already running: it has started itself, directly or through other "
+       "Collections, and is not run again."},
+      {"1:1;1:2;1:3;?;1:5;1:6;1:7;1:8",
+       "Collections have started one another 8 deep: this one is not run."}};
+  for (const auto& [above, why] : refused) {
+    SCOPED_TRACE(above);
+    env["TAVRIN_RUNNING"] = above;
+    const auto result = Start({TavrinPath(), file, "/run"});
+    EXPECT_EQ(result.exitCode, 1);
+    ExpectBox(result, "The Tavrin - Error:\n" + file + "\n\n" + why + "\n");
+    EXPECT_EQ(FailureLines(result),
+              std::vector<std::string>{"tavrin: " + EscapeControls(file) + ": " + why});
+  }
+  EXPECT_FALSE(fs::exists(record));
 }
 
 // Options answer on the terminal and end: no window, no box. "--" lets a collection
@@ -364,6 +407,55 @@ TEST_F(RunModeTest, DocumentsOpenWithTheirDefaultApplication) {
   EXPECT_EQ(runs[0].cwd, dir.file("docs"));
 }
 
+// What a program the launcher starts is given of signals: the dispositions and the mask
+// the launcher was given (nohup's ignored SIGHUP, a SIGCHLD ignored, which the launcher
+// itself must handle to wait, a blocked SIGUSR2), whatever the launcher and its libraries
+// did with them since: for a waited program, one not waited for, and a document's
+// application alike.
+TEST_F(RunModeTest, StartedProgramsGetTheSignalsTheLauncherWasGiven) {
+  fs::create_directories(dir.file("data/applications"));
+  fs::create_directories(dir.file("docs"));
+  fs::create_directories(dir.file("config"));
+  WriteFile(dir.file("data/applications/tavrin-test-viewer.desktop"),
+            "[Desktop Entry]\nType=Application\nName=Test Viewer\nExec=" + RecorderPath() +
+                " --signals viewer\nMimeType=text/plain;\n");
+  WriteFile(dir.file("config/mimeapps.list"),
+            "[Default Applications]\ntext/plain=tavrin-test-viewer.desktop\n");
+  env["XDG_DATA_DIRS"] = "/usr/share";
+  WriteFile(dir.file("docs/read me.txt"), "hello\n");
+  WriteFile(dir.file("c.tavrin"),
+            CollectionText({Item("Waited", RecorderPath(), "--signals waited", 1, kTrue),
+                            Item("Not", RecorderPath(), "--signals not"),
+                            Item("Doc", dir.file("docs/read me.txt"))}));
+  const auto result = Start({"env", "--ignore-signal=HUP", "--ignore-signal=CHLD",
+                             "--block-signal=USR2", TavrinPath(), dir.file("c.tavrin"), "/run"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  // The standard signals (1 to 31) as /proc lists them: what this test passes on to the
+  // launcher, and what the test adds. (Signals above them belong to the C library.)
+  const auto bit = [](int signal) { return 1ull << (signal - 1); };
+  const unsigned long long kStandard = bit(32) - 1;
+  const auto field = [](const std::string& text, const std::string& key) {
+    const auto at = text.find(key);
+    return at == std::string::npos ? ~0ull : std::stoull(text.substr(at + key.size()), nullptr, 16);
+  };
+  const std::string own = testing::ReadFile("/proc/self/status");
+  const std::string given =
+      std::to_string(((field(own, "SigIgn:") | bit(SIGHUP) | bit(SIGCHLD)) & kStandard)) + " " +
+      std::to_string((field(own, "SigBlk:") | bit(SIGUSR2)) & kStandard);
+  const auto runs = testing::WaitForRecording(record, 3);
+  ASSERT_EQ(runs.size(), 3u);
+  std::vector<std::vector<std::string>> seen;
+  for (const auto& run : runs) {
+    ASSERT_GE(run.args.size(), 2u);
+    seen.push_back({std::to_string(field(run.args[0], "ignored=") & kStandard) + " " +
+                        std::to_string(field(run.args[0], "blocked=") & kStandard),
+                    run.args[1]});
+  }
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (std::vector<std::vector<std::string>>{
+                      {given, "not"}, {given, "viewer"}, {given, "waited"}}));
+}
+
 // TAVRIN_BOXES_TO_STDERR=1 sends the boxes to standard error even where a display
 // answers (here a virtual X server), so that a run with no one to answer never waits.
 TEST_F(RunModeTest, BoxesGoToStandardErrorWhenAskedEvenWithADisplay) {
@@ -430,6 +522,34 @@ TEST_F(RunModeTest, AutostartEntriesRunTheCollectionAtLogin) {
   EXPECT_TRUE(fs::exists(folder + "/other.desktop"));
 }
 
+// The program installed where a desktop entry needs care (quotes, blanks, '$', '\', ';',
+// '#', '=', '%'): the entry --autostart writes is valid, names no env, and started as a
+// session starts it, the program there runs the collection.
+TEST_F(RunModeTest, AutostartEntriesNameTheProgramWhereverItIsInstalled) {
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("Rec", RecorderPath(), "at-login")}));
+  for (const std::string folder : {"all % = \" ' $ \\ ; # x", "x=y", "a\" b"}) {
+    SCOPED_TRACE(folder);
+    fs::create_directories(dir.file(folder));
+    const std::string program = dir.file(folder + "/tavrin");
+    fs::copy_file(TavrinPath(), program);
+    fs::copy_file(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so",
+                  dir.file(folder + "/tavrin-gui.so"));
+    fs::remove(record);
+    const auto added = testing::RunProcess({program, "--autostart", dir.file("c.tavrin")}, env);
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    const std::string entry = testing::Lines(added.out).at(0);
+    const auto valid = testing::RunProcess({"desktop-file-validate", entry});
+    EXPECT_EQ(valid.out + valid.err, "");
+    EXPECT_EQ(testing::ReadFile(entry).find("env "), std::string::npos) << testing::ReadFile(entry);
+    const auto started = testing::RunProcess({testing::GioProbePath(), "start", entry}, env);
+    EXPECT_EQ(started.exitCode, 0) << started.err;
+    const auto runs = testing::WaitForRecording(record, 1);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].args, std::vector<std::string>{"at-login"});
+    fs::remove(entry);
+  }
+}
+
 // The example's picture is named relative to the collection, which runs the same from
 // the source folder, from its own folder and from anywhere else (a menu starts the
 // launcher in the home folder).
@@ -472,6 +592,57 @@ TEST_F(RunModeTest, TheWindowOpensAndClosesCleanly) {
   EXPECT_EQ(result.out, "running\n") << result.err;
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");
+}
+
+// A termination request that comes before the window's event loop runs (a session that
+// logs out just as the window first shows) ends the program all the same, cleanly. Here
+// it is already waiting when the program starts (blocked, as a starter may leave it), and
+// comes through as soon as the window takes termination requests.
+TEST_F(RunModeTest, ATerminationRequestBeforeTheWindowRunsEndsTheProgram) {
+  if (!fs::exists(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so")) {
+    GTEST_SKIP() << "this build has no windows module";
+  }
+  fs::create_directory(dir.file("runtime"));
+  fs::permissions(dir.file("runtime"), fs::perms::owner_all);
+  env["QT_QPA_PLATFORM"] = "offscreen";
+  env["XDG_RUNTIME_DIR"] = dir.file("runtime");
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", "/bin/true")}));
+  const std::string program = TavrinPath();
+  const std::string file = dir.file("c.tavrin");
+  const std::string err = dir.file("err");
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    for (const auto& [k, v] : env) {
+      if (v.empty()) ::unsetenv(k.c_str());
+      if (!v.empty()) ::setenv(k.c_str(), v.c_str(), 1);
+    }
+    const int out = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(out, 1);
+    ::dup2(out, 2);
+    sigset_t term;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    ::sigprocmask(SIG_BLOCK, &term, nullptr);
+    ::raise(SIGTERM);
+    ::execl(program.c_str(), program.c_str(), file.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // A safety net, not a measure: a program that missed the request would run for ever.
+  int status = 0;
+  bool ended = false;
+  for (int i = 0; i < 6000 && !ended; ++i) {
+    ended = ::waitpid(child, &status, WNOHANG) == child;
+    if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (!ended) {
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+  }
+  EXPECT_TRUE(ended) << "the window did not end";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(testing::ReadFile(err), "");
 }
 
 #endif
