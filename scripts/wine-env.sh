@@ -31,6 +31,12 @@ start_wine() {
   # and keep it open after it has ended.
   wineserver -p </dev/null >/dev/null 2>&1
   timeout 600 wineboot -i </dev/null >/dev/null 2>&1 || { echo "Wine could not make its prefix" >&2; exit 1; }
+  # The desktop too (tests/helpers/keep_desktop.c says why), kept open until the end.
+  local here
+  here=$(dirname "${BASH_SOURCE[0]}")
+  x86_64-w64-mingw32-gcc-posix -O2 -mwindows -o "$WINEPREFIX/keep-desktop.exe" \
+    "$here/../tests/helpers/keep_desktop.c"
+  wine "$WINEPREFIX/keep-desktop.exe" </dev/null >/dev/null 2>&1 &
 }
 
 stop_wine() {

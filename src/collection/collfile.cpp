@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -19,12 +20,22 @@ namespace {
 // read error. The cap keeps a broken file from taking unbounded memory.
 inline constexpr std::size_t kMaxFieldBytes = std::size_t{1} << 20;
 
-// Hands out the bytes of a file a block at a time, or of bytes already in memory.
+// Nor does a whole collection: 32,767 ordinary items take a few mebibytes. Reading
+// beyond this many bytes is a read error, so that no file, however large (or sparse),
+// makes the reader keep more than this.
+inline constexpr std::size_t kMaxCollectionBytes = std::size_t{64} << 20;
+
+// Hands out the bytes of a file a block at a time, or of bytes already in memory, at
+// most kMaxCollectionBytes of them: reaching the end of those is a read error when the
+// source holds more.
 class ByteReader {
  public:
   explicit ByteReader(InFile& file) : file_(&file), buffer_(64 * 1024) {}
   explicit ByteReader(std::string_view bytes)
-      : data_(bytes.data()), len_(bytes.size()), done_(true) {}
+      : data_(bytes.data()),
+        len_(std::min(bytes.size(), kMaxCollectionBytes)),
+        done_(true),
+        failed_(bytes.size() > kMaxCollectionBytes) {}
   ByteReader(const ByteReader&) = delete;
   ByteReader& operator=(const ByteReader&) = delete;
 
@@ -50,8 +61,9 @@ class ByteReader {
     return static_cast<unsigned char>(data_[pos_]);
   }
 
-  // True once reading failed (a folder, an I/O error), as opposed to a plain end.
-  bool Failed() const { return failed_; }
+  // True once reading failed (a folder, an I/O error, a source over the cap), as
+  // opposed to a plain end. Only meaningful once the end has been reached.
+  bool Failed() const { return failed_ && pos_ == len_; }
 
  private:
   bool Fill() {
@@ -60,12 +72,18 @@ class ByteReader {
     data_ = buffer_.data();
     pos_ = 0;
     len_ = n > 0 ? static_cast<std::size_t>(n) : 0;
+    if (len_ > kMaxCollectionBytes - total_) {
+      // One byte beyond the cap is enough to know; the rest is never read.
+      len_ = kMaxCollectionBytes - total_;
+      done_ = true;
+      failed_ = true;
+    }
+    total_ += len_;
     if (n <= 0) {
       done_ = true;
       failed_ = n < 0;
-      return false;
     }
-    return true;
+    return len_ > 0;
   }
 
   InFile* file_ = nullptr;
@@ -73,6 +91,7 @@ class ByteReader {
   const char* data_ = nullptr;
   std::size_t pos_ = 0;
   std::size_t len_ = 0;
+  std::size_t total_ = 0;  // bytes taken from the file so far
   bool done_ = false;
   bool failed_ = false;
 };
@@ -88,6 +107,10 @@ bool EndsField(int c) { return c < 0 || c == ',' || IsLineEnd(c); }
 // stand for one, and whatever follows the closing quote up to the end of the field
 // is dropped. Any other field runs to the next comma or line end, without its
 // trailing blanks.
+//
+// A NUL byte ends the text of its field: what follows it up to the field's end is
+// read and dropped. Every use of a field (the window, a listing, the start, which
+// hands the system a string that ends at the first NUL) then sees the same text.
 class FieldReader {
  public:
   explicit FieldReader(ByteReader& in) : in_(in) {}
@@ -97,6 +120,7 @@ class FieldReader {
   // file could not be read.
   bool Next(std::string& text) {
     text.clear();
+    cut_ = false;
     int c = in_.Get();
     while (IsBlank(c)) c = in_.Get();
     if (c < 0) return false;
@@ -124,13 +148,16 @@ class FieldReader {
   }
 
  private:
-  static bool Append(std::string& text, int c) {
+  bool Append(std::string& text, int c) {
+    if (c == '\0') cut_ = true;
+    if (cut_) return true;
     if (text.size() >= kMaxFieldBytes) return false;
     text.push_back(static_cast<char>(c));
     return true;
   }
 
   ByteReader& in_;
+  bool cut_ = false;  // a NUL has ended the text of the field being read
 };
 
 // A decimal number with optional sign and fraction, rounded to the nearest whole
@@ -284,15 +311,25 @@ bool MayUpgradeOver(const std::string& path, const std::string& name, Platform& 
 }  // namespace
 
 LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, FileSystem& files) {
-  const std::unique_ptr<InFile> file = files.OpenForReading(path);
-  if (!file) return LoadFailed;
-  ByteReader in(*file);
-  return ReadCollection(state, in);
+  try {
+    const std::unique_ptr<InFile> file = files.OpenForReading(path);
+    if (!file) return LoadFailed;
+    ByteReader in(*file);
+    return ReadCollection(state, in);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out while reading: the collection cannot be loaded, like any other
+    // that cannot be read.
+    return LoadFailed;
+  }
 }
 
 LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes) {
-  ByteReader in(bytes);
-  return ReadCollection(state, in);
+  try {
+    ByteReader in(bytes);
+    return ReadCollection(state, in);
+  } catch (const std::bad_alloc&) {
+    return LoadFailed;
+  }
 }
 
 bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files) {

@@ -28,7 +28,10 @@ inline constexpr const char* kHeaderV10 = "Tavrin File";
 // Reads the collection file at `path` into state.Items. Touches neither HasItems nor
 // CurrentCollFile. While state.StartingUp is true, Items is not reset first. A path
 // that names no regular file (a FIFO, a device, a folder) fails at once, without
-// waiting. A UTF-8 byte-order mark at the start of the file is passed over.
+// waiting. A UTF-8 byte-order mark at the start of the file is passed over. A NUL
+// byte ends the text of its field. Reading is bounded: a field of more than 1 MiB,
+// reading more than 64 MiB of the file, and running out of memory are read errors
+// (LoadFailed).
 LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, FileSystem& files);
 
 // Reads a collection from the bytes a file would hold, exactly as ReadCollectionFile

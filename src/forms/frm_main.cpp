@@ -9,6 +9,7 @@
 #include "forms/details.h"
 #include "forms/keys.h"
 #include "launch/launch.h"
+#include "launch/stop_request.h"
 #include "shellreg/association.h"
 
 namespace tavrin {
@@ -488,7 +489,9 @@ void FrmMain::btnExec_Click() {
   // What runs is what the list shows: nothing while it is empty (no collection, or a
   // pick that could not be loaded), even when records of an earlier one remain.
   if (ctx_.state.HasItems) RunAllItems(ctx_.state, ctx_.platform);
-  if (KeepWindow) {
+  // A request to end the program (a termination signal) that came meanwhile is not
+  // answered by showing the window again.
+  if (KeepWindow && !StopRequested()) {
     view_->SetVisible(true);
   } else {
     view_->Unload();

@@ -1,8 +1,12 @@
 #include "launch/launch.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "collection/collfile.h"
 #include "collection/paths.h"
 #include "collection/text.h"
+#include "launch/stop_request.h"
 
 namespace tavrin {
 namespace {
@@ -55,9 +59,12 @@ int ShowWindowValue(int16_t WinStyle) {
 }
 
 int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
-                   int16_t Wait, const std::string& baseFolder, Shell& shell) {
+                   int16_t Wait, const std::string& baseFolder, Shell& shell,
+                   const std::function<bool()>& stopRequested) {
   if (Wait == 0) return shell.ShellExecute(ShellRequestFor(File, Params, WinStyle, baseFolder));
-  return shell.ShellAndWait(WaitedStartFor(File, Params, WinStyle, baseFolder));
+  WaitedStart start = WaitedStartFor(File, Params, WinStyle, baseFolder);
+  start.stopRequested = stopRequested;
+  return shell.ShellAndWait(start);
 }
 
 int32_t CheckItem(const std::string& File, const std::string& Params, int16_t WinStyle,
@@ -138,17 +145,83 @@ void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit
                  kErrorCaption);
 }
 
+namespace {
+
+std::vector<std::string> RunningAbove(SystemInfo& system) {
+  std::vector<std::string> names;
+  const std::string value = system.GetEnvironment(kRunningVariable);
+  for (std::size_t start = 0; start < value.size();) {
+    std::size_t end = value.find(';', start);
+    if (end == std::string::npos) end = value.size();
+    if (end > start) names.push_back(value.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
+
+// The collection named in kRunningVariable while its run lasts; what stood there before
+// comes back afterwards.
+class RunningHere {
+ public:
+  RunningHere(SystemInfo& system, const std::string& identity)
+      : system_(system), before_(system.GetEnvironment(kRunningVariable)) {
+    system_.SetEnvironment(kRunningVariable, (before_.empty() ? "" : before_ + ";") +
+                                                 (identity.empty() ? "?" : identity));
+  }
+  ~RunningHere() { system_.SetEnvironment(kRunningVariable, before_); }
+  RunningHere(const RunningHere&) = delete;
+  RunningHere& operator=(const RunningHere&) = delete;
+
+ private:
+  SystemInfo& system_;
+  std::string before_;
+};
+
+}  // namespace
+
+std::string RunRefusal(const std::string& collectionFile, Platform& platform) {
+  const std::vector<std::string> above = RunningAbove(platform.system);
+  const std::string identity = platform.files.FileIdentity(collectionFile);
+  if (!identity.empty() && std::find(above.begin(), above.end(), identity) != above.end()) {
+    return "This Collection is already running: it has started itself, directly or through "
+           "other Collections, and is not run again.";
+  }
+  if (static_cast<int>(above.size()) >= kMaxRunDepth) {
+    return "Collections have started one another " + std::to_string(kMaxRunDepth) +
+           " deep: this one is not run.";
+  }
+  return "";
+}
+
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log) {
   if (state.IsEmptyCollection()) return 0;
+  const std::string& file = state.CurrentCollFile;
+  if (const std::string refusal = RunRefusal(file, platform); !refusal.empty()) {
+    if (log) log(0, CollItem{}, 0, refusal);
+    platform.toolkit.MsgBox((file.empty() ? "" : file + "\n\n") + refusal, kStyleCriticalOk,
+                            kErrorCaption);
+    return 1;
+  }
+  const RunningHere running(platform.system, platform.files.FileIdentity(file));
   const std::string baseFolder = ItemBaseFolder(state, platform.system);
   int failures = 0;
   const int upper = state.UpperBound();
   for (int i = 0; i <= upper && i < static_cast<int>(state.Items.size()); ++i) {
+    // A request to stop (a termination signal) starts nothing more.
+    if (StopRequested()) {
+      NoteRunStopped();
+      break;
+    }
     const CollItem item = state.Items[static_cast<std::size_t>(i)];
-    const int32_t result =
-        LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder, platform.shell);
-    platform.toolkit.DoEvents();
+    const int32_t result = LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder,
+                                      platform.shell, &StopRequested);
     const bool waited = item.Wait != 0;
+    if (waited && result == kWaitStopped) {
+      // The program goes on; the run does not wait for it, nor start anything after it.
+      NoteRunStopped();
+      break;
+    }
+    platform.toolkit.DoEvents();
     if (LaunchFailed(result, waited)) {
       ++failures;
       const std::string text = LaunchErrorText(result, waited, platform.shell);

@@ -20,9 +20,11 @@ int ShowWindowValue(int16_t WinStyle);
 // ("https://...", "mailto:...") goes to the shell whole, with no folder. `baseFolder`
 // is the folder of the item's collection (see ItemBaseFolder), from which a platform
 // that resolves relative paths against the collection takes them. The launcher's own
-// current folder is the same afterwards.
+// current folder is the same afterwards. A waited start gives up waiting when
+// `stopRequested` answers true (kWaitStopped), where the platform can ask it.
 int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
-                   int16_t Wait, const std::string& baseFolder, Shell& shell);
+                   int16_t Wait, const std::string& baseFolder, Shell& shell,
+                   const std::function<bool()>& stopRequested = {});
 
 // What LaunchItem would give for the item, decided as LaunchItem decides it, without
 // starting anything: 33 or more (without Wait) or 0 (with Wait) when it would start,
@@ -58,14 +60,35 @@ void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit);
 
 // Told of each item that failed to start, before its box: the item's position in the
-// collection (from 1), the item, the launch result and its explanatory text.
+// collection (from 1), the item, the launch result and its explanatory text. Position 0
+// (with the empty record) stands for the whole run, refused before any item started.
 using LaunchFailureLog = std::function<void(int position, const CollItem& item, int32_t result,
                                             const std::string& text)>;
+
+// The environment variable through which a run tells what it starts which collections
+// are running above it: their file identities (FileSystem::FileIdentity; "?" where there
+// is none), outermost first, separated by ';'.
+inline constexpr char kRunningVariable[] = "TAVRIN_RUNNING";
+
+// How many runs may stand inside one another: a collection started by a collection ...
+// eight deep.
+inline constexpr int kMaxRunDepth = 8;
+
+// Why a run of the collection whose file is `collectionFile` may not start here (the
+// text of its box), or "" when it may: the same collection is already running above it
+// (it started itself, directly or through others), or kMaxRunDepth runs already stand
+// above it.
+std::string RunRefusal(const std::string& collectionFile, Platform& platform);
 
 // Starts every item of the collection in order and reports each failed start in its
 // own box (and to `log`, when given); a failure never stops the run. An empty
 // collection (its one record the empty placeholder) starts nothing and reports nothing.
-// Returns the number of items that failed.
+// A run that RunRefusal refuses starts nothing and is reported as one failed start:
+// one box, naming the collection's file, and `log` at position 0. While it runs, the
+// collection is named in kRunningVariable for what it starts. A request to stop
+// (StopRequested) ends the run: no further item starts, the wait for a waited one is
+// given up, and the run notes that it stopped (NoteRunStopped). Returns the number of
+// items that failed (1 for a refused run).
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log = {});
 
 // What a run of the collection would find for one item, without starting it.

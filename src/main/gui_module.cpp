@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "forms/frm_main.h"
+#include "launch/stop_request.h"
 #include "main/gui.h"
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_toolkit.h"
@@ -11,8 +12,11 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QSocketNotifier>
 #endif
@@ -20,24 +24,55 @@
 namespace {
 
 #ifndef _WIN32
-// A request to terminate (the session ending, `kill`) closes the window as its close
-// box does, so that the program ends cleanly.
+// A request to terminate (the session ending, `kill`, Ctrl-C) ends the program whenever it
+// comes: a run under way stops at once (see RunAllItems), and the window closes as its
+// close box closes it. A signal the launcher was given ignored stays ignored.
 int g_terminatePipe[2] = {-1, -1};
+pthread_t g_windowThread;
 
-void OnTerminate(int) {
+void OnTerminate(int signal) {
+  tavrin::RequestStop(signal);
+  const int savedErrno = errno;
+  // A waited run sleeps on the window's thread until a signal interrupts it; a signal
+  // that another thread took is handed on to it.
+  if (!pthread_equal(pthread_self(), g_windowThread)) {
+    pthread_kill(g_windowThread, signal);
+    errno = savedErrno;
+    return;
+  }
   const char byte = 1;
   [[maybe_unused]] const auto n = write(g_terminatePipe[1], &byte, 1);
+  errno = savedErrno;
 }
 
 void CloseOnTerminate(QWidget& window) {
   if (pipe2(g_terminatePipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  auto* notifier = new QSocketNotifier(g_terminatePipe[0], QSocketNotifier::Read, &window);
-  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] { window.close(); });
-  struct sigaction action {};
-  action.sa_handler = &OnTerminate;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
+  g_windowThread = pthread_self();
+  const int readEnd = g_terminatePipe[0];
+  auto* notifier = new QSocketNotifier(readEnd, QSocketNotifier::Read, &window);
+  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, readEnd] {
+    // Emptied, so that the notifier is quiet again.
+    char bytes[64];
+    while (read(readEnd, bytes, sizeof bytes) > 0) {
+    }
+    window.close();
+    QCoreApplication::quit();
+  });
+  sigset_t caught;
+  sigemptyset(&caught);
+  for (const int signal : {SIGTERM, SIGINT}) {
+    struct sigaction given {};
+    if (sigaction(signal, nullptr, &given) != 0 || given.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = &OnTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(signal, &action, nullptr);
+    sigaddset(&caught, signal);
+  }
+  // Caught, they are let through even where the launcher was given them blocked (the
+  // programs it starts get the mask it was given).
+  sigprocmask(SIG_UNBLOCK, &caught, nullptr);
 }
 #endif
 
@@ -66,9 +101,16 @@ int RunMainWindow(const tavrin::StartRequest& request, tavrin::CollectionState& 
   window.show();
   window.activateWindow();
   QCoreApplication::processEvents();
-  const int status = app->exec();
+  // A request that came before the event loop runs would find no loop to end: it ends
+  // the program here.
+  const int status = tavrin::StopRequested() ? 0 : app->exec();
+  // Hidden while the window is whole: hiding moves the focus, and the window's handlers
+  // of that must not run while it is being destroyed.
+  window.hide();
   toolkit.SetOwner(nullptr);
-  return status;
+  // A run that a termination request cut short ends the program with 128 and the
+  // signal's number, as the signal itself would have.
+  return tavrin::RunStopped() ? 128 + tavrin::StopSignal() : status;
 }
 
 class QtGui : public tavrin::Gui {

@@ -5,6 +5,7 @@
 #include "platform/posix/posix_registry.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/posix_system.h"
+#include "platform/posix/signals.h"
 
 namespace tavrin {
 namespace {
@@ -36,6 +37,10 @@ struct PosixServices : NativeServices {
 
 }  // namespace
 
-std::unique_ptr<NativeServices> MakeNativeServices() { return std::make_unique<PosixServices>(); }
+std::unique_ptr<NativeServices> MakeNativeServices() {
+  // Before anything changes them: what the programs started are to be given back.
+  posix::RecordGivenSignals();
+  return std::make_unique<PosixServices>();
+}
 
 }  // namespace tavrin

@@ -116,6 +116,10 @@ std::string QtPlatformArgument(const std::vector<std::string>& words) {
 
 std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
                               int32_t result, const std::string& text) {
+  if (position == 0) {
+    return "tavrin: " + EscapeControls(file) + ": " +
+           EscapeControls(LaunchFailureReason(result, text));
+  }
   return "tavrin: " + EscapeControls(file) + ": item " + std::to_string(position) + " \"" +
          EscapeControls(name) + "\": " + EscapeControls(LaunchFailureReason(result, text));
 }

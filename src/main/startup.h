@@ -78,9 +78,9 @@ StartRequest RequestAfterQt(const CommandLine& commandLine,
 std::string QtPlatformArgument(const std::vector<std::string>& words);
 
 // The line run mode writes to standard error for an item that failed to start:
-// tavrin: FILE: item N "NAME": REASON. The texts are escaped (control characters
-// written as \t, \n, \xHH...); without an explanatory text the reason is the
-// failure code.
+// tavrin: FILE: item N "NAME": REASON; for a run refused as a whole (position 0):
+// tavrin: FILE: REASON. The texts are escaped (control characters written as \t, \n,
+// \xHH...); without an explanatory text the reason is the failure code.
 std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
                               int32_t result, const std::string& text);
 

@@ -95,6 +95,14 @@ class FileSystem {
   // The path that writing to `path` should replace: a symbolic link is followed
   // to the file it names. Unchanged when `path` is no link.
   virtual std::string WriteTarget(const std::string& path) = 0;
+
+  // A text that names the file at `path` itself, the same through every name, link
+  // and relative path of it (on POSIX its device and inode); empty when the file cannot
+  // be looked at, or where the system has no such name.
+  virtual std::string FileIdentity(const std::string& path) {
+    (void)path;
+    return "";
+  }
 };
 
 // Writes `bytes` as the whole new content of the file at `path`, the way

@@ -52,8 +52,17 @@ class Registry {
 
   virtual long CloseKey(Key key) = 0;
 
-  // Tells the desktop that the file associations have changed.
-  virtual void AssociationChanged() = 0;
+  // Tells the desktop that the file associations have changed. Returns what could not
+  // be done of it, for the user (the file concerned, two line feeds, what happened);
+  // empty when everything was done.
+  virtual std::string AssociationChanged() = 0;
+
+  // Why the association cannot name the program at `programPath` on this system, for
+  // the user in the same form; empty when it can. Registering then writes nothing.
+  virtual std::string ProgramPathProblem(const std::string& programPath) {
+    (void)programPath;
+    return "";
+  }
 
   // Whether the files the desktop reads the association from, beside this store, are
   // all there. Where the store is all there is (the Windows registry), always true.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/runtime_errors.h"
@@ -50,13 +51,17 @@ struct WaitedStart {
   std::string folder;   // working folder for the program alone; ignored when it is no folder
   int show = kSwShowNormal;
   std::string baseFolder;  // as in ShellRequest
+  // Asked while the program runs, where the platform can ask it: when it answers true
+  // (a stop was requested), waiting is given up and the program left running.
+  std::function<bool()> stopRequested;
 };
 
 // Result codes of a waited start besides 0 (the program has ended). A program that
 // cannot be started gives a runtime error number (RuntimeError) that names the reason.
 enum WaitResult : int32_t {
   kWaitEnded = 0,
-  kWaitFailed = -1,  // the started process could not be waited for
+  kWaitFailed = -1,   // the started process could not be waited for
+  kWaitStopped = -2,  // waiting was given up at a request to stop; the program goes on
 };
 
 // The scheme of an address ("https" of "https://example.org/", "mailto" of
@@ -85,8 +90,9 @@ class Shell {
   virtual int32_t ShellExecute(const ShellRequest& request) = 0;
 
   // Starts a program and blocks until it has ended. Returns kWaitEnded when it ran
-  // and ended, kWaitFailed when it started but could not be waited for, or the
-  // runtime error number of why it could not be started.
+  // and ended, kWaitFailed when it started but could not be waited for, kWaitStopped
+  // when start.stopRequested answered true meanwhile, or the runtime error number of
+  // why it could not be started.
   virtual int32_t ShellAndWait(const WaitedStart& start) = 0;
 
   // What ShellExecute would give for `request`, decided exactly as ShellExecute decides

@@ -23,6 +23,14 @@ class SystemInfo {
   // does not exist.
   virtual std::string FileTypeDescription(const std::string& path) = 0;
 
+  // The value of this process's environment variable `name`, which what it starts
+  // inherits; empty when it is not set.
+  virtual std::string GetEnvironment(const std::string& name) = 0;
+
+  // Sets this process's environment variable `name` to `value` (for what it starts from
+  // now on); an empty value removes it.
+  virtual void SetEnvironment(const std::string& name, const std::string& value) = 0;
+
   // Whether `path` names a program by what the system knows of it, beyond its name's
   // ending: an existing file with execute permission, or a bare name found on PATH.
   // Systems that tell programs by their names alone answer false.

@@ -54,13 +54,18 @@ std::size_t CharLength(std::string_view text, std::size_t pos, TextEncoding enc)
   return len;
 }
 
-std::string EscapeControls(std::string_view text, TextEncoding enc) {
+namespace {
+
+// The escaping of EscapeControls; `forPeople` keeps line feeds and backslashes.
+std::string Escaped(std::string_view text, TextEncoding enc, bool forPeople) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t pos = 0; pos < text.size();) {
     const auto byte = static_cast<unsigned char>(text[pos]);
     const std::size_t len = CharLength(text, pos, enc);
-    if (byte == '\\') {
+    if (forPeople && (byte == '\\' || byte == '\n')) {
+      out += static_cast<char>(byte);
+    } else if (byte == '\\') {
       out += "\\\\";
     } else if (byte == '\t') {
       out += "\\t";
@@ -81,6 +86,16 @@ std::string EscapeControls(std::string_view text, TextEncoding enc) {
     pos += len;
   }
   return out;
+}
+
+}  // namespace
+
+std::string EscapeControls(std::string_view text, TextEncoding enc) {
+  return Escaped(text, enc, /*forPeople=*/false);
+}
+
+std::string TerminalText(std::string_view text, TextEncoding enc) {
+  return Escaped(text, enc, /*forPeople=*/true);
 }
 
 std::string JsonString(std::string_view text) {

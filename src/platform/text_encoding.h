@@ -21,6 +21,12 @@ std::size_t CharLength(std::string_view text, std::size_t pos, TextEncoding enc)
 // valid UTF-8). Everything else stays as it is.
 std::string EscapeControls(std::string_view text, TextEncoding enc = kNativeEncoding);
 
+// `text` as a terminal may show it to a person: every control character escaped as
+// EscapeControls escapes it, except the line feeds that break it into lines, and with
+// backslashes kept as they are (a Windows path stays readable). For message boxes
+// written to standard error.
+std::string TerminalText(std::string_view text, TextEncoding enc = kNativeEncoding);
+
 // `text` (UTF-8) as a JSON string, with its double quotes. Control characters are
 // escaped; a byte that is no valid UTF-8 becomes U+FFFD, so the result is valid JSON
 // whatever the bytes.

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iostream>
 
+#include "platform/text_encoding.h"
+
 namespace tavrin {
 
 int UnattendedAnswer(int style) {
@@ -19,8 +21,9 @@ bool BoxesToStderrAsked() {
 }
 
 int StderrToolkit::MsgBox(const std::string& text, int style, const std::string& caption) {
-  // Written by length, so that a NUL inside a text does not cut the box short.
-  const std::string box = caption + "\n" + text + "\n";
+  // Written by length, so that a NUL inside a text does not cut the box short; texts
+  // from a collection cannot steer the terminal.
+  const std::string box = TerminalText(caption + "\n" + text) + "\n";
   std::cerr.write(box.data(), static_cast<std::streamsize>(box.size()));
   std::cerr.flush();
   return UnattendedAnswer(style);

@@ -80,18 +80,22 @@ std::string AssociationProgramPath(const std::string& executablePath, bool windo
   return ProgramPathFromParts(folder, name);
 }
 
-void RegisterFileType(Platform& platform) {
+std::string RegisterFileType(Platform& platform) {
   const std::string program = AssociationProgramPath(platform.system.ExecutablePath());
-  if (program.empty()) return;
-  const std::string quoted = "\"" + program + "\"";
+  if (program.empty()) return "";
   Registry& registry = platform.registry;
+  // Nothing is written that the desktop could not start the program from.
+  if (std::string problem = registry.ProgramPathProblem(program); !problem.empty()) {
+    return problem;
+  }
+  const std::string quoted = "\"" + program + "\"";
   CreateWithDefault(registry, kCollExt, kTypeKey);
   CreateWithDefault(registry, kOpenCommandKey, quoted + " %1");
   CreateWithDefault(registry, kRunCommandKey, quoted + " %1 /run");
   // Both keys exist by now: they were created on the way to the commands.
   OpenWithDefault(registry, kTypeKey, kTypeName);
   OpenWithDefault(registry, kRunKey, kRunVerbName);
-  registry.AssociationChanged();
+  return registry.AssociationChanged();
 }
 
 void EnsureRegistered(Platform& platform) {
@@ -104,7 +108,7 @@ void EnsureRegistered(Platform& platform) {
   }
 }
 
-void UnregisterFileType(Platform& platform) {
+std::string UnregisterFileType(Platform& platform) {
   Registry& registry = platform.registry;
   if (!GetRegValue(registry, Registry::kClassesRoot, kCollExt, "").empty()) {
     registry.DeleteKey(Registry::kClassesRoot, kCollExt);
@@ -112,18 +116,20 @@ void UnregisterFileType(Platform& platform) {
   if (!GetRegValue(registry, Registry::kClassesRoot, kTypeKey, "").empty()) {
     registry.DeleteKey(Registry::kClassesRoot, kTypeKey);
   }
-  registry.AssociationChanged();
+  return registry.AssociationChanged();
 }
 
 void mnuOption_Click(int16_t Index, Platform& platform) {
   if (Index != 0) return;
   const int answer =
       platform.toolkit.MsgBox(kRegistryQuestion, kStyleQuestionYesNoCancel, kRegistryCaption);
+  std::string problem;
   if (answer == kAnswerYes) {
-    RegisterFileType(platform);
+    problem = RegisterFileType(platform);
   } else if (answer == kAnswerNo) {
-    UnregisterFileType(platform);
+    problem = UnregisterFileType(platform);
   }
+  if (!problem.empty()) platform.toolkit.MsgBox(problem, kStyleExclamationOk, kRegistryCaption);
 }
 
 }  // namespace tavrin

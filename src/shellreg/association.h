@@ -49,20 +49,24 @@ std::string AssociationProgramPath(const std::string& executablePath,
 // Writes the whole association, overwriting what is there, with the current program
 // path (in double quotes, so that a path with blanks names the right program; "%1"
 // stays unquoted), then tells the desktop. Writes nothing when the program's own path
-// cannot be found.
-void RegisterFileType(Platform& platform);
+// cannot be found, or cannot be named by the association on this system. Returns what
+// the user is to be told (why nothing was registered, or what the desktop left
+// undone), or "" when all went well.
+std::string RegisterFileType(Platform& platform);
 
 // Registers the association when it is not present; when it is, makes the desktop's
 // own files of it again where one of them has gone (Registry::AssociationFilesPresent).
 void EnsureRegistered(Platform& platform);
 
 // Removes ".tavrin" and "Tavrin" where they have a value (a store that refuses to
-// delete a key with subkeys keeps "Tavrin"), then tells the desktop.
-void UnregisterFileType(Platform& platform);
+// delete a key with subkeys keeps "Tavrin"), then tells the desktop. Returns what the
+// desktop left undone, for the user, or "".
+std::string UnregisterFileType(Platform& platform);
 
 // The main window's Options menu. Entry 0, "&Registry...", asks whether the program
 // is to be registered: Yes registers again (with the current program path), No
-// removes the association, Cancel leaves it. Other entries do nothing here.
+// removes the association, Cancel leaves it. What could not be done is then told in a
+// second box (exclamation icon, OK, the same caption). Other entries do nothing here.
 void mnuOption_Click(int16_t Index, Platform& platform);
 
 // The question of the Registry entry.

@@ -4,13 +4,18 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "collection/collfile.h"
 #include "fakes.h"
+#include "memory_files.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -32,6 +37,7 @@ CollectionState FilledState() {
 
 const std::string kV12 = "\"Tavrin File 1.2\"\r\n";
 const std::string kBom = "\xEF\xBB\xBF";
+const std::string kNul(1, '\0');
 const std::string kExample =
     kV12 +
     "1\r\n"
@@ -107,9 +113,18 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
        LoadOk, Items{Item("A", "a", "plain text", 2, kTrue)}},
       {kV12 + "1\r\n\"A\"\r\n\"a\"\r\n\"\"\r\n1\r\n#FALSE#,\"B\",\"b\",\"\",2,#TRUE#\r\n", LoadOk,
        Items{Item("A", "a"), Item("B", "b", "", 2, kTrue)}},
-      {kV12 + "0\r\n\"Caf\xC3\xA9 \xE9t\xE9 " + std::string(1, '\0') +
-           "x\",\"a\",\"\",1,#FALSE#\r\n",
-       LoadOk, Items{Item("Caf\xC3\xA9 \xE9t\xE9 " + std::string(1, '\0') + "x", "a")}},
+      {kV12 + "0\r\n\"Caf\xC3\xA9 \xE9t\xE9\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
+       Items{Item("Caf\xC3\xA9 \xE9t\xE9", "a")}},
+      // A NUL ends the text of its field, quoted or not, the header's too; the field still
+      // runs to its end.
+      {kV12 + "0\r\n\"Notes\",\"/bin/echo" + kNul + "/readme.txt, \"\"x\"\"\",\"-n" + kNul +
+           "\",1,#TRUE#\r\n",
+       LoadOk, Items{Item("Notes", "/bin/echo", "-n", 1, kTrue)}},
+      {"\"Tavrin File 1.2" + kNul + "1.1\"\r\n0" + kNul + kNul + "\r\nA" + kNul + " b,a,,3" + kNul +
+           "9,#TRUE#" + kNul + "x\r\n",
+       LoadOk, Items{Item("A", "a", "", 3, kTrue)}},
+      {kV12 + "0\r\n\"" + std::string(3u << 20, '\0') + "\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
+       Items{Item("", "a")}},
       // A field may hold one mebibyte, no more.
       {kV12 + "0\r\n\"" + limit + "\",\"a\",\"\",1,#FALSE#\r\n", LoadOk, Items{Item(limit, "a")}},
       {kV12 + "0\r\n\"" + limit + "n\",\"a\",\"\",1,#FALSE#\r\n", LoadFailed, std::nullopt},
@@ -201,6 +216,81 @@ TEST(ReadCollection, FailuresAndStartingUpLeaveItemsAsTheyWere) {
   EXPECT_EQ(ReadCollectionBytes(state, "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"\",1\r\n"),
             LoadOldVersion);
   EXPECT_EQ(state.Items, Items{Item("A", "a")});
+}
+
+// A whole collection is capped at 64 MiB, whether every field keeps its text or a NUL cuts
+// it: a file of 256 KiB fields loads just below the cap and fails just above it (from
+// memory and from a file alike), and so does a sparse file whose records of 1 MiB fields
+// of NUL bytes run to 300 MiB (while it takes about a megabyte of disk).
+TEST(ReadCollection, AWholeCollectionIsCappedAt64MiB) {
+  const auto collection = [](int records) {
+    const std::string field = "\"" + std::string(256u << 10, 'x') + "\"";
+    std::string bytes = kV12 + std::to_string(records - 1) + "\r\n";
+    bytes.reserve(bytes.size() + static_cast<std::size_t>(records) * (3 * field.size() + 16));
+    for (int i = 0; i < records; ++i) bytes += field + "," + field + "," + field + ",1,#FALSE#\r\n";
+    return bytes;
+  };
+  TempDir dir;
+  testing::NativeFileSystem files;
+  const struct {
+    int records;
+    LoadResult result;
+  } cases[] = {{85, LoadOk}, {86, LoadFailed}};  // 63.8 and 64.5 MiB
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.records);
+    const std::string bytes = collection(c.records);
+    CollectionState fromMemory;
+    EXPECT_EQ(ReadCollectionBytes(fromMemory, bytes), c.result);
+    WriteFile(dir.file("big.tavrin"), bytes);
+    CollectionState fromFile;
+    EXPECT_EQ(ReadCollectionFile(fromFile, dir.file("big.tavrin"), files), c.result);
+    EXPECT_EQ(fromFile.Items, fromMemory.Items);
+  }
+  std::filesystem::remove(dir.file("big.tavrin"));
+
+  // The sparse file: only the quotes and commas between the holes are written.
+  const std::string sparse = dir.file("sparse.tavrin");
+  constexpr std::uintmax_t kField = 1u << 20;
+  constexpr int kRecords = 100;
+  {
+    std::ofstream out(sparse, std::ios::binary);
+    out << kV12 << kRecords - 1 << "\r\n";
+    for (int i = 0; i < kRecords && out; ++i) {
+      for (int f = 0; f < 3; ++f) {
+        out.put('"');
+        out.seekp(static_cast<std::streamoff>(kField), std::ios::cur);
+        out << (f < 2 ? "\"," : "\",1,#FALSE#\r\n");
+      }
+    }
+    ASSERT_TRUE(out.good());
+  }
+  ASSERT_GT(std::filesystem::file_size(sparse), std::uintmax_t{300} << 20);
+  CollectionState state;
+  EXPECT_EQ(ReadCollectionFile(state, sparse, files), LoadFailed);
+  EXPECT_LT(state.Items.size(), 30u);  // read up to the cap, not beyond
+}
+
+// Running out of memory while a collection is read is a failed load, not the end of the
+// program.
+TEST(ReadCollection, RunningOutOfMemoryIsAFailedLoad) {
+  struct Hungry : testing::MemoryFileSystem {
+    struct File : InFile {
+      long Read(char* buffer, std::size_t size) override {
+        if (calls++ > 0) throw std::bad_alloc();
+        const std::string start = kV12 + "3\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n\"B";
+        const std::size_t n = std::min(size, start.size());
+        std::copy_n(start.data(), n, buffer);
+        return static_cast<long>(n);
+      }
+      int calls = 0;
+    };
+    std::unique_ptr<InFile> OpenForReading(const std::string&) override {
+      return std::make_unique<File>();
+    }
+  } files;
+  CollectionState state = FilledState();
+  EXPECT_EQ(ReadCollectionFile(state, "/big.tavrin", files), LoadFailed);
+  EXPECT_EQ(state.Items.front(), Item("A", "a"));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -158,6 +160,25 @@ TEST_F(SaveCollection, ListingAndWritingFollowLinksToFiles) {
   EXPECT_EQ(files.WriteTarget(dir.file("loop-a")), dir.file("loop-a"));
 }
 
+// A link that names nothing is not followed into making the file it names, nor is a loop
+// saved through: the save fails and leaves everything as it was.
+TEST_F(SaveCollection, ALinkToNothingOrALoopIsNoTarget) {
+  fs::create_directory(dir.file("real"));
+  fs::create_symlink("real/new.tavrin", dir.file("dangling.tavrin"));
+  fs::create_symlink("dangling.tavrin", dir.file("chain.tavrin"));
+  fs::create_symlink("loop-b.tavrin", dir.file("loop-a.tavrin"));
+  fs::create_symlink("loop-a.tavrin", dir.file("loop-b.tavrin"));
+  for (const char* name : {"dangling.tavrin", "chain.tavrin", "loop-a.tavrin"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(files.PlanSave(dir.file(name)).way, SaveWay::kRefused);
+    EXPECT_TRUE(SaveCollectionFile(state, dir.file(name), files));
+    EXPECT_TRUE(fs::is_symlink(dir.file(name)));
+  }
+  EXPECT_TRUE(fs::is_empty(dir.file("real")));
+  EXPECT_EQ(Listed(),
+            (Names{"chain.tavrin", "dangling.tavrin", "loop-a.tavrin", "loop-b.tavrin", "real"}));
+}
+
 // The POSIX file system itself: hidden temporary files, links, permission bits.
 using PosixFiles = SaveCollection;
 
@@ -305,6 +326,128 @@ TEST_F(SaveCollection, TheOwnerOfAFileSurvivesASave) {
   EXPECT_EQ(users.uid, static_cast<uid_t>(testing::kUnprivilegedId));
   EXPECT_EQ(users.gid, static_cast<gid_t>(testing::kUnprivilegedId));
   EXPECT_EQ(users.mode, 04604u);
+}
+
+// Temporary files that a killed save left beside the file are removed by its next save:
+// this user's files of the save's own naming pattern that no save holds locked. A save
+// still writing (its temporary file locked), other files' temporary files, names that only
+// look alike, and links are left alone.
+TEST_F(SaveCollection, TheNextSaveRemovesTemporaryFilesThatAKilledSaveLeft) {
+  const std::string target = dir.file("c.tavrin");
+  WriteFile(target, kOldText);
+  // Killed while writing, as hard as it gets: after its temporary file had its bytes.
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    PosixFileSystem mine;
+    std::string temp;
+    auto out = mine.CreateTempBeside(target, temp);
+    if (out) out->Write(kNewText);
+    ::raise(SIGKILL);
+    ::_exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  Names left = Listed();
+  ASSERT_EQ(left.size(), 2u);
+  const std::string killed = left[0];
+  ASSERT_EQ(killed.rfind(".c.tavrin.", 0), 0u);
+  // Another save of the same file still at work, holding its temporary file locked.
+  PosixFileSystem other;
+  std::string busy;
+  auto writing = other.CreateTempBeside(target, busy);
+  ASSERT_NE(writing, nullptr);
+  const Names alike = {".c.tavrin.abc", ".c.tavrin.Ab12C-", ".d.tavrin.Ab12Cd", "c.tavrin.Ab12Cd"};
+  for (const auto& name : alike) WriteFile(dir.file(name), "keep");
+  fs::create_symlink("c.tavrin", dir.file(".c.tavrin.Zz99Zz"));
+  state.Items = {Item("New", "/bin/new", "", 1, kFalse)};
+  EXPECT_FALSE(SaveCollectionFile(state, target, files));
+  EXPECT_EQ(ReadFile(target), kNewText);
+  EXPECT_FALSE(fs::exists(dir.file(killed)));
+  EXPECT_TRUE(fs::exists(busy));
+  for (const auto& name : alike) EXPECT_EQ(ReadFile(dir.file(name)), "keep") << name;
+  EXPECT_TRUE(fs::is_symlink(dir.file(".c.tavrin.Zz99Zz")));
+  // The other save ends well: its temporary file was still there to be renamed.
+  EXPECT_TRUE(writing->Write(kOldText) && writing->Close());
+  EXPECT_TRUE(other.Rename(busy, target));
+  EXPECT_EQ(ReadFile(target), kOldText);
+}
+
+// Links that another user planted: a user id that is neither the saver's nor root's.
+constexpr uid_t kOtherUser = 4242;
+
+// Makes a link at `link` to `target` that belongs to `owner`.
+void LinkOf(uid_t owner, const std::string& target, const std::string& link) {
+  fs::create_symlink(target, link);
+  ASSERT_EQ(::lchown(link.c_str(), owner, owner), 0) << link;
+}
+
+// Someone plants, in a folder that everybody may write (sticky, like /tmp) or that a group
+// shares, a link from a collection's name to a file of the user's. The user's save, and the
+// upgrade answered Yes, refuse to follow it and change nothing; a link of the user's own,
+// or of root's, is followed there, and so is any link in a folder nobody else may write. A
+// chain is checked at every link. A second name of the user's file planted there as a hard
+// link gets a file of its own. (Two users: run as nobody in a child, with links made by
+// root for a third user.)
+TEST_F(SaveCollection, LinksThatAnotherUserPlantedAreNotFollowed) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can make links that belong to other users";
+  const uid_t user = testing::kUnprivilegedId;
+  const std::string mine = UsersFolder(dir, "mine");
+  UsersFile(mine + "/.bashrc", "echo hello\n", 0644);
+  for (const char* name : {"own.tavrin", "roots.tavrin", "quiet.tavrin", "linked.tavrin"}) {
+    UsersFile(mine + "/" + name, kOldText, 0644);
+  }
+  const std::string shared = dir.file("shared");
+  fs::create_directory(shared);
+  ::chmod(shared.c_str(), 01777);
+  const std::string project = dir.file("project");
+  fs::create_directory(project);
+  ::chmod(project.c_str(), 0775);
+  ASSERT_EQ(::chown(project.c_str(), user, kOtherUser), 0);
+  LinkOf(kOtherUser, mine + "/.bashrc", shared + "/old.tavrin");
+  LinkOf(kOtherUser, mine + "/.bashrc", project + "/old.tavrin");
+  LinkOf(user, shared + "/old.tavrin", shared + "/chain.tavrin");
+  LinkOf(user, mine + "/own.tavrin", shared + "/own.tavrin");
+  LinkOf(0, mine + "/roots.tavrin", shared + "/roots.tavrin");
+  LinkOf(kOtherUser, mine + "/quiet.tavrin", mine + "/planted.tavrin");
+  ASSERT_EQ(::link((mine + "/linked.tavrin").c_str(), (shared + "/hard.tavrin").c_str()), 0);
+  const Facts bashrc = FactsOf(mine + "/.bashrc");
+
+  for (const std::string& refused :
+       {shared + "/old.tavrin", project + "/old.tavrin", shared + "/chain.tavrin"}) {
+    SCOPED_TRACE(refused);
+    EXPECT_EQ(SaveAsUser(refused), 1);
+    EXPECT_TRUE(fs::is_symlink(refused));
+  }
+  // Root saving is no different: whose the link is decides.
+  state.Items = {Item("New", "/bin/new", "", 1, kFalse)};
+  EXPECT_TRUE(SaveCollectionFile(state, shared + "/old.tavrin", files));
+  // The upgrade the user answers Yes to shows the save-failure box.
+  WriteFile(dir.file("v11.tavrin"), "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"p\",1\r\n");
+  ASSERT_EQ(ReadCollectionFile(state, dir.file("v11.tavrin"), files), LoadOldVersion);
+  fake.toolkit.answers = {kAnswerYes};
+  EXPECT_TRUE(
+      ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform, shared + "/old.tavrin"));
+  EXPECT_EQ(fake.toolkit.boxes.back(),
+            kErrorBox + "old.tavrin\n\nThe Tavrin was unable to save this file!!");
+  EXPECT_EQ(ReadFile(mine + "/.bashrc"), "echo hello\n");
+  EXPECT_EQ(FactsOf(mine + "/.bashrc").inode, bashrc.inode);
+
+  for (const std::string& followed :
+       {shared + "/own.tavrin", shared + "/roots.tavrin", mine + "/planted.tavrin"}) {
+    SCOPED_TRACE(followed);
+    EXPECT_EQ(SaveAsUser(followed), 0);
+    EXPECT_TRUE(fs::is_symlink(followed));
+  }
+  for (const char* name : {"own.tavrin", "roots.tavrin", "quiet.tavrin"}) {
+    EXPECT_EQ(ReadFile(mine + "/" + name), kNewText) << name;
+  }
+  EXPECT_EQ(SaveAsUser(shared + "/hard.tavrin"), 0);
+  EXPECT_EQ(ReadFile(shared + "/hard.tavrin"), kNewText);
+  EXPECT_EQ(ReadFile(mine + "/linked.tavrin"), kOldText);
+  EXPECT_EQ(FactsOf(shared + "/hard.tavrin").uid, user);
 }
 
 #endif

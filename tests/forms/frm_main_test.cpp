@@ -5,6 +5,7 @@
 #include "collection/collfile.h"
 #include "collection/text.h"
 #include "forms/keys.h"
+#include "launch/stop_request.h"
 #include "main_form_fixture.h"
 #include "shellreg/association.h"
 
@@ -236,6 +237,21 @@ TEST_F(MainForm, ExecuteClosesTheWindowUnlessAModifierIsHeld) {
   EXPECT_TRUE(view->visible);
   form->Form_KeyUp(kKeyShift, 0);
   Click(MainControl::btnExec);
+  EXPECT_TRUE(view->unloaded);
+}
+
+// A termination request that comes while a Shift-run goes on stops it: nothing more
+// starts, and the window does not come back.
+TEST_F(MainForm, AStopDuringARunEndsItAndTheWindowStaysClosed) {
+  Collection("Games", {"chess", "go"});
+  Open();
+  Pick("Games");
+  fake.shell.during = [] { RequestStop(15); };
+  form->Form_KeyDown(kKeyShift, kShiftMask, MainControl::btnExec);
+  Click(MainControl::btnExec);
+  ClearStopRequest();
+  EXPECT_THAT(fake.shell.calls, ElementsAre("shell:chess"));
+  EXPECT_FALSE(view->visible);
   EXPECT_TRUE(view->unloaded);
 }
 

@@ -4,10 +4,13 @@
  *   end <ns> <pid>
  * A first argument "--sleep=N" makes it wait N milliseconds before it ends; a
  * first argument "--exit=N" makes it end with that status; a first argument
- * "--wait-for=PATH" makes it wait (up to a minute) until that file exists; on Windows
- * a first argument "--console=PATH" makes it write to that file the ids of the
- * processes attached to its console ("console: <id> <id>...", nothing after the colon
- * when it has none) and the show-window value it was started with ("show: <n>", or "show: none").
+ * "--wait-for=PATH" makes it wait (up to a minute) until that file exists; a first
+ * argument "--env=NAME" is recorded as NAME=<its value in the environment>; a first
+ * argument "--signals" (POSIX) is recorded as "ignored=<hex> blocked=<hex>", the signals
+ * it was started with ignored and blocked, as /proc lists them; on Windows a first
+ * argument "--console=PATH" makes it write to that file the ids of the processes
+ * attached to its console ("console: <id> <id>...", nothing after the colon when it has
+ * none) and the show-window value it was started with ("show: <n>", or "show: none").
  * It builds for POSIX and for Windows. */
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -106,6 +109,23 @@ static void sleep_ms(long ms) {
 }
 
 static int exists(const char* path) { return access(path, F_OK) == 0; }
+
+/* The value of the line "<key>\t<value>" of /proc/self/status, or "?". */
+static void status_field(const char* key, char* out, size_t size) {
+  snprintf(out, size, "?");
+  FILE* f = fopen("/proc/self/status", "r");
+  if (!f) return;
+  char line[256];
+  const size_t n = strlen(key);
+  while (fgets(line, sizeof line, f)) {
+    if (strncmp(line, key, n) == 0 && line[n] == ':') {
+      snprintf(out, size, "%s", line + n + 1 + strspn(line + n + 1, " \t"));
+      out[strcspn(out, "\n")] = '\0';
+      break;
+    }
+  }
+  fclose(f);
+}
 #endif
 
 int main(int argc, char** argv) {
@@ -116,9 +136,30 @@ int main(int argc, char** argv) {
   own_path(self, sizeof self);
   size_t cap = 16384;
   for (int i = 1; i < argc; ++i) cap += strlen(argv[i]) + 1;
+  if (argc > 1 && strncmp(argv[1], "--env=", 6) == 0) {
+    const char* value = getenv(argv[1] + 6);
+    cap += value ? strlen(value) : 0;
+  }
   char* line = malloc(cap);
   int len = snprintf(line, cap, "start %lld %d %s\t%s\t", now_ns(), pid_of_self(), self, cwd);
-  for (int i = 1; i < argc; ++i) {
+  if (argc > 1 && strncmp(argv[1], "--env=", 6) == 0) {
+    const char* value = getenv(argv[1] + 6);
+    len += snprintf(line + len, cap - (size_t)len, "%s=%s", argv[1] + 6, value ? value : "");
+    if (argc > 2) line[len++] = '\x1f';
+  }
+#ifndef _WIN32
+  if (argc > 1 && strcmp(argv[1], "--signals") == 0) {
+    char ignored[64];
+    char blocked[64];
+    status_field("SigIgn", ignored, sizeof ignored);
+    status_field("SigBlk", blocked, sizeof blocked);
+    len += snprintf(line + len, cap - (size_t)len, "ignored=%s blocked=%s", ignored, blocked);
+    if (argc > 2) line[len++] = '\x1f';
+  }
+#endif
+  const int special =
+      argc > 1 && (strncmp(argv[1], "--env=", 6) == 0 || strcmp(argv[1], "--signals") == 0);
+  for (int i = special ? 2 : 1; i < argc; ++i) {
     size_t a = strlen(argv[i]);
     memcpy(line + len, argv[i], a);
     len += (int)a;

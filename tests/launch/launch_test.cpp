@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
+#include "temp_dir.h"
 
 namespace tavrin {
 namespace {
@@ -193,6 +194,81 @@ TEST_F(RunAll, AnEmptyCollectionStartsNothingAndReportsNothing) {
   fake.shell.results = {kShellFileNotFound};
   EXPECT_EQ(RunAllItems(state, fake.platform), 1);
   EXPECT_EQ(fake.shell.calls, Strings{"shell:"});
+}
+
+// What a run starts learns which collections run above it: this one's file, after the ones
+// above it, while it runs and no longer. A collection already running above is refused,
+// as is a run below eight others: nothing starts, one box names the file and why, the
+// log hears of it at position 0, and the run counts as one failure.
+TEST_F(RunAll, ARunNamesItselfForWhatItStartsAndRefusesToRunInsideItself) {
+  testing::TempDir dir;
+  state.CurrentCollFile = dir.file("c.tavrin");
+  testing::WriteFile(state.CurrentCollFile, "");
+  const std::string self = fake.files.FileIdentity(state.CurrentCollFile);
+  ASSERT_FALSE(self.empty());
+  EXPECT_EQ(fake.files.FileIdentity(dir.file("none.tavrin")), "");
+  state.Items = {Item("a", "a"), Item("b", "b", "", 1, kTrue)};
+  struct Watching : testing::RecordingShell {
+    explicit Watching(SystemInfo& s) : system(s) {}
+    int32_t ShellExecute(const ShellRequest& r) override {
+      seen.push_back(system.GetEnvironment(kRunningVariable));
+      return RecordingShell::ShellExecute(r);
+    }
+    int32_t ShellAndWait(const WaitedStart& w) override {
+      seen.push_back(system.GetEnvironment(kRunningVariable));
+      return RecordingShell::ShellAndWait(w);
+    }
+    SystemInfo& system;
+    Strings seen;
+  } shell(fake.system);
+  Platform platform{fake.toolkit, shell, fake.files, fake.system, fake.registry};
+  std::vector<std::pair<int, std::string>> logged;
+  const LaunchFailureLog log = [&](int position, const CollItem&, int32_t, const std::string& t) {
+    logged.emplace_back(position, t);
+  };
+
+  EXPECT_EQ(RunAllItems(state, platform, log), 0);
+  EXPECT_EQ(shell.seen, (Strings{self, self}));
+  EXPECT_EQ(fake.system.GetEnvironment(kRunningVariable), "");
+  shell.seen.clear();
+  const std::string seven = "1:1;?;1:3;1:4;1:5;1:6;1:7";
+  fake.system.SetEnvironment(kRunningVariable, seven);
+  EXPECT_EQ(RunAllItems(state, platform, log), 0);
+  EXPECT_EQ(shell.seen, (Strings{seven + ";" + self, seven + ";" + self}));
+  EXPECT_EQ(fake.system.GetEnvironment(kRunningVariable), seven);
+  EXPECT_TRUE(logged.empty());
+
+  const std::string already =
+      "This Collection is already running: it has started itself, directly or through other "
+      "Collections, and is not run again.";
+  const std::string deep = "Collections have started one another 8 deep: this one is not run.";
+  const struct {
+    const char* name;
+    std::string above;
+    std::string why;
+  } refused[] = {{"started by itself", self, already},
+                 {"started by itself through others", "1:1;" + self + ";1:3", already},
+                 {"eight above", seven + ";1:8", deep}};
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.name);
+    shell.calls.clear();
+    fake.toolkit.boxes.clear();
+    logged.clear();
+    fake.system.SetEnvironment(kRunningVariable, c.above);
+    EXPECT_EQ(RunRefusal(state.CurrentCollFile, platform), c.why);
+    EXPECT_EQ(RunAllItems(state, platform, log), 1);
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(fake.toolkit.boxes,
+              Strings{testing::kErrorBox + state.CurrentCollFile + "\n\n" + c.why});
+    EXPECT_EQ(logged, (std::vector<std::pair<int, std::string>>{{0, c.why}}));
+    EXPECT_EQ(fake.system.GetEnvironment(kRunningVariable), c.above);
+  }
+  // A collection without a file yet is named "?" and counts for the depth alone.
+  fake.system.SetEnvironment(kRunningVariable, "");
+  state.CurrentCollFile.clear();
+  shell.seen.clear();
+  EXPECT_EQ(RunAllItems(state, platform, log), 0);
+  EXPECT_EQ(shell.seen, (Strings{"?", "?"}));
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 
 #include <sstream>
 
+#include "collection/collfile.h"
 #include "fakes.h"
+#include "launch/launch.h"
 #include "main/startup.h"
 #include "platform/text_encoding.h"
 #include "script_output.h"
@@ -164,6 +166,9 @@ TEST(LaunchFailureLine, NamesFilePositionAndReasonWithTheTextsEscaped) {
   // A code without an explanatory text still says what failed.
   EXPECT_EQ(LaunchFailureLine("a.tavrin", 3, "", 26, ""),
             "tavrin: a.tavrin: item 3 \"\": failure code 26");
+  // A run refused as a whole names no item.
+  EXPECT_EQ(LaunchFailureLine("a\x1b.tavrin", 0, "", 0, "Not run."),
+            "tavrin: a\\x1b.tavrin: Not run.");
 }
 
 // The options against a real collection file, with their output caught.
@@ -263,6 +268,27 @@ TEST_F(OptionTest, ListAsJsonGivesTheSameItemsInValidJson) {
   context.toUtf8 = [](const std::string& text) { return "<" + text + ">"; };
   EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
   EXPECT_EQ(Json::Parse(out.str()).items[0]["file"].text, "<>");
+}
+
+// A NUL inside a field ends its text for every use alike: the listing shows, and the run
+// starts, "/bin/echo" with "-n" (the window's details read the same loaded fields), never
+// the "readme.txt" hidden behind the NUL.
+TEST_F(OptionTest, ANulEndsAFieldForTheListAndTheStartAlike) {
+  const std::string nul(1, '\0');
+  testing::WriteFile(path, "\"Tavrin File 1.2\"\r\n0\r\n\"Notes\",\"/bin/echo" + nul +
+                               "/readme.txt\",\"-n" + nul + " secret\",1,#FALSE#\r\n");
+  EXPECT_EQ(Run({"--list", path}), kExitOk);
+  EXPECT_EQ(out.str(), "1\tNotes\t/bin/echo\t-n\tfalse\t1\n");
+  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
+  EXPECT_EQ(Json::Parse(out.str()).items.at(0)["file"].text, "/bin/echo");
+  testing::FakePlatform fake;
+  CollectionState state;
+  ASSERT_EQ(ReadCollectionFile(state, path, files), LoadOk);
+  EXPECT_EQ(state.Items, std::vector<CollItem>{Item("Notes", "/bin/echo", "-n")});
+  EXPECT_EQ(RunAllItems(state, fake.platform), 0);
+  ASSERT_EQ(fake.shell.shellStarts.size(), 1u);
+  EXPECT_EQ(fake.shell.shellStarts[0].fullPath, "/bin/echo");
+  EXPECT_EQ(fake.shell.shellStarts[0].params, "-n");
 }
 
 // A collection that cannot be loaded gives status 2 and one line on standard error,

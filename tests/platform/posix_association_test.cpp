@@ -206,10 +206,13 @@ TEST_F(DesktopIntegration, RegisteredTypeIsKnownWithTavrinAsItsDefaultApplicatio
     EXPECT_NE(ReadFile(entry).find("\nNoDisplay=true\n"), std::string::npos) << entry;
     EXPECT_EQ(ReadFile(entry).find("Actions"), std::string::npos) << entry;
   }
+  // The program's path holds a '%': the entries name it by a link of the user's.
   EXPECT_NE(ReadFile(runEntryPath)
-                .find("\nExec=env \"" + dir.str() + "/My \\\\$Tools 100%%/tavrin\" %f /run\n"),
+                .find("\nExec=\"" + dir.str() + "/data/tavrin-program/tavrin\" %f /run\n"),
             std::string::npos)
       << ReadFile(runEntryPath);
+  EXPECT_EQ(fs::read_symlink(dir.file("data/tavrin-program/tavrin")),
+            dir.file("My $Tools 100%/tavrin"));
   Probe({"open", collection});
   Probe({"launch", "tavrin-collection.run.desktop", collection});
   EXPECT_EQ(Started(2), (std::vector<Args>{{collection}, {collection, "/run"}}));
@@ -306,6 +309,127 @@ TEST_F(DesktopIntegration, MissingMimeDatabaseToolIsNoError) {
   EXPECT_EQ(Probe({"default", "application/x-tavrin"}), kOurDefault);
 }
 
+// Install folders whose names the Desktop Entry rules, a shell or env would take apart:
+// every one of % = " ' $ \ ; # and the blank, a variable assignment, a quote before a
+// blank, field codes.
+const std::vector<std::string> kHardFolders = {"all % = \" ' $ \\ ; # x", "PATH=evil", "a\" b",
+                                               "#note;x", "%f %1 %%"};
+
+// Registered from each of those folders, the desktop (GIO, as file managers use it) starts
+// exactly the program there, with exactly the file, through both entries; the built
+// program itself, copied there with its windows module, runs the collection it is given.
+// Every entry is valid; none names env.
+TEST_F(DesktopIntegration, TheRegisteredCommandsStartExactlyTheProgramWithExactlyTheFile) {
+  const std::string file = dir.file("it's \"a\" $HOME %f;#1 `x`.tavrin");
+  env["TAVRIN_BOXES_TO_STDERR"] = "1";
+  for (std::size_t i = 0; i < kHardFolders.size(); ++i) {
+    const std::string& folder = kHardFolders[i];
+    SCOPED_TRACE(folder);
+    fs::remove(record);
+    // The stand-in records how it was started.
+    fake.system.executablePath = InstallProgram(folder);
+    EXPECT_EQ(RegisterFileType(platform), "");
+    for (const std::string& entry : {entryPath, runEntryPath}) {
+      const auto validate = testing::RunProcess({"/usr/bin/desktop-file-validate", entry});
+      EXPECT_EQ(validate.out + validate.err, "") << entry;
+      EXPECT_EQ(ReadFile(entry).find("env "), std::string::npos) << ReadFile(entry);
+    }
+    WriteFile(file, "\"Tavrin File 1.2\"\r\n-1\r\n");
+    Probe({"launch", kDesktopId, file});
+    Probe({"launch", kRunDesktopId, file});
+    const auto runs = testing::WaitForRecording(record, 2);
+    ASSERT_EQ(runs.size(), 2u);
+    for (const auto& run : runs) EXPECT_EQ(run.program, fake.system.executablePath);
+    EXPECT_EQ(Started(2), (std::vector<Args>{{file}, {file, "/run"}}));
+    fs::remove(record);
+    // The program itself, beside its windows module.
+    const std::string program = dir.file(folder + "/tavrin");
+    fs::remove(program);
+    fs::copy_file(testing::TavrinPath(), program);
+    fs::copy_file(fs::path(testing::TavrinPath()).parent_path() / "tavrin-gui.so",
+                  dir.file(folder + "/tavrin-gui.so"));
+    EXPECT_EQ(RegisterFileType(platform), "");
+    WriteFile(file, testing::CollectionText({testing::Item("Rec", testing::RecorderPath(),
+                                                           "run-" + std::to_string(i))}));
+    Probe({"launch", kRunDesktopId, file});
+    const auto ran = testing::WaitForRecording(record, 1);
+    ASSERT_EQ(ran.size(), 1u);
+    EXPECT_EQ(ran[0].args, Args{"run-" + std::to_string(i)});
+    fs::remove_all(dir.file(folder));
+  }
+}
+
+// A program folder whose name is no valid UTF-8 cannot be named by a desktop entry: the
+// Registry question's Yes says so in a box and writes nothing; the window's load writes
+// nothing either, silently.
+TEST_F(DesktopIntegration, AProgramPathThatIsNoUtf8IsNotRegistered) {
+  fake.system.executablePath = InstallProgram("caf\xe9");
+  EnsureRegistered(platform);
+  fake.toolkit.answers = {kAnswerYes};
+  mnuOption_Click(0, platform);
+  ASSERT_EQ(fake.toolkit.boxes.size(), 2u);
+  EXPECT_EQ(fake.toolkit.boxes[1],
+            "The Tavrin - Registry Option... (48) " + dir.file("caf\xe9/tavrin") +
+                "\n\nThe Tavrin cannot be registered from this folder: the desktop can only "
+                "start a program whose path is valid UTF-8 without control characters.");
+  EXPECT_FALSE(fs::exists(registry.StorePath()));
+  EXPECT_FALSE(fs::exists(dir.file("data/applications")));
+  EXPECT_FALSE(fs::exists(dir.file("data/mime")));
+  EXPECT_EQ(ReadFile(listPath), kOtherTypeList);
+}
+
+// A mimeapps.list the user made read-only is left as it is, and the Registry question's
+// answer says so, while the rest of the registration is done (or undone).
+TEST_F(DesktopIntegration, AReadOnlyListIsLeftAsItIsAndTheUserIsTold) {
+  ::chmod(listPath.c_str(), 0444);
+  fake.toolkit.answers = {kAnswerYes, kAnswerNo};
+  mnuOption_Click(0, platform);
+  const std::string told = "The Tavrin - Registry Option... (48) " + listPath +
+                           "\n\nThis file is read-only and was left as it is: the desktop's "
+                           "choice of program for Tavrin Collections has not changed.";
+  ASSERT_EQ(fake.toolkit.boxes.size(), 2u);
+  EXPECT_EQ(fake.toolkit.boxes[1], told);
+  EXPECT_TRUE(fs::exists(entryPath));
+  EXPECT_EQ(ReadFile(listPath), kOtherTypeList);
+  ::chmod(listPath.c_str(), 0644);
+  EXPECT_EQ(RegisterFileType(platform), "");
+  ::chmod(listPath.c_str(), 0444);
+  const std::string registered = ReadFile(listPath);
+  mnuOption_Click(0, platform);
+  ASSERT_EQ(fake.toolkit.boxes.size(), 4u);
+  EXPECT_EQ(fake.toolkit.boxes[3], told);
+  EXPECT_FALSE(fs::exists(entryPath));
+  EXPECT_EQ(ReadFile(listPath), registered);
+}
+
+// Another program writes mimeapps.list while it is being changed: its change is read
+// again and kept, ours made on top of it.
+TEST_F(DesktopIntegration, AChangeAnotherProgramMakesMeanwhileIsKept) {
+  int reads = 0;
+  const auto busy = [&](const std::string& path) {
+    const auto content = ReadList(path);
+    if (++reads == 1) WriteFile(path, *content + "[Removed Associations]\ntext/x-c=ed.desktop;\n");
+    return content;
+  };
+  EXPECT_EQ(UpdateListedApplications(listPath, true, busy), "");
+  EXPECT_GE(reads, 3);
+  EXPECT_EQ(ReadFile(listPath),
+            "[Default Applications]\ntext/plain=viewer.desktop;\n"
+            "application/x-tavrin=tavrin-collection.desktop;\n\n"
+            "[Added Associations]\nimage/png=gimp.desktop;\n"
+            "application/x-tavrin=tavrin-collection.desktop;tavrin-collection.run.desktop;\n"
+            "[Removed Associations]\ntext/x-c=ed.desktop;\n");
+  // A program that never stops writing it: the list is left to it, and the user told.
+  const auto restless = [&](const std::string& path) {
+    const auto content = ReadList(path);
+    WriteFile(path, *content + "#\n");
+    return content;
+  };
+  EXPECT_EQ(
+      UpdateListedApplications(listPath, false, restless),
+      listPath + "\n\nThis file kept being changed by another program and was left as it is.");
+}
+
 // --- The texts: Exec lines, the desktop entry, mimeapps.list ----------------------
 
 constexpr char kType[] = "application/x-tavrin";
@@ -319,8 +443,14 @@ TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
   EXPECT_EQ(SplitCommand("\"/a\"b/tavrin\" %1 /run"), (Words{"/a\"b/tavrin", "%1", "/run"}));
   EXPECT_EQ(SplitCommand("  prog  \"two words\"  x"), (Words{"prog", "two words", "x"}));
   EXPECT_EQ(ExecFromCommand("\"/opt/My $Tools/a`b\\c\" %1"), "\"/opt/My \\$Tools/a\\`b\\\\c\" %f");
-  // A '%' is doubled, and the program is then started through env (see the header).
-  EXPECT_EQ(ExecFromCommand("\"/opt/100%/tavrin\" %1 50%"), "env \"/opt/100%%/tavrin\" %f 50%%");
+  // The association's own commands give the program whole, whatever it holds.
+  EXPECT_EQ(SplitCommand("\"/opt/a\" b/tavrin\" %1 /run"),
+            (Words{"/opt/a\" b/tavrin", "%1", "/run"}));
+  EXPECT_EQ(SplitCommand("\"/opt/x=\" %1\" %1"), (Words{"/opt/x=\" %1", "%1"}));
+  EXPECT_EQ(SplitCommand(JoinCommand("/a\" b", {"%1", "/run"})), (Words{"/a\" b", "%1", "/run"}));
+  // A '%' is doubled; no wrapper stands before the program.
+  EXPECT_EQ(ExecFromCommand("\"/opt/100%/tavrin\" %1 50%"), "\"/opt/100%%/tavrin\" %f 50%%");
+  EXPECT_EQ(ExecFromCommand("\"/opt/a=b/x\\\" y\" %1"), "\"/opt/a=b/x\\\\\\\" y\" %f");
   EXPECT_EQ(ExecArgument("two words"), "\"two words\"");
   EXPECT_EQ(ExecArgument(""), "\"\"");
   EXPECT_EQ(ExecFromCommand("\"\" %1"), "");

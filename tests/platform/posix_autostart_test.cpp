@@ -35,10 +35,9 @@ TEST(Autostart, NamesAndEntries) {
             "Terminal=false\n"
             "X-Tavrin-Collection=/home/me/Morning.tavrin\n");
   // Inside the quotes '"', '`', '$' and '\' are escaped, '%' doubled, and then every
-  // backslash written twice as the file's own strings require; a program with '%' in
-  // its path goes through env.
+  // backslash written twice as the file's own strings require; no wrapper comes first.
   const std::string entry = AutostartEntry("/opt/100%/tavrin", "/h/a \"b\" `c` $d \\e 5%.tavrin");
-  EXPECT_NE(entry.find("\nExec=env \"/opt/100%%/tavrin\" "
+  EXPECT_NE(entry.find("\nExec=\"/opt/100%%/tavrin\" "
                        "\"/h/a \\\\\"b\\\\\" \\\\`c\\\\` \\\\$d \\\\\\\\e 5%%.tavrin\" /run\n"),
             std::string::npos)
       << entry;
@@ -96,6 +95,15 @@ TEST_F(XdgAutostartTest, EntriesOfOtherCollectionsAndOfTheUserAreLeftAlone) {
   EXPECT_EQ(ReadFile(folder + "/tavrin-Work.desktop"), mine);
   EXPECT_EQ(Files(), (std::vector<std::string>{"other.desktop", "tavrin-Games-2.desktop",
                                                "tavrin-Work.desktop"}));
+}
+
+// A program whose path holds a '%', which GIO could not find from an entry, is named by
+// a link of the user's to it.
+TEST_F(XdgAutostartTest, AProgramPathWithAPercentIsNamedByALink) {
+  ASSERT_TRUE(autostart.Enable("/opt/100%/tavrin", "/c/a.tavrin", where, error)) << error;
+  const std::string link = dir.file("data") + "/tavrin-program/tavrin";
+  EXPECT_EQ(ReadFile(where), AutostartEntry(link, "/c/a.tavrin"));
+  EXPECT_EQ(fs::read_symlink(link), "/opt/100%/tavrin");
 }
 
 TEST_F(XdgAutostartTest, PathsADesktopEntryCannotHoldAreRefused) {

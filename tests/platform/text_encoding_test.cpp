@@ -96,6 +96,22 @@ TEST(EscapeControls, AnyBytesGiveOneSafeLineThatUnescapesToThem) {
   }
 }
 
+// Text for people on a terminal keeps its lines and backslashes; no other control
+// character gets through, whatever the bytes.
+TEST(TerminalText, KeepsLinesAndBackslashesAndEscapesEveryOtherControl) {
+  EXPECT_EQ(TerminalText("C:\\x\\a.exe\n\nFile Not Found", kUtf8),
+            "C:\\x\\a.exe\n\nFile Not Found");
+  EXPECT_EQ(TerminalText("a\tb\r\x1b]0;t\x07\xc2\x9b\xff", kUtf8),
+            "a\\tb\\r\\x1b]0;t\\x07\\xc2\\x9b\\xff");
+  EXPECT_EQ(TerminalText("\x9b\xe9\x1b", kSingle), "\x9b\xe9\\x1b");
+  for (const auto& text : RandomTexts()) {
+    for (const char c : TerminalText(text, kUtf8)) {
+      const auto byte = static_cast<unsigned char>(c);
+      ASSERT_TRUE((byte >= 0x20 && byte != 0x7F) || byte == '\n') << EscapeControls(text);
+    }
+  }
+}
+
 TEST(JsonString, EscapesAndStaysValidJsonWhateverTheBytes) {
   const struct {
     const char* name;

@@ -24,10 +24,30 @@ TEST(StderrToolkit, WritesEveryBoxWholeAndAnswersNoToQuestions) {
   for (auto at = err.find("\r\n"); at != std::string::npos; at = err.find("\r\n", at)) {
     err.erase(at, 1);
   }
-  EXPECT_EQ(err, "The Tavrin - Error:\n" + withNul +
-                     "\n"
-                     "The Tavrin - Question:\nold.tavrin\n\nReplace it?\n"
-                     "The Tavrin - Registry Option...\nx\n");
+  EXPECT_EQ(err,
+            "The Tavrin - Error:\ngone\\x00tail\n\nFile Not Found\n"
+            "The Tavrin - Question:\nold.tavrin\n\nReplace it?\n"
+            "The Tavrin - Registry Option...\nx\n");
+}
+
+// A box's text from a shared collection cannot retitle the terminal, write its clipboard,
+// colour the output or go back over a line: control characters are written as escapes,
+// while its line breaks, backslashes and other characters stay as they are.
+TEST(StderrToolkit, ControlCharactersOfABoxAreEscaped) {
+  StderrToolkit toolkit;
+  const std::string name =
+      "\x1b]0;owned\x07\x1b]52;c;ZWNobyBoaQ==\x07\x1b[31mred\x1b[0m\rC:\\Tools\\caf\xc3\xa9\tx";
+  ::testing::internal::CaptureStderr();
+  toolkit.MsgBox(name + "\n\nFile Not Found", kStyleCriticalOk, "The Tavrin - Error:");
+  std::string err = ::testing::internal::GetCapturedStderr();
+  for (auto at = err.find("\r\n"); at != std::string::npos; at = err.find("\r\n", at)) {
+    err.erase(at, 1);
+  }
+  EXPECT_EQ(err,
+            "The Tavrin - Error:\n"
+            "\\x1b]0;owned\\x07\\x1b]52;c;ZWNobyBoaQ==\\x07\\x1b[31mred\\x1b[0m\\rC:"
+            "\\Tools\\caf\xc3\xa9\\tx"
+            "\n\nFile Not Found\n");
 }
 
 }  // namespace

@@ -110,6 +110,32 @@ TEST_F(Association, UnregisteringRemovesTheTypeKeyWhereTheRegistryAllowsIt) {
   EXPECT_EQ(registry.Contents(), "");
 }
 
+// What the store or the desktop could not do is told after the Registry question, in a
+// box of its own; a program path the store cannot name is not written at all. The window's
+// load tells nothing.
+TEST_F(Association, WhatCouldNotBeDoneIsToldAfterTheRegistryQuestion) {
+  const std::string told = "The Tavrin - Registry Option... (48) ";
+  fake.system.executablePath = kWindowsProgramPath ? "C:\\Odd?\\tavrin.exe" : "/opt/Odd?/tavrin";
+  const std::string odd = AssociationProgramPath(fake.system.executablePath);
+  EnsureRegistered(platform);
+  fake.toolkit.answers = {kAnswerYes};
+  mnuOption_Click(0, platform);
+  EXPECT_EQ(registry.Contents(), "");
+  EXPECT_EQ(registry.associationChanges, 0);
+  ASSERT_EQ(fake.toolkit.boxes.size(), 2u);
+  EXPECT_EQ(fake.toolkit.boxes[1], told + odd + "\n\nNot here.");
+  fake.system.executablePath = kProgram;
+  registry.associationProblem = "/list\n\nLeft alone.";
+  EnsureRegistered(platform);
+  EXPECT_EQ(registry.Contents(), Registered(kProgram));
+  EXPECT_EQ(fake.toolkit.boxes.size(), 2u);
+  fake.toolkit.answers = {kAnswerNo, kAnswerOk, kAnswerCancel};
+  mnuOption_Click(0, platform);
+  mnuOption_Click(0, platform);
+  EXPECT_EQ(fake.toolkit.boxes.size(), 5u);  // Cancel changes nothing and tells nothing
+  EXPECT_EQ(fake.toolkit.boxes[3], told + "/list\n\nLeft alone.");
+}
+
 TEST(RegValues, TextsUpTo255CharactersReadBackAndTheProgramPathIsFormed) {
   testing::MemoryRegistry registry;
   Registry::Key key = 0;

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -141,7 +142,19 @@ class FakeSystemInfo : public SystemInfo {
     }
     return shown;
   }
+  std::string GetEnvironment(const std::string& name) override {
+    const auto it = environment.find(name);
+    return it == environment.end() ? "" : it->second;
+  }
+  void SetEnvironment(const std::string& name, const std::string& value) override {
+    if (value.empty()) {
+      environment.erase(name);
+    } else {
+      environment[name] = value;
+    }
+  }
 
+  std::map<std::string, std::string> environment;  // starts empty, whatever the real one holds
   std::string collectionFolder = "/tmp";
   std::string executablePath = "/usr/bin/tavrin";
   std::string description = "Plain text document";

@@ -58,7 +58,15 @@ class MemoryRegistry : public Registry {
     return kSuccess;
   }
   long CloseKey(Key key) override { return handles_.erase(key) || key == kClassesRoot ? 0 : 6; }
-  void AssociationChanged() override { ++associationChanges; }
+  std::string AssociationChanged() override {
+    ++associationChanges;
+    return associationProblem;
+  }
+  std::string ProgramPathProblem(const std::string& programPath) override {
+    return programPath.find('?') == std::string::npos ? "" : programPath + "\n\nNot here.";
+  }
+  std::string associationProblem;  // what AssociationChanged answers
+  // ProgramPathProblem refuses a program whose path holds a '?'.
   bool AssociationFilesPresent() override { return filesPresent; }
   bool filesPresent = true;  // what AssociationFilesPresent answers
 

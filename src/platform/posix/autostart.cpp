@@ -21,17 +21,6 @@ bool IsNameChar(char c) {
          c == '.';
 }
 
-// Whether a desktop entry can hold `text`: valid UTF-8 without control characters.
-bool FitsDesktopEntry(const std::string& text) {
-  for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t len = CharLength(text, pos, TextEncoding::kUtf8);
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    if ((len == 1 && byte >= 0x80) || byte < 0x20 || byte == 0x7F) return false;
-    pos += len;
-  }
-  return true;
-}
-
 // The line that names the collection in an entry written for it.
 std::string CollectionLine(const std::string& collectionPath) {
   return std::string(kAutostartCollectionKey) + "=" + DesktopFileString(collectionPath);
@@ -71,10 +60,8 @@ std::string AutostartName(const std::string& collectionPath) {
 }
 
 std::string AutostartEntry(const std::string& program, const std::string& collectionPath) {
-  // As for the file type's entry, a program path with a '%' is started through env.
-  const std::string exec = std::string(program.find('%') == std::string::npos ? "" : "env ") +
-                           ExecArgument(program, true) + " " + ExecArgument(collectionPath, true) +
-                           " /run";
+  const std::string exec =
+      ExecArgument(program, true) + " " + ExecArgument(collectionPath, true) + " /run";
   return "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=Tavrin: " +
@@ -95,6 +82,13 @@ bool XdgAutostart::Enable(const std::string& program, const std::string& collect
     error = "a desktop entry can hold only a path of valid UTF-8 without control characters";
     return false;
   }
+  // As the file type's entries do, a program whose path holds a '%' is named by a link.
+  std::string problem;
+  const std::string named = ExecProgram(program, folders_, problem);
+  if (named.empty()) {
+    error = "the desktop cannot start the program from " + program;
+    return false;
+  }
   std::error_code ec;
   std::filesystem::create_directories(Folder(), ec);
   const std::string name = Folder() + "/tavrin-" + AutostartName(collectionPath);
@@ -103,7 +97,7 @@ bool XdgAutostart::Enable(const std::string& program, const std::string& collect
   for (int number = 2; std::filesystem::exists(path, ec) && !RunsCollection(path, line); ++number) {
     path = name + "-" + std::to_string(number) + ".desktop";
   }
-  if (!ReplaceFile(path, AutostartEntry(program, collectionPath))) {
+  if (!ReplaceFile(path, AutostartEntry(named, collectionPath))) {
     error = "cannot write " + path;
     return false;
   }

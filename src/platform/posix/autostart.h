@@ -18,7 +18,8 @@ inline constexpr char kAutostartCollectionKey[] = "X-Tavrin-Collection";
 std::string AutostartName(const std::string& collectionPath);
 
 // The desktop entry that runs the collection at login: Exec is the program and the
-// collection's path, both quoted as the Desktop Entry rules say, and "/run".
+// collection's path, both quoted as the Desktop Entry rules say, and "/run", with no
+// wrapper. (Enable names a program whose path holds a '%' by a link, see ExecProgram.)
 std::string AutostartEntry(const std::string& program, const std::string& collectionPath);
 
 // Starting collections at login the XDG way: a desktop entry

@@ -1,5 +1,7 @@
 #include "platform/posix/desktop_integration.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <glib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 
 #include "platform/files.h"
 #include "platform/posix/posix_files.h"
+#include "platform/text_encoding.h"
 
 namespace tavrin::posix {
 namespace {
@@ -128,37 +131,57 @@ bool IsLink(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-// mimeapps.list with (or without) the window's entry as the type's default and both
-// entries among the type's applications, the window's first.
-void SetListedApplications(const std::string& listPath, bool present) {
+// Whether the user made the file at `path` read-only: no one may write it, or this
+// user may not.
+bool IsReadOnly(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+         (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES);
+}
+
+// What the user is told of a file that could not be written.
+std::string CannotWrite(const std::string& path) {
+  return path + "\n\nThe Tavrin could not write this file.";
+}
+
+// A link to the program for desktop entries whose program path holds a '%'.
+std::string ProgramLinkPath(const XdgFolders& folders) {
+  return folders.dataHome + "/tavrin-program/tavrin";
+}
+
+// Makes `link` a symbolic link to `program`, replacing the link that stood there.
+bool MakeLink(const std::string& program, const std::string& link) {
   std::error_code ec;
-  const bool exists = std::filesystem::exists(listPath, ec);
-  std::string current;
-  if (exists) {
-    const auto content = ReadSmallFile(listPath, kLargestList);
-    if (!content) return;  // a list that cannot be read is never replaced
-    current = *content;
+  std::filesystem::create_directories(std::filesystem::path(link).parent_path(), ec);
+  std::string current(4096, '\0');
+  const ssize_t n = ::readlink(link.c_str(), current.data(), current.size());
+  if (n > 0 && current.substr(0, static_cast<std::size_t>(n)) == program) return true;
+  const std::string fresh = link + ".new";
+  ::unlink(fresh.c_str());
+  if (::symlink(program.c_str(), fresh.c_str()) != 0) return false;
+  if (::rename(fresh.c_str(), link.c_str()) != 0) {
+    ::unlink(fresh.c_str());
+    return false;
   }
-  std::string updated = current;
-  const std::pair<const char*, const char*> listed[] = {{kAddedAssociations, kRunDesktopId},
-                                                        {kAddedAssociations, kDesktopId},
-                                                        {kDefaultApplications, kDesktopId}};
-  for (const auto& [section, id] : listed) {
-    updated = present ? WithApplication(updated, section, kCollectionType, id)
-                      : WithoutApplication(updated, section, kCollectionType, id);
-  }
-  if (updated == current) return;
-  if (updated.empty() && !IsLink(listPath)) {
-    ::unlink(listPath.c_str());
-    return;
-  }
-  std::filesystem::create_directories(std::filesystem::path(listPath).parent_path(), ec);
-  ReplaceFile(listPath, updated);
+  return true;
 }
 
 }  // namespace
 
 std::vector<std::string> SplitCommand(const std::string& command) {
+  // The association's own commands: the program is whatever stands between the first
+  // quote and the quote before the known end.
+  for (const std::vector<std::string>& tail :
+       {std::vector<std::string>{"%1", "/run"}, std::vector<std::string>{"%1"}}) {
+    const std::string end = JoinCommand("", tail).substr(1);  // `" %1 /run`, `" %1`
+    if (command.size() > end.size() && command.front() == '"' &&
+        command.compare(command.size() - end.size(), end.size(), end) == 0) {
+      std::vector<std::string> words{command.substr(1, command.size() - end.size() - 1)};
+      words.insert(words.end(), tail.begin(), tail.end());
+      return words;
+    }
+  }
   std::vector<std::string> words;
   std::size_t i = 0;
   const auto skipBlanks = [&] {
@@ -190,6 +213,12 @@ std::vector<std::string> SplitCommand(const std::string& command) {
   return words;
 }
 
+std::string JoinCommand(const std::string& program, const std::vector<std::string>& words) {
+  std::string command = "\"" + program + "\"";
+  for (const auto& word : words) command += " " + word;
+  return command;
+}
+
 std::string ExecArgument(const std::string& argument, bool alwaysQuote) {
   static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
   const bool quote =
@@ -212,16 +241,52 @@ std::string ExecArgument(const std::string& argument, bool alwaysQuote) {
 std::string ExecFromCommand(const std::string& command) {
   const auto words = SplitCommand(command);
   if (words.empty() || words[0].empty()) return "";
-  // GIO looks the program up by the Exec's first word before it turns "%%" back into
-  // "%", and passes over an entry whose program it cannot find; a program whose path
-  // holds a '%' is therefore started through env, which gets the path expanded.
-  std::string exec = words[0].find('%') == std::string::npos ? "" : "env ";
-  exec += ExecArgument(words[0], true);
+  std::string exec = ExecArgument(words[0], true);
   for (std::size_t i = 1; i < words.size(); ++i) {
     exec += ' ';
     exec += words[i] == "%1" ? std::string("%f") : ExecArgument(words[i]);
   }
   return exec;
+}
+
+bool FitsDesktopEntry(const std::string& text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t len = CharLength(text, pos, TextEncoding::kUtf8);
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if ((len == 1 && byte >= 0x80) || byte < 0x20 || byte == 0x7F) return false;
+    pos += len;
+  }
+  return true;
+}
+
+std::string ExecProgramProblem(const std::string& program, const XdgFolders& folders) {
+  if (!FitsDesktopEntry(program)) {
+    return program +
+           "\n\nThe Tavrin cannot be registered from this folder: the desktop can only start "
+           "a program whose path is valid UTF-8 without control characters.";
+  }
+  const std::string link = ProgramLinkPath(folders);
+  if (program.find('%') != std::string::npos &&
+      (!FitsDesktopEntry(link) || link.find('%') != std::string::npos)) {
+    return program +
+           "\n\nThe Tavrin cannot be registered from this folder: the desktop starts a program "
+           "whose path holds a '%' through a link in " +
+           folders.dataHome + ", whose path must then be valid UTF-8 without a '%'.";
+  }
+  return "";
+}
+
+std::string ExecProgram(const std::string& program, const XdgFolders& folders,
+                        std::string& problem) {
+  problem = ExecProgramProblem(program, folders);
+  if (!problem.empty()) return "";
+  if (program.find('%') == std::string::npos) return program;
+  const std::string link = ProgramLinkPath(folders);
+  if (!MakeLink(program, link)) {
+    problem = link + "\n\nThe Tavrin could not make this link to the program.";
+    return "";
+  }
+  return link;
 }
 
 std::string DesktopFileString(const std::string& value) {
@@ -376,21 +441,82 @@ std::string WithoutApplication(const std::string& list, const std::string& secti
   return text.find_first_not_of(" \t\r\n") == std::string::npos ? "" : text;
 }
 
-void UpdateDesktopIntegration(const XdgFolders& folders,
-                              const std::optional<FileTypeAssociation>& association) {
+std::optional<std::string> ReadList(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return std::string();
+  return ReadSmallFile(path, kLargestList);
+}
+
+std::string UpdateListedApplications(const std::string& listPath, bool present,
+                                     const ListReader& read) {
+  const std::pair<const char*, const char*> listed[] = {{kAddedAssociations, kRunDesktopId},
+                                                        {kAddedAssociations, kDesktopId},
+                                                        {kDefaultApplications, kDesktopId}};
+  // Another program may write the list while it is changed here: the change is made on
+  // what was read, and written only while the list is still what was read.
+  constexpr int kAttempts = 5;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    const auto current = read(listPath);
+    if (!current) return CannotWrite(listPath);  // a list that cannot be read is never replaced
+    std::string updated = *current;
+    for (const auto& [section, id] : listed) {
+      updated = present ? WithApplication(updated, section, kCollectionType, id)
+                        : WithoutApplication(updated, section, kCollectionType, id);
+    }
+    if (updated == *current) return "";
+    if (!current->empty() && IsReadOnly(listPath)) {
+      return listPath +
+             "\n\nThis file is read-only and was left as it is: the desktop's choice of "
+             "program for Tavrin Collections has not changed.";
+    }
+    if (read(listPath) != current) continue;  // changed meanwhile: once more
+    if (updated.empty() && !IsLink(listPath)) {
+      return ::unlink(listPath.c_str()) == 0 || errno == ENOENT ? "" : CannotWrite(listPath);
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(listPath).parent_path(), ec);
+    return ReplaceFile(listPath, updated) ? "" : CannotWrite(listPath);
+  }
+  return listPath + "\n\nThis file kept being changed by another program and was left as it is.";
+}
+
+std::string UpdateDesktopIntegration(const XdgFolders& folders,
+                                     const std::optional<FileTypeAssociation>& association) {
   namespace fs = std::filesystem;
   std::error_code ec;
+  std::string problem;
+  const auto note = [&problem](const std::string& what) {
+    if (problem.empty()) problem = what;
+  };
   const std::string mimeFolder = folders.dataHome + "/mime";
   const std::string package = mimeFolder + "/packages/" + kMimePackageName;
   const std::string appsFolder = folders.dataHome + "/applications";
   const std::string entryPath = appsFolder + "/" + kDesktopId;
-  const std::string entry = association ? DesktopEntry(*association) : "";
   const std::string runEntryPath = appsFolder + "/" + kRunDesktopId;
-  const std::string runEntry = association && !entry.empty() ? RunDesktopEntry(*association) : "";
+
+  // The entries name the program as a desktop entry can (see ExecProgram).
+  std::optional<FileTypeAssociation> named = association;
+  if (named) {
+    for (std::string* command : {&named->openCommand, &named->runCommand}) {
+      auto words = SplitCommand(*command);
+      if (words.empty() || words[0].empty()) continue;
+      std::string why;
+      const std::string program = ExecProgram(words[0], folders, why);
+      note(why);
+      words.erase(words.begin());
+      *command = program.empty() ? "" : JoinCommand(program, words);
+    }
+  }
+  const std::string entry = named ? DesktopEntry(*named) : "";
+  const std::string runEntry = named && !entry.empty() ? RunDesktopEntry(*named) : "";
 
   if (association) {
     fs::create_directories(mimeFolder + "/packages", ec);
-    if (ReplaceFile(package, MimePackage(*association))) UpdateMimeDatabase(mimeFolder);
+    if (ReplaceFile(package, MimePackage(*association))) {
+      UpdateMimeDatabase(mimeFolder);
+    } else {
+      note(CannotWrite(package));
+    }
   } else if (::unlink(package.c_str()) == 0) {
     UpdateMimeDatabase(mimeFolder);
   }
@@ -398,13 +524,14 @@ void UpdateDesktopIntegration(const XdgFolders& folders,
   for (const auto& [path, content] : {std::pair{entryPath, entry}, {runEntryPath, runEntry}}) {
     if (!content.empty()) {
       fs::create_directories(appsFolder, ec);
-      ReplaceFile(path, content);
+      if (!ReplaceFile(path, content)) note(CannotWrite(path));
     } else {
       ::unlink(path.c_str());
     }
   }
 
-  SetListedApplications(folders.configHome + "/mimeapps.list", !entry.empty());
+  note(UpdateListedApplications(folders.configHome + "/mimeapps.list", !entry.empty()));
+  return problem;
 }
 
 }  // namespace tavrin::posix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,20 +31,41 @@ struct FileTypeAssociation {
 };
 
 // The words of a command in the registry's form: blanks separate them, double quotes
-// group blanks into one word. A program path in quotes ends at the quote that is
-// followed by a blank or by the end.
+// group blanks into one word. The commands the association writes, `"PROGRAM" %1` and
+// `"PROGRAM" %1 /run`, give PROGRAM whole, whatever it holds (quotes and blanks too);
+// in other commands a program path in quotes ends at the quote that is followed by a
+// blank or by the end.
 std::vector<std::string> SplitCommand(const std::string& command);
+
+// A command in the registry's form: `program` in double quotes, then `words`.
+std::string JoinCommand(const std::string& program, const std::vector<std::string>& words);
 
 // One argument of a desktop entry's Exec key, quoted where the Desktop Entry rules
 // require it (or always, with `alwaysQuote`), with '%' doubled. The string escapes
 // of the file (a backslash written twice) are not applied yet.
 std::string ExecArgument(const std::string& argument, bool alwaysQuote = false);
 
-// The Exec value for a command in the registry's form: the program quoted, "%1"
-// turned into the file field code %f, the other words quoted where needed (a program
-// whose path holds a '%' is started through env). Empty when the command names no
-// program.
+// The Exec value for a command in the registry's form, by the Desktop Entry rules and
+// without any wrapper: the program quoted (with '"', '`', '$' and the backslash escaped
+// inside the quotes, and '%' doubled), "%1" turned into the file field code %f, the other words
+// quoted where needed. Empty when the command names no program.
 std::string ExecFromCommand(const std::string& command);
+
+// Whether a desktop entry can hold `text`: valid UTF-8 without control characters.
+bool FitsDesktopEntry(const std::string& text);
+
+// Where a desktop entry names `program` from: its own path; or, where that holds a '%',
+// a link to it kept at `<data home>/tavrin-program/tavrin` (made or renewed here). GIO
+// looks for an entry's program before it turns "%%" back into "%", and passes over an
+// entry whose program it cannot find, so a path with a '%' cannot be started from an
+// entry otherwise. Empty, with `problem` set for the user, when neither path fits a
+// desktop entry or the link cannot be made.
+std::string ExecProgram(const std::string& program, const XdgFolders& folders,
+                        std::string& problem);
+
+// Why a desktop entry could not name `program` (ExecProgram), for the user; empty when
+// it can. Makes nothing.
+std::string ExecProgramProblem(const std::string& program, const XdgFolders& folders);
 
 // A value as a desktop entry's file writes it (backslash, line breaks and tab escaped).
 std::string DesktopFileString(const std::string& value);
@@ -82,13 +104,28 @@ std::string WithApplication(const std::string& list, const std::string& section,
 std::string WithoutApplication(const std::string& list, const std::string& section,
                                const std::string& type, const std::string& desktopId);
 
+// Reads mimeapps.list: its content, "" when there is none, nothing when it cannot be
+// read.
+using ListReader = std::function<std::optional<std::string>(const std::string& path)>;
+std::optional<std::string> ReadList(const std::string& path);
+
+// Makes mimeapps.list at `listPath` list (or, without `present`, no longer list) the
+// window's entry as the type's default and both entries among its added associations.
+// A list the user made read-only is left as it is. The list is read again just before
+// it is replaced, and when another program has changed it meanwhile, the change is
+// made again on what is there now, so that nothing the other program wrote is lost.
+// Returns what could not be done, for the user, or "".
+std::string UpdateListedApplications(const std::string& listPath, bool present,
+                                     const ListReader& read = ReadList);
+
 // Makes the user's desktop files match the store: with an association, writes the
 // MIME package (and rebuilds the user's MIME database with update-mime-database,
 // when that tool is there), the two desktop entries, and in mimeapps.list the window's
 // entry as the type's default and both entries among its added associations; without
-// one, removes them again, leaving everything else as it was. Failures are passed
-// over: the desktop integration is a convenience, never a reason to stop.
-void UpdateDesktopIntegration(const XdgFolders& folders,
-                              const std::optional<FileTypeAssociation>& association);
+// one, removes them again, leaving everything else as it was. Nothing stops at a
+// failure: the desktop integration is a convenience. Returns what could not be done,
+// for the user (the first file concerned, two line feeds, what happened), or "".
+std::string UpdateDesktopIntegration(const XdgFolders& folders,
+                                     const std::optional<FileTypeAssociation>& association);
 
 }  // namespace tavrin::posix

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,19 +15,31 @@ namespace tavrin {
 // The file system through POSIX calls.
 class PosixFileSystem : public FileSystem {
  public:
+  PosixFileSystem() = default;
+  ~PosixFileSystem() override;
+  PosixFileSystem(const PosixFileSystem&) = delete;
+  PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+
   std::unique_ptr<InFile> OpenForReading(const std::string& path) override;
-  // A link is followed to its file. The save is refused for what is no regular file
-  // and for a file the user may not write. An existing file is rewritten in place when
-  // a new one would not be the same file: it has several hard links, its folder takes
-  // no temporary file, or its owner or group could not be given to a new file (only
-  // root gives files away). Otherwise it is replaced through a temporary file.
+  // A symbolic link is followed to its file only when it belongs to the user or to
+  // root, or stands in a folder that nobody else may write (another user could have
+  // planted it there); a link that names nothing is not followed into making the file.
+  // Otherwise the save is refused, as it is for what is no regular file and for a file
+  // the user may not write. An existing file is rewritten in place when a new one would
+  // not be the same file: it has several hard links, its folder takes no temporary
+  // file, or its owner or group could not be given to a new file (only root gives files
+  // away). A file with several hard links in a folder that others may write gets a
+  // file of its own instead (another name of it there may have been planted), or is
+  // refused where it cannot. Otherwise the file is replaced through a temporary file.
   SavePlan PlanSave(const std::string& path) override;
   // Room for the new bytes is taken first, so that a full disk fails the rewrite
   // before a byte of the file has changed.
   bool RewriteInPlace(const std::string& path, std::string_view bytes) override;
   // The temporary file is named ".<file>.XXXXXX" in the target's folder and takes
   // the owner, group and permissions of the existing target, or those of a new file
-  // (0666 less the umask) when there is none.
+  // (0666 less the umask) when there is none. It stays locked until it is renamed or
+  // removed through this object. Temporary files of that pattern that earlier saves
+  // left behind (killed, crashed) and that nobody holds locked are removed first.
   std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
                                             std::string& tempPath) override;
   bool Rename(const std::string& from, const std::string& to) override;
@@ -36,6 +49,14 @@ class PosixFileSystem : public FileSystem {
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& extension) override;
   std::string WriteTarget(const std::string& path) override;
+  // "<device>:<inode>".
+  std::string FileIdentity(const std::string& path) override;
+
+ private:
+  // Gives up the lock on a temporary file made by CreateTempBeside.
+  void ReleaseLock(const std::string& tempPath);
+
+  std::map<std::string, int> tempLocks_;  // temporary file -> descriptor holding its lock
 };
 
 // Replaces the content of the file at `path` (or of the file a link there names) with

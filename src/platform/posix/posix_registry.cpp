@@ -339,8 +339,12 @@ long PosixRegistry::CloseKey(Key key) {
 
 bool PosixRegistry::AssociationFilesPresent() { return DesktopFilesPresent(folders_); }
 
-void PosixRegistry::AssociationChanged() {
-  UpdateDesktopIntegration(folders_, AssociationInStore(LoadStore(StorePath())));
+std::string PosixRegistry::AssociationChanged() {
+  return UpdateDesktopIntegration(folders_, AssociationInStore(LoadStore(StorePath())));
+}
+
+std::string PosixRegistry::ProgramPathProblem(const std::string& programPath) {
+  return ExecProgramProblem(programPath, folders_);
 }
 
 }  // namespace tavrin::posix

@@ -39,7 +39,9 @@ class PosixRegistry : public Registry {
                 uint32_t size) override;
   long DeleteKey(Key root, const std::string& subkey) override;
   long CloseKey(Key key) override;
-  void AssociationChanged() override;
+  std::string AssociationChanged() override;
+  // A program whose path a desktop entry cannot name (see ExecProgramProblem).
+  std::string ProgramPathProblem(const std::string& programPath) override;
   // The MIME package and the two desktop entries.
   bool AssociationFilesPresent() override;
 

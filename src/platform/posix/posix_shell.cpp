@@ -1,9 +1,12 @@
 #include "platform/posix/posix_shell.h"
 
+#include <fcntl.h>
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
-#include <spawn.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +17,7 @@
 
 #include "platform/posix/child_reaper.h"
 #include "platform/posix/posix_paths.h"
+#include "platform/posix/signals.h"
 
 extern char** environ;
 
@@ -64,34 +68,55 @@ std::vector<char*> MakeArgv(std::vector<std::string>& args) {
 }
 
 // Starts the program at the absolute path `program`; returns 0 and sets `pid`, or the
-// errno of the failed start.
+// errno of the failed start. The program gets the signal dispositions and mask the
+// launcher was given (RestoreGivenSignals), `folder` as its working folder when that is
+// a folder, and, when `detached`, a session of its own: it outlives the launcher and its
+// terminal.
 int Spawn(const std::string& program, const std::string& params, const std::string& folder,
           bool detached, pid_t& pid) {
   std::vector<std::string> args{program};
   for (auto& a : SplitParams(params)) args.push_back(std::move(a));
   auto argv = MakeArgv(args);
+  const bool enterFolder = IsDirectory(folder);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (IsDirectory(folder)) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  // The child starts with default signal handling and an open signal mask.
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setsigmask(&attr, &none);
-  posix_spawnattr_setsigdefault(&attr, &all);
-  short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-  // A detached program gets a session of its own: it outlives the launcher and its
-  // terminal.
-  if (detached) flags |= POSIX_SPAWN_SETSID;
-  posix_spawnattr_setflags(&attr, flags);
-
-  const int err = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
-  posix_spawnattr_destroy(&attr);
-  posix_spawn_file_actions_destroy(&actions);
+  // The child tells why it could not start its program through this pipe, which its
+  // program's start closes.
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) return errno;
+  // No handler of the launcher may run in the child: every signal waits until the child
+  // has put back what it is to be given.
+  sigset_t all, previous;
+  ::sigfillset(&all);
+  ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+  pid = ::fork();
+  if (pid == 0) {
+    int err = 0;
+    if (detached) ::setsid();
+    if (enterFolder && ::chdir(folder.c_str()) != 0) err = errno;
+    if (err == 0) {
+      RestoreGivenSignals();
+      ::execve(program.c_str(), argv.data(), environ);
+      err = errno;
+    }
+    [[maybe_unused]] const auto n = ::write(report[1], &err, sizeof err);
+    ::_exit(127);
+  }
+  const int forkError = errno;
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  ::close(report[1]);
+  if (pid < 0) {
+    ::close(report[0]);
+    return forkError;
+  }
+  int err = 0;
+  ssize_t n;
+  do {
+    n = ::read(report[0], &err, sizeof err);
+  } while (n < 0 && errno == EINTR);
+  ::close(report[0]);
+  if (n != static_cast<ssize_t>(sizeof err)) return 0;
+  while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
   return err;
 }
 
@@ -241,12 +266,14 @@ ShellDecision DecideShellStart(const ShellRequest& request) {
   return DecidePath(Resolved(target, request.baseFolder));
 }
 
-// Puts the child that the desktop starts into the document's folder.
+// Puts the child that the desktop starts into the document's folder, with the signals
+// the launcher was given.
 void EnterFolder(gpointer data) {
   const char* folder = static_cast<const char*>(data);
   if (folder && *folder && chdir(folder) != 0) {
     // Starting in the inherited folder is the fallback.
   }
+  RestoreGivenSignals();
 }
 
 int32_t LaunchApp(GAppInfo* app, const std::string& uri, const std::string& folder) {
@@ -312,9 +339,52 @@ WaitedDecision DecideWaitedStart(const WaitedStart& start) {
   return decision;
 }
 
+// Waits until the program `pid` has ended, or until `stopRequested` answers true (a
+// termination signal's handler asked for a stop): then the program is left running (and
+// reaped once it ends) and kWaitStopped returned. The termination signals stay blocked
+// but while the wait sleeps, so that a signal that comes at any moment ends the wait.
+int32_t WaitFor(pid_t pid, const std::function<bool()>& stopRequested) {
+  sigset_t termination, previous;
+  ::sigemptyset(&termination);
+  ::sigaddset(&termination, SIGTERM);
+  ::sigaddset(&termination, SIGINT);
+  ::pthread_sigmask(SIG_BLOCK, &termination, &previous);
+  // A descriptor that becomes readable when the program ends; where the system has none,
+  // the wait looks again at short intervals.
+  const int ended = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  int32_t result = kWaitFailed;
+  for (;;) {
+    const pid_t r = ::waitpid(pid, nullptr, WNOHANG);
+    if (r == pid) {
+      result = kWaitEnded;
+      break;
+    }
+    if (r < 0 && errno != EINTR) break;
+    if (stopRequested && stopRequested()) {
+      ChildSignalBlock block;
+      TrackDetachedChild(pid);
+      result = kWaitStopped;
+      break;
+    }
+    struct pollfd poll {};
+    poll.fd = ended;
+    poll.events = POLLIN;
+    const struct timespec interval { 0, 50 * 1000 * 1000 };
+    ::ppoll(ended >= 0 ? &poll : nullptr, ended >= 0 ? 1 : 0, ended >= 0 ? nullptr : &interval,
+            &previous);
+  }
+  if (ended >= 0) ::close(ended);
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  return result;
+}
+
 }  // namespace
 
-PosixShell::PosixShell() { RestoreDefaultChildSignal(); }
+PosixShell::PosixShell() {
+  // What the launcher was given is known before anything here changes it.
+  RecordGivenSignals();
+  RestoreDefaultChildSignal();
+}
 
 bool IsExecutableFile(const std::string& path) {
   struct stat st {};
@@ -360,13 +430,7 @@ int32_t PosixShell::ShellAndWait(const WaitedStart& start) {
   pid_t pid = 0;
   const int err = Spawn(decision.program, start.params, decision.folder, /*detached=*/false, pid);
   if (err != 0) return RuntimeCodeForErrno(err);
-  int status = 0;
-  for (;;) {
-    const pid_t r = waitpid(pid, &status, 0);
-    if (r == pid) return kWaitEnded;
-    if (r < 0 && errno == EINTR) continue;
-    return kWaitFailed;
-  }
+  return WaitFor(pid, start.stopRequested);
 }
 
 int32_t PosixShell::CheckShellAndWait(const WaitedStart& start) {
@@ -377,6 +441,8 @@ std::string PosixShell::RuntimeErrorText(int32_t code) {
   switch (code) {
     case kWaitFailed:
       return "The program could not be waited for";
+    case kWaitStopped:
+      return "Waiting for the program was given up";
     case kRuntimeInvalidCall:
       return "Invalid procedure call or argument";
     case kRuntimeOutOfMemory:

@@ -64,6 +64,16 @@ std::string PosixSystemInfo::FileTypeDescription(const std::string& path) {
 
 namespace tavrin::posix {
 
+std::string PosixSystemInfo::GetEnvironment(const std::string& name) { return Env(name.c_str()); }
+
+void PosixSystemInfo::SetEnvironment(const std::string& name, const std::string& value) {
+  if (value.empty()) {
+    ::unsetenv(name.c_str());
+  } else {
+    ::setenv(name.c_str(), value.c_str(), 1);
+  }
+}
+
 bool PosixSystemInfo::IsProgramFile(const std::string& path) {
   if (path.empty()) return false;
   if (path.find('/') == std::string::npos && !FindOnPath(path).empty()) return true;

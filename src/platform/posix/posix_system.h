@@ -12,6 +12,8 @@ class PosixSystemInfo : public SystemInfo {
   std::string ExecutablePath() override;
   std::string FileTypeDescription(const std::string& path) override;
   bool IsProgramFile(const std::string& path) override;
+  std::string GetEnvironment(const std::string& name) override;
+  void SetEnvironment(const std::string& name, const std::string& value) override;
 };
 
 }  // namespace tavrin::posix

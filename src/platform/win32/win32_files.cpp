@@ -288,4 +288,22 @@ std::string Win32FileSystem::WriteTarget(const std::string& path) {
   return target;
 }
 
+std::string Win32FileSystem::FileIdentity(const std::string& path) {
+  if (path.empty()) return "";
+  const HANDLE file =
+      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  BY_HANDLE_FILE_INFORMATION info;
+  const BOOL ok = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  if (!ok) return "";
+  char text[32];
+  std::snprintf(text, sizeof text, "%08lx:%08lx%08lx",
+                static_cast<unsigned long>(info.dwVolumeSerialNumber),
+                static_cast<unsigned long>(info.nFileIndexHigh),
+                static_cast<unsigned long>(info.nFileIndexLow));
+  return text;
+}
+
 }  // namespace tavrin::win32

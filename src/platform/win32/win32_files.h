@@ -36,6 +36,8 @@ class Win32FileSystem : public FileSystem {
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& extension) override;
   std::string WriteTarget(const std::string& path) override;
+  // "<volume serial>:<file index>", in hexadecimal.
+  std::string FileIdentity(const std::string& path) override;
 };
 
 }  // namespace tavrin::win32

@@ -93,8 +93,9 @@ long Win32Registry::CloseKey(Key key) {
   return RegCloseKey(ToHandle(key));
 }
 
-void Win32Registry::AssociationChanged() {
+std::string Win32Registry::AssociationChanged() {
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  return "";
 }
 
 }  // namespace tavrin::win32

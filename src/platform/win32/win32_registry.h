@@ -19,7 +19,7 @@ class Win32Registry : public Registry {
                 uint32_t size) override;
   long DeleteKey(Key root, const std::string& subkey) override;
   long CloseKey(Key key) override;
-  void AssociationChanged() override;
+  std::string AssociationChanged() override;
 };
 
 }  // namespace tavrin::win32

@@ -121,4 +121,11 @@ std::string Win32SystemInfo::PathCase(const std::string& path) {
   return lower;
 }
 
+std::string Win32SystemInfo::GetEnvironment(const std::string& name) { return Env(name.c_str()); }
+
+void Win32SystemInfo::SetEnvironment(const std::string& name, const std::string& value) {
+  // The process's own block, which started programs inherit.
+  SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+}
+
 }  // namespace tavrin::win32

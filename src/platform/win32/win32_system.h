@@ -22,6 +22,8 @@ class Win32SystemInfo : public SystemInfo {
   std::string FileTypeDescription(const std::string& path) override;
   // Lower case through CharLowerBuffA, letters of the ANSI code page included.
   std::string PathCase(const std::string& path) override;
+  std::string GetEnvironment(const std::string& name) override;
+  void SetEnvironment(const std::string& name, const std::string& value) override;
 };
 
 }  // namespace tavrin::win32

@@ -180,7 +180,11 @@ void ItemEditor::SetStyleEntries(const std::vector<std::string>& entries) {
 }
 
 void ItemEditor::SetText(EditControl box, const std::string& text) {
-  if (auto* edit = qobject_cast<QLineEdit*>(Control(box))) edit->setText(Shown(text));
+  if (auto* edit = qobject_cast<QLineEdit*>(Control(box))) {
+    edit->setText(Shown(text));
+    // A text longer than the box shows its beginning, as a user reads it.
+    edit->setCursorPosition(0);
+  }
 }
 
 void ItemEditor::SetStyleIndex(int index) {

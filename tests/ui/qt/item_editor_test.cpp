@@ -75,7 +75,10 @@ TEST_F(ItemEditorView, ControlsTextsToolTipsAndTabOrder) {
   EXPECT_FALSE(e.btnOk()->isEnabled());
   EXPECT_EQ(QApplication::focusWidget(), e.txtItem());
   EXPECT_EQ(e.txtItem()->selectedText(), "Notes");
-  EXPECT_EQ(e.txtItem()->cursorPosition(), 0);  // a long name shows its start
+  // Long texts show their start.
+  for (const QLineEdit* box : {e.txtItem(), e.txtFile(), e.txtParams()}) {
+    EXPECT_EQ(box->cursorPosition(), 0) << box->objectName().toStdString();
+  }
   Strings order;
   for (int i = 0; i < 8; ++i) {
     order.push_back(QApplication::focusWidget()->objectName().toStdString());
@@ -89,6 +92,7 @@ TEST_F(ItemEditorView, ControlsTextsToolTipsAndTabOrder) {
 // shows in the controls.
 TEST_F(ItemEditorView, GesturesReachTheForm) {
   ItemEditor& e = Open(Item("x", "/bin/x"));
+  QTest::keyClick(e.txtFile(), Qt::Key_End);
   QTest::keyClicks(e.txtFile(), ".exe");
   EXPECT_EQ(form->FileText(), "/bin/x.exe");
   EXPECT_TRUE(e.cWait()->isEnabled());

@@ -1,0 +1,41 @@
+#include "platform/posix/signals.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+namespace tavrin::posix {
+namespace {
+
+bool g_recorded = false;
+bool g_ignored[NSIG] = {};
+sigset_t g_mask;
+
+}  // namespace
+
+void RecordGivenSignals() {
+  if (g_recorded) return;
+  g_recorded = true;
+  ::sigprocmask(SIG_SETMASK, nullptr, &g_mask);
+  for (int signal = 1; signal < NSIG; ++signal) {
+    struct sigaction action {};
+    g_ignored[signal] = ::sigaction(signal, nullptr, &action) == 0 &&
+                        !(action.sa_flags & SA_SIGINFO) && action.sa_handler == SIG_IGN;
+  }
+}
+
+bool GivenIgnored(int signal) { return signal > 0 && signal < NSIG && g_ignored[signal]; }
+
+void RestoreGivenSignals() {
+  for (int signal = 1; signal < NSIG; ++signal) {
+    if (signal == SIGKILL || signal == SIGSTOP) continue;
+    struct sigaction action {};
+    action.sa_handler = g_ignored[signal] ? SIG_IGN : SIG_DFL;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+  }
+  sigset_t none;
+  ::sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, g_recorded ? &g_mask : &none, nullptr);
+}
+
+}  // namespace tavrin::posix

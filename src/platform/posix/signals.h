@@ -1,0 +1,24 @@
+#pragma once
+
+namespace tavrin::posix {
+
+// What the launcher was given of signals, and what it gives the programs it starts.
+//
+// A program the launcher starts inherits the signal dispositions and the signal mask the
+// launcher itself was started with: a signal it was given ignored (nohup's SIGHUP, the
+// SIGINT of a background job) stays ignored, and one it was given with the default action
+// gets the default, whatever the launcher (or a library in it) has done with it since.
+
+// Records the dispositions and the mask this process was started with. Call it before
+// anything changes them; only the first call records (later ones do nothing).
+void RecordGivenSignals();
+
+// Whether the signal was ignored when the process started (as far as recorded).
+bool GivenIgnored(int signal);
+
+// In a new child process, before it executes its program: puts back the dispositions and
+// the mask that were recorded (the default action and an empty mask where nothing was).
+// Only async-signal-safe calls.
+void RestoreGivenSignals();
+
+}  // namespace tavrin::posix

@@ -1,0 +1,113 @@
+// A termination signal during a run, as the window's handler takes it (it asks for a
+// stop): the run ends at once, even while it waits for a program, and starts nothing more.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "fakes.h"
+#include "launch/launch.h"
+#include "launch/stop_request.h"
+#include "platform/posix/posix_shell.h"
+#include "run_process.h"
+#include "temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+using testing::Item;
+
+// Exit statuses of the child that runs the collection.
+constexpr int kRunStopped = 3;
+constexpr int kRunEnded = 4;
+
+void AskForAStop(int signal) { RequestStop(signal); }
+
+// Waits for `pid` to end, at most `limitMs` (a safety net); its exit status, or -1.
+int Reap(pid_t pid, int limitMs = 30000) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  for (;;) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid)
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+TEST(RunStop, ATerminationSignalEndsTheRunWhileItWaits) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    testing::TempDir dir;
+    const std::string record = dir.file("record.log");
+    const std::string go = dir.file("go");
+    ::setenv("TAVRIN_RECORD", record.c_str(), 1);
+    CollectionState state;
+    state.Items = {Item("Waited", testing::RecorderPath(), "--wait-for=" + go, 1, kTrue),
+                   Item("Next", testing::RecorderPath(), "next")};
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      struct sigaction action {};
+      action.sa_handler = &AskForAStop;
+      sigemptyset(&action.sa_mask);
+      action.sa_flags = SA_RESTART;
+      ::sigaction(signal, &action, nullptr);
+      testing::FakePlatform fake;
+      posix::PosixShell shell;
+      Platform platform{fake.toolkit, shell, fake.files, fake.system, fake.registry};
+      RunAllItems(state, platform);
+      ::_exit(RunStopped() ? kRunStopped : kRunEnded);
+    }
+    // Once the waited program runs, the signal comes.
+    std::vector<testing::RecordedRun> runs;
+    for (int i = 0; i < 6000 && runs.empty(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      runs = testing::ReadRecording(record);
+    }
+    ASSERT_EQ(runs.size(), 1u);
+    ::kill(child, signal);
+    // The run ends while its program still runs.
+    EXPECT_EQ(Reap(child), kRunStopped);
+    EXPECT_EQ(testing::ReadRecording(record).at(0).endNs, 0);
+    testing::WriteFile(go, "");
+    runs = testing::WaitForRecording(record, 1);
+    ASSERT_EQ(runs.size(), 1u);  // and nothing after it started
+    EXPECT_NE(runs[0].endNs, 0);
+    ::unsetenv("TAVRIN_RECORD");
+  }
+}
+
+// A stop asked for while an item starts lets no further item start, waited for or not.
+TEST(RunStop, AStopAskedForBeforeAnItemStartsNothingMore) {
+  struct Stopping : testing::RecordingShell {
+    int32_t ShellExecute(const ShellRequest& r) override {
+      RequestStop(SIGTERM);
+      return RecordingShell::ShellExecute(r);
+    }
+  } shell;
+  testing::FakePlatform fake;
+  Platform platform{fake.toolkit, shell, fake.files, fake.system, fake.registry};
+  CollectionState state;
+  state.Items = {Item("a", "a"), Item("b", "b"), Item("c", "c", "", 1, kTrue)};
+  ClearStopRequest();
+  EXPECT_EQ(RunAllItems(state, platform), 0);
+  EXPECT_EQ(shell.calls, std::vector<std::string>{"shell:a"});
+  EXPECT_TRUE(RunStopped());
+  EXPECT_EQ(StopSignal(), SIGTERM);
+  ClearStopRequest();
+  EXPECT_FALSE(StopRequested());
+  EXPECT_FALSE(RunStopped());
+}
+
+}  // namespace
+}  // namespace tavrin
