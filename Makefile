@@ -42,7 +42,7 @@ check: setup
 
 $(WINDOWS_BUILD)/build.ninja:
 	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTAVRIN_WITH_QT=OFF
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 
 windows-configure: $(WINDOWS_BUILD)/build.ninja
 

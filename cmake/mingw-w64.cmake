@@ -1,6 +1,6 @@
 # Cross-building Tavrin for 64-bit Windows with mingw-w64 on Linux:
 #   cmake -S . -B build-windows -G Ninja \
-#         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTAVRIN_WITH_QT=OFF
+#         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 # The executables are linked statically, so they run without the compiler's DLLs;
 # ctest runs them under Wine.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -3,7 +3,8 @@
 # package-windows`, checks what it holds, unpacks it under Wine into a folder with
 # blanks in its name (scripts/wine-env.sh: a throw-away prefix with an X server of its
 # own), and runs the unpacked tavrin.exe: its options, the example collection in run
-# mode, and a collection whose item fails.
+# mode, a collection whose item fails, and the main window (alone and on a collection),
+# which appears and closes with Esc.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${WINDOWS_BUILD:-build-windows}
@@ -70,5 +71,36 @@ run "$windows_folder\\broken.tavrin" /run 2>"$errors" >/dev/null || status=$?
 grep -q 'item 1 "Gone": File Not Found' "$errors" ||
   fail "the failed item was not reported: $(cat "$errors")"
 rm -f "$errors"
+
+# Window mode: the main window appears with its caption, and Esc, pressed as a user
+# presses it, closes it: the program then ends with status 0.
+window_mode() {
+  local title="$1"
+  shift
+  local pid status=0 window=""
+  (cd "$folder/$name" && exec wine "$exe" "$@" </dev/null >/dev/null 2>&1) &
+  pid=$!
+  for _ in $(seq 120); do
+    window=$(xdotool search --onlyvisible --name "^The Tavrin$" 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.5
+  done
+  [ -n "$window" ] || { kill "$pid" 2>/dev/null || true; fail "no main window for $title"; }
+  sleep 1
+  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+  xdotool key Escape
+  for _ in $(seq 60); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.5
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null || true
+    fail "Esc did not close the main window for $title"
+  fi
+  wait "$pid" || status=$?
+  [ "$status" -eq 0 ] || fail "the main window for $title ended with status $status"
+}
+window_mode "tavrin.exe alone"
+window_mode "tavrin.exe welcome.tavrin" welcome.tavrin
 
 echo "check-windows-package: $name.zip unpacks and runs (tavrin.exe: $(stat -c %s "$exe") bytes)"

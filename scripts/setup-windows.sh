@@ -14,8 +14,9 @@ packages=(
   wine wine64
   # ImageMagick's convert makes tavrin.exe's icons from the windows' PNG pictures
   imagemagick
-  # a virtual X server of the check's own, where Wine shows the windows under test
-  xvfb xauth
+  # a virtual X server of the check's own, where Wine shows the windows under test,
+  # and a user's keyboard on it for the zip's check of the main window
+  xvfb xauth xdotool
 )
 
 "$(dirname "$0")/install-packages.sh" "${packages[@]}"

@@ -21,6 +21,9 @@ class FrmAbout {
  public:
   // The feedback address shown, and mailed to when clicked.
   static constexpr const char* kFeedbackAddress = "feedback@tavrin.example";
+  // The maker's legal notice, two lines.
+  static constexpr const char* kLegalNotice[2] = {"(C) 2026 the Tavrin developers.",
+                                                  "Free to use, copy and change."};
 
   explicit FrmAbout(FormContext context);
 

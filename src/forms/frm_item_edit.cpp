@@ -128,9 +128,8 @@ void FrmItemEdit::txtFile_Change(const std::string& text) {
 void FrmItemEdit::tbOpen_ButtonClick(const std::string& key) {
   if (key == "Open") {
     if (!ShowOpenDialog(OpenFileDlg, 2, ctx_.dialogs)) return;
-    std::string path = CutAtNull(OpenFileDlg.lpstrFile);
-    if (kPathsIgnoreCase) path = LowerAscii(path);
-    SetFileText(path);
+    // In lower case as the system lowers its paths (where their case does not count).
+    SetFileText(ctx_.platform.system.PathCase(CutAtNull(OpenFileDlg.lpstrFile)));
   } else if (key == "Find") {
     ShellRequest request;
     request.verb = "Open";

@@ -228,7 +228,8 @@ void FrmMain::SubDeleteFile() {
   if (file.empty()) return;  // nothing to delete
   const int error = ctx_.platform.files.DeleteFile(file);
   if (error != 0) {
-    const std::string shown = kPathsIgnoreCase ? LowerAscii(file) : file;
+    // In lower case as the system lowers its paths (where their case does not count).
+    const std::string shown = ctx_.platform.system.PathCase(file);
     ctx_.platform.toolkit.MsgBox(shown + "\n\nError " + std::to_string(error), kStyleCriticalOk,
                                  kErrorCaption);
     return;

@@ -11,6 +11,8 @@
 
 #ifdef TAVRIN_WITH_QT
 #include "main/gui_host.h"
+#elif defined(_WIN32)
+#include "main/windows_win32.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -52,6 +54,15 @@ int main(int argc, char** argv) {
   tavrin::CollectionState state;
   auto openWindow = [&](const tavrin::StartRequest& r, tavrin::CollectionState& s) {
     return gui.RunMainWindow(r, s, platform);
+  };
+#elif defined(_WIN32)
+  // The windows are Win32's; message boxes are the system's.
+  auto toolkit = native->MakePlainToolkit();
+  tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system(),
+                            native->registry()};
+  tavrin::CollectionState state;
+  auto openWindow = [&platform](const tavrin::StartRequest& r, tavrin::CollectionState& s) {
+    return tavrin::RunWin32MainWindow(r, s, platform);
   };
 #else
   auto toolkit = native->MakePlainToolkit();

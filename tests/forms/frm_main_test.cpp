@@ -171,6 +171,15 @@ TEST_F(MainForm, SaveDeleteAndNew) {
       kPathsIgnoreCase ? LowerAscii(dir.file("Games.tavrin")) : dir.file("Games.tavrin");
   EXPECT_THAT(boxes, ElementsAre(kErrorBox + shown + "\n\nError 53"));
   EXPECT_EQ(Seen(), "Games: chess [save delete exec]");
+  // The name is lowered as the system lowers its paths, letters beyond ASCII too.
+  boxes.clear();
+  const std::string games = state.CurrentCollFile;
+  state.CurrentCollFile = dir.str() + kNativeSeparator + "Gon\xC9.tavrin";
+  form->tbColl_ButtonClick("Delete");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_THAT(boxes[0], HasSubstr(kPathsIgnoreCase ? "gon\xE9.tavrin\n\nError 53"
+                                                   : "Gon\xC9.tavrin\n\nError 53"));
+  state.CurrentCollFile = games;
   std::filesystem::rename(dir.file("away"), dir.file("Games.tavrin"));
   form->tbColl_ButtonClick("Delete");
   EXPECT_FALSE(std::filesystem::exists(dir.file("Games.tavrin")));

@@ -127,12 +127,18 @@ class FakeSystemInfo : public SystemInfo {
   std::string CollectionFolder() override { return collectionFolder; }
   std::string ExecutablePath() override { return executablePath; }
   std::string FileTypeDescription(const std::string&) override { return description; }
-  // As the platform shows paths: in lower case where file names ignore case (of the
-  // letters A to Z, which is all the tests use).
+  // As the platform shows paths: in lower case where file names ignore case, as the
+  // Windows code page lowers its letters (A to Z, and the capitals of 0xC0 to 0xDE but
+  // the multiplication sign).
   std::string PathCase(const std::string& path) override {
     std::string shown = path;
     if (kPathsIgnoreCase) {
-      for (char& c : shown) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+      for (char& c : shown) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
+          c = static_cast<char>(b + 0x20);
+        }
+      }
     }
     return shown;
   }

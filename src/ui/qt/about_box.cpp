@@ -32,10 +32,8 @@ AboutBox::AboutBox(FrmAbout& form, QWidget* owner) : QDialog(owner), form_(form)
   MakeLabel("The Tavrin", this, TwipsRect(990, 60, 3165, 345), WindowFont(15.75, true));
   lblVer_ = MakeLabel("", this, TwipsRect(990, 450, 3165, 225), WindowFont(9.75));
   lblVer_->setObjectName("lblVer");
-  MakeLabel("(C) 2026 the Tavrin developers.", this, TwipsRect(990, 720, 3165, 225),
-            WindowFont(9.75));
-  MakeLabel("Free to use, copy and change.", this, TwipsRect(990, 960, 3165, 225),
-            WindowFont(9.75));
+  MakeLabel(FrmAbout::kLegalNotice[0], this, TwipsRect(990, 720, 3165, 225), WindowFont(9.75));
+  MakeLabel(FrmAbout::kLegalNotice[1], this, TwipsRect(990, 960, 3165, 225), WindowFont(9.75));
   lblMail_ = MakeLabel("", this, TwipsRect(990, 1290, 2460, 225), WindowFont(9.75));
   lblMail_->setObjectName("lblMail");
   lblMail_->setCursor(Qt::PointingHandCursor);

@@ -1,0 +1,307 @@
+#include "ui/win32/controls.h"
+
+#include <windows.h>
+// The common controls after the system's header.
+#include <commctrl.h>
+
+#include <cmath>
+#include <map>
+#include <tuple>
+
+namespace tavrin::win32 {
+namespace {
+
+const char* const kDetailsClass = "TavrinDetails";
+const char* const kToolbarControlClass = "TavrinToolbar";
+
+int Dpi() {
+  static const int dpi = [] {
+    HDC screen = GetDC(nullptr);
+    const int found = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return found > 0 ? found : 96;
+  }();
+  return dpi;
+}
+
+Hfont MakeFont(const char* face, double points, bool bold, bool underline) {
+  static std::map<std::tuple<std::string, int, bool, bool>, HFONT> made;
+  const int tenths = static_cast<int>(std::lround(points * 100));
+  auto& font = made[{face, tenths, bold, underline}];
+  if (font == nullptr) {
+    const int height = -MulDiv(tenths, Dpi(), 7200);
+    font = CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH, face);
+  }
+  return font;
+}
+
+// The details pane draws its text line by line; the font is kept in the window.
+LRESULT CALLBACK DetailsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SETFONT:
+      SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
+      if (LOWORD(lParam)) InvalidateRect(window, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return GetWindowLongPtrA(window, GWLP_USERDATA);
+    case WM_SETTEXT: {
+      const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+      InvalidateRect(window, nullptr, TRUE);
+      return result;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      auto* font = reinterpret_cast<HFONT>(GetWindowLongPtrA(window, GWLP_USERDATA));
+      HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+      TEXTMETRICA metrics;
+      GetTextMetricsA(dc, &metrics);
+      const std::string text = TextOf(window);
+      int y = 0;
+      for (std::size_t start = 0; start <= text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        TextOutA(dc, 0, y, text.data() + start, static_cast<int>(end - start));
+        y += metrics.tmHeight + metrics.tmExternalLeading;
+        start = end + 1;
+      }
+      if (old) SelectObject(dc, old);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+// A toolbar control passes its toolbar's commands and notifications on to its parent.
+LRESULT CALLBACK ToolbarControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+      return SendMessageA(GetParent(window), message, wParam, lParam);
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+void RegisterClasses() {
+  static const bool registered = [] {
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                  ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSA details{};
+    details.lpfnWndProc = DetailsProc;
+    details.hInstance = GetModuleHandleA(nullptr);
+    details.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    details.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    details.lpszClassName = kDetailsClass;
+    RegisterClassA(&details);
+    WNDCLASSA bar = details;
+    bar.lpfnWndProc = ToolbarControlProc;
+    bar.lpszClassName = kToolbarControlClass;
+    RegisterClassA(&bar);
+    return true;
+  }();
+  (void)registered;
+}
+
+RECT PixelRect(const TwipsRect& place) {
+  const int left = Pixels(place.left);
+  const int top = Pixels(place.top);
+  return {left, top, left + Pixels(place.width), top + Pixels(place.height)};
+}
+
+}  // namespace
+
+int Pixels(int twips) { return MulDiv(twips, Dpi(), 1440); }
+
+Hfont WindowFont(double points, bool bold) {
+  return MakeFont("Times New Roman", points, bold, false);
+}
+Hfont DetailsFont() { return MakeFont("Courier New", 8.25, false, false); }
+Hfont MailFont() { return MakeFont("Times New Roman", 9.75, false, true); }
+
+Hwnd MakeControl(Hwnd parent, const char* className, const char* text, unsigned long style,
+                 const TwipsRect& place, int id, Hfont font, unsigned long exStyle) {
+  RegisterClasses();
+  const RECT r = PixelRect(place);
+  HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, r.left,
+                                 r.top, r.right - r.left, r.bottom - r.top, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleA(nullptr), nullptr);
+  if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control;
+}
+
+Hwnd MakeDetailsPane(Hwnd parent, const TwipsRect& place, int id) {
+  return MakeControl(parent, kDetailsClass, "", 0, place, id, DetailsFont());
+}
+
+std::string TextOf(Hwnd window) {
+  const int length = GetWindowTextLengthA(window);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), length + 1)));
+  return text;
+}
+
+void SetTextOf(Hwnd window, const std::string& text) { SetWindowTextA(window, text.c_str()); }
+
+Hwnd MakeToolbar(Hwnd parent, const TwipsRect& place, const std::vector<ToolButton>& buttons) {
+  Hwnd control = MakeControl(parent, kToolbarControlClass, "", WS_CLIPCHILDREN, place, 0, nullptr);
+  const RECT r = PixelRect(place);
+  HWND bar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
+                                 CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                             0, 0, r.right - r.left, r.bottom - r.top, control, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  HIMAGELIST images =
+      ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, static_cast<int>(buttons.size()));
+  std::vector<TBBUTTON> entries;
+  for (const ToolButton& button : buttons) {
+    auto* icon = static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), button.image, IMAGE_ICON, 16, 16, 0));
+    const int image = icon ? ImageList_AddIcon(images, icon) : I_IMAGENONE;
+    if (icon) DestroyIcon(icon);
+    TBBUTTON entry{};
+    entry.iBitmap = image;
+    entry.idCommand = button.id;
+    entry.fsState = TBSTATE_ENABLED;
+    entry.fsStyle = BTNS_BUTTON;
+    entry.iString = -1;
+    entries.push_back(entry);
+  }
+  SendMessageA(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+  SendMessageA(bar, TB_ADDBUTTONSA, entries.size(), reinterpret_cast<LPARAM>(entries.data()));
+  // The buttons share the control's width and fill its height, as the layout places them.
+  const int width = (r.right - r.left) / static_cast<int>(buttons.empty() ? 1 : buttons.size());
+  SendMessageA(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, r.bottom - r.top));
+  return control;
+}
+
+Hwnd InnerToolbar(Hwnd toolbarControl) {
+  return FindWindowExA(toolbarControl, nullptr, "ToolbarWindow32", nullptr);
+}
+
+void MakeFlat(Hwnd toolbarControl) {
+  HWND bar = FindWindowExA(toolbarControl, nullptr, "ToolbarWindow32", nullptr);
+  if (bar == nullptr) return;  // no inner window: the toolbar keeps its style
+  const LRESULT style = SendMessageA(bar, TB_GETSTYLE, 0, 0);
+  SendMessageA(bar, TB_SETSTYLE, 0, style | TBSTYLE_FLAT);
+  RedrawWindow(toolbarControl, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void EnableToolButton(Hwnd toolbarControl, int id, bool enabled) {
+  SendMessageA(InnerToolbar(toolbarControl), TB_ENABLEBUTTON, static_cast<WPARAM>(id),
+               MAKELPARAM(enabled ? TRUE : FALSE, 0));
+}
+
+bool AnswerToolTip(std::intptr_t notification, const std::vector<ToolButton>& buttons) {
+  auto* header = reinterpret_cast<NMHDR*>(notification);
+  if (header->code != TTN_GETDISPINFOA && header->code != TTN_GETDISPINFOW) return false;
+  for (const ToolButton& button : buttons) {
+    if (static_cast<int>(header->idFrom) != button.id) continue;
+    if (header->code == TTN_GETDISPINFOA) {
+      reinterpret_cast<NMTTDISPINFOA*>(notification)->lpszText = const_cast<char*>(button.tip);
+    } else {
+      // The tips are ASCII: widened character by character into the record's own buffer.
+      auto* info = reinterpret_cast<NMTTDISPINFOW*>(notification);
+      std::size_t i = 0;
+      for (; button.tip[i] != '\0' && i + 1 < std::size(info->szText); ++i) {
+        info->szText[i] = static_cast<wchar_t>(button.tip[i]);
+      }
+      info->szText[i] = L'\0';
+      info->lpszText = info->szText;
+    }
+    return true;
+  }
+  return false;
+}
+
+ToolTips::ToolTips(Hwnd window) : window_(window) {
+  RegisterClasses();
+  tips_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                          GetModuleHandleA(nullptr), nullptr);
+}
+
+void ToolTips::Add(Hwnd control, const char* tip) {
+  if (!tips_ || !control) return;
+  TTTOOLINFOA info{};
+  info.cbSize = sizeof info;
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = window_;
+  info.uId = reinterpret_cast<UINT_PTR>(control);
+  info.lpszText = const_cast<char*>(tip);
+  SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+  // An editable box's text field is where the pointer rests.
+  if (HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr)) {
+    info.uId = reinterpret_cast<UINT_PTR>(edit);
+    SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+  }
+}
+
+void Centre(Hwnd window, Hwnd owner) {
+  RECT area;
+  if (owner != nullptr && IsWindowVisible(owner)) {
+    GetWindowRect(owner, &area);
+  } else {
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  }
+  RECT r;
+  GetWindowRect(window, &r);
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
+               area.top + (area.bottom - area.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int ModifierMask(const MSG& message) {
+  const auto key = message.wParam;
+  int mask = 0;
+  if (GetKeyState(VK_SHIFT) < 0 || key == VK_SHIFT) mask |= 1;
+  if (GetKeyState(VK_CONTROL) < 0 || key == VK_CONTROL) mask |= 2;
+  // Alt: held while the system key message came (the context bit), or the key itself.
+  const bool altHeld = (message.message == WM_SYSKEYDOWN || message.message == WM_SYSKEYUP) &&
+                       (message.lParam & (1L << 29)) != 0;
+  if (altHeld || GetKeyState(VK_MENU) < 0 || key == VK_MENU) mask |= 4;
+  return mask;
+}
+
+bool IsKeyDown(const MSG& message) {
+  return message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+}
+
+bool IsKeyUp(const MSG& message) {
+  return message.message == WM_KEYUP || message.message == WM_SYSKEYUP;
+}
+
+bool IsWithin(Hwnd child, Hwnd window) {
+  return child != nullptr && window != nullptr && (child == window || IsChild(window, child));
+}
+
+void RunMessages(const std::function<bool()>& done, const std::function<bool(MSG&)>& filter) {
+  while (!done()) {
+    MSG message;
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      // The request to end belongs to the outermost loop.
+      if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (filter && filter(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+void WakeMessages() { PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0); }
+
+}  // namespace tavrin::win32

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The system's handles, named without the system's headers (each handle type is a
+// pointer to one of these).
+struct HWND__;
+struct HFONT__;
+struct HMENU__;
+struct HACCEL__;
+struct tagMSG;
+
+namespace tavrin::win32 {
+
+using Hwnd = HWND__*;
+using Hfont = HFONT__*;
+
+// A place in a window's layout, in twips (1440 to the inch): left, top, width, height.
+struct TwipsRect {
+  int left;
+  int top;
+  int width;
+  int height;
+  // The same place moved by a frame's position, for a control laid out inside it.
+  TwipsRect Inside(const TwipsRect& frame) const {
+    return {frame.left + left, frame.top + top, width, height};
+  }
+};
+
+// Twips as pixels at the system's DPI (96 dots per inch: 15 twips a pixel).
+int Pixels(int twips);
+
+// The windows' fonts: `face` at `points`, sized for the system's DPI. They live as long
+// as the program; asking twice for the same font gives the same one.
+Hfont WindowFont(double points, bool bold = false);
+Hfont DetailsFont();
+Hfont MailFont();
+
+// A child control of `parent` at `place` with the window class, text, style and
+// identifier given, in `font`.
+Hwnd MakeControl(Hwnd parent, const char* className, const char* text, unsigned long style,
+                 const TwipsRect& place, int id, Hfont font, unsigned long exStyle = 0);
+
+// The details pane: a drawing area that shows its window text, line by line from its
+// top-left corner, in its font.
+Hwnd MakeDetailsPane(Hwnd parent, const TwipsRect& place, int id);
+
+// A window's text, and setting it.
+std::string TextOf(Hwnd window);
+void SetTextOf(Hwnd window, const std::string& text);
+
+// A toolbar button: its command identifier, key, picture (the resource named by its
+// image key) and tool tip.
+struct ToolButton {
+  int id;
+  const char* key;
+  const char* image;
+  const char* tip;
+};
+
+// A toolbar control: a window of its own holding the system's toolbar
+// ("ToolbarWindow32") with `buttons`, pictures 16 pixels square. The buttons' commands
+// and tool tips reach `parent`.
+Hwnd MakeToolbar(Hwnd parent, const TwipsRect& place, const std::vector<ToolButton>& buttons);
+// The system's toolbar inside a toolbar control.
+Hwnd InnerToolbar(Hwnd toolbarControl);
+// Gives a toolbar control the flat look: finds its inner window, adds the flat style
+// to the style it reads there, and has the control redraw itself.
+void MakeFlat(Hwnd toolbarControl);
+// Enables or disables the button `id` of a toolbar control.
+void EnableToolButton(Hwnd toolbarControl, int id, bool enabled);
+// The tool tip of a toolbar button, when `notification` asks for one (the system's
+// NMHDR of a WM_NOTIFY); false when it asks for something else.
+bool AnswerToolTip(std::intptr_t notification, const std::vector<ToolButton>& buttons);
+
+// Tool tips for the controls of one window.
+class ToolTips {
+ public:
+  explicit ToolTips(Hwnd window);
+  void Add(Hwnd control, const char* tip);
+
+ private:
+  Hwnd window_;
+  Hwnd tips_ = nullptr;
+};
+
+// Centres `window` on the work area of the screen, or over `owner` when one is given.
+void Centre(Hwnd window, Hwnd owner = nullptr);
+
+// The modifier mask (1 Shift, 2 Ctrl, 4 Alt) of a key message: the keys held, and
+// the key itself when it is a modifier.
+int ModifierMask(const tagMSG& message);
+// Whether `message` is a key going down, or going up.
+bool IsKeyDown(const tagMSG& message);
+bool IsKeyUp(const tagMSG& message);
+// Whether `child` is `window` or lies inside it.
+bool IsWithin(Hwnd child, Hwnd window);
+
+// Runs the thread's messages until `done` holds, each first offered to `filter`
+// (true: it took the message). A request to end the program is left for the loop
+// that owns it, and ends this one.
+void RunMessages(const std::function<bool()>& done, const std::function<bool(tagMSG&)>& filter);
+// Wakes a RunMessages of this thread, so that it looks at `done` again.
+void WakeMessages();
+
+}  // namespace tavrin::win32

@@ -1,0 +1,247 @@
+// The main window's modal windows in Win32: the item editor, the About box and the
+// item list's popup menus, worked by a user at the screen on a thread of their own.
+// What the script sees is written down and checked once the modal call has returned.
+#include <windows.h>
+// The common controls after the system's header.
+#include <commctrl.h>
+
+#include "forms/keys.h"
+#include "window_fixture.h"
+
+namespace tavrin {
+namespace {
+
+using testing::BinPath;
+using ::testing::ElementsAre;
+using testing::Item;
+using ::testing::StartsWith;
+using Editor = win32::ItemEditor;
+
+// The open popup menu of the test thread, and its entries' texts.
+HWND WaitForMenu(ScreenUser& user) {
+  return user.WaitFor([] { return ScreenUser::TopLevel("#32768", ""); });
+}
+Strings MenuEntries(HWND menuWindow) {
+  auto* menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+  Strings entries;
+  char text[64];
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    text[0] = '\0';
+    GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    entries.push_back(text);
+  }
+  return entries;
+}
+// Chooses the entry of an open menu by its access key, as the keyboard does.
+void Choose(HWND menuWindow, char accessKey) {
+  PostMessageA(menuWindow, WM_CHAR, static_cast<WPARAM>(accessKey), 1);
+}
+
+// What the editor shows: "Name | file | params | style index | wait [ok find wait-enabled]".
+std::string EditorSeen(HWND dialog) {
+  std::string seen = ScreenUser::Text(editor::Box(dialog, Editor::kIdItem)) + " | " +
+                     ScreenUser::Text(editor::Box(dialog, Editor::kIdFile)) + " | " +
+                     ScreenUser::Text(editor::Box(dialog, Editor::kIdParams)) + " | " +
+                     std::to_string(editor::StyleIndex(dialog)) + " | " +
+                     (editor::Checked(dialog, Editor::kIdWait) ? "wait" : "no wait") + " [";
+  if (editor::Enabled(dialog, IDOK)) seen += "ok ";
+  HWND bar = FindWindowExA(dialog, nullptr, "TavrinToolbar", nullptr);
+  if (SendMessageA(win32::InnerToolbar(bar), TB_ISBUTTONENABLED, Editor::kIdFind, 0)) {
+    seen += "find ";
+  }
+  if (editor::Enabled(dialog, Editor::kIdWait)) seen += "wait-enabled ";
+  if (seen.back() == ' ') seen.pop_back();
+  return seen + "]";
+}
+
+void ClickToolButton(HWND dialog, int id) {
+  HWND bar = win32::InnerToolbar(FindWindowExA(dialog, nullptr, "TavrinToolbar", nullptr));
+  RECT r;
+  SendMessageA(bar, TB_GETITEMRECT, SendMessageA(bar, TB_COMMANDTOINDEX, id, 0),
+               reinterpret_cast<LPARAM>(&r));
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(bar, WM_LBUTTONUP, 0, at);
+}
+
+TEST_F(Win32WindowTest, ADoubleClickEditsTheItemInTheEditor) {
+  Open({Item("Notes", "c:\\notes\\todo.txt", "-x", 2), Item("Build", BinPath("make.exe"))});
+  std::string caption, opened, typed;
+  bool okBefore = true;
+  ScreenUser user([&](ScreenUser& u) {
+    HWND dialog = u.WaitForDialog(window->hwnd());
+    caption = ScreenUser::Text(dialog);
+    opened = EditorSeen(dialog);
+    okBefore = editor::Enabled(dialog, IDOK);
+    // Enter while OK is disabled does nothing.
+    ScreenUser::Key(editor::Box(dialog, Editor::kIdItem), VK_RETURN);
+    ScreenUser::Type(editor::Box(dialog, Editor::kIdItem), "Todo");
+    u.WaitUntil([&] { return editor::Enabled(dialog, IDOK); });
+    typed = EditorSeen(dialog);
+    ScreenUser::Key(editor::Box(dialog, Editor::kIdItem), VK_RETURN);
+    u.WaitUntilGone(dialog);
+  });
+  DoubleClick(0);
+  user.Finish();
+  EXPECT_EQ(caption, "Item Editor");
+  // A text file: no waiting for it; the folder can be found.
+  EXPECT_EQ(opened, "Notes | c:\\notes\\todo.txt | -x | 2 | no wait [find]");
+  EXPECT_FALSE(okBefore);
+  EXPECT_EQ(typed, "Todo | c:\\notes\\todo.txt | -x | 2 | no wait [ok find]");
+  EXPECT_EQ(Seen(), "<Current Collection>: Todo Build [save exec]");
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_THAT(Details(), StartsWith("Todo\n"));
+}
+
+TEST_F(Win32WindowTest, CancelEscAndTheCloseBoxLeaveTheItemAsItWas) {
+  Open({Item("Notes", BinPath("notes"))});
+  Select(0);
+  const std::function<void(HWND)> ways[] = {
+      [](HWND dialog) { ScreenUser::Click(GetDlgItem(dialog, IDCANCEL)); },
+      [](HWND dialog) { ScreenUser::Key(editor::Box(dialog, Editor::kIdItem), VK_ESCAPE); },
+      [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
+  };
+  for (const auto& way : ways) {
+    ScreenUser user([&](ScreenUser& u) {
+      HWND dialog = u.WaitForDialog(window->hwnd());
+      ScreenUser::Type(editor::Box(dialog, Editor::kIdItem), "Changed");
+      u.WaitUntil([&] { return editor::Enabled(dialog, IDOK); });
+      way(dialog);
+      u.WaitUntilGone(dialog);
+    });
+    Click(MainControl::tbItemEdit);
+    user.Finish();
+    EXPECT_EQ(Seen(), "c: Notes [save delete exec]");
+    EXPECT_FALSE(edit.EditCancelled);
+  }
+}
+
+TEST_F(Win32WindowTest, TheEditorsFileBoxFollowsItsRulesAndBrowses) {
+  Open({Item("New", "")});
+  std::string empty, batch, text, browsed;
+  dialogs.answers.push_back({true, "C:\\Program Files\\App\\Main.EXE"});
+  ScreenUser user([&](ScreenUser& u) {
+    HWND dialog = u.WaitForDialog(window->hwnd());
+    empty = EditorSeen(dialog);
+    HWND file = editor::Box(dialog, Editor::kIdFile);
+    ScreenUser::Type(file, "c:\\tools\\run.bat");
+    u.WaitUntil([&] { return editor::Enabled(dialog, Editor::kIdWait); });
+    ScreenUser::Click(editor::Box(dialog, Editor::kIdWait));
+    u.WaitUntil([&] { return editor::Checked(dialog, Editor::kIdWait); });
+    batch = EditorSeen(dialog);
+    ScreenUser::Type(file, "c:\\tools\\readme.txt");
+    u.WaitUntil([&] { return !editor::Enabled(dialog, Editor::kIdWait); });
+    text = EditorSeen(dialog);
+    ClickToolButton(dialog, Editor::kIdOpen);
+    u.WaitUntil([&] { return ScreenUser::Text(file).find("main") != std::string::npos; });
+    browsed = EditorSeen(dialog);
+    ScreenUser::Click(GetDlgItem(dialog, IDOK));
+    u.WaitUntilGone(dialog);
+  });
+  Select(0);
+  Click(MainControl::tbItemEdit);
+  user.Finish();
+  EXPECT_EQ(empty, "New |  |  | 1 | no wait [wait-enabled]");
+  EXPECT_EQ(batch, "New | c:\\tools\\run.bat |  | 1 | wait [ok find wait-enabled]");
+  EXPECT_EQ(text, "New | c:\\tools\\readme.txt |  | 1 | no wait [ok find]");
+  ASSERT_EQ(dialogs.requests.size(), 1u);
+  // The system lowers the browsed name as its code page says.
+  EXPECT_EQ(browsed,
+            "New | c:\\program files\\app\\main.exe |  | 1 | no wait [ok find wait-enabled]");
+  EXPECT_EQ(state.Items[0].File, "c:\\program files\\app\\main.exe");
+}
+
+TEST_F(Win32WindowTest, TheRightButtonOpensThePopupOfTheSelection) {
+  Open({Item("One", BinPath("one")), Item("Two", BinPath("two"))});
+  Strings noSelection, selection;
+  ScreenUser add([&](ScreenUser& u) {
+    HWND menu = WaitForMenu(u);
+    noSelection = MenuEntries(menu);
+    Choose(menu, 'a');
+    HWND dialog = u.WaitForDialog(window->hwnd());
+    ScreenUser::Type(editor::Box(dialog, Editor::kIdItem), "Three");
+    u.WaitUntil([&] { return editor::Enabled(dialog, IDOK); });
+    ScreenUser::Click(GetDlgItem(dialog, IDOK));
+    u.WaitUntilGone(dialog);
+  });
+  RightClickList();
+  add.Finish();
+  EXPECT_THAT(noSelection, ElementsAre("&Add..."));
+  EXPECT_THAT(Listed(), ElementsAre("One", "Two", "Three"));
+
+  Select(0);
+  ScreenUser remove([&](ScreenUser& u) {
+    HWND menu = WaitForMenu(u);
+    selection = MenuEntries(menu);
+    Choose(menu, 'r');
+  });
+  RightClickList();
+  remove.Finish();
+  EXPECT_THAT(selection, ElementsAre("&Add...", "&Edit...", "&Remove", "", "&Open Item"));
+  EXPECT_THAT(Listed(), ElementsAre("Two", "Three"));
+  EXPECT_EQ(Selected(), 0);
+
+  // The Menu key and Shift+F10 open it too; Esc closes it without a choice.
+  for (auto [key, mask] : {std::pair{VK_APPS, 0}, std::pair{VK_F10, kShiftMask}}) {
+    bool shown = false;
+    ScreenUser escape([&](ScreenUser& u) {
+      HWND menu = WaitForMenu(u);
+      shown = menu != nullptr;
+      PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+      u.WaitUntilGone(menu);
+    });
+    Key(MainControl::lstItems, key, mask);
+    escape.Finish();
+    EXPECT_TRUE(shown) << key;
+    EXPECT_THAT(Listed(), ElementsAre("Two", "Three"));
+  }
+}
+
+TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhichEnterAndEscClose) {
+  Open();
+  for (int closeKey : {VK_RETURN, VK_ESCAPE}) {
+    std::string caption, version, mail;
+    bool mainEnabled = true;
+    ScreenUser user([&](ScreenUser& u) {
+      HWND dialog = u.WaitForDialog(window->hwnd());
+      caption = ScreenUser::Text(dialog);
+      version = ScreenUser::StaticTexts(dialog);
+      mainEnabled = IsWindowEnabled(window->hwnd()) != 0;
+      ScreenUser::Key(GetDlgItem(dialog, IDOK), closeKey);
+      u.WaitUntilGone(dialog);
+    });
+    Key(MainControl::cboColl, VK_F1);
+    user.Finish();
+    EXPECT_EQ(caption, "About The Tavrin...");
+    EXPECT_THAT(version, StartsWith("The Tavrin\nVersion "));
+    EXPECT_THAT(version, ::testing::HasSubstr(FrmAbout::kFeedbackAddress));
+    EXPECT_FALSE(mainEnabled);
+    EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
+    EXPECT_FALSE(window->closed());
+  }
+}
+
+TEST_F(Win32WindowTest, TheAboutBoxsAddressStartsAMail) {
+  Open();
+  ScreenUser user([&](ScreenUser& u) {
+    HWND dialog = u.WaitForDialog(window->hwnd());
+    HWND mail = nullptr;
+    for (HWND c = FindWindowExA(dialog, nullptr, "Static", nullptr); c;
+         c = FindWindowExA(dialog, c, "Static", nullptr)) {
+      if (ScreenUser::Text(c) == FrmAbout::kFeedbackAddress) mail = c;
+    }
+    PostMessageA(mail, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(mail, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    u.WaitUntil([&] { return !fake.shell.calls.empty(); });
+    ScreenUser::Click(GetDlgItem(dialog, IDOK));
+    u.WaitUntilGone(dialog);
+  });
+  Key(MainControl::None, VK_F1);
+  user.Finish();
+  EXPECT_THAT(fake.shell.calls,
+              ElementsAre(std::string("shell:mailto:") + FrmAbout::kFeedbackAddress +
+                          "?subject=Tavrin Feedback!!"));
+}
+
+}  // namespace
+}  // namespace tavrin

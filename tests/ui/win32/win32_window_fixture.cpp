@@ -1,0 +1,242 @@
+#include <windows.h>
+// The common controls after the system's header.
+#include <commctrl.h>
+
+#include "window_fixture.h"
+
+namespace tavrin {
+namespace {
+
+std::string TextOf(HWND window) { return ScreenUser::Text(window); }
+
+// Sets or clears the modifier keys of `mask` in the thread's keyboard state, as the
+// keyboard does when they go down or up.
+void SetHeld(int mask, bool down) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  const BYTE state = down ? 0x80 : 0;
+  if (mask & 1) keys[VK_SHIFT] = keys[VK_LSHIFT] = state;
+  if (mask & 2) keys[VK_CONTROL] = keys[VK_LCONTROL] = state;
+  if (mask & 4) keys[VK_MENU] = keys[VK_LMENU] = state;
+  SetKeyboardState(keys);
+}
+
+LPARAM KeyParam(int key, bool up, bool alt) {
+  const UINT scan = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+  LPARAM param = 1 | (static_cast<LPARAM>(scan) << 16);
+  if (alt) param |= static_cast<LPARAM>(1) << 29;
+  if (up) param |= static_cast<LPARAM>(0xC0000000UL);
+  return param;
+}
+
+void MouseClick(HWND window, POINT at, UINT down, UINT up, WPARAM held) {
+  const LPARAM where = MAKELPARAM(at.x, at.y);
+  SendMessageA(window, WM_MOUSEMOVE, 0, where);
+  SendMessageA(window, down, held, where);
+  SendMessageA(window, up, 0, where);
+}
+
+}  // namespace
+
+Win32WindowTest::~Win32WindowTest() { window.reset(); }
+
+win32::MainWindow& Win32WindowTest::Open(const std::string& commandLine) {
+  window.reset();
+  form = std::make_unique<FrmMain>(FormContext{state, edit, fake.platform, dialogs}, commandLine);
+  window = std::make_unique<win32::MainWindow>(*form);
+  Pump();
+  return *window;
+}
+
+win32::MainWindow& Win32WindowTest::Open(const std::vector<CollItem>& items) {
+  state.Items = items;
+  state.CurrentCollFile = dir.file("c.tavrin");
+  return Open(state.CurrentCollFile);
+}
+
+void Win32WindowTest::Collection(const std::string& name, const Strings& names) {
+  testing::WriteFile(dir.file(name + ".tavrin"), testing::CollectionOfNames(names));
+}
+
+void Win32WindowTest::Pump() { window->RunPending(); }
+
+std::string Win32WindowTest::Caption() const { return TextOf(window->hwnd()); }
+
+std::string Win32WindowTest::BoxText() const {
+  return TextOf(window->Control(MainControl::cboColl));
+}
+
+Strings Win32WindowTest::BoxEntries() const {
+  HWND box = window->Control(MainControl::cboColl);
+  Strings entries;
+  const auto count = SendMessageA(box, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::string text(static_cast<std::size_t>(SendMessageA(box, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+    entries.push_back(text);
+  }
+  return entries;
+}
+
+Strings Win32WindowTest::Listed() const {
+  HWND list = window->Control(MainControl::lstItems);
+  Strings entries;
+  const auto count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::string text(static_cast<std::size_t>(SendMessageA(list, LB_GETTEXTLEN, i, 0)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+    entries.push_back(text);
+  }
+  return entries;
+}
+
+int Win32WindowTest::Selected() const {
+  return static_cast<int>(SendMessageA(window->Control(MainControl::lstItems), LB_GETCURSEL, 0, 0));
+}
+
+std::string Win32WindowTest::Details() const { return TextOf(window->picDetails()); }
+
+bool Win32WindowTest::Enabled(MainControl control) const {
+  HWND hwnd = window->Control(control);
+  if (const int id = win32::MainWindow::CommandOf(control)) {
+    return SendMessageA(win32::InnerToolbar(hwnd), TB_ISBUTTONENABLED, id, 0) != 0;
+  }
+  return IsWindowEnabled(hwnd) != 0;
+}
+
+std::string Win32WindowTest::Seen() const {
+  std::string text = BoxText() + ":";
+  for (const auto& name : Listed()) text += " " + name;
+  text += " [";
+  if (Enabled(MainControl::tbCollSave)) text += "save ";
+  if (Enabled(MainControl::tbCollDelete)) text += "delete ";
+  if (Enabled(MainControl::btnExec)) text += "exec ";
+  if (text.back() == ' ') text.pop_back();
+  return text + "]";
+}
+
+std::string Win32WindowTest::ItemButtons() const {
+  std::string seen;
+  for (MainControl b : {MainControl::tbItemUp, MainControl::tbItemEdit, MainControl::tbItemRemove,
+                        MainControl::tbItemOpen, MainControl::tbItemDown}) {
+    seen += Enabled(b) ? "1" : "0";
+  }
+  return seen;
+}
+
+Hwnd Win32WindowTest::Focus() const { return GetFocus(); }
+
+void Win32WindowTest::Pick(int index) {
+  // What the closed box does on an arrow key: a new current entry, and its notification.
+  HWND box = window->Control(MainControl::cboColl);
+  SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(window->hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(box));
+  Pump();
+}
+
+void Win32WindowTest::TypeInBox(const std::string& text) {
+  // Typed into the box's text field, one character after another.
+  HWND field = FindWindowExA(window->Control(MainControl::cboColl), nullptr, "Edit", nullptr);
+  SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  for (char c : text) PostMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
+  Pump();
+}
+
+void Win32WindowTest::Select(int row) {
+  HWND list = window->Control(MainControl::lstItems);
+  RECT entry;
+  SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&entry));
+  MouseClick(list, {entry.left + 4, (entry.top + entry.bottom) / 2}, WM_LBUTTONDOWN, WM_LBUTTONUP,
+             MK_LBUTTON);
+  Pump();
+}
+
+void Win32WindowTest::DoubleClick(int row) {
+  HWND list = window->Control(MainControl::lstItems);
+  RECT entry;
+  SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&entry));
+  const POINT at{entry.left + 4, (entry.top + entry.bottom) / 2};
+  MouseClick(list, at, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
+  MouseClick(list, at, WM_LBUTTONDBLCLK, WM_LBUTTONUP, MK_LBUTTON);
+  Pump();
+}
+
+void Win32WindowTest::Click(MainControl control) {
+  HWND hwnd = window->Control(control);
+  if (const int id = win32::MainWindow::CommandOf(control)) {
+    // A toolbar's button, clicked with the mouse over its middle.
+    HWND bar = win32::InnerToolbar(hwnd);
+    const auto index = SendMessageA(bar, TB_COMMANDTOINDEX, id, 0);
+    RECT r;
+    SendMessageA(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    MouseClick(bar, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}, WM_LBUTTONDOWN, WM_LBUTTONUP,
+               MK_LBUTTON);
+  } else {
+    SendMessageA(hwnd, BM_CLICK, 0, 0);
+  }
+  Pump();
+}
+
+void Win32WindowTest::Hold(MainControl control, int mask) {
+  HWND target = control == MainControl::None ? window->hwnd() : window->Control(control);
+  SetHeld(mask, true);
+  for (auto [bit, key] :
+       {std::pair{1, VK_SHIFT}, std::pair{2, VK_CONTROL}, std::pair{4, VK_MENU}}) {
+    if (mask & bit) {
+      PostMessageA(target, bit == 4 ? WM_SYSKEYDOWN : WM_KEYDOWN, key,
+                   KeyParam(key, false, bit == 4));
+    }
+  }
+  Pump();
+}
+
+void Win32WindowTest::Release(MainControl control, int mask) {
+  HWND target = control == MainControl::None ? window->hwnd() : window->Control(control);
+  SetHeld(mask, false);
+  for (auto [bit, key] :
+       {std::pair{1, VK_SHIFT}, std::pair{2, VK_CONTROL}, std::pair{4, VK_MENU}}) {
+    if (mask & bit) {
+      PostMessageA(target, bit == 4 ? WM_SYSKEYUP : WM_KEYUP, key, KeyParam(key, true, false));
+    }
+  }
+  Pump();
+}
+
+void Win32WindowTest::Key(MainControl control, int key, int mask) {
+  HWND target = control == MainControl::None ? window->hwnd() : window->Control(control);
+  const bool alt = (mask & 4) != 0;
+  SetHeld(mask, true);
+  PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(key),
+               KeyParam(key, false, alt));
+  Pump();
+  if (window->closed()) return SetHeld(mask, false);
+  PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, static_cast<WPARAM>(key),
+               KeyParam(key, true, alt));
+  Pump();
+  SetHeld(mask, false);
+}
+
+void Win32WindowTest::RightClickList() {
+  HWND list = window->Control(MainControl::lstItems);
+  MouseClick(list, {10, 10}, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
+  Pump();
+}
+
+namespace editor {
+
+Hwnd Box(Hwnd dialog, int id) { return GetDlgItem(dialog, id); }
+bool Enabled(Hwnd dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
+bool Checked(Hwnd dialog, int id) {
+  return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+int StyleIndex(Hwnd dialog) {
+  return static_cast<int>(
+      SendMessageA(GetDlgItem(dialog, win32::ItemEditor::kIdStyle), CB_GETCURSEL, 0, 0));
+}
+
+}  // namespace editor
+
+}  // namespace tavrin

@@ -1,0 +1,92 @@
+// The main window's Win32 view on the real form, with boxes, dialogs and launching
+// scripted and the collection folder a temporary folder. The test drives the real
+// window with the messages a user's gestures make and reads back what its controls
+// show; modal windows are worked by a ScreenUser on a thread of its own.
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fakes.h"
+#include "temp_dir.h"
+#include "ui/win32/item_editor.h"
+#include "ui/win32/main_window.h"
+#include "win32_user.h"
+
+namespace tavrin {
+
+using Strings = std::vector<std::string>;
+using testing::ScreenUser;
+using win32::Hwnd;
+
+struct Win32WindowTest : ::testing::Test {
+  testing::TempDir dir;
+  testing::FakePlatform fake;
+  std::vector<std::string>& boxes = fake.toolkit.boxes;
+  testing::ScriptedFileDialogs dialogs;
+  CollectionState state;
+  EditExchange edit;
+  std::unique_ptr<FrmMain> form;
+  std::unique_ptr<win32::MainWindow> window;
+
+  Win32WindowTest() { fake.system.collectionFolder = dir.str(); }
+  ~Win32WindowTest() override;
+
+  // Opens the window as the program does, on the command line's collection.
+  win32::MainWindow& Open(const std::string& commandLine = "");
+  // Opens it on a collection "c" that is already loaded.
+  win32::MainWindow& Open(const std::vector<CollItem>& items);
+  // A collection file in the collection folder; its items start BinPath(<name>).
+  void Collection(const std::string& name, const Strings& names);
+  // Runs the window's waiting messages.
+  void Pump();
+
+  // What the window shows.
+  std::string Caption() const;
+  std::string BoxText() const;
+  Strings BoxEntries() const;
+  Strings Listed() const;
+  int Selected() const;
+  std::string Details() const;
+  // Whether a control is enabled: a toolbar's button as the toolbar shows it.
+  bool Enabled(MainControl control) const;
+  // "Games: chess go [save delete exec]": the box's text, the listed items, and which
+  // of Save, Delete and Execute are enabled.
+  std::string Seen() const;
+  // The item buttons' enabled states, in their order: Up, Edit, Remove, Open, Down.
+  std::string ItemButtons() const;
+  Hwnd Focus() const;
+
+  // What the user does.
+  // Picks entry `index` of the collection box's list.
+  void Pick(int index);
+  // Types `text` into the collection box.
+  void TypeInBox(const std::string& text);
+  // Clicks entry `row` of the item list; double-clicks it.
+  void Select(int row);
+  void DoubleClick(int row);
+  // Clicks a button: Execute, Exit or a toolbar's button, with the mouse.
+  void Click(MainControl control);
+  // Presses and releases `key` in `control` (none: the window) with the modifiers of
+  // `mask` held (1 Shift, 2 Ctrl, 4 Alt), through the message loop.
+  void Key(MainControl control, int key, int mask = 0);
+  // Presses the modifiers of `mask` and leaves them down / lets them go.
+  void Hold(MainControl control, int mask);
+  void Release(MainControl control, int mask);
+  // The right button, pressed and released over the item list.
+  void RightClickList();
+};
+
+// The item editor's controls, for a ScreenUser's script.
+namespace editor {
+Hwnd Box(Hwnd dialog, int id);
+bool Enabled(Hwnd dialog, int id);
+bool Checked(Hwnd dialog, int id);
+int StyleIndex(Hwnd dialog);
+}  // namespace editor
+
+}  // namespace tavrin
