@@ -1,5 +1,12 @@
-// The windows module: the main window and Qt's message boxes.
+// The windows module on Linux: the main window and Qt's message boxes.
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QSocketNotifier>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 
@@ -10,20 +17,8 @@
 #include "platform/qt/qt_toolkit.h"
 #include "ui/qt/main_window.h"
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
-#include <unistd.h>
-
-#include <cerrno>
-
-#include <QSocketNotifier>
-#endif
-
 namespace {
 
-#ifndef _WIN32
 // A request to terminate (the session ending, `kill`, Ctrl-C) ends the program whenever it
 // comes: a run under way stops at once (see RunAllItems), and the window closes as its
 // close box closes it. A signal the launcher was given ignored stays ignored.
@@ -74,7 +69,6 @@ void CloseOnTerminate(QWidget& window) {
   // programs it starts get the mask it was given).
   sigprocmask(SIG_UNBLOCK, &caught, nullptr);
 }
-#endif
 
 // Shows the main window on the prepared state and runs it until it is closed.
 int RunMainWindow(const tavrin::StartRequest& request, tavrin::CollectionState& state,
@@ -94,9 +88,7 @@ int RunMainWindow(const tavrin::StartRequest& request, tavrin::CollectionState& 
   tavrin::qt::MainWindow window(form);
   toolkit.SetOwner(&window);
   dialogs.SetOwner(&window);
-#ifndef _WIN32
   CloseOnTerminate(window);
-#endif
   QCoreApplication::processEvents();
   window.show();
   window.activateWindow();
