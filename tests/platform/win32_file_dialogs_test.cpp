@@ -202,6 +202,8 @@ TEST_F(DialogTest, OpenTakesOnlyAFileThatExists) {
     seen.box = ScreenUser::StaticTexts(box);
     ScreenUser::Press(box, IDOK);
     u.WaitUntilGone(box);
+    // The box's own loop has ended once it has given the dialog its input back.
+    u.WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
     seen.stayedOpen = u.WaitForDialog(owner.get()) == dialog;
     // A folder's name goes into the folder.
     ScreenUser::Type(FileNameBox(dialog), "sub");
@@ -270,6 +272,7 @@ TEST_F(DialogTest, SaveAsksBeforeReplacingAFile) {
     firstQuestion = ScreenUser::StaticTexts(question);
     ScreenUser::Press(question, IDNO);
     u.WaitUntilGone(question);
+    u.WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
     seen.stayedOpen = u.WaitForDialog(owner.get()) == dialog;
     ScreenUser::Press(dialog, IDOK);
     const HWND again = u.WaitForDialog(dialog);
