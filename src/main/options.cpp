@@ -20,7 +20,7 @@ int CheckCollection(const OptionCall& call, OptionContext& context);
 int EnableAutostart(const OptionCall& call, OptionContext& context);
 int DisableAutostart(const OptionCall& call, OptionContext& context);
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionEntry kOptions[] = {
     {"--list", nullptr, "FILE", nullptr,
      "print the items of FILE, one a line: position, name, file, parameters, wait "
      "(true or false) and style (0 to 5), separated by tabs; tabs, line breaks, "
@@ -40,19 +40,20 @@ constexpr OptionSpec kOptions[] = {
     {"--version", "-v", nullptr, nullptr, "show the version", &ShowVersion},
 };
 
-const OptionSpec* FindOption(const std::string& word) {
-  for (const auto& spec : kOptions) {
-    if (word == spec.name || (spec.shortName != nullptr && word == spec.shortName)) return &spec;
+const OptionEntry* FindOption(const std::string& word) {
+  for (const auto& option : kOptions) {
+    if (word == option.name || (option.shortName != nullptr && word == option.shortName))
+      return &option;
   }
   return nullptr;
 }
 
-bool Is(const OptionSpec* spec, int (*run)(const OptionCall&, OptionContext&)) {
-  return spec != nullptr && spec->run == run;
+bool Is(const OptionEntry* option, int (*run)(const OptionCall&, OptionContext&)) {
+  return option != nullptr && option->run == run;
 }
 
 // "--list [--json] FILE": an action with its flags and operand.
-std::string Synopsis(const OptionSpec& action) {
+std::string Synopsis(const OptionEntry& action) {
   std::string text = action.name;
   for (const auto& flag : kOptions) {
     if (flag.goesWith != nullptr && std::string(flag.goesWith) == action.name) {
@@ -129,15 +130,15 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "  tavrin FILE /run    start every item of FILE in order, without a window\n"
       "\n"
       "Options:\n";
-  for (const auto& spec : kOptions) {
-    std::string synopsis = spec.shortName != nullptr
-                               ? std::string(spec.shortName) + ", " + spec.name
-                               : std::string(spec.name);
-    if (spec.operand != nullptr) synopsis += " " + std::string(spec.operand);
+  for (const auto& option : kOptions) {
+    std::string synopsis = option.shortName != nullptr
+                               ? std::string(option.shortName) + ", " + option.name
+                               : std::string(option.name);
+    if (option.operand != nullptr) synopsis += " " + std::string(option.operand);
     text += "  " + synopsis;
     text +=
         synopsis.size() < 20 ? std::string(20 - synopsis.size(), ' ') : "\n" + std::string(22, ' ');
-    text += Wrapped(spec.help, 22);
+    text += Wrapped(option.help, 22);
   }
   text +=
       "  --                  end of the options: the words after it are a file name\n"
@@ -249,7 +250,7 @@ int DisableAutostart(const OptionCall& call, OptionContext& context) {
 
 }  // namespace
 
-std::span<const OptionSpec> Options() { return kOptions; }
+std::span<const OptionEntry> Options() { return kOptions; }
 
 bool OptionCall::Has(const std::string& flag) const {
   return std::find(flags.begin(), flags.end(), flag) != flags.end();
@@ -261,7 +262,7 @@ bool IsOptionWord(const std::string& word) {
 
 ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   ParsedArguments parsed;
-  std::vector<const OptionSpec*> given;
+  std::vector<const OptionEntry*> given;
   std::string unknown;
   for (const auto& word : args) {
     if (parsed.endMarker) {
@@ -270,8 +271,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       parsed.endMarker = true;
     } else if (!IsOptionWord(word)) {
       parsed.words.push_back(word);
-    } else if (const OptionSpec* spec = FindOption(word)) {
-      given.push_back(spec);
+    } else if (const OptionEntry* option = FindOption(word)) {
+      given.push_back(option);
     } else if (unknown.empty()) {
       unknown = word;
     }
@@ -285,29 +286,29 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   // --help and --version answer whatever else stands on the line.
   for (const auto run : {&ShowHelp, &ShowVersion}) {
     const auto it = std::find_if(given.begin(), given.end(),
-                                 [run](const OptionSpec* spec) { return Is(spec, run); });
+                                 [run](const OptionEntry* option) { return Is(option, run); });
     if (it != given.end()) {
       call.action = *it;
       return parsed;
     }
   }
-  for (const OptionSpec* spec : given) {
-    if (spec->run == nullptr) continue;
-    if (call.action != nullptr && call.action != spec) {
-      call.error = std::string(call.action->name) + " and " + spec->name + " cannot be combined";
+  for (const OptionEntry* option : given) {
+    if (option->run == nullptr) continue;
+    if (call.action != nullptr && call.action != option) {
+      call.error = std::string(call.action->name) + " and " + option->name + " cannot be combined";
       call.action = nullptr;
       return parsed;
     }
-    call.action = spec;
+    call.action = option;
   }
-  for (const OptionSpec* spec : given) {
-    if (spec->run != nullptr) continue;
-    if (call.action == nullptr || std::string(spec->goesWith) != call.action->name) {
-      call.error = std::string(spec->name) + " goes with " + spec->goesWith;
+  for (const OptionEntry* option : given) {
+    if (option->run != nullptr) continue;
+    if (call.action == nullptr || std::string(option->goesWith) != call.action->name) {
+      call.error = std::string(option->name) + " goes with " + option->goesWith;
       call.action = nullptr;
       return parsed;
     }
-    if (!call.Has(spec->name)) call.flags.emplace_back(spec->name);
+    if (!call.Has(option->name)) call.flags.emplace_back(option->name);
   }
   if (call.action->operand == nullptr) return parsed;
   std::vector<std::string> operands = parsed.words;
@@ -324,8 +325,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
 std::string UsageLine() {
   std::string line = "usage: tavrin [FILE [/run]]";
-  for (const auto& spec : kOptions) {
-    if (spec.run != nullptr) line += " | " + Synopsis(spec);
+  for (const auto& option : kOptions) {
+    if (option.run != nullptr) line += " | " + Synopsis(option);
   }
   return line;
 }

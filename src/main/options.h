@@ -18,7 +18,7 @@ struct OptionContext;
 
 // One option of the command line. An option with `run` is an action; one without
 // is a flag that changes the action named by `goesWith`.
-struct OptionSpec {
+struct OptionEntry {
   const char* name;       // "--list"
   const char* shortName;  // "-h", or null
   const char* operand;    // "FILE" when the option takes one, or null
@@ -28,14 +28,14 @@ struct OptionSpec {
 };
 
 // Every option, in the order --help lists them.
-std::span<const OptionSpec> Options();
+std::span<const OptionEntry> Options();
 
 // What the options of a command line ask for.
 struct OptionCall {
-  const OptionSpec* action = nullptr;  // the option to carry out; null: none
-  std::string operand;                 // its FILE
-  std::vector<std::string> flags;      // the flags given with it
-  std::string error;                   // why the command line cannot be carried out
+  const OptionEntry* action = nullptr;  // the option to carry out; null: none
+  std::string operand;                  // its FILE
+  std::vector<std::string> flags;       // the flags given with it
+  std::string error;                    // why the command line cannot be carried out
 
   bool Has(const std::string& flag) const;
 };

@@ -353,10 +353,11 @@ TEST_F(OptionTest, CheckDecidesEveryItemAsARunWouldAndStartsNothing) {
 TEST_F(OptionTest, HelpVersionAndUsageErrors) {
   EXPECT_EQ(Run({"--help"}), kExitOk);
   EXPECT_EQ(err.str(), "");
-  for (const auto& spec : Options()) {
-    EXPECT_NE(out.str().find(std::string("  ") + (spec.shortName ? spec.shortName : spec.name)),
-              std::string::npos)
-        << spec.name;
+  for (const auto& option : Options()) {
+    EXPECT_NE(
+        out.str().find(std::string("  ") + (option.shortName ? option.shortName : option.name)),
+        std::string::npos)
+        << option.name;
   }
   for (const auto& line : Lines(out.str())) EXPECT_LE(line.size(), 79u) << line;
   EXPECT_EQ(Run({"-v"}), kExitOk);
