@@ -68,17 +68,23 @@ TEST_F(Win32WindowTest, ADoubleClickEditsTheItemInTheEditor) {
   Open({Item("Notes", "c:\\notes\\todo.txt", "-x", 2), Item("Build", BinPath("make.exe"))});
   std::string caption, opened, typed;
   bool okBefore = true;
+  bool stayed = false;
   ScreenUser user([&](ScreenUser& u) {
     HWND dialog = u.WaitForDialog(window->hwnd());
     caption = ScreenUser::Text(dialog);
     opened = EditorSeen(dialog);
     okBefore = editor::Enabled(dialog, IDOK);
-    // Enter while OK is disabled does nothing.
-    ScreenUser::Key(editor::Box(dialog, Editor::kIdItem), VK_RETURN);
-    ScreenUser::Type(editor::Box(dialog, Editor::kIdItem), "Todo");
+    // Enter while OK is disabled does nothing. A character typed after it shows when
+    // the keys have been handled (a text set from here would overtake them).
+    const HWND name = editor::Box(dialog, Editor::kIdItem);
+    ScreenUser::Key(name, VK_RETURN);
+    PostMessageA(name, WM_CHAR, 'X', 1);
+    u.WaitUntil([&] { return ScreenUser::Text(name).find('X') != std::string::npos; });
+    stayed = IsWindowVisible(dialog) != FALSE;
+    ScreenUser::Type(name, "Todo");
     u.WaitUntil([&] { return editor::Enabled(dialog, IDOK); });
     typed = EditorSeen(dialog);
-    ScreenUser::Key(editor::Box(dialog, Editor::kIdItem), VK_RETURN);
+    ScreenUser::Key(name, VK_RETURN);
     u.WaitUntilGone(dialog);
   });
   DoubleClick(0);
@@ -87,6 +93,7 @@ TEST_F(Win32WindowTest, ADoubleClickEditsTheItemInTheEditor) {
   // A text file: no waiting for it; the folder can be found.
   EXPECT_EQ(opened, "Notes | c:\\notes\\todo.txt | -x | 2 | no wait [find]");
   EXPECT_FALSE(okBefore);
+  EXPECT_TRUE(stayed);
   EXPECT_EQ(typed, "Todo | c:\\notes\\todo.txt | -x | 2 | no wait [ok find]");
   EXPECT_EQ(Seen(), "<Current Collection>: Todo Build [save exec]");
   EXPECT_EQ(Selected(), 0);
