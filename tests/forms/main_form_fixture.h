@@ -10,6 +10,7 @@
 
 #include "fake_views.h"
 #include "fakes.h"
+#include "form_world.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -21,19 +22,9 @@ using testing::EditorScript;
 using testing::Ok;
 using testing::Rename;
 
-struct MainFormTest : ::testing::Test {
-  testing::TempDir dir;
-  testing::FakePlatform fake;
-  std::vector<std::string>& boxes = fake.toolkit.boxes;
-  testing::ScriptedFileDialogs dialogs;
-  CollectionState state;
-  EditExchange edit;
+struct MainFormTest : ::testing::Test, testing::FormWorld {
   std::unique_ptr<FrmMain> form;
   std::unique_ptr<testing::FakeMainView> view;
-
-  MainFormTest() { fake.system.collectionFolder = dir.str(); }
-
-  FormContext Context() { return FormContext{state, edit, fake.platform, dialogs}; }
 
   FrmMain& Open(const std::string& commandLine = "") {
     form = std::make_unique<FrmMain>(Context(), commandLine);
@@ -42,18 +33,7 @@ struct MainFormTest : ::testing::Test {
     return *form;
   }
   // Opens the window on a collection "c" that is already loaded.
-  FrmMain& Open(const std::vector<CollItem>& items) {
-    state.Items = items;
-    state.CurrentCollFile = dir.file("c.tavrin");
-    return Open(state.CurrentCollFile);
-  }
-  // A collection file in the collection folder; its items start BinPath(<name>).
-  void Collection(const std::string& name, const std::vector<std::string>& names) {
-    testing::WriteFile(dir.file(name + ".tavrin"), Text(names));
-  }
-  static std::string Text(const std::vector<std::string>& names) {
-    return testing::CollectionOfNames(names);
-  }
+  FrmMain& Open(const std::vector<CollItem>& items) { return Open(Loaded(items)); }
 
   // What a user sees: the box's text, the listed items, and which of Save, Delete and
   // Execute are enabled, as "Games: chess go [save delete exec]". While the collection has

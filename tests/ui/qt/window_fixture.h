@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "fakes.h"
+#include "form_world.h"
 #include "temp_dir.h"
 #include "ui/qt/about_box.h"
 #include "ui/qt/item_editor.h"
@@ -40,22 +41,13 @@ inline EditorScript Rename(const std::string& name) {
   };
 }
 
-struct WindowTest : ::testing::Test {
-  testing::TempDir dir;
-  testing::FakePlatform fake;
-  std::vector<std::string>& boxes = fake.toolkit.boxes;
-  testing::ScriptedFileDialogs dialogs;
-  CollectionState state;
-  EditExchange edit;
+struct WindowTest : ::testing::Test, testing::FormWorld {
   std::deque<EditorScript> editorScripts;  // the editor cancels when they have run out
   std::vector<CollItem> editorOpenedWith;
   std::vector<std::string> modalShown;  // other dialogs: their titles and version labels
   std::unique_ptr<FrmMain> form;
   std::unique_ptr<MainWindow> window;
 
-  WindowTest() { fake.system.collectionFolder = dir.str(); }
-
-  FormContext Context(Platform& platform) { return FormContext{state, edit, platform, dialogs}; }
   // Answers the window's modal dialogs: the item editor from the scripts, the About box
   // by recording what it shows.
   qt::ModalRunner Runner() {
@@ -79,18 +71,7 @@ struct WindowTest : ::testing::Test {
     return *window;
   }
   // Opens the window on a collection "c" that is already loaded.
-  MainWindow& Open(const std::vector<CollItem>& items) {
-    state.Items = items;
-    state.CurrentCollFile = dir.file("c.tavrin");
-    return Open(state.CurrentCollFile);
-  }
-  // A collection file in the collection folder; its items start BinPath(<name>).
-  void Collection(const std::string& name, const std::vector<std::string>& names) {
-    testing::WriteFile(dir.file(name + ".tavrin"), Text(names));
-  }
-  static std::string Text(const std::vector<std::string>& names) {
-    return testing::CollectionOfNames(names);
-  }
+  MainWindow& Open(const std::vector<CollItem>& items) { return Open(Loaded(items)); }
 
   std::string Box() const { return window->cboColl()->currentText().toStdString(); }
   std::vector<std::string> Listed() const {

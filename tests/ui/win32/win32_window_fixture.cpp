@@ -42,20 +42,14 @@ Win32WindowTest::~Win32WindowTest() { window.reset(); }
 
 win32::MainWindow& Win32WindowTest::Open(const std::string& commandLine) {
   window.reset();
-  form = std::make_unique<FrmMain>(FormContext{state, edit, fake.platform, dialogs}, commandLine);
+  form = std::make_unique<FrmMain>(Context(), commandLine);
   window = std::make_unique<win32::MainWindow>(*form);
   Pump();
   return *window;
 }
 
 win32::MainWindow& Win32WindowTest::Open(const std::vector<CollItem>& items) {
-  state.Items = items;
-  state.CurrentCollFile = dir.file("c.tavrin");
-  return Open(state.CurrentCollFile);
-}
-
-void Win32WindowTest::Collection(const std::string& name, const Strings& names) {
-  testing::WriteFile(dir.file(name + ".tavrin"), testing::CollectionOfNames(names));
+  return Open(Loaded(items));
 }
 
 void Win32WindowTest::Pump() { window->RunPending(); }

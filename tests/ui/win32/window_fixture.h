@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fakes.h"
+#include "form_world.h"
 #include "temp_dir.h"
 #include "ui/win32/item_editor.h"
 #include "ui/win32/main_window.h"
@@ -23,25 +24,16 @@ using Strings = std::vector<std::string>;
 using testing::ScreenUser;
 using win32::Hwnd;
 
-struct Win32WindowTest : ::testing::Test {
-  testing::TempDir dir;
-  testing::FakePlatform fake;
-  std::vector<std::string>& boxes = fake.toolkit.boxes;
-  testing::ScriptedFileDialogs dialogs;
-  CollectionState state;
-  EditExchange edit;
+struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   std::unique_ptr<FrmMain> form;
   std::unique_ptr<win32::MainWindow> window;
 
-  Win32WindowTest() { fake.system.collectionFolder = dir.str(); }
   ~Win32WindowTest() override;
 
   // Opens the window as the program does, on the command line's collection.
   win32::MainWindow& Open(const std::string& commandLine = "");
   // Opens it on a collection "c" that is already loaded.
   win32::MainWindow& Open(const std::vector<CollItem>& items);
-  // A collection file in the collection folder; its items start BinPath(<name>).
-  void Collection(const std::string& name, const Strings& names);
   // Runs the window's waiting messages.
   void Pump();
 
