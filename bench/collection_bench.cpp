@@ -83,7 +83,10 @@ BENCHMARK(ReadFile)->Unit(benchmark::kMillisecond);
 
 void ReadBytes(benchmark::State& run) {
   MemoryFileSystem memory;
-  tavrin::SaveCollectionFile(LargeCollection(), "large.tavrin", memory);
+  if (tavrin::SaveCollectionFile(LargeCollection(), "large.tavrin", memory)) {
+    run.SkipWithError("could not write the collection");
+    return;
+  }
   for (auto _ : run) {
     CollectionState state;
     if (tavrin::ReadCollectionBytes(state, memory.saved) != tavrin::LoadOk) {
@@ -116,7 +119,10 @@ void SaveToMemory(benchmark::State& run) {
   const CollectionState state = LargeCollection();
   MemoryFileSystem memory;
   for (auto _ : run) {
-    tavrin::SaveCollectionFile(state, "large.tavrin", memory);
+    if (tavrin::SaveCollectionFile(state, "large.tavrin", memory)) {
+      run.SkipWithError("could not write the collection");
+      break;
+    }
     benchmark::DoNotOptimize(memory.saved.data());
   }
   Done(run, memory.saved.size());

@@ -1,78 +1,70 @@
 #!/usr/bin/env bash
-# Measures the time from starting the program to its main window being shown, with a
-# collection of 100 items named on the command line, for the Linux build (Qt, on a
-# virtual X server) and for tavrin.exe under Wine (its own X server and prefix,
-# scripts/wine-env.sh). Both are measured the same way: the clock runs from the start
-# of the process until a visible window captioned "The Tavrin" is on the display
-# (polled every 10 ms with xdotool); then Esc closes it. The first start of
-# each is a warm-up and does not count; the median and the fastest of RUNS starts are
-# printed. Needs `make build` and the Windows build (make check-windows or
-# package-windows) done.
+# The main window's start against a plain window of the same toolkit, timed from the
+# start of the process to the X server's MapNotify of its first top-level window
+# (bench/first_map.c), in turns, medians of RUNS rounds (15 unless told).
+#
+#   bench/window-start.sh linux   the Qt window (`make bench` runs this), on a virtual X
+#                                 server of its own; needs the Release build (BENCH_BUILD)
+#   bench/window-start.sh wine    tavrin.exe under Wine against a plain Win32 window
+#                                 built with the same compiler; needs the Windows build
+#                                 (WINDOWS_BUILD) and tavrin_first_map of BENCH_BUILD
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD=${BUILD:-build}
+BENCH_BUILD=${BENCH_BUILD:-build-release}
 WINDOWS_BUILD=${WINDOWS_BUILD:-build-windows}
-RUNS=${RUNS:-7}
+RUNS=${RUNS:-15}
+# VERBOSE=1 shows every round's times.
+first_map="$PWD/$BENCH_BUILD/bench/tavrin_first_map"
 
 work=$(mktemp -d)
-collection="$work/hundred.tavrin"
-{
-  printf '"Tavrin File 1.2"\r\n99\r\n'
-  for i in $(seq 1 100); do printf '"Item %d","C:\\\\tools\\\\item%d.exe","-n %d",1,#FALSE#\r\n' "$i" "$i" "$i"; done
-} >"$collection"
-
-now_ms() { date +%s%3N; }
-
-# Starts "$@" RUNS+1 times and prints the median and the fastest time to its window.
-measure() {
-  local label="$1"
-  shift
-  local times=() start pid window
-  for run in $(seq 0 "$RUNS"); do
-    start=$(now_ms)
-    "$@" </dev/null >/dev/null 2>&1 &
-    pid=$!
-    window=""
-    for _ in $(seq 3000); do
-      window=$(xdotool search --onlyvisible --name '^The Tavrin$' 2>/dev/null | head -n 1 || true)
-      [ -n "$window" ] && break
-      sleep 0.01
+trap 'rm -rf "$work"' EXIT
+# A collection of 100 items as users write them: programs, documents, folders, addresses.
+hundred() {
+  local file="$1" sep="$2" i
+  {
+    printf '"Tavrin File 1.2"\r\n99\r\n'
+    for i in $(seq 1 100); do
+      case $((i % 4)) in
+        0) printf '"Editor %d","%s","-n %d",1,#FALSE#\r\n' "$i" "$3" "$i" ;;
+        1) printf '"Notes %d","%s","",1,#FALSE#\r\n' "$i" "$4$sep""notes$i.txt" ;;
+        2) printf '"Folder %d","%s","",1,#FALSE#\r\n' "$i" "$4" ;;
+        3) printf '"Site %d","https://example.org/%d","",1,#FALSE#\r\n' "$i" "$i" ;;
+      esac
     done
-    [ -n "$window" ] || { echo "$label: no window" >&2; kill "$pid" 2>/dev/null || true; return 1; }
-    [ "$run" -eq 0 ] || times+=($(($(now_ms) - start)))
-    # Closed as a user closes it: Esc.
-    xdotool windowfocus "$window" 2>/dev/null || true
-    xdotool key Escape
-    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    # Gone from the display before the next start.
-    while xdotool search --onlyvisible --name '^The Tavrin$' >/dev/null 2>&1; do sleep 0.05; done
-  done
-  local sorted
-  sorted=$(printf '%s\n' "${times[@]}" | sort -n)
-  echo "$label: median $(sed -n "$(((RUNS + 1) / 2))p" <<<"$sorted") ms, fastest $(head -n 1 <<<"$sorted") ms"
+  } >"$file"
 }
 
-# Linux: the Qt window, on a virtual X server of its own.
-cat >"$work/linux.sh" <<LINUX
-#!/usr/bin/env bash
-set -euo pipefail
-$(declare -f now_ms measure)
-RUNS=$RUNS
-measure "Linux (Qt)" env TAVRIN_HOME="$work" XDG_CONFIG_HOME="$work/config" \
-  XDG_DATA_HOME="$work/data" "$PWD/$BUILD/tavrin" "$collection"
-LINUX
-chmod +x "$work/linux.sh"
-env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
-  "$work/linux.sh"
-
-# Windows: tavrin.exe under Wine, the collection beside it (its collection folder).
-. scripts/wine-env.sh
-start_wine
-folder="$WINEPREFIX/drive_c/tavrin"
-mkdir -p "$folder"
-cp "$WINDOWS_BUILD/tavrin.exe" "$collection" "$folder/"
-cd "$folder"
-measure "Windows (Win32, Wine)" wine tavrin.exe hundred.tavrin
-rm -rf "$work"
+case "${1:-}" in
+  linux)
+    hundred "$work/hundred.tavrin" / /usr/bin/env "$work"
+    mkdir -m 700 "$work/runtime"
+    export TAVRIN_HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+      XDG_RUNTIME_DIR="$work/runtime"
+    unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+    echo "The main window (Qt, Xvfb), from exec to its first map, medians of $RUNS rounds:"
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$first_map" --rounds "$RUNS" \
+      --target 1.05 --verbose "${VERBOSE:-0}" \
+      "plain Qt window" -- "$PWD/$BENCH_BUILD/bench/tavrin_plain_window" \
+      "tavrin, no collection" -- "$PWD/$BENCH_BUILD/tavrin" \
+      "tavrin, 100 items" -- "$PWD/$BENCH_BUILD/tavrin" "$work/hundred.tavrin"
+    ;;
+  wine)
+    . scripts/wine-env.sh
+    start_wine
+    folder="$WINEPREFIX/drive_c/tavrin"
+    mkdir -p "$folder"
+    cp "$WINDOWS_BUILD/tavrin.exe" "$folder/"
+    hundred "$folder/hundred.tavrin" '\' 'C:\windows\notepad.exe' 'C:\tavrin'
+    x86_64-w64-mingw32-gcc-posix -O2 -mwindows -o "$folder/plain.exe" bench/plain_window_win32.c
+    cd "$folder"
+    echo "tavrin.exe under Wine, from exec to its first map, medians of $RUNS rounds:"
+    "$first_map" --rounds "$RUNS" --verbose "${VERBOSE:-0}" \
+      "plain Win32 window" -- wine plain.exe \
+      "tavrin.exe, no collection" -- wine tavrin.exe \
+      "tavrin.exe, 100 items" -- wine tavrin.exe hundred.tavrin
+    ;;
+  *)
+    echo "usage: $0 linux|wine" >&2
+    exit 2
+    ;;
+esac

@@ -18,6 +18,28 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The libraries the program links decide its dependencies (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads the platform plugin of the windows (xcb) at run time, so no linked library
+# names the package that holds it. Where that is not the package of Qt's GUI library
+# itself (which the libraries bring in), a system could leave it out: it is named here,
+# as the package that holds it on the system that builds the package.
+function(tavrin_package_of file result)
+  execute_process(COMMAND dpkg-query --search "${file}" OUTPUT_VARIABLE owner ERROR_QUIET
+                  OUTPUT_STRIP_TRAILING_WHITESPACE)
+  string(REGEX MATCH "^[a-z0-9.+-]+" owner "${owner}")
+  set(${result} "${owner}" PARENT_SCOPE)
+endfunction()
+if(TAVRIN_WITH_QT)
+  get_target_property(TAVRIN_QT_GUI Qt6::Gui LOCATION)
+  get_filename_component(TAVRIN_QT_GUI "${TAVRIN_QT_GUI}" REALPATH)
+  tavrin_package_of("${TAVRIN_QT_GUI}" TAVRIN_QT_GUI_PACKAGE)
+  tavrin_package_of("${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}/platforms/libqxcb.so"
+                    TAVRIN_XCB_PACKAGE)
+  if(NOT TAVRIN_XCB_PACKAGE)
+    message(WARNING "No package holds Qt's xcb platform plugin: the Debian package cannot name it")
+  elseif(NOT TAVRIN_XCB_PACKAGE STREQUAL TAVRIN_QT_GUI_PACKAGE)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${TAVRIN_XCB_PACKAGE}")
+  endif()
+endif()
 # update-mime-database makes a registered file type known at once; the windows ask
 # for Times New Roman and Courier New, whose metric twins are the Liberation fonts.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, fonts-liberation")

@@ -14,7 +14,8 @@ function(tavrin_windows_text source name)
 endfunction()
 
 install(TARGETS tavrin RUNTIME DESTINATION .)
-tavrin_windows_text(${PROJECT_SOURCE_DIR}/README.md README.txt)
+# The Windows user's README; the full manual (README.md) is the project's.
+tavrin_windows_text(${PROJECT_SOURCE_DIR}/resources/windows/README.txt README.txt)
 tavrin_windows_text(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
 install(FILES ${PROJECT_SOURCE_DIR}/examples/windows/welcome.tavrin DESTINATION .)
 

@@ -4,7 +4,8 @@
 # pedantic checks), checks that apt would install it with its dependencies, installs
 # it with dpkg into a throw-away root, checks that every file is where a Linux desktop
 # looks for it and that the desktop entries, the MIME package, the AppStream metadata
-# and the manual page are sound, and runs the installed program on collections.
+# and the manual page are sound, that it depends on Qt's platform plugin, and runs the
+# installed program on collections.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build}
@@ -22,6 +23,16 @@ make --no-print-directory package BUILD="$BUILD" >"$work/package.log" 2>&1 ||
 version=$(sed -n 's/^project(Tavrin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 deb="$BUILD/tavrin_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no package $deb"
+
+# Qt loads the windows' platform plugin (xcb) only at run time: the package depends on
+# the package that holds it (on Debian 12, Qt's GUI library, which the linked libraries
+# bring in; elsewhere named by the package's settings).
+xcb=$(find /usr/lib -path '*/qt6/plugins/platforms/libqxcb.so' -print -quit)
+[ -n "$xcb" ] || fail "Qt's xcb platform plugin is not installed here"
+owner=$(dpkg-query --search "$xcb" | cut -d: -f1)
+depends=$(dpkg-deb --field "$deb" Depends)
+grep -qE "(^|, )$owner( |,|\$)" <<<"$depends" ||
+  fail "the package does not depend on $owner, which holds Qt's xcb platform plugin: $depends"
 
 # Lintian, as Debian judges its own packages, with the pedantic checks. An error or a
 # warning fails the check; information and pedantic tags are shown.
@@ -48,7 +59,7 @@ dpkg --root="$root" --status tavrin | grep -q '^Status: install ok installed' ||
 for file in \
   usr/bin/tavrin \
   usr/share/applications/tavrin.desktop \
-  usr/share/applications/tavrin.run.desktop \
+  usr/share/applications/tavrin_run.desktop \
   usr/share/metainfo/io.github.tavrin.tavrin.metainfo.xml \
   usr/share/doc/tavrin/copyright \
   usr/share/doc/tavrin/changelog.gz \
@@ -76,7 +87,7 @@ fi
 
 desktop-file-validate "$root/usr/share/applications/tavrin.desktop" ||
   fail "the menu entry does not validate"
-desktop-file-validate "$root/usr/share/applications/tavrin.run.desktop" ||
+desktop-file-validate "$root/usr/share/applications/tavrin_run.desktop" ||
   fail "the entry that runs collections does not validate"
 for program in "$root/usr/bin/tavrin" "$module"; do
   file "$program" | grep -q ', stripped' || fail "$program is not stripped"
@@ -98,6 +109,10 @@ if command -v groff >/dev/null; then
   warnings=$(zcat "$root/usr/share/man/man1/tavrin.1.gz" | groff -man -ww -z 2>&1)
   [ -z "$warnings" ] || fail "the manual page has faults: $warnings"
 fi
+# mandoc, the other reader of manual pages, finds nothing to say of it either.
+warnings=$(mandoc -T lint "$root/usr/share/man/man1/tavrin.1.gz" 2>&1) ||
+  fail "mandoc finds faults in the manual page: $warnings"
+[ -z "$warnings" ] || fail "mandoc finds faults in the manual page: $warnings"
 
 # The installed program, started as a script would, with no display.
 run() {

@@ -38,7 +38,12 @@ exe="$folder/$name/tavrin.exe"
 headers=$(x86_64-w64-mingw32-objdump -p -h "$exe")
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "tavrin.exe is not a windowed program"
 ! grep -q '\.debug_' <<<"$headers" || fail "tavrin.exe is not stripped"
-grep -q $'\r$' "$folder/$name/README.txt" || fail "README.txt does not have Windows line ends"
+# README.txt speaks to Windows users, every line ending as Windows' editors expect.
+readme="$folder/$name/README.txt"
+[ "$(head -n 2 "$readme")" = $'Tavrin for Windows\r\n==================\r' ] ||
+  fail "README.txt does not begin as the Windows README: $(head -n 2 "$readme")"
+! grep -qv $'\r$' "$readme" || fail "README.txt has lines without Windows line ends"
+! grep -qi 'make check\|apt install' "$readme" || fail "README.txt is the developer README"
 
 # The unpacked program, started in its own folder as a script starts it (boxes to
 # standard error: nobody answers them).

@@ -10,14 +10,21 @@ packages=(
   qt6-base-dev libglib2.0-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the window-start benchmark waits for the first map with Xlib
+  libx11-dev
   # clang's sanitizer and libFuzzer run-time libraries, for `make fuzz`
   libclang-rt-14-dev
-  # the desktop pieces the tests use: MIME database, an X server for window tests
-  shared-mime-info desktop-file-utils xvfb xauth
+  # the desktop pieces the tests use: MIME database, an X server for window tests, the
+  # xdg-utils scripts that read the registration (and the MIME type reader xdg-mime uses
+  # on a desktop without its own)
+  shared-mime-info desktop-file-utils xvfb xauth xdg-utils libfile-mimeinfo-perl
+  # a window with a known title (xmessage) that a run waits for
+  x11-utils
   # the Debian package: CPack asks dpkg-shlibdeps (dpkg-dev) for its dependencies,
   # and finds the programs among the installed files with `file`; the package check
-  # judges it with lintian and validates its AppStream metadata with appstreamcli
-  dpkg-dev file lintian appstream
+  # judges it with lintian, validates its AppStream metadata with appstreamcli and its
+  # manual page with mandoc
+  dpkg-dev file lintian appstream mandoc
   # metric-compatible stand-ins for the fonts the windows name (Times New Roman, Courier New)
   fonts-liberation
   # the example collection's document opens with this image viewer on a bare system

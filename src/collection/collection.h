@@ -20,13 +20,25 @@ enum WinStyleCode : int16_t {
   kStyleMinimizedNoFocus = 5,
 };
 
+// One run option of an item: a key (`Delay`, `Env`, ... or one this version does not
+// know) and its value, both as the file holds them.
+struct ItemOption {
+  std::string Key;
+  std::string Value;
+
+  bool operator==(const ItemOption&) const = default;
+};
+
 // One program or document to start. A value-initialised record is the empty record.
+// Its run options travel with it wherever it goes (insert, remove, swap, edit, save),
+// in the order the file gave them; a key may appear more than once (`Env`).
 struct CollItem {
   std::string File;
   std::string ItemName;
   std::string Params;
   int16_t WinStyle = 0;
   int16_t Wait = kFalse;
+  std::vector<ItemOption> Options;
 
   bool operator==(const CollItem&) const = default;
 };
@@ -38,6 +50,9 @@ struct CollectionState {
   bool HasItems = false;
   std::string CurrentCollFile;
   bool StartingUp = false;
+  // Set by each load: the line from which the file's run options could not be read
+  // (they were left out from there on), 0 when they all were read or there were none.
+  int OptionsBadLine = 0;
 
   // Items becomes one empty record.
   void ResetItems() { Items.assign(1, CollItem{}); }

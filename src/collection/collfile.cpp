@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "collection/paths.h"
+#include "collection/run_options.h"
 #include "collection/text.h"
 
 namespace tavrin {
@@ -54,7 +55,11 @@ class ByteReader {
   // The next byte, or -1 at the end and after a read error.
   int Get() {
     if (pos_ == len_ && !Fill()) return -1;
-    return static_cast<unsigned char>(data_[pos_++]);
+    const int c = static_cast<unsigned char>(data_[pos_++]);
+    // CR LF, LF and CR each end one line.
+    if (c == '\r' || (c == '\n' && !afterCr_)) ++lineEnds_;
+    afterCr_ = c == '\r';
+    return c;
   }
   int Peek() {
     if (pos_ == len_ && !Fill()) return -1;
@@ -64,6 +69,10 @@ class ByteReader {
   // True once reading failed (a folder, an I/O error, a source over the cap), as
   // opposed to a plain end. Only meaningful once the end has been reached.
   bool Failed() const { return failed_ && pos_ == len_; }
+
+  // The number, from 1, of the line that the next byte stands on (a LF right after a
+  // CR still counts to the line that CR ended).
+  int Line() const { return lineEnds_ + 1; }
 
  private:
   bool Fill() {
@@ -94,6 +103,8 @@ class ByteReader {
   std::size_t total_ = 0;  // bytes taken from the file so far
   bool done_ = false;
   bool failed_ = false;
+  int lineEnds_ = 0;
+  bool afterCr_ = false;
 };
 
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
@@ -121,6 +132,7 @@ class FieldReader {
   bool Next(std::string& text) {
     text.clear();
     cut_ = false;
+    endedLine_ = true;
     int c = in_.Get();
     while (IsBlank(c)) c = in_.Get();
     if (c < 0) return false;
@@ -144,8 +156,12 @@ class FieldReader {
       while (!text.empty() && IsBlank(text.back())) text.pop_back();
     }
     if (c == '\r' && in_.Peek() == '\n') in_.Get();
+    endedLine_ = c != ',';
     return !in_.Failed();
   }
+
+  // Whether the field read last ended its line (or the file) rather than at a comma.
+  bool EndedLine() const { return endedLine_; }
 
  private:
   bool Append(std::string& text, int c) {
@@ -158,6 +174,7 @@ class FieldReader {
 
   ByteReader& in_;
   bool cut_ = false;  // a NUL has ended the text of the field being read
+  bool endedLine_ = true;
 };
 
 // A decimal number with optional sign and fraction, rounded to the nearest whole
@@ -207,6 +224,20 @@ std::optional<int16_t> ToBoolean(const std::string& text) {
   return std::nullopt;
 }
 
+// A whole number without sign or fraction (or -1 where `minusOne` allows it), at most
+// `largest`; nothing for any other text.
+std::optional<long> ToCount(std::string_view text, long largest, bool minusOne) {
+  if (minusOne && text == "-1") return -1;
+  if (text.empty()) return std::nullopt;
+  long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    if (value > largest) return std::nullopt;
+  }
+  return value;
+}
+
 enum class Version { k10, k11, k12 };
 
 bool ReadInt16(FieldReader& fields, std::string& text, int16_t& out) {
@@ -248,6 +279,38 @@ std::string QuoteField(const std::string& text) {
   return quoted;
 }
 
+// Reads the run options section that may follow the records: its header, the index of
+// its last line, then one line per option, `item index,"Key","Value"`. Anything else
+// after the records is no section and is passed over, as it always was. A section that
+// cannot be read from some line on keeps the options before that line; the line is
+// noted in the state. Known keys take their own spelling.
+void ReadOptions(FieldReader& fields, ByteReader& in, CollectionState& state) {
+  std::string text;
+  if (!fields.Next(text) || text != kOptionsHeader || !fields.EndedLine()) return;
+  int line = in.Line();
+  const auto damagedAt = [&state](int at) { state.OptionsBadLine = at; };
+  // No section written by this program comes near this many lines; the cap only keeps
+  // the count in range.
+  constexpr long kMostLines = 1L << 30;
+  const auto last =
+      fields.Next(text) && fields.EndedLine() ? ToCount(text, kMostLines, true) : std::nullopt;
+  if (!last) return damagedAt(line);
+  const long largestItem = state.UpperBound();
+  for (long i = 0; i <= *last; ++i) {
+    line = in.Line();
+    std::string key;
+    std::string value;
+    if (!fields.Next(text) || fields.EndedLine()) return damagedAt(line);
+    const auto item = ToCount(text, largestItem, false);
+    if (!item || !fields.Next(key) || fields.EndedLine() || key.empty() || !fields.Next(value) ||
+        !fields.EndedLine()) {
+      return damagedAt(line);
+    }
+    state.Items[static_cast<std::size_t>(*item)].Options.push_back(
+        {CanonicalOptionKey(key), std::move(value)});
+  }
+}
+
 std::string RecordLine(const CollItem& item) {
   return QuoteField(item.ItemName) + "," + QuoteField(item.File) + "," + QuoteField(item.Params) +
          "," + std::to_string(item.WinStyle) + "," + (item.Wait != kFalse ? "#TRUE#" : "#FALSE#") +
@@ -258,12 +321,26 @@ std::string RecordLine(const CollItem& item) {
 std::string CollectionBytes(const CollectionState& state) {
   std::string bytes =
       QuoteField(kHeaderCurrent) + "\r\n" + std::to_string(state.UpperBound()) + "\r\n";
-  for (const CollItem& item : state.Items) bytes += RecordLine(item);
+  std::size_t options = 0;
+  for (const CollItem& item : state.Items) {
+    bytes += RecordLine(item);
+    options += item.Options.size();
+  }
+  // A collection without run options is written exactly as before they existed.
+  if (options == 0) return bytes;
+  bytes += QuoteField(kOptionsHeader) + "\r\n" + std::to_string(options - 1) + "\r\n";
+  for (std::size_t i = 0; i < state.Items.size(); ++i) {
+    for (const ItemOption& option : state.Items[i].Options) {
+      bytes += std::to_string(i) + "," + QuoteField(option.Key) + "," + QuoteField(option.Value) +
+               "\r\n";
+    }
+  }
   return bytes;
 }
 
 // Reads a collection from `in`, whose source is open.
 LoadResult ReadCollection(CollectionState& state, ByteReader& in) {
+  state.OptionsBadLine = 0;
   in.SkipByteOrderMark();
   FieldReader fields(in);
 
@@ -293,22 +370,22 @@ LoadResult ReadCollection(CollectionState& state, ByteReader& in) {
     state.Items.emplace_back();
     if (!ReadRecord(fields, version, state.Items.back())) return LoadFailed;
   }
+  ReadOptions(fields, in, state);
   return version == Version::k12 ? LoadOk : LoadOldVersion;
 }
 
-// Whether the upgrade of the file read from `path` may write its ".tavrin" name. A file
-// read under another name gets its upgrade beside it; when a different file already
-// has that name, the user is asked before it is replaced (No unless they say Yes).
-bool MayUpgradeOver(const std::string& path, const std::string& name, Platform& platform) {
-  const std::string upgraded = ForceCollExt(path);
-  if (upgraded == path || !platform.files.Exists(upgraded)) return true;
+}  // namespace
+
+// A file read under another name gets its upgrade beside it; a name typed in Save As
+// without the extension is saved with it.
+bool MayWriteOver(const std::string& path, const std::string& name, Platform& platform) {
+  const std::string target = ForceCollExt(path);
+  if (target == path || !platform.files.Exists(target)) return true;
   const int answer = platform.toolkit.MsgBox(
       ForceCollExt(name) + "\n\nThis file already exists.\nDo you want to replace it?",
       kStyleQuestionYesNo + kStyleDefaultButton2, kQuestionCaption);
   return answer == kAnswerYes;
 }
-
-}  // namespace
 
 LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, FileSystem& files) {
   try {
@@ -347,6 +424,18 @@ std::string LoadFailureText(int16_t code) {
   }
 }
 
+std::string DamagedOptionsText(const CollectionState& state) {
+  if (state.OptionsBadLine == 0) return "";
+  return "The run options could not be read from line " + std::to_string(state.OptionsBadLine) +
+         " and are left out.";
+}
+
+void ReportDamagedOptions(const CollectionState& state, const std::string& name,
+                          Platform& platform) {
+  const std::string why = DamagedOptionsText(state);
+  if (!why.empty()) platform.toolkit.MsgBox(name + "\n\n" + why, kStyleCriticalOk, kErrorCaption);
+}
+
 bool ReportLoadResult(int16_t code, const std::string& name, const CollectionState& state,
                       Platform& platform, const std::string& upgradePath) {
   const std::string subject = name + "\n\n";
@@ -359,7 +448,7 @@ bool ReportLoadResult(int16_t code, const std::string& name, const CollectionSta
           subject + "This Tavrin Collections in of an old version.\nDo you want to upgrade it?",
           kStyleQuestionYesNo, kQuestionCaption);
       const std::string target = upgradePath.empty() ? name : upgradePath;
-      if (answer == kAnswerYes && MayUpgradeOver(target, name, platform) &&
+      if (answer == kAnswerYes && MayWriteOver(target, name, platform) &&
           SaveCollectionFile(state, target, platform.files)) {
         platform.toolkit.MsgBox(subject + "The Tavrin was unable to save this file!!",
                                 kStyleCriticalOk, kErrorCaption);

@@ -31,23 +31,43 @@ inline constexpr const char* kHeaderV10 = "Tavrin File";
 // waiting. A UTF-8 byte-order mark at the start of the file is passed over. A NUL
 // byte ends the text of its field. Reading is bounded: a field of more than 1 MiB,
 // reading more than 64 MiB of the file, and running out of memory are read errors
-// (LoadFailed).
-LoadResult ReadCollectionFile(CollectionState& state, const std::string& path, FileSystem& files);
+// (LoadFailed). The run options section that may follow the records is read into the
+// items' options; a damaged section costs only the options from its first bad line on
+// (state.OptionsBadLine), never the records or the result.
+[[nodiscard]] LoadResult ReadCollectionFile(CollectionState& state, const std::string& path,
+                                            FileSystem& files);
 
 // Reads a collection from the bytes a file would hold, exactly as ReadCollectionFile
 // reads that file.
-LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes);
+[[nodiscard]] LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes);
 
 // Writes state.Items in the current version to ForceCollExt(path), the way the file
 // system decides for that file (SaveWholeFile): a file the user may not write is left
 // alone, a file with several links is rewritten in place. Returns true when the file
 // was not written completely; replaced through a temporary file, the file that stood
 // there before is then left as it was.
-bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files);
+[[nodiscard]] bool SaveCollectionFile(const CollectionState& state, const std::string& path,
+                                      FileSystem& files);
 
 // Why a collection could not be loaded, as the error box says it: the text for
 // LoadNotCollection and LoadFailed, empty for the other results.
 std::string LoadFailureText(int16_t code);
+
+// What the last load found wrong with the file's run options, as the box says it;
+// empty when nothing.
+std::string DamagedOptionsText(const CollectionState& state);
+
+// After a load that gave a collection: tells the user, in one error box naming
+// `name`, from which line the file's run options could not be read (the records were
+// loaded; the options from that line on were left out). Nothing when they all were.
+void ReportDamagedOptions(const CollectionState& state, const std::string& name,
+                          Platform& platform);
+
+// Whether a collection meant for `path` may be written under its ".tavrin" name
+// (ForceCollExt). When that is another file than `path` and it exists, the user is
+// asked first whether to replace it, as `name` with the extension (No unless Yes).
+[[nodiscard]] bool MayWriteOver(const std::string& path, const std::string& name,
+                                Platform& platform);
 
 // Tells the user why a load did not give LoadOk, and asks the upgrade question for an
 // old version. `name` is shown in the boxes; the upgrade writes to `upgradePath`

@@ -6,7 +6,8 @@ namespace tavrin {
 
 // The rules by which the list of items changes. A window lists `Items` entry for entry
 // while HasItems is true, and nothing otherwise; these functions keep that so. Each
-// refuses, without a change, an index or position outside what the list shows.
+// returns false, without a change, for an index or position outside what the list shows;
+// RemoveItem alone goes by the records held, whatever HasItems says.
 
 // How many entries the list shows: the items while HasItems is true, none otherwise.
 int ListedCount(const CollectionState& state);
@@ -22,9 +23,9 @@ bool InsertItem(CollectionState& state, int position, const CollItem& item);
 // Replaces the item at `index` with `item`.
 bool ReplaceItem(CollectionState& state, int index, const CollItem& item);
 
-// Removes the item at `index`; the items after it move one place up, in their order.
-// When the collection holds one record, it becomes the empty placeholder and HasItems
-// false, whatever `index` says.
+// Removes the record at `index` (0 to UpperBound); the items after it move one place up,
+// in their order. When the collection holds one record, it becomes the empty placeholder and
+// HasItems false, whatever `index` says.
 bool RemoveItem(CollectionState& state, int index);
 
 // Swaps the items at `i` and `j`, both entries the list shows.

@@ -12,8 +12,14 @@ namespace tavrin {
 // counts as one character.
 std::size_t CharCount(const std::string& text, TextEncoding enc = kNativeEncoding);
 
-// `text` when it has at most `limit` characters; otherwise its first limit - 3
-// characters followed by "...". Never cuts a character in two.
+// How many columns `text` takes in a fixed-pitch font: one a character, two for the
+// wide characters of East Asian scripts (East Asian Wide and Fullwidth) in UTF-8. A
+// byte that starts no valid sequence takes one.
+std::size_t DisplayWidth(const std::string& text, TextEncoding enc = kNativeEncoding);
+
+// `text` when it takes at most `limit` columns (DisplayWidth); otherwise as many of its
+// first characters as fit in limit - 3 columns, followed by "...". Never cuts a
+// character in two.
 std::string ShortenText(const std::string& text, std::size_t limit,
                         TextEncoding enc = kNativeEncoding);
 

@@ -55,6 +55,8 @@ FileDialogRequest RequestFromRecord(const OpenFileName& record, bool save) {
   request.fileMustExist = (record.Flags & OFN_FILEMUSTEXIST) != 0;
   request.overwritePrompt = (record.Flags & OFN_OVERWRITEPROMPT) != 0;
   request.keepCurrentDir = (record.Flags & OFN_NOCHANGEDIR) != 0;
+  std::string ext = record.lpstrDefExt;
+  request.defaultExt = CutAtNull(ext);
   request.nameBufferSize = record.nMaxFile;
   return request;
 }
@@ -83,6 +85,7 @@ bool ShowSaveDialog(OpenFileName& SaveFileDlg, FileDialogs& dialogs) {
   SaveFileDlg.lpstrFileTitle = std::string(512, ' ');
   SaveFileDlg.nMaxFileTitle = 512;
   SaveFileDlg.Flags = kSaveDialogFlags;
+  SaveFileDlg.lpstrDefExt = std::string(kCollExt).substr(1);
   return RunDialog(SaveFileDlg, true, dialogs);
 }
 

@@ -34,6 +34,7 @@ struct OpenFileName {
   uint32_t nMaxFileTitle = 0;
   std::string lpstrInitialDir;
   uint32_t Flags = 0;
+  std::string lpstrDefExt;  // without its dot; empty: nothing is appended
 };
 
 // Shows the Open dialog with the filters "Tavrin Collections", "Executables" and
@@ -43,7 +44,8 @@ bool ShowOpenDialog(OpenFileName& OpenFileDlg, int16_t filterIndex, FileDialogs&
 
 // Shows the Save As dialog with the filters "Tavrin Collections" and "All Files",
 // proposing the caller's lpstrFile (a name padded with blanks) in the caller's
-// lpstrInitialDir. Asks before an existing file is replaced; appends no extension.
+// lpstrInitialDir. A name typed without extension gets ".tavrin" before the dialog asks
+// whether an existing file is to be replaced.
 bool ShowSaveDialog(OpenFileName& SaveFileDlg, FileDialogs& dialogs);
 
 // The dialog request a record describes.

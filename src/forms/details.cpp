@@ -5,11 +5,10 @@
 #include "collection/paths.h"
 #include "collection/text.h"
 #include "platform/system.h"
+#include "platform/text_encoding.h"
 
 namespace tavrin {
 namespace {
-
-std::string PathCase(const std::string& text) { return kPathsIgnoreCase ? LowerAscii(text) : text; }
 
 // The first character in upper case, all others in lower case (letters A to Z).
 std::string Capitalised(std::string text) {
@@ -42,18 +41,24 @@ std::string RetWinStyle(int16_t WinStyle) {
 std::string TypeText(const std::string& description) {
   const auto first = description.find_first_not_of(' ');
   if (first == std::string::npos) return "<File not found>";
-  if (CharCount(description.substr(first)) > 25) return ShortenText(description, 25);
+  if (DisplayWidth(description.substr(first)) > 25) return ShortenText(description, 25);
   return description;
 }
 
-std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& typeDescription) {
+std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& typeDescription,
+                        SystemInfo& system) {
+  // A value is shown with what would hide or reorder its characters escaped, then cut
+  // to the room of its line.
+  const auto shown = [](const std::string& value, std::size_t room) {
+    return ShortenText(WindowText(value), room);
+  };
   std::string text;
-  text += ShortenText(item.ItemName, 31) + "\n";
+  text += shown(item.ItemName, 31) + "\n";
   text += std::string(31, '-') + "\n";
-  text += "File: " + PathCase(ShortenText(FilePart(item.File), 25)) + "\n";
-  text += "Parameters: " + ShortenText(item.Params, 19) + "\n";
+  text += "File: " + system.PathCase(shown(FilePart(item.File), 25)) + "\n";
+  text += "Parameters: " + shown(item.Params, 19) + "\n";
   text += "Folder: \n";
-  text += PathCase(ShortenText(FolderPart(item.File), 31)) + "\n";
+  text += system.PathCase(shown(FolderPart(item.File), 31)) + "\n";
   text += std::string("Wait until finished: ") + (item.Wait != 0 ? "Yes" : "No") + "\n";
   text += "Type: " + Capitalised(TypeText(typeDescription)) + "\n";
   text += "Style: " + RetWinStyle(item.WinStyle) + "\n";

@@ -7,6 +7,8 @@
 
 namespace tavrin {
 
+class SystemInfo;
+
 // The display text of a window style code; empty for codes without a name.
 std::string RetWinStyle(int16_t WinStyle);
 
@@ -17,8 +19,12 @@ std::string TypeText(const std::string& description);
 
 // The ten lines of the details pane for `item` at list position `ItemIndex`, joined
 // by line feeds. `typeDescription` is the file type's description (empty for a
-// missing file). Paths are shown in lower case only where file names ignore case.
-std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& typeDescription);
+// missing file). Paths are shown in the letter case the system shows them in
+// (SystemInfo::PathCase). The item's texts are shown as WindowText escapes them, so
+// that a control character or a direction control cannot hide or reorder what they
+// hold.
+std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& typeDescription,
+                        SystemInfo& system);
 
 // Whether a File box text names a program, so that waiting for it makes sense: its
 // last three characters are "exe", "bat" or "com" in any letter case (no dot needed),

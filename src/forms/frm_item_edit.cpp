@@ -4,6 +4,8 @@
 #include "collection/text.h"
 #include "forms/details.h"
 #include "forms/keys.h"
+#include "launch/launch.h"
+#include "platform/text_encoding.h"
 #include "platform/traits.h"
 
 namespace tavrin {
@@ -27,10 +29,10 @@ void FrmItemEdit::Form_Load(ItemEditView& view) {
   SetEnabled(EditControl::cWait, true);
   const CollItem& item = ctx_.edit.EditItem;
   item_ = item.ItemName;
-  view.SetText(EditControl::txtItem, item_);
+  view.SetText(EditControl::txtItem, WindowText(item_));
   SetFileText(item.File);
   params_ = item.Params;
-  view.SetText(EditControl::txtParams, params_);
+  view.SetText(EditControl::txtParams, WindowText(params_));
   // A code without an entry shows no style and is kept unless the user picks one.
   style_ = item.WinStyle >= 0 && item.WinStyle < static_cast<int>(kStyleEntries.size())
                ? item.WinStyle
@@ -74,7 +76,7 @@ void FrmItemEdit::SetEnabled(EditControl control, bool enabled) {
 
 void FrmItemEdit::SetFileText(const std::string& text) {
   if (text == file_) return;
-  view_->SetText(EditControl::txtFile, text);
+  view_->SetText(EditControl::txtFile, WindowText(text));
   txtFile_Change(text);
 }
 
@@ -117,7 +119,9 @@ void FrmItemEdit::txtFile_Change(const std::string& text) {
   SetEnabled(EditControl::tbOpenFind, !text.empty());
   if (!Loading) CheckChange();
   // Waiting is for programs only.
-  if (CountsAsProgram(text, ctx_.platform.system.IsProgramFile(text))) {
+  const bool program =
+      ResolveItemFile(text, ctx_.state, ctx_.platform).kind == ResolvedFile::Kind::kProgram;
+  if (CountsAsProgram(text, program)) {
     SetEnabled(EditControl::cWait, true);
   } else {
     SetWaitChecked(false);

@@ -10,6 +10,7 @@
 #include "forms/keys.h"
 #include "launch/launch.h"
 #include "launch/stop_request.h"
+#include "platform/text_encoding.h"
 #include "shellreg/association.h"
 
 namespace tavrin {
@@ -146,6 +147,7 @@ void FrmMain::cboColl_Click(int index) {
     const std::string path = CollectionPath(entry);
     const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
     if (result != LoadOk && !ReportLoadResult(result, path, ctx_.state, ctx_.platform)) return;
+    ReportDamagedOptions(ctx_.state, path, ctx_.platform);
     AddItemsToList();
     ctx_.state.CurrentCollFile = path;
     SetEnabled(MainControl::tbCollDelete, true);
@@ -193,6 +195,7 @@ void FrmMain::OpenOtherCollection() {
     ctx_.state.Items = previous;
     return;
   }
+  ReportDamagedOptions(ctx_.state, FilePart(path), ctx_.platform);
   AddItemsToList();
   SetBoxText(BaseName(path));
   ctx_.state.CurrentCollFile = path;
@@ -208,6 +211,8 @@ void FrmMain::SaveCollectionAs() {
   SaveFileDlg.lpstrFile = proposal + std::string(used < 1024 ? 1024 - used : 0, ' ');
   if (!ShowSaveDialog(SaveFileDlg, ctx_.dialogs)) return;
   const std::string chosen = CutAtNull(SaveFileDlg.lpstrFile);
+  // The dialog asked about the name chosen; the file written may be another one.
+  if (!MayWriteOver(chosen, FilePart(chosen), ctx_.platform)) return;
   if (SaveCollectionFile(ctx_.state, chosen, ctx_.platform.files)) {
     // Named by the box's list entry; by the chosen file when the box shows none.
     const int entry = CollEntryOf(collText_);
@@ -268,7 +273,7 @@ void FrmMain::AddItemsToList() {
   ClearItems();
   std::vector<std::string> names;
   names.reserve(ctx_.state.Items.size());
-  for (const CollItem& item : ctx_.state.Items) names.push_back(item.ItemName);
+  for (const CollItem& item : ctx_.state.Items) names.push_back(WindowText(item.ItemName));
   view_->SetItems(names);
   ctx_.state.HasItems = true;
 }
@@ -276,8 +281,10 @@ void FrmMain::AddItemsToList() {
 void FrmMain::DisplayDetails(int ItemIndex) {
   if (!IsListedIndex(ctx_.state, ItemIndex)) return;
   const CollItem& item = ctx_.state.Items[static_cast<std::size_t>(ItemIndex)];
-  const std::string type = ctx_.platform.system.FileTypeDescription(item.File);
-  view_->ShowDetails(DetailsText(item, ItemIndex, type));
+  // The type of what the start would open.
+  const ResolvedFile resolved = ResolveItemFile(item.File, ctx_.state, ctx_.platform);
+  const std::string type = ctx_.platform.system.FileTypeDescription(resolved.path);
+  view_->ShowDetails(DetailsText(item, ItemIndex, type, ctx_.platform.system));
 }
 
 void FrmMain::SelectListEntry(int index) {
@@ -288,7 +295,13 @@ void FrmMain::SelectListEntry(int index) {
 
 void FrmMain::lstItems_Click(int index) {
   selected_ = IsListedIndex(ctx_.state, index) ? index : -1;
-  if (selected_ < 0) return;
+  // With no entry selected (a click below the last one, a Ctrl+click on the selected
+  // one) there is nothing for the item buttons to act on and nothing to describe.
+  if (selected_ < 0) {
+    view_->ShowDetails("");
+    EnableItemButtons(false);
+    return;
+  }
   DisplayDetails(selected_);
   EnableItemButtons(true);
 }
@@ -305,6 +318,13 @@ void FrmMain::lstItems_DblClick() {
 bool FrmMain::lstItems_KeyDown(int KeyCode, int Shift) {
   if (KeyCode == kKeyDelete) {
     RemoveSelectedItem();
+    return true;
+  }
+  // The first arrow key with nothing selected selects the first entry, whichever entry
+  // the list's own cursor stands on.
+  if ((KeyCode == kKeyDown || KeyCode == kKeyUp) && Shift == 0 && selected_ < 0 &&
+      ListedCount(ctx_.state) > 0) {
+    SelectListEntry(0);
     return true;
   }
   // The keyboard's way to the popup of the right button: the Menu key or Shift+F10,
@@ -337,7 +357,9 @@ void FrmMain::OpenItemEditor(int ItemIndex, int Position) {
     ex.EditItem.Params.clear();
     ex.EditItem.ItemName = "New Item";
     ex.EditItem.WinStyle = kStyleNormal;
-    // Wait keeps the setting of the item last shown in the editor.
+    // Wait keeps the setting of the item last shown in the editor; the run options of
+    // that item stay with it.
+    ex.EditItem.Options.clear();
   } else {
     if (!IsListedIndex(st, ItemIndex)) return;
     ex.EditItem = st.Items[static_cast<std::size_t>(ItemIndex)];
@@ -349,12 +371,12 @@ void FrmMain::OpenItemEditor(int ItemIndex, int Position) {
   if (!ex.EditCancelled) {
     if (adding) {
       InsertItem(st, Position, ex.EditItem);
-      view_->InsertItem(Position, ex.EditItem.ItemName);
+      view_->InsertItem(Position, WindowText(ex.EditItem.ItemName));
       // The selection stays on its item, which moves down when the new one goes above.
       if (selected_ >= Position) ++selected_;
     } else {
       ReplaceItem(st, ItemIndex, ex.EditItem);
-      view_->SetItemText(ItemIndex, ex.EditItem.ItemName);
+      view_->SetItemText(ItemIndex, WindowText(ex.EditItem.ItemName));
     }
     CollChanged(true);
   }
@@ -371,7 +393,7 @@ void FrmMain::SwapEntries(int i, int j) {
   if (!SwapItems(ctx_.state, i, j)) return;
   // The entries are rewritten in place, so the list's selected index stays.
   for (const int k : {i, j}) {
-    view_->SetItemText(k, ctx_.state.Items[static_cast<std::size_t>(k)].ItemName);
+    view_->SetItemText(k, WindowText(ctx_.state.Items[static_cast<std::size_t>(k)].ItemName));
   }
 }
 
@@ -432,7 +454,7 @@ void FrmMain::OpenSelectedItem(bool allowWait) {
   }
   if (LaunchFailed(result, waited)) {
     ShowLaunchFailure(item.File, LaunchErrorText(result, waited, ctx_.platform.shell),
-                      ctx_.platform.toolkit);
+                      ctx_.platform.toolkit, ctx_.platform.system);
   }
   ctx_.platform.toolkit.DoEvents();
 }

@@ -6,6 +6,7 @@
 #include "collection/collfile.h"
 #include "collection/paths.h"
 #include "collection/text.h"
+#include "launch/run_waits.h"
 #include "launch/stop_request.h"
 
 namespace tavrin {
@@ -84,6 +85,11 @@ std::string ItemBaseFolder(const CollectionState& state, SystemInfo& system) {
   return FolderPart(file);
 }
 
+ResolvedFile ResolveItemFile(const std::string& File, const CollectionState& state,
+                             Platform& platform) {
+  return platform.shell.Resolve(File, ItemBaseFolder(state, platform.system));
+}
+
 std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell) {
   if (UseRuntimeText) return shell.RuntimeErrorText(Code);
   switch (static_cast<uint32_t>(Code)) {
@@ -139,12 +145,6 @@ void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit
                  kErrorCaption);
 }
 
-void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit) {
-  const std::string name = FailureSubject(File);
-  toolkit.MsgBox((kPathsIgnoreCase ? LowerAscii(name) : name) + "\n\n" + text, kStyleCriticalOk,
-                 kErrorCaption);
-}
-
 namespace {
 
 std::vector<std::string> RunningAbove(SystemInfo& system) {
@@ -193,7 +193,8 @@ std::string RunRefusal(const std::string& collectionFile, Platform& platform) {
   return "";
 }
 
-int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log) {
+int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log,
+                RunTally* tally) {
   if (state.IsEmptyCollection()) return 0;
   const std::string& file = state.CurrentCollFile;
   if (const std::string refusal = RunRefusal(file, platform); !refusal.empty()) {
@@ -204,33 +205,35 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
   }
   const RunningHere running(platform.system, platform.files.FileIdentity(file));
   const std::string baseFolder = ItemBaseFolder(state, platform.system);
-  int failures = 0;
+  RunTally counts;
   const int upper = state.UpperBound();
-  for (int i = 0; i <= upper && i < static_cast<int>(state.Items.size()); ++i) {
+  counts.items = std::min(upper + 1, static_cast<int>(state.Items.size()));
+  for (int i = 0; i < counts.items; ++i) {
     // A request to stop (a termination signal) starts nothing more.
     if (StopRequested()) {
       NoteRunStopped();
       break;
     }
     const CollItem item = state.Items[static_cast<std::size_t>(i)];
-    const int32_t result = LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder,
-                                      platform.shell, &StopRequested);
-    const bool waited = item.Wait != 0;
-    if (waited && result == kWaitStopped) {
-      // The program goes on; the run does not wait for it, nor start anything after it.
+    const ItemRun run = RunItem(item, baseFolder, platform);
+    if (run.outcome == ItemRun::kStopped) {
+      // What started goes on; the run does not wait for it, nor start anything after it.
+      if (run.started) ++counts.started;
       NoteRunStopped();
       break;
     }
-    platform.toolkit.DoEvents();
-    if (LaunchFailed(result, waited)) {
-      ++failures;
-      const std::string text = LaunchErrorText(result, waited, platform.shell);
-      if (log) log(i + 1, item, result, text);
-      ShowLaunchFailure(item.File, text, platform.toolkit, platform.system);
+    if (run.outcome == ItemRun::kFailed) {
+      ++counts.failed;
+      if (log) log(i + 1, item, run.result, run.text);
+      ShowLaunchFailure(item.File, run.text, platform.toolkit, platform.system);
+    } else {
+      ++counts.started;
     }
     platform.toolkit.DoEvents();
+    if (run.outcome == ItemRun::kFailed && StopsOnFailure(item)) break;
   }
-  return failures;
+  if (tally) *tally = counts;
+  return counts.failed;
 }
 
 std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell,

@@ -14,7 +14,7 @@ namespace tavrin {
 // are, 5 (minimized without focus) as 7, anything else unchanged.
 int ShowWindowValue(int16_t WinStyle);
 
-// Starts one item. Without Wait it goes to the desktop shell (result: 33 or more on
+// Starts one item. Without Wait it goes to the desktop shell (result: 32 or more on
 // success, a shell error code below 32 otherwise); with Wait it is started directly
 // and waited for (result: 0 when it has ended, otherwise why it failed). An address
 // ("https://...", "mailto:...") goes to the shell whole, with no folder. `baseFolder`
@@ -22,20 +22,27 @@ int ShowWindowValue(int16_t WinStyle);
 // that resolves relative paths against the collection takes them. The launcher's own
 // current folder is the same afterwards. A waited start gives up waiting when
 // `stopRequested` answers true (kWaitStopped), where the platform can ask it.
-int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
-                   int16_t Wait, const std::string& baseFolder, Shell& shell,
-                   const std::function<bool()>& stopRequested = {});
+[[nodiscard]] int32_t LaunchItem(const std::string& File, const std::string& Params,
+                                 int16_t WinStyle, int16_t Wait, const std::string& baseFolder,
+                                 Shell& shell, const std::function<bool()>& stopRequested = {});
 
 // What LaunchItem would give for the item, decided as LaunchItem decides it, without
-// starting anything: 33 or more (without Wait) or 0 (with Wait) when it would start,
+// starting anything: 32 or more (without Wait) or 0 (with Wait) when it would start,
 // otherwise the code LaunchItem would report.
-int32_t CheckItem(const std::string& File, const std::string& Params, int16_t WinStyle,
-                  int16_t Wait, const std::string& baseFolder, Shell& shell);
+[[nodiscard]] int32_t CheckItem(const std::string& File, const std::string& Params,
+                                int16_t WinStyle, int16_t Wait, const std::string& baseFolder,
+                                Shell& shell);
 
 // The folder the items of the current collection take relative paths from: the folder
 // of its file; for a collection that has no file yet, the collection folder (where
 // saving proposes to put it).
 std::string ItemBaseFolder(const CollectionState& state, SystemInfo& system);
+
+// What an item's File of the current collection names, resolved as its start resolves
+// it (Shell::Resolve from ItemBaseFolder): what the details pane and the item editor say
+// of a File is what runs.
+ResolvedFile ResolveItemFile(const std::string& File, const CollectionState& state,
+                             Platform& platform);
 
 // The explanatory line for a failed launch: the runtime's description of the number
 // for a waited item, otherwise the text of the shell's error code (empty for codes
@@ -54,10 +61,6 @@ std::string LaunchFailureReason(int32_t result, const std::string& text);
 // `text`.
 void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit,
                        SystemInfo& system);
-
-// The same box for a caller without the system at hand: where file names ignore case,
-// only the letters A to Z are lowered.
-void ShowLaunchFailure(const std::string& File, const std::string& text, Toolkit& toolkit);
 
 // Told of each item that failed to start, before its box: the item's position in the
 // collection (from 1), the item, the launch result and its explanatory text. Position 0
@@ -78,18 +81,35 @@ inline constexpr int kMaxRunDepth = 8;
 // text of its box), or "" when it may: the same collection is already running above it
 // (it started itself, directly or through others), or kMaxRunDepth runs already stand
 // above it.
-std::string RunRefusal(const std::string& collectionFile, Platform& platform);
+[[nodiscard]] std::string RunRefusal(const std::string& collectionFile, Platform& platform);
+
+// How a run went, item by item: each item of the collection started (and became ready
+// where it waits for that), failed, or was skipped (not started because a failed item
+// before it stops the run on failure, or because the run was asked to stop).
+struct RunTally {
+  int items = 0;
+  int started = 0;
+  int failed = 0;
+  int skipped() const { return items - started - failed; }
+};
 
 // Starts every item of the collection in order and reports each failed start in its
-// own box (and to `log`, when given); a failure never stops the run. An empty
+// own box (and to `log`, when given). Each item's run options are followed: one that
+// cannot be followed (ReadRunOptions) keeps the item from starting, reported as a failed
+// start with that text; Delay waits before the start; WaitReady holds the next item back
+// until the target is ready, and one not ready in time is a failed item ("Not ready
+// after 30 s: ..."); a failed item with StopOnFailure ends the run. Without that a
+// failure never stops the run. An empty
 // collection (its one record the empty placeholder) starts nothing and reports nothing.
 // A run that RunRefusal refuses starts nothing and is reported as one failed start:
 // one box, naming the collection's file, and `log` at position 0. While it runs, the
 // collection is named in kRunningVariable for what it starts. A request to stop
 // (StopRequested) ends the run: no further item starts, the wait for a waited one is
-// given up, and the run notes that it stopped (NoteRunStopped). Returns the number of
-// items that failed (1 for a refused run).
-int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log = {});
+// given up, as is a delay or a readiness wait, and the run notes that it stopped
+// (NoteRunStopped). Returns the number of items that failed (1 for a refused run); `tally`,
+// when given, is told how each item went (a refused run tells it nothing).
+int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log = {},
+                RunTally* tally = nullptr);
 
 // What a run of the collection would find for one item, without starting it.
 struct ItemCheck {

@@ -76,8 +76,9 @@ int RunMainWindow(const tavrin::StartRequest& request, tavrin::CollectionState& 
   QApplication* app = toolkit.EnsureApplication();
   if (!app) {
     std::fprintf(stderr,
-                 "tavrin: no display can be reached for the main window; "
-                 "use 'tavrin FILE /run' to run a collection without one\n");
+                 "tavrin: the main window cannot open: %s; "
+                 "use 'tavrin FILE /run' to run a collection without one\n",
+                 toolkit.WhyNoApplication().c_str());
     return tavrin::kExitNotLoaded;
   }
   // Message boxes shown while the window is hidden must not end the program.
@@ -94,8 +95,10 @@ int RunMainWindow(const tavrin::StartRequest& request, tavrin::CollectionState& 
   window.activateWindow();
   QCoreApplication::processEvents();
   // A request that came before the event loop runs would find no loop to end: it ends
-  // the program here.
-  const int status = tavrin::StopRequested() ? 0 : app->exec();
+  // the program here, and so does a close of the window that came as early (a window
+  // manager's or a session's close as the window first shows).
+  const bool closed = !window.isVisible();
+  const int status = tavrin::StopRequested() || closed ? 0 : app->exec();
   // Hidden while the window is whole: hiding moves the focus, and the window's handlers
   // of that must not run while it is being destroyed.
   window.hide();

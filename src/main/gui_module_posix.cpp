@@ -1,28 +1,58 @@
-// The windows module is loaded with the dynamic loader: from the executable's own
-// folder in the build tree, from the library folder where it is installed.
+// The windows module is loaded with the dynamic loader, from absolute folders only: the
+// executable's own folder in the build tree, the library folder where it is installed.
+// A relative path would name a module in whatever folder the program was started from.
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <vector>
+
 #include "main/gui_host.h"
 
+// The installed module folder: from the executable's folder, and where that cannot be
+// known, as the program was built to be installed.
 #ifndef TAVRIN_GUI_INSTALLED_DIR
 #define TAVRIN_GUI_INSTALLED_DIR "../lib/tavrin"
 #endif
+#ifndef TAVRIN_GUI_INSTALLED_FULL_DIR
+#define TAVRIN_GUI_INSTALLED_FULL_DIR "/usr/local/lib/tavrin"
+#endif
 
 namespace tavrin {
+namespace {
+
+constexpr char kModuleName[] = "/tavrin-gui.so";
+
+// The folders the module may be loaded from, in order, all of them absolute.
+std::vector<std::string> ModuleFolders(const std::string& executablePath) {
+  if (executablePath.empty() || executablePath.front() != '/') {
+    return {TAVRIN_GUI_INSTALLED_FULL_DIR};
+  }
+  const std::string folder = executablePath.substr(0, executablePath.rfind('/'));
+  const std::string installed = TAVRIN_GUI_INSTALLED_DIR;
+  return {folder, installed.front() == '/' ? installed : folder + "/" + installed};
+}
+
+}  // namespace
 
 CreateGuiFunction OpenGuiModule(const std::string& executablePath, std::string& error) {
-  const auto slash = executablePath.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : executablePath.substr(0, slash);
-  std::string path = folder + "/tavrin-gui.so";
-  if (access(path.c_str(), F_OK) != 0) {
-    const std::string installed = TAVRIN_GUI_INSTALLED_DIR;
-    path = (installed.front() == '/' ? installed : folder + "/" + installed) + "/tavrin-gui.so";
+  const std::vector<std::string> folders = ModuleFolders(executablePath);
+  std::string path = folders.back() + kModuleName;
+  for (const std::string& folder : folders) {
+    if (access((folder + kModuleName).c_str(), F_OK) == 0) {
+      path = folder + kModuleName;
+      break;
+    }
   }
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) {
     const char* why = dlerror();
     error = why ? why : path + ": cannot be loaded";
+    if (executablePath.empty() || executablePath.front() != '/') {
+      error =
+          "the program's own folder is not known (/proc/self/exe cannot be read), "
+          "and the installed module cannot be loaded: " +
+          error;
+    }
     return nullptr;
   }
   void* entry = dlsym(module, kCreateGuiName);

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "collection/collfile.h"
+#include "collection/run_options.h"
 #include "launch/launch.h"
 #include "main/startup.h"
 #include "platform/text_encoding.h"
@@ -90,7 +91,12 @@ std::string FullPath(const std::string& path) {
 bool LoadForOption(const std::string& path, CollectionState& state, OptionContext& context) {
   const LoadResult result = ReadCollectionFile(state, path, context.files);
   const std::string why = LoadFailureText(result);
-  if (why.empty()) return true;
+  if (why.empty()) {
+    const std::string damage = DamagedOptionsText(state);
+    if (!damage.empty())
+      context.err << "tavrin: " << EscapeControls(path) << ": " << damage << "\n";
+    return true;
+  }
   context.err << "tavrin: " << EscapeControls(path) << ": " << why << "\n";
   return false;
 }
@@ -129,6 +135,13 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "  tavrin FILE         open the main window with the collection FILE\n"
       "  tavrin FILE /run    start every item of FILE in order, without a window\n"
       "\n"
+      "A run follows each item's run options: Delay (milliseconds to wait before it\n"
+      "starts), WaitReady (tcp:HOST:PORT, file:PATH or window:TEXT, what must be ready\n"
+      "before the next item starts) with Timeout (milliseconds, 30000 when not given),\n"
+      "StopOnFailure (1: nothing after the item starts when it fails). When anything\n"
+      "failed or was skipped, run mode ends with the line\n"
+      "  tavrin: FILE: N of M items started, S skipped, F failed\n"
+      "\n"
       "Options:\n";
   for (const auto& option : kOptions) {
     std::string synopsis = option.shortName != nullptr
@@ -144,13 +157,31 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "  --                  end of the options: the words after it are a file name\n"
       "\n"
       "The main window also takes Qt's own options (-style NAME, -platform NAME, ...).\n"
-      "TAVRIN_BOXES_TO_STDERR=1 writes message boxes to standard error instead of\n"
-      "showing them; a question is then answered No.\n"
       "\n"
-      "Exit status: 0 when every item started (or the window was closed), 1 when some\n"
-      "item failed (or, with --check, would fail) to start or an autostart entry could\n"
-      "not be written or removed, 2 when the collection could not be loaded or the\n"
-      "command line is wrong.\n";
+      "Environment:\n"
+      "  TAVRIN_HOME         the collection folder, instead of the usual one\n"
+      "  TAVRIN_BOXES_TO_STDERR=1\n"
+      "                      write message boxes to standard error instead of showing\n"
+      "                      them; a question is then answered No\n"
+      "\n"
+      "A run also writes each failure as one line on standard error:\n"
+      "  tavrin: FILE: item N \"NAME\": REASON   an item that did not start\n"
+      "  tavrin: FILE: REASON                  a collection that could not be run\n"
+      "\n"
+      "Exit status:\n"
+      "  0       every item started (or the window was closed, or the option did its\n"
+      "          work)\n"
+      "  1       some item failed (with --check: would fail) to start, or an autostart\n"
+      "          entry could not be written or removed\n"
+      "  2       the collection could not be loaded, the command line is wrong, or the\n"
+      "          main window cannot open (it says why)\n"
+      "  128+N   the window's run was stopped by signal N (143: SIGTERM)\n"
+      "\n";
+#ifdef _WIN32
+  text += "More in README.txt, beside tavrin.exe.\n";
+#else
+  text += "More in the manual page: man tavrin\n";
+#endif
   context.out << text;
   return kExitOk;
 }
@@ -176,13 +207,23 @@ int ListCollection(const OptionCall& call, OptionContext& context) {
     const std::string wait = item.Wait != 0 ? "true" : "false";
     const std::string style = std::to_string(item.WinStyle);
     if (json) {
+      std::string options;
+      for (const ItemOption& option : item.Options) {
+        options += std::string(options.empty() ? "" : ", ") + "{\"key\": " + utf8(option.Key) +
+                   ", \"value\": " + utf8(option.Value) + "}";
+      }
       out += std::string(i == 0 ? "\n" : ",\n") + "  {\"position\": " + position +
              ", \"name\": " + utf8(item.ItemName) + ", \"file\": " + utf8(item.File) +
              ", \"parameters\": " + utf8(item.Params) + ", \"wait\": " + wait +
-             ", \"style\": " + style + "}";
+             ", \"style\": " + style + ", \"options\": [" + options + "]}";
     } else {
       out += position + "\t" + EscapeControls(item.ItemName) + "\t" + EscapeControls(item.File) +
-             "\t" + EscapeControls(item.Params) + "\t" + wait + "\t" + style + "\n";
+             "\t" + EscapeControls(item.Params) + "\t" + wait + "\t" + style;
+      // Each run option one more field, KEY=VALUE.
+      for (const ItemOption& option : item.Options) {
+        out += "\t" + EscapeControls(option.Key) + "=" + EscapeControls(option.Value);
+      }
+      out += "\n";
     }
   }
   if (json) out += "\n]\n";
@@ -192,7 +233,7 @@ int ListCollection(const OptionCall& call, OptionContext& context) {
 
 // A dry run: each item is decided as a run decides it (a program on PATH, a path
 // relative to the collection's folder, a document and its application, an address and
-// its handler), and nothing is started.
+// its handler, and its run options read), and nothing is started.
 int CheckCollection(const OptionCall& call, OptionContext& context) {
   CollectionState state;
   if (!LoadForOption(call.operand, state, context)) return kExitNotLoaded;
@@ -202,8 +243,15 @@ int CheckCollection(const OptionCall& call, OptionContext& context) {
   int failures = 0;
   for (const ItemCheck& check : CheckAllItems(state, context.shell, context.system)) {
     const CollItem& item = state.Items[static_cast<std::size_t>(check.position - 1)];
-    const std::string verdict = check.starts ? "ok" : LaunchFailureReason(check.result, check.text);
-    if (!check.starts) ++failures;
+    // Run options a run cannot follow keep the item from starting, whatever its file.
+    RunOptions options;
+    const std::string wrongOption = ReadRunOptions(item, options);
+    const bool starts = check.starts && wrongOption.empty();
+    const std::string verdict = starts ? "ok"
+                                : !wrongOption.empty()
+                                    ? wrongOption
+                                    : LaunchFailureReason(check.result, check.text);
+    if (!starts) ++failures;
     out += std::to_string(check.position) + "\t" + EscapeControls(item.ItemName) + "\t" +
            EscapeControls(verdict) + "\n";
   }
@@ -333,7 +381,7 @@ std::string UsageLine() {
 
 int RunOption(const OptionCall& call, OptionContext& context) {
   if (call.action == nullptr) {
-    context.err << "tavrin: " << call.error << "; " << UsageLine() << "\n";
+    context.err << "tavrin: " << call.error << "; " << UsageLine() << ". Try 'tavrin --help'.\n";
     return kExitUsage;
   }
   return call.action->run(call, context);

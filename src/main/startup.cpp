@@ -1,5 +1,6 @@
 #include "main/startup.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "collection/collfile.h"
@@ -21,6 +22,15 @@ std::string WithoutQuotes(const std::string& part) {
     return part;
   }
   return part.substr(1, close - 1);
+}
+
+// Standard error is unbuffered: a line and its newline written apart can be split by the
+// line of another copy of the launcher writing to the same log (a collection that starts
+// itself), so each line goes out in one write.
+void WriteWholeLine(std::string line) {
+  line += '\n';
+  std::cerr.write(line.data(), static_cast<std::streamsize>(line.size()));
+  std::cerr.flush();
 }
 
 }  // namespace
@@ -74,6 +84,15 @@ CommandLine CommandLineFromArguments(const std::vector<std::string>& args) {
   if (commandLine.parsed.HasOption()) return commandLine;
   commandLine.qtWords = commandLine.parsed.words;
   commandLine.request = RequestAfterQt(commandLine, commandLine.qtWords);
+  // A run takes one file: `A B /run` is refused, not taken for a run of A.
+  std::vector<std::string> words = commandLine.parsed.words;
+  const auto& literal = commandLine.parsed.literal;
+  words.insert(words.end(), literal.begin(), literal.end());
+  const auto isSwitch = [](const std::string& word) { return LowerAscii(word) == "/run"; };
+  if (commandLine.request.Run &&
+      std::find_if(words.begin() + 1, words.end(), isSwitch) != words.begin() + 1) {
+    commandLine.parsed.option.error = "/run takes one FILE before it";
+  }
   return commandLine;
 }
 
@@ -124,26 +143,42 @@ std::string LaunchFailureLine(const std::string& file, int position, const std::
          EscapeControls(name) + "\": " + EscapeControls(LaunchFailureReason(result, text));
 }
 
+std::string RunSummaryLine(const std::string& file, const RunTally& tally) {
+  return "tavrin: " + EscapeControls(file) + ": " + std::to_string(tally.started) + " of " +
+         std::to_string(tally.items) + " items started, " + std::to_string(tally.skipped()) +
+         " skipped, " + std::to_string(tally.failed) + " failed";
+}
+
 int Main(const StartRequest& request, CollectionState& state, Platform& platform,
          const WindowOpener& openWindow) {
   state.StartingUp = true;
   state.ResetItems();
   if (!request.CommandLine.empty()) {
     const LoadResult result = ReadCollectionFile(state, request.FilePart, platform.files);
+    // A run leaves a line for logs, before the box (which may wait for an answer).
+    if (request.Run && !LoadFailureText(result).empty()) {
+      WriteWholeLine("tavrin: " + EscapeControls(request.FilePart) + ": " +
+                     LoadFailureText(result));
+    }
     if (result != LoadOk && !ReportLoadResult(result, request.FilePart, state, platform)) {
       state.StartingUp = false;
       return kExitNotLoaded;
     }
+    ReportDamagedOptions(state, request.FilePart, platform);
     // The run, like the window, takes relative item paths from the collection's folder.
     state.CurrentCollFile = request.FilePart;
     if (request.Run) {
+      RunTally tally;
       const int failures = RunAllItems(
           state, platform,
           [&request](int position, const CollItem& item, int32_t code, const std::string& text) {
-            const std::string line =
-                LaunchFailureLine(request.FilePart, position, item.ItemName, code, text);
-            std::cerr << line << '\n' << std::flush;
-          });
+            WriteWholeLine(
+                LaunchFailureLine(request.FilePart, position, item.ItemName, code, text));
+          },
+          &tally);
+      if (tally.failed > 0 || tally.skipped() > 0) {
+        WriteWholeLine(RunSummaryLine(request.FilePart, tally));
+      }
       state.StartingUp = false;
       return failures == 0 ? kExitOk : kExitLaunchFailed;
     }

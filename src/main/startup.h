@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "collection/collection.h"
+#include "launch/launch.h"
 #include "main/options.h"
 #include "platform/platform.h"
 
@@ -83,6 +84,10 @@ std::string QtPlatformArgument(const std::vector<std::string>& words);
 // \xHH...); without an explanatory text the reason is the failure code.
 std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
                               int32_t result, const std::string& text);
+
+// The line run mode ends with when an item failed or was skipped:
+// tavrin: FILE: 3 of 5 items started, 1 skipped, 1 failed.
+std::string RunSummaryLine(const std::string& file, const RunTally& tally);
 
 // Opens the main window on the state Main has prepared and returns the exit status
 // when it is closed.

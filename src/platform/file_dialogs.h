@@ -24,6 +24,9 @@ struct FileDialogRequest {
   std::string initialName;  // the proposed file name, or a whole path
   bool fileMustExist = false;
   bool overwritePrompt = false;  // ask before accepting the name of an existing file
+  // Appended (after a dot) to a name typed without any extension before the dialog
+  // checks it, so that the question about an existing file is about the name written.
+  std::string defaultExt;
   // Leave the process's current folder as it was; without it the system's Open dialog
   // may leave it at the folder of the chosen file.
   bool keepCurrentDir = false;

@@ -64,17 +64,18 @@ class FileSystem {
   // (its links, owner and permissions): written from the start, checked to the last
   // byte, cut to their length and pushed to the storage device. False when any step
   // failed; the file may then hold part of the new bytes.
-  virtual bool RewriteInPlace(const std::string& path, std::string_view bytes) = 0;
+  [[nodiscard]] virtual bool RewriteInPlace(const std::string& path, std::string_view bytes) = 0;
 
   // Creates a new, empty temporary file in the folder of `target`, so that it can
   // later be renamed over `target`, with the permissions (and, where the platform
-  // keeps them, the owner) of an existing `target`. Sets `tempPath`. Returns null on
-  // failure.
-  virtual std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
-                                                    std::string& tempPath) = 0;
+  // keeps them, the owner) of an existing `target`: the file PlanSave examined, where
+  // the platform can tell that `target` still names it, and failing where it does not.
+  // Sets `tempPath`. Returns null on failure.
+  [[nodiscard]] virtual std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
+                                                                  std::string& tempPath) = 0;
 
   // Renames `from` to `to`, replacing `to` when it exists.
-  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  [[nodiscard]] virtual bool Rename(const std::string& from, const std::string& to) = 0;
 
   // True when something (a file, a folder, a link) stands at `path`.
   virtual bool Exists(const std::string& path) = 0;
@@ -84,7 +85,7 @@ class FileSystem {
 
   // Deletes a file; 0 on success, otherwise a runtime error number (kRuntimeFileNotFound,
   // kRuntimePermissionDenied, or kRuntimePathFileAccess for any other failure).
-  virtual int DeleteFile(const std::string& path) = 0;
+  [[nodiscard]] virtual int DeleteFile(const std::string& path) = 0;
 
   // The names (without folder) of the files in `folder` whose names end in
   // `extension` (compared without regard to letter case), in the order the system
@@ -109,6 +110,7 @@ class FileSystem {
 // `files.PlanSave` decides: replaced through a temporary file (a failure at any step
 // leaves the old file as it was and no temporary file behind), rewritten in place, or
 // refused. True when the file was written completely.
-bool SaveWholeFile(FileSystem& files, const std::string& path, std::string_view bytes);
+[[nodiscard]] bool SaveWholeFile(FileSystem& files, const std::string& path,
+                                 std::string_view bytes);
 
 }  // namespace tavrin

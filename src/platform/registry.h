@@ -20,15 +20,6 @@ class Registry {
 
   static constexpr long kAccessDenied = 5;  // ERROR_ACCESS_DENIED
 
-  // The rights keys are asked for: OpenKey opens with kOpenAccess
-  // (STANDARD_RIGHTS_REQUIRED, KEY_QUERY_VALUE, KEY_SET_VALUE, KEY_CREATE_LINK and 0x40);
-  // CreateKey makes non-volatile keys (REG_OPTION_NON_VOLATILE) with kCreateAccess
-  // (KEY_QUERY_VALUE, KEY_SET_VALUE, KEY_CREATE_SUB_KEY, KEY_ENUMERATE_SUB_KEYS,
-  // KEY_NOTIFY, KEY_CREATE_LINK).
-  static constexpr uint32_t kOpenAccess = 0xF0063;
-  static constexpr uint32_t kCreateAccess = 0x3F;
-  static constexpr uint32_t kOptionNonVolatile = 0;
-
   virtual ~Registry() = default;
 
   // Creates (or opens) `subkey` of `root` with every key on the way; sets `key`.

@@ -18,14 +18,15 @@ enum ShowWindow : int {
   kSwShowMinNoActive = 7,
 };
 
-// Shell result codes below 32 are failures; these are the ones a POSIX shell gives.
+// Shell result codes up to 31 are failures, 32 or more a success; these are the ones a
+// POSIX shell gives.
 enum ShellCode : int32_t {
   kShellFileNotFound = 2,
   kShellPathNotFound = 3,
   kShellAccessDenied = 5,
   kShellInvalidProgram = 11,
   kShellNoAssociation = 31,
-  kShellSuccess = 42,  // any value of 33 or more means the shell took the file
+  kShellSuccess = 42,  // any value of 32 or more means the shell took the file
 };
 
 // One start through the desktop shell with the verb "Open" (or "open").
@@ -80,12 +81,39 @@ inline std::string AddressScheme(const std::string& target) {
   return "";
 }
 
+// What an item's File names, resolved as its start resolves it: the one answer that the
+// start, the check, the details pane and the item editor all go by.
+struct ResolvedFile {
+  enum class Kind {
+    kMissing,      // names nothing that exists (`path`: where it was looked for)
+    kAddress,      // an address, for its scheme's handler
+    kProgram,      // a program that is started itself
+    kDocument,     // anything else: a file or folder, for the application of its type
+    kInvalidPath,  // names no path of this machine (a file address of another host)
+  };
+  Kind kind = Kind::kMissing;
+  std::string path;    // the address whole; otherwise the path of what starts
+  std::string folder;  // the folder it starts in; empty: none of its own
+};
+
 // Starting programs and documents.
 class Shell {
  public:
   virtual ~Shell() = default;
 
-  // Hands a file to the desktop shell. Returns 33 or more on success, otherwise a
+  // What `File` names, relative paths taken from `baseFolder` where the platform takes
+  // them from the collection. Here, as a system shell that decides for itself is handed
+  // it: an address whole, anything else as the path it stands for.
+  virtual ResolvedFile Resolve(const std::string& File, const std::string& baseFolder) {
+    (void)baseFolder;
+    ResolvedFile resolved;
+    resolved.kind =
+        AddressScheme(File).empty() ? ResolvedFile::Kind::kDocument : ResolvedFile::Kind::kAddress;
+    resolved.path = File;
+    return resolved;
+  }
+
+  // Hands a file to the desktop shell. Returns 32 or more on success, otherwise a
   // shell error code below 32.
   virtual int32_t ShellExecute(const ShellRequest& request) = 0;
 
@@ -96,7 +124,7 @@ class Shell {
   virtual int32_t ShellAndWait(const WaitedStart& start) = 0;
 
   // What ShellExecute would give for `request`, decided exactly as ShellExecute decides
-  // it, without starting anything: 33 or more when it would start, otherwise the shell
+  // it, without starting anything: 32 or more when it would start, otherwise the shell
   // error code of why not. (What shows only once a program runs, such as a damaged
   // program file, is not known here.)
   virtual int32_t CheckShellExecute(const ShellRequest& request) = 0;

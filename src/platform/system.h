@@ -1,6 +1,10 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/traits.h"
 
@@ -31,20 +35,36 @@ class SystemInfo {
   // now on); an empty value removes it.
   virtual void SetEnvironment(const std::string& name, const std::string& value) = 0;
 
-  // Whether `path` names a program by what the system knows of it, beyond its name's
-  // ending: an existing file with execute permission, or a bare name found on PATH.
-  // Systems that tell programs by their names alone answer false.
-  virtual bool IsProgramFile(const std::string& path) {
-    (void)path;
-    return false;
-  }
-
   // `path` in the letter case the program shows it in (error boxes, a browsed file).
   // Where file names ignore case (Windows) that is lower case, as the system lower-cases
   // its ANSI code page: in code page 1252 the capital E with acute (byte 0xC9) becomes
   // the small one (0xE9), as A becomes a. Where case tells files apart (POSIX) a
   // lower-cased path would name another file, so the path is given back as it is.
   virtual std::string PathCase(const std::string& path) { return path; }
+
+  // A clock that only goes forward, in milliseconds from any start.
+  virtual int64_t SteadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
+
+  // Sleeps about `ms` milliseconds; a signal that comes may end the sleep early.
+  virtual void Pause(long ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+  // Whether a TCP connection to `host`:`port` succeeds within `timeoutMs` (it is closed
+  // at once). Systems that cannot tell answer false.
+  virtual bool TcpAnswers(const std::string& host, int port, int timeoutMs) {
+    (void)host, (void)port, (void)timeoutMs;
+    return false;
+  }
+
+  // Whether a visible top-level window whose title holds `text` exists; nothing where the
+  // desktop cannot be asked (no window system, or none that lists its windows).
+  virtual std::optional<bool> VisibleWindowTitled(const std::string& text) {
+    (void)text;
+    return std::nullopt;
+  }
 };
 
 }  // namespace tavrin

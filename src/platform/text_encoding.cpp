@@ -20,6 +20,23 @@ bool IsC1Control(std::string_view text, std::size_t pos, std::size_t len) {
          static_cast<unsigned char>(text[pos + 1]) <= 0x9F;
 }
 
+// A three-byte UTF-8 sequence of Unicode's direction controls (U+200E, U+200F, U+202A
+// to U+202E, U+2066 to U+2069) or of its line and paragraph separators (U+2028, U+2029):
+// unseen themselves, they reorder or break the text around them, so that a file
+// "report<U+202E>fdp.sh" shows as "reporths.pdf".
+bool IsDirectionControl(std::string_view text, std::size_t pos, std::size_t len) {
+  if (len != 3 || static_cast<unsigned char>(text[pos]) != 0xE2) return false;
+  const auto second = static_cast<unsigned char>(text[pos + 1]);
+  const auto third = static_cast<unsigned char>(text[pos + 2]);
+  if (second == 0x80) return third == 0x8E || third == 0x8F || (third >= 0xA8 && third <= 0xAE);
+  return second == 0x81 && third >= 0xA6 && third <= 0xA9;
+}
+
+// A character that is written as the escapes of its bytes.
+bool IsEscapedCharacter(std::string_view text, std::size_t pos, std::size_t len) {
+  return IsC1Control(text, pos, len) || IsDirectionControl(text, pos, len);
+}
+
 }  // namespace
 
 std::size_t CharLength(std::string_view text, std::size_t pos, TextEncoding enc) {
@@ -56,8 +73,95 @@ std::size_t CharLength(std::string_view text, std::size_t pos, TextEncoding enc)
 
 namespace {
 
-// The escaping of EscapeControls; `forPeople` keeps line feeds and backslashes.
-std::string Escaped(std::string_view text, TextEncoding enc, bool forPeople) {
+constexpr char16_t kByteCarrier = 0xDC00;  // plus the byte: U+DC80 to U+DCFF
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+}  // namespace
+
+char32_t CodePointAt(std::string_view text, std::size_t pos, std::size_t len) {
+  if (len <= 1) return static_cast<unsigned char>(text[pos]);
+  // The lead's bits, then six bits from each continuation byte.
+  char32_t code = static_cast<unsigned char>(text[pos]) & (0x7F >> len);
+  for (std::size_t i = 1; i < len; ++i) {
+    code = (code << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
+  }
+  return code;
+}
+
+std::u16string Utf16OfBytes(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    const std::size_t len = CharLength(bytes, pos, TextEncoding::kUtf8);
+    const auto lead = static_cast<unsigned char>(bytes[pos]);
+    if (len == 1) {
+      out += lead < 0x80 ? static_cast<char16_t>(lead) : static_cast<char16_t>(kByteCarrier + lead);
+      ++pos;
+      continue;
+    }
+    const char32_t code = CodePointAt(bytes, pos, len);
+    if (code >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(code);
+    }
+    pos += len;
+  }
+  return out;
+}
+
+std::string BytesOfUtf16(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                          (static_cast<char32_t>(text[i + 1]) - 0xDC00));
+      ++i;
+    } else if (unit >= kByteCarrier + 0x80 && unit <= kByteCarrier + 0xFF) {
+      out += static_cast<char>(unit - kByteCarrier);
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, unit);
+    }
+  }
+  return out;
+}
+
+namespace {
+
+// Who reads an escaped text.
+enum class Reader {
+  kLine,      // EscapeControls: one line, split at tabs
+  kTerminal,  // TerminalText: a person, on a terminal
+  kWindow,    // WindowText: a person, in a window
+};
+
+std::string Escaped(std::string_view text, TextEncoding enc, Reader reader) {
+  const bool forPeople = reader != Reader::kLine;
   std::string out;
   out.reserve(text.size());
   for (std::size_t pos = 0; pos < text.size();) {
@@ -76,7 +180,7 @@ std::string Escaped(std::string_view text, TextEncoding enc, bool forPeople) {
     } else if (byte < 0x20 || byte == 0x7F) {
       AppendByteEscape(out, byte);
     } else if (enc == TextEncoding::kUtf8 && byte >= 0x80 &&
-               (len == 1 || IsC1Control(text, pos, len))) {
+               ((len == 1 && reader != Reader::kWindow) || IsEscapedCharacter(text, pos, len))) {
       for (std::size_t i = 0; i < len; ++i) {
         AppendByteEscape(out, static_cast<unsigned char>(text[pos + i]));
       }
@@ -91,11 +195,15 @@ std::string Escaped(std::string_view text, TextEncoding enc, bool forPeople) {
 }  // namespace
 
 std::string EscapeControls(std::string_view text, TextEncoding enc) {
-  return Escaped(text, enc, /*forPeople=*/false);
+  return Escaped(text, enc, Reader::kLine);
 }
 
 std::string TerminalText(std::string_view text, TextEncoding enc) {
-  return Escaped(text, enc, /*forPeople=*/true);
+  return Escaped(text, enc, Reader::kTerminal);
+}
+
+std::string WindowText(std::string_view text, TextEncoding enc) {
+  return Escaped(text, enc, Reader::kWindow);
 }
 
 std::string JsonString(std::string_view text) {
@@ -121,6 +229,13 @@ std::string JsonString(std::string_view text) {
       out += "\\ufffd";  // no valid UTF-8
     } else if (IsC1Control(text, pos, len)) {
       std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned char>(text[pos + 1]));
+      out += code;
+    } else if (IsDirectionControl(text, pos, len)) {
+      // The code point of the three bytes 1110xxxx 10xxxxxx 10xxxxxx.
+      const unsigned point = ((static_cast<unsigned char>(text[pos]) & 0x0Fu) << 12) |
+                             ((static_cast<unsigned char>(text[pos + 1]) & 0x3Fu) << 6) |
+                             (static_cast<unsigned char>(text[pos + 2]) & 0x3Fu);
+      std::snprintf(code, sizeof code, "\\u%04x", point);
       out += code;
     } else {
       out.append(text.substr(pos, len));

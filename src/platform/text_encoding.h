@@ -14,11 +14,24 @@ namespace tavrin {
 // character of its own, one byte long.
 std::size_t CharLength(std::string_view text, std::size_t pos, TextEncoding enc);
 
+// The code point of the valid UTF-8 sequence of `len` bytes (CharLength) at `pos`.
+char32_t CodePointAt(std::string_view text, std::size_t pos, std::size_t len);
+
+// The program's bytes (UTF-8) as UTF-16 text for a toolkit that shows UTF-16, and
+// back, without losing a byte: every byte that is no valid UTF-8 is carried as the lone
+// surrogate U+DC80 to U+DCFF (U+DC00 plus the byte), which no valid text holds, and
+// comes back as that byte, also when other characters around it were edited.
+// Surrogates outside that range (pasted, never made here) come back as U+FFFD.
+std::u16string Utf16OfBytes(std::string_view bytes);
+std::string BytesOfUtf16(std::u16string_view text);
+
 // `text` with every control character written as an escape, so that it fits on one
-// line, splits at tabs, and cannot steer a terminal: a backslash becomes "\\", a tab
-// "\t", a line feed "\n", a carriage return "\r", and every other control character
-// "\xHH", byte by byte (in UTF-8 also U+0080 to U+009F, and every byte that is no
-// valid UTF-8). Everything else stays as it is.
+// line, splits at tabs, cannot steer a terminal and shows in the order of its bytes: a
+// backslash becomes "\\", a tab "\t", a line feed "\n", a carriage return "\r", and
+// every other control character "\xHH", byte by byte (in UTF-8 also U+0080 to U+009F,
+// the direction controls U+200E, U+200F, U+202A to U+202E and U+2066 to U+2069, the
+// separators U+2028 and U+2029, and every byte that is no valid UTF-8). Everything
+// else stays as it is.
 std::string EscapeControls(std::string_view text, TextEncoding enc = kNativeEncoding);
 
 // `text` as a terminal may show it to a person: every control character escaped as
@@ -27,8 +40,15 @@ std::string EscapeControls(std::string_view text, TextEncoding enc = kNativeEnco
 // written to standard error.
 std::string TerminalText(std::string_view text, TextEncoding enc = kNativeEncoding);
 
-// `text` (UTF-8) as a JSON string, with its double quotes. Control characters are
-// escaped; a byte that is no valid UTF-8 becomes U+FFFD, so the result is valid JSON
+// `text` as a window shows it to a person: escaped as TerminalText escapes it, except
+// the bytes that are no valid UTF-8, which are left for the window to show (as it can
+// without losing them). For what the windows show of a collection: the item list, the
+// details pane, the item editor's boxes, message boxes.
+std::string WindowText(std::string_view text, TextEncoding enc = kNativeEncoding);
+
+// `text` (UTF-8) as a JSON string, with its double quotes. Control characters, and the
+// direction controls and separators that EscapeControls escapes, are escaped as
+// "\uXXXX"; a byte that is no valid UTF-8 becomes U+FFFD, so the result is valid JSON
 // whatever the bytes.
 std::string JsonString(std::string_view text);
 

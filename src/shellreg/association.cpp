@@ -18,8 +18,7 @@ constexpr char kRunVerbName[] = "&Run";
 // Values are read into a buffer of this many bytes, closing NUL included.
 constexpr uint32_t kValueBufferSize = 256;
 
-// Creates (or opens) `subkey` with the create rights (Registry::kCreateAccess) and
-// sets its default value.
+// Creates (or opens) `subkey` and sets its default value.
 void CreateWithDefault(Registry& registry, const std::string& subkey, const std::string& value) {
   Registry::Key key = 0;
   if (registry.CreateKey(Registry::kClassesRoot, subkey, key) != Registry::kSuccess) return;
@@ -27,8 +26,7 @@ void CreateWithDefault(Registry& registry, const std::string& subkey, const std:
   registry.CloseKey(key);
 }
 
-// Opens the existing `subkey` with the open rights (Registry::kOpenAccess) and sets its
-// default value.
+// Opens the existing `subkey` and sets its default value.
 void OpenWithDefault(Registry& registry, const std::string& subkey, const std::string& value) {
   Registry::Key key = 0;
   if (registry.OpenKey(Registry::kClassesRoot, subkey, key) != Registry::kSuccess) return;

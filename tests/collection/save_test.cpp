@@ -1,9 +1,19 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <utility>
 #endif
 
 #include <algorithm>
@@ -448,6 +458,230 @@ TEST_F(SaveCollection, LinksThatAnotherUserPlantedAreNotFollowed) {
   EXPECT_EQ(ReadFile(shared + "/hard.tavrin"), kNewText);
   EXPECT_EQ(ReadFile(mine + "/linked.tavrin"), kOldText);
   EXPECT_EQ(FactsOf(shared + "/hard.tavrin").uid, user);
+}
+
+// The POSIX file system with `between` done after a save's plan and before its next
+// step: what another user racing the save may do at that moment, made certain.
+class SwappedAfterThePlan : public PosixFileSystem {
+ public:
+  explicit SwappedAfterThePlan(std::function<void()> between) : between_(std::move(between)) {}
+  SavePlan PlanSave(const std::string& path) override {
+    SavePlan plan = PosixFileSystem::PlanSave(path);
+    if (between_) std::exchange(between_, nullptr)();
+    return plan;
+  }
+
+ private:
+  std::function<void()> between_;
+};
+
+// Saves the collection "New" to `path` through SwappedAfterThePlan, as the unprivileged
+// user or as this process: 0 when it was saved, 1 when the save failed.
+int SaveSwapped(const std::string& path, const std::function<void()>& between, bool asUser) {
+  const auto save = [&] {
+    CollectionState state;
+    state.Items = {Item("New", "/bin/new", "", 1, kFalse)};
+    SwappedAfterThePlan files(between);
+    return SaveCollectionFile(state, path, files) ? 1 : 0;
+  };
+  return asUser ? testing::RunUnprivileged(save) : save();
+}
+
+// Between a save's plan and its temporary file, someone swaps what the name stands for: a
+// link to a file of his own (mode 0666) where no file was, in a sticky shared folder; the
+// user's 0600 file moved away in a folder everybody may write, or swapped there for a
+// link to his file. Owner and mode come only from the file the plan examined: the save
+// fails with its box, and no file comes out his, or readable by others, with the new
+// collection. (Two users: root and nobody save, the links are a third user's.)
+TEST_F(SaveCollection, ASaveKeepsTheOwnerAndModeOfTheFileItPlannedToReplace) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can make files that belong to other users";
+  const std::string shared = dir.file("shared");
+  const std::string open = dir.file("open");
+  fs::create_directory(shared);
+  fs::create_directory(open);
+  ::chmod(shared.c_str(), 01777);
+  ::chmod(open.c_str(), 0777);
+  WriteFile(shared + "/his", "his");
+  ASSERT_EQ(::chown((shared + "/his").c_str(), kOtherUser, kOtherUser), 0);
+  ::chmod((shared + "/his").c_str(), 0666);
+  const struct {
+    const char* name;
+    std::string path;
+    std::function<void()> swap;
+    bool asUser;
+    bool moved;  // the user's file was moved away, and is still as it was
+  } cases[] = {
+      {"root's new file, a link to his file planted", shared + "/new.tavrin",
+       [&] { LinkOf(kOtherUser, shared + "/his", shared + "/new.tavrin"); }, false, false},
+      {"the user's file moved away", open + "/mine.tavrin",
+       [&] { fs::rename(open + "/mine.tavrin", open + "/moved"); }, true, true},
+      {"the user's file swapped for a link to his, root saving", open + "/mine.tavrin",
+       [&] {
+         fs::rename(open + "/mine.tavrin", open + "/moved");
+         LinkOf(kOtherUser, shared + "/his", open + "/mine.tavrin");
+       },
+       false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    UsersFile(open + "/mine.tavrin", kOldText, 0600);
+    EXPECT_EQ(SaveSwapped(c.path, c.swap, c.asUser), 1);
+    EXPECT_EQ(ReadFile(shared + "/his"), "his");
+    for (const std::string& folder : {shared, open}) {
+      for (const auto& entry : fs::directory_iterator(folder)) {
+        EXPECT_NE(ReadFile(entry.path().string()), kNewText) << entry.path();
+      }
+    }
+    if (c.moved) {
+      EXPECT_EQ(FactsOf(open + "/moved").mode, 0600u);
+    }
+    for (const std::string& left :
+         {open + "/moved", open + "/mine.tavrin", shared + "/new.tavrin"}) {
+      fs::remove(left);
+    }
+  }
+}
+
+// A link that another user planted as a folder of the path is followed no more than one
+// planted as the file's name: "shared/team" leading to the user's collection folder does
+// not make a save of "shared/team/Morning.tavrin" replace the user's own collection, nor
+// make a new one there. Every part of the path is checked, a chain at every link; links
+// of the user's or root's, or standing in a folder nobody else may write, are followed.
+// (Two users: nobody saves, the links are root's, nobody's and a third user's.)
+TEST_F(SaveCollection, ALinkInAFolderOfThePathIsCheckedLikeTheFilesName) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can make links that belong to other users";
+  const uid_t user = testing::kUnprivilegedId;
+  const std::string mine = UsersFolder(dir, "mine");
+  const std::string shared = dir.file("shared");
+  fs::create_directory(shared);
+  ::chmod(shared.c_str(), 01777);
+  const std::string project = dir.file("project");  // a group shares it
+  fs::create_directory(project);
+  ::chmod(project.c_str(), 0775);
+  ASSERT_EQ(::chown(project.c_str(), user, kOtherUser), 0);
+  const std::string own = UsersFolder(dir, "shared/own-folder");
+  LinkOf(kOtherUser, mine, shared + "/team");
+  LinkOf(kOtherUser, mine, project + "/team");
+  LinkOf(user, shared + "/team", shared + "/chain");
+  LinkOf(user, mine, shared + "/own");
+  LinkOf(0, mine, shared + "/roots");
+  LinkOf(kOtherUser, mine, own + "/quiet");
+  const struct {
+    const char* name;
+    std::string path;
+    bool followed;
+  } cases[] = {
+      {"his link in a sticky shared folder", shared + "/team/Morning.tavrin", false},
+      {"his link, a new file", shared + "/team/New.tavrin", false},
+      {"his link in a folder a group shares", project + "/team/Morning.tavrin", false},
+      {"the user's link to his link", shared + "/chain/Morning.tavrin", false},
+      {"the user's own link", shared + "/own/Morning.tavrin", true},
+      {"root's link", shared + "/roots/Morning.tavrin", true},
+      {"his link in the user's own folder", own + "/quiet/Morning.tavrin", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    UsersFile(mine + "/Morning.tavrin", kOldText, 0644);
+    EXPECT_EQ(SaveAsUser(c.path), c.followed ? 0 : 1);
+    EXPECT_EQ(ReadFile(mine + "/Morning.tavrin"), c.followed ? kNewText : kOldText);
+    EXPECT_FALSE(fs::exists(mine + "/New.tavrin"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(mine), {}), 1);
+  }
+}
+
+// The folder of the file swapped, after the plan, for a link to the user's collection
+// folder (in a folder everybody may write) changes nothing: the save goes on in the
+// folder the plan walked to, and the user's collection stays as it was.
+TEST_F(SaveCollection, AFolderSwappedAfterThePlanIsNotFollowed) {
+  const std::string mine = UsersFolder(dir, "mine");
+  const std::string open = dir.file("open");
+  fs::create_directory(open);
+  ::chmod(open.c_str(), 0777);
+  const std::string team = UsersFolder(dir, "open/team");
+  UsersFile(mine + "/Morning.tavrin", kOldText, 0644);
+  UsersFile(team + "/Morning.tavrin", kOldText, 0644);
+  const auto swap = [&] {
+    fs::rename(team, open + "/moved");
+    fs::create_directory_symlink(mine, team);
+  };
+  EXPECT_EQ(SaveSwapped(team + "/Morning.tavrin", swap, true), 0);
+  EXPECT_EQ(ReadFile(open + "/moved/Morning.tavrin"), kNewText);
+  EXPECT_EQ(ReadFile(mine + "/Morning.tavrin"), kOldText);
+  EXPECT_EQ(std::distance(fs::directory_iterator(mine), {}), 1);
+}
+
+// The process's umask belongs to every thread of the program (in window mode Qt runs
+// some): a save never changes it, even for a moment, as a file that another thread made
+// then would get mode 0666. In a child where the umask call ends the process, a new file,
+// a file replaced and a file rewritten in place are saved, each with its mode.
+TEST_F(SaveCollection, ASaveNeverChangesTheUmask) {
+#if defined(__x86_64__)
+  constexpr std::uint32_t kArch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+  constexpr std::uint32_t kArch = AUDIT_ARCH_AARCH64;
+#else
+  GTEST_SKIP() << "no system call filter written for this machine";
+  constexpr std::uint32_t kArch = 0;
+#endif
+  const std::string mine = UsersFolder(dir, "mine");
+  UsersFile(mine + "/replaced.tavrin", kOldText, 0600);
+  UsersFile(mine + "/linked.tavrin", kOldText, 0640);
+  ASSERT_EQ(::link((mine + "/linked.tavrin").c_str(), (mine + "/second").c_str()), 0);
+  const int status = testing::RunUnprivileged([&] {
+    ::umask(022);
+    struct sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArch, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_umask, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    struct sock_fprog program {};
+    program.len = static_cast<unsigned short>(std::size(filter));
+    program.filter = filter;
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+      return 77;
+    }
+    int failed = 0;
+    for (const char* name : {"new.tavrin", "replaced.tavrin", "linked.tavrin"}) {
+      CollectionState saved;
+      saved.Items = {Item("New", "/bin/new", "", 1, kFalse)};
+      PosixFileSystem posix;
+      failed += SaveCollectionFile(saved, mine + "/" + name, posix) ? 1 : 0;
+    }
+    return failed;
+  });
+  if (status == 77) GTEST_SKIP() << "system calls cannot be filtered here";
+  EXPECT_EQ(status, 0) << "-1: the process was ended for changing its umask";
+  EXPECT_EQ(FactsOf(mine + "/new.tavrin").mode, 0644u);
+  EXPECT_EQ(FactsOf(mine + "/replaced.tavrin").mode, 0600u);
+  EXPECT_EQ(FactsOf(mine + "/linked.tavrin").mode, 0640u);
+  EXPECT_EQ(ReadFile(mine + "/second"), kNewText);
+}
+
+// The small files the program reads besides collections (the association store, the
+// autostart entries, mimeapps.list) are opened as collections are: never waiting, so
+// that a FIFO planted in a shared folder cannot hang the program; only a regular file is
+// read. (In a child that the system ends after ten seconds, were a read to wait.)
+TEST_F(PosixFiles, SmallFilesAreReadWithoutWaiting) {
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+  fs::create_symlink("fifo", dir.file("link"));
+  WriteFile(dir.file("store"), "a store");
+  const int status = testing::RunUnprivileged([&] {
+    ::alarm(10);
+    int wrong = 0;
+    for (const std::string& path : {dir.file("fifo"), dir.file("link"), dir.str(),
+                                    std::string("/dev/zero"), dir.file("missing")}) {
+      wrong += ReadSmallFile(path, 1 << 20).has_value() ? 1 : 0;
+    }
+    wrong += ReadSmallFile(dir.file("store"), 1 << 20) == "a store" ? 0 : 1;
+    wrong += ReadSmallFile(dir.file("store"), 3).has_value() ? 1 : 0;
+    return wrong;
+  });
+  EXPECT_EQ(status, 0) << "-1: a read waited until the alarm";
 }
 
 #endif

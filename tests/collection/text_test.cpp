@@ -49,15 +49,52 @@ TEST(Text, CharactersAreCountedAndShortenedWhole) {
   // It never splits a character.
   const std::string mixed = "x" + kE + kEuro + kFace + "y" + kFace + kEuro + kE + "z";
   const std::size_t total = CharCount(mixed, kUtf8);
-  for (std::size_t limit = 3; limit < total; ++limit) {
+  for (std::size_t limit = 3; limit < DisplayWidth(mixed, kUtf8); ++limit) {
     const std::string cut = ShortenText(mixed, limit, kUtf8);
-    EXPECT_EQ(CharCount(cut, kUtf8), limit) << "limit " << limit;
+    // Exactly the limit, or one column short where a wide character did not fit.
+    EXPECT_LE(DisplayWidth(cut, kUtf8), limit) << "limit " << limit;
+    EXPECT_GE(DisplayWidth(cut, kUtf8) + 1, limit) << "limit " << limit;
     const std::string kept = cut.substr(0, cut.size() - 3);
     EXPECT_EQ(mixed.compare(0, kept.size(), kept), 0) << "limit " << limit;
     // The kept part ends on a character boundary: it and the rest of the text count the
     // same characters as the text itself.
     EXPECT_EQ(CharCount(kept, kUtf8) + CharCount(mixed.substr(kept.size()), kUtf8), total)
         << "limit " << limit;
+  }
+}
+
+// The wide characters of East Asian scripts take two columns of a fixed-pitch font, so a
+// shortened text that holds them fits the same room as one of Latin letters.
+TEST(Text, WideCharactersTakeTwoColumns) {
+  const auto times = [](const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+  };
+  const std::string sun = "\xE6\x97\xA5";    // a CJK ideograph
+  const std::string fullA = "\xEF\xBC\xA1";  // a fullwidth A
+  const std::string hangul = "\xED\x95\x9C";
+  const struct {
+    const char* name;
+    std::string text;
+    std::size_t limit;
+    TextEncoding enc;
+    std::string shortened;
+  } cases[] = {
+      {"31 ideographs in 31 columns", times(sun, 31), 31, kUtf8, times(sun, 14) + "..."},
+      {"15 ideographs fit 31 columns", times(sun, 15), 31, kUtf8, times(sun, 15)},
+      {"16 ideographs do not", times(sun, 16), 31, kUtf8, times(sun, 14) + "..."},
+      {"a wide character is kept whole or not at all", "ab" + times(sun, 3), 6, kUtf8, "ab..."},
+      {"fullwidth letters", times(fullA, 4), 7, kUtf8, times(fullA, 2) + "..."},
+      {"Hangul", times(hangul, 5), 9, kUtf8, times(hangul, 3) + "..."},
+      {"emoji", times(kFace, 4), 7, kUtf8, times(kFace, 2) + "..."},
+      {"narrow letters beyond ASCII", times(kE + kEuro, 10), 20, kUtf8, times(kE + kEuro, 10)},
+      {"a single-byte code page counts bytes", sun, 3, kSingle, sun},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ShortenText(c.text, c.limit, c.enc), c.shortened);
+    EXPECT_LE(DisplayWidth(ShortenText(c.text, c.limit, c.enc), c.enc), c.limit);
   }
 }
 

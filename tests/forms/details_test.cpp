@@ -17,7 +17,8 @@ const std::string kSep(1, kNativeSeparator);
 
 // The lines of the details pane, which ends without a line feed.
 Lines Details(const CollItem& item, int index, const std::string& type) {
-  const std::string text = DetailsText(item, index, type);
+  testing::FakeSystemInfo system;
+  const std::string text = DetailsText(item, index, type, system);
   EXPECT_NE(text.back(), '\n');
   Lines lines;
   std::istringstream in(text);
@@ -36,6 +37,10 @@ TEST(DetailsText, TenLinesInTheirOrderAndTheirTexts) {
                   "Folder: ", lower ? kSep + "usr" + kSep + "edit" : kSep + "usr" + kSep + "Edit",
                   "Wait until finished: Yes", "Type: Plain text document",
                   "Style: Minimized no focus", "Position: 3"));
+  // Lowered as the system lowers its paths, letters beyond ASCII too.
+  EXPECT_THAT(Details(Item("x", kSep + "\xC0pps" + kSep + "Gon\xC9.EXE"), 0, "x"),
+              ::testing::IsSupersetOf(Lines{lower ? "File: gon\xE9.exe" : "File: Gon\xC9.EXE",
+                                            lower ? kSep + "\xE0pps" : kSep + "\xC0pps"}));
   // No folder, no parameters, a style without a name, a missing file.
   const std::string shown = lower ? "notes.txt" : "Notes.TXT";
   EXPECT_THAT(
@@ -71,6 +76,22 @@ TEST(DetailsText, ShorteningLimitsOfEachValue) {
   std::string name;  // 32 two-byte characters: 28 of them and "..."
   for (int i = 0; i < 32; ++i) name += "\xc3\xa9";
   EXPECT_EQ(Details(Item(name, "x"), 0, "x")[0], name.substr(0, 56) + "...");
+}
+
+// What would hide characters or show them in another order is shown escaped, before the
+// value is cut to its room: "report<U+202E>fdp.sh" does not pass for "reporths.pdf".
+TEST(DetailsText, ControlsAndDirectionControlsAreShownEscaped) {
+  if (kNativeEncoding != TextEncoding::kUtf8) GTEST_SKIP() << "direction controls are UTF-8";
+  const std::string rlo = "\xe2\x80\xae";
+  const Lines lines = Details(
+      Item("Notes" + rlo + "txt.exe", "/srv/a" + rlo + "b/report" + rlo + "fdp.sh", "-a\t\x1b[2J"),
+      0, "x");
+  EXPECT_THAT(Lines(lines.begin(), lines.begin() + 6),
+              ElementsAre("Notes\\xe2\\x80\\xaetxt.exe", std::string(31, '-'),
+                          "File: report\\xe2\\x80\\xaefdp.sh", "Parameters: -a\\t\\x1b[2J",
+                          "Folder: ", "/srv/a\\xe2\\x80\\xaeb"));
+  EXPECT_EQ(Details(Item(std::string(20, 'n') + rlo + "x", "f"), 0, "x")[0],
+            std::string(20, 'n') + "\\xe2\\x80...");
 }
 
 }  // namespace

@@ -196,6 +196,32 @@ TEST_F(MainForm, SaveDeleteAndNew) {
   EXPECT_EQ(boxes.size(), 1u);
 }
 
+// Save As never writes over a file the user was not asked about: the dialog appends the
+// extension to a bare name before it asks itself; a name with another extension, saved
+// as ".tavrin", asks here (No unless Yes).
+TEST_F(MainForm, SaveAsAsksBeforeWritingOverAnotherFile) {
+  Collection("Tools", {"old"});
+  Collection("Games", {"chess"});
+  Open();
+  Pick("Games");
+  dialogs.answers = {{true, dir.file("Tools.txt")}, {true, dir.file("Tools.txt")}};
+  fake.toolkit.answers = {kAnswerNo, kAnswerYes};
+  form->tbColl_ButtonClick("Save");
+  EXPECT_EQ(dialogs.requests.at(0).defaultExt, "tavrin");
+  EXPECT_THAT(boxes, ElementsAre("The Tavrin - Question: (292) Tools.tavrin\n\nThis file already "
+                                 "exists.\nDo you want to replace it?"));
+  EXPECT_EQ(testing::ReadFile(dir.file("Tools.tavrin")), Text({"old"}));
+  EXPECT_EQ(Seen(), "Games: chess [save delete exec]");
+  form->tbColl_ButtonClick("Save");
+  EXPECT_EQ(testing::ReadFile(dir.file("Tools.tavrin")), Text({"chess"}));
+  EXPECT_EQ(Seen(), "Tools: chess [save delete exec]");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("Tools.txt")));
+  // The name the dialog asked about is not asked about again.
+  dialogs.answers = {{true, dir.file("Tools.tavrin")}};
+  form->tbColl_ButtonClick("Save");
+  EXPECT_EQ(boxes.size(), 2u);
+}
+
 // Execute (or Enter, while it is enabled) runs every item and closes the window, unless
 // Shift, Ctrl or Alt is held. Any key released clears that; a release while the window
 // was hidden is not seen.

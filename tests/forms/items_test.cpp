@@ -59,9 +59,12 @@ TEST_F(Items, AddFromThePopupAppendsOrInsertsAfterTheSelection) {
 }
 
 // The Edit button, the popup's Edit and the double click edit; the entry is replaced in
-// place and selected again. The wait of the last edited item carries to the next new one.
+// place and selected again, its run options kept. The wait of the last edited item
+// carries to the next new one, its run options do not.
 TEST_F(Items, EditReplacesTheEntryInPlace) {
-  Open({It("a"), It("b"), It("c", kTrue), It("d")});
+  CollItem c = It("c", kTrue);
+  c.Options = {{"Delay", "2000"}, {"Env", "A=1"}};
+  Open({It("a"), It("b"), c, It("d")});
   view->editorScripts = {Rename("C!"), Rename("cc"), Rename("ccc"), Rename("e")};
   Press(2, MainControl::tbItemEdit);
   EXPECT_EQ(Seen(), "<Current Collection>: a b C! d [save exec]");
@@ -72,6 +75,7 @@ TEST_F(Items, EditReplacesTheEntryInPlace) {
   form->lstItems_DblClick();
   form->mnuPitem2_Click(1);
   EXPECT_EQ(view->items[2], "ccc");
+  EXPECT_EQ(state.Items[2].Options, c.Options);
   EXPECT_EQ(view->editorOpenedWith[1].texts[EditControl::txtItem], "C!");
   form->mnuPItem1_Click();
   ASSERT_EQ(view->editorOpenedWith.size(), 4u);
@@ -159,6 +163,32 @@ TEST_F(Items, ItemButtonsWaitForASelection) {
   }
 }
 
+// Whenever no entry is selected (a click below the last entry, a Ctrl+click on the
+// selected one) the item buttons are disabled and the details pane is empty. The first
+// Down or Up with nothing selected selects the first entry; then they move as the list
+// moves them.
+TEST_F(Items, NoSelectionMeansNoItemButtonsAndTheFirstArrowSelectsTheFirstEntry) {
+  Open({It("chess"), It("go"), It("tetris")});
+  Select(1);
+  EXPECT_EQ(ItemButtons(), "11111");
+  Select(-1);
+  EXPECT_EQ(ItemButtons(), "00000");
+  EXPECT_EQ(view->details, "");
+  EXPECT_EQ(form->SelectedIndex(), -1);
+  form->tbItem_ButtonClick(2, "Remove");
+  EXPECT_EQ(Seen(), "c: chess go tetris [save delete exec]");
+  for (const int key : {kKeyDown, kKeyUp}) {
+    SCOPED_TRACE(key);
+    Select(-1);
+    EXPECT_TRUE(form->Form_KeyDown(key, 0, MainControl::lstItems));
+    EXPECT_EQ(view->selected, 0);
+    EXPECT_EQ(ItemButtons(), "11111");
+    EXPECT_THAT(view->details, StartsWith("chess\n"));
+    // With a selection the list moves it itself.
+    EXPECT_FALSE(form->Form_KeyDown(key, 0, MainControl::lstItems));
+  }
+}
+
 // The Menu key and Shift+F10 open the popup at the selected entry, in the list only;
 // F10 alone, and the keys elsewhere, open nothing.
 TEST_F(Items, MenuKeyAndShiftF10OpenTheItemPopup) {
@@ -209,6 +239,24 @@ TEST_F(Items, OpenItemNeverWaitsAndNotWaitedItemsGoThroughTheShell) {
   EXPECT_THAT(fake.shell.calls, ElementsAre("shell:slow", "shell:slow", "shell:quick"));
   EXPECT_THAT(boxes, ElementsAre(kErrorBox + "slow\n\nNo application found for this file",
                                  kErrorBox + "quick\n\nFile Not Found"));
+}
+
+// Open and Open Item name a failed file, and the details pane its file and folder, in
+// the letter case the system shows paths in: lowered by its code page where file names
+// ignore case, letters beyond ASCII too.
+TEST_F(Items, FailuresAndTheDetailsShowPathsAsTheSystemDoes) {
+  Open({Item("odd", BinPath("\xC0pps") + kNativeSeparator + "Gon\xC9.EXE")});
+  Select(0);
+  const bool lower = kPathsIgnoreCase;
+  const std::string file = lower ? "gon\xE9.exe" : "Gon\xC9.EXE";
+  EXPECT_THAT(view->details, ::testing::HasSubstr("\nFile: " + file + "\n"));
+  EXPECT_THAT(view->details,
+              ::testing::HasSubstr("\n" + BinPath(lower ? "\xE0pps" : "\xC0pps") + "\n"));
+  fake.shell.results = {2, 2};
+  form->tbItem_ButtonClick(3, "Open");
+  form->mnuPitem2_Click(4);
+  EXPECT_THAT(boxes, ElementsAre(kErrorBox + file + "\n\nFile Not Found",
+                                 kErrorBox + file + "\n\nFile Not Found"));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace {
 using testing::MemoryFileSystem;
 
 int Check(std::string_view bytes) {
-  const std::vector<CollItem> before = {CollItem{"/bin/before", "before", "", 2, kTrue}, {}};
+  const std::vector<CollItem> before = {CollItem{"/bin/before", "before", "", 2, kTrue, {}}, {}};
   CollectionState state;
   state.Items = before;
   const LoadResult result = ReadCollectionBytes(state, bytes);

@@ -7,7 +7,9 @@
  * "--wait-for=PATH" makes it wait (up to a minute) until that file exists; a first
  * argument "--env=NAME" is recorded as NAME=<its value in the environment>; a first
  * argument "--signals" (POSIX) is recorded as "ignored=<hex> blocked=<hex>", the signals
- * it was started with ignored and blocked, as /proc lists them; on Windows a first
+ * it was started with ignored and blocked, as /proc lists them; a first argument
+ * "--process" (POSIX) is recorded as "session=own|shared fds=<n>,<n>...", whether it
+ * leads a session of its own and the descriptors it was started with; on Windows a first
  * argument "--console=PATH" makes it write to that file the ids of the processes
  * attached to its console ("console: <id> <id>...", nothing after the colon when it has
  * none) and the show-window value it was started with ("show: <n>", or "show: none").
@@ -17,6 +19,7 @@
 #include <windows.h>
 #else
 #define _GNU_SOURCE
+#include <dirent.h>
 #include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
@@ -126,6 +129,34 @@ static void status_field(const char* key, char* out, size_t size) {
   }
   fclose(f);
 }
+
+/* "session=own|shared fds=0,1,2": the session it leads or not, its open descriptors in
+ * ascending order (without the one that lists them). */
+static int describe_process(char* out, size_t size) {
+  int fds[256];
+  int n = 0;
+  DIR* dir = opendir("/proc/self/fd");
+  if (dir) {
+    struct dirent* entry;
+    while ((entry = readdir(dir)) != NULL && n < 256) {
+      if (entry->d_name[0] == '.') continue;
+      const int fd = atoi(entry->d_name);
+      if (fd != dirfd(dir)) fds[n++] = fd;
+    }
+    closedir(dir);
+  }
+  for (int i = 1; i < n; ++i) {
+    for (int j = i; j > 0 && fds[j - 1] > fds[j]; --j) {
+      const int t = fds[j];
+      fds[j] = fds[j - 1];
+      fds[j - 1] = t;
+    }
+  }
+  int len = snprintf(out, size, "session=%s fds=", getsid(0) == getpid() ? "own" : "shared");
+  for (int i = 0; i < n; ++i)
+    len += snprintf(out + len, size - (size_t)len, i ? ",%d" : "%d", fds[i]);
+  return len;
+}
 #endif
 
 int main(int argc, char** argv) {
@@ -156,9 +187,14 @@ int main(int argc, char** argv) {
     len += snprintf(line + len, cap - (size_t)len, "ignored=%s blocked=%s", ignored, blocked);
     if (argc > 2) line[len++] = '\x1f';
   }
+  if (argc > 1 && strcmp(argv[1], "--process") == 0) {
+    len += describe_process(line + len, cap - (size_t)len);
+    if (argc > 2) line[len++] = '\x1f';
+  }
 #endif
   const int special =
-      argc > 1 && (strncmp(argv[1], "--env=", 6) == 0 || strcmp(argv[1], "--signals") == 0);
+      argc > 1 && (strncmp(argv[1], "--env=", 6) == 0 || strcmp(argv[1], "--signals") == 0 ||
+                   strcmp(argv[1], "--process") == 0);
   for (int i = special ? 2 : 1; i < argc; ++i) {
     size_t a = strlen(argv[i]);
     memcpy(line + len, argv[i], a);

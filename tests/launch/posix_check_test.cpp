@@ -33,10 +33,16 @@ struct ThrowAwayDesktop {
               entry + " viewer %f\nName=Viewer\nMimeType=text/plain;\n");
     WriteFile(dir.file("data/applications/tavrin-test-handler.desktop"),
               entry + " handler %u\nName=Handler\nMimeType=x-scheme-handler/tavrin-test;\n");
+    // A viewer named without a folder, as most desktop entries name their program.
+    WriteFile(dir.file("data/applications/tavrin-test-bare.desktop"),
+              "[Desktop Entry]\nType=Application\nNoDisplay=true\nExec=tavrin-check-viewer "
+              "bare %f\nName=Bare\nMimeType=text/csv;\n");
     WriteFile(dir.file("config/mimeapps.list"),
               "[Default Applications]\ntext/plain=tavrin-test-viewer.desktop\n"
+              "text/csv=tavrin-test-bare.desktop\n"
               "x-scheme-handler/tavrin-test=tavrin-test-handler.desktop\n");
     fs::copy_file(testing::RecorderPath(), dir.file("bin/tavrin-check-rec"));
+    fs::copy_file(testing::RecorderPath(), dir.file("bin/tavrin-check-viewer"));
     setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
     setenv("XDG_DATA_DIRS", "/usr/share", 1);
@@ -82,6 +88,10 @@ TEST(CheckAgainstStart, TheDryRunGivesWhatTheStartGivesAndStartsNothing) {
       {"a document without an application", Item("", "data.unknownblob"), false},
       {"an address without a handler", Item("", "tavrin-none:x"), false},
       {"a file address of a missing file", Item("", "file://" + dir.file("c/none.txt")), false},
+      {"a file address of this machine",
+       Item("", "file://LocalHost" + dir.file("c/docs/read%20me.txt")), true},
+      {"a file address of another machine",
+       Item("", "file://otherhost" + dir.file("c/docs/read%20me.txt")), false},
       {"a bare name not on PATH", Item("", "no-such-program-tavrin"), false},
       {"a waited bare name not on PATH", Item("", "no-such-program-tavrin", "", 1, kTrue), false},
       {"a waited document", Item("", "docs/read me.txt", "", 1, kTrue), false},
@@ -119,7 +129,43 @@ TEST(CheckAgainstStart, TheDryRunGivesWhatTheStartGivesAndStartsNothing) {
                                      {"relative"},
                                      {"viewer", dir.file("c/docs/read me.txt")},
                                      {"viewer", dir.file("c/docs/read me.txt")},
+                                     {"viewer", dir.file("c/docs/read me.txt")},
                                      {"waited"}}));
+  // Another machine's file is not this machine's file of the same name: "Invalid Path".
+  EXPECT_EQ(
+      LaunchItem("file://otherhost" + dir.file("c/docs/read%20me.txt"), "", 1, kFalse, base, shell),
+      kShellPathNotFound);
+}
+
+// A document's application is named without a folder (Exec=tavrin-check-viewer) and is
+// looked for once its start has entered the document's folder: PATH's empty or relative
+// entries, which would name that folder, are left out, so that a program of that name
+// that someone put beside the document does not run instead of the real one.
+TEST(CheckAgainstStart, ADocumentsApplicationComesFromPathsOwnFolders) {
+  const testing::TempDir& dir = Desktop().dir;
+  const std::string record = dir.file("bare.log");
+  fs::create_directories(dir.file("shared/bin"));
+  WriteFile(dir.file("shared/table.csv"), "a,b\n");
+  for (const char* planted : {"shared/tavrin-check-viewer", "shared/bin/tavrin-check-viewer"}) {
+    fs::copy_file(testing::RecorderPath(), dir.file(planted));
+  }
+  const std::string path = std::getenv("PATH");
+  setenv("TAVRIN_RECORD", record.c_str(), 1);
+  posix::PosixShell shell;
+  for (const std::string& slip : {":" + path, "bin:" + path}) {
+    SCOPED_TRACE(slip);
+    setenv("PATH", slip.c_str(), 1);
+    EXPECT_GE(LaunchItem("./table.csv", "", 1, kFalse, dir.file("shared"), shell), 33);
+  }
+  setenv("PATH", path.c_str(), 1);
+  setenv("TAVRIN_RECORD", dir.file("record.log").c_str(), 1);
+  const auto runs = testing::WaitForRecording(record, 2);
+  ASSERT_EQ(runs.size(), 2u);
+  for (const auto& run : runs) {
+    EXPECT_EQ(run.program, dir.file("bin/tavrin-check-viewer"));
+    EXPECT_EQ(run.args, (Args{"bare", dir.file("shared/table.csv")}));
+    EXPECT_EQ(run.cwd, dir.file("shared"));
+  }
 }
 
 }  // namespace

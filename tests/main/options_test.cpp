@@ -119,6 +119,21 @@ TEST(CommandLine, StartsKeepTheirMeaningAndQtSeesOnlyTheWordsBeforeDoubleDash) {
     EXPECT_EQ(start(commandLine.request), expected);
   }
   EXPECT_TRUE(CommandLineFromArguments({"a.tavrin", "--list"}).parsed.HasOption());
+  // A run takes one file: more words before the switch are a usage error, not a choice;
+  // the window still takes the words as one name, and a run what stands after the switch.
+  const std::pair<Args, std::string> oneFile[] = {
+      {{"a.tavrin", "b.tavrin", "/run"}, "/run takes one FILE before it"},
+      {{"a.tavrin", "--", "b.tavrin", "/RUN"}, "/run takes one FILE before it"},
+      {{"-style", "fusion", "a.tavrin", "/run"}, "/run takes one FILE before it"},
+      {{"a.tavrin", "/run", "b.tavrin"}, "run a.tavrin"},
+      {{"a.tavrin", "/run", "/run"}, "run a.tavrin"},
+      {{"My", "Games.tavrin"}, "open My Games.tavrin"}};
+  for (const auto& [args, expected] : oneFile) {
+    const CommandLine commandLine = CommandLineFromArguments(args);
+    EXPECT_EQ(commandLine.parsed.HasOption() ? commandLine.parsed.option.error
+                                             : start(commandLine.request),
+              expected);
+  }
 
   const CommandLine qt = CommandLineFromArguments({"-style", "fusion", "--", "-x.tavrin"});
   EXPECT_EQ(qt.qtWords, (Args{"-style", "fusion"}));
@@ -247,7 +262,9 @@ TEST_F(OptionTest, ListAsJsonGivesTheSameItemsInValidJson) {
   ASSERT_EQ(list.items.size(), items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
     const Json& item = list.items[i];
-    EXPECT_EQ(item.members.size(), 6u);
+    EXPECT_EQ(item.members.size(), 7u);
+    EXPECT_EQ(item["options"].kind, Json::kArray);
+    EXPECT_EQ(item["options"].items.size(), 0u);
     EXPECT_EQ(item["position"].text, std::to_string(i + 1));
     EXPECT_EQ(item["name"].text, items[i].ItemName);
     EXPECT_EQ(item["file"].text, items[i].File);
@@ -270,6 +287,41 @@ TEST_F(OptionTest, ListAsJsonGivesTheSameItemsInValidJson) {
   EXPECT_EQ(Json::Parse(out.str()).items[0]["file"].text, "<>");
 }
 
+// Run options follow an item's fields, one KEY=VALUE field each (escaped as the others),
+// and in JSON as a list of key and value in the file's order; the dry run says which a
+// run could not follow; a damaged section is told on standard error and the records are
+// listed.
+TEST_F(OptionTest, ListAndCheckShowTheRunOptions) {
+  CollectionState state;
+  state.Items = {Item("Server", "/usr/bin/server"), Item("Browser", "/usr/bin/browser")};
+  state.Items[0].Options = {{"WaitReady", "tcp:127.0.0.1:8080"}, {"Env", "A=x\ty"}};
+  ASSERT_FALSE(SaveCollectionFile(state, path, files));
+  EXPECT_EQ(Run({"--list", path}), kExitOk);
+  EXPECT_EQ(out.str(),
+            "1\tServer\t/usr/bin/server\t\tfalse\t1\tWaitReady=tcp:127.0.0.1:8080\tEnv=A=x\\ty\n"
+            "2\tBrowser\t/usr/bin/browser\t\tfalse\t1\n");
+  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
+  const Json options = Json::Parse(out.str()).items.at(0)["options"];
+  ASSERT_EQ(options.items.size(), 2u);
+  EXPECT_EQ(options.items[1]["key"].text, "Env");
+  EXPECT_EQ(options.items[1]["value"].text, "A=x\ty");
+  state.Items[1].Options = {{"Delay", "soon"}};
+  ASSERT_FALSE(SaveCollectionFile(state, path, files));
+  shell.results = {kShellSuccess, kShellSuccess};
+  EXPECT_EQ(Run({"--check", path}), kExitLaunchFailed);
+  EXPECT_EQ(Lines(out.str()),
+            (std::vector<std::string>{
+                "1\tServer\tok",
+                "2\tBrowser\tDelay \"soon\" is no number of milliseconds from 0 to 3600000"}));
+  std::vector<CollItem> bare = state.Items;
+  for (CollItem& item : bare) item.Options.clear();
+  testing::WriteFile(path, testing::CollectionText(bare) + "\"Tavrin Options 1\"\r\nx\r\n");
+  EXPECT_EQ(Run({"--list", path}), kExitOk);
+  EXPECT_EQ(Lines(out.str()).size(), 2u);
+  EXPECT_EQ(err.str(), "tavrin: " + Shown(path) +
+                           ": The run options could not be read from line 6 and are left out.\n");
+}
+
 // A NUL inside a field ends its text for every use alike: the listing shows, and the run
 // starts, "/bin/echo" with "-n" (the window's details read the same loaded fields), never
 // the "readme.txt" hidden behind the NUL.
@@ -289,6 +341,27 @@ TEST_F(OptionTest, ANulEndsAFieldForTheListAndTheStartAlike) {
   ASSERT_EQ(fake.shell.shellStarts.size(), 1u);
   EXPECT_EQ(fake.shell.shellStarts[0].fullPath, "/bin/echo");
   EXPECT_EQ(fake.shell.shellStarts[0].params, "-n");
+}
+
+// What is shown is what runs: a direction control, which would show a File
+// "report<U+202E>fdp.sh" as "reporths.pdf", is escaped by --list and --check as control
+// characters are, and written as \u202e in JSON, which reads back to the same bytes.
+TEST_F(OptionTest, DirectionControlsAreListedAndCheckedEscaped) {
+  if (kNativeEncoding != TextEncoding::kUtf8) GTEST_SKIP() << "direction controls are UTF-8";
+  const std::string rlo = "\xe2\x80\xae";
+  const std::string file = "/srv/report" + rlo + "fdp.sh";
+  testing::WriteFile(path, testing::CollectionText({Item("Report" + rlo + "fdp.sh", file, rlo)}));
+  EXPECT_EQ(Run({"--list", path}), kExitOk);
+  EXPECT_EQ(out.str(),
+            "1\tReport\\xe2\\x80\\xaefdp.sh\t/srv/"
+            "report\\xe2\\x80\\xaefdp.sh\t\\xe2\\x80\\xae\tfalse\t1\n");
+  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
+  EXPECT_NE(out.str().find("\"file\": \"/srv/report\\u202efdp.sh\""), std::string::npos)
+      << out.str();
+  EXPECT_EQ(Json::Parse(out.str()).items.at(0)["file"].text, file);
+  shell.results = {kShellSuccess};
+  EXPECT_EQ(Run({"--check", path}), kExitOk);
+  EXPECT_EQ(out.str(), "1\tReport\\xe2\\x80\\xaefdp.sh\tok\n");
 }
 
 // A collection that cannot be loaded gives status 2 and one line on standard error,
@@ -364,12 +437,27 @@ TEST_F(OptionTest, HelpVersionAndUsageErrors) {
   EXPECT_EQ(out.str(), "tavrin " + std::to_string(kVersionMajor) + "." +
                            std::to_string(kVersionMinor) + "." + std::to_string(kVersionRevision) +
                            "\n");
-  // A usage error: one line, naming what is wrong and the ways of starting.
+  // The help names what a script meets: the environment, the lines on standard error,
+  // every exit status, and where to read more.
+  Run({"--help"});
+  for (const char* named : {"TAVRIN_HOME", "TAVRIN_BOXES_TO_STDERR", "tavrin: FILE: item N",
+                            "tavrin: FILE: REASON", "  0 ", "  1 ", "  2 ", "  128+N ",
+#ifdef _WIN32
+                            "README.txt"
+#else
+                            "man tavrin"
+#endif
+       }) {
+    EXPECT_NE(out.str().find(named), std::string::npos) << named;
+  }
+  // A usage error: one line, naming what is wrong and the ways of starting, and where
+  // to look.
   for (const Args& args : {Args{"--bogus"}, Args{"--list"}, Args{"--json", "a"}}) {
     EXPECT_EQ(Run(args), kExitUsage);
     EXPECT_EQ(out.str(), "");
     ASSERT_EQ(Lines(err.str()).size(), 1u) << err.str();
-    EXPECT_NE(err.str().find("; " + UsageLine()), std::string::npos);
+    EXPECT_NE(err.str().find("; " + UsageLine() + ". Try 'tavrin --help'.\n"), std::string::npos)
+        << err.str();
   }
   EXPECT_EQ(UsageLine(),
             "usage: tavrin [FILE [/run]] | --list [--json] FILE | --check FILE | "

@@ -65,6 +65,29 @@ TEST_F(RunModeTest, StartsItemsInOrderWaitingWhereAskedAndReportsFailures) {
   EXPECT_LE(runs[0].endNs, runs[1].startNs);
 }
 
+// An item that fails with StopOnFailure starts nothing after it; one whose options cannot
+// be followed does not start; the run ends with a line that counts the items, and 1.
+TEST_F(RunModeTest, StopOnFailureEndsTheRunAndTheLastLineCountsTheItems) {
+  CollItem bad = Item("Bad", RecorderPath(), "bad");
+  bad.Options = {{"Delay", "soon"}};
+  CollItem gone = Item("Gone", dir.file("Gone.exe"), "", 1, kTrue);
+  gone.Options = {{"StopOnFailure", "1"}};
+  const auto result = Run({Item("First", RecorderPath(), "first", 1, kTrue), bad, gone,
+                           Item("After", RecorderPath(), "after")});
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  const std::string file = "tavrin: " + EscapeControls(dir.file("c.tavrin"));
+  const auto failures = FailureLines(result);
+  ASSERT_EQ(failures.size(), 2u) << result.err;
+  EXPECT_EQ(
+      failures[0],
+      file + ": item 2 \"Bad\": Delay \"soon\" is no number of milliseconds from 0 to 3600000");
+  EXPECT_EQ(FailureLines(result, true),
+            std::vector<std::string>{file + ": 1 of 4 items started, 1 skipped, 2 failed"});
+  const auto runs = ReadRecording(record);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].args, std::vector<std::string>{"first"});
+}
+
 // A collection in a folder with blanks, the switch in capitals: every item starts in its
 // program's folder (a path with blanks starts that program and no other), the status is
 // 0 and nothing is written; a program not waited for outlives the launcher; the file
@@ -233,6 +256,13 @@ TEST_F(RunModeTest, EachLoadResultGivesItsStatus) {
   const auto wrong = Start({TavrinPath(), dir.file("text.tavrin"), "/run"});
   EXPECT_EQ(wrong.exitCode, 2);
   ExpectBox(wrong, "text.tavrin\n\nThis file is not a Tavrin Collection!!");
+  // Besides the box, one line for a log.
+  EXPECT_EQ(FailureLines(missing),
+            std::vector<std::string>{"tavrin: " + EscapeControls(dir.file("none.tavrin")) +
+                                     ": The Tavrin was unable to load the Collection!!"});
+  EXPECT_EQ(FailureLines(wrong),
+            std::vector<std::string>{"tavrin: " + EscapeControls(dir.file("text.tavrin")) +
+                                     ": This file is not a Tavrin Collection!!"});
   WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", RecorderPath(), "x", 1, kTrue)}));
   const auto glued = Start({TavrinPath(), dir.file("c.tavrin") + "/run"});
   EXPECT_EQ(glued.exitCode, 2);
@@ -291,6 +321,76 @@ TEST_F(RunModeTest, NeitherADeadDisplayNorAMissingWindowsModuleStopsARun) {
   EXPECT_EQ(window.exitCode, 2);
   ExpectBox(window, "tavrin: the windows cannot be loaded: ");
 }
+
+// A run takes one file: with more before the switch nothing runs, and one line of usage
+// says why, with status 2.
+TEST_F(RunModeTest, ARunOfMoreThanOneFileIsRefused) {
+  WriteFile(dir.file("a.tavrin"), CollectionText({Item("A", RecorderPath(), "a", 1, kTrue)}));
+  WriteFile(dir.file("b.tavrin"), CollectionText({Item("B", RecorderPath(), "b", 1, kTrue)}));
+  const auto result = Start({TavrinPath(), dir.file("a.tavrin"), dir.file("b.tavrin"), "/run"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.out, "");
+  ASSERT_EQ(testing::Lines(result.err).size(), 1u) << result.err;
+  EXPECT_EQ(result.err.rfind("tavrin: /run takes one FILE before it; usage: tavrin ", 0), 0u);
+  EXPECT_TRUE(ReadRecording(record).empty());
+}
+
+#ifdef TAVRIN_QT_PLATFORMS_DIR
+// Qt's platform plugins missing (a system that left them out) never abort the program:
+// with a display that answers, run mode writes its boxes to standard error, says why
+// once, and goes on; the window says why and ends with status 2. The plugins are hidden
+// in a mount namespace of the test's own, under an empty folder bound over theirs (Qt
+// finds its own folder whatever QT_QPA_PLATFORM_PLUGIN_PATH names).
+TEST_F(RunModeTest, MissingQtPlatformPluginsAbortNothing) {
+  if (!fs::exists(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so")) {
+    GTEST_SKIP() << "this build has no windows module";
+  }
+  fs::create_directory(dir.file("empty"));
+  const auto hidden = [&](const std::vector<std::string>& argv) {
+    std::vector<std::string> line{"unshare",
+                                  "--mount",
+                                  "/bin/sh",
+                                  "-c",
+                                  "mount --bind \"$0\" \"$1\" && shift && exec \"$@\"",
+                                  dir.file("empty"),
+                                  TAVRIN_QT_PLATFORMS_DIR};
+    line.insert(line.end(), argv.begin(), argv.end());
+    return line;
+  };
+  if (Start(hidden({"true"})).exitCode != 0) {
+    GTEST_SKIP() << "a mount namespace of its own cannot be made here: that needs root";
+  }
+  WriteFile(dir.file("c.tavrin"),
+            CollectionText({Item("Gone", dir.file("gone")),
+                            Item("After", RecorderPath(), "after", 1, kTrue)}));
+  env.erase("DISPLAY");
+  env.erase("TAVRIN_BOXES_TO_STDERR");
+  // The timeout ends a launcher that shows a real box nobody answers (status 124).
+  std::vector<std::string> run{"xvfb-run", "-a", "-s", "-nolisten tcp", "timeout", "60"};
+  for (const auto& word : hidden({TavrinPath(), dir.file("c.tavrin"), "/run"})) {
+    run.push_back(word);
+  }
+  const auto result = Start(run);
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  ExpectBox(result,
+            "tavrin: message boxes are written here: Qt finds no platform plugin for "
+            "\"xcb\" that loads (looked in ");
+  ExpectBox(result, "The Tavrin - Error:\ngone\n\nFile Not Found");
+  const auto runs = ReadRecording(record);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].args, std::vector<std::string>{"after"});
+
+  fs::create_directory(dir.file("runtime"));
+  fs::permissions(dir.file("runtime"), fs::perms::owner_all);
+  env["XDG_RUNTIME_DIR"] = dir.file("runtime");
+  env["QT_QPA_PLATFORM"] = "offscreen";
+  const auto window = Start(hidden({TavrinPath(), dir.file("c.tavrin")}));
+  EXPECT_EQ(window.exitCode, 2);
+  ExpectBox(window,
+            "tavrin: the main window cannot open: Qt finds no platform plugin for "
+            "\"offscreen\" that loads");
+}
+#endif
 
 // A collection as a user writes one, run from another folder (a menu starts the launcher
 // in the home folder): relative items are found beside the collection, bare names on PATH
@@ -454,6 +554,41 @@ TEST_F(RunModeTest, StartedProgramsGetTheSignalsTheLauncherWasGiven) {
   std::sort(seen.begin(), seen.end());
   EXPECT_EQ(seen, (std::vector<std::vector<std::string>>{
                       {given, "not"}, {given, "viewer"}, {given, "waited"}}));
+}
+
+// The descriptors a process started by this one holds: its own that are not closed on
+// exec, as "0,1,2".
+std::string DescriptorsHandedOn() {
+  std::vector<int> fds;
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    const int fd = std::stoi(entry.path().filename().string());
+    const int flags = fcntl(fd, F_GETFD);
+    if (flags >= 0 && !(flags & FD_CLOEXEC)) fds.push_back(fd);
+  }
+  std::sort(fds.begin(), fds.end());
+  std::string text;
+  for (const int fd : fds) text += (text.empty() ? "" : ",") + std::to_string(fd);
+  return text;
+}
+
+// A started program holds the descriptors the launcher was given and none of its own
+// (here: standard input and the output files), and one not waited for leads a session of
+// its own, so that it outlives the launcher's terminal; a waited one stays in the
+// launcher's.
+TEST_F(RunModeTest, StartedProgramsHoldNoDescriptorOfTheLauncher) {
+  WriteFile(dir.file("c.tavrin"),
+            CollectionText({Item("Waited", RecorderPath(), "--process waited", 1, kTrue),
+                            Item("Not", RecorderPath(), "--process not")}));
+  const auto result = Start({TavrinPath(), dir.file("c.tavrin"), "/run"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  const std::string fds = " fds=" + DescriptorsHandedOn();
+  auto runs = testing::WaitForRecording(record, 2);
+  ASSERT_EQ(runs.size(), 2u);
+  std::vector<std::vector<std::string>> seen;
+  for (const auto& run : runs) seen.push_back(run.args);
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (std::vector<std::vector<std::string>>{{"session=own" + fds, "not"},
+                                                         {"session=shared" + fds, "waited"}}));
 }
 
 // TAVRIN_BOXES_TO_STDERR=1 sends the boxes to standard error even where a display

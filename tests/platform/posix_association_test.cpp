@@ -143,7 +143,7 @@ struct DesktopIntegration : ::testing::Test {
   std::string record = dir.file("record.log");
   std::string collection = dir.file("x.tavrin");
   std::string entryPath = dir.file("data/applications/tavrin-collection.desktop");
-  std::string runEntryPath = dir.file("data/applications/tavrin-collection.run.desktop");
+  std::string runEntryPath = dir.file("data/applications/tavrin-collection_run.desktop");
   std::string listPath = dir.file("config/mimeapps.list");
   std::map<std::string, std::string> env{{"XDG_DATA_HOME", folders.dataHome},
                                          {"XDG_CONFIG_HOME", folders.configHome},
@@ -198,7 +198,7 @@ TEST_F(DesktopIntegration, RegisteredTypeIsKnownWithTavrinAsItsDefaultApplicatio
   EXPECT_EQ(Probe({"default", "application/x-tavrin"}), kOurDefault);
   EXPECT_EQ(Probe({"all", "application/x-tavrin"}),
             "app=tavrin-collection.desktop\tTavrin\n"
-            "app=tavrin-collection.run.desktop\tRun Tavrin Collection\n");
+            "app=tavrin-collection_run.desktop\tRun Tavrin Collection\n");
   for (const std::string& entry : {entryPath, runEntryPath}) {
     const auto validate = testing::RunProcess({"/usr/bin/desktop-file-validate", entry});
     EXPECT_EQ(validate.exitCode, 0) << entry;
@@ -206,21 +206,22 @@ TEST_F(DesktopIntegration, RegisteredTypeIsKnownWithTavrinAsItsDefaultApplicatio
     EXPECT_NE(ReadFile(entry).find("\nNoDisplay=true\n"), std::string::npos) << entry;
     EXPECT_EQ(ReadFile(entry).find("Actions"), std::string::npos) << entry;
   }
-  // The program's path holds a '%': the entries name it by a link of the user's.
-  EXPECT_NE(ReadFile(runEntryPath)
-                .find("\nExec=\"" + dir.str() + "/data/tavrin-program/tavrin\" %f /run\n"),
-            std::string::npos)
+  // The program's path holds a '%': the entries name it by a link of the user's, whose
+  // path needs no quotes.
+  EXPECT_NE(
+      ReadFile(runEntryPath).find("\nExec=" + dir.str() + "/data/tavrin-program/tavrin %f /run\n"),
+      std::string::npos)
       << ReadFile(runEntryPath);
   EXPECT_EQ(fs::read_symlink(dir.file("data/tavrin-program/tavrin")),
             dir.file("My $Tools 100%/tavrin"));
   Probe({"open", collection});
-  Probe({"launch", "tavrin-collection.run.desktop", collection});
+  Probe({"launch", "tavrin-collection_run.desktop", collection});
   EXPECT_EQ(Started(2), (std::vector<Args>{{collection}, {collection, "/run"}}));
   EXPECT_EQ(ReadFile(listPath),
             "[Default Applications]\ntext/plain=viewer.desktop;\n"
             "application/x-tavrin=tavrin-collection.desktop;\n\n"
             "[Added Associations]\nimage/png=gimp.desktop;\n"
-            "application/x-tavrin=tavrin-collection.desktop;tavrin-collection.run.desktop;\n");
+            "application/x-tavrin=tavrin-collection.desktop;tavrin-collection_run.desktop;\n");
   // Files of the desktop's that have gone come back at the window's next load, from the
   // store; with all of them there, nothing is written.
   const std::string store = ReadFile(registry.StorePath());
@@ -246,10 +247,10 @@ TEST_F(DesktopIntegration, TheRegistryQuestionRegistersAgainOrRemoves) {
   fake.toolkit.answers = {kAnswerYes, kAnswerNo};
   mnuOption_Click(0, platform);
   const std::string entry = ReadFile(entryPath);
-  EXPECT_NE(entry.find("Exec=\"" + dir.str() + "/moved/tavrin\" %f\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("Exec=" + dir.str() + "/moved/tavrin %f\n"), std::string::npos) << entry;
   EXPECT_EQ(entry.find("My"), std::string::npos) << entry;
   const std::string runEntry = ReadFile(runEntryPath);
-  EXPECT_NE(runEntry.find("Exec=\"" + dir.str() + "/moved/tavrin\" %f /run\n"), std::string::npos)
+  EXPECT_NE(runEntry.find("Exec=" + dir.str() + "/moved/tavrin %f /run\n"), std::string::npos)
       << runEntry;
   Probe({"open", collection});
   EXPECT_EQ(Started(1), std::vector<Args>{{collection}});
@@ -265,7 +266,7 @@ TEST_F(DesktopIntegration, TheRegistryQuestionRegistersAgainOrRemoves) {
   RegisterFileType(platform);
   EXPECT_EQ(ReadFile(listPath),
             "[Added Associations]\n"
-            "application/x-tavrin=tavrin-collection.desktop;tavrin-collection.run.desktop;\n"
+            "application/x-tavrin=tavrin-collection.desktop;tavrin-collection_run.desktop;\n"
             "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;\n");
   UnregisterFileType(platform);
   EXPECT_FALSE(fs::exists(listPath));
@@ -279,7 +280,7 @@ TEST_F(DesktopIntegration, TheInstalledEntriesOpenByDefaultAndOfferRunning) {
   fs::create_directories(dir.file("bin"));
   fs::copy_file(testing::RecorderPath(), dir.file("bin/tavrin"));  // the installed program
   env["PATH"] = dir.file("bin") + ":/usr/bin:/bin";
-  for (const char* name : {"tavrin.desktop", "tavrin.run.desktop"}) {
+  for (const char* name : {"tavrin.desktop", "tavrin_run.desktop"}) {
     const std::string installed = dir.file("system/applications/") + name;
     fs::copy_file(testing::SourcePath() + "/resources/" + name, installed);
     const auto validate = testing::RunProcess({"/usr/bin/desktop-file-validate", installed});
@@ -291,17 +292,82 @@ TEST_F(DesktopIntegration, TheInstalledEntriesOpenByDefaultAndOfferRunning) {
   ASSERT_EQ(index.exitCode, 0) << index.err;
   EXPECT_EQ(Probe({"default", "application/x-tavrin"}), "default=tavrin.desktop\n");
   EXPECT_EQ(Probe({"all", "application/x-tavrin"}),
-            "app=tavrin.desktop\tTavrin\napp=tavrin.run.desktop\tRun Tavrin Collection\n");
-  Probe({"launch", "tavrin.run.desktop", collection});
+            "app=tavrin.desktop\tTavrin\napp=tavrin_run.desktop\tRun Tavrin Collection\n");
+  Probe({"launch", "tavrin_run.desktop", collection});
   Probe({"launch", "tavrin.desktop", collection});
   EXPECT_EQ(Started(2), (std::vector<Args>{{collection}, {collection, "/run"}}));
 }
 
+// The desktop's simpler clients read the registration as well as GIO does: xdg-utils'
+// scripts take the first word of Exec for the program, quotes and all. With the
+// package's entries installed too, `xdg-mime` names the user's entry as the default,
+// and `xdg-open` (as it opens files on a desktop without an opener of its own, where a
+// display is named) and `gio open` start the program on the file.
+TEST_F(DesktopIntegration, XdgUtilsAndGioFindTheProgramOfTheRegistration) {
+  fs::create_directories(dir.file("system/applications"));
+  fs::copy_file(testing::SourcePath() + "/resources/tavrin.desktop",
+                dir.file("system/applications/tavrin.desktop"));
+  ASSERT_EQ(
+      testing::RunProcess({"update-desktop-database", dir.file("system/applications")}).exitCode,
+      0);
+  EXPECT_EQ(RegisterFileType(platform), "");
+  env["DISPLAY"] = ":97";
+  const auto type = testing::RunProcess({"xdg-mime", "query", "filetype", collection}, env);
+  EXPECT_EQ(type.out, "application/x-tavrin\n") << type.err;
+  const auto query =
+      testing::RunProcess({"xdg-mime", "query", "default", "application/x-tavrin"}, env);
+  EXPECT_EQ(query.out, std::string(kDesktopId) + "\n") << query.err;
+  for (const Args& open : {Args{"xdg-open", collection}, Args{"gio", "open", collection}}) {
+    const auto opened = testing::RunProcess(open, env);
+    EXPECT_EQ(opened.exitCode, 0) << open[0] << ": " << opened.out << opened.err;
+  }
+  EXPECT_EQ(Started(2), (std::vector<Args>{{collection}, {collection}}));
+}
+
+// The second entry's earlier name (with a dot before ".desktop") and its line in the list
+// go when the window registers again after an upgrade, and when the registration is
+// removed.
+TEST_F(DesktopIntegration, TheRunEntrysEarlierNameIsRemoved) {
+  const std::string old = dir.file("data/applications/") + kOldRunDesktopId;
+  const auto earlier = [&] {
+    WriteFile(old, ReadFile(runEntryPath));
+    WriteFile(listPath, WithApplication(ReadFile(listPath), kAddedAssociations, kCollectionType,
+                                        kOldRunDesktopId));
+  };
+  EXPECT_EQ(RegisterFileType(platform), "");
+  const std::string list = ReadFile(listPath);
+  earlier();
+  fs::remove(runEntryPath);
+  EnsureRegistered(platform);
+  EXPECT_FALSE(fs::exists(old));
+  EXPECT_TRUE(fs::exists(runEntryPath));
+  EXPECT_EQ(ReadFile(listPath), list);
+  earlier();
+  UnregisterFileType(platform);
+  EXPECT_FALSE(fs::exists(old));
+  EXPECT_EQ(ReadFile(listPath), kOtherTypeList);
+}
+
+// The tool that rebuilds the MIME database comes from PATH's own folders: one planted
+// in the current folder (which an empty or relative PATH entry would name) never runs,
+// and a missing tool is no error.
 TEST_F(DesktopIntegration, MissingMimeDatabaseToolIsNoError) {
   const std::string path = getenv("PATH") ? getenv("PATH") : "";
-  setenv("PATH", dir.file("empty").c_str(), 1);
-  RegisterFileType(platform);
+  const fs::path before = fs::current_path();
+  fs::create_directories(dir.file("here/bin"));
+  for (const char* planted : {"here/update-mime-database", "here/bin/update-mime-database"}) {
+    WriteFile(dir.file(planted), "#!/bin/sh\necho ran >> " + dir.file("planted-ran") + "\n");
+    fs::permissions(dir.file(planted), fs::perms::owner_all);
+  }
+  fs::current_path(dir.file("here"));
+  for (const std::string& slip : {dir.file("empty"), dir.file("empty") + ":",
+                                  ":" + dir.file("empty"), "bin:" + dir.file("empty")}) {
+    setenv("PATH", slip.c_str(), 1);
+    RegisterFileType(platform);
+  }
+  fs::current_path(before);
   setenv("PATH", path.c_str(), 1);
+  EXPECT_FALSE(fs::exists(dir.file("planted-ran")));
   // Everything but the rebuilt database is there.
   EXPECT_TRUE(fs::exists(dir.file("data/mime/packages/tavrin.xml")));
   EXPECT_FALSE(fs::exists(dir.file("data/mime/mime.cache")));
@@ -417,7 +483,7 @@ TEST_F(DesktopIntegration, AChangeAnotherProgramMakesMeanwhileIsKept) {
             "[Default Applications]\ntext/plain=viewer.desktop;\n"
             "application/x-tavrin=tavrin-collection.desktop;\n\n"
             "[Added Associations]\nimage/png=gimp.desktop;\n"
-            "application/x-tavrin=tavrin-collection.desktop;tavrin-collection.run.desktop;\n"
+            "application/x-tavrin=tavrin-collection.desktop;tavrin-collection_run.desktop;\n"
             "[Removed Associations]\ntext/x-c=ed.desktop;\n");
   // A program that never stops writing it: the list is left to it, and the user told.
   const auto restless = [&](const std::string& path) {
@@ -436,9 +502,9 @@ constexpr char kType[] = "application/x-tavrin";
 constexpr char kId[] = "tavrin-collection.desktop";
 
 // Commands split as the registry writes them: a quote inside the program's path does not
-// end it, only one before a blank does. Exec quotes the program and turns the
-// placeholder into a field code; blanks, '$', '`', '"', '\' and '%' in the path survive
-// the Desktop Entry rules.
+// end it, only one before a blank does. Exec quotes the program where it must and turns
+// the placeholder into a field code; blanks, '$', '`', '"', '\' and '%' in the path
+// survive the Desktop Entry rules.
 TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
   EXPECT_EQ(SplitCommand("\"/a\"b/tavrin\" %1 /run"), (Words{"/a\"b/tavrin", "%1", "/run"}));
   EXPECT_EQ(SplitCommand("  prog  \"two words\"  x"), (Words{"prog", "two words", "x"}));
@@ -449,7 +515,10 @@ TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
   EXPECT_EQ(SplitCommand("\"/opt/x=\" %1\" %1"), (Words{"/opt/x=\" %1", "%1"}));
   EXPECT_EQ(SplitCommand(JoinCommand("/a\" b", {"%1", "/run"})), (Words{"/a\" b", "%1", "/run"}));
   // A '%' is doubled; no wrapper stands before the program.
-  EXPECT_EQ(ExecFromCommand("\"/opt/100%/tavrin\" %1 50%"), "\"/opt/100%%/tavrin\" %f 50%%");
+  EXPECT_EQ(ExecFromCommand("\"/opt/100%/tavrin\" %1 50%"), "/opt/100%%/tavrin %f 50%%");
+  // Quotes only where the rules require them: xdg-utils would take them for the name.
+  EXPECT_EQ(ExecFromCommand("\"/usr/bin/tavrin\" %1 /run"), "/usr/bin/tavrin %f /run");
+  EXPECT_EQ(ExecFromCommand("\"/opt/a=b,c+d@e/tavrin\" %1"), "/opt/a=b,c+d@e/tavrin %f");
   EXPECT_EQ(ExecFromCommand("\"/opt/a=b/x\\\" y\" %1"), "\"/opt/a=b/x\\\\\\\" y\" %f");
   EXPECT_EQ(ExecArgument("two words"), "\"two words\"");
   EXPECT_EQ(ExecArgument(""), "\"\"");
@@ -502,13 +571,13 @@ TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
   }
   // The same in another section, leaving the others alone.
   const std::string added =
-      WithApplication(before[0], kAddedAssociations, kType, "tavrin-collection.run.desktop");
+      WithApplication(before[0], kAddedAssociations, kType, "tavrin-collection_run.desktop");
   EXPECT_EQ(added,
             "# my settings\n[Added Associations]\n"
-            "application/x-tavrin=tavrin-collection.run.desktop;editor.desktop;\n\n"
+            "application/x-tavrin=tavrin-collection_run.desktop;editor.desktop;\n\n"
             "[Default Applications]\ntext/plain=viewer.desktop;\n\n"
             "[Removed Associations]\nimage/png=gimp.desktop;\n");
-  EXPECT_EQ(WithoutApplication(added, kAddedAssociations, kType, "tavrin-collection.run.desktop"),
+  EXPECT_EQ(WithoutApplication(added, kAddedAssociations, kType, "tavrin-collection_run.desktop"),
             before[0]);
 }
 

@@ -70,10 +70,47 @@ TEST(SplitParams, OneRuleWithoutExpansionAndWithoutLosingACharacter) {
   }
 }
 
-TEST(FindOnPath, ProgramsByBareName) {
+// A bare name comes from PATH's absolute folders alone. An empty entry (a colon at
+// either end, or two together) or a relative one would name the current folder, or one
+// below it, where anybody may have planted a program of that name.
+TEST(FindOnPath, ProgramsByBareNameFromPathsAbsoluteFoldersOnly) {
   EXPECT_FALSE(FindOnPath("sh").empty());
   EXPECT_EQ(FindOnPath("no-such-program-tavrin"), "");
   EXPECT_EQ(FindOnPath("bin/sh"), "");
+  const testing::TempDir dir;
+  for (const char* place : {"real", "here", "here/bin"}) {
+    fs::create_directories(dir.file(place));
+    fs::copy_file(testing::RecorderPath(), dir.file(place) + "/tavrin-path-rec");
+  }
+  const std::string real = dir.file("real");
+  const std::string none = dir.file("none");
+  const struct {
+    const char* name;
+    std::string path;
+    std::string found;
+  } cases[] = {
+      {"an absolute folder", real, real + "/tavrin-path-rec"},
+      {"a colon in front", ":" + real, real + "/tavrin-path-rec"},
+      {"a colon at the end", none + ":", ""},
+      {"two colons together", none + "::" + none, ""},
+      {"a relative folder", "bin:" + real, real + "/tavrin-path-rec"},
+      {"a folder with a slash at its end", real + "/", real + "/tavrin-path-rec"},
+      {"nothing at all", "", ""},
+  };
+  const char* given = std::getenv("PATH");
+  const std::string saved = given ? given : "";
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.file("here"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    setenv("PATH", c.path.c_str(), 1);
+    EXPECT_EQ(FindOnPath("tavrin-path-rec"), c.found);
+  }
+  // Without PATH, the folders every system has.
+  unsetenv("PATH");
+  EXPECT_EQ(SearchFolders(), (std::vector<std::string>{"/usr/local/bin", "/usr/bin", "/bin"}));
+  fs::current_path(before);
+  setenv("PATH", saved.c_str(), 1);
 }
 
 struct PosixShellTest : ::testing::Test {
@@ -142,16 +179,16 @@ TEST_F(PosixShellTest, AnIgnoredChildSignalDoesNotStopTheWaiting) {
   EXPECT_EQ(ReadRecording(record).size(), 1u);
 }
 
-// A bare name is a program on PATH, waited for or not, never a file of that name in the
-// launcher's folder; a relative path is taken from the collection's folder.
+// A bare name is a program on PATH, waited for or not, never a program of that name in
+// the launcher's folder, even where PATH's empty first entry names it; a relative path
+// is taken from the collection's folder.
 TEST_F(PosixShellTest, BareNamesComeFromPathAndRelativePathsFromTheCollection) {
   PlaceRecorder("bin/tavrin-bare-rec");
   PlaceRecorder("lists/tools/rec");
-  fs::create_directories(dir.file("elsewhere"));
-  testing::WriteFile(dir.file("elsewhere/tavrin-bare-rec"), "a text file, no program\n");
+  PlaceRecorder("elsewhere/tavrin-bare-rec");
   const char* oldPath = std::getenv("PATH");
   const std::string savedPath = oldPath ? oldPath : "";
-  setenv("PATH", (dir.file("bin") + ":" + savedPath).c_str(), 1);
+  setenv("PATH", (":" + dir.file("bin") + ":" + savedPath).c_str(), 1);
   fs::current_path(dir.file("elsewhere"));
   ShellRequest bare;
   bare.file = bare.fullPath = "tavrin-bare-rec";
@@ -182,6 +219,50 @@ TEST_F(PosixShellTest, BareNamesComeFromPathAndRelativePathsFromTheCollection) {
   EXPECT_EQ(runs[1].program, dir.file("bin/tavrin-bare-rec"));
   EXPECT_EQ(runs[2].args, Args{"waited"});
   EXPECT_EQ(runs[2].program, dir.file("bin/tavrin-bare-rec"));
+}
+
+// What a File names, resolved from the collection's folder and never from the launcher's:
+// a program by its execute permission or on PATH, anything else that exists a document
+// in its folder, an address whole. A folder named like the File in the launcher's current
+// folder changes nothing.
+TEST_F(PosixShellTest, ResolvesAFileFromTheCollectionsFolder) {
+  using Kind = ResolvedFile::Kind;
+  const std::string base = dir.file("lists");
+  fs::create_directories(dir.file("lists/docs"));
+  testing::WriteFile(dir.file("lists/notes.txt"), "hello");
+  testing::WriteFile(dir.file("lists/tavrin-script"), "#!/bin/sh\n");
+  PlaceRecorder("lists/tool");
+  fs::create_directories(dir.file("elsewhere/notes.txt"));
+  fs::current_path(dir.file("elsewhere"));
+  const struct {
+    const char* name;
+    std::string file;
+    Kind kind;
+    std::string path;
+    std::string folder;
+  } cases[] = {
+      {"a document beside the collection", "./notes.txt", Kind::kDocument,
+       dir.file("lists/./notes.txt"), dir.file("lists/.")},
+      {"a program beside the collection", "./tool", Kind::kProgram, dir.file("lists/./tool"),
+       dir.file("lists/.")},
+      {"a bare name beside the collection, not on PATH", "tavrin-script", Kind::kMissing,
+       "tavrin-script", ""},
+      {"the same by its path, without execute permission", "./tavrin-script", Kind::kDocument,
+       dir.file("lists/./tavrin-script"), dir.file("lists/.")},
+      {"a folder", "./docs", Kind::kDocument, dir.file("lists/./docs"), dir.file("lists/./docs")},
+      {"nothing", "./gone", Kind::kMissing, dir.file("lists/./gone"), ""},
+      {"an address", "https://example.org/a b", Kind::kAddress, "https://example.org/a b", ""},
+      {"a file address, never a program", "file://" + dir.file("lists/tool"), Kind::kDocument,
+       dir.file("lists/tool"), dir.file("lists")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ResolvedFile resolved = shell.Resolve(c.file, base);
+    EXPECT_EQ(resolved.kind, c.kind);
+    EXPECT_EQ(resolved.path, c.path);
+    EXPECT_EQ(resolved.folder, c.folder);
+  }
+  fs::current_path(before);
 }
 
 // A program that ends at once, whatever its status, has run; one that cannot be started

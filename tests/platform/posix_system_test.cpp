@@ -1,9 +1,13 @@
 // What the POSIX system knows of a file beyond its name: whether it is a program.
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
-#include "platform/posix/posix_system.h"
+#include "platform/posix/posix_shell.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -12,16 +16,40 @@ namespace {
 // A file with execute permission, or a bare name found on PATH; not a folder.
 TEST(PosixSystemInfo, ProgramsByPermissionOrOnThePath) {
   testing::TempDir dir;
-  posix::PosixSystemInfo system;
+  posix::PosixShell shell;
+  const auto isProgram = [&shell](const std::string& file) {
+    return shell.Resolve(file, "").kind == ResolvedFile::Kind::kProgram;
+  };
   const std::string tool = dir.file("tool");
   testing::WriteFile(tool, "#!/bin/sh\n");
-  EXPECT_FALSE(system.IsProgramFile(tool));
+  EXPECT_FALSE(isProgram(tool));
   std::filesystem::permissions(tool, std::filesystem::perms::owner_exec,
                                std::filesystem::perm_options::add);
-  EXPECT_TRUE(system.IsProgramFile(tool));
-  EXPECT_TRUE(system.IsProgramFile("sh"));
-  EXPECT_FALSE(system.IsProgramFile("no-such-program-tavrin"));
-  EXPECT_FALSE(system.IsProgramFile(dir.str()));
+  EXPECT_TRUE(isProgram(tool));
+  EXPECT_TRUE(isProgram("sh"));
+  EXPECT_FALSE(isProgram("no-such-program-tavrin"));
+  EXPECT_FALSE(isProgram(dir.str()));
+}
+
+// The tests leave the home of whoever runs them alone: each runs in a home of its own,
+// and the folders that Qt, GIO and the program write to lie inside it.
+TEST(TestEnvironment, EachTestHasAHomeOfItsOwn) {
+  const passwd* user = ::getpwuid(::getuid());
+  ASSERT_NE(user, nullptr);
+  const char* home = std::getenv("HOME");
+  ASSERT_NE(home, nullptr);
+  EXPECT_NE(std::filesystem::path(home), std::filesystem::path(user->pw_dir));
+  const std::string root = std::filesystem::path(home).parent_path().string() + "/";
+  for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME",
+                           "XDG_RUNTIME_DIR"}) {
+    const char* folder = std::getenv(name);
+    ASSERT_NE(folder, nullptr) << name;
+    EXPECT_EQ(std::string(folder).rfind(root, 0), 0u) << name << "=" << folder;
+    EXPECT_TRUE(std::filesystem::is_directory(folder)) << name;
+  }
+  struct stat runtime {};
+  ASSERT_EQ(::stat(std::getenv("XDG_RUNTIME_DIR"), &runtime), 0);
+  EXPECT_EQ(runtime.st_mode & 0777, 0700u);
 }
 
 }  // namespace

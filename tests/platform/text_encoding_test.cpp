@@ -30,6 +30,7 @@ std::vector<std::string> RandomTexts() {
                                 "\xff",
                                 "\xe2\x82",
                                 "\xe2\x82\xac",
+                                "\xe2\x80\xae",
                                 "\xf0\x9f\x98\x80",
                                 "\"",
                                 std::string(1, '\0'),
@@ -66,6 +67,18 @@ TEST(EscapeControls, WritesControlCharactersAsEscapesAndKeepsTheRest) {
        "2J",
        kUtf8, "\\xc2\\x9b2J"},
       {"no valid UTF-8", "a\xff\xe2\x82z", kUtf8, "a\\xff\\xe2\\x82z"},
+      // A file "report<U+202E>fdp.sh" would show as "reporths.pdf".
+      {"right-to-left override",
+       "report\xe2\x80\xae"
+       "fdp.sh",
+       kUtf8, "report\\xe2\\x80\\xaefdp.sh"},
+      {"every direction control and separator",
+       "\xe2\x80\x8e\xe2\x80\x8f\xe2\x80\xa8\xe2\x80\xa9\xe2\x80\xaa\xe2\x81\xa6\xe2\x81\xa9",
+       kUtf8,
+       "\\xe2\\x80\\x8e\\xe2\\x80\\x8f\\xe2\\x80\\xa8\\xe2\\x80\\xa9\\xe2\\x80\\xaa"
+       "\\xe2\\x81\\xa6\\xe2\\x81\\xa9"},
+      {"their neighbours stay", "\xe2\x80\x8d\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa\xe2\x80\x94",
+       kUtf8, "\xe2\x80\x8d\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa\xe2\x80\x94"},
       {"single-byte code page keeps high bytes", "\x9b\xe9", kSingle, "\x9b\xe9"},
       {"single-byte code page escapes C0", "a\tb\x1b", kSingle, "a\\tb\\x1b"},
   };
@@ -73,6 +86,44 @@ TEST(EscapeControls, WritesControlCharactersAsEscapesAndKeepsTheRest) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(EscapeControls(c.text, c.enc), c.escaped);
   }
+}
+
+// Bytes become UTF-16 for a toolkit and come back unchanged: valid UTF-8 as its
+// characters, every other byte as U+DC80 to U+DCFF.
+TEST(Utf16OfBytes, CarriesEveryByteThatIsNoUtf8AsALoneSurrogate) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::u16string shown;
+  } cases[] = {
+      {"ASCII", "Tools", u"Tools"},
+      {"letters of other scripts", "caf\xc3\xa9 \xe6\x97\xa5", u"caf\u00e9 \u65e5"},
+      {"beyond the first plane", "\xf0\x9f\x98\x80", u"\U0001F600"},
+      {"Latin-1", "p\xe9", u"p\xdce9"},
+      {"a sequence cut short", "\xe2\x82z", u"\xdce2\xdc82z"},
+      {"an encoded surrogate", "\xed\xa0\x80", u"\xdced\xdca0\xdc80"},
+      {"NUL", std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Utf16OfBytes(c.bytes), c.shown);
+    EXPECT_EQ(BytesOfUtf16(c.shown), c.bytes);
+  }
+  for (const std::string& text : RandomTexts()) {
+    EXPECT_EQ(BytesOfUtf16(Utf16OfBytes(text)), text) << EscapeControls(text);
+  }
+}
+
+// An edit of the characters around such a byte keeps the byte; a surrogate that no
+// byte gave (pasted from elsewhere) becomes U+FFFD, never a byte of its own.
+TEST(BytesOfUtf16, KeepsTheBytesAroundAnEdit) {
+  std::u16string shown = Utf16OfBytes("p\xe9");
+  shown = u"\u00e9" + shown + u"x";
+  EXPECT_EQ(BytesOfUtf16(shown), "\xc3\xa9p\xe9x");
+  EXPECT_EQ(BytesOfUtf16(u"a\xd800"
+                         u"b\xdc41"),
+            "a\xef\xbf\xbd"
+            "b\xef\xbf\xbd");
 }
 
 // Whatever the bytes: one line without a tab or any other control character, valid
@@ -89,7 +140,8 @@ TEST(EscapeControls, AnyBytesGiveOneSafeLineThatUnescapesToThem) {
       const auto lead = static_cast<unsigned char>(escaped[pos]);
       ASSERT_FALSE(len == 1 && lead >= 0x80) << escaped;  // no invalid UTF-8
       ASSERT_FALSE(len == 2 && lead == 0xC2 && static_cast<unsigned char>(escaped[pos + 1]) < 0xA0)
-          << escaped;  // no C1 control
+          << escaped;                                                      // no C1 control
+      ASSERT_NE(escaped.compare(pos, len, "\xe2\x80\xae"), 0) << escaped;  // no direction control
       pos += len;
     }
     EXPECT_EQ(Unescaped(escaped), text);
@@ -104,12 +156,27 @@ TEST(TerminalText, KeepsLinesAndBackslashesAndEscapesEveryOtherControl) {
   EXPECT_EQ(TerminalText("a\tb\r\x1b]0;t\x07\xc2\x9b\xff", kUtf8),
             "a\\tb\\r\\x1b]0;t\\x07\\xc2\\x9b\\xff");
   EXPECT_EQ(TerminalText("\x9b\xe9\x1b", kSingle), "\x9b\xe9\\x1b");
+  EXPECT_EQ(TerminalText("a\xe2\x80\xae"
+                         "b",
+                         kUtf8),
+            "a\\xe2\\x80\\xaeb");
   for (const auto& text : RandomTexts()) {
     for (const char c : TerminalText(text, kUtf8)) {
       const auto byte = static_cast<unsigned char>(c);
       ASSERT_TRUE((byte >= 0x20 && byte != 0x7F) || byte == '\n') << EscapeControls(text);
     }
   }
+}
+
+// Text for a window escapes as text for a terminal does, but leaves the bytes that are
+// no UTF-8 to the window, which shows them without losing them.
+TEST(WindowText, EscapesControlsAndDirectionControlsAndLeavesOtherBytes) {
+  EXPECT_EQ(WindowText("C:\\x\\a.exe\n\nreport\xe2\x80\xae"
+                       "fdp.sh\t\x1b\xc2\x9b",
+                       kUtf8),
+            "C:\\x\\a.exe\n\nreport\\xe2\\x80\\xaefdp.sh\\t\\x1b\\xc2\\x9b");
+  EXPECT_EQ(WindowText("caf\xe9 \xff\xe2\x80", kUtf8), "caf\xe9 \xff\xe2\x80");
+  EXPECT_EQ(WindowText("\x9b\xe9\x1b", kSingle), "\x9b\xe9\\x1b");
 }
 
 TEST(JsonString, EscapesAndStaysValidJsonWhateverTheBytes) {
@@ -127,6 +194,8 @@ TEST(JsonString, EscapesAndStaysValidJsonWhateverTheBytes) {
       {"UTF-8 as it stands", "caf\xc3\xa9 \xf0\x9f\x98\x80", "\"caf\xc3\xa9 \xf0\x9f\x98\x80\"",
        "caf\xc3\xa9 \xf0\x9f\x98\x80"},
       {"C1 control", "\xc2\x9b", "\"\\u009b\"", "\xc2\x9b"},
+      {"direction controls and separators", "a\xe2\x80\xae\xe2\x81\xa6\xe2\x80\xa8",
+       "\"a\\u202e\\u2066\\u2028\"", "a\xe2\x80\xae\xe2\x81\xa6\xe2\x80\xa8"},
       {"invalid bytes become U+FFFD", "a\xff\xe2\x82z", "\"a\\ufffd\\ufffd\\ufffdz\"",
        "a\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbdz"},
   };

@@ -226,8 +226,8 @@ TEST_F(DialogTest, OpenTakesOnlyAFileThatExists) {
 
 // The Save dialog of the collection toolbar opens in the caller's folder with the
 // proposed name and the collections' filter; a name typed without extension comes back
-// without one, in a buffer of the caller's size; the current folder stays.
-TEST_F(DialogTest, SaveProposesTheNameInTheFolderAndAppendsNoExtension) {
+// with ".tavrin", in a buffer of the caller's size; the current folder stays.
+TEST_F(DialogTest, SaveProposesTheNameInTheFolderAndAppendsTheExtension) {
   CurrentFolder here(dir.file("sub"));
   OpenFileName record;
   record.lpstrFile = "Games" + std::string(1019, ' ');
@@ -252,42 +252,46 @@ TEST_F(DialogTest, SaveProposesTheNameInTheFolderAndAppendsNoExtension) {
   EXPECT_TRUE(PathsEqual(seen.folder, dir.str())) << seen.folder;
   ASSERT_TRUE(chose);
   EXPECT_EQ(record.lpstrFile.size(), 1024u);
-  EXPECT_TRUE(PathsEqual(CutAtNull(record.lpstrFile), dir.file("mine")));
+  EXPECT_TRUE(PathsEqual(CutAtNull(record.lpstrFile), dir.file("mine.tavrin")));
   EXPECT_TRUE(PathsEqual(CurrentFolder::Get(), dir.file("sub")));
 }
 
-// Choosing a file that exists asks first: No leaves the dialog open, Yes takes it.
+// Choosing a file that exists asks first, the name typed with its extension or without:
+// No leaves the dialog open, Yes takes it.
 TEST_F(DialogTest, SaveAsksBeforeReplacingAFile) {
-  OpenFileName record;
-  record.lpstrFile = std::string(1024, ' ');
-  record.lpstrInitialDir = dir.str();
-  std::string firstQuestion;
-  bool askedAgain = false;
-  Seen seen;
-  ScreenUser user([&](ScreenUser& u) {
-    const HWND dialog = u.WaitForDialog(owner.get());
-    ScreenUser::Type(FileNameBox(dialog), "e.tavrin");
-    ScreenUser::Press(dialog, IDOK);
-    const HWND question = u.WaitForDialog(dialog);
-    firstQuestion = ScreenUser::StaticTexts(question);
-    ScreenUser::Press(question, IDNO);
-    u.WaitUntilGone(question);
-    u.WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
-    seen.stayedOpen = u.WaitForDialog(owner.get()) == dialog;
-    ScreenUser::Press(dialog, IDOK);
-    const HWND again = u.WaitForDialog(dialog);
-    askedAgain = again != nullptr;
-    ScreenUser::Press(again, IDYES);
-    u.WaitUntilGone(dialog);
-  });
-  const bool chose = ShowSaveDialog(record, dialogs);
-  user.Finish();
+  for (const char* typed : {"e.tavrin", "e"}) {
+    SCOPED_TRACE(typed);
+    OpenFileName record;
+    record.lpstrFile = std::string(1024, ' ');
+    record.lpstrInitialDir = dir.str();
+    std::string firstQuestion;
+    bool askedAgain = false;
+    Seen seen;
+    ScreenUser user([&](ScreenUser& u) {
+      const HWND dialog = u.WaitForDialog(owner.get());
+      ScreenUser::Type(FileNameBox(dialog), typed);
+      ScreenUser::Press(dialog, IDOK);
+      const HWND question = u.WaitForDialog(dialog);
+      firstQuestion = ScreenUser::StaticTexts(question);
+      ScreenUser::Press(question, IDNO);
+      u.WaitUntilGone(question);
+      u.WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
+      seen.stayedOpen = u.WaitForDialog(owner.get()) == dialog;
+      ScreenUser::Press(dialog, IDOK);
+      const HWND again = u.WaitForDialog(dialog);
+      askedAgain = again != nullptr;
+      ScreenUser::Press(again, IDYES);
+      u.WaitUntilGone(dialog);
+    });
+    const bool chose = ShowSaveDialog(record, dialogs);
+    user.Finish();
 
-  EXPECT_NE(firstQuestion, "");
-  EXPECT_TRUE(seen.stayedOpen);
-  EXPECT_TRUE(askedAgain);
-  ASSERT_TRUE(chose);
-  EXPECT_TRUE(PathsEqual(CutAtNull(record.lpstrFile), dir.file("e.tavrin")));
+    EXPECT_NE(firstQuestion, "");
+    EXPECT_TRUE(seen.stayedOpen);
+    EXPECT_TRUE(askedAgain);
+    ASSERT_TRUE(chose);
+    EXPECT_TRUE(PathsEqual(CutAtNull(record.lpstrFile), dir.file("e.tavrin")));
+  }
 }
 
 // Cancel (here the Esc key) gives false and leaves the caller's buffer as it was; so does

@@ -22,6 +22,7 @@
 #include "platform/win32/win32_toolkit.h"
 #include "run_process.h"
 #include "temp_dir.h"
+#include "win32_user.h"
 
 namespace tavrin::win32 {
 namespace {
@@ -467,6 +468,29 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   ++g_received;
   if (g_repost) PostMessageA(window, WM_APP, 0, 0);
   return 0;
+}
+
+// A box shows its texts as the windows do: a control character in a file's name is
+// shown escaped, never handed to the screen, and the rest of the text is kept.
+TEST(Win32Toolkit, ABoxShowsControlCharactersEscaped) {
+  std::string caption, said;
+  testing::ScreenUser user([&](testing::ScreenUser& at) {
+    const testing::Window box =
+        at.WaitFor([] { return testing::ScreenUser::TopLevel("#32770", ""); });
+    if (box == nullptr) return;
+    caption = testing::ScreenUser::Text(box);
+    said = testing::ScreenUser::StaticTexts(box);
+    testing::ScreenUser::Press(box, IDOK);
+  });
+  const int answer =
+      Win32Toolkit().MsgBox("C:\\Notes\\a\x1b[2Jb.txt\n\nFile not found", MB_OK, "The\x07 Tavrin");
+  user.Finish();
+  EXPECT_EQ(answer, IDOK);
+  EXPECT_EQ(said.find('\x1b'), std::string::npos) << said;
+  EXPECT_NE(said.find("[2Jb.txt"), std::string::npos) << said;
+  EXPECT_NE(said.find("File not found"), std::string::npos) << said;
+  EXPECT_EQ(caption.find('\x07'), std::string::npos) << caption;
+  EXPECT_NE(caption.find(" Tavrin"), std::string::npos) << caption;
 }
 
 // A pass runs the pending messages and returns; a request to end is left for the loop

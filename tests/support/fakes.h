@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,7 @@ using NativeFileSystem = PosixFileSystem;
 
 inline CollItem Item(std::string name, std::string file, std::string params = "",
                      int16_t style = kStyleNormal, int16_t wait = kFalse) {
-  return CollItem{std::move(file), std::move(name), std::move(params), style, wait};
+  return CollItem{std::move(file), std::move(name), std::move(params), style, wait, {}};
 }
 
 // The bytes of a collection file of the current version holding `items`.
@@ -38,6 +39,18 @@ inline std::string CollectionText(const std::vector<CollItem>& items) {
   for (const auto& i : items) {
     text += "\"" + i.ItemName + "\",\"" + i.File + "\",\"" + i.Params + "\"," +
             std::to_string(i.WinStyle) + (i.Wait ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
+  }
+  // The run options, when any item has some, in the section after the records.
+  std::string options;
+  int lines = 0;
+  for (std::size_t n = 0; n < items.size(); ++n) {
+    for (const ItemOption& o : items[n].Options) {
+      options += std::to_string(n) + ",\"" + o.Key + "\",\"" + o.Value + "\"\r\n";
+      ++lines;
+    }
+  }
+  if (lines > 0) {
+    text += "\"Tavrin Options 1\"\r\n" + std::to_string(lines - 1) + "\r\n" + options;
   }
   return text;
 }
@@ -74,10 +87,12 @@ class ScriptedToolkit : public Toolkit {
  public:
   int MsgBox(const std::string& text, int style, const std::string& caption) override {
     boxes.push_back(caption + " (" + std::to_string(style) + ") " + text);
+    if (during) during();
     return Next(answers, UnattendedAnswer(style));
   }
   void DoEvents() override { ++eventPasses; }
 
+  std::function<void()> during;  // run while a box "is shown"
   std::deque<int> answers;
   std::vector<std::string> boxes;  // each as "<caption> (<style>) <text>"
   int eventPasses = 0;
@@ -154,6 +169,22 @@ class FakeSystemInfo : public SystemInfo {
     }
   }
 
+  // A clock that moves only when the run pauses; readiness answers from it.
+  int64_t SteadyMilliseconds() override { return now; }
+  void Pause(long ms) override {
+    now += ms;
+    if (duringPause) duringPause(now);
+  }
+  bool TcpAnswers(const std::string&, int, int) override { return now >= readyAt; }
+  std::optional<bool> VisibleWindowTitled(const std::string&) override {
+    if (!windowsKnown) return std::nullopt;
+    return now >= readyAt;
+  }
+
+  int64_t now = 0;
+  int64_t readyAt = 0;                             // from when a port answers and a window shows
+  bool windowsKnown = true;                        // false: the desktop cannot be asked for windows
+  std::function<void(int64_t)> duringPause;        // told the time after each pause
   std::map<std::string, std::string> environment;  // starts empty, whatever the real one holds
   std::string collectionFolder = "/tmp";
   std::string executablePath = "/usr/bin/tavrin";
@@ -169,12 +200,14 @@ class ScriptedFileDialogs : public FileDialogs {
   };
   bool Show(const FileDialogRequest& request, std::string& chosen) override {
     requests.push_back(request);
+    if (during) during();
     const Answer answer = Next(answers, Answer{false, ""});
     if (answer.ok) chosen = answer.path;
     return answer.ok;
   }
 
-  std::deque<Answer> answers;  // cancelled when empty
+  std::function<void()> during;  // run while the dialog "is shown"
+  std::deque<Answer> answers;    // cancelled when empty
   std::vector<FileDialogRequest> requests;
 };
 

@@ -60,8 +60,7 @@ std::string AutostartName(const std::string& collectionPath) {
 }
 
 std::string AutostartEntry(const std::string& program, const std::string& collectionPath) {
-  const std::string exec =
-      ExecArgument(program, true) + " " + ExecArgument(collectionPath, true) + " /run";
+  const std::string exec = ExecArgument(program) + " " + ExecArgument(collectionPath) + " /run";
   return "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=Tavrin: " +

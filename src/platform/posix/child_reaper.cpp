@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <mutex>
 #include <vector>
 
 namespace tavrin::posix {
@@ -100,12 +99,6 @@ void ReapDetachedChildren() {
     const pid_t r = waitpid(pid, nullptr, WNOHANG);
     return r == pid || (r < 0 && errno == ECHILD);
   });
-}
-
-int TrackedChildCount() {
-  int n = static_cast<int>(g_overflow.size());
-  for (auto& slot : g_slots) n += slot.load() > 0 ? 1 : 0;
-  return n;
 }
 
 }  // namespace tavrin::posix

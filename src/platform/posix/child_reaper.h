@@ -34,7 +34,4 @@ void TrackDetachedChild(pid_t pid);
 // Reaps every tracked child that has ended.
 void ReapDetachedChildren();
 
-// Number of tracked children that have not been reaped yet.
-int TrackedChildCount();
-
 }  // namespace tavrin::posix

@@ -12,6 +12,7 @@
 
 #include "platform/files.h"
 #include "platform/posix/posix_files.h"
+#include "platform/posix/posix_shell.h"
 #include "platform/text_encoding.h"
 
 namespace tavrin::posix {
@@ -116,13 +117,14 @@ std::size_t SectionEnd(const std::vector<std::string>& lines, std::size_t header
 }
 
 void UpdateMimeDatabase(const std::string& mimeFolder) {
-  // Started without a shell and waited for; where the tool is missing, the desktop
-  // rebuilds the database by itself at the next log-in, so that is no error.
-  gchar* argv[] = {const_cast<gchar*>("update-mime-database"),
-                   const_cast<gchar*>(mimeFolder.c_str()), nullptr};
+  // Started without a shell and waited for, from PATH's own folders (never from the
+  // current one); where the tool is missing, the desktop rebuilds the database by itself
+  // at the next log-in, so that is no error.
+  std::string program = FindOnPath("update-mime-database");
+  if (program.empty()) return;
+  gchar* argv[] = {program.data(), const_cast<gchar*>(mimeFolder.c_str()), nullptr};
   g_spawn_sync(nullptr, argv, nullptr,
-               static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL |
-                                        G_SPAWN_STDERR_TO_DEV_NULL),
+               static_cast<GSpawnFlags>(G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
@@ -219,10 +221,9 @@ std::string JoinCommand(const std::string& program, const std::vector<std::strin
   return command;
 }
 
-std::string ExecArgument(const std::string& argument, bool alwaysQuote) {
+std::string ExecArgument(const std::string& argument) {
   static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
-  const bool quote =
-      alwaysQuote || argument.empty() || argument.find_first_of(kReserved) != std::string::npos;
+  const bool quote = argument.empty() || argument.find_first_of(kReserved) != std::string::npos;
   std::string out = quote ? "\"" : "";
   for (const char c : argument) {
     if (c == '%') {
@@ -241,7 +242,7 @@ std::string ExecArgument(const std::string& argument, bool alwaysQuote) {
 std::string ExecFromCommand(const std::string& command) {
   const auto words = SplitCommand(command);
   if (words.empty() || words[0].empty()) return "";
-  std::string exec = ExecArgument(words[0], true);
+  std::string exec = ExecArgument(words[0]);
   for (std::size_t i = 1; i < words.size(); ++i) {
     exec += ' ';
     exec += words[i] == "%1" ? std::string("%f") : ExecArgument(words[i]);
@@ -281,7 +282,7 @@ std::string ExecProgram(const std::string& program, const XdgFolders& folders,
   problem = ExecProgramProblem(program, folders);
   if (!problem.empty()) return "";
   if (program.find('%') == std::string::npos) return program;
-  const std::string link = ProgramLinkPath(folders);
+  std::string link = ProgramLinkPath(folders);
   if (!MakeLink(program, link)) {
     problem = link + "\n\nThe Tavrin could not make this link to the program.";
     return "";
@@ -452,13 +453,15 @@ std::string UpdateListedApplications(const std::string& listPath, bool present,
   const std::pair<const char*, const char*> listed[] = {{kAddedAssociations, kRunDesktopId},
                                                         {kAddedAssociations, kDesktopId},
                                                         {kDefaultApplications, kDesktopId}};
+
   // Another program may write the list while it is changed here: the change is made on
   // what was read, and written only while the list is still what was read.
   constexpr int kAttempts = 5;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const auto current = read(listPath);
     if (!current) return CannotWrite(listPath);  // a list that cannot be read is never replaced
-    std::string updated = *current;
+    std::string updated =
+        WithoutApplication(*current, kAddedAssociations, kCollectionType, kOldRunDesktopId);
     for (const auto& [section, id] : listed) {
       updated = present ? WithApplication(updated, section, kCollectionType, id)
                         : WithoutApplication(updated, section, kCollectionType, id);
@@ -521,6 +524,7 @@ std::string UpdateDesktopIntegration(const XdgFolders& folders,
     UpdateMimeDatabase(mimeFolder);
   }
 
+  ::unlink((appsFolder + "/" + kOldRunDesktopId).c_str());
   for (const auto& [path, content] : {std::pair{entryPath, entry}, {runEntryPath, runEntry}}) {
     if (!content.empty()) {
       fs::create_directories(appsFolder, ec);

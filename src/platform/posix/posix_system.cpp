@@ -2,12 +2,14 @@
 
 #include <gio/gio.h>
 #include <limits.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "platform/posix/display_probe.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/xdg_folders.h"
 
@@ -25,6 +27,14 @@ std::string WithoutClosingSlash(std::string path) {
 }
 
 }  // namespace
+
+void SettleMimeFolders() {
+  // GIO settles its MIME folders when a description is first asked for; if a type was
+  // guessed before that, it reads the whole MIME database a second time and drops the
+  // first copy without freeing it. Settled before the first guess, it is read once.
+  static const bool kSettled = g_content_type_get_mime_dirs() != nullptr;
+  (void)kSettled;
+}
 
 std::string PosixSystemInfo::CollectionFolder() {
   std::string folder = Env("TAVRIN_HOME");
@@ -44,6 +54,7 @@ std::string PosixSystemInfo::ExecutablePath() {
 
 std::string PosixSystemInfo::FileTypeDescription(const std::string& path) {
   if (path.empty()) return "";
+  SettleMimeFolders();
   GFile* file = g_file_new_for_path(path.c_str());
   GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
                                       G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
@@ -74,10 +85,17 @@ void PosixSystemInfo::SetEnvironment(const std::string& name, const std::string&
   }
 }
 
-bool PosixSystemInfo::IsProgramFile(const std::string& path) {
-  if (path.empty()) return false;
-  if (path.find('/') == std::string::npos && !FindOnPath(path).empty()) return true;
-  return IsExecutableFile(path);
+void PosixSystemInfo::Pause(long ms) {
+  timespec wanted{ms / 1000, (ms % 1000) * 1000000L};
+  nanosleep(&wanted, nullptr);
+}
+
+bool PosixSystemInfo::TcpAnswers(const std::string& host, int port, int timeoutMs) {
+  return ConnectTcp(host, port, timeoutMs);
+}
+
+std::optional<bool> PosixSystemInfo::VisibleWindowTitled(const std::string& text) {
+  return windows_.VisibleWindowTitled(text);
 }
 
 }  // namespace tavrin::posix

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "platform/posix/x11_windows.h"
 #include "platform/system.h"
 
 namespace tavrin::posix {
+
+// Call before the first look at a file's type (see the definition for why).
+void SettleMimeFolders();
 
 // Program information on POSIX: the collection folder under the user's data folder,
 // the executable from /proc, type descriptions from GIO.
@@ -11,9 +15,16 @@ class PosixSystemInfo : public SystemInfo {
   std::string CollectionFolder() override;
   std::string ExecutablePath() override;
   std::string FileTypeDescription(const std::string& path) override;
-  bool IsProgramFile(const std::string& path) override;
   std::string GetEnvironment(const std::string& name) override;
   void SetEnvironment(const std::string& name, const std::string& value) override;
+  // nanosleep: a caught signal ends it early.
+  void Pause(long ms) override;
+  bool TcpAnswers(const std::string& host, int port, int timeoutMs) override;
+  // The windows of the X server that DISPLAY names; nothing without one.
+  std::optional<bool> VisibleWindowTitled(const std::string& text) override;
+
+ private:
+  X11Windows windows_;
 };
 
 }  // namespace tavrin::posix

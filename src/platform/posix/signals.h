@@ -13,12 +13,10 @@ namespace tavrin::posix {
 // anything changes them; only the first call records (later ones do nothing).
 void RecordGivenSignals();
 
-// Whether the signal was ignored when the process started (as far as recorded).
-bool GivenIgnored(int signal);
-
 // In a new child process, before it executes its program: puts back the dispositions and
 // the mask that were recorded (the default action and an empty mask where nothing was).
-// Only async-signal-safe calls.
+// Only async-signal-safe calls, and no memory of the process is written: it may run in a
+// child that shares the launcher's memory.
 void RestoreGivenSignals();
 
 }  // namespace tavrin::posix

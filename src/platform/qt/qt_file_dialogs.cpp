@@ -4,23 +4,28 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSortFilterProxyModel>
 #include <QStringList>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/qt/qt_text.h"
 
 namespace tavrin {
 namespace {
 
 QString FilterText(const FileFilter& filter) {
-  QString patterns = QString::fromStdString(filter.patterns);
+  QString patterns = QtText(filter.patterns);
   patterns.replace(';', ' ');
-  return QString::fromStdString(filter.description) + " (" + patterns + ")";
+  return QtText(filter.description) + " (" + patterns + ")";
 }
 
 // Whether a file name matches one of the patterns of a filter ("*.exe;*.bat"). "*.*"
 // stands for every file, as it does in the system's dialogs, names without a dot too.
 bool MatchesPatterns(const QString& fileName, const std::string& patterns) {
-  for (const QString& pattern : QString::fromStdString(patterns).split(';')) {
+  for (const QString& pattern : QtText(patterns).split(';')) {
     const QString p = pattern.trimmed();
     if (p == "*.*" || p == "*") return true;
     if (QRegularExpression::fromWildcard(p, Qt::CaseInsensitive).match(fileName).hasMatch()) {
@@ -79,7 +84,7 @@ void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
-  dialog.setDefaultSuffix(QString());
+  dialog.setDefaultSuffix(QtText(request.defaultExt));
   auto* proxy = new FilterProxy(&dialog, request.filters);
   dialog.setProxyModel(proxy);
   QStringList filters;
@@ -92,18 +97,47 @@ void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
   // The dialog sets its model's name filters before it reports the user's choice.
   QObject::connect(&dialog, &QFileDialog::filterSelected, proxy,
                    [proxy] { proxy->FilterChosen(); });
-  if (!request.initialDir.empty()) dialog.setDirectory(QString::fromStdString(request.initialDir));
-  if (!request.initialName.empty()) dialog.selectFile(QString::fromStdString(request.initialName));
+  if (!request.initialDir.empty()) dialog.setDirectory(QtText(request.initialDir));
+  if (!request.initialName.empty()) dialog.selectFile(QtText(request.initialName));
 }
+
+std::string ChosenFile(const QFileDialog& dialog) {
+  const QStringList files = dialog.selectedFiles();
+  return files.isEmpty() ? std::string() : ProgramBytes(QDir::toNativeSeparators(files.first()));
+}
+
+namespace {
+
+// Whether the user says to replace the existing `file` that the dialog itself could not
+// see: Qt names files through the locale's encoding, in which a name whose bytes are no
+// UTF-8 (a Latin-1 "caf\xe9") stands for no file. Asked as the dialog asks, No by default.
+bool MayReplaceUnseen(QFileDialog& dialog, const std::string& file) {
+  std::error_code error;
+  if (QFileInfo::exists(dialog.selectedFiles().first()) ||
+      !std::filesystem::exists(std::filesystem::path(file), error)) {
+    return true;
+  }
+  const QString name = QtText(std::filesystem::path(file).filename().string());
+  return QMessageBox::warning(
+             &dialog, dialog.windowTitle(),
+             QFileDialog::tr("%1 already exists.\nDo you want to replace it?").arg(name),
+             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+}  // namespace
 
 bool QtFileDialogs::Show(const FileDialogRequest& request, std::string& chosen) {
   QFileDialog dialog(owner_);
   SetUpFileDialog(dialog, request);
-  if (dialog.exec() != QDialog::Accepted) return false;
-  const QStringList files = dialog.selectedFiles();
-  if (files.isEmpty()) return false;
-  chosen = QDir::toNativeSeparators(files.first()).toStdString();
-  return true;
+  for (;;) {
+    if (dialog.exec() != QDialog::Accepted) return false;
+    std::string file = ChosenFile(dialog);
+    if (file.empty()) return false;
+    // No keeps the dialog for another name, as the dialog's own question does.
+    if (request.save && request.overwritePrompt && !MayReplaceUnseen(dialog, file)) continue;
+    chosen = std::move(file);
+    return true;
+  }
 }
 
 }  // namespace tavrin

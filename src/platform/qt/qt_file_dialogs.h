@@ -10,6 +10,10 @@ namespace tavrin {
 // Sets up Qt's own file dialog for a request: mode, filters, folder and name.
 void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
+// The file the dialog has chosen (or would choose now), as the program's bytes; empty
+// when none.
+std::string ChosenFile(const QFileDialog& dialog);
+
 // The file dialogs on Qt's own dialog, modal over an owner window.
 class QtFileDialogs : public FileDialogs {
  public:

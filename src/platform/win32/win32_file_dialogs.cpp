@@ -58,6 +58,7 @@ bool Win32FileDialogs::Show(const FileDialogRequest& request, std::string& chose
   // An empty folder name: the system's default folder.
   record.lpstrInitialDir = request.initialDir.c_str();
   record.Flags = DialogFlags(request);
+  record.lpstrDefExt = request.defaultExt.empty() ? nullptr : request.defaultExt.c_str();
 
   const BOOL ok = request.save ? GetSaveFileNameA(&record) : GetOpenFileNameA(&record);
   if (!ok) return false;

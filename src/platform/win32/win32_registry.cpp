@@ -10,8 +10,14 @@ namespace {
 // the machine-wide ones.
 constexpr const char* kUserClasses = "Software\\Classes\\";
 
-constexpr REGSAM kCreateAccess = Registry::kCreateAccess;
-constexpr REGSAM kOpenAccess = Registry::kOpenAccess;
+// The rights keys are asked for: an existing key is opened to read and write its values
+// (and 0x40, which the association has always asked for); a key is created non-volatile
+// with the rights to read, write, add and list its subkeys and be told of changes.
+constexpr REGSAM kOpenAccess =
+    STANDARD_RIGHTS_REQUIRED | KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_LINK | 0x40;
+constexpr REGSAM kCreateAccess = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY |
+                                 KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK;
+static_assert(kOpenAccess == 0xF0063 && kCreateAccess == 0x3F);
 
 bool IsClassesRoot(Registry::Key key) { return key == Registry::kClassesRoot; }
 
@@ -41,7 +47,7 @@ long Win32Registry::CreateKey(Key root, const std::string& subkey, Key& key) {
   // Keys of the classes root are written for this user alone.
   const HKEY base = IsClassesRoot(root) ? HKEY_CURRENT_USER : ToHandle(root);
   const std::string path = IsClassesRoot(root) ? kUserClasses + subkey : subkey;
-  const LONG result = RegCreateKeyExA(base, path.c_str(), 0, nullptr, Registry::kOptionNonVolatile,
+  const LONG result = RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                       kCreateAccess, nullptr, &handle, &disposition);
   if (result == ERROR_SUCCESS) key = FromHandle(handle);
   return result;

@@ -1,5 +1,8 @@
 #include "platform/win32/win32_system.h"
 
+#include <winsock2.h>
+#include <ws2tcpip.h>
+// after winsock2.h, which must come first
 #include <objbase.h>
 #include <shellapi.h>
 #include <windows.h>
@@ -126,6 +129,70 @@ std::string Win32SystemInfo::GetEnvironment(const std::string& name) { return En
 void Win32SystemInfo::SetEnvironment(const std::string& name, const std::string& value) {
   // The process's own block, which started programs inherit.
   SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+}
+
+void Win32SystemInfo::Pause(long ms) { ::Sleep(static_cast<DWORD>(ms)); }
+
+bool Win32SystemInfo::TcpAnswers(const std::string& host, int port, int timeoutMs) {
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  if (!started) return false;
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* list = nullptr;
+  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) return false;
+  bool ok = false;
+  for (addrinfo* a = list; a && !ok; a = a->ai_next) {
+    SOCKET s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+    if (s == INVALID_SOCKET) continue;
+    u_long nonBlocking = 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+    if (connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) {
+      ok = true;
+    } else if (WSAGetLastError() == WSAEWOULDBLOCK) {
+      fd_set writable, failed;
+      FD_ZERO(&writable);
+      FD_ZERO(&failed);
+      FD_SET(s, &writable);
+      FD_SET(s, &failed);
+      timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+      ok = select(0, nullptr, &writable, &failed, &limit) > 0 && FD_ISSET(s, &writable) &&
+           !FD_ISSET(s, &failed);
+    }
+    closesocket(s);
+  }
+  freeaddrinfo(list);
+  return ok;
+}
+
+namespace {
+
+struct TitleSearch {
+  const std::string* text;
+  bool found;
+};
+
+BOOL CALLBACK LookAtWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TitleSearch*>(param);
+  if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr) return TRUE;
+  char title[1024];
+  const int length = GetWindowTextA(window, title, sizeof title);
+  if (length > 0 && std::string(title, static_cast<std::size_t>(length)).find(*search->text) !=
+                        std::string::npos) {
+    search->found = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::optional<bool> Win32SystemInfo::VisibleWindowTitled(const std::string& text) {
+  TitleSearch search{&text, false};
+  EnumWindows(&LookAtWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 }  // namespace tavrin::win32

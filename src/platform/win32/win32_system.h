@@ -24,6 +24,11 @@ class Win32SystemInfo : public SystemInfo {
   std::string PathCase(const std::string& path) override;
   std::string GetEnvironment(const std::string& name) override;
   void SetEnvironment(const std::string& name, const std::string& value) override;
+  void Pause(long ms) override;
+  // Winsock, a non-blocking connect given up after `timeoutMs`.
+  bool TcpAnswers(const std::string& host, int port, int timeoutMs) override;
+  // EnumWindows: a visible window without owner whose title holds `text`.
+  std::optional<bool> VisibleWindowTitled(const std::string& text) override;
 };
 
 }  // namespace tavrin::win32

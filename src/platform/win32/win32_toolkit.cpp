@@ -2,11 +2,16 @@
 
 #include <windows.h>
 
+#include "platform/text_encoding.h"
+
 namespace tavrin::win32 {
 
 int Win32Toolkit::MsgBox(const std::string& text, int style, const std::string& caption) {
-  const int answer =
-      MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(), static_cast<UINT>(style));
+  // Shown as the windows show texts: control characters (and, where the system's
+  // code page can hold them, direction controls) escaped, so that what the box says of
+  // a file is what its name is.
+  const int answer = MessageBoxA(GetActiveWindow(), WindowText(text).c_str(),
+                                 WindowText(caption).c_str(), static_cast<UINT>(style));
   if (answer != 0) return answer;
   // No box could be shown (no desktop to show it on): say it on standard error.
   StderrToolkit fallback;

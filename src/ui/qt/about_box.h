@@ -10,7 +10,8 @@ class QPushButton;
 namespace tavrin::qt {
 
 // The About box in Qt Widgets: the program's name, version, legal notice and feedback
-// address; a click on the address reaches the form.
+// address, a link that a click, or Enter or Space once Tab has reached it, hands to the
+// form.
 class AboutBox : public QDialog, public AboutView {
   Q_OBJECT
 

@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "ui/qt/shown_text.h"
+
 namespace tavrin::qt {
 namespace {
 
@@ -56,7 +58,7 @@ class DetailsPaneAccessible : public QAccessibleWidget, public QAccessibleTextIn
 
  private:
   const DetailsPane* Pane() const { return static_cast<const DetailsPane*>(widget()); }
-  QString Shown() const { return QString::fromStdString(Pane()->text()); }
+  QString Shown() const { return qt::Shown(Pane()->text()); }
 };
 
 QAccessibleInterface* DetailsPaneFactory(const QString&, QObject* object) {
@@ -87,11 +89,11 @@ void DetailsPane::DrawText(const std::string& text) { Show(text); }
 
 void DetailsPane::Show(std::string text) {
   if (text == text_) return;
-  const QString before = QString::fromStdString(text_);
+  const QString before = Shown(text_);
   text_ = std::move(text);
   update();
   if (QAccessible::isActive()) {
-    QAccessibleTextUpdateEvent changed(this, 0, before, QString::fromStdString(text_));
+    QAccessibleTextUpdateEvent changed(this, 0, before, Shown(text_));
     QAccessible::updateAccessibility(&changed);
     QAccessibleEvent described(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&described);
@@ -99,7 +101,7 @@ void DetailsPane::Show(std::string text) {
 }
 
 QRect DetailsPane::CharacterRect(int offset) const {
-  const QString shown = QString::fromStdString(text_);
+  const QString shown = Shown(text_);
   if (offset < 0 || offset >= shown.size()) return QRect();
   const QFontMetrics metrics(font());
   const qsizetype lineStart = shown.lastIndexOf('\n', offset - 1) + 1;
@@ -111,7 +113,7 @@ QRect DetailsPane::CharacterRect(int offset) const {
 }
 
 int DetailsPane::OffsetAt(const QPoint& point) const {
-  const QString shown = QString::fromStdString(text_);
+  const QString shown = Shown(text_);
   for (int offset = 0; offset < shown.size(); ++offset) {
     if (CharacterRect(offset).contains(point)) return offset;
   }
@@ -124,7 +126,7 @@ void DetailsPane::paintEvent(QPaintEvent*) {
   painter.setPen(palette().color(QPalette::ButtonText));
   const QFontMetrics metrics(font());
   int y = metrics.ascent();
-  for (const QString& line : QString::fromStdString(text_).split('\n')) {
+  for (const QString& line : Shown(text_).split('\n')) {
     painter.drawText(0, y, line);
     y += metrics.lineSpacing();
   }

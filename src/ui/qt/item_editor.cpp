@@ -42,7 +42,6 @@ struct ToolEntry {
 }  // namespace
 
 ItemEditor::ItemEditor(FrmItemEdit& form, QWidget* owner) : QDialog(owner), form_(form) {
-  InitUiResources();
   setWindowTitle("Item Editor");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -96,10 +95,7 @@ void ItemEditor::BuildControls() {
     button->setObjectName(entry.key);
     button->setToolTip(entry.tip);
     button->setAccessibleName(entry.tip);  // it shows no text of its own
-    QIcon icon;
-    icon.addFile(QString(":/icons/%1-16.png").arg(entry.key), QSize(16, 16));
-    icon.addFile(QString(":/icons/%1.png").arg(entry.key), QSize(32, 32));
-    button->setIcon(icon);
+    button->setIcon(BundledIcon(entry.key));
     button->setIconSize(QSize(16, 16));
     button->setAutoRaise(true);  // flat until the pointer is over it
     button->setFocusPolicy(Qt::TabFocus);

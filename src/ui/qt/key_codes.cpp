@@ -19,6 +19,10 @@ int KeyCodeOf(const QKeyEvent* event) {
       return kKeyEscape;
     case Qt::Key_Delete:
       return kKeyDelete;
+    case Qt::Key_Up:
+      return kKeyUp;
+    case Qt::Key_Down:
+      return kKeyDown;
     case Qt::Key_Menu:
       return kKeyApps;
     case Qt::Key_Shift:

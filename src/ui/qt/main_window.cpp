@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
@@ -55,13 +56,6 @@ constexpr ButtonEntry kItemButtons[] = {
 };
 
 constexpr int kItemBarTops[] = {180, 622, 1064, 1506, 1950};
-
-QIcon BundledIcon(const QString& name) {
-  QIcon icon;
-  icon.addFile(":/icons/" + name + "-16.png", QSize(16, 16));
-  icon.addFile(":/icons/" + name + ".png", QSize(32, 32));
-  return icon;
-}
 
 // A toolbar: a row of tool buttons that fills its place without overflowing.
 QWidget* MakeToolStrip(QWidget* parent, const QString& name, QRect rect) {
@@ -113,13 +107,31 @@ void KeepInside(QGroupBox* frame) {
 // A frame's caption as a name for the control it holds: without the access key's mark.
 QString AccessibleCaption(const QGroupBox* frame) { return QString(frame->title()).remove('&'); }
 
+// The application's style, with one picture less: the arrow of a menu bar's overflow
+// button, which Qt's menu bar asks for as it is made and which is read from a picture
+// file (loading every image plugin of Qt to find the one that reads it). The window's
+// menu bar is of a fixed width and never overflows.
+class MenuBarStyle : public QProxyStyle {
+ public:
+  QIcon standardIcon(StandardPixmap picture, const QStyleOption* option,
+                     const QWidget* widget) const override {
+    if (picture == SP_ToolBarHorizontalExtensionButton ||
+        picture == SP_ToolBarVerticalExtensionButton) {
+      return QIcon();
+    }
+    return QProxyStyle::standardIcon(picture, option, widget);
+  }
+};
+
 }  // namespace
 
 MainWindow::MainWindow(FrmMain& form, ModalRunner runModal, QWidget* parent)
     : QMainWindow(parent), form_(form), runModal_(std::move(runModal)) {
-  InitUiResources();
+  if (dynamic_cast<MenuBarStyle*>(QApplication::style()) == nullptr) {
+    QApplication::setStyle(new MenuBarStyle);
+  }
   setWindowTitle("The Tavrin");
-  setWindowIcon(QIcon(":/icons/tavrin.png"));
+  setWindowIcon(BundledPixmap("tavrin"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
@@ -218,6 +230,8 @@ void MainWindow::BuildCollectionFrame(int extra) {
   cboColl_->setCompleter(nullptr);
   cboColl_->setToolTip("Avalible collections");
   cboColl_->setAccessibleName(AccessibleCaption(frameColl_));
+  // A screen reader reads the text field as a control of its own: named as the box.
+  text->setAccessibleName(AccessibleCaption(frameColl_));
   // Typing reaches the form; the texts the form sets do not come back to it.
   connect(text, &QLineEdit::textEdited, this,
           [this](const QString& typed) { form_.cboColl_Change(Typed(typed)); });
@@ -425,9 +439,7 @@ void MainWindow::MakeFlatToolBars() {
   }
 }
 
-void MainWindow::SetCaption(const std::string& caption) {
-  setWindowTitle(QString::fromStdString(caption));
-}
+void MainWindow::SetCaption(const std::string& caption) { setWindowTitle(Shown(caption)); }
 
 void MainWindow::SetWindowEnabled(bool enabled) { setEnabled(enabled); }
 

@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <map>
+#include <string>
 #include <tuple>
+#include <utility>
 
 namespace tavrin::win32 {
 namespace {
@@ -14,27 +16,65 @@ namespace {
 const char* const kDetailsClass = "TavrinDetails";
 const char* const kToolbarControlClass = "TavrinToolbar";
 
-int Dpi() {
-  static const int dpi = [] {
-    HDC screen = GetDC(nullptr);
-    const int found = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return found > 0 ? found : 96;
-  }();
+int SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  const int found = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return found > 0 ? found : 96;
+}
+
+// The DPI the windows are laid out at: the system's, until a window moves to a screen
+// of another.
+int& CurrentDpi() {
+  static int dpi = SystemDpi();
   return dpi;
+}
+int Dpi() { return CurrentDpi(); }
+
+struct FontKey {
+  std::string face;
+  int hundredths;  // of a point
+  bool bold;
+  bool underline;
+  auto Tie() const { return std::tie(face, hundredths, bold, underline); }
+  bool operator<(const FontKey& other) const { return Tie() < other.Tie(); }
+};
+
+// Every font made, at each DPI, and what each one is.
+std::map<std::pair<FontKey, int>, HFONT>& Fonts() {
+  static std::map<std::pair<FontKey, int>, HFONT> made;
+  return made;
+}
+std::map<HFONT, FontKey>& FontKeys() {
+  static std::map<HFONT, FontKey> keys;
+  return keys;
+}
+
+Hfont FontFor(const FontKey& key) {
+  auto& font = Fonts()[{key, Dpi()}];
+  if (font == nullptr) {
+    const int height = -MulDiv(key.hundredths, Dpi(), 7200);
+    font = CreateFontA(height, 0, 0, 0, key.bold ? FW_BOLD : FW_NORMAL, FALSE, key.underline, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH, key.face.c_str());
+    if (font) FontKeys()[font] = key;
+  }
+  return font;
 }
 
 Hfont MakeFont(const char* face, double points, bool bold, bool underline) {
-  static std::map<std::tuple<std::string, int, bool, bool>, HFONT> made;
-  const int tenths = static_cast<int>(std::lround(points * 100));
-  auto& font = made[{face, tenths, bold, underline}];
-  if (font == nullptr) {
-    const int height = -MulDiv(tenths, Dpi(), 7200);
-    font = CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH, face);
-  }
-  return font;
+  return FontFor({face, static_cast<int>(std::lround(points * 100)), bold, underline});
+}
+
+// Where each control was placed, in twips, and the buttons of each toolbar control:
+// what a new DPI lays out again.
+std::map<HWND, TwipsRect>& Places() {
+  static std::map<HWND, TwipsRect> places;
+  return places;
+}
+std::map<HWND, std::vector<ToolButton>>& ToolbarButtons() {
+  static std::map<HWND, std::vector<ToolButton>> buttons;
+  return buttons;
 }
 
 // The details pane draws its text line by line; the font is kept in the window.
@@ -120,6 +160,12 @@ RECT PixelRect(const TwipsRect& place) {
 
 int Pixels(int twips) { return MulDiv(twips, Dpi(), 1440); }
 
+int LayoutDpi() { return Dpi(); }
+
+void UseDpi(int dpi) { CurrentDpi() = dpi > 0 ? dpi : SystemDpi(); }
+
+int PictureSize() { return MulDiv(16, Dpi(), 96); }
+
 Hfont WindowFont(double points, bool bold) {
   return MakeFont("Times New Roman", points, bold, false);
 }
@@ -135,6 +181,7 @@ Hwnd MakeControl(Hwnd parent, const char* className, const char* text, unsigned 
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleA(nullptr), nullptr);
   if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (control) Places()[control] = place;
   return control;
 }
 
@@ -152,36 +199,105 @@ std::string TextOf(Hwnd window) {
 void SetTextOf(Hwnd window, const std::string& text) { SetWindowTextA(window, text.c_str()); }
 
 Hwnd MakeToolbar(Hwnd parent, const TwipsRect& place, const std::vector<ToolButton>& buttons) {
-  Hwnd control = MakeControl(parent, kToolbarControlClass, "", WS_CLIPCHILDREN, place, 0, nullptr);
-  const RECT r = PixelRect(place);
+  // A control parent: the keyboard of a dialog reaches the toolbar inside it (Tab stops
+  // on it, as on any control of the window).
+  Hwnd control = MakeControl(parent, kToolbarControlClass, "", WS_CLIPCHILDREN, place, 0, nullptr,
+                             WS_EX_CONTROLPARENT);
   HWND bar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                                  CCS_NODIVIDER | CCS_NOPARENTALIGN,
-                             0, 0, r.right - r.left, r.bottom - r.top, control, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+                             0, 0, 0, 0, control, nullptr, GetModuleHandleA(nullptr), nullptr);
   SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  HIMAGELIST images =
-      ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, static_cast<int>(buttons.size()));
+  ToolbarButtons()[control] = buttons;
   std::vector<TBBUTTON> entries;
-  for (const ToolButton& button : buttons) {
-    auto* icon = static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), button.image, IMAGE_ICON, 16, 16, 0));
-    const int image = icon ? ImageList_AddIcon(images, icon) : I_IMAGENONE;
-    if (icon) DestroyIcon(icon);
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
     TBBUTTON entry{};
-    entry.iBitmap = image;
-    entry.idCommand = button.id;
+    entry.iBitmap = static_cast<int>(i);
+    entry.idCommand = buttons[i].id;
     entry.fsState = TBSTATE_ENABLED;
     entry.fsStyle = BTNS_BUTTON;
     entry.iString = -1;
     entries.push_back(entry);
   }
-  SendMessageA(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
   SendMessageA(bar, TB_ADDBUTTONSA, entries.size(), reinterpret_cast<LPARAM>(entries.data()));
-  // The buttons share the control's width and fill its height, as the layout places them.
-  const int width = (r.right - r.left) / static_cast<int>(buttons.empty() ? 1 : buttons.size());
-  SendMessageA(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, r.bottom - r.top));
+  SizeToolbar(control);
   return control;
+}
+
+void SizeToolbar(Hwnd toolbarControl) {
+  HWND bar = InnerToolbar(toolbarControl);
+  const auto place = Places().find(toolbarControl);
+  const auto buttons = ToolbarButtons().find(toolbarControl);
+  if (bar == nullptr || place == Places().end() || buttons == ToolbarButtons().end()) return;
+  // The pictures at the size the DPI asks for, each made from the nearest size the
+  // program carries (16 and 32 pixels).
+  const int size = PictureSize();
+  const int count = static_cast<int>(buttons->second.size());
+  HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
+  for (int i = 0; i < count; ++i) {
+    auto* icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
+                                               buttons->second[static_cast<std::size_t>(i)].image,
+                                               IMAGE_ICON, size, size, 0));
+    // A missing picture keeps its place, empty, so that the others stay with their buttons.
+    if (icon) {
+      ImageList_AddIcon(images, icon);
+      DestroyIcon(icon);
+    } else {
+      ImageList_SetImageCount(images, static_cast<UINT>(i + 1));
+    }
+  }
+  auto* old = reinterpret_cast<HIMAGELIST>(
+      SendMessageA(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images)));
+  if (old) ImageList_Destroy(old);
+  // The buttons share the control's width and fill its height, as the layout places them.
+  const RECT r = PixelRect(place->second);
+  MoveWindow(bar, 0, 0, r.right - r.left, r.bottom - r.top, TRUE);
+  const int width = (r.right - r.left) / (count == 0 ? 1 : count);
+  SendMessageA(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, r.bottom - r.top));
+  InvalidateRect(bar, nullptr, TRUE);
+}
+
+void LayOutAgain(Hwnd window) {
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const auto place = Places().find(child);
+    if (place == Places().end()) continue;
+    const RECT r = PixelRect(place->second);
+    MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+    auto* font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
+    const auto key = FontKeys().find(font);
+    if (key != FontKeys().end()) {
+      SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(key->second)), TRUE);
+    }
+    if (ToolbarButtons().count(child) != 0) SizeToolbar(child);
+  }
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void FollowDpiChange(Hwnd window, std::uintptr_t wParam, std::intptr_t lParam, int width,
+                     int height) {
+  UseDpi(HIWORD(wParam));
+  const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FitInnerArea(window, width, height);
+  LayOutAgain(window);
+}
+
+void FitInnerArea(Hwnd window, int width, int height) {
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+  RECT frame{0, 0, Pixels(width), Pixels(height)};
+  AdjustWindowRectEx(&frame, style, GetMenu(window) != nullptr, exStyle);
+  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The menu bar may take more than one line: the inner area keeps its size.
+  RECT inner;
+  GetClientRect(window, &inner);
+  const int missing = Pixels(height) - inner.bottom;
+  if (missing != 0) {
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left,
+                 frame.bottom - frame.top + missing, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 Hwnd InnerToolbar(Hwnd toolbarControl) {
@@ -198,8 +314,70 @@ void MakeFlat(Hwnd toolbarControl) {
 }
 
 void EnableToolButton(Hwnd toolbarControl, int id, bool enabled) {
-  SendMessageA(InnerToolbar(toolbarControl), TB_ENABLEBUTTON, static_cast<WPARAM>(id),
+  HWND bar = InnerToolbar(toolbarControl);
+  SendMessageA(bar, TB_ENABLEBUTTON, static_cast<WPARAM>(id),
                MAKELPARAM(enabled ? TRUE : FALSE, 0));
+  // Tab passes over a toolbar whose buttons are all disabled, as over a disabled button.
+  bool any = false;
+  const auto count = SendMessageA(bar, TB_BUTTONCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count && !any; ++i) {
+    TBBUTTON button{};
+    SendMessageA(bar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
+    any = (button.fsState & TBSTATE_ENABLED) != 0;
+  }
+  const LONG_PTR style = GetWindowLongPtrA(bar, GWL_STYLE);
+  SetWindowLongPtrA(bar, GWL_STYLE, any ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+  if (!any && GetFocus() == bar) SetFocus(GetNextDlgTabItem(GetAncestor(bar, GA_ROOT), bar, FALSE));
+}
+
+namespace {
+
+bool IsSystemToolbar(HWND window) {
+  char name[32] = "";
+  return window != nullptr && GetClassNameA(window, name, sizeof name) > 0 &&
+         std::string(name) == TOOLBARCLASSNAMEA;
+}
+
+bool IsButtonEnabled(HWND bar, LRESULT index) {
+  TBBUTTON button{};
+  return SendMessageA(bar, TB_GETBUTTON, static_cast<WPARAM>(index),
+                      reinterpret_cast<LPARAM>(&button)) != 0 &&
+         (button.fsState & TBSTATE_ENABLED) != 0;
+}
+
+// The next enabled button from `from` in direction `step`; `from` itself when there is
+// none.
+LRESULT NextEnabledButton(HWND bar, LRESULT from, int step) {
+  const auto count = SendMessageA(bar, TB_BUTTONCOUNT, 0, 0);
+  for (LRESULT i = from + step; i >= 0 && i < count; i += step) {
+    if (IsButtonEnabled(bar, i)) return i;
+  }
+  return from;
+}
+
+}  // namespace
+
+void FollowKeyboardFocus(Hwnd before, Hwnd focus) {
+  if (before == focus) return;
+  // A toolbar the keyboard has left shows no button as its own any longer.
+  if (IsSystemToolbar(before)) SendMessageA(before, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+  if (!IsSystemToolbar(focus) || SendMessageA(focus, TB_GETHOTITEM, 0, 0) >= 0) return;
+  // The keyboard stands on the first enabled button.
+  const LRESULT first = NextEnabledButton(focus, -1, 1);
+  if (first >= 0) SendMessageA(focus, TB_SETHOTITEM, static_cast<WPARAM>(first), 0);
+}
+
+bool MoveKeyboardButton(const MSG& message) {
+  if (message.message != WM_KEYDOWN || !IsSystemToolbar(message.hwnd)) return false;
+  int step = 0;
+  if (message.wParam == VK_LEFT || message.wParam == VK_UP) step = -1;
+  if (message.wParam == VK_RIGHT || message.wParam == VK_DOWN) step = 1;
+  if (step == 0) return false;
+  const auto hot = SendMessageA(message.hwnd, TB_GETHOTITEM, 0, 0);
+  const LRESULT next =
+      hot < 0 ? NextEnabledButton(message.hwnd, -1, 1) : NextEnabledButton(message.hwnd, hot, step);
+  if (next >= 0) SendMessageA(message.hwnd, TB_SETHOTITEM, static_cast<WPARAM>(next), 0);
+  return true;
 }
 
 bool AnswerToolTip(std::intptr_t notification, const std::vector<ToolButton>& buttons) {

@@ -30,8 +30,25 @@ struct TwipsRect {
   }
 };
 
-// Twips as pixels at the system's DPI (96 dots per inch: 15 twips a pixel).
+// Twips as pixels at the layout's DPI (96 dots per inch: 15 twips a pixel).
 int Pixels(int twips);
+// The DPI the windows are laid out at: the system's, or the one of the screen a window
+// has moved to (UseDpi; 0 for the system's again).
+int LayoutDpi();
+void UseDpi(int dpi);
+// The side of a toolbar picture at the layout's DPI: 16 pixels at 96 dots per inch.
+int PictureSize();
+// Places the controls of `window` made by MakeControl and MakeToolbar again, at the
+// layout's DPI, with their fonts and pictures at that DPI.
+void LayOutAgain(Hwnd window);
+// Sizes `window` so that its inner area is `width` by `height` twips at the layout's
+// DPI, where it stands.
+void FitInnerArea(Hwnd window, int width, int height);
+// A window whose inner area is `width` by `height` twips, moved to a screen of another
+// DPI (the system's WM_DPICHANGED with its parameters): placed where the system
+// suggests, sized and laid out again at that DPI.
+void FollowDpiChange(Hwnd window, std::uintptr_t wParam, std::intptr_t lParam, int width,
+                     int height);
 
 // The windows' fonts: `face` at `points`, sized for the system's DPI. They live as long
 // as the program; asking twice for the same font gives the same one.
@@ -62,16 +79,26 @@ struct ToolButton {
 };
 
 // A toolbar control: a window of its own holding the system's toolbar
-// ("ToolbarWindow32") with `buttons`, pictures 16 pixels square. The buttons' commands
-// and tool tips reach `parent`.
+// ("ToolbarWindow32") with `buttons`, pictures PictureSize() square. The buttons'
+// commands and tool tips reach `parent`.
 Hwnd MakeToolbar(Hwnd parent, const TwipsRect& place, const std::vector<ToolButton>& buttons);
+// Sizes a toolbar control's toolbar, its buttons and its pictures for the layout's DPI.
+void SizeToolbar(Hwnd toolbarControl);
 // The system's toolbar inside a toolbar control.
 Hwnd InnerToolbar(Hwnd toolbarControl);
 // Gives a toolbar control the flat look: finds its inner window, adds the flat style
 // to the style it reads there, and has the control redraw itself.
 void MakeFlat(Hwnd toolbarControl);
-// Enables or disables the button `id` of a toolbar control.
+// Enables or disables the button `id` of a toolbar control. A toolbar without an enabled
+// button is no tab stop (the focus leaves it for the next control).
 void EnableToolButton(Hwnd toolbarControl, int id, bool enabled);
+// After the keyboard has moved the focus from `before` to `focus`: a system toolbar it
+// has reached highlights its first enabled button (the one Enter and Space press, the
+// arrow keys move from), and one it has left its button no longer.
+void FollowKeyboardFocus(Hwnd before, Hwnd focus);
+// The arrow keys in a system toolbar: the keyboard moves to the enabled button before
+// or after. True when `message` was one of them.
+bool MoveKeyboardButton(const tagMSG& message);
 // The tool tip of a toolbar button, when `notification` asks for one (the system's
 // NMHDR of a WM_NOTIFY); false when it asks for something else.
 bool AnswerToolTip(std::intptr_t notification, const std::vector<ToolButton>& buttons);

@@ -64,7 +64,11 @@ bool ModalDialog::PreTranslate(MSG& message) {
       OnKeyDown(static_cast<int>(message.wParam), ModifierMask(message), message.hwnd)) {
     return true;
   }
-  return IsDialogMessageA(hwnd_, &message) != 0;
+  if (MoveKeyboardButton(message)) return true;
+  HWND before = GetFocus();
+  if (IsDialogMessageA(hwnd_, &message) == 0) return false;
+  FollowKeyboardFocus(before, GetFocus());
+  return true;
 }
 
 std::intptr_t ModalDialog::OnMessage(Hwnd window, unsigned message, std::uintptr_t wParam,
@@ -74,12 +78,7 @@ std::intptr_t ModalDialog::OnMessage(Hwnd window, unsigned message, std::uintptr
       // The handle is known before CreateDialog returns: OnInit builds on it.
       hwnd_ = window;
       SetTextOf(hwnd_, caption_);
-      const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE));
-      const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE));
-      RECT frame{0, 0, Pixels(width_), Pixels(height_)};
-      AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-      SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      FitInnerArea(hwnd_, width_, height_);
       Centre(hwnd_, owner_);
       OnInit();
       return FALSE;  // the focus is where OnInit put it
@@ -89,6 +88,10 @@ std::intptr_t ModalDialog::OnMessage(Hwnd window, unsigned message, std::uintptr
       return TRUE;
     case WM_CLOSE:
       OnCloseBox();
+      return TRUE;
+    case WM_DPICHANGED:
+      // Moved to a screen of another DPI.
+      FollowDpiChange(hwnd_, wParam, lParam, width_, height_);
       return TRUE;
     case WM_CTLCOLORSTATIC:
       return OnColorStatic(reinterpret_cast<void*>(wParam), reinterpret_cast<Hwnd>(lParam));

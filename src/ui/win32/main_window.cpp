@@ -120,14 +120,7 @@ MainWindow::MainWindow(FrmMain& form, OwnerChanged ownerChanged)
                           GetModuleHandleA(nullptr), this);
   if (hwnd_ == nullptr) return;
   if (ownerChanged_) ownerChanged_(hwnd_);
-  // The menu bar may take more than one line: the inner area keeps its size.
-  RECT client;
-  GetClientRect(hwnd_, &client);
-  if (client.bottom != Pixels(kClient.height)) {
-    SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left,
-                 frame.bottom - frame.top + Pixels(kClient.height) - client.bottom,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  FitInnerArea(hwnd_, kClient.width, kClient.height);
   BuildControls();
   form_.Form_Load(*this);
   Centre(hwnd_);
@@ -292,6 +285,23 @@ int MainWindow::SelectedRow() const {
   return static_cast<int>(SendMessageA(lstItems_, LB_GETCURSEL, 0, 0));
 }
 
+void MainWindow::RememberFocus() {
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
+}
+
+void MainWindow::RestoreFocus() {
+  if (closed_ || !IsWindowVisible(hwnd_) || IsChild(hwnd_, GetFocus())) return;
+  // A control that has gone, or can take no input now, leaves the focus to the first
+  // one in tab order.
+  HWND target = focus_;
+  if (target == nullptr || !IsChild(hwnd_, target) || !IsWindowEnabled(target) ||
+      !IsWindowVisible(target)) {
+    target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  }
+  if (target) ::SetFocus(target);
+}
+
 // --- What the form shows ------------------------------------------------------------
 
 void MainWindow::SetCollEntries(const std::vector<std::string>& entries) {
@@ -406,6 +416,7 @@ void MainWindow::SetBusy(bool busy) {
 }
 
 void MainWindow::SetVisible(bool visible) {
+  if (!visible) RememberFocus();
   ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
   if (visible) Activate();
 }
@@ -413,6 +424,7 @@ void MainWindow::SetVisible(bool visible) {
 void MainWindow::Activate() {
   SetForegroundWindow(hwnd_);
   SetActiveWindow(hwnd_);
+  RestoreFocus();
 }
 
 void MainWindow::Unload() {
@@ -420,6 +432,7 @@ void MainWindow::Unload() {
 }
 
 void MainWindow::ShowModal(FrmItemEdit& form) {
+  RememberFocus();
   ItemEditor editor(form, hwnd_);
   if (ownerChanged_) ownerChanged_(editor.hwnd());
   editor.Run();
@@ -427,6 +440,7 @@ void MainWindow::ShowModal(FrmItemEdit& form) {
 }
 
 void MainWindow::ShowModal(FrmAbout& form) {
+  RememberFocus();
   AboutBox about(form, hwnd_);
   about.Run();
 }
@@ -452,6 +466,9 @@ void MainWindow::RunPending() {
 
 bool MainWindow::PreTranslate(MSG& message) {
   if (closed_ || !IsWithin(message.hwnd, hwnd_)) return false;
+  // Where the focus stands before what this message does: the system's modal windows
+  // (message boxes, file dialogs) take it from the window when they open.
+  RememberFocus();
   const int key = static_cast<int>(message.wParam);
   if (IsKeyDown(message)) {
     // The shortcut keys of the menus first, then key preview: the window sees every
@@ -468,7 +485,11 @@ bool MainWindow::PreTranslate(MSG& message) {
   }
   if (closed_) return true;
   // Tab, the arrow keys between buttons and the access keys, as in a dialog.
-  return IsDialogMessageA(hwnd_, &message) != 0;
+  if (MoveKeyboardButton(message)) return true;
+  HWND before = GetFocus();
+  if (IsDialogMessageA(hwnd_, &message) == 0) return false;
+  FollowKeyboardFocus(before, GetFocus());
+  return true;
 }
 
 std::intptr_t MainWindow::OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -493,6 +514,20 @@ std::intptr_t MainWindow::OnMessage(unsigned message, std::uintptr_t wParam, std
       if (next) ::SetFocus(next);
       return 0;
     }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus();
+      } else if (HIWORD(wParam) == 0) {
+        RestoreFocus();
+      }
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
+    case WM_DPICHANGED:
+      // Moved to a screen of another DPI.
+      FollowDpiChange(hwnd_, wParam, lParam, kClient.width, kClient.height);
+      return 0;
     case WM_CLOSE:
       // Closing the window by any way ends the program at once; nothing is asked.
       Unload();

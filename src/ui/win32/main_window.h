@@ -85,6 +85,11 @@ class MainWindow : public MainView {
   // The control that `focus` is, or is part of, as the form names it.
   MainControl ControlOf(Hwnd focus) const;
   int SelectedRow() const;
+  // The control that has the focus, kept while the window is active; given the focus
+  // again when the window is active once more and no control has it (after a modal
+  // window, or when the window shows again), as a dialog does.
+  void RememberFocus();
+  void RestoreFocus();
 
   FrmMain& form_;
   OwnerChanged ownerChanged_;
@@ -96,6 +101,7 @@ class MainWindow : public MainView {
   // are not the user's.
   bool showing_ = false;
   std::unique_ptr<ToolTips> tips_;
+  Hwnd focus_ = nullptr;
 
   Hwnd frameColl_ = nullptr;
   Hwnd cboColl_ = nullptr;

@@ -4,17 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "dialogs/common_dialog.h"
 #include "fakes.h"
+#include "platform/qt/qt_text.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -98,6 +103,101 @@ TEST(QtFileDialogs, TheOpenDialogListsWhatEachFilterNames) {
   QTest::keyClick(types, Qt::Key_Down);
   EXPECT_EQ(ListedOnceLoaded(dialog, {"sub", "go.bat", "run.sh", "SETUP.EXE", "tool"}),
             (Names{"sub", "go.bat", "run.sh", "SETUP.EXE", "tool"}));
+}
+
+// The Save dialog asks before it takes the name of an existing collection, typed with
+// its extension or without: the name without one gets ".tavrin" before the dialog
+// looks. No leaves the dialog open; a new name is taken with the extension. A proposed
+// name whose bytes are no UTF-8 (Latin-1 "caf\xe9") comes back as the same bytes.
+TEST(QtFileDialogs, SaveAsksAboutTheNameWrittenWithOrWithoutItsExtension) {
+  QApplication app(argc, argv);
+  testing::TempDir dir;
+  testing::WriteFile(dir.file("Tools.tavrin"), "\"Tavrin File 1.2\"\r\n");
+  testing::ScriptedFileDialogs record;
+  OpenFileName save;
+  save.lpstrFile = "caf\xe9" + std::string(1020, ' ');
+  ShowSaveDialog(save, record);
+  FileDialogRequest request = record.requests.at(0);
+  request.initialDir = dir.str();
+
+  // Every question is answered No once it shows, and kept.
+  Names asked;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+        asked.push_back(box->text().toStdString());
+        box->button(QMessageBox::No)->click();
+      }
+    }
+  });
+  answer.start(10);
+  const std::string question = "Tools.tavrin already exists.\nDo you want to replace it?";
+  const struct {
+    const char* typed;
+    Names asked;
+    bool taken;
+  } cases[] = {
+      {"Tools", {question}, false}, {"Tools.tavrin", {question}, false}, {"New", {}, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    QFileDialog dialog;
+    SetUpFileDialog(dialog, request);
+    dialog.show();
+    EXPECT_EQ(ChosenFile(dialog), dir.file("caf\xe9.tavrin"));
+    auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(nameBox, nullptr);
+    nameBox->clear();
+    QTest::keyClicks(nameBox, c.typed);
+    asked.clear();
+    static_cast<QDialog&>(dialog).accept();  // as its Save button does
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(dialog.result() == QDialog::Accepted, c.taken);
+    EXPECT_EQ(ChosenFile(dialog), dir.file(c.taken ? "New.tavrin" : "Tools.tavrin"));
+  }
+}
+
+// Qt's dialog sees no file by a name whose bytes are no UTF-8, so it cannot ask about
+// replacing one: the question comes after it, and No brings the dialog back.
+TEST(QtFileDialogs, SaveAsksAboutAnExistingNameQtCannotSee) {
+  QApplication app(argc, argv);
+  testing::TempDir dir;
+  testing::WriteFile(dir.file("caf\xe9.tavrin"), "\"Tavrin File 1.2\"\r\n");
+  testing::ScriptedFileDialogs record;
+  OpenFileName save;
+  save.lpstrFile = "caf\xe9" + std::string(1020, ' ');
+  ShowSaveDialog(save, record);
+  FileDialogRequest request = record.requests.at(0);
+  request.initialDir = dir.str();
+
+  // The user takes the proposed name each time the dialog shows; No, then Yes.
+  int taken = 0;
+  Names asked;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+        asked.push_back(ProgramBytes(box->text()));
+        box->button(asked.size() == 1 ? QMessageBox::No : QMessageBox::Yes)->click();
+        return;
+      }
+    }
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog && dialog->isVisible()) {
+        ++taken;
+        static_cast<QDialog*>(dialog)->accept();
+        return;
+      }
+    }
+  });
+  user.start(10);
+  QtFileDialogs dialogs;
+  std::string chosen;
+  EXPECT_TRUE(dialogs.Show(request, chosen));
+  const std::string question = "caf\xe9.tavrin already exists.\nDo you want to replace it?";
+  EXPECT_EQ(asked, (Names{question, question}));
+  EXPECT_EQ(taken, 2);
+  EXPECT_EQ(chosen, dir.file("caf\xe9.tavrin"));
 }
 
 }  // namespace

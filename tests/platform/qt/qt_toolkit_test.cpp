@@ -56,7 +56,8 @@ TEST(QtToolkit, BoxesGoToStandardErrorWithoutADisplayAndToQtWithOne) {
 
   // Each box shows its caption, text, icon, the buttons of its style and, for a question,
   // its default button (the one Enter presses; a box of one button needs none named);
-  // the box is answered with `click` once it is shown.
+  // the box is answered with `click` once it is shown. A direction control in the text
+  // is shown escaped, so that "report<U+202E>fdp.sh" does not read "reporths.pdf".
   using Box = QMessageBox;
   const int noByDefault = kStyleQuestionYesNo + kStyleDefaultButton2;
   const struct {
@@ -80,7 +81,7 @@ TEST(QtToolkit, BoxesGoToStandardErrorWithoutADisplayAndToQtWithOne) {
       for (QWidget* w : QApplication::topLevelWidgets()) {
         if (auto* box = qobject_cast<Box*>(w); box != nullptr && box->isVisible()) {
           EXPECT_EQ(box->windowTitle().toStdString() + "|" + box->text().toStdString(),
-                    "The Tavrin - Error:|a.exe\n\nFile Not Found");
+                    "The Tavrin - Error:|report\\xe2\\x80\\xaefdp.sh\n\nFile Not Found");
           EXPECT_EQ(box->icon(), c.icon);
           EXPECT_EQ(box->standardButtons(), c.buttons);
           EXPECT_EQ(box->standardButton(box->defaultButton()), c.byDefault);
@@ -89,9 +90,46 @@ TEST(QtToolkit, BoxesGoToStandardErrorWithoutADisplayAndToQtWithOne) {
         }
       }
     });
-    EXPECT_EQ(shown.MsgBox("a.exe\n\nFile Not Found", c.style, "The Tavrin - Error:"), c.answer);
+    EXPECT_EQ(shown.MsgBox("report\xe2\x80\xae"
+                           "fdp.sh\n\nFile Not Found",
+                           c.style, "The Tavrin - Error:"),
+              c.answer);
     EXPECT_NE(seen, nullptr) << "no message box was shown";
   }
+  // A name whose bytes are no UTF-8 (Latin-1 "caf\xe9") is shown as the views show it:
+  // the byte as a character of its own, never a replacement character.
+  QString text;
+  QTimer::singleShot(0, [&] {
+    if (auto* box = qobject_cast<Box*>(QApplication::activeModalWidget())) {
+      text = box->text();
+      box->button(Box::Ok)->click();
+    }
+  });
+  shown.MsgBox("caf\xe9.tavrin\n\nFile Not Found", kStyleCriticalOk, "The Tavrin - Error:");
+  EXPECT_EQ(text, QString("caf") + QChar(0xDCE9) + ".tavrin\n\nFile Not Found");
+}
+
+// Qt asked for a platform it has no plugin for would end the program as its
+// application starts: no application is started, and the boxes go to standard error
+// after one line that says why.
+TEST(QtToolkit, NoPlatformPluginIsNoApplicationAndBoxesGoToStandardError) {
+  char option[] = "-platform";
+  char platform[] = "tavrin-no-such-platform";
+  char* args[] = {name, option, platform, nullptr};
+  int count = 3;
+  QtToolkit toolkit(count, args, [] { return true; });
+  EXPECT_EQ(toolkit.EnsureApplication(), nullptr);
+  EXPECT_EQ(QCoreApplication::instance(), nullptr);
+  EXPECT_EQ(toolkit.WhyNoApplication().rfind(
+                "Qt finds no platform plugin for \"tavrin-no-such-platform\" that loads", 0),
+            0u)
+      << toolkit.WhyNoApplication();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(toolkit.MsgBox("a\n\nb", kStyleQuestionYesNo, "Q"), kAnswerNo);
+  EXPECT_EQ(toolkit.MsgBox("c", kStyleCriticalOk, "E"), kAnswerOk);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "tavrin: message boxes are written here: " + toolkit.WhyNoApplication() +
+                "\nQ\na\n\nb\nE\nc\n");
 }
 
 }  // namespace

@@ -52,6 +52,33 @@ TEST_F(Keyboard, AddAndSelectWithoutTheMouse) {
   EXPECT_EQ(ItemButtons(), "11111");
 }
 
+// The item buttons follow the list's selection whichever way it goes: a click below the
+// last entry or a Ctrl+click on the selected one leaves none, and nothing to act on.
+// After a load, the first Down into the list selects the first entry.
+TEST_F(Keyboard, TheItemButtonsFollowTheSelection) {
+  Open({It("chess"), It("go")});
+  Activate(window.get());
+  QListWidget* list = window->lstItems();
+  ClickEntry(1);
+  EXPECT_EQ(ItemButtons(), "11111");
+  const QRect last = list->visualItemRect(list->item(1));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, last.bottomLeft() + QPoint(4, 20));
+  EXPECT_EQ(ItemButtons(), "00000");
+  EXPECT_EQ(window->picDetails()->text(), "");
+  ClickEntry(0);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    list->visualItemRect(list->item(0)).center());
+  EXPECT_EQ(ItemButtons(), "00000");
+  Open({It("chess"), It("go")});
+  Activate(window.get());
+  window->lstItems()->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(window->lstItems(), Qt::Key_Down);
+  EXPECT_EQ(form->SelectedIndex(), 0);
+  EXPECT_EQ(ItemButtons(), "11111");
+  QTest::keyClick(window->lstItems(), Qt::Key_Down);
+  EXPECT_EQ(form->SelectedIndex(), 1);
+}
+
 // Every access key works from every control of the main window, the editable
 // collection box included: the menus open, the frames take the focus, the buttons press.
 TEST_F(Keyboard, AccessKeysWorkFromEveryControl) {
@@ -183,6 +210,7 @@ TEST_F(Keyboard, ScreenReadersFindNamesAndTheDetailsText) {
                      "Open the selected item", "Move item down in list"}));
   EXPECT_EQ(name(window->cboColl()), "c");
   EXPECT_EQ(labels(window->cboColl()), "Tavrin Collection");
+  EXPECT_EQ(name(window->cboColl()->lineEdit()), "Tavrin Collection");
   EXPECT_EQ(name(window->lstItems()), "Tavrin Items");
   EXPECT_EQ(name(window->picDetails()), "Item Details");
   EXPECT_EQ(name(window->btnExec()), "Execute Tavrin");

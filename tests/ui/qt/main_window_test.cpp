@@ -1,5 +1,6 @@
 // The main window's Qt view: its controls with their texts, access keys, tool tips,
 // pictures and tab order; its frames; and that each gesture reaches the form.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
@@ -35,6 +36,7 @@ TEST_F(MainWindowView, ControlsTextsToolTipsAndPictures) {
   EXPECT_EQ(window->btnExit()->toolTip(), "Exit Tavrin");
   EXPECT_EQ(window->cboColl()->toolTip(), "Avalible collections");
   EXPECT_EQ(window->lstItems()->toolTip(), "Items in the current collection");
+  EXPECT_EQ(window->windowIcon().availableSizes(), QList<QSize>{QSize(48, 48)});
   Strings frames;
   for (const QGroupBox* frame : window->findChildren<QGroupBox*>()) {
     frames.push_back(frame->title().toStdString());
@@ -222,11 +224,28 @@ TEST(AboutBoxView, KeysCloseItAndTheAddressMails) {
   FrmAbout form({state, edit, fake.platform, dialogs});
   qt::AboutBox about(form, nullptr);
   about.show();
-  QTest::mouseClick(about.lblMail(), Qt::LeftButton);
-  ASSERT_EQ(fake.shell.shellStarts.size(), 1u);
+  // From the keyboard: OK has the focus, Tab reaches the link, Enter and Space press it.
+  about.activateWindow();
+  QApplication::setActiveWindow(&about);
+  EXPECT_EQ(QApplication::focusWidget(), about.btnOK());
+  QTest::keyClick(about.btnOK(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), about.lblMail());
+  QTest::keyClick(about.lblMail(), Qt::Key_Return);
+  QTest::keyClick(about.lblMail(), Qt::Key_Space);
+  ASSERT_EQ(fake.shell.shellStarts.size(), 2u);
   EXPECT_THAT(fake.shell.shellStarts[0].file,
               StartsWith("mailto:" + about.lblMail()->text().toStdString()));
+  QTest::mouseClick(about.lblMail(), Qt::LeftButton);
+  EXPECT_EQ(fake.shell.shellStarts.size(), 3u);
   EXPECT_TRUE(about.isVisible());
+  // A screen reader finds a link named by the address, and its press action mails.
+  QAccessibleInterface* link = QAccessible::queryAccessibleInterface(about.lblMail());
+  ASSERT_NE(link, nullptr);
+  EXPECT_EQ(link->role(), QAccessible::Link);
+  EXPECT_EQ(link->text(QAccessible::Name), about.lblMail()->text());
+  ASSERT_NE(link->actionInterface(), nullptr);
+  link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(fake.shell.shellStarts.size(), 4u);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "ui/qt/about_box.h"
 #include "ui/qt/item_editor.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/shown_text.h"
 
 namespace tavrin {
 
@@ -73,11 +74,12 @@ struct WindowTest : ::testing::Test, testing::FormWorld {
   // Opens the window on a collection "c" that is already loaded.
   MainWindow& Open(const std::vector<CollItem>& items) { return Open(Loaded(items)); }
 
-  std::string Box() const { return window->cboColl()->currentText().toStdString(); }
+  // What the box and the list show, as the program's bytes.
+  std::string Box() const { return qt::Typed(window->cboColl()->currentText()); }
   std::vector<std::string> Listed() const {
     std::vector<std::string> names;
     for (int i = 0; i < window->lstItems()->count(); ++i) {
-      names.push_back(window->lstItems()->item(i)->text().toStdString());
+      names.push_back(qt::Typed(window->lstItems()->item(i)->text()));
     }
     return names;
   }

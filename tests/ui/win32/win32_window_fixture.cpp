@@ -122,6 +122,22 @@ std::string Win32WindowTest::ItemButtons() const {
 
 Hwnd Win32WindowTest::Focus() const { return GetFocus(); }
 
+std::string Win32WindowTest::FocusName() const {
+  HWND focus = GetFocus();
+  const std::pair<MainControl, const char*> named[] = {
+      {MainControl::cboColl, "cboColl"},    {MainControl::tbCollOther, "tbColl"},
+      {MainControl::lstItems, "lstItems"},  {MainControl::tbItemUp, "tbItem0"},
+      {MainControl::tbItemEdit, "tbItem1"}, {MainControl::tbItemRemove, "tbItem2"},
+      {MainControl::tbItemOpen, "tbItem3"}, {MainControl::tbItemDown, "tbItem4"},
+      {MainControl::btnExec, "btnExec"},    {MainControl::btnExit, "btnExit"}};
+  for (const auto& [control, name] : named) {
+    HWND hwnd = window->Control(control);
+    if (focus == hwnd || IsChild(hwnd, focus)) return name;
+  }
+  if (focus == window->hwnd()) return "window";
+  return focus != nullptr && IsChild(window->hwnd(), focus) ? "another control" : "none";
+}
+
 void Win32WindowTest::Pick(int index) {
   // What the closed box does on an arrow key: a new current entry, and its notification.
   HWND box = window->Control(MainControl::cboColl);
@@ -209,6 +225,16 @@ void Win32WindowTest::Key(MainControl control, int key, int mask) {
   if (window->closed()) return SetHeld(mask, false);
   PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, static_cast<WPARAM>(key),
                KeyParam(key, true, alt));
+  Pump();
+  SetHeld(mask, false);
+}
+
+void Win32WindowTest::KeyInFocus(int key, int mask) {
+  HWND target = GetFocus() ? GetFocus() : window->hwnd();
+  SetHeld(mask, true);
+  PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(key), KeyParam(key, false, false));
+  Pump();
+  PostMessageA(target, WM_KEYUP, static_cast<WPARAM>(key), KeyParam(key, true, false));
   Pump();
   SetHeld(mask, false);
 }

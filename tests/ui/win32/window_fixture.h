@@ -52,6 +52,9 @@ struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   // The item buttons' enabled states, in their order: Up, Edit, Remove, Open, Down.
   std::string ItemButtons() const;
   Hwnd Focus() const;
+  // The control that has the focus as the form names it ("cboColl", "tbItem2", ...);
+  // "window" for the window itself, "none" when nothing of it has the focus.
+  std::string FocusName() const;
 
   // What the user does.
   // Picks entry `index` of the collection box's list.
@@ -66,6 +69,8 @@ struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   // Presses and releases `key` in `control` (none: the window) with the modifiers of
   // `mask` held (1 Shift, 2 Ctrl, 4 Alt), through the message loop.
   void Key(MainControl control, int key, int mask = 0);
+  // The same in whatever has the focus, as the keyboard sends it.
+  void KeyInFocus(int key, int mask = 0);
   // Presses the modifiers of `mask` and leaves them down / lets them go.
   void Hold(MainControl control, int mask);
   void Release(MainControl control, int mask);

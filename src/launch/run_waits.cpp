@@ -1,0 +1,134 @@
+#include "launch/run_waits.h"
+
+#include <algorithm>
+
+#include "launch/launch.h"
+#include "launch/stop_request.h"
+#include "platform/files.h"
+#include "platform/traits.h"
+
+namespace tavrin {
+namespace {
+
+// The longest a single TCP check may take before the wait looks at a stop again.
+constexpr int kConnectLimit = 250;
+
+bool IsAbsolute(const std::string& path) {
+  if (path.empty()) return false;
+  if (path[0] == kNativeSeparator || path[0] == '/') return true;
+  // A drive letter where paths have them.
+  return kNativeSeparator == '\\' && path.size() > 1 && path[1] == ':';
+}
+
+std::string ReadyPath(const std::string& path, const std::string& baseFolder) {
+  if (IsAbsolute(path) || baseFolder.empty()) return path;
+  const bool closed = baseFolder.back() == kNativeSeparator;
+  return baseFolder + (closed ? "" : std::string(1, kNativeSeparator)) + path;
+}
+
+// One look at the target: ready, not yet, or (nothing) never here.
+std::optional<bool> IsReady(const RunOptions& options, const std::string& path, int connectLimit,
+                            SystemInfo& system, FileSystem& files) {
+  switch (options.ready) {
+    case RunOptions::Ready::kTcp:
+      return system.TcpAnswers(options.readyHost, options.readyPort, connectLimit);
+    case RunOptions::Ready::kFile:
+      return files.Exists(path);
+    case RunOptions::Ready::kWindow:
+      return system.VisibleWindowTitled(options.readyText);
+    case RunOptions::Ready::kNone:
+      break;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool PauseUnlessStopped(long ms, SystemInfo& system) {
+  const int64_t end = system.SteadyMilliseconds() + ms;
+  for (;;) {
+    if (StopRequested()) return false;
+    const int64_t left = end - system.SteadyMilliseconds();
+    if (left <= 0) return true;
+    system.Pause(static_cast<long>(std::min<int64_t>(left, kWaitSlice)));
+  }
+}
+
+std::string NotReadyText(const RunOptions& options) {
+  const long seconds = std::max(1L, (options.timeout + 500) / 1000);
+  return "Not ready after " + std::to_string(seconds) + " s: " + options.readySpec;
+}
+
+ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolder,
+                         SystemInfo& system, FileSystem& files) {
+  ReadyWait wait;
+  if (options.ready == RunOptions::Ready::kNone) return wait;
+  const std::string path = ReadyPath(options.readyText, baseFolder);
+  const int64_t end = system.SteadyMilliseconds() + options.timeout;
+  for (;;) {
+    if (StopRequested()) {
+      wait.stopped = true;
+      return wait;
+    }
+    const int64_t left = end - system.SteadyMilliseconds();
+    const int limit = static_cast<int>(std::clamp<int64_t>(left, 1, kConnectLimit));
+    const std::optional<bool> ready = IsReady(options, path, limit, system, files);
+    if (!ready) {
+      wait.failure = kNoWindowWaitText;
+      return wait;
+    }
+    if (*ready) return wait;
+    const int64_t after = end - system.SteadyMilliseconds();
+    if (after <= 0) {
+      wait.failure = NotReadyText(options);
+      return wait;
+    }
+    system.Pause(static_cast<long>(std::min<int64_t>(after, kWaitSlice)));
+  }
+}
+
+ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& platform) {
+  ItemRun run;
+  RunOptions options;
+  if (std::string refused = ReadRunOptions(item, options); !refused.empty()) {
+    run.outcome = ItemRun::kFailed;
+    run.text = std::move(refused);
+    return run;
+  }
+  if (options.delay > 0 && !PauseUnlessStopped(options.delay, platform.system)) {
+    run.outcome = ItemRun::kStopped;
+    return run;
+  }
+  const bool waited = item.Wait != 0;
+  run.result = LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder,
+                          platform.shell, &StopRequested);
+  if (waited && run.result == kWaitStopped) {
+    run.outcome = ItemRun::kStopped;
+    run.started = true;
+    return run;
+  }
+  platform.toolkit.DoEvents();
+  if (LaunchFailed(run.result, waited)) {
+    run.outcome = ItemRun::kFailed;
+    run.text = LaunchErrorText(run.result, waited, platform.shell);
+    return run;
+  }
+  run.started = true;
+  const ReadyWait ready = WaitUntilReady(options, baseFolder, platform.system, platform.files);
+  if (ready.stopped) {
+    run.outcome = ItemRun::kStopped;
+  } else if (!ready.failure.empty()) {
+    run.outcome = ItemRun::kFailed;
+    run.text = ready.failure;
+  }
+  return run;
+}
+
+bool StopsOnFailure(const CollItem& item) {
+  for (const ItemOption& option : item.Options) {
+    if (CanonicalOptionKey(option.Key) == "StopOnFailure") return option.Value == "1";
+  }
+  return false;
+}
+
+}  // namespace tavrin

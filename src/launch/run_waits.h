@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "collection/collection.h"
+#include "collection/run_options.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "platform/system.h"
+
+namespace tavrin {
+
+// How often a delay and a readiness wait look at a request to stop, and how often a
+// readiness wait looks at its target (milliseconds).
+inline constexpr long kWaitSlice = 50;
+
+// Waits `ms` milliseconds in slices, looking at a request to stop (StopRequested)
+// before each. Returns false when a stop was asked for before the time was up.
+bool PauseUnlessStopped(long ms, SystemInfo& system);
+
+// How a readiness wait ended.
+struct ReadyWait {
+  bool stopped = false;  // a stop was asked for while it waited
+  std::string failure;   // why the item is taken as failed; empty when it became ready
+};
+
+// Waits until what `options` name is ready (a TCP port answers, a file exists, a window
+// shows), at most `options.timeout` milliseconds, looking at a request to stop between
+// checks. A relative file is taken from `baseFolder`. Ready at once without WaitReady.
+ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolder,
+                         SystemInfo& system, FileSystem& files);
+
+// The failure of a wait that ran out: "Not ready after 30 s: tcp:127.0.0.1:8080".
+std::string NotReadyText(const RunOptions& options);
+
+// What a wait for a window gives where the desktop cannot be asked.
+inline constexpr char kNoWindowWaitText[] = "Waiting for a window is not possible on this desktop";
+
+// How one item of a run went.
+struct ItemRun {
+  enum Outcome { kStarted, kFailed, kStopped };
+  Outcome outcome = kStarted;
+  bool started = false;  // its program or document was started
+  int32_t result = 0;    // what LaunchItem gave (0 when it was not asked)
+  std::string text;      // kFailed: the failure box's text
+};
+
+// Runs one item of a collection as a run does, with its run options: refused when they
+// cannot be followed, started after its Delay, then waited for until ready (WaitReady).
+// A request to stop during the delay, the start of a waited item or the readiness wait
+// gives kStopped. Shows nothing.
+ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& platform);
+
+// Whether a failure of `item` ends its run (StopOnFailure), even when its other options
+// cannot be followed.
+bool StopsOnFailure(const CollItem& item);
+
+}  // namespace tavrin

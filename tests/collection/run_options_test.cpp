@@ -1,0 +1,240 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "collection/collfile.h"
+#include "collection/run_options.h"
+#include "fakes.h"
+#include "memory_files.h"
+
+namespace tavrin {
+namespace {
+
+using testing::Item;
+using Items = std::vector<CollItem>;
+
+CollItem WithOptions(CollItem item, std::vector<ItemOption> options) {
+  item.Options = std::move(options);
+  return item;
+}
+
+// What a save writes for `items`.
+std::string Saved(const Items& items) {
+  CollectionState state;
+  state.Items = items;
+  testing::MemoryFileSystem files;
+  EXPECT_FALSE(SaveCollectionFile(state, "c.tavrin", files));
+  return files.saved;
+}
+
+const std::string kRecords =
+    "\"Tavrin File 1.2\"\r\n1\r\n"
+    "\"Server\",\"/usr/bin/server\",\"--port 8080\",1,#FALSE#\r\n"
+    "\"Browser\",\"/usr/bin/browser\",\"\",1,#FALSE#\r\n";
+
+// Options ride along with their items through a save and a load, whatever they hold;
+// the records stay exactly what a reader that knows nothing of options reads, and a
+// file cut after its records (as such a reader saves it) loads without options.
+TEST(OptionsSection, OptionsSurviveASaveAndALoadAndLeaveTheRecordsAlone) {
+  const CollItem server = Item("Server", "/usr/bin/server", "--port 8080");
+  const CollItem browser = Item("Browser", "/usr/bin/browser");
+  const struct {
+    const char* name;
+    Items items;
+  } cases[] = {
+      {"every key",
+       {WithOptions(server, {{"Delay", "2000"},
+                             {"WaitReady", "tcp:127.0.0.1:8080"},
+                             {"Timeout", "60000"},
+                             {"SkipIfRunning", "1"},
+                             {"StopOnFailure", "1"},
+                             {"Env", "PORT=8080"},
+                             {"WorkDir", "/srv/site"}}),
+        browser}},
+      {"Env twice, unknown keys kept as they are",
+       {server, WithOptions(browser, {{"Env", "A=1"},
+                                      {"Env", "B=two words, \"quoted\""},
+                                      {"ColourOfTheWindow", "Blue"},
+                                      {"x", ""}})}},
+      {"options on the placeholder of an empty collection",
+       {WithOptions(CollItem{}, {{"Delay", "1"}})}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string bytes = Saved(c.items);
+    CollectionState state;
+    ASSERT_EQ(ReadCollectionBytes(state, bytes), LoadOk);
+    EXPECT_EQ(state.Items, c.items);
+    EXPECT_EQ(state.OptionsBadLine, 0);
+
+    const std::size_t section = bytes.find("\"Tavrin Options 1\"\r\n");
+    ASSERT_NE(section, std::string::npos);
+    Items records = c.items;
+    for (CollItem& item : records) item.Options.clear();
+    EXPECT_EQ(bytes.substr(0, section), Saved(records));
+    CollectionState older;
+    ASSERT_EQ(ReadCollectionBytes(older, bytes.substr(0, section)), LoadOk);
+    EXPECT_EQ(older.Items, records);
+  }
+}
+
+// The section as it stands in the file: after the records, the index of its last line,
+// then one line per option in item order; known keys take their own spelling.
+TEST(OptionsSection, IsWrittenAfterTheRecordsInItemOrder) {
+  CollectionState state;
+  const std::string bytes = kRecords +
+                            "\"Tavrin Options 1\"\r\n2\r\n"
+                            "1,\"waitready\",\"tcp:127.0.0.1:8080\"\r\n"
+                            "0,\"ENV\",\"PORT=8080\"\r\n"
+                            "1,\"Mine\",\"a \"\"b\"\", c\"\r\n";
+  ASSERT_EQ(ReadCollectionBytes(state, bytes), LoadOk);
+  EXPECT_EQ(Saved(state.Items), kRecords +
+                                    "\"Tavrin Options 1\"\r\n2\r\n"
+                                    "0,\"Env\",\"PORT=8080\"\r\n"
+                                    "1,\"WaitReady\",\"tcp:127.0.0.1:8080\"\r\n"
+                                    "1,\"Mine\",\"a \"\"b\"\", c\"\r\n");
+}
+
+// A section that cannot be read from some line on costs the options from that line on
+// and nothing else: the records load, the result is that of the records, and the line
+// is told. What is no section at all is passed over, as it always was.
+TEST(OptionsSection, ADamagedSectionCostsOnlyTheOptionsFromItsFirstBadLine) {
+  const std::vector<ItemOption> none;
+  const std::vector<ItemOption> delay = {{"Delay", "5"}};
+  const std::string head = "\"Tavrin Options 1\"\r\n";
+  const struct {
+    const char* name;
+    std::string section;
+    std::vector<ItemOption> first;  // the options the first item keeps
+    int badLine;
+  } cases[] = {
+      {"no section", "", none, 0},
+      {"something else after the records", "\"Notes\",\"x\"\r\n", none, 0},
+      {"a section without options", head + "-1\r\n", none, 0},
+      {"the count missing", head, none, 6},
+      {"the count no number", head + "two\r\n", none, 6},
+      {"fewer lines than the count says", head + "1\r\n0,\"Delay\",\"5\"\r\n", delay, 8},
+      {"an item that is not there", head + "1\r\n0,\"Delay\",\"5\"\r\n2,\"Delay\",\"1\"\r\n", delay,
+       8},
+      {"an item index no number", head + "0\r\nfirst,\"Delay\",\"5\"\r\n", none, 7},
+      {"a line without its value", head + "1\r\n0,\"Delay\",\"5\"\r\n0,\"Delay\"\r\n", delay, 8},
+      {"an empty key", head + "0\r\n0,\"\",\"5\"\r\n", none, 7},
+      {"a field too many", head + "0\r\n0,\"Delay\",\"5\",\"6\"\r\n", none, 7},
+      {"more lines than the count says", head + "0\r\n0,\"Delay\",\"5\"\r\n0,junk\r\n", delay, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CollectionState state;
+    ASSERT_EQ(ReadCollectionBytes(state, kRecords + c.section), LoadOk);
+    ASSERT_EQ(state.Items.size(), 2u);
+    EXPECT_EQ(state.Items[0].Options, c.first);
+    EXPECT_EQ(state.Items[1], Item("Browser", "/usr/bin/browser"));
+    EXPECT_EQ(state.OptionsBadLine, c.badLine);
+  }
+  // The user hears of it once, in one box that names the file and the line.
+  testing::FakePlatform fake;
+  CollectionState state;
+  ASSERT_EQ(ReadCollectionBytes(state, kRecords + head + "x\r\n"), LoadOk);
+  ReportDamagedOptions(state, "/c/Morning.tavrin", fake.platform);
+  EXPECT_THAT(fake.toolkit.boxes,
+              ::testing::ElementsAre(testing::kErrorBox +
+                                     "/c/Morning.tavrin\n\nThe run options could not be read "
+                                     "from line 6 and are left out."));
+  ASSERT_EQ(ReadCollectionBytes(state, kRecords), LoadOk);
+  ReportDamagedOptions(state, "/c/Morning.tavrin", fake.platform);
+  EXPECT_EQ(fake.toolkit.boxes.size(), 1u);
+}
+
+// The largest collection, an Env and a Delay on every item, comes back whole.
+TEST(OptionsSection, TheLargestCollectionWithOptionsOnEveryItem) {
+  Items items(32767, Item("Tool", "/usr/bin/tool", "-q"));
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    items[i].Options = {{"Env", "N=" + std::to_string(i)}, {"Delay", "10"}};
+  }
+  CollectionState state;
+  ASSERT_EQ(ReadCollectionBytes(state, Saved(items)), LoadOk);
+  EXPECT_TRUE(state.Items == items);
+  EXPECT_EQ(state.OptionsBadLine, 0);
+}
+
+// What the runs take from an item's options, and why a value it may not hold is wrong.
+TEST(RunOptions, ValuesAreReadOrToldWrong) {
+  const struct {
+    const char* name;
+    ItemOption option;
+    std::string problem;  // "" when the value is good
+  } cases[] = {
+      {"delay", {"delay", "2000"}, ""},
+      {"no delay", {"Delay", "0"}, ""},
+      {"delay beyond an hour",
+       {"Delay", "3600001"},
+       "Delay \"3600001\" is no number of milliseconds from 0 to 3600000"},
+      {"delay with a unit",
+       {"Delay", "2s"},
+       "Delay \"2s\" is no number of milliseconds from 0 to 3600000"},
+      {"negative delay",
+       {"Delay", "-1"},
+       "Delay \"-1\" is no number of milliseconds from 0 to 3600000"},
+      {"timeout of zero",
+       {"Timeout", "0"},
+       "Timeout \"0\" is no number of milliseconds from 1 to 3600000"},
+      {"a port", {"WaitReady", "tcp:127.0.0.1:8080"}, ""},
+      {"an IPv6 port", {"WaitReady", "tcp:[::1]:5432"}, ""},
+      {"a port without host",
+       {"WaitReady", "tcp::8080"},
+       "WaitReady \"tcp::8080\" is none of tcp:HOST:PORT, file:PATH, window:TEXT"},
+      {"port out of range",
+       {"WaitReady", "tcp:localhost:65536"},
+       "WaitReady \"tcp:localhost:65536\" is none of tcp:HOST:PORT, file:PATH, window:TEXT"},
+      {"IPv6 without brackets",
+       {"WaitReady", "tcp:::1:80"},
+       "WaitReady \"tcp:::1:80\" is none of tcp:HOST:PORT, file:PATH, window:TEXT"},
+      {"a file", {"WaitReady", "file:run/ready"}, ""},
+      {"a window", {"WaitReady", "Window:Inbox"}, ""},
+      {"an empty window",
+       {"WaitReady", "window:"},
+       "WaitReady \"window:\" is none of tcp:HOST:PORT, file:PATH, window:TEXT"},
+      {"another kind",
+       {"WaitReady", "http://x"},
+       "WaitReady \"http://x\" is none of tcp:HOST:PORT, file:PATH, window:TEXT"},
+      {"skip", {"SkipIfRunning", "1"}, ""},
+      {"skip with a word", {"SkipIfRunning", "yes"}, "SkipIfRunning \"yes\" is neither 1 nor 0"},
+      {"stop", {"StopOnFailure", "0"}, ""},
+      {"a variable", {"Env", "PATH=/opt/bin:/usr/bin"}, ""},
+      {"an empty value", {"Env", "EMPTY="}, ""},
+      {"no name", {"Env", "=x"}, "Env \"=x\" is no NAME=VALUE"},
+      {"no equals sign", {"Env", "PATH"}, "Env \"PATH\" is no NAME=VALUE"},
+      {"an empty folder", {"WorkDir", ""}, "WorkDir \"\" names no folder"},
+      {"an unknown key", {"Colour", "anything"}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunOptions read;
+    EXPECT_EQ(ReadRunOptions(WithOptions(Item("x", "/bin/x"), {c.option}), read), c.problem);
+  }
+  RunOptions read;
+  ASSERT_EQ(ReadRunOptions(WithOptions(Item("x", "/bin/x"), {{"Delay", "2000"},
+                                                             {"WaitReady", "tcp:[::1]:8080"},
+                                                             {"Delay", "5"},
+                                                             {"Env", "A=1"},
+                                                             {"Env", "B=x=y"},
+                                                             {"SkipIfRunning", "1"},
+                                                             {"WorkDir", "srv"}}),
+                           read),
+            "");
+  EXPECT_EQ(read.delay, 2000);
+  EXPECT_EQ(read.ready, RunOptions::Ready::kTcp);
+  EXPECT_EQ(read.readyHost, "::1");
+  EXPECT_EQ(read.readyPort, 8080);
+  EXPECT_EQ(read.readySpec, "tcp:[::1]:8080");
+  EXPECT_EQ(read.timeout, kDefaultTimeout);
+  EXPECT_TRUE(read.skipIfRunning);
+  EXPECT_FALSE(read.stopOnFailure);
+  EXPECT_EQ(read.env, (std::vector<std::pair<std::string, std::string>>{{"A", "1"}, {"B", "x=y"}}));
+  EXPECT_EQ(read.workDir, "srv");
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -1,0 +1,179 @@
+// Runs that wait for the real thing: a port a helper listens on after a while, a file a
+// started program writes, and a termination signal during a delay or a readiness wait.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "fakes.h"
+#include "launch/launch.h"
+#include "launch/stop_request.h"
+#include "platform/posix/posix_shell.h"
+#include "platform/posix/posix_system.h"
+#include "run_process.h"
+#include "temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+using testing::Item;
+
+CollItem With(CollItem item, std::vector<ItemOption> options) {
+  item.Options = std::move(options);
+  return item;
+}
+
+long long RealtimeNs() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+// A loopback port that nothing listens on.
+int FreePort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+// A helper process that listens on `port` after `delayMs`, noting when in `note`, and
+// accepts until it is ended.
+pid_t ListenLater(int port, int delayMs, const std::string& note) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  const int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) _exit(1);
+  testing::WriteFile(note, std::to_string(RealtimeNs()));
+  listen(fd, 16);
+  for (;;) {
+    const int client = accept(fd, nullptr, nullptr);
+    if (client >= 0) close(client);
+  }
+}
+
+struct RealRun : ::testing::Test {
+  void SetUp() override {
+    ::setenv("TAVRIN_RECORD", record.c_str(), 1);
+    ClearStopRequest();
+  }
+  void TearDown() override { ::unsetenv("TAVRIN_RECORD"); }
+  // Runs `items` of a collection in `dir` with the real shell and system.
+  int RunItems(const std::vector<CollItem>& items) {
+    CollectionState state;
+    state.Items = items;
+    state.CurrentCollFile = dir.file("c.tavrin");
+    testing::FakePlatform fake;
+    posix::PosixShell shell;
+    posix::PosixSystemInfo system;
+    Platform platform{fake.toolkit, shell, fake.files, system, fake.registry};
+    const int failures = RunAllItems(state, platform);
+    boxes = fake.toolkit.boxes;
+    return failures;
+  }
+  testing::TempDir dir;
+  std::string record = dir.file("record.log");
+  std::vector<std::string> boxes;
+};
+
+// The browser starts only once the server's port answers.
+TEST_F(RealRun, TheNextItemWaitsUntilThePortAnswers) {
+  const int port = FreePort();
+  const pid_t server = ListenLater(port, 300, dir.file("listening"));
+  const std::string ready = "tcp:127.0.0.1:" + std::to_string(port);
+  EXPECT_EQ(RunItems({With(Item("Server", testing::RecorderPath(), "server"),
+                           {{"WaitReady", ready}, {"Timeout", "20000"}}),
+                      Item("Browser", testing::RecorderPath(), "browser")}),
+            0);
+  kill(server, SIGKILL);
+  waitpid(server, nullptr, 0);
+  EXPECT_EQ(boxes, std::vector<std::string>{});
+  const auto runs = testing::WaitForRecording(record, 2);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1].args, std::vector<std::string>{"browser"});
+  EXPECT_LT(std::stoll(testing::ReadFile(dir.file("listening"))), runs[1].startNs);
+}
+
+// A file that a started program writes, named relative to the collection's folder; one
+// that never comes is a failure once the time is up.
+TEST_F(RealRun, TheNextItemWaitsUntilTheFileExists) {
+  const std::string flag = dir.file("ready.flag");
+  EXPECT_EQ(
+      RunItems(
+          {With(Item("Writer", "/bin/sh", "-c \"sleep 0.3; : > '" + flag + "'\""),
+                {{"WaitReady", "file:ready.flag"}}),
+           Item("Reader", "/bin/sh",
+                "-c \"test -e '" + flag + "' && : > '" + dir.file("saw") + "'\"", 1, kTrue),
+           With(Item("Never", "/bin/true"), {{"WaitReady", "file:never"}, {"Timeout", "200"}})}),
+      1);
+  EXPECT_TRUE(std::filesystem::exists(dir.file("saw")));
+  EXPECT_EQ(boxes, std::vector<std::string>{testing::kErrorBox +
+                                            "true\n\nNot ready after 1 s: file:never"});
+}
+
+void AskForAStop(int signal) { RequestStop(signal); }
+
+// A termination signal while the run waits before an item or for one to be ready ends the
+// run at once: nothing more starts.
+TEST_F(RealRun, ATerminationSignalDuringADelayOrAWaitStartsNothingMore) {
+  struct Case {
+    const char* name;
+    std::vector<ItemOption> secondOptions;
+    size_t recordedBeforeSignal;
+  };
+  const Case cases[] = {
+      {"during a delay", {{"Delay", "600000"}}, 1},
+      {"during a readiness wait", {{"WaitReady", "file:never"}, {"Timeout", "600000"}}, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(record);
+    const std::vector<CollItem> items = {
+        Item("First", testing::RecorderPath(), "first"),
+        With(Item("Second", testing::RecorderPath(), "second"), c.secondOptions),
+        Item("Third", testing::RecorderPath(), "third")};
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      struct sigaction action {};
+      action.sa_handler = &AskForAStop;
+      sigemptyset(&action.sa_mask);
+      sigaction(SIGTERM, &action, nullptr);
+      RunItems(items);
+      _exit(RunStopped() ? 3 : 4);
+    }
+    ASSERT_EQ(testing::WaitForRecording(record, c.recordedBeforeSignal).size(),
+              c.recordedBeforeSignal);
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << status;
+    EXPECT_EQ(testing::ReadRecording(record).size(), c.recordedBeforeSignal);
+  }
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -1,0 +1,66 @@
+// Where the executable takes the windows module from: absolute folders only, so that a
+// module planted in the folder the program was started from never runs.
+#ifdef TAVRIN_TEST_PLANTED_MODULE
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "main/gui_host.h"
+#include "temp_dir.h"
+
+namespace tavrin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// How many times a planted module has been loaded since `mark` was made.
+int Loads(const std::string& mark) {
+  std::ifstream in(mark);
+  int lines = 0;
+  for (std::string line; std::getline(in, line);) ++lines;
+  return lines;
+}
+
+// Without the executable's own folder (no /proc in a container or a sandbox), a module in
+// the current folder, or below it, is not loaded: the module comes from the folder the
+// program was installed in, or the start fails and says why. With its folder, the module
+// beside the executable is taken.
+TEST(GuiModule, IsLoadedFromTheProgramsFolderOrWhereItIsInstalledOnly) {
+  const testing::TempDir dir;
+  fs::remove_all(TAVRIN_GUI_INSTALLED_FULL_DIR);
+  const std::string mark = dir.file("loads");
+  setenv("TAVRIN_TEST_PLANTED_MARK", mark.c_str(), 1);
+  fs::create_directories(dir.file("bin"));
+  fs::copy_file(TAVRIN_TEST_PLANTED_MODULE, dir.file("tavrin-gui.so"));
+  fs::copy_file(TAVRIN_TEST_PLANTED_MODULE, dir.file("bin/tavrin-gui.so"));
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.path());
+  for (const char* path : {"", "tavrin", "bin/tavrin", "./bin/tavrin"}) {
+    SCOPED_TRACE(path);
+    std::string error;
+    EXPECT_EQ(OpenGuiModule(path, error), nullptr);
+    EXPECT_NE(error.find("the program's own folder is not known"), std::string::npos) << error;
+    EXPECT_NE(error.find(TAVRIN_GUI_INSTALLED_FULL_DIR "/tavrin-gui.so"), std::string::npos)
+        << error;
+  }
+  fs::current_path(before);
+  EXPECT_EQ(Loads(mark), 0);
+
+  std::string error;
+  EXPECT_EQ(OpenGuiModule(dir.file("bin/tavrin"), error), nullptr);
+  EXPECT_EQ(error, dir.file("bin/tavrin-gui.so") + ": TavrinCreateGui is missing");
+  EXPECT_EQ(Loads(mark), 1);
+  fs::create_directories(TAVRIN_GUI_INSTALLED_FULL_DIR);
+  fs::copy_file(TAVRIN_TEST_PLANTED_MODULE, TAVRIN_GUI_INSTALLED_FULL_DIR "/tavrin-gui.so",
+                fs::copy_options::overwrite_existing);
+  EXPECT_EQ(OpenGuiModule("", error), nullptr);
+  fs::remove_all(TAVRIN_GUI_INSTALLED_FULL_DIR);
+  EXPECT_EQ(error, TAVRIN_GUI_INSTALLED_FULL_DIR "/tavrin-gui.so: TavrinCreateGui is missing");
+  EXPECT_EQ(Loads(mark), 2);
+  unsetenv("TAVRIN_TEST_PLANTED_MARK");
+}
+
+}  // namespace
+}  // namespace tavrin
+#endif
