@@ -1,10 +1,11 @@
 #include "platform/posix/posix_shell.h"
 
-#include <fcntl.h>
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -17,6 +18,7 @@
 
 #include "platform/posix/child_reaper.h"
 #include "platform/posix/posix_paths.h"
+#include "platform/posix/posix_system.h"
 #include "platform/posix/signals.h"
 
 extern char** environ;
@@ -62,62 +64,76 @@ bool IsFileScheme(const std::string& scheme) {
 // argv for a start: the program, then its parameters.
 std::vector<char*> MakeArgv(std::vector<std::string>& args) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   return argv;
 }
 
+// What the child of a start needs before its program runs, and what it reports back.
+// The child shares the launcher's memory until its program runs (see Spawn), so it
+// reads this in place and writes `error` for the launcher to see.
+struct ChildStart {
+  const char* program;
+  char* const* argv;
+  const char* folder;  // nullptr: the launcher's
+  bool detached;
+  int error;  // why the program could not start; 0 when it did
+};
+
+// The child's side of a start: only system calls, on the stack Spawn gave it. It runs
+// with every signal blocked until RestoreGivenSignals has put back the dispositions the
+// launcher was given, so that no handler of the launcher ever runs in it.
+__attribute__((no_sanitize_address)) int StartChild(void* data) {
+  auto* start = static_cast<ChildStart*>(data);
+  if (start->detached) ::setsid();
+  if (start->folder != nullptr && ::chdir(start->folder) != 0) {
+    start->error = errno;
+    ::_exit(127);
+  }
+  RestoreGivenSignals();
+  ::execve(start->program, start->argv, environ);
+  start->error = errno;
+  ::_exit(127);
+}
+
+// The child's stack; it is only in use until the child's program runs.
+constexpr std::size_t kChildStack = 64 * 1024;
+
 // Starts the program at the absolute path `program`; returns 0 and sets `pid`, or the
 // errno of the failed start. The program gets the signal dispositions and mask the
 // launcher was given (RestoreGivenSignals), `folder` as its working folder when that is
 // a folder, and, when `detached`, a session of its own: it outlives the launcher and its
-// terminal.
+// terminal. It ends with SIGCHLD, as any child, and holds no descriptor of the start.
+//
+// One process start and nothing more: the child shares the launcher's memory instead of
+// copying it and the launcher goes on once the child's program runs, or once the child
+// has ended with the reason written into `ChildStart`. (posix_spawn does the same, but
+// it cannot give a program a signal ignored that the launcher now handles.)
 int Spawn(const std::string& program, const std::string& params, const std::string& folder,
           bool detached, pid_t& pid) {
   std::vector<std::string> args{program};
   for (auto& a : SplitParams(params)) args.push_back(std::move(a));
   auto argv = MakeArgv(args);
-  const bool enterFolder = IsDirectory(folder);
+  ChildStart start{program.c_str(), argv.data(), IsDirectory(folder) ? folder.c_str() : nullptr,
+                   detached, 0};
 
-  // The child tells why it could not start its program through this pipe, which its
-  // program's start closes.
-  int report[2];
-  if (::pipe2(report, O_CLOEXEC) != 0) return errno;
-  // No handler of the launcher may run in the child: every signal waits until the child
-  // has put back what it is to be given.
+  void* stack = ::mmap(nullptr, kChildStack, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+  if (stack == MAP_FAILED) return errno;
   sigset_t all, previous;
   ::sigfillset(&all);
   ::pthread_sigmask(SIG_SETMASK, &all, &previous);
-  pid = ::fork();
-  if (pid == 0) {
-    int err = 0;
-    if (detached) ::setsid();
-    if (enterFolder && ::chdir(folder.c_str()) != 0) err = errno;
-    if (err == 0) {
-      RestoreGivenSignals();
-      ::execve(program.c_str(), argv.data(), environ);
-      err = errno;
-    }
-    [[maybe_unused]] const auto n = ::write(report[1], &err, sizeof err);
-    ::_exit(127);
-  }
-  const int forkError = errno;
+  pid = ::clone(&StartChild, static_cast<char*>(stack) + kChildStack,
+                CLONE_VM | CLONE_VFORK | SIGCHLD, &start);
+  const int cloneError = errno;
   ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  ::close(report[1]);
-  if (pid < 0) {
-    ::close(report[0]);
-    return forkError;
-  }
-  int err = 0;
-  ssize_t n;
-  do {
-    n = ::read(report[0], &err, sizeof err);
-  } while (n < 0 && errno == EINTR);
-  ::close(report[0]);
-  if (n != static_cast<ssize_t>(sizeof err)) return 0;
+  ::munmap(stack, kChildStack);
+  if (pid < 0) return cloneError;
+  if (start.error == 0) return 0;
   while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
   }
-  return err;
+  return start.error;
 }
 
 int32_t ShellCodeForErrno(int err) {
@@ -223,47 +239,53 @@ ShellDecision DecideDocument(const std::string& path) {
   return decision;
 }
 
-// A path: a program when it may be executed, otherwise a document.
-ShellDecision DecidePath(const std::string& path) {
+// An existing path: a program when it may be executed, otherwise a document.
+ResolvedFile ResolvePath(const std::string& path, bool mayBeProgram) {
+  ResolvedFile resolved;
+  resolved.path = path;
   struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return Refused(ShellCodeForMissing(path));
-  if (S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0) {
-    return Program(path, ParentFolder(path));
+  if (stat(path.c_str(), &st) != 0) return resolved;
+  if (mayBeProgram && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0) {
+    resolved.kind = ResolvedFile::Kind::kProgram;
+    resolved.folder = ParentFolder(path);
+  } else {
+    resolved.kind = ResolvedFile::Kind::kDocument;
+    resolved.folder = S_ISDIR(st.st_mode) ? path : ParentFolder(path);
   }
-  return DecideDocument(path);
+  return resolved;
 }
 
-// An address goes whole to the application of its scheme. A file address of this
-// machine opens the file it names as a document, never as a program.
-ShellDecision DecideAddress(const std::string& address, const std::string& scheme) {
-  if (IsFileScheme(scheme)) {
-    char* local = g_filename_from_uri(address.c_str(), nullptr, nullptr);
-    if (local != nullptr) {
-      const std::string path = local;
-      g_free(local);
-      struct stat st {};
-      if (stat(path.c_str(), &st) != 0) return Refused(ShellCodeForMissing(path));
-      return DecideDocument(path);
+// What a start through the shell does with what the File resolved to.
+ShellDecision DecideResolved(const ResolvedFile& resolved) {
+  SettleMimeFolders();  // before an address's handler or a document's type is looked up
+  switch (resolved.kind) {
+    case ResolvedFile::Kind::kAddress: {
+      const std::string scheme = AddressScheme(resolved.path);
+      return Application(g_app_info_get_default_for_uri_scheme(scheme.c_str()), resolved.path, "");
     }
+    case ResolvedFile::Kind::kProgram:
+      return Program(resolved.path, resolved.folder);
+    case ResolvedFile::Kind::kDocument:
+      return DecideDocument(resolved.path);
+    case ResolvedFile::Kind::kInvalidPath:
+      return Refused(kShellPathNotFound);
+    case ResolvedFile::Kind::kMissing:
+      break;
   }
-  return Application(g_app_info_get_default_for_uri_scheme(scheme.c_str()), address, "");
+  // A bare name is a program on PATH, and nothing else.
+  if (resolved.path.find('/') == std::string::npos) return Refused(kShellFileNotFound);
+  return Refused(ShellCodeForMissing(resolved.path));
 }
 
-ShellDecision DecideShellStart(const ShellRequest& request) {
+ShellDecision DecideShellStart(const ShellRequest& request, PosixShell& shell) {
   std::string target = request.fullPath;
+  // An address is whole whatever folder comes with it (the About box's mail).
+  if (target.empty() && !AddressScheme(request.file).empty()) target = request.file;
   if (target.empty()) {
     target = request.folder.empty() ? request.file : request.folder + "/" + request.file;
   }
   if (target.empty()) return Refused(kShellFileNotFound);
-  const std::string scheme = AddressScheme(target);
-  if (!scheme.empty()) return DecideAddress(target, scheme);
-  if (target.find('/') == std::string::npos) {
-    // A bare name is a program on PATH, and nothing else.
-    const std::string program = FindOnPath(target);
-    if (program.empty()) return Refused(kShellFileNotFound);
-    return Program(Resolved(program, ""), "");
-  }
-  return DecidePath(Resolved(target, request.baseFolder));
+  return DecideResolved(shell.Resolve(target, request.baseFolder));
 }
 
 // Puts the child that the desktop starts into the document's folder, with the signals
@@ -280,14 +302,23 @@ int32_t LaunchApp(GAppInfo* app, const std::string& uri, const std::string& fold
   GList uris{};
   uris.data = const_cast<char*>(uri.c_str());
   GError* error = nullptr;
+  // The application's program is looked up after the child has entered the document's
+  // folder: it is searched in PATH's absolute folders only, which name the same folders
+  // from anywhere, and what it starts inherits that PATH.
+  GAppLaunchContext* context = g_app_launch_context_new();
+  std::string path;
+  for (const std::string& entry : SearchFolders()) path += (path.empty() ? "" : ":") + entry;
+  g_app_launch_context_setenv(context, "PATH", path.c_str());
   gboolean ok;
   if (G_IS_DESKTOP_APP_INFO(app)) {
     ok = g_desktop_app_info_launch_uris_as_manager(
-        G_DESKTOP_APP_INFO(app), &uris, nullptr, G_SPAWN_SEARCH_PATH, &EnterFolder,
+        G_DESKTOP_APP_INFO(app), &uris, context,
+        static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_SEARCH_PATH_FROM_ENVP), &EnterFolder,
         const_cast<char*>(folder.c_str()), nullptr, nullptr, &error);
   } else {
-    ok = g_app_info_launch_uris(app, &uris, nullptr, &error);
+    ok = g_app_info_launch_uris(app, &uris, context, &error);
   }
+  g_object_unref(context);
   if (error) g_error_free(error);
   return ok ? kShellSuccess : kShellNoAssociation;
 }
@@ -309,29 +340,27 @@ struct WaitedDecision {
   std::string folder;         // its working folder; empty: the launcher's
 };
 
-WaitedDecision DecideWaitedStart(const WaitedStart& start) {
+WaitedDecision DecideWaitedStart(const WaitedStart& start, PosixShell& shell) {
   WaitedDecision decision;
-  if (start.program.empty()) {
-    decision.code = kRuntimeFileNotFound;
-    return decision;
-  }
-  if (start.program.find('/') == std::string::npos) {
-    // A bare name is a program on PATH, and nothing else.
-    const std::string found = FindOnPath(start.program);
-    if (found.empty()) {
+  const ResolvedFile resolved = shell.Resolve(start.program, start.baseFolder);
+  switch (resolved.kind) {
+    case ResolvedFile::Kind::kProgram:
+      decision.program = resolved.path;
+      break;
+    case ResolvedFile::Kind::kDocument:
+      decision.code = kRuntimeNotAProgram;
+      return decision;
+    case ResolvedFile::Kind::kAddress:
       decision.code = kRuntimeFileNotFound;
       return decision;
-    }
-    decision.program = Resolved(found, "");
-  } else {
-    decision.program = Resolved(start.program, start.baseFolder);
-    struct stat st {};
-    if (stat(decision.program.c_str(), &st) != 0) {
-      decision.code = RuntimeCodeForErrno(errno);
+    case ResolvedFile::Kind::kInvalidPath:
+      decision.code = kRuntimePathNotFound;
       return decision;
-    }
-    if (!S_ISREG(st.st_mode) || access(decision.program.c_str(), X_OK) != 0) {
-      decision.code = kRuntimeNotAProgram;
+    case ResolvedFile::Kind::kMissing: {
+      struct stat st {};
+      const bool bare = resolved.path.find('/') == std::string::npos;
+      decision.code = bare || stat(resolved.path.c_str(), &st) == 0 ? kRuntimeFileNotFound
+                                                                    : RuntimeCodeForErrno(errno);
       return decision;
     }
   }
@@ -391,24 +420,70 @@ bool IsExecutableFile(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-std::string FindOnPath(const std::string& name) {
-  if (name.empty() || name.find('/') != std::string::npos) return "";
+std::vector<std::string> SearchFolders() {
   const char* pathVar = std::getenv("PATH");
   const std::string path = pathVar ? pathVar : "/usr/local/bin:/usr/bin:/bin";
+  std::vector<std::string> folders;
   std::size_t start = 0;
   while (start <= path.size()) {
     std::size_t end = path.find(':', start);
     if (end == std::string::npos) end = path.size();
-    const std::string dir = end > start ? path.substr(start, end - start) : ".";
-    const std::string candidate = dir + "/" + name;
-    if (IsExecutableFile(candidate)) return candidate;
+    // An empty or relative entry names the current folder, or one below it.
+    if (end > start && path[start] == '/') folders.push_back(path.substr(start, end - start));
     start = end + 1;
+  }
+  return folders;
+}
+
+std::string FindOnPath(const std::string& name) {
+  if (name.empty() || name.find('/') != std::string::npos) return "";
+  for (const std::string& folder : SearchFolders()) {
+    std::string candidate = Joined(folder, name);
+    if (IsExecutableFile(candidate)) return candidate;
   }
   return "";
 }
 
+ResolvedFile PosixShell::Resolve(const std::string& File, const std::string& baseFolder) {
+  ResolvedFile resolved;
+  resolved.path = File;
+  if (File.empty()) return resolved;
+  const std::string scheme = AddressScheme(File);
+  if (!scheme.empty()) {
+    // A file address of this machine names a file, a document and never a program.
+    // One that names another machine (a host other than none or "localhost"), or no
+    // file at all, is no path here: never taken for the local file of the same name.
+    if (IsFileScheme(scheme)) {
+      char* host = nullptr;
+      char* local = g_filename_from_uri(File.c_str(), &host, nullptr);
+      const bool here =
+          host == nullptr || *host == '\0' || g_ascii_strcasecmp(host, "localhost") == 0;
+      const std::string path = local != nullptr ? local : "";
+      const bool parsed = local != nullptr;
+      g_free(host);
+      g_free(local);
+      if (!parsed || !here) {
+        resolved.kind = ResolvedFile::Kind::kInvalidPath;
+        return resolved;
+      }
+      return ResolvePath(path, /*mayBeProgram=*/false);
+    }
+    resolved.kind = ResolvedFile::Kind::kAddress;
+    return resolved;
+  }
+  if (File.find('/') == std::string::npos) {
+    // A bare name is a program on PATH, and nothing else.
+    const std::string program = FindOnPath(File);
+    if (program.empty()) return resolved;
+    resolved.kind = ResolvedFile::Kind::kProgram;
+    resolved.path = Resolved(program, "");
+    return resolved;
+  }
+  return ResolvePath(Resolved(File, baseFolder), /*mayBeProgram=*/true);
+}
+
 int32_t PosixShell::ShellExecute(const ShellRequest& request) {
-  const ShellDecision decision = DecideShellStart(request);
+  const ShellDecision decision = DecideShellStart(request, *this);
   switch (decision.way) {
     case ShellDecision::Way::kProgram:
       return StartDetached(decision.program, request.params, decision.folder);
@@ -421,11 +496,11 @@ int32_t PosixShell::ShellExecute(const ShellRequest& request) {
 }
 
 int32_t PosixShell::CheckShellExecute(const ShellRequest& request) {
-  return DecideShellStart(request).code;
+  return DecideShellStart(request, *this).code;
 }
 
 int32_t PosixShell::ShellAndWait(const WaitedStart& start) {
-  const WaitedDecision decision = DecideWaitedStart(start);
+  const WaitedDecision decision = DecideWaitedStart(start, *this);
   if (decision.code != kWaitEnded) return decision.code;
   pid_t pid = 0;
   const int err = Spawn(decision.program, start.params, decision.folder, /*detached=*/false, pid);
@@ -434,7 +509,7 @@ int32_t PosixShell::ShellAndWait(const WaitedStart& start) {
 }
 
 int32_t PosixShell::CheckShellAndWait(const WaitedStart& start) {
-  return DecideWaitedStart(start).code;
+  return DecideWaitedStart(start, *this).code;
 }
 
 std::string PosixShell::RuntimeErrorText(int32_t code) {
