@@ -14,8 +14,10 @@ SANITIZE_ENV = \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0
 
-# The optimised build that `make bench` measures.
+# The optimised build that `make bench` measures, and another tavrin binary (an earlier
+# build) that its runs are compared with when given: `make bench BENCH_BASELINE=PATH`.
 BENCH_BUILD ?= build-release
+BENCH_BASELINE ?=
 
 # The Windows build (mingw-w64), its tests under Wine, and its portable zip.
 WINDOWS_BUILD ?= build-windows
@@ -104,7 +106,8 @@ bench: setup
 	if [ -x $(BENCH_BUILD)/bench/tavrin_window_bench ]; then \
 	  $(BENCH_BUILD)/bench/tavrin_window_bench; fi
 	$(BENCH_BUILD)/bench/tavrin_process_bench --tavrin $(BENCH_BUILD)/tavrin \
-	  --spawn-loop $(BENCH_BUILD)/bench/tavrin_spawn_loop
+	  --spawn-loop $(BENCH_BUILD)/bench/tavrin_spawn_loop \
+	  $(if $(BENCH_BASELINE),--baseline $(BENCH_BASELINE))
 	BENCH_BUILD=$(BENCH_BUILD) bench/window-start.sh linux
 
 # The Debian package, in $(BUILD)/.

@@ -2,7 +2,11 @@
 // (tavrin_spawn_loop) and a shell loop doing the same work, waited and not waited,
 // and tavrin's start-up against the plain start of the one program it runs.
 //
-//   tavrin_process_bench --tavrin PATH --spawn-loop PATH [--items N] [--rounds R]
+//   tavrin_process_bench --tavrin PATH --spawn-loop PATH [--baseline PATH] [--items N]
+//                        [--rounds R]
+//
+// With --baseline, another build of tavrin (an earlier one, say) runs the same
+// collections in the same rounds, and the ratio of the two is printed.
 //
 // The commands take turns, R rounds after one that warms the caches up; a ratio is
 // the median over the rounds of the two times of one round, so that a machine that
@@ -35,12 +39,15 @@ using Clock = std::chrono::steady_clock;
 struct Options {
   std::string tavrin;
   std::string spawnLoop;
+  std::string baseline;
   int items = 500;
   int rounds = 7;
 };
 
 [[noreturn]] void Usage(const char* self) {
-  std::fprintf(stderr, "usage: %s --tavrin PATH --spawn-loop PATH [--items N] [--rounds R]\n",
+  std::fprintf(stderr,
+               "usage: %s --tavrin PATH --spawn-loop PATH [--baseline PATH] [--items N] "
+               "[--rounds R]\n",
                self);
   std::exit(2);
 }
@@ -55,6 +62,8 @@ Options Parse(int argc, char** argv) {
       o.tavrin = v;
     } else if (a == "--spawn-loop") {
       o.spawnLoop = v;
+    } else if (a == "--baseline") {
+      o.baseline = v;
     } else if (a == "--items") {
       o.items = std::atoi(v.c_str());
     } else if (a == "--rounds") {
@@ -162,6 +171,7 @@ int main(int argc, char** argv) {
     const std::string file = dir + "/" + (wait ? "w" : "n") + ".tavrin";
     WriteCollection(file, n, wait);
     commands.push_back({"tavrin" + mode, {o.tavrin, file, "/run"}});
+    if (!o.baseline.empty()) commands.push_back({"baseline" + mode, {o.baseline, file, "/run"}});
     commands.push_back(
         {"C loop" + mode, {o.spawnLoop, wait ? "wait" : "nowait", std::to_string(n), "/bin/true"}});
     commands.push_back({"shell" + mode, {"/bin/sh", "-c", ShellLoop(n, wait)}});
@@ -204,6 +214,11 @@ int main(int argc, char** argv) {
         "tavrin / shell = %.2fx\n\n",
         mode.c_str(), ratio, ratio <= 1.05 ? "met" : "MISSED",
         ratios("tavrin" + mode, "shell" + mode));
+    if (!o.baseline.empty()) {
+      std::printf("  against the baseline build: tavrin / baseline = %.2fx (%.1f us per item)\n\n",
+                  ratios("tavrin" + mode, "baseline" + mode),
+                  Median(times["baseline" + mode]) * 1e6 / n);
+    }
   }
   std::vector<double> overheads;
   for (std::size_t i = 0; i < times["plain /bin/true"].size(); ++i) {

@@ -6,8 +6,10 @@
 #include "collection/collfile.h"
 #include "collection/paths.h"
 #include "collection/text.h"
+#include "launch/run_records.h"
 #include "launch/run_waits.h"
 #include "launch/stop_request.h"
+#include "platform/text_encoding.h"
 
 namespace tavrin {
 namespace {
@@ -19,7 +21,7 @@ std::string StartFolder(const std::string& File) {
 }
 
 ShellRequest ShellRequestFor(const std::string& File, const std::string& Params, int16_t WinStyle,
-                             const std::string& baseFolder) {
+                             const std::string& baseFolder, const StartExtras& extras) {
   ShellRequest request;
   request.verb = "Open";
   if (AddressScheme(File).empty()) {
@@ -33,17 +35,23 @@ ShellRequest ShellRequestFor(const std::string& File, const std::string& Params,
   request.show = ShowWindowValue(WinStyle);
   request.fullPath = File;
   request.baseFolder = baseFolder;
+  request.env = extras.env;
+  request.workDir = extras.workDir;
+  request.started = extras.started;
   return request;
 }
 
 WaitedStart WaitedStartFor(const std::string& File, const std::string& Params, int16_t WinStyle,
-                           const std::string& baseFolder) {
+                           const std::string& baseFolder, const StartExtras& extras) {
   WaitedStart start;
   start.program = File;
   start.params = Params;
   start.folder = StartFolder(File);
   start.show = ShowWindowValue(WinStyle);
   start.baseFolder = baseFolder;
+  start.env = extras.env;
+  start.workDir = extras.workDir;
+  start.started = extras.started;
   return start;
 }
 
@@ -61,9 +69,11 @@ int ShowWindowValue(int16_t WinStyle) {
 
 int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t WinStyle,
                    int16_t Wait, const std::string& baseFolder, Shell& shell,
-                   const std::function<bool()>& stopRequested) {
-  if (Wait == 0) return shell.ShellExecute(ShellRequestFor(File, Params, WinStyle, baseFolder));
-  WaitedStart start = WaitedStartFor(File, Params, WinStyle, baseFolder);
+                   const std::function<bool()>& stopRequested, const StartExtras& extras) {
+  if (Wait == 0) {
+    return shell.ShellExecute(ShellRequestFor(File, Params, WinStyle, baseFolder, extras));
+  }
+  WaitedStart start = WaitedStartFor(File, Params, WinStyle, baseFolder, extras);
   start.stopRequested = stopRequested;
   return shell.ShellAndWait(start);
 }
@@ -71,9 +81,9 @@ int32_t LaunchItem(const std::string& File, const std::string& Params, int16_t W
 int32_t CheckItem(const std::string& File, const std::string& Params, int16_t WinStyle,
                   int16_t Wait, const std::string& baseFolder, Shell& shell) {
   if (Wait == 0) {
-    return shell.CheckShellExecute(ShellRequestFor(File, Params, WinStyle, baseFolder));
+    return shell.CheckShellExecute(ShellRequestFor(File, Params, WinStyle, baseFolder, {}));
   }
-  return shell.CheckShellAndWait(WaitedStartFor(File, Params, WinStyle, baseFolder));
+  return shell.CheckShellAndWait(WaitedStartFor(File, Params, WinStyle, baseFolder, {}));
 }
 
 std::string ItemBaseFolder(const CollectionState& state, SystemInfo& system) {
@@ -206,6 +216,7 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
   const RunningHere running(platform.system, platform.files.FileIdentity(file));
   const std::string baseFolder = ItemBaseFolder(state, platform.system);
   RunTally counts;
+  std::vector<StartedItem> started;
   const int upper = state.UpperBound();
   counts.items = std::min(upper + 1, static_cast<int>(state.Items.size()));
   for (int i = 0; i < counts.items; ++i) {
@@ -216,6 +227,9 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     }
     const CollItem item = state.Items[static_cast<std::size_t>(i)];
     const ItemRun run = RunItem(item, baseFolder, platform);
+    if (run.started && !run.skipped) {
+      started.push_back({i + 1, EscapeControls(item.ItemName), run.pid, run.mark});
+    }
     if (run.outcome == ItemRun::kStopped) {
       // What started goes on; the run does not wait for it, nor start anything after it.
       if (run.started) ++counts.started;
@@ -232,12 +246,14 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     platform.toolkit.DoEvents();
     if (run.outcome == ItemRun::kFailed && StopsOnFailure(item)) break;
   }
+  // What this run started is kept for `--stop`, with what earlier runs started that runs.
+  RecordRun(file, started, platform.system, platform.files);
   if (tally) *tally = counts;
   return counts.failed;
 }
 
-std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell,
-                                     SystemInfo& system) {
+std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell, SystemInfo& system,
+                                     FileSystem& files) {
   std::vector<ItemCheck> checks;
   if (state.IsEmptyCollection()) return checks;
   const std::string baseFolder = ItemBaseFolder(state, system);
@@ -249,6 +265,20 @@ std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell,
     const bool waited = item.Wait != 0;
     check.starts = !LaunchFailed(check.result, waited);
     if (!check.starts) check.text = LaunchErrorText(check.result, waited, shell);
+    // Run options a run cannot follow keep the item from starting, whatever its file.
+    RunOptions options;
+    std::string refused = ReadRunOptions(item, options);
+    if (refused.empty()) {
+      const ItemStartPlan plan = PlanItemStart(item, options, baseFolder, shell, system, files);
+      refused = plan.failure;
+      check.running = plan.running;
+    }
+    if (!refused.empty()) {
+      check.starts = false;
+      check.text = std::move(refused);
+    } else if (check.running) {
+      check.starts = false;
+    }
     checks.push_back(std::move(check));
   }
   return checks;

@@ -14,6 +14,14 @@ namespace tavrin {
 // are, 5 (minimized without focus) as 7, anything else unchanged.
 int ShowWindowValue(int16_t WinStyle);
 
+// What an item's run options add to its start (ShellRequest and WaitedStart say what each
+// field does).
+struct StartExtras {
+  std::vector<std::string> env;  // "NAME=VALUE"
+  std::string workDir;           // an absolute folder; empty: the program's own
+  std::function<void(int64_t pid)> started;
+};
+
 // Starts one item. Without Wait it goes to the desktop shell (result: 32 or more on
 // success, a shell error code below 32 otherwise); with Wait it is started directly
 // and waited for (result: 0 when it has ended, otherwise why it failed). An address
@@ -21,10 +29,12 @@ int ShowWindowValue(int16_t WinStyle);
 // is the folder of the item's collection (see ItemBaseFolder), from which a platform
 // that resolves relative paths against the collection takes them. The launcher's own
 // current folder is the same afterwards. A waited start gives up waiting when
-// `stopRequested` answers true (kWaitStopped), where the platform can ask it.
+// `stopRequested` answers true (kWaitStopped), where the platform can ask it. `extras`
+// go with the start as they are.
 [[nodiscard]] int32_t LaunchItem(const std::string& File, const std::string& Params,
                                  int16_t WinStyle, int16_t Wait, const std::string& baseFolder,
-                                 Shell& shell, const std::function<bool()>& stopRequested = {});
+                                 Shell& shell, const std::function<bool()>& stopRequested = {},
+                                 const StartExtras& extras = {});
 
 // What LaunchItem would give for the item, decided as LaunchItem decides it, without
 // starting anything: 32 or more (without Wait) or 0 (with Wait) when it would start,
@@ -106,22 +116,25 @@ struct RunTally {
 // collection is named in kRunningVariable for what it starts. A request to stop
 // (StopRequested) ends the run: no further item starts, the wait for a waited one is
 // given up, as is a delay or a readiness wait, and the run notes that it stopped
-// (NoteRunStopped). Returns the number of items that failed (1 for a refused run); `tally`,
-// when given, is told how each item went (a refused run tells it nothing).
+// (NoteRunStopped). What the run started is added to its collection's run record when it
+// ends or stops (RecordRun). Returns the number of items that failed (1 for a refused
+// run); `tally`, when given, is told how each item went (a refused run tells it nothing).
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log = {},
                 RunTally* tally = nullptr);
 
 // What a run of the collection would find for one item, without starting it.
 struct ItemCheck {
-  int position = 0;     // in the collection, from 1
-  bool starts = false;  // the item would start
-  int32_t result = 0;   // what LaunchItem would give
-  std::string text;     // the failure box's text when it would not start
+  int position = 0;      // in the collection, from 1
+  bool starts = false;   // the item would start
+  bool running = false;  // it would not start: it already runs and skips a second copy
+  int32_t result = 0;    // what LaunchItem would give
+  std::string text;      // the failure box's text when it would not start
 };
 
 // Decides every item as RunAllItems would, in the same order and from the same folder,
-// and starts nothing. An empty collection gives no item.
-std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell,
-                                     SystemInfo& system);
+// with its run options (the reason they cannot be followed, a missing working folder, a
+// program that already runs), and starts nothing. An empty collection gives no item.
+std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell, SystemInfo& system,
+                                     FileSystem& files);
 
 }  // namespace tavrin

@@ -44,6 +44,29 @@ std::optional<bool> IsReady(const RunOptions& options, const std::string& path, 
 
 }  // namespace
 
+ItemStartPlan PlanItemStart(const CollItem& item, const RunOptions& options,
+                            const std::string& baseFolder, Shell& shell, SystemInfo& system,
+                            FileSystem& files) {
+  ItemStartPlan plan;
+  for (const auto& [name, value] : options.env) plan.extras.env.push_back(name + "=" + value);
+  if (!options.workDir.empty()) {
+    plan.extras.workDir = ReadyPath(options.workDir, baseFolder);
+    if (!files.IsFolder(plan.extras.workDir)) {
+      plan.failure = kNoWorkDirText;
+      return plan;
+    }
+  }
+  if (options.skipIfRunning) {
+    // Where the shell decides for itself what a file is, a document is asked too: no
+    // process runs a document.
+    const ResolvedFile resolved = shell.Resolve(item.File, baseFolder);
+    const bool file = resolved.kind == ResolvedFile::Kind::kProgram ||
+                      resolved.kind == ResolvedFile::Kind::kDocument;
+    plan.running = file && system.ProgramRunning(resolved.path);
+  }
+  return plan;
+}
+
 bool PauseUnlessStopped(long ms, SystemInfo& system) {
   const int64_t end = system.SteadyMilliseconds() + ms;
   for (;;) {
@@ -87,6 +110,22 @@ ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolde
   }
 }
 
+namespace {
+
+// What follows an item's start: the wait until it is ready.
+void FinishRun(ItemRun& run, const RunOptions& options, const std::string& baseFolder,
+               Platform& platform) {
+  const ReadyWait ready = WaitUntilReady(options, baseFolder, platform.system, platform.files);
+  if (ready.stopped) {
+    run.outcome = ItemRun::kStopped;
+  } else if (!ready.failure.empty()) {
+    run.outcome = ItemRun::kFailed;
+    run.text = ready.failure;
+  }
+}
+
+}  // namespace
+
 ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& platform) {
   ItemRun run;
   RunOptions options;
@@ -99,9 +138,26 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
     run.outcome = ItemRun::kStopped;
     return run;
   }
+  ItemStartPlan plan =
+      PlanItemStart(item, options, baseFolder, platform.shell, platform.system, platform.files);
+  if (!plan.failure.empty()) {
+    run.outcome = ItemRun::kFailed;
+    run.text = std::move(plan.failure);
+    return run;
+  }
+  if (plan.running) {
+    // What runs already counts as started, and is waited for as a start would be.
+    run.skipped = true;
+    FinishRun(run, options, baseFolder, platform);
+    return run;
+  }
   const bool waited = item.Wait != 0;
+  plan.extras.started = [&run, &platform](int64_t pid) {
+    run.pid = pid;
+    run.mark = platform.system.ProcessStartMark(pid);
+  };
   run.result = LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder,
-                          platform.shell, &StopRequested);
+                          platform.shell, &StopRequested, plan.extras);
   if (waited && run.result == kWaitStopped) {
     run.outcome = ItemRun::kStopped;
     run.started = true;
@@ -114,13 +170,7 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
     return run;
   }
   run.started = true;
-  const ReadyWait ready = WaitUntilReady(options, baseFolder, platform.system, platform.files);
-  if (ready.stopped) {
-    run.outcome = ItemRun::kStopped;
-  } else if (!ready.failure.empty()) {
-    run.outcome = ItemRun::kFailed;
-    run.text = ready.failure;
-  }
+  FinishRun(run, options, baseFolder, platform);
   return run;
 }
 

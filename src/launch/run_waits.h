@@ -5,6 +5,7 @@
 
 #include "collection/collection.h"
 #include "collection/run_options.h"
+#include "launch/launch.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/system.h"
@@ -37,17 +38,38 @@ std::string NotReadyText(const RunOptions& options);
 // What a wait for a window gives where the desktop cannot be asked.
 inline constexpr char kNoWindowWaitText[] = "Waiting for a window is not possible on this desktop";
 
+// What a run gives for an item whose working folder is missing.
+inline constexpr char kNoWorkDirText[] = "Working folder not found";
+
+// How an item's run options shape its start, decided just before it.
+struct ItemStartPlan {
+  std::string failure;   // why it may not start; empty when it may
+  bool running = false;  // it is not started: its program already runs (SkipIfRunning)
+  StartExtras extras;    // its variables and its working folder
+};
+
+// Decides how `item` starts with its `options` (read by ReadRunOptions): a relative
+// WorkDir is taken from `baseFolder` and must be a folder; with SkipIfRunning, a program
+// that a process of this user already runs (SystemInfo::ProgramRunning) is not started.
+ItemStartPlan PlanItemStart(const CollItem& item, const RunOptions& options,
+                            const std::string& baseFolder, Shell& shell, SystemInfo& system,
+                            FileSystem& files);
+
 // How one item of a run went.
 struct ItemRun {
   enum Outcome { kStarted, kFailed, kStopped };
   Outcome outcome = kStarted;
   bool started = false;  // its program or document was started
+  bool skipped = false;  // kStarted without a start: its program already ran
+  int64_t pid = 0;       // the process of a program started itself; 0: none known
+  std::string mark;      // its start mark (SystemInfo::ProcessStartMark)
   int32_t result = 0;    // what LaunchItem gave (0 when it was not asked)
   std::string text;      // kFailed: the failure box's text
 };
 
 // Runs one item of a collection as a run does, with its run options: refused when they
-// cannot be followed, started after its Delay, then waited for until ready (WaitReady).
+// cannot be followed, started after its Delay (with its Env and WorkDir; not when it
+// skips a program that already runs), then waited for until ready (WaitReady).
 // A request to stop during the delay, the start of a waited item or the readiness wait
 // gives kStopped. Shows nothing.
 ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& platform);

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <system_error>
 
 #include "collection/collfile.h"
 #include "collection/run_options.h"
 #include "launch/launch.h"
+#include "launch/run_records.h"
 #include "main/startup.h"
 #include "platform/text_encoding.h"
 #include "tavrin/version.h"
@@ -18,6 +20,7 @@ int ShowHelp(const OptionCall&, OptionContext& context);
 int ShowVersion(const OptionCall&, OptionContext& context);
 int ListCollection(const OptionCall& call, OptionContext& context);
 int CheckCollection(const OptionCall& call, OptionContext& context);
+int StopCollection(const OptionCall& call, OptionContext& context);
 int EnableAutostart(const OptionCall& call, OptionContext& context);
 int DisableAutostart(const OptionCall& call, OptionContext& context);
 
@@ -31,9 +34,19 @@ constexpr OptionEntry kOptions[] = {
     {"--json", nullptr, nullptr, "--list", "with --list: print the items as a JSON array", nullptr},
     {"--check", nullptr, "FILE", nullptr,
      "find what running FILE would start, without starting anything, and print one "
-     "line per item: position, name and \"ok\" or why it would not start, separated by "
-     "tabs and escaped as --list does; exit status 1 when some item would not start",
+     "line per item: position, name and \"ok\", \"running\" (a program that already "
+     "runs and is not started again) or why it would not start (its run options "
+     "included), separated by tabs and escaped as --list does; exit status 1 when some "
+     "item would not start",
      &CheckCollection},
+    {"--stop", nullptr, "FILE", nullptr,
+     "end the programs that runs of FILE started and that still run (never a process "
+     "that merely got the same number), waiting up to 10 seconds, and print one line per "
+     "item: position, name and \"stopped\", \"had ended\", \"still running\" or "
+     "\"not tracked\" (a document or an address); exit status 1 when any still runs",
+     &StopCollection},
+    {"--force", nullptr, nullptr, "--stop",
+     "with --stop: then end at once what did not end when asked", nullptr},
     {"--autostart", nullptr, "FILE", nullptr,
      "run FILE at every login, and print where that was written", &EnableAutostart},
     {"--no-autostart", nullptr, "FILE", nullptr, "no longer run FILE at login", &DisableAutostart},
@@ -138,9 +151,12 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "A run follows each item's run options: Delay (milliseconds to wait before it\n"
       "starts), WaitReady (tcp:HOST:PORT, file:PATH or window:TEXT, what must be ready\n"
       "before the next item starts) with Timeout (milliseconds, 30000 when not given),\n"
-      "StopOnFailure (1: nothing after the item starts when it fails). When anything\n"
-      "failed or was skipped, run mode ends with the line\n"
+      "SkipIfRunning (1: not started while a process of yours runs its program),\n"
+      "StopOnFailure (1: nothing after the item starts when it fails), Env (NAME=VALUE\n"
+      "for its process, as often as needed) and WorkDir (its working folder). When\n"
+      "anything failed or was skipped, run mode ends with the line\n"
       "  tavrin: FILE: N of M items started, S skipped, F failed\n"
+      "Every run notes the programs it started, for --stop.\n"
       "\n"
       "Options:\n";
   for (const auto& option : kOptions) {
@@ -241,22 +257,32 @@ int CheckCollection(const OptionCall& call, OptionContext& context) {
   state.CurrentCollFile = call.operand;
   std::string out;
   int failures = 0;
-  for (const ItemCheck& check : CheckAllItems(state, context.shell, context.system)) {
+  for (const ItemCheck& check :
+       CheckAllItems(state, context.shell, context.system, context.files)) {
     const CollItem& item = state.Items[static_cast<std::size_t>(check.position - 1)];
-    // Run options a run cannot follow keep the item from starting, whatever its file.
-    RunOptions options;
-    const std::string wrongOption = ReadRunOptions(item, options);
-    const bool starts = check.starts && wrongOption.empty();
-    const std::string verdict = starts ? "ok"
-                                : !wrongOption.empty()
-                                    ? wrongOption
-                                    : LaunchFailureReason(check.result, check.text);
-    if (!starts) ++failures;
+    // An item a run would skip, since its program already runs, is no failure.
+    const std::string verdict = check.running  ? "running"
+                                : check.starts ? "ok"
+                                               : LaunchFailureReason(check.result, check.text);
+    if (!check.starts && !check.running) ++failures;
     out += std::to_string(check.position) + "\t" + EscapeControls(item.ItemName) + "\t" +
            EscapeControls(verdict) + "\n";
   }
   context.out << out;
   return failures == 0 ? kExitOk : kExitLaunchFailed;
+}
+
+// Ends what the runs of the collection started, as their record says.
+int StopCollection(const OptionCall& call, OptionContext& context) {
+  std::ostringstream lines;
+  const bool ended =
+      StopRun(call.operand, call.Has("--force"), context.system, context.files, lines);
+  if (lines.str().empty()) {
+    context.err << "tavrin: " << EscapeControls(call.operand)
+                << ": no run of it has started a program that is known\n";
+  }
+  context.out << lines.str();
+  return ended ? kExitOk : kExitLaunchFailed;
 }
 
 int EnableAutostart(const OptionCall& call, OptionContext& context) {

@@ -80,6 +80,9 @@ class FileSystem {
   // True when something (a file, a folder, a link) stands at `path`.
   virtual bool Exists(const std::string& path) = 0;
 
+  // True when `path` names a folder (through links).
+  virtual bool IsFolder(const std::string& path) = 0;
+
   // Removes a file; false when it could not be removed.
   virtual bool Remove(const std::string& path) = 0;
 

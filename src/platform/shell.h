@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/runtime_errors.h"
 
@@ -43,6 +44,15 @@ struct ShellRequest {
   // paths from the collection (POSIX), a relative path is resolved against it; empty:
   // against the launcher's current folder.
   std::string baseFolder;
+  // Variables ("NAME=VALUE") set for what starts (a program, or a document's handler)
+  // besides the launcher's own, in their order; a later one of a name wins.
+  std::vector<std::string> env;
+  // The working folder of what starts instead of its own (an existing, absolute folder);
+  // empty: its own.
+  std::string workDir;
+  // Told the process id of a program that was started itself (not of a document's
+  // handler, nor where the shell gives none), once it runs.
+  std::function<void(int64_t pid)> started;
 };
 
 // One program started directly and waited for.
@@ -51,7 +61,11 @@ struct WaitedStart {
   std::string params;   // its parameters
   std::string folder;   // working folder for the program alone; ignored when it is no folder
   int show = kSwShowNormal;
-  std::string baseFolder;  // as in ShellRequest
+  std::string baseFolder;        // as in ShellRequest
+  std::vector<std::string> env;  // as in ShellRequest
+  std::string workDir;           // as in ShellRequest
+  // Told the program's process id once it runs: it may outlive the wait (kWaitStopped).
+  std::function<void(int64_t pid)> started;
   // Asked while the program runs, where the platform can ask it: when it answers true
   // (a stop was requested), waiting is given up and the program left running.
   std::function<bool()> stopRequested;

@@ -59,6 +59,40 @@ class SystemInfo {
     return false;
   }
 
+  // Whether a process of this user runs the program file at `path` (an absolute path, as
+  // Shell::Resolve gives it): its executable, or the script its interpreter runs. Systems
+  // that cannot tell answer false.
+  virtual bool ProgramRunning(const std::string& path) {
+    (void)path;
+    return false;
+  }
+
+  // A text that tells this process `pid` from any later one given the same number (its
+  // start time); empty when no process `pid` runs.
+  virtual std::string ProcessStartMark(int64_t pid) {
+    (void)pid;
+    return "";
+  }
+
+  // Whether what was started as process `pid`, marked `mark` (ProcessStartMark), still
+  // runs: that process, or on POSIX any process of the process group it leads. A process
+  // that now has the number but another mark is no longer it.
+  virtual bool StartRuns(int64_t pid, const std::string& mark) {
+    (void)pid, (void)mark;
+    return false;
+  }
+
+  // Asks what was started as `pid`, marked `mark`, to end (POSIX: SIGTERM to the
+  // process group it leads; Windows: WM_CLOSE to its top-level windows), or with `force`
+  // ends it (SIGKILL, TerminateProcess). Nothing when StartRuns says it no longer runs.
+  virtual void EndStart(int64_t pid, const std::string& mark, bool force) {
+    (void)pid, (void)mark, (void)force;
+  }
+
+  // The folder that keeps what runs started, this user's alone (created when missing);
+  // empty where there is none.
+  virtual std::string RunRecordFolder() { return ""; }
+
   // Whether a visible top-level window whose title holds `text` exists; nothing where the
   // desktop cannot be asked (no window system, or none that lists its windows).
   virtual std::optional<bool> VisibleWindowTitled(const std::string& text) {

@@ -11,12 +11,15 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 
 #include "fakes.h"
 #include "launch/launch.h"
+#include "launch/run_records.h"
 #include "launch/stop_request.h"
+#include "platform/posix/posix_files.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/posix_system.h"
 #include "run_process.h"
@@ -77,24 +80,35 @@ pid_t ListenLater(int port, int delayMs, const std::string& note) {
 struct RealRun : ::testing::Test {
   void SetUp() override {
     ::setenv("TAVRIN_RECORD", record.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
     ClearStopRequest();
   }
-  void TearDown() override { ::unsetenv("TAVRIN_RECORD"); }
+  void TearDown() override {
+    // What a test left running ends with it.
+    std::ostringstream lines;
+    posix::PosixSystemInfo system;
+    StopRun(collection, /*force=*/true, system, files, lines);
+    ::unsetenv("TAVRIN_RECORD");
+    ::unsetenv("XDG_RUNTIME_DIR");
+  }
   // Runs `items` of a collection in `dir` with the real shell and system.
   int RunItems(const std::vector<CollItem>& items) {
     CollectionState state;
     state.Items = items;
-    state.CurrentCollFile = dir.file("c.tavrin");
+    state.CurrentCollFile = collection;
+    testing::WriteFile(collection, "");
     testing::FakePlatform fake;
     posix::PosixShell shell;
     posix::PosixSystemInfo system;
-    Platform platform{fake.toolkit, shell, fake.files, system, fake.registry};
+    Platform platform{fake.toolkit, shell, files, system, fake.registry};
     const int failures = RunAllItems(state, platform);
     boxes = fake.toolkit.boxes;
     return failures;
   }
   testing::TempDir dir;
   std::string record = dir.file("record.log");
+  std::string collection = dir.file("c.tavrin");
+  PosixFileSystem files;
   std::vector<std::string> boxes;
 };
 
@@ -131,6 +145,54 @@ TEST_F(RealRun, TheNextItemWaitsUntilTheFileExists) {
   EXPECT_TRUE(std::filesystem::exists(dir.file("saw")));
   EXPECT_EQ(boxes, std::vector<std::string>{testing::kErrorBox +
                                             "true\n\nNot ready after 1 s: file:never"});
+}
+
+// Env and WorkDir reach a program started through the shell and one that is waited for;
+// a relative working folder is taken from the collection's folder.
+TEST_F(RealRun, AnItemGetsItsVariablesAndItsWorkingFolder) {
+  std::filesystem::create_directory(dir.file("sub"));
+  const std::vector<ItemOption> options = {
+      {"Env", "TAVRIN_GREETING=hello there"}, {"Env", "PATH=/nowhere"}, {"WorkDir", "sub"}};
+  EXPECT_EQ(
+      RunItems({With(Item("Shell", testing::RecorderPath(), "--env=TAVRIN_GREETING"), options),
+                With(Item("Waited", testing::RecorderPath(), "--env=PATH", 1, kTrue), options),
+                With(Item("Lost", testing::RecorderPath()), {{"WorkDir", "gone"}})}),
+      1);
+  EXPECT_EQ(boxes, std::vector<std::string>{
+                       testing::kErrorBox +
+                       std::filesystem::path(testing::RecorderPath()).filename().string() +
+                       "\n\nWorking folder not found"});
+  const auto runs = testing::WaitForRecording(record, 2);
+  ASSERT_EQ(runs.size(), 2u);
+  for (const auto& run : runs) EXPECT_EQ(run.cwd, dir.file("sub"));
+  EXPECT_EQ(runs[0].args, std::vector<std::string>{"TAVRIN_GREETING=hello there"});
+  EXPECT_EQ(runs[1].args, std::vector<std::string>{"PATH=/nowhere"});
+}
+
+// A program, or a script through its interpreter, that a process of this user runs is
+// not started a second time, and counts as started.
+TEST_F(RealRun, AProgramThatRunsAlreadyIsNotStartedAgain) {
+  // Copies of their own, so that no other test's processes look like them.
+  const std::string program = dir.file("sleeper");
+  std::filesystem::copy_file(testing::RecorderPath(), program);
+  const std::string script = dir.file("waiter.sh");
+  testing::WriteFile(script,
+                     "#!/bin/sh\necho started >> '" + dir.file("script.log") + "'\nsleep 300\n");
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  const std::vector<CollItem> items = {
+      With(Item("Program", program, "--sleep=300000"), {{"SkipIfRunning", "1"}}),
+      With(Item("Script", script), {{"SkipIfRunning", "1"}})};
+  ASSERT_EQ(RunItems(items), 0);
+  for (int i = 0; i < 1000 && (testing::ReadRecording(record).empty() ||
+                               !std::filesystem::exists(dir.file("script.log")));
+       ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(testing::ReadRecording(record).size(), 1u);
+  EXPECT_EQ(RunItems(items), 0);
+  EXPECT_EQ(boxes, std::vector<std::string>{});
+  EXPECT_EQ(testing::ReadRecording(record).size(), 1u);
+  EXPECT_EQ(testing::ReadFile(dir.file("script.log")), "started\n");
 }
 
 void AskForAStop(int signal) { RequestStop(signal); }

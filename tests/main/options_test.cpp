@@ -306,20 +306,23 @@ TEST_F(OptionTest, ListAndCheckShowTheRunOptions) {
   EXPECT_EQ(options.items[1]["key"].text, "Env");
   EXPECT_EQ(options.items[1]["value"].text, "A=x\ty");
   state.Items[1].Options = {{"Delay", "soon"}};
+  state.Items.push_back(Item("Tool", "/usr/bin/tool"));
+  state.Items[2].Options = {{"WorkDir", "gone"}};
   ASSERT_FALSE(SaveCollectionFile(state, path, files));
-  shell.results = {kShellSuccess, kShellSuccess};
+  shell.results = {kShellSuccess, kShellSuccess, kShellSuccess};
   EXPECT_EQ(Run({"--check", path}), kExitLaunchFailed);
   EXPECT_EQ(Lines(out.str()),
             (std::vector<std::string>{
                 "1\tServer\tok",
-                "2\tBrowser\tDelay \"soon\" is no number of milliseconds from 0 to 3600000"}));
+                "2\tBrowser\tDelay \"soon\" is no number of milliseconds from 0 to 3600000",
+                "3\tTool\tWorking folder not found"}));
   std::vector<CollItem> bare = state.Items;
   for (CollItem& item : bare) item.Options.clear();
   testing::WriteFile(path, testing::CollectionText(bare) + "\"Tavrin Options 1\"\r\nx\r\n");
   EXPECT_EQ(Run({"--list", path}), kExitOk);
-  EXPECT_EQ(Lines(out.str()).size(), 2u);
+  EXPECT_EQ(Lines(out.str()).size(), 3u);
   EXPECT_EQ(err.str(), "tavrin: " + Shown(path) +
-                           ": The run options could not be read from line 6 and are left out.\n");
+                           ": The run options could not be read from line 7 and are left out.\n");
 }
 
 // A NUL inside a field ends its text for every use alike: the listing shows, and the run
@@ -459,9 +462,10 @@ TEST_F(OptionTest, HelpVersionAndUsageErrors) {
     EXPECT_NE(err.str().find("; " + UsageLine() + ". Try 'tavrin --help'.\n"), std::string::npos)
         << err.str();
   }
-  EXPECT_EQ(UsageLine(),
-            "usage: tavrin [FILE [/run]] | --list [--json] FILE | --check FILE | "
-            "--autostart FILE | --no-autostart FILE | --help | --version");
+  EXPECT_EQ(
+      UsageLine(),
+      "usage: tavrin [FILE [/run]] | --list [--json] FILE | --check FILE | --stop [--force] FILE | "
+      "--autostart FILE | --no-autostart FILE | --help | --version");
 }
 
 // Autostart gets the collection's full path; a file that cannot be loaded is not

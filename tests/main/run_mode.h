@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ using testing::TavrinPath;
 using testing::WriteFile;
 
 struct RunModeTest : ::testing::Test {
+  RunModeTest() { std::filesystem::create_directories(dir.file("runtime")); }
   testing::TempDir dir;
   std::string record = dir.file("record.log");
   // No display (on Windows: boxes to standard error), so that boxes are written to
@@ -36,7 +38,10 @@ struct RunModeTest : ::testing::Test {
                                          {"TAVRIN_HOME", dir.file("home")},
                                          {"XDG_DATA_HOME", dir.file("data")},
                                          {"XDG_CONFIG_HOME", dir.file("config")},
-                                         {"TAVRIN_RUNNING", ""}};
+                                         {"TAVRIN_RUNNING", ""},
+                                         // Where runs keep what they started.
+                                         {"XDG_RUNTIME_DIR", dir.file("runtime")},
+                                         {"LOCALAPPDATA", dir.file("local")}};
 
   // Output in text mode ends its lines with CR LF on Windows; boxes use LF.
   testing::ProcessResult Start(const std::vector<std::string>& argv) {

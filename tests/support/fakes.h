@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -180,11 +181,27 @@ class FakeSystemInfo : public SystemInfo {
     if (!windowsKnown) return std::nullopt;
     return now >= readyAt;
   }
+  bool ProgramRunning(const std::string& path) override { return running.count(path) != 0; }
+  std::string ProcessStartMark(int64_t pid) override {
+    const auto it = processes.find(pid);
+    return it == processes.end() ? "" : it->second;
+  }
+  bool StartRuns(int64_t pid, const std::string& mark) override {
+    return !mark.empty() && ProcessStartMark(pid) == mark;
+  }
+  void EndStart(int64_t pid, const std::string& mark, bool force) override {
+    if (StartRuns(pid, mark) && (force || ignoresEnd.count(pid) == 0)) processes.erase(pid);
+  }
+  std::string RunRecordFolder() override { return recordFolder; }
 
   int64_t now = 0;
   int64_t readyAt = 0;                             // from when a port answers and a window shows
   bool windowsKnown = true;                        // false: the desktop cannot be asked for windows
   std::function<void(int64_t)> duringPause;        // told the time after each pause
+  std::set<std::string> running;                   // the programs that run already
+  std::map<int64_t, std::string> processes;        // what runs: pid and start mark
+  std::set<int64_t> ignoresEnd;                    // ended only by force
+  std::string recordFolder;                        // where runs are recorded; empty: nowhere
   std::map<std::string, std::string> environment;  // starts empty, whatever the real one holds
   std::string collectionFolder = "/tmp";
   std::string executablePath = "/usr/bin/tavrin";

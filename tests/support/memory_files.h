@@ -50,6 +50,7 @@ struct MemoryFileSystem : FileSystem {
   }
   bool Rename(const std::string&, const std::string&) override { return true; }
   bool Exists(const std::string&) override { return false; }
+  bool IsFolder(const std::string&) override { return false; }
   bool Remove(const std::string&) override { return true; }
   int DeleteFile(const std::string&) override { return 0; }
   std::vector<std::string> ListFiles(const std::string&, const std::string&) override { return {}; }

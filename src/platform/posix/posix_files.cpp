@@ -506,6 +506,11 @@ bool PosixFileSystem::Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
+bool PosixFileSystem::IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool PosixFileSystem::Remove(const std::string& path) {
   const auto temp = temps_.find(path);
   bool removed = false;

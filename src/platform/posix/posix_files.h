@@ -50,6 +50,7 @@ class PosixFileSystem : public FileSystem {
                                             std::string& tempPath) override;
   bool Rename(const std::string& from, const std::string& to) override;
   bool Exists(const std::string& path) override;
+  bool IsFolder(const std::string& path) override;
   bool Remove(const std::string& path) override;
   int DeleteFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,

@@ -76,6 +76,7 @@ std::vector<char*> MakeArgv(std::vector<std::string>& args) {
 struct ChildStart {
   const char* program;
   char* const* argv;
+  char* const* envp;
   const char* folder;  // nullptr: the launcher's
   bool detached;
   int error;  // why the program could not start; 0 when it did
@@ -92,7 +93,7 @@ __attribute__((no_sanitize_address)) int StartChild(void* data) {
     ::_exit(127);
   }
   RestoreGivenSignals();
-  ::execve(start->program, start->argv, environ);
+  ::execve(start->program, start->argv, start->envp);
   start->error = errno;
   ::_exit(127);
 }
@@ -100,23 +101,48 @@ __attribute__((no_sanitize_address)) int StartChild(void* data) {
 // The child's stack; it is only in use until the child's program runs.
 constexpr std::size_t kChildStack = 64 * 1024;
 
+// The launcher's environment with `extra` ("NAME=VALUE") set over it, later ones winning.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra) {
+  std::vector<std::string> env;
+  const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+  for (char** entry = environ; *entry != nullptr; ++entry) env.emplace_back(*entry);
+  for (const std::string& variable : extra) {
+    const std::string name = nameOf(variable);
+    std::erase_if(env, [&](const std::string& entry) { return nameOf(entry) == name; });
+    env.push_back(variable);
+  }
+  return env;
+}
+
 // Starts the program at the absolute path `program`; returns 0 and sets `pid`, or the
 // errno of the failed start. The program gets the signal dispositions and mask the
 // launcher was given (RestoreGivenSignals), `folder` as its working folder when that is
-// a folder, and, when `detached`, a session of its own: it outlives the launcher and its
-// terminal. It ends with SIGCHLD, as any child, and holds no descriptor of the start.
+// a folder, the launcher's environment with `env` set over it, and, when `detached`, a
+// session of its own: it outlives the launcher and its terminal, and leads its own
+// process group. It ends with SIGCHLD, as any child, and holds no descriptor of the start.
 //
 // One process start and nothing more: the child shares the launcher's memory instead of
 // copying it and the launcher goes on once the child's program runs, or once the child
 // has ended with the reason written into `ChildStart`. (posix_spawn does the same, but
 // it cannot give a program a signal ignored that the launcher now handles.)
 int Spawn(const std::string& program, const std::string& params, const std::string& folder,
-          bool detached, pid_t& pid) {
+          const std::vector<std::string>& env, bool detached, pid_t& pid) {
   std::vector<std::string> args{program};
   for (auto& a : SplitParams(params)) args.push_back(std::move(a));
   auto argv = MakeArgv(args);
-  ChildStart start{program.c_str(), argv.data(), IsDirectory(folder) ? folder.c_str() : nullptr,
-                   detached, 0};
+  // Without variables of its own the program gets the launcher's environment as it is.
+  std::vector<std::string> variables;
+  std::vector<char*> envp;
+  if (!env.empty()) {
+    variables = EnvironmentWith(env);
+    envp = MakeArgv(variables);
+  }
+  ChildStart start{program.c_str(),
+                   argv.data(),
+                   env.empty() ? environ : envp.data(),
+                   IsDirectory(folder) ? folder.c_str() : nullptr,
+                   detached,
+                   0};
 
   void* stack = ::mmap(nullptr, kChildStack, PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
@@ -298,7 +324,8 @@ void EnterFolder(gpointer data) {
   RestoreGivenSignals();
 }
 
-int32_t LaunchApp(GAppInfo* app, const std::string& uri, const std::string& folder) {
+int32_t LaunchApp(GAppInfo* app, const std::string& uri, const std::string& folder,
+                  const std::vector<std::string>& env) {
   GList uris{};
   uris.data = const_cast<char*>(uri.c_str());
   GError* error = nullptr;
@@ -309,6 +336,11 @@ int32_t LaunchApp(GAppInfo* app, const std::string& uri, const std::string& fold
   std::string path;
   for (const std::string& entry : SearchFolders()) path += (path.empty() ? "" : ":") + entry;
   g_app_launch_context_setenv(context, "PATH", path.c_str());
+  for (const std::string& variable : env) {
+    const auto equals = variable.find('=');
+    g_app_launch_context_setenv(context, variable.substr(0, equals).c_str(),
+                                variable.substr(equals + 1).c_str());
+  }
   gboolean ok;
   if (G_IS_DESKTOP_APP_INFO(app)) {
     ok = g_desktop_app_info_launch_uris_as_manager(
@@ -323,13 +355,16 @@ int32_t LaunchApp(GAppInfo* app, const std::string& uri, const std::string& fold
   return ok ? kShellSuccess : kShellNoAssociation;
 }
 
-int32_t StartDetached(const std::string& program, const std::string& params,
+int32_t StartDetached(const std::string& program, const ShellRequest& request,
                       const std::string& folder) {
-  ChildSignalBlock block;
   pid_t pid = 0;
-  const int err = Spawn(program, params, folder, /*detached=*/true, pid);
-  if (err != 0) return ShellCodeForErrno(err);
-  TrackDetachedChild(pid);
+  {
+    ChildSignalBlock block;
+    const int err = Spawn(program, request.params, folder, request.env, /*detached=*/true, pid);
+    if (err != 0) return ShellCodeForErrno(err);
+    TrackDetachedChild(pid);
+  }
+  if (request.started) request.started(pid);
   return kShellSuccess;
 }
 
@@ -364,7 +399,11 @@ WaitedDecision DecideWaitedStart(const WaitedStart& start, PosixShell& shell) {
       return decision;
     }
   }
-  if (!start.folder.empty()) decision.folder = Resolved(start.folder, start.baseFolder);
+  if (!start.workDir.empty()) {
+    decision.folder = start.workDir;
+  } else if (!start.folder.empty()) {
+    decision.folder = Resolved(start.folder, start.baseFolder);
+  }
   return decision;
 }
 
@@ -484,11 +523,12 @@ ResolvedFile PosixShell::Resolve(const std::string& File, const std::string& bas
 
 int32_t PosixShell::ShellExecute(const ShellRequest& request) {
   const ShellDecision decision = DecideShellStart(request, *this);
+  const std::string& folder = request.workDir.empty() ? decision.folder : request.workDir;
   switch (decision.way) {
     case ShellDecision::Way::kProgram:
-      return StartDetached(decision.program, request.params, decision.folder);
+      return StartDetached(decision.program, request, folder);
     case ShellDecision::Way::kApplication:
-      return LaunchApp(decision.app.get(), decision.uri, decision.folder);
+      return LaunchApp(decision.app.get(), decision.uri, folder, request.env);
     case ShellDecision::Way::kNone:
       break;
   }
@@ -503,8 +543,10 @@ int32_t PosixShell::ShellAndWait(const WaitedStart& start) {
   const WaitedDecision decision = DecideWaitedStart(start, *this);
   if (decision.code != kWaitEnded) return decision.code;
   pid_t pid = 0;
-  const int err = Spawn(decision.program, start.params, decision.folder, /*detached=*/false, pid);
+  const int err =
+      Spawn(decision.program, start.params, decision.folder, start.env, /*detached=*/false, pid);
   if (err != 0) return RuntimeCodeForErrno(err);
+  if (start.started) start.started(pid);
   return WaitFor(pid, start.stopRequested);
 }
 

@@ -1,13 +1,20 @@
 #include "platform/posix/posix_system.h"
 
+#include <dirent.h>
 #include <gio/gio.h>
 #include <limits.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "platform/posix/display_probe.h"
 #include "platform/posix/posix_shell.h"
@@ -96,6 +103,191 @@ bool PosixSystemInfo::TcpAnswers(const std::string& host, int port, int timeoutM
 
 std::optional<bool> PosixSystemInfo::VisibleWindowTitled(const std::string& text) {
   return windows_.VisibleWindowTitled(text);
+}
+
+}  // namespace tavrin::posix
+
+namespace tavrin::posix {
+namespace {
+
+// The file a path names, links and "." and ".." resolved; empty when it names none.
+std::string RealPath(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  std::string result = real != nullptr ? real : "";
+  std::free(real);
+  return result;
+}
+
+std::string ReadLink(const std::string& path) {
+  char buffer[PATH_MAX];
+  const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
+  return n > 0 && n < static_cast<ssize_t>(sizeof buffer)
+             ? std::string(buffer, static_cast<std::size_t>(n))
+             : "";
+}
+
+std::string ReadSmallFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The interpreter a script's "#!" line names, as a real path ("/usr/bin/env NAME": NAME
+// on PATH); empty for a file that is no script.
+std::string ScriptInterpreter(const std::string& script) {
+  std::ifstream in(script, std::ios::binary);
+  std::string line;
+  if (!std::getline(in, line) || line.rfind("#!", 0) != 0) return "";
+  std::istringstream words(line.substr(2));
+  std::string interpreter;
+  std::string argument;
+  words >> interpreter >> argument;
+  if (interpreter.empty()) return "";
+  if (interpreter.ends_with("/env") && !argument.empty()) interpreter = FindOnPath(argument);
+  return interpreter.empty() ? "" : RealPath(interpreter);
+}
+
+// The process's arguments, as it was started with them.
+std::vector<std::string> Arguments(const std::string& procFolder) {
+  const std::string line = ReadSmallFile(procFolder + "/cmdline");
+  std::vector<std::string> args;
+  for (std::size_t start = 0; start < line.size();) {
+    std::size_t end = line.find('\0', start);
+    if (end == std::string::npos) end = line.size();
+    args.push_back(line.substr(start, end - start));
+    start = end + 1;
+  }
+  return args;
+}
+
+// What /proc/PID/stat says of a process.
+struct ProcessStat {
+  char state = '?';   // 'Z': it has ended and waits to be reaped
+  int64_t group = 0;  // its process group
+  std::string start;  // its start time, in clock ticks after boot
+};
+
+// False when no process `pid` is.
+bool ReadStat(int64_t pid, ProcessStat& stat) {
+  const std::string text = ReadSmallFile("/proc/" + std::to_string(pid) + "/stat");
+  // The name in parentheses may hold anything; the fields follow its last parenthesis.
+  const auto close = text.rfind(')');
+  if (close == std::string::npos) return false;
+  std::istringstream fields(text.substr(close + 1));
+  std::string field;
+  // After the name: the state (field 3), the group (5) ... the start time (22).
+  for (int number = 3; number <= 22 && fields >> field; ++number) {
+    if (number == 3) stat.state = field.empty() ? '?' : field[0];
+    if (number == 5) stat.group = std::strtoll(field.c_str(), nullptr, 10);
+    if (number == 22) {
+      stat.start = field;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether a process of the group `group` runs (one that has ended but is not reaped yet
+// does not count).
+bool GroupRuns(int64_t group) {
+  // No process at all in the group, the common case, needs no look through /proc.
+  if (::kill(-static_cast<pid_t>(group), 0) != 0) return false;
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return false;
+  bool found = false;
+  while (const dirent* entry = ::readdir(proc)) {
+    const char* name = entry->d_name;
+    if (*name < '0' || *name > '9') continue;
+    ProcessStat stat;
+    found =
+        ReadStat(std::strtoll(name, nullptr, 10), stat) && stat.group == group && stat.state != 'Z';
+    if (found) break;
+  }
+  ::closedir(proc);
+  return found;
+}
+
+}  // namespace
+
+bool PosixSystemInfo::ProgramRunning(const std::string& path) {
+  const std::string program = RealPath(path);
+  if (program.empty()) return false;
+  const std::string interpreter = ScriptInterpreter(program);
+  const uid_t user = ::getuid();
+  const std::string self = std::to_string(::getpid());
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return false;
+  bool found = false;
+  while (const dirent* entry = ::readdir(proc)) {
+    const std::string name = entry->d_name;
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    if (name == self) continue;
+    const std::string folder = "/proc/" + name;
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || st.st_uid != user) continue;
+    const std::string exe = ReadLink(folder + "/exe");
+    if (exe.empty()) continue;
+    if (interpreter.empty()) {
+      found = exe == program;
+    } else if (exe == interpreter) {
+      // The interpreter is given the script as its first or second argument
+      // ("sh script", "python3 -u script").
+      const std::vector<std::string> args = Arguments(folder);
+      for (std::size_t i = 1; i < args.size() && i <= 2 && !found; ++i) {
+        found = !args[i].empty() && args[i][0] == '/' && RealPath(args[i]) == program;
+      }
+    }
+    if (found) break;
+  }
+  ::closedir(proc);
+  return found;
+}
+
+std::string PosixSystemInfo::ProcessStartMark(int64_t pid) {
+  ProcessStat stat;
+  if (pid <= 0 || !ReadStat(pid, stat) || stat.state == 'Z') return "";
+  return stat.start;
+}
+
+bool PosixSystemInfo::StartRuns(int64_t pid, const std::string& mark) {
+  if (pid <= 0 || mark.empty()) return false;
+  ProcessStat stat;
+  if (ReadStat(pid, stat)) {
+    if (stat.start != mark) return false;  // the number was given to another process since
+    if (stat.state != 'Z') return true;
+  }
+  // The leader has ended. While any process of its group lives, the number stays with the
+  // group and cannot have been given to another process.
+  return GroupRuns(pid);
+}
+
+void PosixSystemInfo::EndStart(int64_t pid, const std::string& mark, bool force) {
+  if (!StartRuns(pid, mark)) return;
+  const int signal = force ? SIGKILL : SIGTERM;
+  const auto process = static_cast<pid_t>(pid);
+  ProcessStat stat;
+  // A leader, or a group whose leader has ended: the whole group; otherwise the process.
+  if (!ReadStat(pid, stat) || stat.state == 'Z' || stat.group == pid) {
+    ::kill(-process, signal);
+  } else {
+    ::kill(process, signal);
+  }
+}
+
+std::string PosixSystemInfo::RunRecordFolder() {
+  const std::string runtime = Env("XDG_RUNTIME_DIR");
+  std::string folder = !runtime.empty() && runtime[0] == '/'
+                           ? WithoutClosingSlash(runtime) + "/tavrin"
+                           : "/tmp/tavrin-" + std::to_string(::getuid());
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return "";
+  // Only a folder of this user's that nobody else may enter keeps what runs started.
+  struct stat st {};
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+      (st.st_mode & 077) != 0) {
+    return "";
+  }
+  return folder;
 }
 
 }  // namespace tavrin::posix

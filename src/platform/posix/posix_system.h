@@ -22,6 +22,15 @@ class PosixSystemInfo : public SystemInfo {
   bool TcpAnswers(const std::string& host, int port, int timeoutMs) override;
   // The windows of the X server that DISPLAY names; nothing without one.
   std::optional<bool> VisibleWindowTitled(const std::string& text) override;
+  // /proc: a process of this user whose executable is `path`, or whose interpreter (the
+  // script's "#!" line) runs `path`.
+  bool ProgramRunning(const std::string& path) override;
+  // The start time in /proc/PID/stat.
+  std::string ProcessStartMark(int64_t pid) override;
+  bool StartRuns(int64_t pid, const std::string& mark) override;
+  void EndStart(int64_t pid, const std::string& mark, bool force) override;
+  // $XDG_RUNTIME_DIR/tavrin, or /tmp/tavrin-UID without it: mode 0700, this user's.
+  std::string RunRecordFolder() override;
 
  private:
   X11Windows windows_;

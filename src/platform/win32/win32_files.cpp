@@ -235,6 +235,12 @@ bool Win32FileSystem::Exists(const std::string& path) {
   return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool Win32FileSystem::IsFolder(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attrs = GetFileAttributesA(path.c_str());
+  return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool Win32FileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 int Win32FileSystem::DeleteFile(const std::string& path) {

@@ -31,6 +31,7 @@ class Win32FileSystem : public FileSystem {
   // its permissions, its other streams and its attributes (Hidden, System, ...).
   bool Rename(const std::string& from, const std::string& to) override;
   bool Exists(const std::string& path) override;
+  bool IsFolder(const std::string& path) override;
   bool Remove(const std::string& path) override;
   int DeleteFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,

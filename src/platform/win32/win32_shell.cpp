@@ -9,7 +9,9 @@
 // The interface's ShellExecute, not the macro that names ShellExecuteA.
 #undef ShellExecute
 
+#include <algorithm>
 #include <climits>
+#include <utility>
 #include <vector>
 
 #include "platform/ascii.h"
@@ -77,6 +79,48 @@ DWORD WaitAnsweringSentMessages(HANDLE process) {
   }
 }
 
+// The process's variables set to a start's `env` ("NAME=VALUE") for as long as it lives,
+// so that what starts meanwhile (a program, or the application a document opens with)
+// inherits them; afterwards each is as it was.
+class VariablesAround {
+ public:
+  explicit VariablesAround(const std::vector<std::string>& env) {
+    for (const std::string& variable : env) {
+      const auto equals = variable.find('=');
+      const std::string name = variable.substr(0, equals);
+      if (std::none_of(before_.begin(), before_.end(),
+                       [&](const Saved& saved) { return saved.name == name; })) {
+        auto [set, value] = Value(name);
+        before_.push_back(Saved{name, std::move(value), set});
+      }
+      SetEnvironmentVariableA(name.c_str(), variable.c_str() + equals + 1);
+    }
+  }
+  ~VariablesAround() {
+    for (const Saved& saved : before_) {
+      SetEnvironmentVariableA(saved.name.c_str(), saved.set ? saved.value.c_str() : nullptr);
+    }
+  }
+  VariablesAround(const VariablesAround&) = delete;
+  VariablesAround& operator=(const VariablesAround&) = delete;
+
+ private:
+  struct Saved {
+    std::string name;
+    std::string value;
+    bool set = false;
+  };
+  static std::pair<bool, std::string> Value(const std::string& name) {
+    const DWORD needed = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    if (needed == 0) return {false, ""};
+    std::string value(needed, '\0');
+    const DWORD n = GetEnvironmentVariableA(name.c_str(), value.data(), needed);
+    value.resize(n < needed ? n : 0);
+    return {true, value};
+  }
+  std::vector<Saved> before_;
+};
+
 void TrimEnd(std::string& text) {
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
     text.pop_back();
@@ -94,11 +138,40 @@ std::string WaitedCommandLine(const std::string& program, const std::string& par
 
 int32_t Win32Shell::ShellExecute(const ShellRequest& request) {
   ComScope com;
-  const HINSTANCE result =
-      ShellExecuteA(GetActiveWindow(), OrNull(request.verb), request.file.c_str(),
-                    OrNull(request.params), OrNull(request.folder), request.show);
+  const VariablesAround variables(request.env);
+  std::string file = request.file;
+  std::string folder = request.folder;
+  if (!request.workDir.empty()) {
+    // The shell looks for the file in the folder it is given: in another working folder
+    // the file is named whole.
+    if (!folder.empty() && AddressScheme(file).empty()) file = FullPath(folder + "\\" + file);
+    folder = request.workDir;
+  }
+  INT_PTR code = 0;
+  if (request.started && HasProgramExtension(file)) {
+    // A program: the shell says which process it started. As with ShellExecuteA, a
+    // failure is only returned, never shown by the shell itself.
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = GetActiveWindow();
+    info.lpVerb = OrNull(request.verb);
+    info.lpFile = file.c_str();
+    info.lpParameters = OrNull(request.params);
+    info.lpDirectory = OrNull(folder);
+    info.nShow = request.show;
+    ShellExecuteExA(&info);
+    code = reinterpret_cast<INT_PTR>(info.hInstApp);
+    if (info.hProcess != nullptr) {
+      if (code > 32) request.started(static_cast<int64_t>(GetProcessId(info.hProcess)));
+      CloseHandle(info.hProcess);
+    }
+  } else {
+    const HINSTANCE result = ShellExecuteA(GetActiveWindow(), OrNull(request.verb), file.c_str(),
+                                           OrNull(request.params), OrNull(folder), request.show);
+    code = reinterpret_cast<INT_PTR>(result);
+  }
   // Not a real instance handle: a number, 33 or more on success.
-  const auto code = reinterpret_cast<INT_PTR>(result);
   if (code > INT32_MAX) return kShellSuccess;
   return static_cast<int32_t>(code);
 }
@@ -109,9 +182,11 @@ int32_t Win32Shell::ShellAndWait(const WaitedStart& start) {
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back('\0');
 
-  // The program starts in its own folder; the launcher's current folder and drive
-  // stay as they are.
-  const std::string folder = IsFolder(start.folder) ? FullPath(start.folder) : std::string();
+  // The program starts in its own folder (or the one its item names); the launcher's
+  // current folder and drive stay as they are.
+  const std::string& wanted = start.workDir.empty() ? start.folder : start.workDir;
+  const std::string folder = IsFolder(wanted) ? FullPath(wanted) : std::string();
+  const VariablesAround variables(start.env);
 
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -127,6 +202,7 @@ int32_t Win32Shell::ShellAndWait(const WaitedStart& start) {
     return error != 0 ? static_cast<int32_t>(error) : static_cast<int32_t>(ERROR_GEN_FAILURE);
   }
   CloseHandle(process.hThread);
+  if (start.started) start.started(static_cast<int64_t>(process.dwProcessId));
   // The handle from the start stays valid however quickly the program ends.
   const DWORD waited = WaitAnsweringSentMessages(process.hProcess);
   if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 0);

@@ -6,8 +6,12 @@
 #include <objbase.h>
 #include <shellapi.h>
 #include <windows.h>
+// after windows.h
+#include <tlhelp32.h>
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace tavrin::win32 {
 namespace {
@@ -193,6 +197,130 @@ std::optional<bool> Win32SystemInfo::VisibleWindowTitled(const std::string& text
   TitleSearch search{&text, false};
   EnumWindows(&LookAtWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+}  // namespace tavrin::win32
+
+namespace tavrin::win32 {
+namespace {
+
+struct HandleClose {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using Handle = std::unique_ptr<void, HandleClose>;
+
+Handle OpenForQuery(DWORD pid) {
+  return Handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+}
+
+// The full path of a file in its long form; the path as given when it cannot be had.
+std::string LongFullPath(const std::string& path) {
+  char full[MAX_PATH];
+  const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  std::string result = n > 0 && n < MAX_PATH ? std::string(full, n) : path;
+  char longer[MAX_PATH];
+  const DWORD m = GetLongPathNameA(result.c_str(), longer, MAX_PATH);
+  if (m > 0 && m < MAX_PATH) result.assign(longer, m);
+  return result;
+}
+
+std::string ImagePath(HANDLE process) {
+  char image[MAX_PATH];
+  DWORD size = MAX_PATH;
+  if (!QueryFullProcessImageNameA(process, 0, image, &size)) return "";
+  return LongFullPath(std::string(image, size));
+}
+
+// The user a process runs as, to compare with EqualSid; empty when it cannot be asked.
+std::vector<BYTE> UserOf(HANDLE process) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return {};
+  std::vector<BYTE> user(256);
+  DWORD size = 0;
+  const BOOL ok =
+      GetTokenInformation(token, TokenUser, user.data(), static_cast<DWORD>(user.size()), &size);
+  CloseHandle(token);
+  if (!ok) return {};
+  return user;
+}
+
+bool SameUser(const std::vector<BYTE>& a, const std::vector<BYTE>& b) {
+  if (a.empty() || b.empty()) return false;
+  return EqualSid(reinterpret_cast<const TOKEN_USER*>(a.data())->User.Sid,
+                  reinterpret_cast<const TOKEN_USER*>(b.data())->User.Sid) != 0;
+}
+
+BOOL CALLBACK CloseWindowOf(HWND window, LPARAM pid) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == static_cast<DWORD>(pid)) PostMessageA(window, WM_CLOSE, 0, 0);
+  return TRUE;
+}
+
+}  // namespace
+
+bool Win32SystemInfo::ProgramRunning(const std::string& path) {
+  std::string image = path;
+  // A bare name is the program the search for it finds, as a start would.
+  if (path.find_first_of("\\/:") == std::string::npos) {
+    char found[MAX_PATH];
+    const DWORD n = SearchPathA(nullptr, path.c_str(), ".exe", MAX_PATH, found, nullptr);
+    if (n > 0 && n < MAX_PATH) image.assign(found, n);
+  }
+  const std::string program = PathCase(LongFullPath(image));
+  const std::vector<BYTE> me = UserOf(GetCurrentProcess());
+  const HANDLE raw = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (raw == INVALID_HANDLE_VALUE) return false;
+  const Handle snapshot(raw);
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  const DWORD self = GetCurrentProcessId();
+  for (BOOL more = Process32First(snapshot.get(), &entry); more;
+       more = Process32Next(snapshot.get(), &entry)) {
+    if (entry.th32ProcessID == self || entry.th32ProcessID == 0) continue;
+    const Handle process = OpenForQuery(entry.th32ProcessID);
+    if (!process) continue;
+    if (PathCase(ImagePath(process.get())) == program && SameUser(UserOf(process.get()), me)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string Win32SystemInfo::ProcessStartMark(int64_t pid) {
+  if (pid <= 0) return "";
+  const Handle process = OpenForQuery(static_cast<DWORD>(pid));
+  if (!process) return "";
+  DWORD status = 0;
+  FILETIME created, exited, kernel, user;
+  if (!GetExitCodeProcess(process.get(), &status) || status != STILL_ACTIVE ||
+      !GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
+    return "";
+  }
+  return std::to_string((static_cast<unsigned long long>(created.dwHighDateTime) << 32) |
+                        created.dwLowDateTime);
+}
+
+bool Win32SystemInfo::StartRuns(int64_t pid, const std::string& mark) {
+  return !mark.empty() && ProcessStartMark(pid) == mark;
+}
+
+void Win32SystemInfo::EndStart(int64_t pid, const std::string& mark, bool force) {
+  if (!StartRuns(pid, mark)) return;
+  if (!force) {
+    EnumWindows(&CloseWindowOf, static_cast<LPARAM>(pid));
+    return;
+  }
+  const Handle process(OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid)));
+  if (process) TerminateProcess(process.get(), 1);
+}
+
+std::string Win32SystemInfo::RunRecordFolder() {
+  const std::string local = Env("LOCALAPPDATA");
+  if (local.empty()) return "";
+  const std::string folder = WithoutClosingSeparator(local) + "\\Tavrin\\runs";
+  CreateFolders(folder);
+  return Exists(folder) ? folder : "";
 }
 
 }  // namespace tavrin::win32

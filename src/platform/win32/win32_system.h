@@ -29,6 +29,14 @@ class Win32SystemInfo : public SystemInfo {
   bool TcpAnswers(const std::string& host, int port, int timeoutMs) override;
   // EnumWindows: a visible window without owner whose title holds `text`.
   std::optional<bool> VisibleWindowTitled(const std::string& text) override;
+  // A process of this user whose image is `path`, letter case ignored.
+  bool ProgramRunning(const std::string& path) override;
+  // The process's creation time.
+  std::string ProcessStartMark(int64_t pid) override;
+  bool StartRuns(int64_t pid, const std::string& mark) override;
+  void EndStart(int64_t pid, const std::string& mark, bool force) override;
+  // %LOCALAPPDATA%\Tavrin\runs.
+  std::string RunRecordFolder() override;
 };
 
 }  // namespace tavrin::win32

@@ -1,0 +1,117 @@
+// What runs started, kept per collection file, and `--stop` ending it: against a system
+// whose processes are a table, over real files.
+#include "launch/run_records.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fakes.h"
+#include "launch/launch.h"
+#include "script_output.h"
+#include "temp_dir.h"
+
+namespace tavrin {
+
+void PrintTo(const StartedItem& item, std::ostream* os) {
+  *os << item.position << " \"" << item.name << "\" pid " << item.pid << " mark \"" << item.mark
+      << "\"";
+}
+
+namespace {
+
+using testing::Item;
+using Strings = std::vector<std::string>;
+
+struct RunRecords : ::testing::Test {
+  void SetUp() override {
+    system.recordFolder = dir.path().string();
+    testing::WriteFile(collection, "");
+  }
+  std::string RecordPath() { return RunRecordPath(collection, system, files); }
+  testing::TempDir dir;
+  std::string collection = dir.file("c.tavrin");
+  testing::FakeSystemInfo system;
+  testing::NativeFileSystem files;
+};
+
+// A run adds what it started and still runs to what earlier runs started and still runs;
+// a document is kept once per position; nothing is kept for a run without a file.
+TEST_F(RunRecords, ARunKeepsWhatStillRunsOfEveryRun) {
+  system.processes = {{11, "100"}, {12, "200"}, {14, "400"}};
+  RecordRun(collection, {{1, "Server", 11, "100"}, {2, "Page", 0, ""}, {3, "Ended", 13, "300"}},
+            system, files);
+  system.processes.erase(11);
+  RecordRun(collection, {{2, "Page", 0, ""}, {4, "Tool", 14, "400"}}, system, files);
+  RecordRun("", {{5, "Unsaved", 12, "200"}}, system, files);
+  EXPECT_EQ(ReadRunRecord(RecordPath(), files),
+            (std::vector<StartedItem>{{2, "Page", 0, ""}, {4, "Tool", 14, "400"}}));
+  // Another path of the same file finds the same record.
+  EXPECT_EQ(RunRecordPath(dir.file(".") + "/c.tavrin", system, files), RecordPath());
+}
+
+// Every verdict, with and without force; a number now given to another process (another
+// mark) is never touched, and only what still runs stays in the record.
+TEST_F(RunRecords, StopEndsWhatRunsAndSaysWhatBecameOfEachItem) {
+  struct Case {
+    const char* name;
+    bool force;
+    Strings lines;
+    bool ended;
+    std::vector<int64_t> running;
+  };
+  const Case cases[] = {
+      {"asked",
+       false,
+       {"1\tServer\tstopped", "2\tPage\tnot tracked", "3\tReused\thad ended",
+        "4\tStubborn\tstill running"},
+       false,
+       {13, 14}},
+      {"forced",
+       true,
+       {"1\tServer\tstopped", "2\tPage\tnot tracked", "3\tReused\thad ended",
+        "4\tStubborn\tstopped"},
+       true,
+       {13}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    system.processes = {{11, "100"}, {13, "999"}, {14, "400"}};
+    system.ignoresEnd = {14};
+    ASSERT_TRUE(WriteRunRecord(RecordPath(),
+                               {{1, "Server", 11, "100"},
+                                {2, "Page", 0, ""},
+                                {3, "Reused", 13, "300"},
+                                {4, "Stubborn", 14, "400"}},
+                               files));
+    std::ostringstream out;
+    EXPECT_EQ(StopRun(collection, c.force, system, files, out), c.ended);
+    EXPECT_EQ(testing::Lines(out.str()), c.lines);
+    std::vector<int64_t> running;
+    for (const auto& [pid, mark] : system.processes) running.push_back(pid);
+    EXPECT_EQ(running, c.running);
+    EXPECT_EQ(ReadRunRecord(RecordPath(), files).size(), c.ended ? 0u : 1u);
+  }
+}
+
+// A run of a collection records the programs it started, with the mark the system gave
+// them, and the items whose start told no process.
+TEST_F(RunRecords, RunAllItemsRecordsWhatItStarted) {
+  testing::FakePlatform fake;
+  fake.system.recordFolder = dir.path().string();
+  fake.system.processes = {{21, "2100"}};
+  CollectionState state;
+  state.Items = {Item("Program", "p", "", 1, kTrue), Item("Document", "d.txt")};
+  state.CurrentCollFile = collection;
+  fake.shell.during = [&] {
+    if (fake.shell.calls.back().rfind("wait:", 0) == 0 && fake.shell.waitedStarts.back().started) {
+      fake.shell.waitedStarts.back().started(21);
+    }
+  };
+  EXPECT_EQ(RunAllItems(state, fake.platform), 0);
+  EXPECT_EQ(ReadRunRecord(RunRecordPath(collection, fake.system, fake.files), fake.files),
+            (std::vector<StartedItem>{{1, "Program", 21, "2100"}, {2, "Document", 0, ""}}));
+}
+
+}  // namespace
+}  // namespace tavrin
