@@ -247,6 +247,11 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     if (run.outcome == ItemRun::kFailed && StopsOnFailure(item)) break;
   }
   // What this run started is kept for `--stop`, with what earlier runs started that runs.
+  for (StartedItem& item : started) {
+    if (item.pid != 0 && item.mark.empty()) {
+      item.mark = platform.system.ChildStartMark(item.pid, SystemInfo::MarkTime::kAtRunEnd);
+    }
+  }
   RecordRun(file, started, platform.system, platform.files);
   if (tally) *tally = counts;
   return counts.failed;

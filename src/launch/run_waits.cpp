@@ -152,12 +152,17 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
     return run;
   }
   const bool waited = item.Wait != 0;
-  plan.extras.started = [&run, &platform](int64_t pid) {
+  // A waited program only outlives its start when its wait was given up; what is not
+  // marked now is marked when the run ends (ChildStartMark).
+  plan.extras.started = [&run, &platform, waited](int64_t pid) {
     run.pid = pid;
-    run.mark = platform.system.ProcessStartMark(pid);
+    if (!waited) run.mark = platform.system.ChildStartMark(pid, SystemInfo::MarkTime::kAtStart);
   };
   run.result = LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder,
                           platform.shell, &StopRequested, plan.extras);
+  if (waited && run.result == kWaitStopped && run.pid != 0) {
+    run.mark = platform.system.ChildStartMark(run.pid, SystemInfo::MarkTime::kAtStart);
+  }
   if (waited && run.result == kWaitStopped) {
     run.outcome = ItemRun::kStopped;
     run.started = true;

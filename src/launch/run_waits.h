@@ -62,7 +62,7 @@ struct ItemRun {
   bool started = false;  // its program or document was started
   bool skipped = false;  // kStarted without a start: its program already ran
   int64_t pid = 0;       // the process of a program started itself; 0: none known
-  std::string mark;      // its start mark (SystemInfo::ProcessStartMark)
+  std::string mark;      // its start mark; empty: taken when the run ends (ChildStartMark)
   int32_t result = 0;    // what LaunchItem gave (0 when it was not asked)
   std::string text;      // kFailed: the failure box's text
 };

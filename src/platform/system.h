@@ -74,6 +74,17 @@ class SystemInfo {
     return "";
   }
 
+  // When a run takes the start mark of a program it started (ChildStartMark).
+  enum class MarkTime { kAtStart, kAtRunEnd };
+
+  // The start mark of `pid`, a program this process has started, taken `when`: each
+  // system answers at the one moment it can answer both surely and cheaply, and gives an
+  // empty mark at the other, as it does for a program that has ended. Here right after
+  // the start, while the number is surely the program's own.
+  virtual std::string ChildStartMark(int64_t pid, MarkTime when) {
+    return when == MarkTime::kAtStart ? ProcessStartMark(pid) : "";
+  }
+
   // Whether what was started as process `pid`, marked `mark` (ProcessStartMark), still
   // runs: that process, or on POSIX any process of the process group it leads. A process
   // that now has the number but another mark is no longer it.

@@ -101,12 +101,13 @@ TEST_F(RunRecords, RunAllItemsRecordsWhatItStarted) {
   fake.system.recordFolder = dir.path().string();
   fake.system.processes = {{21, "2100"}};
   CollectionState state;
-  state.Items = {Item("Program", "p", "", 1, kTrue), Item("Document", "d.txt")};
+  state.Items = {Item("Program", "p"), Item("Document", "d.txt"),
+                 Item("Waited", "w", "", 1, kTrue)};
   state.CurrentCollFile = collection;
+  // The shell tells the process of the program, and of the waited one, which has ended.
   fake.shell.during = [&] {
-    if (fake.shell.calls.back().rfind("wait:", 0) == 0 && fake.shell.waitedStarts.back().started) {
-      fake.shell.waitedStarts.back().started(21);
-    }
+    if (fake.shell.calls.back() == "shell:p") fake.shell.shellStarts.back().started(21);
+    if (fake.shell.calls.back() == "wait:w") fake.shell.waitedStarts.back().started(22);
   };
   EXPECT_EQ(RunAllItems(state, fake.platform), 0);
   EXPECT_EQ(ReadRunRecord(RunRecordPath(collection, fake.system, fake.files), fake.files),

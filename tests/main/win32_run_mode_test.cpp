@@ -60,6 +60,40 @@ TEST_F(RunModeTest, RunModeLeavesTheAssociationAlone) {
   if (!own) GTEST_SKIP() << "this user has a .tavrin association of their own";
 }
 
+BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<std::pair<DWORD, bool>*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->first && IsWindowVisible(window)) search->second = true;
+  return search->second ? FALSE : TRUE;
+}
+
+// `--stop` asks what a run started to close its windows: a second tavrin.exe, whose main
+// window the run opened, closes it and ends; nothing is left to stop afterwards.
+TEST_F(RunModeTest, StopClosesTheWindowsOfWhatARunStarted) {
+  env.erase("DISPLAY");  // the inner window needs Wine's own display
+  WriteFile(dir.file("inner.tavrin"), CollectionText({Item("One", RecorderPath(), "x")}));
+  WriteFile(dir.file("c.tavrin"),
+            CollectionText({Item("Window", testing::TavrinPath(), dir.file("inner.tavrin"))}));
+  ASSERT_EQ(Start({testing::TavrinPath(), dir.file("c.tavrin"), "/run"}).exitCode, 0);
+  std::string recordFile;
+  for (const auto& entry : fs::directory_iterator(dir.file("local\\Tavrin\\runs"))) {
+    recordFile = entry.path().string();
+  }
+  ASSERT_FALSE(recordFile.empty());
+  const auto pid = static_cast<DWORD>(std::stoul(testing::ReadFile(recordFile)));
+  std::pair<DWORD, bool> search{pid, false};
+  for (int i = 0; i < 3000 && !search.second; ++i) {
+    EnumWindows(&FindVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
+    if (!search.second) Sleep(10);
+  }
+  ASSERT_TRUE(search.second) << "the inner window did not show";
+  const auto stop = Start({testing::TavrinPath(), "--stop", dir.file("c.tavrin")});
+  EXPECT_EQ(stop.out, "1\tWindow\tstopped\n");
+  EXPECT_EQ(stop.exitCode, 0) << stop.err;
+  EXPECT_EQ(Start({testing::TavrinPath(), "--stop", dir.file("c.tavrin")}).out, "");
+}
+
 // Writes the default value of `sub` under `root`, creating the key.
 void SetDefault(HKEY root, const std::string& sub, const std::string& value) {
   HKEY key = nullptr;
