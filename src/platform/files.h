@@ -96,10 +96,6 @@ class FileSystem {
   virtual std::vector<std::string> ListFiles(const std::string& folder,
                                              const std::string& extension) = 0;
 
-  // The path that writing to `path` should replace: a symbolic link is followed
-  // to the file it names. Unchanged when `path` is no link.
-  virtual std::string WriteTarget(const std::string& path) = 0;
-
   // A text that names the file at `path` itself, the same through every name, link
   // and relative path of it (on POSIX its device and inode); empty when the file cannot
   // be looked at, or where the system has no such name.

@@ -162,12 +162,6 @@ TEST_F(SaveCollection, ListingAndWritingFollowLinksToFiles) {
   EXPECT_EQ(listed, (std::vector<std::string>{"B.TAVRIN", "a.tavrin", "link.tavrin"}));
   EXPECT_EQ(files.ListFiles(dir.str(), ".txt"), std::vector<std::string>{"notes.txt"});
   EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
-  EXPECT_EQ(files.WriteTarget(dir.file("a.tavrin")), dir.file("a.tavrin"));
-  EXPECT_EQ(files.WriteTarget(dir.file("none.tavrin")), dir.file("none.tavrin"));
-  EXPECT_EQ(fs::canonical(files.WriteTarget(dir.file("chain"))),
-            fs::canonical(dir.file("a.tavrin")));
-  EXPECT_EQ(files.WriteTarget(dir.file("dangling.tavrin")), dir.str() + "/nowhere/new.tavrin");
-  EXPECT_EQ(files.WriteTarget(dir.file("loop-a")), dir.file("loop-a"));
 }
 
 // A link that names nothing is not followed into making the file it names, nor is a loop

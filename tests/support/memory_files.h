@@ -54,7 +54,6 @@ struct MemoryFileSystem : FileSystem {
   bool Remove(const std::string&) override { return true; }
   int DeleteFile(const std::string&) override { return 0; }
   std::vector<std::string> ListFiles(const std::string&, const std::string&) override { return {}; }
-  std::string WriteTarget(const std::string& path) override { return path; }
   std::string saved;
 };
 

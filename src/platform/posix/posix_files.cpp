@@ -558,21 +558,6 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder,
   return names;
 }
 
-std::string PosixFileSystem::WriteTarget(const std::string& path) {
-  std::string current = path;
-  for (int hops = 0; hops < kMaxLinks; ++hops) {
-    struct stat st {};
-    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-    std::string link(static_cast<std::size_t>(PATH_MAX), '\0');
-    const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return path;
-    link.resize(static_cast<std::size_t>(n));
-    current = link.front() == '/' ? link : posix::ParentFolder(current) + "/" + link;
-  }
-  // A loop of links: writing goes to the name given.
-  return path;
-}
-
 std::string PosixFileSystem::FileIdentity(const std::string& path) {
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return "";

@@ -55,7 +55,6 @@ class PosixFileSystem : public FileSystem {
   int DeleteFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& extension) override;
-  std::string WriteTarget(const std::string& path) override;
   // "<device>:<inode>".
   std::string FileIdentity(const std::string& path) override;
 

@@ -130,7 +130,7 @@ std::string ReadLink(const std::string& path) {
 }
 
 // A small file of /proc whole, in as few system calls as it takes.
-std::string ReadSmallFile(const std::string& path) {
+std::string ReadProcFile(const std::string& path) {
   std::string text;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return text;
@@ -159,7 +159,7 @@ std::string ScriptInterpreter(const std::string& script) {
 
 // The process's arguments, as it was started with them.
 std::vector<std::string> Arguments(const std::string& procFolder) {
-  const std::string line = ReadSmallFile(procFolder + "/cmdline");
+  const std::string line = ReadProcFile(procFolder + "/cmdline");
   std::vector<std::string> args;
   for (std::size_t start = 0; start < line.size();) {
     std::size_t end = line.find('\0', start);
@@ -179,7 +179,7 @@ struct ProcessStat {
 
 // False when no process `pid` is.
 bool ReadStat(int64_t pid, ProcessStat& stat) {
-  const std::string text = ReadSmallFile("/proc/" + std::to_string(pid) + "/stat");
+  const std::string text = ReadProcFile("/proc/" + std::to_string(pid) + "/stat");
   // The name in parentheses may hold anything; the fields follow its last parenthesis.
   const auto close = text.rfind(')');
   if (close == std::string::npos) return false;

@@ -36,7 +36,9 @@ class Win32FileSystem : public FileSystem {
   int DeleteFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& extension) override;
-  std::string WriteTarget(const std::string& path) override;
+  // The path that writing to `path` replaces: a link is followed to the file it names.
+  // Unchanged when `path` is no link.
+  std::string WriteTarget(const std::string& path);
   // "<volume serial>:<file index>", in hexadecimal.
   std::string FileIdentity(const std::string& path) override;
 };
