@@ -30,11 +30,7 @@ namespace tavrin {
 namespace {
 
 using testing::Item;
-
-CollItem With(CollItem item, std::vector<ItemOption> options) {
-  item.Options = std::move(options);
-  return item;
-}
+using testing::With;
 
 long long RealtimeNs() {
   timespec now{};

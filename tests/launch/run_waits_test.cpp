@@ -16,12 +16,8 @@ namespace tavrin {
 namespace {
 
 using testing::Item;
+using testing::With;
 using Strings = std::vector<std::string>;
-
-CollItem With(CollItem item, std::vector<ItemOption> options) {
-  item.Options = std::move(options);
-  return item;
-}
 
 struct Case {
   const char* name;

@@ -16,11 +16,7 @@ namespace tavrin {
 namespace {
 
 using testing::Item;
-
-CollItem With(CollItem item, std::vector<ItemOption> options) {
-  item.Options = std::move(options);
-  return item;
-}
+using testing::With;
 
 // Whether the process runs: one that has ended and waits to be reaped does not.
 bool Alive(pid_t pid) {

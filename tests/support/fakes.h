@@ -34,6 +34,12 @@ inline CollItem Item(std::string name, std::string file, std::string params = ""
   return CollItem{std::move(file), std::move(name), std::move(params), style, wait, {}};
 }
 
+// `item` with the run options `options`.
+inline CollItem With(CollItem item, std::vector<ItemOption> options) {
+  item.Options = std::move(options);
+  return item;
+}
+
 // The bytes of a collection file of the current version holding `items`.
 inline std::string CollectionText(const std::vector<CollItem>& items) {
   std::string text = "\"Tavrin File 1.2\"\r\n" + std::to_string(items.size() - 1) + "\r\n";
