@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/posix/posix_shell.h"
+#include "platform/posix/posix_system.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -33,6 +34,16 @@ TEST(PosixSystemInfo, ProgramsByPermissionOrOnThePath) {
 
 // The tests leave the home of whoever runs them alone: each runs in a home of its own,
 // and the folders that Qt, GIO and the program write to lie inside it.
+// What no process can run is never running, and asking does not wait on it: a FIFO is
+// not opened for a "#!" line, nor is a missing file looked for.
+TEST(PosixSystemInfo, NoProcessRunsAFifoOrAMissingFile) {
+  testing::TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+  posix::PosixSystemInfo system;
+  EXPECT_FALSE(system.ProgramRunning(dir.file("pipe")));
+  EXPECT_FALSE(system.ProgramRunning(dir.file("missing")));
+}
+
 TEST(TestEnvironment, EachTestHasAHomeOfItsOwn) {
   const passwd* user = ::getpwuid(::getuid());
   ASSERT_NE(user, nullptr);

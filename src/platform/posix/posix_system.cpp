@@ -224,7 +224,12 @@ bool GroupRuns(int64_t group) {
 
 bool PosixSystemInfo::ProgramRunning(const std::string& path) {
   const std::string program = RealPath(path);
-  if (program.empty()) return false;
+  // Only a regular file is run by a process, and only one is read for its "#!" line (a
+  // FIFO would not answer).
+  struct stat file {};
+  if (program.empty() || ::stat(program.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) {
+    return false;
+  }
   const std::string interpreter = ScriptInterpreter(program);
   const uid_t user = ::getuid();
   const std::string self = std::to_string(::getpid());
