@@ -278,6 +278,11 @@ std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell,
       refused = plan.failure;
       check.running = plan.running;
     }
+    // A wait for a window where the desktop cannot be asked for its windows would fail.
+    if (refused.empty() && options.ready == RunOptions::Ready::kWindow &&
+        !system.VisibleWindowTitled(options.readyText).has_value()) {
+      refused = kNoWindowWaitText;
+    }
     if (!refused.empty()) {
       check.starts = false;
       check.text = std::move(refused);

@@ -133,7 +133,8 @@ struct ItemCheck {
 
 // Decides every item as RunAllItems would, in the same order and from the same folder,
 // with its run options (the reason they cannot be followed, a missing working folder, a
-// program that already runs), and starts nothing. An empty collection gives no item.
+// program that already runs, a wait for a window where none can be asked for), and
+// starts nothing. An empty collection gives no item.
 std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell, SystemInfo& system,
                                      FileSystem& files);
 

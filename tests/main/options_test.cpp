@@ -308,21 +308,25 @@ TEST_F(OptionTest, ListAndCheckShowTheRunOptions) {
   state.Items[1].Options = {{"Delay", "soon"}};
   state.Items.push_back(Item("Tool", "/usr/bin/tool"));
   state.Items[2].Options = {{"WorkDir", "gone"}};
+  state.Items.push_back(Item("Editor", "/usr/bin/editor"));
+  state.Items[3].Options = {{"WaitReady", "window:Notes"}};
+  system.windowsKnown = false;
   ASSERT_FALSE(SaveCollectionFile(state, path, files));
-  shell.results = {kShellSuccess, kShellSuccess, kShellSuccess};
+  shell.results = {kShellSuccess, kShellSuccess, kShellSuccess, kShellSuccess};
   EXPECT_EQ(Run({"--check", path}), kExitLaunchFailed);
   EXPECT_EQ(Lines(out.str()),
             (std::vector<std::string>{
                 "1\tServer\tok",
                 "2\tBrowser\tDelay \"soon\" is no number of milliseconds from 0 to 3600000",
-                "3\tTool\tWorking folder not found"}));
+                "3\tTool\tWorking folder not found",
+                "4\tEditor\tWaiting for a window is not possible on this desktop"}));
   std::vector<CollItem> bare = state.Items;
   for (CollItem& item : bare) item.Options.clear();
   testing::WriteFile(path, testing::CollectionText(bare) + "\"Tavrin Options 1\"\r\nx\r\n");
   EXPECT_EQ(Run({"--list", path}), kExitOk);
-  EXPECT_EQ(Lines(out.str()).size(), 3u);
+  EXPECT_EQ(Lines(out.str()).size(), 4u);
   EXPECT_EQ(err.str(), "tavrin: " + Shown(path) +
-                           ": The run options could not be read from line 7 and are left out.\n");
+                           ": The run options could not be read from line 8 and are left out.\n");
 }
 
 // A NUL inside a field ends its text for every use alike: the listing shows, and the run
