@@ -20,6 +20,7 @@
 
 #include "platform/posix/child_reaper.h"
 #include "platform/posix/display_probe.h"
+#include "platform/posix/posix_files.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/xdg_folders.h"
 
@@ -129,17 +130,10 @@ std::string ReadLink(const std::string& path) {
              : "";
 }
 
-// A small file of /proc whole, in as few system calls as it takes.
+// A file of /proc whole (its size shows as 0, so the limit never refuses it); empty when
+// it cannot be read.
 std::string ReadProcFile(const std::string& path) {
-  std::string text;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return text;
-  char buffer[1024];
-  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return text;
+  return ReadSmallFile(path, 1 << 20).value_or("");
 }
 
 // The interpreter a script's "#!" line names, as a real path ("/usr/bin/env NAME": NAME
