@@ -129,12 +129,12 @@ void FrmItemEdit::txtFile_Change(const std::string& text) {
   }
 }
 
-void FrmItemEdit::tbOpen_ButtonClick(const std::string& key) {
-  if (key == "Open") {
+void FrmItemEdit::tbOpen_ButtonClick(EditControl button) {
+  if (button == EditControl::tbOpenOpen) {
     if (!ShowOpenDialog(OpenFileDlg, 2, ctx_.dialogs)) return;
     // In lower case as the system lowers its paths (where their case does not count).
     SetFileText(ctx_.platform.system.PathCase(CutAtNull(OpenFileDlg.lpstrFile)));
-  } else if (key == "Find") {
+  } else if (button == EditControl::tbOpenFind) {
     ShellRequest request;
     request.verb = "Open";
     request.file = FolderPart(file_);
@@ -189,10 +189,8 @@ void FrmItemEdit::PressButton(EditControl button) {
       btnCancel_Click();
       break;
     case EditControl::tbOpenOpen:
-      tbOpen_ButtonClick("Open");
-      break;
     case EditControl::tbOpenFind:
-      tbOpen_ButtonClick("Find");
+      tbOpen_ButtonClick(button);
       break;
     default:
       break;

@@ -60,7 +60,7 @@ class FrmItemEdit {
   void txtParams_Change(const std::string& text);
   void cboStyle_Click(int index);
   void cWait_Click(bool checked);
-  void tbOpen_ButtonClick(const std::string& key);
+  void tbOpen_ButtonClick(EditControl button);
   void btnOK_Click();
   void btnCancel_Click();
   void Form_QueryUnload(int UnloadMode);

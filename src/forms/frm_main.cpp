@@ -22,8 +22,7 @@ const char* const kCurrentCollection = "<Current Collection>";
 const char* const kCaption = "The Tavrin";
 const char* const kWaitingCaption = "The Tavrin - Waiting for program to finish...";
 
-// The keys of the item toolbar's buttons, tbItem(0) to tbItem(4).
-const char* const kItemButtonKeys[] = {"Up", "Edit", "Remove", "Open", "Down"};
+// The item toolbar's buttons, tbItem(0) to tbItem(4).
 constexpr MainControl kItemButtons[] = {MainControl::tbItemUp, MainControl::tbItemEdit,
                                         MainControl::tbItemRemove, MainControl::tbItemOpen,
                                         MainControl::tbItemDown};
@@ -172,15 +171,22 @@ void FrmMain::CollChanged(bool Changed) {
 
 // --- The collection toolbar --------------------------------------------------------
 
-void FrmMain::tbColl_ButtonClick(const std::string& key) {
-  if (key == "Other") {
-    OpenOtherCollection();
-  } else if (key == "Save") {
-    SaveCollectionAs();
-  } else if (key == "Delete") {
-    SubDeleteFile();
-  } else if (key == "New") {
-    StartNewCollection();
+void FrmMain::tbColl_ButtonClick(MainControl button) {
+  switch (button) {
+    case MainControl::tbCollOther:
+      OpenOtherCollection();
+      break;
+    case MainControl::tbCollSave:
+      SaveCollectionAs();
+      break;
+    case MainControl::tbCollDelete:
+      SubDeleteFile();
+      break;
+    case MainControl::tbCollNew:
+      StartNewCollection();
+      break;
+    default:
+      break;
   }
 }
 
@@ -459,22 +465,21 @@ void FrmMain::OpenSelectedItem(bool allowWait) {
   ctx_.platform.toolkit.DoEvents();
 }
 
-void FrmMain::tbItem_ButtonClick(int Index, const std::string& key) {
-  if (Index < 0 || Index > 4 || key != kItemButtonKeys[Index]) return;
-  switch (Index) {
-    case 0:  // Up
+void FrmMain::tbItem_ButtonClick(MainControl button) {
+  switch (button) {
+    case MainControl::tbItemUp:
       MoveSelected(-1);
       break;
-    case 1:  // Edit
+    case MainControl::tbItemEdit:
       lstItems_DblClick();
       break;
-    case 2:  // Remove
+    case MainControl::tbItemRemove:
       RemoveSelectedItem();
       break;
-    case 3:  // Open
+    case MainControl::tbItemOpen:
       OpenSelectedItem(true);
       break;
-    case 4:  // Down
+    case MainControl::tbItemDown:
       MoveSelected(+1);
       break;
     default:
@@ -576,16 +581,10 @@ void FrmMain::PressButton(MainControl button) {
   if (!Enabled(button)) return;
   switch (button) {
     case MainControl::tbCollOther:
-      tbColl_ButtonClick("Other");
-      break;
     case MainControl::tbCollSave:
-      tbColl_ButtonClick("Save");
-      break;
     case MainControl::tbCollDelete:
-      tbColl_ButtonClick("Delete");
-      break;
     case MainControl::tbCollNew:
-      tbColl_ButtonClick("New");
+      tbColl_ButtonClick(button);
       break;
     case MainControl::btnExec:
       btnExec_Click();
@@ -594,9 +593,7 @@ void FrmMain::PressButton(MainControl button) {
       btnExit_Click();
       break;
     default:
-      for (int i = 0; i < 5; ++i) {
-        if (kItemButtons[i] == button) tbItem_ButtonClick(i, kItemButtonKeys[i]);
-      }
+      tbItem_ButtonClick(button);
       break;
   }
 }

@@ -102,14 +102,14 @@ class FrmMain {
   // entry `index` of its list.
   void cboColl_Change(const std::string& text);
   void cboColl_Click(int index);
-  void tbColl_ButtonClick(const std::string& key);
+  void tbColl_ButtonClick(MainControl button);
 
   // The item list: the user selected entry `index` (a click or an arrow key).
   void lstItems_Click(int index);
   void lstItems_DblClick();
   void lstItems_MouseUp(int Button);
   bool lstItems_KeyDown(int KeyCode, int Shift);
-  void tbItem_ButtonClick(int Index, const std::string& key);
+  void tbItem_ButtonClick(MainControl button);
   void mnuPItem1_Click();
   void mnuPitem2_Click(int Index);
 

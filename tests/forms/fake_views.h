@@ -54,8 +54,7 @@ class FakeItemEditView : public ItemEditView {
     if (!Enabled(button)) return;
     if (button == EditControl::btnOk) form_.btnOK_Click();
     if (button == EditControl::btnCancel) form_.btnCancel_Click();
-    if (button == EditControl::tbOpenOpen) form_.tbOpen_ButtonClick("Open");
-    if (button == EditControl::tbOpenFind) form_.tbOpen_ButtonClick("Find");
+    form_.tbOpen_ButtonClick(button);
   }
   void Enter(EditControl focus, int shift = 0) { form_.Form_KeyDown(kKeyReturn, shift, focus); }
   void CloseBox() {

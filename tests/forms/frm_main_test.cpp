@@ -102,7 +102,7 @@ TEST_F(MainForm, CollectionsFromAnywhereAndLoadFailures) {
   WriteFile(path, "\"Tavrin File 1.1\"\r\n0\r\n\"x\",\"/bin/x\",\"\",2\r\n");
   dialogs.answers = {{true, path}};
   fake.toolkit.answers = {kAnswerYes};
-  form->tbColl_ButtonClick("Other");
+  form->tbColl_ButtonClick(MainControl::tbCollOther);
   EXPECT_EQ(dialogs.requests.at(0).filterIndex, 1);
   EXPECT_THAT(boxes, ElementsAre(StartsWith("The Tavrin - Question: (36) Old.tavrin\n\n")));
   EXPECT_THAT(testing::ReadFile(path), StartsWith("\"Tavrin File 1.2\""));
@@ -117,9 +117,9 @@ TEST_F(MainForm, CollectionsFromAnywhereAndLoadFailures) {
   WriteFile(dir.file("bad"), "\"Tavrin File 1.2\"\r\n2\r\n\"p\",\"/bin/p\",\"\",1,#FALSE#\r\n");
   Open();
   Pick("Games");
-  form->tbColl_ButtonClick("Other");
+  form->tbColl_ButtonClick(MainControl::tbCollOther);
   dialogs.answers = {{true, dir.file("bad")}};
-  form->tbColl_ButtonClick("Other");
+  form->tbColl_ButtonClick(MainControl::tbCollOther);
   EXPECT_EQ(Seen(), "Games: chess go [save delete exec]");
   EXPECT_EQ(state.CurrentCollFile, dir.file("Games.tavrin"));
   Pick("Broken");
@@ -137,7 +137,7 @@ TEST_F(MainForm, SaveDeleteAndNew) {
   Open();
   Pick("Games");
   dialogs.answers = {{true, dir.file("Copy")}};
-  form->tbColl_ButtonClick("Save");
+  form->tbColl_ButtonClick(MainControl::tbCollSave);
   ASSERT_EQ(dialogs.requests.size(), 1u);
   EXPECT_TRUE(dialogs.requests[0].save);
   EXPECT_EQ(dialogs.requests[0].initialName, "Games");
@@ -147,7 +147,7 @@ TEST_F(MainForm, SaveDeleteAndNew) {
   EXPECT_EQ(view->collEntry, EntryOf("Copy"));  // listed at once, and the one shown
   form->CollChanged(true);
   dialogs.answers = {{true, (dir.path() / "no" / "such" / "x").string()}};
-  form->tbColl_ButtonClick("Save");
+  form->tbColl_ButtonClick(MainControl::tbCollSave);
   EXPECT_EQ(dialogs.requests.back().initialName, dir.file("Copy.tavrin"));
   EXPECT_THAT(boxes,
               ElementsAre(kErrorBox + "x.tavrin\n\nThe Tavrin was unable to save this file!!"));
@@ -157,7 +157,7 @@ TEST_F(MainForm, SaveDeleteAndNew) {
   boxes.clear();
   Pick("Copy");
   dialogs.answers = {{true, (dir.path() / "no" / "such" / "y").string()}};
-  form->tbColl_ButtonClick("Save");
+  form->tbColl_ButtonClick(MainControl::tbCollSave);
   EXPECT_THAT(boxes,
               ElementsAre(kErrorBox + "Copy.tavrin\n\nThe Tavrin was unable to save this file!!"));
   // A missing file gives error 53 and changes nothing; a deleted collection can be saved
@@ -166,7 +166,7 @@ TEST_F(MainForm, SaveDeleteAndNew) {
   Open();
   Pick("Games");
   std::filesystem::rename(dir.file("Games.tavrin"), dir.file("away"));
-  form->tbColl_ButtonClick("Delete");
+  form->tbColl_ButtonClick(MainControl::tbCollDelete);
   const std::string shown =
       kPathsIgnoreCase ? LowerAscii(dir.file("Games.tavrin")) : dir.file("Games.tavrin");
   EXPECT_THAT(boxes, ElementsAre(kErrorBox + shown + "\n\nError 53"));
@@ -175,24 +175,24 @@ TEST_F(MainForm, SaveDeleteAndNew) {
   boxes.clear();
   const std::string games = state.CurrentCollFile;
   state.CurrentCollFile = dir.str() + kNativeSeparator + "Gon\xC9.tavrin";
-  form->tbColl_ButtonClick("Delete");
+  form->tbColl_ButtonClick(MainControl::tbCollDelete);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_THAT(boxes[0], HasSubstr(kPathsIgnoreCase ? "gon\xE9.tavrin\n\nError 53"
                                                    : "Gon\xC9.tavrin\n\nError 53"));
   state.CurrentCollFile = games;
   std::filesystem::rename(dir.file("away"), dir.file("Games.tavrin"));
-  form->tbColl_ButtonClick("Delete");
+  form->tbColl_ButtonClick(MainControl::tbCollDelete);
   EXPECT_FALSE(std::filesystem::exists(dir.file("Games.tavrin")));
   EXPECT_EQ(EntryOf("Games"), -1);
   EXPECT_EQ(Seen(), "<None>: [save]");
   EXPECT_EQ(state.Items[0].ItemName, "chess");
   EXPECT_EQ(state.CurrentCollFile, dir.file("Games.tavrin"));
-  form->tbColl_ButtonClick("New");
+  form->tbColl_ButtonClick(MainControl::tbCollNew);
   EXPECT_EQ(Seen(), "<New Collection>: []");
   EXPECT_EQ(view->collEntry, -1);
   EXPECT_EQ(state.CurrentCollFile, "");
   EXPECT_EQ(state.Items, std::vector<CollItem>{CollItem{}});
-  form->tbColl_ButtonClick("Delete");
+  form->tbColl_ButtonClick(MainControl::tbCollDelete);
   EXPECT_EQ(boxes.size(), 1u);
 }
 
@@ -206,19 +206,19 @@ TEST_F(MainForm, SaveAsAsksBeforeWritingOverAnotherFile) {
   Pick("Games");
   dialogs.answers = {{true, dir.file("Tools.txt")}, {true, dir.file("Tools.txt")}};
   fake.toolkit.answers = {kAnswerNo, kAnswerYes};
-  form->tbColl_ButtonClick("Save");
+  form->tbColl_ButtonClick(MainControl::tbCollSave);
   EXPECT_EQ(dialogs.requests.at(0).defaultExt, "tavrin");
   EXPECT_THAT(boxes, ElementsAre("The Tavrin - Question: (292) Tools.tavrin\n\nThis file already "
                                  "exists.\nDo you want to replace it?"));
   EXPECT_EQ(testing::ReadFile(dir.file("Tools.tavrin")), Text({"old"}));
   EXPECT_EQ(Seen(), "Games: chess [save delete exec]");
-  form->tbColl_ButtonClick("Save");
+  form->tbColl_ButtonClick(MainControl::tbCollSave);
   EXPECT_EQ(testing::ReadFile(dir.file("Tools.tavrin")), Text({"chess"}));
   EXPECT_EQ(Seen(), "Tools: chess [save delete exec]");
   EXPECT_FALSE(std::filesystem::exists(dir.file("Tools.txt")));
   // The name the dialog asked about is not asked about again.
   dialogs.answers = {{true, dir.file("Tools.tavrin")}};
-  form->tbColl_ButtonClick("Save");
+  form->tbColl_ButtonClick(MainControl::tbCollSave);
   EXPECT_EQ(boxes.size(), 2u);
 }
 

@@ -51,7 +51,7 @@ TEST_F(Items, AddFromThePopupAppendsOrInsertsAfterTheSelection) {
   form->mnuPItem1_Click();  // the script has run out: the editor is cancelled
   EXPECT_EQ(Seen(), "c: a [save delete exec]");
   EXPECT_FALSE(edit.EditCancelled);
-  form->tbColl_ButtonClick("New");
+  form->tbColl_ButtonClick(MainControl::tbCollNew);
   view->editorScripts = {Rename("first")};
   form->mnuPItem1_Click();
   EXPECT_EQ(Seen(), "<Current Collection>: first [save exec]");
@@ -113,9 +113,8 @@ TEST_F(Items, RemoveFirstLastAndOnly) {
   Open({It("a"), It("b"), It("c"), It("d")});
   form->lstItems_DblClick();
   Key(kKeyDelete, 0, MainControl::lstItems);
-  form->tbItem_ButtonClick(1, "Edit");
-  form->tbItem_ButtonClick(3, "Open");
-  form->tbItem_ButtonClick(2, "Up");  // a key that is not this button's
+  form->tbItem_ButtonClick(MainControl::tbItemEdit);
+  form->tbItem_ButtonClick(MainControl::tbItemOpen);
   form->mnuPitem2_Click(0);
   form->OpenItemEditor(-1, 7);
   form->OpenItemEditor(5, 5);
@@ -149,7 +148,7 @@ TEST_F(Items, ItemButtonsWaitForASelection) {
   Open();
   for (const char* start : {"no collection", "New"}) {
     SCOPED_TRACE(start);
-    if (std::string(start) == "New") form->tbColl_ButtonClick("New");
+    if (std::string(start) == "New") form->tbColl_ButtonClick(MainControl::tbCollNew);
     view->popups.clear();
     EXPECT_TRUE(form->Form_KeyDown(kKeyApps, 0, MainControl::lstItems));
     EXPECT_THAT(view->popups, ElementsAre("mnuPopItem1 at the selection"));
@@ -175,7 +174,7 @@ TEST_F(Items, NoSelectionMeansNoItemButtonsAndTheFirstArrowSelectsTheFirstEntry)
   EXPECT_EQ(ItemButtons(), "00000");
   EXPECT_EQ(view->details, "");
   EXPECT_EQ(form->SelectedIndex(), -1);
-  form->tbItem_ButtonClick(2, "Remove");
+  form->tbItem_ButtonClick(MainControl::tbItemRemove);
   EXPECT_EQ(Seen(), "c: chess go tetris [save delete exec]");
   for (const int key : {kKeyDown, kKeyUp}) {
     SCOPED_TRACE(key);
@@ -253,7 +252,7 @@ TEST_F(Items, FailuresAndTheDetailsShowPathsAsTheSystemDoes) {
   EXPECT_THAT(view->details,
               ::testing::HasSubstr("\n" + BinPath(lower ? "\xE0pps" : "\xC0pps") + "\n"));
   fake.shell.results = {2, 2};
-  form->tbItem_ButtonClick(3, "Open");
+  form->tbItem_ButtonClick(MainControl::tbItemOpen);
   form->mnuPitem2_Click(4);
   EXPECT_THAT(boxes, ElementsAre(kErrorBox + file + "\n\nFile Not Found",
                                  kErrorBox + file + "\n\nFile Not Found"));

@@ -22,7 +22,7 @@ TEST_F(MainForm, NamesThatAreNoUtf8AreListedAndLoadedByTheirBytes) {
   EXPECT_THAT(boxes, IsEmpty());
   // Saved under its name again, it is proposed by those bytes.
   dialogs.answers = {{true, dir.file(latin1)}};
-  form->tbColl_ButtonClick("Save");
+  form->tbColl_ButtonClick(MainControl::tbCollSave);
   EXPECT_EQ(dialogs.requests.at(0).initialName, latin1);
   EXPECT_EQ(Seen(), latin1 + ": espresso [save delete exec]");
 }

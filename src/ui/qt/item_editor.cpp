@@ -37,6 +37,7 @@ QLineEdit* MakeBox(const char* name, const char* tip, QWidget* parent, QRect rec
 struct ToolEntry {
   const char* key;
   const char* tip;
+  EditControl control;
 };
 
 }  // namespace
@@ -90,7 +91,8 @@ void ItemEditor::BuildControls() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   for (const ToolEntry& entry :
-       {ToolEntry{"Open", "Browse for an executable"}, ToolEntry{"Find", "Find target"}}) {
+       {ToolEntry{"Open", "Browse for an executable", EditControl::tbOpenOpen},
+        ToolEntry{"Find", "Find target", EditControl::tbOpenFind}}) {
     auto* button = new QToolButton(tbOpen_);
     button->setObjectName(entry.key);
     button->setToolTip(entry.tip);
@@ -101,8 +103,9 @@ void ItemEditor::BuildControls() {
     button->setFocusPolicy(Qt::TabFocus);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     layout->addWidget(button);
-    const std::string key = entry.key;
-    connect(button, &QToolButton::clicked, this, [this, key] { form_.tbOpen_ButtonClick(key); });
+    const EditControl control = entry.control;
+    connect(button, &QToolButton::clicked, this,
+            [this, control] { form_.tbOpen_ButtonClick(control); });
   }
 
   setTabOrder(txtItem_, txtFile_);

@@ -244,8 +244,9 @@ void MainWindow::BuildCollectionFrame(int extra) {
   for (const auto& entry : kCollButtons) {
     QToolButton* button = MakeToolButton(entry, tbColl_);
     tbColl_->layout()->addWidget(button);
-    const std::string key = entry.key;
-    connect(button, &QToolButton::clicked, this, [this, key] { form_.tbColl_ButtonClick(key); });
+    const MainControl control = entry.control;
+    connect(button, &QToolButton::clicked, this,
+            [this, control] { form_.tbColl_ButtonClick(control); });
   }
 }
 
@@ -269,9 +270,9 @@ void MainWindow::BuildItemFrame(int extra) {
                                    TwipsRect(3750, kItemBarTops[i], 375, 405).translated(0, extra));
     tbItem_[i] = MakeToolButton(kItemButtons[i], tbItemBars_[i]);
     tbItemBars_[i]->layout()->addWidget(tbItem_[i]);
-    const std::string key = kItemButtons[i].key;
+    const MainControl control = kItemButtons[i].control;
     connect(tbItem_[i], &QToolButton::clicked, this,
-            [this, i, key] { form_.tbItem_ButtonClick(i, key); });
+            [this, control] { form_.tbItem_ButtonClick(control); });
   }
 }
 

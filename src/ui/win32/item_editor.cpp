@@ -187,10 +187,10 @@ void ItemEditor::OnCommand(int id, int notification) {
       form_.btnCancel_Click();
       break;
     case kIdOpen:
-      form_.tbOpen_ButtonClick("Open");
+      form_.tbOpen_ButtonClick(EditControl::tbOpenOpen);
       break;
     case kIdFind:
-      form_.tbOpen_ButtonClick("Find");
+      form_.tbOpen_ButtonClick(EditControl::tbOpenFind);
       break;
     default:
       break;

@@ -602,11 +602,10 @@ void MainWindow::OnCommand(int id, int notification) {
   if (id == kIdExec && notification == BN_CLICKED) return form_.btnExec_Click();
   if (id == kIdExit && notification == BN_CLICKED) return form_.btnExit_Click();
   for (const auto& entry : kCollButtons) {
-    if (id == entry.button.id) return form_.tbColl_ButtonClick(entry.button.key);
+    if (id == entry.button.id) return form_.tbColl_ButtonClick(entry.control);
   }
-  for (int i = 0; i < 5; ++i) {
-    if (id == kItemButtons[i].button.id)
-      return form_.tbItem_ButtonClick(i, kItemButtons[i].button.key);
+  for (const auto& entry : kItemButtons) {
+    if (id == entry.button.id) return form_.tbItem_ButtonClick(entry.control);
   }
   switch (id) {
     case kIdMenuExit:

@@ -141,14 +141,14 @@ TEST_F(CollectionBox, ArrowKeysStartFromTheEntryShown) {
   EXPECT_EQ(Seen(), "Tools: make [save delete exec]");
 
   dialogs.answers = {{true, dir.file("Beta")}};
-  form->tbColl_ButtonClick("Save");
+  form->tbColl_ButtonClick(MainControl::tbCollSave);
   EXPECT_EQ(Seen(), "Beta: make [save delete exec]");
   EXPECT_EQ(Combo()->currentIndex(), EntryOf("Beta"));
   QTest::keyClick(Combo(), Qt::Key_Up);
   EXPECT_EQ(Seen(), "Alpha: a1 a2 [save delete exec]");
 
   // A text that is no entry has no current entry: Down picks the first one.
-  form->tbColl_ButtonClick("New");
+  form->tbColl_ButtonClick(MainControl::tbCollNew);
   EXPECT_EQ(Combo()->currentIndex(), -1);
   QTest::keyClick(Combo(), Qt::Key_Down);
   EXPECT_EQ(Seen(), "<None>: []");
