@@ -47,6 +47,7 @@ const Items kExampleItems = {Item("Notes", "C:\\WINDOWS\\NOTEPAD.EXE"),
                              Item("Mail", "C:\\Program Files\\Mail\\mail.exe", "/check", 2, kTrue)};
 
 struct Case {
+  std::string name;
   std::string bytes;
   LoadResult result;
   std::optional<Items> items;  // nothing: not checked
@@ -59,81 +60,106 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
   const Items empty{CollItem{}};
   const std::string limit(std::size_t{1} << 20, 'n');
   std::vector<Case> cases = {
-      {kExample, LoadOk, kExampleItems},
-      {"\"Tavrin File 1.1\"\r\n1\r\n\"Notes\",\"/usr/bin/gedit\",\"a.txt\",3\r\n"
+      {"the current version", kExample, LoadOk, kExampleItems},
+      {"version 1.1",
+       "\"Tavrin File 1.1\"\r\n1\r\n\"Notes\",\"/usr/bin/gedit\",\"a.txt\",3\r\n"
        "\"Calc\",\"/usr/bin/bc\",\"\",0\r\n",
        LoadOldVersion,
        Items{Item("Notes", "/usr/bin/gedit", "a.txt", 3), Item("Calc", "/usr/bin/bc", "", 0)}},
       // The oldest version: the style as text, neither parameters nor wait.
-      {"\"Tavrin File\"\r\n1\r\n\"Quoted\",\"C:\\A.EXE\",\"3\"\r\n\"Bare\",\"C:\\B.EXE\",3\r\n",
+      {"the oldest version, style as text or number",
+       "\"Tavrin File\"\r\n1\r\n\"Quoted\",\"C:\\A.EXE\",\"3\"\r\n\"Bare\",\"C:\\B.EXE\",3\r\n",
        LoadOldVersion, Items{Item("Quoted", "C:\\A.EXE", "", 3), Item("Bare", "C:\\B.EXE", "", 3)}},
       // The oldest version's count is converted from text too.
       // A UTF-8 byte-order mark at the very start belongs to no field; anywhere else, or
       // a part of one, it is text.
-      {kBom + kExample, LoadOk, kExampleItems},
-      {kBom + "Tavrin File\n0\nA,a,3\n", LoadOldVersion, Items{Item("A", "a", "", 3)}},
-      {kBom + kBom + kExample, LoadNotCollection, kept},
-      {"\xEF\xBB" + kExample, LoadNotCollection, kept},
-      {kBom, LoadFailed, kept},
-      {kV12 + "0\r\n" + kBom + "\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
+      {"a byte-order mark before the header", kBom + kExample, LoadOk, kExampleItems},
+      {"a byte-order mark before an old header", kBom + "Tavrin File\n0\nA,a,3\n", LoadOldVersion,
+       Items{Item("A", "a", "", 3)}},
+      {"two byte-order marks", kBom + kBom + kExample, LoadNotCollection, kept},
+      {"part of a byte-order mark", "\xEF\xBB" + kExample, LoadNotCollection, kept},
+      {"a byte-order mark alone", kBom, LoadFailed, kept},
+      {"a byte-order mark inside a record",
+       kV12 + "0\r\n" + kBom + "\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
        Items{Item(kBom + "\"A\"", "a")}},
-      {"\"Tavrin File\"\r\n0.5\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
+      {"the oldest count as a fraction",
+       "\"Tavrin File\"\r\n0.5\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
        Items{Item("A", "a")}},
-      {"\"Tavrin File\"\r\n\"1\"\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
+      {"the oldest count as a quoted text",
+       "\"Tavrin File\"\r\n\"1\"\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
        Items{Item("A", "a"), Item("B", "b")}},
       // Counts below zero give the empty record; beyond 16 bits, or over a short file, fail.
-      {kV12 + "-1\r\n", LoadOk, empty},
-      {kV12 + "32768\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadFailed, empty},
-      {kV12 + "32767\r\n", LoadFailed, empty},
-      {kV12 + "many\r\n", LoadFailed, std::nullopt},
-      {kV12 + "0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n\"B\",\"b\",\"\",1,#FALSE#\r\nnot a record\r\n",
+      {"a count below zero", kV12 + "-1\r\n", LoadOk, empty},
+      {"a count beyond 16 bits", kV12 + "32768\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadFailed,
+       empty},
+      {"a count over a short file", kV12 + "32767\r\n", LoadFailed, empty},
+      {"a count that is no number", kV12 + "many\r\n", LoadFailed, std::nullopt},
+      {"records beyond the count",
+       kV12 + "0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n\"B\",\"b\",\"\",1,#FALSE#\r\nnot a record\r\n",
        LoadOk, Items{Item("A", "a")}},
       // A failure keeps what was read up to the record being read.
-      {kV12 + "2\r\n\"A\",\"a\",\"-p\",1,#TRUE#\r\n\"B\",\"b\"\r\n", LoadFailed,
-       Items{Item("A", "a", "-p", 1, kTrue), Item("B", "b", "", 0)}},
-      {kV12 + "1\r\n\"A\",\"a\",\"\",1,#TRUE#\r\n\"B\",\"b\",\"\",x,#TRUE#\r\n", LoadFailed,
+      {"a record cut short", kV12 + "2\r\n\"A\",\"a\",\"-p\",1,#TRUE#\r\n\"B\",\"b\"\r\n",
+       LoadFailed, Items{Item("A", "a", "-p", 1, kTrue), Item("B", "b", "", 0)}},
+      {"a style that is no number",
+       kV12 + "1\r\n\"A\",\"a\",\"\",1,#TRUE#\r\n\"B\",\"b\",\"\",x,#TRUE#\r\n", LoadFailed,
        Items{Item("A", "a", "", 1, kTrue), Item("B", "b", "", 0)}},
-      {kV12 + "0\r\n\"A\",\"a\",\"\",1,yes\r\n", LoadFailed, std::nullopt},
-      {kV12 + "0\r\n\"A\",\"a\",\"\",40000,#TRUE#\r\n", LoadFailed, std::nullopt},
-      {kV12 + "1\r\n\"A\",\"a\",\"\",1,#true#\r\n\"B\",\"b\",\"\",1,#False#\r\n", LoadOk,
+      {"a wait that is no boolean", kV12 + "0\r\n\"A\",\"a\",\"\",1,yes\r\n", LoadFailed,
+       std::nullopt},
+      {"a style beyond 16 bits", kV12 + "0\r\n\"A\",\"a\",\"\",40000,#TRUE#\r\n", LoadFailed,
+       std::nullopt},
+      {"booleans in any case",
+       kV12 + "1\r\n\"A\",\"a\",\"\",1,#true#\r\n\"B\",\"b\",\"\",1,#False#\r\n", LoadOk,
        Items{Item("A", "a", "", 1, kTrue), Item("B", "b")}},
       // Headers: without quotes and blanks around them they load; anything else is no
       // collection and leaves Items alone; an empty or cut file fails and does too.
-      {"  Tavrin File 1.2  \r\n0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadOk, Items{Item("A", "a")}},
-      {"Tavrin File\n0\nA,a,3\n", LoadOldVersion, Items{Item("A", "a", "", 3)}},
-      {"", LoadFailed, kept},
-      {"\"Tavrin File 1.2", LoadFailed, kept},
+      {"a bare header with blanks", "  Tavrin File 1.2  \r\n0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n",
+       LoadOk, Items{Item("A", "a")}},
+      {"a bare old header", "Tavrin File\n0\nA,a,3\n", LoadOldVersion,
+       Items{Item("A", "a", "", 3)}},
+      {"an empty file", "", LoadFailed, kept},
+      {"a header cut inside its quotes", "\"Tavrin File 1.2", LoadFailed, kept},
       // Strings: commas, line ends and doubled quotes inside; blanks and junk around.
-      {kV12 + "0\r\n\"Smith, John\",\"/opt/a,b/run\",\"-x 1,2\r\n3\",1,#FALSE#\r\n", LoadOk,
+      {"commas and line ends inside quotes",
+       kV12 + "0\r\n\"Smith, John\",\"/opt/a,b/run\",\"-x 1,2\r\n3\",1,#FALSE#\r\n", LoadOk,
        Items{Item("Smith, John", "/opt/a,b/run", "-x 1,2\r\n3")}},
-      {kV12 +
+      {"doubled quotes",
+       kV12 +
            "0\r\n\"say \"\"hi\"\"\",\"\"\"\",\"\"\"C:\\Program Files\\x.exe\"\" /a\",1,#FALSE#\r\n",
        LoadOk, Items{Item("say \"hi\"", "\"", "\"C:\\Program Files\\x.exe\" /a")}},
-      {"\"Tavrin File 1.2\"  \r\n  0  \r\n  \"A\" junk , \t\"a\",  plain text  , 2 ,  #TRUE#  \r\n",
+      {"blanks and junk around fields",
+       "\"Tavrin File 1.2\"  \r\n  0  \r\n  \"A\" junk , \t\"a\",  plain text  , 2 ,  #TRUE#  \r\n",
        LoadOk, Items{Item("A", "a", "plain text", 2, kTrue)}},
-      {kV12 + "1\r\n\"A\"\r\n\"a\"\r\n\"\"\r\n1\r\n#FALSE#,\"B\",\"b\",\"\",2,#TRUE#\r\n", LoadOk,
+      {"fields spread over lines",
+       kV12 + "1\r\n\"A\"\r\n\"a\"\r\n\"\"\r\n1\r\n#FALSE#,\"B\",\"b\",\"\",2,#TRUE#\r\n", LoadOk,
        Items{Item("A", "a"), Item("B", "b", "", 2, kTrue)}},
-      {kV12 + "0\r\n\"Caf\xC3\xA9 \xE9t\xE9\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
-       Items{Item("Caf\xC3\xA9 \xE9t\xE9", "a")}},
+      {"bytes of any encoding", kV12 + "0\r\n\"Caf\xC3\xA9 \xE9t\xE9\",\"a\",\"\",1,#FALSE#\r\n",
+       LoadOk, Items{Item("Caf\xC3\xA9 \xE9t\xE9", "a")}},
       // A NUL ends the text of its field, quoted or not, the header's too; the field still
       // runs to its end.
-      {kV12 + "0\r\n\"Notes\",\"/bin/echo" + kNul + "/readme.txt, \"\"x\"\"\",\"-n" + kNul +
+      {"a NUL inside fields",
+       kV12 + "0\r\n\"Notes\",\"/bin/echo" + kNul + "/readme.txt, \"\"x\"\"\",\"-n" + kNul +
            "\",1,#TRUE#\r\n",
        LoadOk, Items{Item("Notes", "/bin/echo", "-n", 1, kTrue)}},
-      {"\"Tavrin File 1.2" + kNul + "1.1\"\r\n0" + kNul + kNul + "\r\nA" + kNul + " b,a,,3" + kNul +
+      {"a NUL in the header and in bare fields",
+       "\"Tavrin File 1.2" + kNul + "1.1\"\r\n0" + kNul + kNul + "\r\nA" + kNul + " b,a,,3" + kNul +
            "9,#TRUE#" + kNul + "x\r\n",
        LoadOk, Items{Item("A", "a", "", 3, kTrue)}},
-      {kV12 + "0\r\n\"" + std::string(3u << 20, '\0') + "\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
+      {"a field of NUL bytes beyond the cap",
+       kV12 + "0\r\n\"" + std::string(3u << 20, '\0') + "\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
        Items{Item("", "a")}},
       // A field may hold one mebibyte, no more.
-      {kV12 + "0\r\n\"" + limit + "\",\"a\",\"\",1,#FALSE#\r\n", LoadOk, Items{Item(limit, "a")}},
-      {kV12 + "0\r\n\"" + limit + "n\",\"a\",\"\",1,#FALSE#\r\n", LoadFailed, std::nullopt},
-      {kV12 + "0\r\n\"A\"," + limit + "n,\"\",1,#FALSE#\r\n", LoadFailed, std::nullopt},
+      {"a field of one mebibyte", kV12 + "0\r\n\"" + limit + "\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
+       Items{Item(limit, "a")}},
+      {"a quoted field over one mebibyte",
+       kV12 + "0\r\n\"" + limit + "n\",\"a\",\"\",1,#FALSE#\r\n", LoadFailed, std::nullopt},
+      {"a bare field over one mebibyte", kV12 + "0\r\n\"A\"," + limit + "n,\"\",1,#FALSE#\r\n",
+       LoadFailed, std::nullopt},
   };
   for (const std::string header :
        {"\"tavrin file 1.2\"", "\"Tavrin File 1.3\"", "\"Tavrin File 1.2 \"", "Hello", "\"\"",
         "\"Tavrin\",\"File 1.2\""}) {
-    cases.push_back({header + "\r\n0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadNotCollection, kept});
+    cases.push_back({"the header " + header, header + "\r\n0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n",
+                     LoadNotCollection, kept});
   }
   for (const std::string eol : {"\r\n", "\n", "\r"}) {  // with and without a final line end
     std::string bytes;
@@ -141,24 +167,26 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       next = kExample.find("\r\n", at);
       bytes += kExample.substr(at, next - at) + eol;
     }
-    cases.push_back({bytes, LoadOk, kExampleItems});
-    cases.push_back({bytes.substr(0, bytes.size() - eol.size()), LoadOk, kExampleItems});
+    const std::string name = eol == "\n" ? "LF" : eol == "\r" ? "CR" : "CR LF";
+    cases.push_back({"lines ending in " + name, bytes, LoadOk, kExampleItems});
+    cases.push_back({"lines ending in " + name + " but the last",
+                     bytes.substr(0, bytes.size() - eol.size()), LoadOk, kExampleItems});
   }
   TempDir dir;
   testing::NativeFileSystem files;
   const std::string path = dir.file("c.tavrin");
   for (const Case& c : cases) {
-    const std::string shown = c.bytes.substr(0, 80);
+    SCOPED_TRACE(c.name);
     WriteFile(path, c.bytes);
     CollectionState state = FilledState();
-    EXPECT_EQ(ReadCollectionFile(state, path, files), c.result) << shown;
-    EXPECT_EQ(state.Items, c.items.value_or(state.Items)) << shown;
+    EXPECT_EQ(ReadCollectionFile(state, path, files), c.result);
+    EXPECT_EQ(state.Items, c.items.value_or(state.Items));
     EXPECT_TRUE(state.HasItems);
     EXPECT_EQ(state.CurrentCollFile, "/somewhere/old.tavrin");
-    EXPECT_LT(state.Items.capacity(), 1000u) << shown;
+    EXPECT_LT(state.Items.capacity(), 1000u);
     CollectionState fromMemory = FilledState();
-    EXPECT_EQ(ReadCollectionBytes(fromMemory, c.bytes), c.result) << shown;
-    EXPECT_EQ(fromMemory.Items, state.Items) << shown;
+    EXPECT_EQ(ReadCollectionBytes(fromMemory, c.bytes), c.result);
+    EXPECT_EQ(fromMemory.Items, state.Items);
   }
 }
 

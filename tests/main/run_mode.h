@@ -25,7 +25,11 @@ using testing::TavrinPath;
 using testing::WriteFile;
 
 struct RunModeTest : ::testing::Test {
-  RunModeTest() { std::filesystem::create_directories(dir.file("runtime")); }
+  // The runtime folder is private to its user, as Qt wants it.
+  RunModeTest() {
+    std::filesystem::create_directories(dir.file("runtime"));
+    std::filesystem::permissions(dir.file("runtime"), std::filesystem::perms::owner_all);
+  }
   testing::TempDir dir;
   std::string record = dir.file("record.log");
   // No display (on Windows: boxes to standard error), so that boxes are written to
