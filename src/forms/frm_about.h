@@ -3,8 +3,12 @@
 #include <string>
 
 #include "forms/form_context.h"
+#include "forms/window_layout.h"
 
 namespace tavrin {
+
+// The controls of the About box that the form or its views name.
+enum class AboutControl { None, lblVer, lblMail, btnOK };
 
 // What the About box's window shows, as the form tells it.
 class AboutView {
@@ -36,5 +40,9 @@ class FrmAbout {
   AboutView* view_ = nullptr;
   std::string lblMail_;  // the address the mail link shows
 };
+
+// The About box's controls, from which both views make it.
+using AboutLayout = WindowLayout<AboutControl>;
+const AboutLayout& AboutBoxLayout();
 
 }  // namespace tavrin

@@ -5,6 +5,7 @@
 
 #include "dialogs/common_dialog.h"
 #include "forms/form_context.h"
+#include "forms/window_layout.h"
 
 namespace tavrin {
 
@@ -21,6 +22,10 @@ enum class EditControl {
   tbOpenOpen,  // the toolbar button "Open" beside the File box
   tbOpenFind,  // and "Find"
 };
+
+// The item editor's controls, from which both views make it.
+using ItemEditLayout = WindowLayout<EditControl>;
+const ItemEditLayout& ItemEditorLayout();
 
 // What the item editor's window shows, as the form tells it. A view forwards only what
 // the user does; what the form sets here raises no handler.

@@ -540,6 +540,26 @@ void FrmMain::mnuHelp_Click(int) {
   view_->ShowModal(about);
 }
 
+void FrmMain::MenuClick(MainMenu menu, int index) {
+  switch (menu) {
+    case MainMenu::mnuFile:
+      mnuFile_Click(index);
+      break;
+    case MainMenu::mnuOption:
+      mnuOption_Click(index);
+      break;
+    case MainMenu::mnuHelp:
+      mnuHelp_Click(index);
+      break;
+    case MainMenu::mnuPopItem1:
+      mnuPItem1_Click();
+      break;
+    case MainMenu::mnuPopItem2:
+      mnuPitem2_Click(index);
+      break;
+  }
+}
+
 bool FrmMain::Form_KeyDown(int KeyCode, int Shift, MainControl focus) {
   if (Shift != 0) shiftPressed_ = true;
   if (focus == MainControl::lstItems && lstItems_KeyDown(KeyCode, Shift)) return true;

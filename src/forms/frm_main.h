@@ -7,6 +7,7 @@
 #include "forms/form_context.h"
 #include "forms/frm_about.h"
 #include "forms/frm_item_edit.h"
+#include "forms/window_layout.h"
 
 namespace tavrin {
 
@@ -28,11 +29,21 @@ enum class MainControl {
   btnExit,
 };
 
-// The two popup menus of the item list.
-enum class ItemPopup {
+// The menus of the main window: the three of the menu bar, and the two popup menus of
+// the item list.
+enum class MainMenu {
+  mnuFile,
+  mnuOption,
+  mnuHelp,
   mnuPopItem1,  // "&Add...", while no entry is selected
   mnuPopItem2,  // "&Add...", "&Edit...", "&Remove", a separator, "&Open Item"
 };
+// A popup menu of the item list: mnuPopItem1 or mnuPopItem2.
+using ItemPopup = MainMenu;
+
+// The main window's controls and menus, from which both views make it.
+using MainLayout = WindowLayout<MainControl, MainMenu>;
+const MainLayout& MainWindowLayout();
 
 // Where a popup menu opens.
 enum class PopupPlace {
@@ -118,6 +129,8 @@ class FrmMain {
   void mnuFile_Click(int Index);
   void mnuOption_Click(int Index);
   void mnuHelp_Click(int Index);
+  // Entry `index` of `menu` was picked: the menu's own handler runs.
+  void MenuClick(MainMenu menu, int index);
 
   // Key preview: every key of the window, whichever control (`focus`) has the focus.
   // True when the form took the key, so that the control does not get it.

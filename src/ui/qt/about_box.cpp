@@ -11,17 +11,10 @@
 #include "ui/qt/fonts.h"
 #include "ui/qt/shown_text.h"
 #include "ui/qt/twips.h"
-#include "ui/qt/ui_resources.h"
+#include "ui/qt/window_builder.h"
 
 namespace tavrin::qt {
 namespace {
-
-QLabel* MakeLabel(const QString& text, QWidget* parent, QRect rect, const QFont& font) {
-  auto* label = new QLabel(text, parent);
-  label->setGeometry(rect);
-  label->setFont(font);
-  return label;
-}
 
 // The feedback address as assistive technology sees it: a link named by its text,
 // whose press action starts the mail as a click does.
@@ -51,10 +44,11 @@ QAccessibleInterface* MailLinkFactory(const QString&, QObject* object) {
 }  // namespace
 
 AboutBox::AboutBox(FrmAbout& form, QWidget* owner) : QDialog(owner), form_(form) {
-  setWindowTitle("About The Tavrin...");
+  const AboutLayout& layout = AboutBoxLayout();
+  setWindowTitle(layout.caption);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(Twips(4200), Twips(2175));
+  setFixedSize(Twips(layout.width), Twips(layout.height));
   setModal(true);
   static const bool factoryInstalled = [] {
     QAccessible::installFactory(MailLinkFactory);
@@ -62,13 +56,10 @@ AboutBox::AboutBox(FrmAbout& form, QWidget* owner) : QDialog(owner), form_(form)
   }();
   (void)factoryInstalled;
 
-  MakeLabel("The Tavrin", this, TwipsRect(990, 60, 3165, 345), WindowFont(15.75, true));
-  lblVer_ = MakeLabel("", this, TwipsRect(990, 450, 3165, 225), WindowFont(9.75));
-  lblVer_->setObjectName("lblVer");
-  MakeLabel(FrmAbout::kLegalNotice[0], this, TwipsRect(990, 720, 3165, 225), WindowFont(9.75));
-  MakeLabel(FrmAbout::kLegalNotice[1], this, TwipsRect(990, 960, 3165, 225), WindowFont(9.75));
-  lblMail_ = MakeLabel("", this, TwipsRect(990, 1290, 2460, 225), WindowFont(9.75));
-  lblMail_->setObjectName("lblMail");
+  made_ = MakeControls(this, AboutBoxLayout());
+  lblVer_ = static_cast<QLabel*>(made_.Control(static_cast<int>(AboutControl::lblVer)));
+  lblMail_ = static_cast<QLabel*>(made_.Control(static_cast<int>(AboutControl::lblMail)));
+  btnOK_ = static_cast<QPushButton*>(made_.Control(static_cast<int>(AboutControl::btnOK)));
   lblMail_->setCursor(Qt::PointingHandCursor);
   // A link the keyboard reaches too: a Tab stop after OK, pressed by Enter or Space.
   lblMail_->setFocusPolicy(Qt::StrongFocus);
@@ -78,17 +69,6 @@ AboutBox::AboutBox(FrmAbout& form, QWidget* owner) : QDialog(owner), form_(form)
       "QLabel { color: #1a4fb5; text-decoration: underline; border: 1px solid transparent; }"
       "QLabel:focus { border: 1px dotted #1a4fb5; }");
   lblMail_->installEventFilter(this);
-
-  auto* picBut = new QLabel(this);
-  picBut->setGeometry(TwipsRect(180, 150, 480, 480));
-  picBut->setPixmap(QIcon(BundledPixmap("tavrin")).pixmap(32, 32));
-
-  btnOK_ = new QPushButton("OK", this);
-  btnOK_->setObjectName("btnOK");
-  btnOK_->setGeometry(TwipsRect(1207, 1680, 1875, 405));
-  btnOK_->setFont(WindowFont(12, true));
-  btnOK_->setDefault(true);
-  btnOK_->setAutoDefault(true);
   connect(btnOK_, &QPushButton::clicked, this, [this] { form_.btnOK_Click(); });
   // OK has the focus when the box opens (Enter closes it); Tab goes on to the link.
   setTabOrder(btnOK_, lblMail_);

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "forms/frm_about.h"
+#include "ui/qt/window_builder.h"
 
 class QLabel;
 class QPushButton;
@@ -37,6 +38,7 @@ class AboutBox : public QDialog, public AboutView {
 
  private:
   FrmAbout& form_;
+  MadeControls made_;
   QLabel* lblVer_ = nullptr;
   QLabel* lblMail_ = nullptr;
   QPushButton* btnOK_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "forms/frm_item_edit.h"
+#include "ui/qt/window_builder.h"
 
 class QCheckBox;
 class QComboBox;
@@ -51,9 +52,11 @@ class ItemEditor : public QDialog, public ItemEditView {
 
  private:
   void BuildControls();
+  void ConnectControls();
   EditControl FocusedControl() const;
 
   FrmItemEdit& form_;
+  MadeControls made_;
   QLineEdit* txtItem_ = nullptr;
   QLineEdit* txtFile_ = nullptr;
   QLineEdit* txtParams_ = nullptr;
@@ -61,7 +64,6 @@ class ItemEditor : public QDialog, public ItemEditView {
   QCheckBox* cWait_ = nullptr;
   QPushButton* btnOk_ = nullptr;
   QPushButton* btnCancel_ = nullptr;
-  QWidget* tbOpen_ = nullptr;
 };
 
 }  // namespace tavrin::qt

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "forms/frm_main.h"
+#include "ui/qt/window_builder.h"
 
 class QComboBox;
 class QDialog;
@@ -60,7 +61,7 @@ class MainWindow : public QMainWindow, public MainView {
   QListWidget* lstItems() const { return lstItems_; }
   QPushButton* btnExec() const { return btnExec_; }
   QPushButton* btnExit() const { return btnExit_; }
-  QToolButton* tbItemButton(int index) const { return tbItem_[index]; }
+  QToolButton* tbItemButton(int index) const;
   QToolButton* collButton(const std::string& key) const;
   QMenu* mnuPopItem1() const { return mnuPopItem1_; }
   QMenu* mnuPopItem2() const { return mnuPopItem2_; }
@@ -74,14 +75,11 @@ class MainWindow : public QMainWindow, public MainView {
 
  private:
   void BuildControls();
-  // The frames' controls, moved down by `extra` pixels for the frames' captions.
-  void BuildCollectionFrame(int extra);
-  void BuildItemFrame(int extra);
-  void BuildDetailsFrame(int extra);
-  // Execute and Exit, `below` pixels lower than the twips layout puts them.
-  void BuildButtons(QWidget* client, int below);
+  // What the user does with the collection box, the list and the buttons reaches the form.
+  void ConnectCollectionBox();
+  void ConnectItemList();
+  void ConnectButtons();
   void BuildMenus();
-  void BuildTabOrder();
   // The control that `focus` is, or is part of, as the form names it.
   MainControl ControlOf(const QWidget* focus) const;
   // The list's selected row, -1 when none.
@@ -92,14 +90,13 @@ class MainWindow : public QMainWindow, public MainView {
   bool unloading_ = false;
   bool boxEditEnding_ = false;  // the box's text reports the end of its editing
 
+  MadeControls made_;
   QGroupBox* frameColl_ = nullptr;
   QComboBox* cboColl_ = nullptr;
   QWidget* tbColl_ = nullptr;
+  std::vector<QWidget*> toolBars_;  // the collection's toolbar, then the item list's
   QGroupBox* frameItems_ = nullptr;
   QListWidget* lstItems_ = nullptr;
-  QWidget* tbItemBars_[5] = {};
-  QToolButton* tbItem_[5] = {};
-  QGroupBox* frameDetails_ = nullptr;
   DetailsPane* picDetails_ = nullptr;
   QPushButton* btnExec_ = nullptr;
   QPushButton* btnExit_ = nullptr;
