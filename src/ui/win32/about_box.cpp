@@ -2,10 +2,18 @@
 
 #include <windows.h>
 
+#include "ui/win32/window_builder.h"
+
 namespace tavrin::win32 {
 namespace {
 
-enum : int { kIdName = 3001, kIdVersion, kIdLegal1, kIdLegal2, kIdMail, kIdIcon };
+constexpr int kIdControl = 3000;  // + the form's name for the control
+constexpr int kIdMail = kIdControl + static_cast<int>(AboutControl::lblMail);
+
+// OK is the system's IDOK, so that Enter finds it.
+int ControlCommand(AboutControl control) {
+  return control == AboutControl::btnOK ? IDOK : kIdControl + static_cast<int>(control);
+}
 
 // The link's colour.
 constexpr COLORREF kLinkColour = RGB(0x1a, 0x4f, 0xb5);
@@ -13,28 +21,17 @@ constexpr COLORREF kLinkColour = RGB(0x1a, 0x4f, 0xb5);
 }  // namespace
 
 AboutBox::AboutBox(FrmAbout& form, Hwnd owner)
-    : ModalDialog(owner, "About The Tavrin...", 4200, 2175), form_(form) {
+    : ModalDialog(owner, AboutBoxLayout().caption, AboutBoxLayout().width, AboutBoxLayout().height),
+      form_(form) {
   Create();
 }
 
 void AboutBox::OnInit() {
-  MakeControl(hwnd_, "Static", "The Tavrin", SS_LEFT | SS_NOPREFIX, {990, 60, 3165, 345}, kIdName,
-              WindowFont(15.75, true));
-  lblVer_ = MakeControl(hwnd_, "Static", "", SS_LEFT | SS_NOPREFIX, {990, 450, 3165, 225},
-                        kIdVersion, WindowFont(9.75));
-  MakeControl(hwnd_, "Static", FrmAbout::kLegalNotice[0], SS_LEFT | SS_NOPREFIX,
-              {990, 720, 3165, 225}, kIdLegal1, WindowFont(9.75));
-  MakeControl(hwnd_, "Static", FrmAbout::kLegalNotice[1], SS_LEFT | SS_NOPREFIX,
-              {990, 960, 3165, 225}, kIdLegal2, WindowFont(9.75));
-  lblMail_ = MakeControl(hwnd_, "Static", "", SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
-                         {990, 1290, 2460, 225}, kIdMail, MailFont());
-  Hwnd picBut = MakeControl(hwnd_, "Static", "", SS_ICON, {180, 150, 480, 480}, kIdIcon, nullptr);
-  if (auto* icon = static_cast<HICON>(
-          LoadImageA(GetModuleHandleA(nullptr), "APPICON", IMAGE_ICON, 32, 32, LR_SHARED))) {
-    SendMessageA(picBut, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-  }
-  Hwnd ok = MakeControl(hwnd_, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP,
-                        {1207, 1680, 1875, 405}, IDOK, WindowFont(12, true));
+  ToolTips tips(hwnd_);
+  made_ = MakeControls(hwnd_, AboutBoxLayout(), tips, ControlCommand);
+  lblVer_ = made_.Control(static_cast<int>(AboutControl::lblVer));
+  lblMail_ = made_.Control(static_cast<int>(AboutControl::lblMail));
+  Hwnd ok = made_.Control(static_cast<int>(AboutControl::btnOK));
   SendMessageA(hwnd_, DM_SETDEFID, IDOK, 0);
   form_.Form_Load(*this);
   SetFocus(ok);

@@ -2,6 +2,7 @@
 
 #include "forms/frm_about.h"
 #include "ui/win32/dialog.h"
+#include "ui/win32/window_builder.h"
 
 namespace tavrin::win32 {
 
@@ -29,6 +30,7 @@ class AboutBox : public ModalDialog, public AboutView {
 
  private:
   FrmAbout& form_;
+  MadeControls made_;
   Hwnd lblVer_ = nullptr;
   Hwnd lblMail_ = nullptr;
 };

@@ -9,52 +9,34 @@
 namespace tavrin::win32 {
 namespace {
 
-const std::vector<ToolButton> kOpenButtons = {
-    {ItemEditor::kIdOpen, "Open", "Open", "Browse for an executable"},
-    {ItemEditor::kIdFind, "Find", "Find", "Find target"},
-};
+// OK and Cancel are the system's IDOK and IDCANCEL, so that Enter and Esc find them.
+int ControlCommand(EditControl control) {
+  if (control == EditControl::btnOk) return IDOK;
+  if (control == EditControl::btnCancel) return IDCANCEL;
+  return ItemEditor::kIdControl + static_cast<int>(control);
+}
 
 }  // namespace
 
 ItemEditor::ItemEditor(FrmItemEdit& form, Hwnd owner)
-    : ModalDialog(owner, "Item Editor", 5475, 2145), form_(form) {
+    : ModalDialog(owner, ItemEditorLayout().caption, ItemEditorLayout().width,
+                  ItemEditorLayout().height),
+      form_(form) {
   Create();
 }
 
 void ItemEditor::OnInit() {
   tips_ = std::make_unique<ToolTips>(hwnd_);
-  Hfont font = WindowFont(9.75);
-  Hfont bold = WindowFont(9.75, true);
   // In tab order: each label before the box its access key leads to.
-  MakeControl(hwnd_, "Static", "Item &Name:", SS_LEFT, {60, 120, 1245, 255}, kIdLabel, font);
-  txtItem_ = MakeControl(hwnd_, "Edit", "", ES_AUTOHSCROLL | WS_TABSTOP, {1440, 60, 3960, 330},
-                         kIdItem, font, WS_EX_CLIENTEDGE);
-  MakeControl(hwnd_, "Static", "&File:", SS_LEFT, {60, 510, 1245, 255}, kIdLabel + 1, font);
-  txtFile_ = MakeControl(hwnd_, "Edit", "", ES_AUTOHSCROLL | WS_TABSTOP, {1440, 450, 3225, 315},
-                         kIdFile, font, WS_EX_CLIENTEDGE);
-  MakeControl(hwnd_, "Static", "&Parameters:", SS_LEFT, {60, 900, 1245, 255}, kIdLabel + 2, font);
-  txtParams_ = MakeControl(hwnd_, "Edit", "", ES_AUTOHSCROLL | WS_TABSTOP, {1440, 840, 3960, 330},
-                           kIdParams, font, WS_EX_CLIENTEDGE);
-  MakeControl(hwnd_, "Static", "Window&style:", SS_LEFT, {60, 1320, 1245, 255}, kIdLabel + 3, font);
-  // The height of a drop-down list is that of its open list.
-  cboStyle_ = MakeControl(hwnd_, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP,
-                          {1440, 1260, 3960, 2000}, kIdStyle, font);
-  cWait_ = MakeControl(hwnd_, "Button", "&Wait until finished", BS_AUTOCHECKBOX | WS_TABSTOP,
-                       {1440, 1710, 2625, 255}, kIdWait, font);
-  btnOk_ = MakeControl(hwnd_, "Button", "&OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_DISABLED,
-                       {60, 1710, 1215, 375}, IDOK, bold);
-  btnCancel_ = MakeControl(hwnd_, "Button", "&Cancel", BS_PUSHBUTTON | WS_TABSTOP,
-                           {4200, 1710, 1215, 375}, IDCANCEL, bold);
-  tbOpen_ = MakeToolbar(hwnd_, {4680, 450, 735, 390}, kOpenButtons);
+  made_ = MakeControls(hwnd_, ItemEditorLayout(), *tips_, ControlCommand);
+  txtItem_ = Control(EditControl::txtItem);
+  txtFile_ = Control(EditControl::txtFile);
+  txtParams_ = Control(EditControl::txtParams);
+  cboStyle_ = Control(EditControl::cboStyle);
+  cWait_ = Control(EditControl::cWait);
+  btnOk_ = Control(EditControl::btnOk);
+  tbOpen_ = Control(EditControl::tbOpenOpen);
   SendMessageA(hwnd_, DM_SETDEFID, IDOK, 0);
-
-  tips_->Add(txtItem_, "Item name");
-  tips_->Add(txtFile_, "This item's executable file");
-  tips_->Add(txtParams_, "Parameters to the executable");
-  tips_->Add(cboStyle_, "How this item's program will be shown");
-  tips_->Add(cWait_, "Wait for this program to finish before running the next item");
-  tips_->Add(btnOk_, "Accept changes");
-  tips_->Add(btnCancel_, "Discard changes");
 
   form_.Form_Load(*this);
   // The toolbar is flat, as the main window's are.
@@ -62,48 +44,18 @@ void ItemEditor::OnInit() {
 }
 
 Hwnd ItemEditor::Control(EditControl control) const {
-  switch (control) {
-    case EditControl::txtItem:
-      return txtItem_;
-    case EditControl::txtFile:
-      return txtFile_;
-    case EditControl::txtParams:
-      return txtParams_;
-    case EditControl::cboStyle:
-      return cboStyle_;
-    case EditControl::cWait:
-      return cWait_;
-    case EditControl::btnOk:
-      return btnOk_;
-    case EditControl::btnCancel:
-      return btnCancel_;
-    case EditControl::tbOpenOpen:
-    case EditControl::tbOpenFind:
-      return tbOpen_;
-    default:
-      return nullptr;
-  }
+  return made_.Control(static_cast<int>(control));
 }
 
 int ItemEditor::CommandOf(EditControl button) {
-  if (button == EditControl::tbOpenOpen) return kIdOpen;
-  if (button == EditControl::tbOpenFind) return kIdFind;
+  if (button == EditControl::tbOpenOpen || button == EditControl::tbOpenFind) {
+    return ControlCommand(button);
+  }
   return 0;
 }
 
 EditControl ItemEditor::ControlOf(Hwnd focus) const {
-  for (EditControl control :
-       {EditControl::txtItem, EditControl::txtFile, EditControl::txtParams, EditControl::cboStyle,
-        EditControl::cWait, EditControl::btnOk, EditControl::btnCancel}) {
-    if (IsWithin(focus, Control(control))) return control;
-  }
-  if (IsWithin(focus, tbOpen_)) {
-    // The toolbar's highlighted button is the one the keyboard is on.
-    const auto hot = SendMessageA(InnerToolbar(tbOpen_), TB_GETHOTITEM, 0, 0);
-    if (hot == 0) return EditControl::tbOpenOpen;
-    if (hot == 1) return EditControl::tbOpenFind;
-  }
-  return EditControl::None;
+  return static_cast<EditControl>(made_.IdAt(focus));
 }
 
 // --- What the form shows ------------------------------------------------------------

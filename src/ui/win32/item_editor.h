@@ -5,6 +5,7 @@
 
 #include "forms/frm_item_edit.h"
 #include "ui/win32/dialog.h"
+#include "ui/win32/window_builder.h"
 
 namespace tavrin::win32 {
 
@@ -17,14 +18,14 @@ class ItemEditor : public ModalDialog, public ItemEditView {
   // The controls' identifiers in the dialog (OK and Cancel are the system's IDOK and
   // IDCANCEL, so that Enter and Esc find them).
   enum : int {
-    kIdItem = 2001,
-    kIdFile,
-    kIdParams,
-    kIdStyle,
-    kIdWait,
-    kIdLabel,  // the four labels, one after another
-    kIdOpen = 2101,
-    kIdFind,
+    kIdControl = 2000,  // + the form's name for the control
+    kIdItem = kIdControl + static_cast<int>(EditControl::txtItem),
+    kIdFile = kIdControl + static_cast<int>(EditControl::txtFile),
+    kIdParams = kIdControl + static_cast<int>(EditControl::txtParams),
+    kIdStyle = kIdControl + static_cast<int>(EditControl::cboStyle),
+    kIdWait = kIdControl + static_cast<int>(EditControl::cWait),
+    kIdOpen = kIdControl + static_cast<int>(EditControl::tbOpenOpen),
+    kIdFind = kIdControl + static_cast<int>(EditControl::tbOpenFind),
   };
 
   // Creates the dialog over `owner` and loads the form into it; Run shows it.
@@ -54,6 +55,7 @@ class ItemEditor : public ModalDialog, public ItemEditView {
   EditControl ControlOf(Hwnd focus) const;
 
   FrmItemEdit& form_;
+  MadeControls made_;
   // Set while the window shows what the form says: the controls' notifications of it
   // are not the user's.
   bool showing_ = false;
@@ -64,7 +66,6 @@ class ItemEditor : public ModalDialog, public ItemEditView {
   Hwnd cboStyle_ = nullptr;
   Hwnd cWait_ = nullptr;
   Hwnd btnOk_ = nullptr;
-  Hwnd btnCancel_ = nullptr;
   Hwnd tbOpen_ = nullptr;
 };
 

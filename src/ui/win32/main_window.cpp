@@ -1,5 +1,7 @@
 #include "ui/win32/main_window.h"
 
+#include <string_view>
+
 #include <windows.h>
 // The common controls after the system's header.
 #include <commctrl.h>
@@ -7,68 +9,35 @@
 #include "forms/keys.h"
 #include "ui/win32/about_box.h"
 #include "ui/win32/item_editor.h"
+#include "ui/win32/window_builder.h"
 
 namespace tavrin::win32 {
 namespace {
 
 const char* const kMainClass = "TavrinMain";
-const char* const kCaption = "The Tavrin";
+// The command identifiers: of the controls and toolbar buttons, by the form's names
+// for them; of the menus' entries, ten a menu.
+constexpr int kIdControl = 1000;
+constexpr int kIdMenu = 1300;
 
-// The controls' and commands' identifiers.
-enum : int {
-  kIdColl = 1001,
-  kIdList,
-  kIdExec,
-  kIdExit,
-  kIdFrameColl,
-  kIdFrameItems,
-  kIdFrameDetails,
-  kIdDetails,
-  kIdCollOther = 1101,  // the collection toolbar, in its order
-  kIdItemUp = 1201,     // tbItem(0) to tbItem(4)
-  kIdMenuExit = 1301,
-  kIdMenuRegistry,
-  kIdMenuAbout,
-  kIdPItem1 = 1401,
-  kIdPitem2 = 1410,  // + the entry's index
-};
+int ControlCommand(MainControl control) { return kIdControl + static_cast<int>(control); }
+int MenuCommand(MainMenu menu, int entry) { return kIdMenu + 10 * static_cast<int>(menu) + entry; }
 
-// The main window's layout, in twips.
-constexpr TwipsRect kClient{0, 0, 7860, 3780};
-constexpr TwipsRect kFrameColl{60, 30, 7725, 705};
-constexpr TwipsRect kFrameItems{60, 750, 4155, 2445};
-constexpr TwipsRect kFrameDetails{4290, 750, 3495, 2445};
-constexpr int kItemBarTops[] = {180, 622, 1064, 1506, 1950};
-
-struct ButtonEntry {
-  ToolButton button;
-  MainControl control;
-};
-
-const ButtonEntry kCollButtons[] = {
-    {{kIdCollOther, "Other", "cOpen", "Browse for a collection"}, MainControl::tbCollOther},
-    {{kIdCollOther + 1, "Save", "cSave", "Save current collection"}, MainControl::tbCollSave},
-    {{kIdCollOther + 2, "Delete", "cDelete", "Delete the current collection"},
-     MainControl::tbCollDelete},
-    {{kIdCollOther + 3, "New", "cNew", "Start over from scratch"}, MainControl::tbCollNew},
-};
-
-const ButtonEntry kItemButtons[] = {
-    {{kIdItemUp, "Up", "iUp", "Move item up in list"}, MainControl::tbItemUp},
-    {{kIdItemUp + 1, "Edit", "iEdit", "Edit the selected item"}, MainControl::tbItemEdit},
-    {{kIdItemUp + 2, "Remove", "iRemove", "Remove item from list"}, MainControl::tbItemRemove},
-    {{kIdItemUp + 3, "Open", "iOpen", "Open the selected item"}, MainControl::tbItemOpen},
-    {{kIdItemUp + 4, "Down", "iDown", "Move item down in list"}, MainControl::tbItemDown},
-};
-
-std::vector<ToolButton> AllToolButtons() {
-  std::vector<ToolButton> all;
-  for (const auto& entry : kCollButtons) all.push_back(entry.button);
-  for (const auto& entry : kItemButtons) all.push_back(entry.button);
-  return all;
+// A menu's shortcut key as the system's accelerator: "Ctrl+X", "F1".
+ACCEL Accelerator(std::string_view shortcut, int command) {
+  ACCEL key{FVIRTKEY, 0, static_cast<WORD>(command)};
+  constexpr std::string_view kCtrl = "Ctrl+";
+  if (shortcut.substr(0, kCtrl.size()) == kCtrl) {
+    key.fVirt |= FCONTROL;
+    shortcut.remove_prefix(kCtrl.size());
+  }
+  if (shortcut.size() > 1 && shortcut[0] == 'F') {
+    key.key = static_cast<WORD>(VK_F1 + std::stoi(std::string(shortcut.substr(1))) - 1);
+  } else if (shortcut.size() == 1) {
+    key.key = static_cast<WORD>(shortcut[0]);
+  }
+  return key;
 }
-
-const char* const kPopItem2Entries[] = {"&Add...", "&Edit...", "&Remove", "-", "&Open Item"};
 
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
@@ -111,16 +80,17 @@ MainWindow::MainWindow(FrmMain& form, OwnerChanged ownerChanged)
   // A fixed single border, a minimise box and no maximise box.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   const DWORD exStyle = WS_EX_CONTROLPARENT;
-  RECT frame{0, 0, Pixels(kClient.width), Pixels(kClient.height)};
+  const MainLayout& layout = MainWindowLayout();
+  RECT frame{0, 0, Pixels(layout.width), Pixels(layout.height)};
   AdjustWindowRectEx(&frame, style, TRUE, exStyle);
   // The window procedure knows the window by its handle, which CreateWindowEx gives
   // only when it returns: until then the messages go to the default procedure.
-  hwnd_ = CreateWindowExA(exStyle, kMainClass, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+  hwnd_ = CreateWindowExA(exStyle, kMainClass, layout.caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
                           frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar_,
                           GetModuleHandleA(nullptr), this);
   if (hwnd_ == nullptr) return;
   if (ownerChanged_) ownerChanged_(hwnd_);
-  FitInnerArea(hwnd_, kClient.width, kClient.height);
+  FitInnerArea(hwnd_, layout.width, layout.height);
   BuildControls();
   form_.Form_Load(*this);
   Centre(hwnd_);
@@ -141,144 +111,72 @@ MainWindow::~MainWindow() {
 
 void MainWindow::BuildMenus() {
   menuBar_ = CreateMenu();
-  HMENU file = CreatePopupMenu();
-  AppendMenuA(file, MF_STRING, kIdMenuExit, "E&xit\tCtrl+X");
-  AppendMenuA(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-  HMENU options = CreatePopupMenu();
-  AppendMenuA(options, MF_STRING, kIdMenuRegistry, "&Registry...");
-  AppendMenuA(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(options), "O&ptions");
-  HMENU help = CreatePopupMenu();
-  AppendMenuA(help, MF_STRING, kIdMenuAbout, "&About\tF1");
-  AppendMenuA(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&?");
-
-  // The item menus are shown only as popups over the item list, never in the bar.
-  mnuPopItem1_ = CreatePopupMenu();
-  AppendMenuA(mnuPopItem1_, MF_STRING, kIdPItem1, "&Add...");
-  mnuPopItem2_ = CreatePopupMenu();
-  for (int i = 0; i < 5; ++i) {
-    if (std::string(kPopItem2Entries[i]) == "-") {
-      AppendMenuA(mnuPopItem2_, MF_SEPARATOR, 0, nullptr);
+  std::vector<ACCEL> keys;
+  for (const MenuLayout<MainMenu>& layout : MainWindowLayout().menus) {
+    HMENU menu = CreatePopupMenu();
+    for (int i = 0; i < static_cast<int>(layout.entries.size()); ++i) {
+      const MenuEntryLayout& entry = layout.entries[i];
+      const int command = MenuCommand(layout.id, i);
+      std::string text = entry.text;
+      if (text == "-") {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        continue;
+      }
+      if (*entry.shortcut != '\0') {
+        text += std::string("\t") + entry.shortcut;
+        keys.push_back(Accelerator(entry.shortcut, command));
+      }
+      AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(command), text.c_str());
+    }
+    // The item menus are shown only as popups over the item list, never in the bar.
+    if (layout.id == MainMenu::mnuPopItem1) {
+      mnuPopItem1_ = menu;
+    } else if (layout.id == MainMenu::mnuPopItem2) {
+      mnuPopItem2_ = menu;
     } else {
-      AppendMenuA(mnuPopItem2_, MF_STRING, static_cast<UINT_PTR>(kIdPitem2 + i),
-                  kPopItem2Entries[i]);
+      AppendMenuA(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), layout.text);
     }
   }
-
-  ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'X', kIdMenuExit}, {FVIRTKEY, VK_F1, kIdMenuAbout}};
-  accelerators_ = CreateAcceleratorTableA(keys, 2);
+  accelerators_ = CreateAcceleratorTableA(keys.data(), static_cast<int>(keys.size()));
 }
 
 void MainWindow::BuildControls() {
   tips_ = std::make_unique<ToolTips>(hwnd_);
-  // Created in the order Tab goes through them: a frame's access key moves the focus
-  // to the control that follows it.
-  BuildCollectionFrame();
-  BuildItemFrame();
-  BuildDetailsFrame();
-  BuildButtons();
-}
-
-void MainWindow::BuildCollectionFrame() {
-  frameColl_ = MakeControl(hwnd_, "Button", "Tavrin &Collection", BS_GROUPBOX, kFrameColl,
-                           kIdFrameColl, WindowFont(9.75));
-  // The height of an editable box is that of its open list; the closed box takes the
-  // height its font gives it.
-  TwipsRect box = TwipsRect{120, 240, 5955, 345}.Inside(kFrameColl);
-  box.height = 3000;
-  cboColl_ = MakeControl(hwnd_, "ComboBox", "",
-                         CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP, box,
-                         kIdColl, WindowFont(9.75));
-  tips_->Add(cboColl_, "Avalible collections");
-  std::vector<ToolButton> buttons;
-  for (const auto& entry : kCollButtons) buttons.push_back(entry.button);
-  tbColl_ = MakeToolbar(hwnd_, TwipsRect{6150, 240, 1485, 390}.Inside(kFrameColl), buttons);
-}
-
-void MainWindow::BuildItemFrame() {
-  frameItems_ = MakeControl(hwnd_, "Button", "Tavrin &Items", BS_GROUPBOX, kFrameItems,
-                            kIdFrameItems, WindowFont(9.75));
-  lstItems_ = MakeControl(hwnd_, "ListBox", "",
-                          LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
-                          TwipsRect{120, 210, 3585, 2100}.Inside(kFrameItems), kIdList,
-                          WindowFont(9.75), WS_EX_CLIENTEDGE);
-  tips_->Add(lstItems_, "Items in the current collection");
+  // Made in the order Tab goes through them: a frame's access key moves the focus to
+  // the control that follows it.
+  const MainLayout& layout = MainWindowLayout();
+  made_ = MakeControls(hwnd_, layout, *tips_, ControlCommand);
+  for (size_t i = 0; i < layout.controls.size(); ++i) {
+    const std::string_view name = layout.controls[i].name;
+    if (name == "frameColl") frameColl_ = made_.windows[i];
+    if (name == "frameItems") frameItems_ = made_.windows[i];
+    if (name == "picDetails") picDetails_ = made_.windows[i];
+    if (layout.controls[i].kind == ControlKind::ToolBar) toolbars_.push_back(made_.windows[i]);
+  }
+  cboColl_ = Control(MainControl::cboColl);
+  lstItems_ = Control(MainControl::lstItems);
   // The right button and the keyboard's popup key reach the form, not the list.
   SetWindowLongPtrA(lstItems_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   listProc_ = SetWindowLongPtrA(lstItems_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListProc));
-  for (int i = 0; i < 5; ++i) {
-    tbItem_[i] = MakeToolbar(hwnd_, TwipsRect{3750, kItemBarTops[i], 375, 405}.Inside(kFrameItems),
-                             {kItemButtons[i].button});
-  }
-}
-
-void MainWindow::BuildDetailsFrame() {
-  frameDetails_ = MakeControl(hwnd_, "Button", "Item Details", BS_GROUPBOX, kFrameDetails,
-                              kIdFrameDetails, WindowFont(9.75));
-  picDetails_ =
-      MakeDetailsPane(hwnd_, TwipsRect{90, 240, 3360, 2145}.Inside(kFrameDetails), kIdDetails);
-}
-
-void MainWindow::BuildButtons() {
-  btnExec_ = MakeControl(hwnd_, "Button", "Execute &Tavrin",
-                         BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP | WS_DISABLED,
-                         {60, 3300, 3015, 405}, kIdExec, WindowFont(12, true));
-  tips_->Add(btnExec_, "Run all items in current collection. (Shift-Click to prevent exiting)");
-  btnExit_ = MakeControl(hwnd_, "Button", "E&xit", BS_PUSHBUTTON | WS_TABSTOP,
-                         {4770, 3300, 3015, 405}, kIdExit, WindowFont(12, true));
-  tips_->Add(btnExit_, "Exit Tavrin");
 }
 
 // --- The controls ---------------------------------------------------------------------
 
-std::vector<Hwnd> MainWindow::Toolbars() const {
-  return {tbColl_, tbItem_[0], tbItem_[1], tbItem_[2], tbItem_[3], tbItem_[4]};
-}
-
 int MainWindow::CommandOf(MainControl button) {
-  for (const auto& entry : kCollButtons) {
-    if (entry.control == button) return entry.button.id;
-  }
-  for (const auto& entry : kItemButtons) {
-    if (entry.control == button) return entry.button.id;
+  for (const ControlLayout<MainControl>& control : MainWindowLayout().controls) {
+    for (const ToolButtonLayout<MainControl>& entry : control.buttons) {
+      if (entry.id == button) return ControlCommand(button);
+    }
   }
   return 0;
 }
 
 Hwnd MainWindow::Control(MainControl control) const {
-  for (const auto& entry : kCollButtons) {
-    if (entry.control == control) return tbColl_;
-  }
-  for (int i = 0; i < 5; ++i) {
-    if (kItemButtons[i].control == control) return tbItem_[i];
-  }
-  switch (control) {
-    case MainControl::cboColl:
-      return cboColl_;
-    case MainControl::lstItems:
-      return lstItems_;
-    case MainControl::btnExec:
-      return btnExec_;
-    case MainControl::btnExit:
-      return btnExit_;
-    default:
-      return nullptr;
-  }
+  return made_.Control(static_cast<int>(control));
 }
 
 MainControl MainWindow::ControlOf(Hwnd focus) const {
-  if (IsWithin(focus, cboColl_)) return MainControl::cboColl;
-  if (focus == lstItems_) return MainControl::lstItems;
-  if (focus == btnExec_) return MainControl::btnExec;
-  if (focus == btnExit_) return MainControl::btnExit;
-  if (IsWithin(focus, tbColl_)) {
-    // The toolbar's highlighted button is the one the keyboard is on.
-    const auto hot = SendMessageA(InnerToolbar(tbColl_), TB_GETHOTITEM, 0, 0);
-    return hot >= 0 && hot < 4 ? kCollButtons[hot].control : MainControl::None;
-  }
-  for (int i = 0; i < 5; ++i) {
-    if (IsWithin(focus, tbItem_[i])) return kItemButtons[i].control;
-  }
-  return MainControl::None;
+  return static_cast<MainControl>(made_.IdAt(focus));
 }
 
 int MainWindow::SelectedRow() const {
@@ -403,7 +301,7 @@ void MainWindow::ShowPopup(ItemPopup popup, PopupPlace place) {
 }
 
 void MainWindow::MakeFlatToolBars() {
-  for (Hwnd bar : Toolbars()) MakeFlat(bar);
+  for (Hwnd bar : toolbars_) MakeFlat(bar);
 }
 
 void MainWindow::SetCaption(const std::string& caption) { SetTextOf(hwnd_, caption); }
@@ -498,7 +396,7 @@ std::intptr_t MainWindow::OnMessage(unsigned message, std::uintptr_t wParam, std
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
     case WM_NOTIFY:
-      AnswerToolTip(lParam, AllToolButtons());
+      AnswerToolTip(lParam, made_.toolButtons);
       return 0;
     case WM_SETCURSOR:
       if (busy_) {
@@ -526,7 +424,7 @@ std::intptr_t MainWindow::OnMessage(unsigned message, std::uintptr_t wParam, std
       return 0;
     case WM_DPICHANGED:
       // Moved to a screen of another DPI.
-      FollowDpiChange(hwnd_, wParam, lParam, kClient.width, kClient.height);
+      FollowDpiChange(hwnd_, wParam, lParam, MainWindowLayout().width, MainWindowLayout().height);
       return 0;
     case WM_CLOSE:
       // Closing the window by any way ends the program at once; nothing is asked.
@@ -563,7 +461,8 @@ std::intptr_t MainWindow::OnListMessage(unsigned message, std::uintptr_t wParam,
 }
 
 void MainWindow::OnCommand(int id, int notification) {
-  if (id == kIdColl && !showing_) {
+  const auto control = static_cast<MainControl>(made_.IdOfCommand(id));
+  if (control == MainControl::cboColl && !showing_) {
     switch (notification) {
       case CBN_EDITCHANGE:
         form_.cboColl_Change(TextOf(cboColl_));
@@ -594,31 +493,35 @@ void MainWindow::OnCommand(int id, int notification) {
     }
     return;
   }
-  if (id == kIdList && !showing_) {
-    if (notification == LBN_SELCHANGE) form_.lstItems_Click(SelectedRow());
-    if (notification == LBN_DBLCLK) form_.lstItems_DblClick();
-    return;
-  }
-  if (id == kIdExec && notification == BN_CLICKED) return form_.btnExec_Click();
-  if (id == kIdExit && notification == BN_CLICKED) return form_.btnExit_Click();
-  for (const auto& entry : kCollButtons) {
-    if (id == entry.button.id) return form_.tbColl_ButtonClick(entry.control);
-  }
-  for (const auto& entry : kItemButtons) {
-    if (id == entry.button.id) return form_.tbItem_ButtonClick(entry.control);
-  }
-  switch (id) {
-    case kIdMenuExit:
-      return form_.mnuFile_Click(0);
-    case kIdMenuRegistry:
-      return form_.mnuOption_Click(0);
-    case kIdMenuAbout:
-      return form_.mnuHelp_Click(0);
-    case kIdPItem1:
-      return form_.mnuPItem1_Click();
+  switch (control) {
+    case MainControl::lstItems:
+      if (showing_) return;
+      if (notification == LBN_SELCHANGE) form_.lstItems_Click(SelectedRow());
+      if (notification == LBN_DBLCLK) form_.lstItems_DblClick();
+      return;
+    case MainControl::btnExec:
+      if (notification == BN_CLICKED) form_.btnExec_Click();
+      return;
+    case MainControl::btnExit:
+      if (notification == BN_CLICKED) form_.btnExit_Click();
+      return;
+    case MainControl::tbCollOther:
+    case MainControl::tbCollSave:
+    case MainControl::tbCollDelete:
+    case MainControl::tbCollNew:
+      return form_.tbColl_ButtonClick(control);
+    case MainControl::tbItemUp:
+    case MainControl::tbItemEdit:
+    case MainControl::tbItemRemove:
+    case MainControl::tbItemOpen:
+    case MainControl::tbItemDown:
+      return form_.tbItem_ButtonClick(control);
     default:
-      if (id >= kIdPitem2 && id < kIdPitem2 + 5) form_.mnuPitem2_Click(id - kIdPitem2);
       break;
+  }
+  // The menus' entries.
+  if (id >= kIdMenu && id < kIdMenu + 10 * (static_cast<int>(MainMenu::mnuPopItem2) + 1)) {
+    form_.MenuClick(static_cast<MainMenu>((id - kIdMenu) / 10), (id - kIdMenu) % 10);
   }
 }
 

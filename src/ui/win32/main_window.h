@@ -7,6 +7,7 @@
 
 #include "forms/frm_main.h"
 #include "ui/win32/controls.h"
+#include "ui/win32/window_builder.h"
 
 namespace tavrin::win32 {
 
@@ -44,7 +45,7 @@ class MainWindow : public MainView {
   Hwnd frameItems() const { return frameItems_; }
   Hwnd picDetails() const { return picDetails_; }
   // The toolbar controls: the collection toolbar and tbItem(0) to tbItem(4).
-  std::vector<Hwnd> Toolbars() const;
+  const std::vector<Hwnd>& Toolbars() const { return toolbars_; }
   // The command identifier of a toolbar button.
   static int CommandOf(MainControl button);
 
@@ -76,10 +77,6 @@ class MainWindow : public MainView {
 
  private:
   void BuildControls();
-  void BuildCollectionFrame();
-  void BuildItemFrame();
-  void BuildDetailsFrame();
-  void BuildButtons();
   void BuildMenus();
   void OnCommand(int id, int notification);
   // The control that `focus` is, or is part of, as the form names it.
@@ -103,16 +100,13 @@ class MainWindow : public MainView {
   std::unique_ptr<ToolTips> tips_;
   Hwnd focus_ = nullptr;
 
+  MadeControls made_;
   Hwnd frameColl_ = nullptr;
   Hwnd cboColl_ = nullptr;
-  Hwnd tbColl_ = nullptr;
   Hwnd frameItems_ = nullptr;
   Hwnd lstItems_ = nullptr;
-  Hwnd tbItem_[5] = {};
-  Hwnd frameDetails_ = nullptr;
   Hwnd picDetails_ = nullptr;
-  Hwnd btnExec_ = nullptr;
-  Hwnd btnExit_ = nullptr;
+  std::vector<Hwnd> toolbars_;  // the collection toolbar, then tbItem(0) to tbItem(4)
   HMENU__* menuBar_ = nullptr;
   HMENU__* mnuPopItem1_ = nullptr;
   HMENU__* mnuPopItem2_ = nullptr;

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <vector>
+
+#include "forms/window_layout.h"
+#include "ui/win32/controls.h"
+
+namespace tavrin::win32 {
+
+// A control of a window's layout with the form's name for it and its command
+// identifier as numbers.
+struct ControlSpec {
+  ControlKind kind;
+  int id;       // the form's name for it; 0 for none
+  int command;  // the identifier of its window and its messages
+  const char* text;
+  const char* tip;
+  const char* picture;
+  TwipsBox place;
+  bool inFrame;
+  FontSize font;
+  bool isDefault;
+  bool disabled;
+  int listHeight;
+  std::vector<ToolButton> buttons;
+  std::vector<int> buttonIds;  // the form's names for the buttons
+};
+
+// The windows made from a window's layout.
+struct MadeControls {
+  std::vector<Hwnd> windows;  // one for each control of the layout, in its order
+  std::vector<Hwnd> byId;     // each control by the form's name; a toolbar button's toolbar
+  std::vector<int> commands;  // the command identifier of each, by the form's name
+  std::vector<ToolButton> toolButtons;  // every toolbar's buttons, for their tool tips
+
+  Hwnd Control(int id) const { return Valid(id) ? byId[id] : nullptr; }
+  int Command(int id) const { return Valid(id) ? commands[id] : 0; }
+  // Whether `id` is a toolbar button (whose window is its toolbar).
+  bool IsToolButton(int id) const;
+  // The form's name for the control of `command`; 0 for none.
+  int IdOfCommand(int command) const;
+  // The form's name for the control that `focus` is or lies in; of a toolbar, the
+  // button the keyboard is on (0 for none).
+  int IdAt(Hwnd focus) const;
+
+ private:
+  bool Valid(int id) const { return id > 0 && id < static_cast<int>(byId.size()); }
+};
+
+// Makes the controls of `controls` on `window`, in their order (which is the order Tab
+// goes through them), where the twips layout puts them, with their texts, fonts and
+// tool tips. The first control of a frame and the first after the frames start a group
+// of the arrow keys.
+MadeControls MakeControls(Hwnd window, const std::vector<ControlSpec>& controls, ToolTips& tips);
+
+// The same for a window's layout; `commandOf` gives the command identifier of each
+// control and toolbar button the form names. What the form never names is a static
+// control of its own (the system's "no identifier").
+template <class Id, class Menu, class CommandOf>
+MadeControls MakeControls(Hwnd window, const WindowLayout<Id, Menu>& layout, ToolTips& tips,
+                          CommandOf commandOf) {
+  std::vector<ControlSpec> controls;
+  controls.reserve(layout.controls.size());
+  for (const ControlLayout<Id>& c : layout.controls) {
+    const int id = static_cast<int>(c.id);
+    ControlSpec spec{c.kind,      id,         id > 0 ? commandOf(c.id) : -1,
+                     c.text,      c.tip,      c.picture,
+                     c.place,     c.inFrame,  c.font,
+                     c.isDefault, c.disabled, c.listHeight,
+                     {},          {}};
+    for (const ToolButtonLayout<Id>& b : c.buttons) {
+      spec.buttons.push_back({commandOf(b.id), b.key, b.picture, b.tip});
+      spec.buttonIds.push_back(static_cast<int>(b.id));
+    }
+    controls.push_back(std::move(spec));
+  }
+  return MakeControls(window, controls, tips);
+}
+
+}  // namespace tavrin::win32
