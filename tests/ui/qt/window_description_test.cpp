@@ -1,0 +1,114 @@
+// Each Qt window is made from its description: every control with its text, tool tip,
+// picture and label, Tab through them in their order, and the menus with their keys.
+#include <QAbstractButton>
+#include <QAction>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "window_fixture.h"
+
+namespace tavrin {
+namespace {
+
+QString TextOf(const QWidget* w) {
+  if (auto* frame = qobject_cast<const QGroupBox*>(w)) return frame->title();
+  if (auto* button = qobject_cast<const QAbstractButton*>(w)) return button->text();
+  if (auto* label = qobject_cast<const QLabel*>(w)) return label->text();
+  return {};
+}
+
+bool TakesTab(ControlKind kind) {
+  return kind != ControlKind::Frame && kind != ControlKind::Label && kind != ControlKind::Heading &&
+         kind != ControlKind::Picture && kind != ControlKind::DetailsPane &&
+         kind != ControlKind::ToolBar;
+}
+
+template <class Id, class Menu>
+void ExpectMadeFrom(QWidget& window, const WindowLayout<Id, Menu>& layout) {
+  EXPECT_EQ(window.windowTitle().toStdString(), layout.caption);
+  std::vector<std::string> tabOrder;
+  const char* labelled = nullptr;  // the label before the control
+  for (const ControlLayout<Id>& c : layout.controls) {
+    SCOPED_TRACE(c.name);
+    const QWidget* w = window.findChild<QWidget*>(c.name);
+    ASSERT_NE(w, nullptr);
+    if (c.text != nullptr) {
+      EXPECT_EQ(TextOf(w).toStdString(), c.text);
+    }
+    EXPECT_EQ(w->toolTip().toStdString(), c.tip != nullptr ? c.tip : "");
+    if (labelled != nullptr) {
+      auto* label = window.findChild<QLabel*>(labelled);
+      ASSERT_NE(label, nullptr);
+      EXPECT_EQ(label->buddy(), w) << "the label's access key leads to the control after it";
+    }
+    labelled = c.kind == ControlKind::Label ? c.name : nullptr;
+    if (TakesTab(c.kind)) tabOrder.push_back(c.name);
+    for (const ToolButtonLayout<Id>& b : c.buttons) {
+      auto* button = w->findChild<QToolButton*>(b.key);
+      ASSERT_NE(button, nullptr) << b.key;
+      EXPECT_EQ(button->toolTip().toStdString(), b.tip);
+      EXPECT_EQ(button->accessibleName().toStdString(), b.tip);  // it shows no text of its own
+      EXPECT_FALSE(button->icon().isNull()) << b.key;
+      tabOrder.push_back(b.key);
+    }
+  }
+  // Tab goes through the window as the description lists its controls.
+  auto* first = window.findChild<QWidget*>(QString::fromStdString(tabOrder.front()));
+  std::vector<std::string> chain;
+  for (QWidget* w = first; chain.size() < tabOrder.size(); w = w->nextInFocusChain()) {
+    if ((w->focusPolicy() & Qt::TabFocus) != 0 && window.isAncestorOf(w)) {
+      chain.push_back(w->objectName().toStdString());
+    }
+    if (w->nextInFocusChain() == first) break;
+  }
+  EXPECT_EQ(chain, tabOrder);
+}
+
+struct WindowDescription : WindowTest {};
+
+TEST_F(WindowDescription, TheMainWindowAndItsMenus) {
+  Open();
+  const MainLayout& layout = MainWindowLayout();
+  ExpectMadeFrom(*window, layout);
+  std::vector<std::string> shown, described;
+  for (QAction* menu : window->menuBar()->actions()) {
+    shown.push_back(menu->text().toStdString());
+    for (const QAction* entry : menu->menu()->actions()) {
+      shown.push_back(entry->text().toStdString() + " " +
+                      entry->shortcut().toString().toStdString());
+    }
+  }
+  for (const MenuLayout<MainMenu>& menu : layout.menus) {
+    std::vector<std::string> entries;
+    for (const MenuEntryLayout& entry : menu.entries) entries.push_back(entry.text);
+    if (!menu.popup) {
+      described.push_back(menu.text);
+      for (const MenuEntryLayout& entry : menu.entries) {
+        described.push_back(std::string(entry.text) + " " + entry.shortcut);
+      }
+      continue;
+    }
+    // A popup is no menu of the bar.
+    auto* popup = window->findChild<QMenu*>(menu.name);
+    ASSERT_NE(popup, nullptr) << menu.name;
+    std::vector<std::string> popupEntries;
+    for (const QAction* a : popup->actions()) {
+      popupEntries.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+    }
+    EXPECT_EQ(popupEntries, entries) << menu.name;
+  }
+  EXPECT_EQ(shown, described);
+}
+
+TEST_F(WindowDescription, TheItemEditorAndTheAboutBox) {
+  FrmItemEdit editForm(Context());
+  ItemEditor editor(editForm, nullptr);
+  ExpectMadeFrom(editor, ItemEditorLayout());
+  FrmAbout aboutForm(Context());
+  qt::AboutBox about(aboutForm, nullptr);
+  ExpectMadeFrom(about, AboutBoxLayout());
+}
+
+}  // namespace
+}  // namespace tavrin
