@@ -11,6 +11,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "collection/collfile.h"
@@ -85,9 +86,6 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       {"the oldest count as a fraction",
        "\"Tavrin File\"\r\n0.5\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
        Items{Item("A", "a")}},
-      {"the oldest count as a quoted text",
-       "\"Tavrin File\"\r\n\"1\"\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
-       Items{Item("A", "a"), Item("B", "b")}},
       // Counts below zero give the empty record; beyond 16 bits, or over a short file, fail.
       {"a count below zero", kV12 + "-1\r\n", LoadOk, empty},
       {"a count beyond 16 bits", kV12 + "32768\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadFailed,
@@ -114,8 +112,6 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       // collection and leaves Items alone; an empty or cut file fails and does too.
       {"a bare header with blanks", "  Tavrin File 1.2  \r\n0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n",
        LoadOk, Items{Item("A", "a")}},
-      {"a bare old header", "Tavrin File\n0\nA,a,3\n", LoadOldVersion,
-       Items{Item("A", "a", "", 3)}},
       {"an empty file", "", LoadFailed, kept},
       {"a header cut inside its quotes", "\"Tavrin File 1.2", LoadFailed, kept},
       // Strings: commas, line ends and doubled quotes inside; blanks and junk around.
@@ -156,8 +152,7 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
        LoadFailed, std::nullopt},
   };
   for (const std::string header :
-       {"\"tavrin file 1.2\"", "\"Tavrin File 1.3\"", "\"Tavrin File 1.2 \"", "Hello", "\"\"",
-        "\"Tavrin\",\"File 1.2\""}) {
+       {"\"tavrin file 1.2\"", "\"Tavrin File 1.3\"", "\"Tavrin File 1.2 \"", "Hello"}) {
     cases.push_back({"the header " + header, header + "\r\n0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n",
                      LoadNotCollection, kept});
   }
@@ -247,9 +242,9 @@ TEST(ReadCollection, FailuresAndStartingUpLeaveItemsAsTheyWere) {
 }
 
 // A whole collection is capped at 64 MiB, whether every field keeps its text or a NUL cuts
-// it: a file of 256 KiB fields loads just below the cap and fails just above it (from
-// memory and from a file alike), and so does a sparse file whose records of 1 MiB fields
-// of NUL bytes run to 300 MiB (while it takes about a megabyte of disk).
+// it: a collection of 256 KiB fields loads just below the cap and fails just above it,
+// and so does a sparse file whose records of 1 MiB fields of NUL bytes run to 300 MiB
+// (while it takes about a megabyte of disk).
 TEST(ReadCollection, AWholeCollectionIsCappedAt64MiB) {
   const auto collection = [](int records) {
     const std::string field = "\"" + std::string(256u << 10, 'x') + "\"";
@@ -260,22 +255,10 @@ TEST(ReadCollection, AWholeCollectionIsCappedAt64MiB) {
   };
   TempDir dir;
   testing::NativeFileSystem files;
-  const struct {
-    int records;
-    LoadResult result;
-  } cases[] = {{85, LoadOk}, {86, LoadFailed}};  // 63.8 and 64.5 MiB
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.records);
-    const std::string bytes = collection(c.records);
-    CollectionState fromMemory;
-    EXPECT_EQ(ReadCollectionBytes(fromMemory, bytes), c.result);
-    WriteFile(dir.file("big.tavrin"), bytes);
-    CollectionState fromFile;
-    EXPECT_EQ(ReadCollectionFile(fromFile, dir.file("big.tavrin"), files), c.result);
-    EXPECT_EQ(fromFile.Items, fromMemory.Items);
+  for (const auto& [records, result] : {std::pair{85, LoadOk}, std::pair{86, LoadFailed}}) {
+    CollectionState state;  // 63.8 and 64.5 MiB
+    EXPECT_EQ(ReadCollectionBytes(state, collection(records)), result) << records;
   }
-  std::filesystem::remove(dir.file("big.tavrin"));
-
   // The sparse file: only the quotes and commas between the holes are written.
   const std::string sparse = dir.file("sparse.tavrin");
   constexpr std::uintmax_t kField = 1u << 20;

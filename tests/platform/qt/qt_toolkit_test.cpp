@@ -70,7 +70,6 @@ TEST(QtToolkit, BoxesGoToStandardErrorWithoutADisplayAndToQtWithOne) {
   } cases[] = {
       {kStyleCriticalOk, Box::Ok, kAnswerOk, Box::Critical, Box::Ok, Box::NoButton},
       {kStyleQuestionYesNo, Box::No, kAnswerNo, Box::Question, Box::Yes | Box::No, Box::Yes},
-      {kStyleQuestionYesNo, Box::Yes, kAnswerYes, Box::Question, Box::Yes | Box::No, Box::Yes},
       {kStyleQuestionYesNoCancel, Box::Cancel, kAnswerCancel, Box::Question,
        Box::Yes | Box::No | Box::Cancel, Box::Yes},
       {noByDefault, Box::Yes, kAnswerYes, Box::Question, Box::Yes | Box::No, Box::No},
