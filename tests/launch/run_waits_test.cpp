@@ -2,7 +2,6 @@
 // moves only when the run pauses.
 #include "launch/run_waits.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -153,16 +152,6 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
               c.tally);
   }
   ClearStopRequest();
-}
-
-// A wait looks at its target and at a stop every slice, never sleeping past the end.
-TEST(RunOptionsInARun, AWaitPausesInShortSlicesAndEndsOnTime) {
-  testing::FakeSystemInfo system;
-  std::vector<int64_t> times;
-  system.duringPause = [&](int64_t now) { times.push_back(now); };
-  ClearStopRequest();
-  EXPECT_TRUE(PauseUnlessStopped(120, system));
-  EXPECT_THAT(times, ::testing::ElementsAre(50, 100, 120));
 }
 
 }  // namespace
