@@ -1,5 +1,5 @@
 // Runs that wait for the real thing: a port a helper listens on after a while, a file a
-// started program writes, a program that runs already.
+// started program writes.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -162,33 +162,6 @@ TEST_F(RealRun, AnItemGetsItsVariablesAndItsWorkingFolder) {
   }
   std::sort(seen.begin(), seen.end());
   EXPECT_EQ(seen, (std::vector<std::string>{"PATH=/nowhere", "TAVRIN_GREETING=hello there"}));
-}
-
-// A program, or a script through its interpreter, that a process of this user runs is
-// not started a second time, and counts as started.
-TEST_F(RealRun, AProgramThatRunsAlreadyIsNotStartedAgain) {
-  // Copies of their own, so that no other test's processes look like them.
-  const std::string program = dir.file("sleeper");
-  std::filesystem::copy_file(testing::RecorderPath(), program);
-  const std::string script = dir.file("waiter.sh");
-  testing::WriteFile(script,
-                     "#!/bin/sh\necho started >> '" + dir.file("script.log") + "'\nsleep 300\n");
-  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-  const std::vector<CollItem> items = {
-      With(Item("Program", program, "--sleep=300000"), {{"SkipIfRunning", "1"}}),
-      With(Item("Script", script), {{"SkipIfRunning", "1"}})};
-  ASSERT_EQ(RunItems(items), 0);
-  // A safety net, not a measure: a loaded machine may take seconds to start them.
-  for (int i = 0; i < 6000 && (testing::ReadRecording(record).empty() ||
-                               !std::filesystem::exists(dir.file("script.log")));
-       ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_EQ(testing::ReadRecording(record).size(), 1u);
-  EXPECT_EQ(RunItems(items), 0);
-  EXPECT_EQ(boxes, std::vector<std::string>{});
-  EXPECT_EQ(testing::ReadRecording(record).size(), 1u);
-  EXPECT_EQ(testing::ReadFile(dir.file("script.log")), "started\n");
 }
 
 }  // namespace
