@@ -113,48 +113,29 @@ static void sleep_ms(long ms) {
 
 static int exists(const char* path) { return access(path, F_OK) == 0; }
 
-/* The value of the line "<key>\t<value>" of /proc/self/status, or "?". */
-static void status_field(const char* key, char* out, size_t size) {
-  snprintf(out, size, "?");
+/* "ignored=<hex> blocked=<hex>": the signals ignored and blocked, as /proc lists them. */
+static int describe_signals(char* out, size_t size) {
+  char ignored[32] = "?", blocked[32] = "?", line[256];
   FILE* f = fopen("/proc/self/status", "r");
-  if (!f) return;
-  char line[256];
-  const size_t n = strlen(key);
-  while (fgets(line, sizeof line, f)) {
-    if (strncmp(line, key, n) == 0 && line[n] == ':') {
-      snprintf(out, size, "%s", line + n + 1 + strspn(line + n + 1, " \t"));
-      out[strcspn(out, "\n")] = '\0';
-      break;
-    }
+  while (f && fgets(line, sizeof line, f)) {
+    if (sscanf(line, "SigIgn: %31s", ignored) != 1) (void)sscanf(line, "SigBlk: %31s", blocked);
   }
-  fclose(f);
+  if (f) fclose(f);
+  return snprintf(out, size, "ignored=%s blocked=%s", ignored, blocked);
 }
 
 /* "session=own|shared fds=0,1,2": the session it leads or not, its open descriptors in
- * ascending order (without the one that lists them). */
+ * ascending order, as /proc lists them (without the one that lists them). */
 static int describe_process(char* out, size_t size) {
-  int fds[256];
-  int n = 0;
-  DIR* dir = opendir("/proc/self/fd");
-  if (dir) {
-    struct dirent* entry;
-    while ((entry = readdir(dir)) != NULL && n < 256) {
-      if (entry->d_name[0] == '.') continue;
-      const int fd = atoi(entry->d_name);
-      if (fd != dirfd(dir)) fds[n++] = fd;
-    }
-    closedir(dir);
-  }
-  for (int i = 1; i < n; ++i) {
-    for (int j = i; j > 0 && fds[j - 1] > fds[j]; --j) {
-      const int t = fds[j];
-      fds[j] = fds[j - 1];
-      fds[j - 1] = t;
-    }
-  }
   int len = snprintf(out, size, "session=%s fds=", getsid(0) == getpid() ? "own" : "shared");
-  for (int i = 0; i < n; ++i)
-    len += snprintf(out + len, size - (size_t)len, i ? ",%d" : "%d", fds[i]);
+  DIR* dir = opendir("/proc/self/fd");
+  const char* comma = "";
+  for (struct dirent* entry; dir && (entry = readdir(dir)) != NULL;) {
+    if (entry->d_name[0] == '.' || atoi(entry->d_name) == dirfd(dir)) continue;
+    len += snprintf(out + len, size - (size_t)len, "%s%s", comma, entry->d_name);
+    comma = ",";
+  }
+  if (dir) closedir(dir);
   return len;
 }
 #endif
@@ -167,51 +148,40 @@ int main(int argc, char** argv) {
   own_path(self, sizeof self);
   size_t cap = 16384;
   for (int i = 1; i < argc; ++i) cap += strlen(argv[i]) + 1;
-  if (argc > 1 && strncmp(argv[1], "--env=", 6) == 0) {
-    const char* value = getenv(argv[1] + 6);
-    cap += value ? strlen(value) : 0;
-  }
+  const char* first = argc > 1 ? argv[1] : "";
+  if (strncmp(first, "--env=", 6) == 0 && getenv(first + 6)) cap += strlen(getenv(first + 6));
   char* line = malloc(cap);
   int len = snprintf(line, cap, "start %lld %d %s\t%s\t", now_ns(), pid_of_self(), self, cwd);
-  if (argc > 1 && strncmp(argv[1], "--env=", 6) == 0) {
-    const char* value = getenv(argv[1] + 6);
-    len += snprintf(line + len, cap - (size_t)len, "%s=%s", argv[1] + 6, value ? value : "");
-    if (argc > 2) line[len++] = '\x1f';
-  }
+  int special = 1;
+  if (strncmp(first, "--env=", 6) == 0) {
+    const char* value = getenv(first + 6);
+    len += snprintf(line + len, cap - (size_t)len, "%s=%s", first + 6, value ? value : "");
 #ifndef _WIN32
-  if (argc > 1 && strcmp(argv[1], "--signals") == 0) {
-    char ignored[64];
-    char blocked[64];
-    status_field("SigIgn", ignored, sizeof ignored);
-    status_field("SigBlk", blocked, sizeof blocked);
-    len += snprintf(line + len, cap - (size_t)len, "ignored=%s blocked=%s", ignored, blocked);
-    if (argc > 2) line[len++] = '\x1f';
-  }
-  if (argc > 1 && strcmp(argv[1], "--process") == 0) {
+  } else if (strcmp(first, "--signals") == 0) {
+    len += describe_signals(line + len, cap - (size_t)len);
+  } else if (strcmp(first, "--process") == 0) {
     len += describe_process(line + len, cap - (size_t)len);
-    if (argc > 2) line[len++] = '\x1f';
-  }
 #endif
-  const int special =
-      argc > 1 && (strncmp(argv[1], "--env=", 6) == 0 || strcmp(argv[1], "--signals") == 0 ||
-                   strcmp(argv[1], "--process") == 0);
-  for (int i = special ? 2 : 1; i < argc; ++i) {
-    size_t a = strlen(argv[i]);
+  } else {
+    special = 0;
+  }
+  for (int i = 1 + special; i < argc; ++i) {
+    const size_t a = strlen(argv[i]);
+    if (i > 1) line[len++] = '\x1f';
     memcpy(line + len, argv[i], a);
     len += (int)a;
-    if (i + 1 < argc) line[len++] = '\x1f';
   }
   line[len++] = '\n';
   if (record) append(record, line, (size_t)len);
 
   int status = 0;
-  if (argc > 1 && strncmp(argv[1], "--sleep=", 8) == 0) sleep_ms(atol(argv[1] + 8));
-  if (argc > 1 && strncmp(argv[1], "--wait-for=", 11) == 0) {
-    for (int i = 0; i < 12000 && !exists(argv[1] + 11); ++i) sleep_ms(5);
+  if (strncmp(first, "--sleep=", 8) == 0) sleep_ms(atol(first + 8));
+  if (strncmp(first, "--wait-for=", 11) == 0) {
+    for (int i = 0; i < 12000 && !exists(first + 11); ++i) sleep_ms(5);
   }
-  if (argc > 1 && strncmp(argv[1], "--exit=", 7) == 0) status = atoi(argv[1] + 7);
+  if (strncmp(first, "--exit=", 7) == 0) status = atoi(first + 7);
 #ifdef _WIN32
-  if (argc > 1 && strncmp(argv[1], "--console=", 10) == 0) write_console(argv[1] + 10);
+  if (strncmp(first, "--console=", 10) == 0) write_console(first + 10);
 #endif
   len = snprintf(line, cap, "end %lld %d\n", now_ns(), pid_of_self());
   if (record) append(record, line, (size_t)len);

@@ -87,27 +87,5 @@ TEST(RunStop, ATerminationSignalEndsTheRunWhileItWaits) {
   }
 }
 
-// A stop asked for while an item starts lets no further item start, waited for or not.
-TEST(RunStop, AStopAskedForBeforeAnItemStartsNothingMore) {
-  struct Stopping : testing::RecordingShell {
-    int32_t ShellExecute(const ShellRequest& r) override {
-      RequestStop(SIGTERM);
-      return RecordingShell::ShellExecute(r);
-    }
-  } shell;
-  testing::FakePlatform fake;
-  Platform platform{fake.toolkit, shell, fake.files, fake.system, fake.registry};
-  CollectionState state;
-  state.Items = {Item("a", "a"), Item("b", "b"), Item("c", "c", "", 1, kTrue)};
-  ClearStopRequest();
-  EXPECT_EQ(RunAllItems(state, platform), 0);
-  EXPECT_EQ(shell.calls, std::vector<std::string>{"shell:a"});
-  EXPECT_TRUE(RunStopped());
-  EXPECT_EQ(StopSignal(), SIGTERM);
-  ClearStopRequest();
-  EXPECT_FALSE(StopRequested());
-  EXPECT_FALSE(RunStopped());
-}
-
 }  // namespace
 }  // namespace tavrin

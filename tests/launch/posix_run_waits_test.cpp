@@ -1,5 +1,5 @@
 // Runs that wait for the real thing: a port a helper listens on after a while, a file a
-// started program writes, and a termination signal during a delay or a readiness wait.
+// started program writes.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -19,7 +19,6 @@
 #include "fakes.h"
 #include "launch/launch.h"
 #include "launch/run_records.h"
-#include "launch/stop_request.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/posix_system.h"
@@ -78,7 +77,6 @@ struct RealRun : ::testing::Test {
   void SetUp() override {
     ::setenv("TAVRIN_RECORD", record.c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
-    ClearStopRequest();
   }
   void TearDown() override {
     // What a test left running ends with it.
@@ -109,39 +107,34 @@ struct RealRun : ::testing::Test {
   std::vector<std::string> boxes;
 };
 
-// The browser starts only once the server's port answers.
-TEST_F(RealRun, TheNextItemWaitsUntilThePortAnswers) {
+// The browser starts only once the server's port answers; the reader only once the file
+// that a started program writes, named relative to the collection's folder, exists; one
+// that never comes is a failure once the time is up.
+TEST_F(RealRun, TheNextItemWaitsUntilThePortAnswersOrTheFileExists) {
   const int port = FreePort();
   const pid_t server = ListenLater(port, 300, dir.file("listening"));
   const std::string ready = "tcp:127.0.0.1:" + std::to_string(port);
-  EXPECT_EQ(RunItems({With(Item("Server", testing::RecorderPath(), "server"),
-                           {{"WaitReady", ready}, {"Timeout", "20000"}}),
-                      Item("Browser", testing::RecorderPath(), "browser")}),
-            0);
-  kill(server, SIGKILL);
-  waitpid(server, nullptr, 0);
-  EXPECT_EQ(boxes, std::vector<std::string>{});
-  const auto runs = testing::WaitForRecording(record, 2);
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[1].args, std::vector<std::string>{"browser"});
-  EXPECT_LT(std::stoll(testing::ReadFile(dir.file("listening"))), runs[1].startNs);
-}
-
-// A file that a started program writes, named relative to the collection's folder; one
-// that never comes is a failure once the time is up.
-TEST_F(RealRun, TheNextItemWaitsUntilTheFileExists) {
   const std::string flag = dir.file("ready.flag");
   EXPECT_EQ(
       RunItems(
-          {With(Item("Writer", "/bin/sh", "-c \"sleep 0.3; : > '" + flag + "'\""),
+          {With(Item("Server", testing::RecorderPath(), "server"),
+                {{"WaitReady", ready}, {"Timeout", "20000"}}),
+           Item("Browser", testing::RecorderPath(), "browser"),
+           With(Item("Writer", "/bin/sh", "-c \"sleep 0.3; : > '" + flag + "'\""),
                 {{"WaitReady", "file:ready.flag"}}),
            Item("Reader", "/bin/sh",
                 "-c \"test -e '" + flag + "' && : > '" + dir.file("saw") + "'\"", 1, kTrue),
            With(Item("Never", "/bin/true"), {{"WaitReady", "file:never"}, {"Timeout", "200"}})}),
       1);
-  EXPECT_TRUE(std::filesystem::exists(dir.file("saw")));
+  kill(server, SIGKILL);
+  waitpid(server, nullptr, 0);
   EXPECT_EQ(boxes, std::vector<std::string>{testing::kErrorBox +
                                             "true\n\nNot ready after 1 s: file:never"});
+  const auto runs = testing::WaitForRecording(record, 2);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1].args, std::vector<std::string>{"browser"});
+  EXPECT_LT(std::stoll(testing::ReadFile(dir.file("listening"))), runs[1].startNs);
+  EXPECT_TRUE(std::filesystem::exists(dir.file("saw")));
 }
 
 // Env and WorkDir reach a program started through the shell and one that is waited for;
@@ -169,74 +162,6 @@ TEST_F(RealRun, AnItemGetsItsVariablesAndItsWorkingFolder) {
   }
   std::sort(seen.begin(), seen.end());
   EXPECT_EQ(seen, (std::vector<std::string>{"PATH=/nowhere", "TAVRIN_GREETING=hello there"}));
-}
-
-// A program, or a script through its interpreter, that a process of this user runs is
-// not started a second time, and counts as started.
-TEST_F(RealRun, AProgramThatRunsAlreadyIsNotStartedAgain) {
-  // Copies of their own, so that no other test's processes look like them.
-  const std::string program = dir.file("sleeper");
-  std::filesystem::copy_file(testing::RecorderPath(), program);
-  const std::string script = dir.file("waiter.sh");
-  testing::WriteFile(script,
-                     "#!/bin/sh\necho started >> '" + dir.file("script.log") + "'\nsleep 300\n");
-  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-  const std::vector<CollItem> items = {
-      With(Item("Program", program, "--sleep=300000"), {{"SkipIfRunning", "1"}}),
-      With(Item("Script", script), {{"SkipIfRunning", "1"}})};
-  ASSERT_EQ(RunItems(items), 0);
-  for (int i = 0; i < 1000 && (testing::ReadRecording(record).empty() ||
-                               !std::filesystem::exists(dir.file("script.log")));
-       ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_EQ(testing::ReadRecording(record).size(), 1u);
-  EXPECT_EQ(RunItems(items), 0);
-  EXPECT_EQ(boxes, std::vector<std::string>{});
-  EXPECT_EQ(testing::ReadRecording(record).size(), 1u);
-  EXPECT_EQ(testing::ReadFile(dir.file("script.log")), "started\n");
-}
-
-void AskForAStop(int signal) { RequestStop(signal); }
-
-// A termination signal while the run waits before an item or for one to be ready ends the
-// run at once: nothing more starts.
-TEST_F(RealRun, ATerminationSignalDuringADelayOrAWaitStartsNothingMore) {
-  struct Case {
-    const char* name;
-    std::vector<ItemOption> secondOptions;
-    size_t recordedBeforeSignal;
-  };
-  const Case cases[] = {
-      {"during a delay", {{"Delay", "600000"}}, 1},
-      {"during a readiness wait", {{"WaitReady", "file:never"}, {"Timeout", "600000"}}, 2},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::filesystem::remove(record);
-    const std::vector<CollItem> items = {
-        Item("First", testing::RecorderPath(), "first"),
-        With(Item("Second", testing::RecorderPath(), "second"), c.secondOptions),
-        Item("Third", testing::RecorderPath(), "third")};
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      struct sigaction action {};
-      action.sa_handler = &AskForAStop;
-      sigemptyset(&action.sa_mask);
-      sigaction(SIGTERM, &action, nullptr);
-      RunItems(items);
-      _exit(RunStopped() ? 3 : 4);
-    }
-    ASSERT_EQ(testing::WaitForRecording(record, c.recordedBeforeSignal).size(),
-              c.recordedBeforeSignal);
-    kill(child, SIGTERM);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << status;
-    EXPECT_EQ(testing::ReadRecording(record).size(), c.recordedBeforeSignal);
-  }
 }
 
 }  // namespace

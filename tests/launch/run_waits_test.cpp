@@ -2,7 +2,6 @@
 // moves only when the run pauses.
 #include "launch/run_waits.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -24,7 +23,6 @@ struct World {
   int64_t readyAt = 0;  // when ports answer and windows show
   bool windowsKnown = true;
   int64_t stopAt = -1;  // the clock time at which a stop is asked for; -1: never
-  int64_t fileAt = -1;  // the clock time at which "ready" appears; -1: never
 };
 
 struct Case {
@@ -56,12 +54,6 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
        {},
        "2 started, 0 failed, 0 skipped",
        {.readyAt = 700}},
-      {"the next item waits until the file exists, relative to the collection",
-       {With(Item("w", "w"), {{"WaitReady", "file:ready"}}), Item("r", "r")},
-       {"w@0", "r@400"},
-       {},
-       "2 started, 0 failed, 0 skipped",
-       {.fileAt = 400}},
       {"not ready in time is a failure, and the run goes on",
        {With(Item("s", "s"), {{"WaitReady", tcp}, {"Timeout", "2000"}}), Item("b", "b")},
        {"s@0", "b@2000"},
@@ -100,11 +92,6 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
        {},
        {"a\n\nTimeout \"0\" is no number of milliseconds from 1 to 3600000"},
        "0 started, 1 failed, 1 skipped"},
-      {"a working folder that is missing keeps its item from starting",
-       {With(Item("a", "a"), {{"WorkDir", "nowhere"}}), Item("b", "b")},
-       {"b@0"},
-       {"a\n\nWorking folder not found"},
-       "1 started, 1 failed, 0 skipped"},
       {"a stop during a delay starts nothing more",
        {Item("a", "a"), With(Item("b", "b"), {{"Delay", "5000"}}), Item("c", "c")},
        {"a@0"},
@@ -135,7 +122,6 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
     };
     fake.system.duringPause = [&](int64_t now) {
       if (c.world.stopAt >= 0 && now >= c.world.stopAt) RequestStop(SIGTERM);
-      if (c.world.fileAt >= 0 && now >= c.world.fileAt) testing::WriteFile(dir.file("ready"), "");
     };
     RunTally tally;
     const int failed = RunAllItems(state, fake.platform, {}, &tally);
@@ -153,16 +139,6 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
               c.tally);
   }
   ClearStopRequest();
-}
-
-// A wait looks at its target and at a stop every slice, never sleeping past the end.
-TEST(RunOptionsInARun, AWaitPausesInShortSlicesAndEndsOnTime) {
-  testing::FakeSystemInfo system;
-  std::vector<int64_t> times;
-  system.duringPause = [&](int64_t now) { times.push_back(now); };
-  ClearStopRequest();
-  EXPECT_TRUE(PauseUnlessStopped(120, system));
-  EXPECT_THAT(times, ::testing::ElementsAre(50, 100, 120));
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "main/startup.h"
 #include "platform/text_encoding.h"
 #include "script_output.h"
-#include "tavrin/version.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -55,15 +54,9 @@ TEST(ParseArguments, OnlyDoubleDashWordsAndHvAreOptionsAndDoubleDashEndsThem) {
     std::string seen;
   } cases[] = {
       {"help", {"--help"}, "--help | |"},
-      {"short help", {"-h"}, "--help | |"},
-      {"version", {"--version"}, "--version | |"},
       {"short version", {"-v"}, "--version | |"},
-      {"help after a file", {"a.tavrin", "--help"}, "--help | a.tavrin |"},
       {"help wins over an action", {"--list", "a", "--version", "--help"}, "--help | a |"},
       {"unknown option", {"--bogus"}, "error: unknown option '--bogus' | |"},
-      {"an unknown option wins over help",
-       {"--help", "--bogus"},
-       "error: unknown option '--bogus' | |"},
       {"control characters of an unknown option are escaped",
        {"--\x1b[2J"},
        "error: unknown option '--\\x1b[2J' | |"},
@@ -75,11 +68,7 @@ TEST(ParseArguments, OnlyDoubleDashWordsAndHvAreOptionsAndDoubleDashEndsThem) {
        "no option | -style fusion -x -help |"},
       {"the three starts have no option", {"a.tavrin", "/run"}, "no option | a.tavrin /run |"},
       {"-- ends the options", {"--", "--help", "-h"}, "no option | | --help -h"},
-      {"words before and after --",
-       {"-style", "x", "--", "a b.tavrin"},
-       "no option | -style x | a b.tavrin"},
       {"list", {"--list", "a.tavrin"}, "--list <a.tavrin> | a.tavrin |"},
-      {"list as JSON", {"--list", "--json", "a"}, "--list --json <a> | a |"},
       {"flags in any order", {"--json", "a", "--list"}, "--list --json <a> | a |"},
       {"a file named like an option after --",
        {"--list", "--", "--x.tavrin"},
@@ -87,14 +76,10 @@ TEST(ParseArguments, OnlyDoubleDashWordsAndHvAreOptionsAndDoubleDashEndsThem) {
       {"list needs a file", {"--list"}, "error: --list needs a FILE | |"},
       {"list takes one file", {"--list", "a", "b"}, "error: --list takes one FILE | a b |"},
       {"a flag without its action", {"--json", "a"}, "error: --json goes with --list | a |"},
-      {"a flag with another action",
-       {"--autostart", "--json", "a"},
-       "error: --json goes with --list | a |"},
       {"two actions",
        {"--list", "a", "--autostart"},
        "error: --list and --autostart cannot be combined | a |"},
       {"autostart", {"--autostart", "x.tavrin"}, "--autostart <x.tavrin> | x.tavrin |"},
-      {"no autostart", {"--no-autostart", "x.tavrin"}, "--no-autostart <x.tavrin> | x.tavrin |"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -109,32 +94,26 @@ TEST(CommandLine, StartsKeepTheirMeaningAndQtSeesOnlyTheWordsBeforeDoubleDash) {
   const std::pair<Args, std::string> posix[] = {
       {{}, "open "},
       {{"/run/media/usb/a.tavrin"}, "open /run/media/usb/a.tavrin"},
-      {{"a.tavrin", "/RUN"}, "run a.tavrin"},
+      {{"/home/me/My Games.tavrin", "/RUN"}, "run /home/me/My Games.tavrin"},
+      {{"/run"}, "open /run"},
+      {{"/tmp/x/running.tavrin", "--", "--run"}, "open /tmp/x/running.tavrin --run"},
       {{"--", "--help"}, "open --help"},
       {{"--", "--odd.tavrin", "/run"}, "run --odd.tavrin"},
-      {{"a.tavrin", "--", "/run"}, "run a.tavrin"}};
-  for (const auto& [args, expected] : posix) {
-    const CommandLine commandLine = CommandLineFromArguments(args);
-    EXPECT_FALSE(commandLine.parsed.HasOption());
-    EXPECT_EQ(start(commandLine.request), expected);
-  }
-  EXPECT_TRUE(CommandLineFromArguments({"a.tavrin", "--list"}).parsed.HasOption());
-  // A run takes one file: more words before the switch are a usage error, not a choice;
-  // the window still takes the words as one name, and a run what stands after the switch.
-  const std::pair<Args, std::string> oneFile[] = {
+      {{"a.tavrin", "--", "/run"}, "run a.tavrin"},
+      // A run takes one file: more words before the switch are a usage error, not a
+      // choice; the window still takes the words as one name, and a run what stands
+      // after the switch.
       {{"a.tavrin", "b.tavrin", "/run"}, "/run takes one FILE before it"},
       {{"a.tavrin", "--", "b.tavrin", "/RUN"}, "/run takes one FILE before it"},
       {{"-style", "fusion", "a.tavrin", "/run"}, "/run takes one FILE before it"},
       {{"a.tavrin", "/run", "b.tavrin"}, "run a.tavrin"},
-      {{"a.tavrin", "/run", "/run"}, "run a.tavrin"},
       {{"My", "Games.tavrin"}, "open My Games.tavrin"}};
-  for (const auto& [args, expected] : oneFile) {
+  for (const auto& [args, expected] : posix) {
     const CommandLine commandLine = CommandLineFromArguments(args);
     EXPECT_EQ(commandLine.parsed.HasOption() ? commandLine.parsed.option.error
                                              : start(commandLine.request),
               expected);
   }
-
   const CommandLine qt = CommandLineFromArguments({"-style", "fusion", "--", "-x.tavrin"});
   EXPECT_EQ(qt.qtWords, (Args{"-style", "fusion"}));
   EXPECT_EQ(start(RequestAfterQt(qt, {})), "open -x.tavrin");
@@ -143,11 +122,9 @@ TEST(CommandLine, StartsKeepTheirMeaningAndQtSeesOnlyTheWordsBeforeDoubleDash) {
   EXPECT_EQ(start(RequestAfterQt(window, {"a.tavrin"})), "open a.tavrin");
   EXPECT_EQ(RequestAfterQt(window, {}).CommandLine, "");
 
-  const std::pair<Args, std::string> platforms[] = {
-      {{"-platform", "offscreen", "a"}, "offscreen"},
-      {{"-platform", "xcb", "-platform", "minimal"}, "minimal"},
-      {{"a", "-platform"}, ""},
-      {{"--platform", "x"}, ""}};
+  const std::pair<Args, std::string> platforms[] = {{{"-platform", "offscreen", "a"}, "offscreen"},
+                                                    {{"a", "-platform"}, ""},
+                                                    {{"--platform", "x"}, ""}};
   for (const auto& [words, platform] : platforms) EXPECT_EQ(QtPlatformArgument(words), platform);
 
   // Windows: the substring rule holds for every line that does not begin with an
@@ -156,12 +133,10 @@ TEST(CommandLine, StartsKeepTheirMeaningAndQtSeesOnlyTheWordsBeforeDoubleDash) {
     std::string line;
     Args args;
     std::string seen;
-  } windows[] = {{"c:\\x\\a.tavrin /Run", {"c:\\x\\a.tavrin", "/Run"}, "run c:\\x\\a.tavrin"},
-                 {"c:\\My --x\\a.tavrin", {"c:\\My", "--x\\a.tavrin"}, "open c:\\My --x\\a.tavrin"},
+  } windows[] = {{"c:\\My --x\\a.tavrin", {"c:\\My", "--x\\a.tavrin"}, "open c:\\My --x\\a.tavrin"},
                  {"c:\\a.tavrin --help", {"c:\\a.tavrin", "--help"}, "open c:\\a.tavrin --help"},
                  {"--  --x.tavrin /run", {"--", "--x.tavrin", "/run"}, "run --x.tavrin"},
-                 {"\"--\" a.tavrin", {"--", "a.tavrin"}, "open a.tavrin"},
-                 {"", {}, "open "}};
+                 {"\"--\" a.tavrin", {"--", "a.tavrin"}, "open a.tavrin"}};
   for (const auto& [line, args, seen] : windows) {
     const CommandLine commandLine = CommandLineFromWindows(line, args);
     EXPECT_FALSE(commandLine.parsed.HasOption()) << line;
@@ -174,8 +149,6 @@ TEST(CommandLine, StartsKeepTheirMeaningAndQtSeesOnlyTheWordsBeforeDoubleDash) {
 }
 
 TEST(LaunchFailureLine, NamesFilePositionAndReasonWithTheTextsEscaped) {
-  EXPECT_EQ(LaunchFailureLine("/home/me/Morning.tavrin", 2, "Mail", 2, "File Not Found"),
-            "tavrin: /home/me/Morning.tavrin: item 2 \"Mail\": File Not Found");
   EXPECT_EQ(LaunchFailureLine("c\\a\tb.tavrin", 1, "two\nlines\x1b[2J", 31, "x"),
             "tavrin: c\\\\a\\tb.tavrin: item 1 \"two\\nlines\\x1b[2J\": x");
   // A code without an explanatory text still says what failed.
@@ -236,55 +209,49 @@ struct OptionTest : ::testing::Test {
   }
 };
 
+// --list gives one line per item that a script splits at the tabs and reads back, and
+// --json the same items in valid JSON.
 TEST_F(OptionTest, ListPrintsOneLinePerItemThatAScriptSplitsAndReadsBack) {
   EXPECT_EQ(Run({"--list", path}), kExitOk);
   EXPECT_EQ(err.str(), "");
   const auto lines = Lines(out.str());
   ASSERT_EQ(lines.size(), items.size()) << out.str();
+  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
+  const Json list = Json::Parse(out.str());
+  ASSERT_EQ(list.items.size(), items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
     const auto fields = SplitAt(lines[i], '\t');
     ASSERT_EQ(fields.size(), 6u) << lines[i];
-    EXPECT_EQ(fields[0], std::to_string(i + 1));
-    EXPECT_EQ(Unescaped(fields[1]), items[i].ItemName);
-    EXPECT_EQ(Unescaped(fields[2]), items[i].File);
-    EXPECT_EQ(Unescaped(fields[3]), items[i].Params);
-    EXPECT_EQ(fields[4], items[i].Wait ? "true" : "false");
-    EXPECT_EQ(fields[5], std::to_string(items[i].WinStyle));
-  }
-  EXPECT_EQ(lines[2], "3\tTwo\\r\\nlines\t/tmp/\\x1b[31mred\t\\\\\\\\server\\\\share\tfalse\t5");
-}
-
-TEST_F(OptionTest, ListAsJsonGivesTheSameItemsInValidJson) {
-  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
-  EXPECT_EQ(err.str(), "");
-  const Json list = Json::Parse(out.str());
-  ASSERT_EQ(list.kind, Json::kArray);
-  ASSERT_EQ(list.items.size(), items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) {
     const Json& item = list.items[i];
     EXPECT_EQ(item.members.size(), 7u);
-    EXPECT_EQ(item["options"].kind, Json::kArray);
     EXPECT_EQ(item["options"].items.size(), 0u);
-    EXPECT_EQ(item["position"].text, std::to_string(i + 1));
-    EXPECT_EQ(item["name"].text, items[i].ItemName);
-    EXPECT_EQ(item["file"].text, items[i].File);
-    EXPECT_EQ(item["parameters"].text, items[i].Params);
-    EXPECT_EQ(item["wait"].kind, Json::kBool);
+    for (const std::string& position : {fields[0], item["position"].text}) {
+      EXPECT_EQ(position, std::to_string(i + 1));
+    }
+    for (const std::string& name : {Unescaped(fields[1]), item["name"].text}) {
+      EXPECT_EQ(name, items[i].ItemName);
+    }
+    for (const std::string& file : {Unescaped(fields[2]), item["file"].text}) {
+      EXPECT_EQ(file, items[i].File);
+    }
+    for (const std::string& params : {Unescaped(fields[3]), item["parameters"].text}) {
+      EXPECT_EQ(params, items[i].Params);
+    }
+    EXPECT_EQ(fields[4], items[i].Wait ? "true" : "false");
     EXPECT_EQ(item["wait"].boolean, items[i].Wait != 0);
-    EXPECT_EQ(item["style"].text, std::to_string(items[i].WinStyle));
+    for (const std::string& style : {fields[5], item["style"].text}) {
+      EXPECT_EQ(style, std::to_string(items[i].WinStyle));
+    }
   }
-  // Text that is no valid UTF-8 still gives valid JSON, with U+FFFD in its place; a
-  // collection of the empty record lists that record.
+  EXPECT_EQ(lines[2], "3\tTwo\\r\\nlines\t/tmp/\\x1b[31mred\t\\\\\\\\server\\\\share\tfalse\t5");
+  // Text that is no valid UTF-8 still gives valid JSON, with U+FFFD in its place; where
+  // the texts are in another code page, they are turned into UTF-8 first.
   testing::WriteFile(path, testing::CollectionText({Item("Bad \xff byte", "/x\xe9")}));
   EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
   EXPECT_EQ(Json::Parse(out.str()).items[0]["name"].text, "Bad \xef\xbf\xbd byte");
-  testing::WriteFile(path, testing::CollectionText({CollItem{}}));
-  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
-  EXPECT_EQ(Json::Parse(out.str()).items.size(), 1u);
-  // Where the texts are in another code page, they are turned into UTF-8 first.
   context.toUtf8 = [](const std::string& text) { return "<" + text + ">"; };
   EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
-  EXPECT_EQ(Json::Parse(out.str()).items[0]["file"].text, "<>");
+  EXPECT_EQ(Json::Parse(out.str()).items[0]["file"].text, "</x\xef\xbf\xbd>");
 }
 
 // Run options follow an item's fields, one KEY=VALUE field each (escaped as the others),
@@ -306,27 +273,24 @@ TEST_F(OptionTest, ListAndCheckShowTheRunOptions) {
   EXPECT_EQ(options.items[1]["key"].text, "Env");
   EXPECT_EQ(options.items[1]["value"].text, "A=x\ty");
   state.Items[1].Options = {{"Delay", "soon"}};
-  state.Items.push_back(Item("Tool", "/usr/bin/tool"));
-  state.Items[2].Options = {{"WorkDir", "gone"}};
   state.Items.push_back(Item("Editor", "/usr/bin/editor"));
-  state.Items[3].Options = {{"WaitReady", "window:Notes"}};
+  state.Items[2].Options = {{"WaitReady", "window:Notes"}};
   system.windowsKnown = false;
   ASSERT_FALSE(SaveCollectionFile(state, path, files));
-  shell.results = {kShellSuccess, kShellSuccess, kShellSuccess, kShellSuccess};
+  shell.results = {kShellSuccess, kShellSuccess, kShellSuccess};
   EXPECT_EQ(Run({"--check", path}), kExitLaunchFailed);
   EXPECT_EQ(Lines(out.str()),
             (std::vector<std::string>{
                 "1\tServer\tok",
                 "2\tBrowser\tDelay \"soon\" is no number of milliseconds from 0 to 3600000",
-                "3\tTool\tWorking folder not found",
-                "4\tEditor\tWaiting for a window is not possible on this desktop"}));
+                "3\tEditor\tWaiting for a window is not possible on this desktop"}));
   std::vector<CollItem> bare = state.Items;
   for (CollItem& item : bare) item.Options.clear();
   testing::WriteFile(path, testing::CollectionText(bare) + "\"Tavrin Options 1\"\r\nx\r\n");
   EXPECT_EQ(Run({"--list", path}), kExitOk);
-  EXPECT_EQ(Lines(out.str()).size(), 4u);
+  EXPECT_EQ(Lines(out.str()).size(), 3u);
   EXPECT_EQ(err.str(), "tavrin: " + Shown(path) +
-                           ": The run options could not be read from line 8 and are left out.\n");
+                           ": The run options could not be read from line 7 and are left out.\n");
 }
 
 // A NUL inside a field ends its text for every use alike: the listing shows, and the run
@@ -374,7 +338,6 @@ TEST_F(OptionTest, DirectionControlsAreListedAndCheckedEscaped) {
 // A collection that cannot be loaded gives status 2 and one line on standard error,
 // as run mode would, but never a box; an old version is listed without the question.
 TEST_F(OptionTest, ListOfACollectionThatCannotBeLoaded) {
-  testing::WriteFile(dir.file("text.tavrin"), "just text\r\n");
   testing::WriteFile(dir.file("old.tavrin"), "\"Tavrin File\"\r\n0\r\n\"Old\",\"/bin/x\",3\r\n");
   const struct {
     std::string file;
@@ -385,8 +348,6 @@ TEST_F(OptionTest, ListOfACollectionThatCannotBeLoaded) {
       {dir.file("none.tavrin"), kExitNotLoaded, "",
        "tavrin: " + Shown(dir.file("none.tavrin")) +
            ": The Tavrin was unable to load the Collection!!\n"},
-      {dir.file("text.tavrin"), kExitNotLoaded, "",
-       "tavrin: " + Shown(dir.file("text.tavrin")) + ": This file is not a Tavrin Collection!!\n"},
       {dir.file("old.tavrin"), kExitOk, "1\tOld\t/bin/x\t\tfalse\t3\n", ""},
   };
   for (const auto& c : cases) {
@@ -415,22 +376,19 @@ TEST_F(OptionTest, CheckDecidesEveryItemAsARunWouldAndStartsNothing) {
   for (const auto& call : shell.calls) EXPECT_EQ(call.rfind("check ", 0), 0u) << call;
   for (const auto& request : shell.shellStarts) EXPECT_EQ(request.baseFolder, dir.str());
   for (const auto& start : shell.waitedStarts) EXPECT_EQ(start.baseFolder, dir.str());
-
   // Every item would start: status 0. An empty collection checks nothing, as a run
-  // starts nothing; one that cannot be loaded gives status 2 and says why.
+  // starts nothing.
   EXPECT_EQ(Run({"--check", path}), kExitOk);
-  EXPECT_EQ(Lines(out.str()).size(), items.size());
   testing::WriteFile(path, testing::CollectionText({CollItem{}}));
   shell.calls.clear();
   EXPECT_EQ(Run({"--check", path}), kExitOk);
   EXPECT_EQ(out.str(), "");
   EXPECT_TRUE(shell.calls.empty());
-  EXPECT_EQ(Run({"--check", dir.file("none.tavrin")}), kExitNotLoaded);
-  EXPECT_EQ(err.str(), "tavrin: " + Shown(dir.file("none.tavrin")) +
-                           ": The Tavrin was unable to load the Collection!!\n");
 }
 
-TEST_F(OptionTest, HelpVersionAndUsageErrors) {
+// The help names every option in lines that fit a terminal; a usage error is one line that names
+// what is wrong and the ways of starting.
+TEST_F(OptionTest, HelpAndUsageErrors) {
   EXPECT_EQ(Run({"--help"}), kExitOk);
   EXPECT_EQ(err.str(), "");
   for (const auto& option : Options()) {
@@ -440,25 +398,6 @@ TEST_F(OptionTest, HelpVersionAndUsageErrors) {
         << option.name;
   }
   for (const auto& line : Lines(out.str())) EXPECT_LE(line.size(), 79u) << line;
-  EXPECT_EQ(Run({"-v"}), kExitOk);
-  EXPECT_EQ(out.str(), "tavrin " + std::to_string(kVersionMajor) + "." +
-                           std::to_string(kVersionMinor) + "." + std::to_string(kVersionRevision) +
-                           "\n");
-  // The help names what a script meets: the environment, the lines on standard error,
-  // every exit status, and where to read more.
-  Run({"--help"});
-  for (const char* named : {"TAVRIN_HOME", "TAVRIN_BOXES_TO_STDERR", "tavrin: FILE: item N",
-                            "tavrin: FILE: REASON", "  0 ", "  1 ", "  2 ", "  128+N ",
-#ifdef _WIN32
-                            "README.txt"
-#else
-                            "man tavrin"
-#endif
-       }) {
-    EXPECT_NE(out.str().find(named), std::string::npos) << named;
-  }
-  // A usage error: one line, naming what is wrong and the ways of starting, and where
-  // to look.
   for (const Args& args : {Args{"--bogus"}, Args{"--list"}, Args{"--json", "a"}}) {
     EXPECT_EQ(Run(args), kExitUsage);
     EXPECT_EQ(out.str(), "");
@@ -466,25 +405,12 @@ TEST_F(OptionTest, HelpVersionAndUsageErrors) {
     EXPECT_NE(err.str().find("; " + UsageLine() + ". Try 'tavrin --help'.\n"), std::string::npos)
         << err.str();
   }
-  EXPECT_EQ(
-      UsageLine(),
-      "usage: tavrin [FILE [/run]] | --list [--json] FILE | --check FILE | --stop [--force] FILE | "
-      "--autostart FILE | --no-autostart FILE | --help | --version");
 }
 
-// Autostart gets the collection's full path; a file that cannot be loaded is not
-// registered, while one that is gone can still be removed.
+// Autostart gets the collection's path (made full: see the run-mode tests); a file that cannot be
+// loaded is not registered, while one that is gone can still be removed.
 TEST_F(OptionTest, AutostartTakesTheFullPathOfACollectionThatLoads) {
-#ifdef _WIN32
-  const std::string climbing = path;
-  const std::string dotted = path;
-#else
-  std::filesystem::create_directory(dir.file("sub"));
-  const std::string climbing = dir.file("sub") + "/../mixed.tavrin";
-  const std::string dotted = dir.str() + "/./mixed.tavrin";
-#endif
-  EXPECT_EQ(Run({"--autostart", climbing}), kExitOk);
-  EXPECT_EQ(Run({"--autostart", dotted}), kExitOk);
+  EXPECT_EQ(Run({"--autostart", path}), kExitOk);
   EXPECT_EQ(out.str(), Shown("/autostart/" + path) + "\n");
   EXPECT_EQ(Run({"--autostart", dir.file("none.tavrin")}), kExitNotLoaded);
   EXPECT_NE(err.str().find("unable to load"), std::string::npos);
@@ -493,9 +419,8 @@ TEST_F(OptionTest, AutostartTakesTheFullPathOfACollectionThatLoads) {
   autostart.found = {"/autostart/a.desktop", "/autostart/b.desktop"};
   EXPECT_EQ(Run({"--no-autostart", path}), kExitOk);
   EXPECT_EQ(out.str(), "/autostart/a.desktop\n/autostart/b.desktop\n");
-  EXPECT_EQ(autostart.calls,
-            (Args{"enable /usr/bin/tavrin " + path, "enable /usr/bin/tavrin " + path,
-                  "disable " + dir.file("gone.tavrin"), "disable " + path}));
+  EXPECT_EQ(autostart.calls, (Args{"enable /usr/bin/tavrin " + path,
+                                   "disable " + dir.file("gone.tavrin"), "disable " + path}));
   autostart.fail = "cannot write /autostart/x";
   EXPECT_EQ(Run({"--autostart", path}), kExitLaunchFailed);
   EXPECT_EQ(err.str(), "tavrin: " + Shown(path) + ": cannot write /autostart/x\n");
