@@ -1,21 +1,38 @@
-// Recording views of the three forms. Each holds what its form told it, as the
-// window's controls would, and drives the form as a window does: a gesture on a
-// control that is disabled, or a key, reaches the form only where a window lets it.
+// Recording views of the three forms, and the main form on one. Each view holds what its
+// form told it, as the window's controls would, and drives the form as a window does: a
+// gesture on a control that is disabled, or a key, reaches the form only where a window
+// lets it. The item editor is a real FrmItemEdit on a recording view, answered by a script.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "form_world.h"
 #include "forms/frm_about.h"
 #include "forms/frm_item_edit.h"
 #include "forms/frm_main.h"
 #include "forms/keys.h"
 
-namespace tavrin::testing {
+namespace tavrin {
+
+using Strings = std::vector<std::string>;
+using testing::BinPath;
+using testing::Item;
+using testing::kErrorBox;
+
+// Whether a control is enabled, by what its form told it (enabled until told otherwise).
+template <typename Control>
+bool IsEnabled(const std::map<Control, bool>& told, Control control) {
+  const auto it = told.find(control);
+  return it == told.end() || it->second;
+}
 
 class FakeItemEditView : public ItemEditView {
  public:
@@ -28,11 +45,7 @@ class FakeItemEditView : public ItemEditView {
   void SetEnabled(EditControl control, bool enabled) override { enabled_[control] = enabled; }
   void SelectWholeText(EditControl box) override { selectedWhole = box; }
   void Unload() override { unloaded = true; }
-
-  bool Enabled(EditControl control) const {
-    const auto it = enabled_.find(control);
-    return it == enabled_.end() || it->second;
-  }
+  bool Enabled(EditControl control) const { return IsEnabled(enabled_, control); }
 
   // The user's gestures.
   void Type(EditControl box, const std::string& text) {
@@ -118,9 +131,7 @@ class FakeMainView : public MainView {
     if (selected == index) selected = -1;
     if (selected > index) --selected;
   }
-  void SetItemText(int index, const std::string& name) override {
-    items.at(static_cast<std::size_t>(index)) = name;
-  }
+  void SetItemText(int index, const std::string& name) override { items.at(index) = name; }
   void SelectItem(int index) override { selected = index; }
   void ShowDetails(const std::string& text) override { details = text; }
   void SetEnabled(MainControl control, bool enabled) override { enabled_[control] = enabled; }
@@ -129,7 +140,7 @@ class FakeMainView : public MainView {
     popups.push_back(std::string(which == ItemPopup::mnuPopItem1 ? "mnuPopItem1" : "mnuPopItem2") +
                      (place == PopupPlace::AtPointer ? " at the pointer" : " at the selection"));
   }
-  void MakeFlatToolBars() override { flat = true; }
+  void MakeFlatToolBars() override {}
   void SetCaption(const std::string& text) override { caption = text; }
   void SetWindowEnabled(bool enabled) override { windowEnabled = enabled; }
   void SetBusy(bool value) override { busy = value; }
@@ -143,13 +154,12 @@ class FakeMainView : public MainView {
     FakeItemEditView view(form);
     form.Form_Load(view);
     editorOpenedWith.push_back(view);
+    EditorScript script = Cancel;  // once the scripts have run out
     if (!editorScripts.empty()) {
-      EditorScript script = editorScripts.front();
+      script = editorScripts.front();
       editorScripts.erase(editorScripts.begin());
-      script(view);
-    } else {
-      Cancel(view);
     }
+    script(view);
     EXPECT_TRUE(view.unloaded) << "the script left the item editor open";
   }
   void ShowModal(FrmAbout& form) override {
@@ -158,11 +168,7 @@ class FakeMainView : public MainView {
     modalShown.push_back("About The Tavrin... | " + view.version);
     form.btnOK_Click();
   }
-
-  bool Enabled(MainControl control) const {
-    const auto it = enabled_.find(control);
-    return it == enabled_.end() || it->second;
-  }
+  bool Enabled(MainControl control) const { return IsEnabled(enabled_, control); }
 
   std::vector<std::string> entries;
   std::string collText;
@@ -172,15 +178,13 @@ class FakeMainView : public MainView {
   std::string details;
   MainControl focus = MainControl::None;
   std::vector<std::string> popups;
-  bool flat = false;
   std::string caption = "The Tavrin";
   bool windowEnabled = true;
   bool busy = false;
   bool visible = true;
   int activations = 0;
   bool unloaded = false;
-  // The item editor runs these in turn, and cancels once they have run out.
-  std::vector<EditorScript> editorScripts;
+  std::vector<EditorScript> editorScripts;         // run in turn by the item editor
   std::vector<FakeItemEditView> editorOpenedWith;  // the editor as each run opened it
   std::vector<std::string> modalShown;             // the About boxes, with their versions
 
@@ -188,4 +192,81 @@ class FakeMainView : public MainView {
   std::map<MainControl, bool> enabled_;
 };
 
-}  // namespace tavrin::testing
+// The main form on a recording view, over the world of a collection folder of its own.
+struct MainFormTest : ::testing::Test, testing::FormWorld {
+  std::unique_ptr<FrmMain> form;
+  std::unique_ptr<FakeMainView> view;
+
+  FrmMain& Open(const std::string& commandLine = "") {
+    form = std::make_unique<FrmMain>(Context(), commandLine);
+    view = std::make_unique<FakeMainView>();
+    form->Form_Load(*view);
+    return *form;
+  }
+  // Opens the window on a collection "c" that is already loaded.
+  FrmMain& Open(const std::vector<CollItem>& items) { return Open(Loaded(items)); }
+
+  // What a user sees: the box's text, the listed items with the selected one marked, and
+  // which of Save, Delete and Execute are enabled, as "Games: chess *go [save delete exec]".
+  // While the collection has items, a list that is not what the state holds shows as
+  // " but stored: <names>".
+  std::string Seen() const {
+    std::string listed;
+    std::string marked;
+    std::string stored;
+    for (std::size_t i = 0; i < view->items.size(); ++i) {
+      listed += " " + view->items[i];
+      marked += (static_cast<int>(i) == view->selected ? " *" : " ") + view->items[i];
+    }
+    for (const auto& item : state.Items) stored += " " + item.ItemName;
+    std::string text = view->collText + ":" + marked + " [";
+    if (view->Enabled(MainControl::tbCollSave)) text += "save ";
+    if (view->Enabled(MainControl::tbCollDelete)) text += "delete ";
+    if (view->Enabled(MainControl::btnExec)) text += "exec ";
+    if (text.back() == ' ') text.pop_back();
+    return text + "]" + (state.HasItems && stored != listed ? " but stored:" + stored : "");
+  }
+  // What is enabled of the item buttons, in their order: Up, Edit, Remove, Open, Down.
+  std::string ItemButtons() const {
+    std::string seen;
+    for (MainControl b : {MainControl::tbItemUp, MainControl::tbItemEdit, MainControl::tbItemRemove,
+                          MainControl::tbItemOpen, MainControl::tbItemDown}) {
+      seen += view->Enabled(b) ? "1" : "0";
+    }
+    return seen;
+  }
+  int EntryOf(const std::string& name) const {
+    const auto it = std::find(view->entries.begin(), view->entries.end(), name);
+    return it == view->entries.end() ? -1 : static_cast<int>(it - view->entries.begin());
+  }
+
+  // The user's gestures, as the window forwards them.
+  void Pick(const std::string& name) { form->cboColl_Click(EntryOf(name)); }
+  void Type(const std::string& text) {
+    view->collText = text;
+    form->cboColl_Change(text);
+  }
+  void Select(int index) {
+    view->selected = index;
+    form->lstItems_Click(index);
+  }
+  void Key(int code, int shift, MainControl focus) {
+    form->Form_KeyDown(code, shift, focus);
+    form->Form_KeyUp(code, shift);
+  }
+  // A click on a button, which reaches its toolbar's handler (the other toolbar ignores
+  // it) only while the button is enabled.
+  void Click(MainControl button) {
+    if (!view->Enabled(button)) return;
+    form->tbColl_ButtonClick(button);
+    form->tbItem_ButtonClick(button);
+    if (button == MainControl::btnExec) form->btnExec_Click();
+    if (button == MainControl::btnExit) form->btnExit_Click();
+  }
+  void Press(int index, MainControl button) {
+    Select(index);
+    Click(button);
+  }
+};
+
+}  // namespace tavrin

@@ -1,32 +1,19 @@
 // The item editor form: when OK becomes available, the wait box's rule, browsing and
 // Find, what OK, Cancel and the close box store, and Enter.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <memory>
 
 #include "collection/text.h"
 #include "fake_views.h"
-#include "fakes.h"
 #include "forms/details.h"
-#include "forms/keys.h"
 
 namespace tavrin {
 namespace {
-
-using ::testing::ElementsAre;
-using testing::FakeItemEditView;
-using testing::Item;
 
 CollItem It(const std::string& name, int16_t wait = kFalse) {
   return Item(name, "/bin/" + name, "", kStyleNormal, wait);
 }
 
-struct ItemEditor : ::testing::Test {
-  testing::FakePlatform fake;
-  testing::ScriptedFileDialogs dialogs;
-  CollectionState state;
-  EditExchange edit;
+struct ItemEditor : ::testing::Test, testing::FormWorld {
   std::unique_ptr<FrmItemEdit> form;
   std::unique_ptr<FakeItemEditView> view;
 
@@ -34,7 +21,7 @@ struct ItemEditor : ::testing::Test {
   FakeItemEditView& Open(CollItem item) {
     edit.EditItem = std::move(item);
     edit.EditCancelled = false;
-    form = std::make_unique<FrmItemEdit>(FormContext{state, edit, fake.platform, dialogs});
+    form = std::make_unique<FrmItemEdit>(Context());
     view = std::make_unique<FakeItemEditView>(*form);
     form->Form_Load(*view);
     return *view;
@@ -42,61 +29,54 @@ struct ItemEditor : ::testing::Test {
   std::string File() { return view->texts[EditControl::txtFile]; }
 };
 
-// The dialog opens with the item's values, the name selected whole, and OK disabled.
-TEST_F(ItemEditor, OpensWithTheItemAndTheNameSelected) {
-  CollItem item = Item("Notes", "/bin/notes.exe", "-a -b", kStyleMaximized, kTrue);
-  FakeItemEditView& e = Open(item);
-  EXPECT_THAT(e.styles, ElementsAre("Hidden", "Normal", "Minimized", "Maximized", "Normal no focus",
-                                    "Minimized no focus"));
-  EXPECT_EQ(e.texts[EditControl::txtItem], "Notes");
-  EXPECT_EQ(File(), "/bin/notes.exe");
-  EXPECT_EQ(e.texts[EditControl::txtParams], "-a -b");
-  EXPECT_EQ(e.style, kStyleMaximized);
+// The dialog opens with the item's values, the name selected whole, and OK disabled; any
+// change enables OK, a change of letter case too, and typed back OK stays.
+TEST_F(ItemEditor, OpensWithTheItemAndOkWaitsForAChange) {
+  FakeItemEditView& e = Open(Item("Notes", "/bin/notes.exe", "-a -b", kStyleMaximized, kTrue));
+  EXPECT_EQ(e.styles.size(), 6u);
+  EXPECT_EQ(e.styles.at(e.style), "Maximized");
+  EXPECT_EQ(e.texts[EditControl::txtItem] + "|" + File() + "|" + e.texts[EditControl::txtParams],
+            "Notes|/bin/notes.exe|-a -b");
   EXPECT_TRUE(e.waitChecked);
   EXPECT_TRUE(e.Enabled(EditControl::cWait));
   EXPECT_EQ(e.selectedWhole, EditControl::txtItem);
-  EXPECT_FALSE(e.Enabled(EditControl::btnOk));
   EXPECT_TRUE(e.Enabled(EditControl::tbOpenFind));
   Ok(e);  // impossible at once
   EXPECT_FALSE(e.unloaded);
-}
-
-// Any change enables OK, a change of letter case too; typed back, OK stays.
-TEST_F(ItemEditor, OkWaitsForAChangeAndStaysAvailable) {
-  CollItem it = Item("notepad", "/bin/notepad.exe", "-a");
-  struct Change {
+  const struct {
     const char* name;
     std::function<void(FakeItemEditView&)> make;
-  };
-  const std::vector<Change> changes = {
-      {"name typed and typed back",
-       [](FakeItemEditView& e) {
-         e.Type(EditControl::txtItem, "Notepad");
-         e.Type(EditControl::txtItem, "notepad");
-       }},
-      {"parameters", [](FakeItemEditView& e) { e.Type(EditControl::txtParams, "-b"); }},
-      {"file", [](FakeItemEditView& e) { e.Type(EditControl::txtFile, "/bin/vi"); }},
-      {"style", [](FakeItemEditView& e) { e.PickStyle(3); }},
-      {"wait", [](FakeItemEditView& e) { e.ClickWait(); }}};
-  for (const Change& change : changes) {
+  } changes[] = {{"name typed and typed back",
+                  [](FakeItemEditView& v) {
+                    v.Type(EditControl::txtItem, "notes");
+                    v.Type(EditControl::txtItem, "Notes");
+                  }},
+                 {"parameters", [](FakeItemEditView& v) { v.Type(EditControl::txtParams, "-b"); }},
+                 {"file", [](FakeItemEditView& v) { v.Type(EditControl::txtFile, "/bin/vi"); }},
+                 {"style", [](FakeItemEditView& v) { v.PickStyle(1); }},
+                 {"wait", [](FakeItemEditView& v) { v.ClickWait(); }}};
+  for (const auto& change : changes) {
     SCOPED_TRACE(change.name);
-    FakeItemEditView& e = Open(it);
-    change.make(e);
-    EXPECT_TRUE(e.Enabled(EditControl::btnOk));
+    FakeItemEditView& v = Open(Item("Notes", "/bin/notes.exe", "-a -b", kStyleMaximized, kTrue));
+    EXPECT_FALSE(v.Enabled(EditControl::btnOk));
+    change.make(v);
+    EXPECT_TRUE(v.Enabled(EditControl::btnOk));
   }
 }
 
-// "Wait until finished" is for programs only, by the last three letters; a document
-// whose wait is set opens with it checked but disabled.
-TEST_F(ItemEditor, WaitIsOnlyForProgramsByTheLastThreeLetters) {
+// "Wait until finished" is for programs only, by the last three letters or what the
+// system knows; a document whose wait is set opens with it checked but disabled.
+TEST_F(ItemEditor, WaitIsOnlyForPrograms) {
   FakeItemEditView& e = Open(It("x"));
-  struct Case {
+  const struct {
     const char* file;
     bool program;
-  };
-  for (const Case& c :
-       {Case{"c:/tools/run.bat", true}, Case{"c:/data/telecom", true}, Case{"SETUP.EXE", true},
-        Case{"c:/tools/readme.txt", false}, Case{"", false}}) {
+  } cases[] = {{"c:/tools/run.bat", true},
+               {"c:/data/telecom", true},
+               {"SETUP.EXE", true},
+               {"c:/tools/readme.txt", false},
+               {"", false}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     e.Type(EditControl::txtFile, "c:/tools/setup.com");
     if (!e.waitChecked) e.ClickWait();
@@ -110,30 +90,26 @@ TEST_F(ItemEditor, WaitIsOnlyForProgramsByTheLastThreeLetters) {
   FakeItemEditView& d = Open(document);
   EXPECT_TRUE(d.waitChecked);
   EXPECT_FALSE(d.Enabled(EditControl::cWait));
-  EXPECT_FALSE(d.Enabled(EditControl::btnOk));
-  // Beyond the name's ending, what the system knows: on Linux a file with execute
-  // permission, or a name found on PATH.
   EXPECT_TRUE(CountsAsProgram("mytool", true));
   EXPECT_FALSE(CountsAsProgram("mytool", false));
   EXPECT_TRUE(CountsAsProgram("run.BaT", false));
 }
 
-// Browsing puts the chosen path into the File box (a cancelled one changes nothing);
-// Find follows the File box and opens the file's folder, or a bare name itself.
+// Browsing puts the chosen path into the File box, as the system shows paths (a cancelled
+// one changes nothing); Find follows the File box and opens the file's folder, or a bare
+// name itself.
 TEST_F(ItemEditor, BrowsingAndFind) {
   FakeItemEditView& e = Open(Item("x", ""));
   EXPECT_FALSE(e.Enabled(EditControl::tbOpenFind));
-  const std::string sep(1, kNativeSeparator);
-  // A name with a letter beyond ASCII: lowered as the system lowers it.
-  const std::string chosen = sep + "Program Files" + sep + "App" + sep + "Main\xC9.EXE";
+  const std::string folder = BinPath("App");
+  const std::string chosen = folder + kNativeSeparator + "Main.EXE";
   dialogs.answers = {{true, chosen}};
   e.Click(EditControl::tbOpenOpen);
   e.Click(EditControl::tbOpenOpen);  // cancelled
   ASSERT_EQ(dialogs.requests.size(), 2u);
   EXPECT_EQ(dialogs.requests[0].filterIndex, 2);
   EXPECT_EQ(dialogs.requests[0].initialName, "");
-  EXPECT_EQ(File(),
-            kPathsIgnoreCase ? sep + "program files" + sep + "app" + sep + "main\xE9.exe" : chosen);
+  EXPECT_EQ(File(), kPathsIgnoreCase ? LowerAscii(chosen) : chosen);
   EXPECT_TRUE(e.Enabled(EditControl::tbOpenFind));
   EXPECT_TRUE(e.Enabled(EditControl::cWait));
   EXPECT_TRUE(e.Enabled(EditControl::btnOk));
@@ -141,48 +117,48 @@ TEST_F(ItemEditor, BrowsingAndFind) {
   e.Type(EditControl::txtFile, "run.bat");
   e.Click(EditControl::tbOpenFind);
   ASSERT_EQ(fake.shell.shellStarts.size(), 2u);
-  const std::string folder = sep + "Program Files" + sep + "App";
-  EXPECT_EQ(fake.shell.shellStarts[0].file, kPathsIgnoreCase ? LowerAscii(folder) : folder);
-  EXPECT_EQ(fake.shell.shellStarts[0].verb, "Open");
-  EXPECT_EQ(fake.shell.shellStarts[0].show, kSwShowNormal);
+  const ShellRequest& r = fake.shell.shellStarts[0];
+  EXPECT_EQ(r.verb + " " + r.file, "Open " + (kPathsIgnoreCase ? LowerAscii(folder) : folder));
+  EXPECT_EQ(r.show, kSwShowNormal);
   EXPECT_EQ(fake.shell.shellStarts[1].file, "run.bat");
   e.Type(EditControl::txtFile, "");
   EXPECT_FALSE(e.Enabled(EditControl::tbOpenFind));
 }
 
-// OK stores the values, even empty ones; a style without an entry is kept unless one is
-// picked. Cancel and the close box store nothing.
+// OK stores the values, even empty ones, and the style picked, Hidden too; a style
+// without an entry is kept unless one is picked. Cancel and the close box store nothing.
 TEST_F(ItemEditor, WhatOkCancelAndTheCloseBoxStore) {
-  CollItem odd = It("old");
-  odd.WinStyle = 9;
-  FakeItemEditView& e = Open(odd);
-  EXPECT_EQ(e.style, -1);
-  e.Type(EditControl::txtItem, "");
-  e.Type(EditControl::txtFile, "");
-  e.Type(EditControl::txtParams, "p q");
-  Ok(e);
-  EXPECT_TRUE(e.unloaded);
-  EXPECT_EQ(edit.EditItem, Item("", "", "p q", 9));
-  EXPECT_FALSE(edit.EditCancelled);
-  FakeItemEditView& picked = Open(odd);
-  picked.PickStyle(5);
-  Ok(picked);
-  EXPECT_EQ(edit.EditItem.WinStyle, 5);
-  for (int how : {0, 1}) {
-    SCOPED_TRACE(how == 0 ? "Cancel" : "the close box");
+  const struct {
+    const char* name;
+    int pick;  // -1: none
+    int16_t stored;
+  } styles[] = {{"no style picked", -1, 9}, {"Hidden", 0, 0}, {"Minimized no focus", 5, 5}};
+  for (const auto& s : styles) {
+    SCOPED_TRACE(s.name);
+    FakeItemEditView& e = Open(Item("old", "/bin/old", "", 9));
+    EXPECT_EQ(e.style, -1);
+    e.Type(EditControl::txtItem, "");
+    e.Type(EditControl::txtFile, "");
+    e.Type(EditControl::txtParams, "p q");
+    if (s.pick >= 0) e.PickStyle(s.pick);
+    Ok(e);
+    EXPECT_TRUE(e.unloaded);
+    EXPECT_EQ(edit.EditItem, Item("", "", "p q", s.stored));
+    EXPECT_FALSE(edit.EditCancelled);
+  }
+  for (bool closeBox : {false, true}) {
+    SCOPED_TRACE(closeBox ? "the close box" : "Cancel");
     FakeItemEditView& c = Open(It("kept"));
     c.Type(EditControl::txtItem, "changed");
-    if (how == 0) Cancel(c);
-    if (how == 1) c.CloseBox();
+    if (closeBox) c.CloseBox();
+    if (!closeBox) Cancel(c);
     EXPECT_TRUE(c.unloaded);
     EXPECT_TRUE(edit.EditCancelled);
     EXPECT_EQ(edit.EditItem.ItemName, "kept");
   }
-  // An unload by OK's own hand is no cancel.
-  FakeItemEditView& k = Open(It("k"));
-  form->Form_QueryUnload(1);
+  Open(It("k"));
+  form->Form_QueryUnload(1);  // an unload by OK's own hand is no cancel
   EXPECT_FALSE(edit.EditCancelled);
-  (void)k;
 }
 
 // Enter presses the focused button (Cancel stores nothing), and otherwise OK while it is
@@ -194,10 +170,8 @@ TEST_F(ItemEditor, EnterPressesTheFocusedButtonOrOk) {
   EXPECT_TRUE(e.unloaded);
   EXPECT_TRUE(edit.EditCancelled);
   EXPECT_EQ(edit.EditItem.ItemName, "name");
-
   FakeItemEditView& f = Open(Item("New Item", "/bin/tool.exe"));
   f.Enter(EditControl::cWait);  // OK is still disabled
-  EXPECT_FALSE(f.unloaded);
   f.Enter(EditControl::tbOpenOpen);
   EXPECT_EQ(dialogs.requests.size(), 1u);
   EXPECT_FALSE(f.unloaded);

@@ -34,10 +34,7 @@ struct FormWorld {
   }
   // A collection file in the collection folder; its items start BinPath(<name>).
   void Collection(const std::string& name, const std::vector<std::string>& names) {
-    WriteFile(dir.file(name + ".tavrin"), Text(names));
-  }
-  static std::string Text(const std::vector<std::string>& names) {
-    return CollectionOfNames(names);
+    WriteFile(dir.file(name + ".tavrin"), CollectionOfNames(names));
   }
 };
 
