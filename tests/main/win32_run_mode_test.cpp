@@ -165,14 +165,5 @@ TEST_F(RunModeTest, AQuotedCollectionNameLoads) {
   EXPECT_EQ(runs[0].args, std::vector<std::string>{"quoted"});
 }
 
-// The failure box lowers the file's name as the system lowers its code page, beyond
-// A to Z (code page 1252, as Wine and western Windows have it).
-TEST_F(RunModeTest, TheBoxLowersTheNameAsTheSystemDoes) {
-  if (GetACP() != 1252) GTEST_SKIP() << "the name is written in code page 1252";
-  const auto result = Run({Item("Gone", dir.str() + "\\Gon\xC9.EXE")});
-  EXPECT_EQ(result.exitCode, 1);
-  ExpectBox(result, "The Tavrin - Error:\ngon\xE9.exe\n\nFile Not Found");
-}
-
 }  // namespace
 }  // namespace tavrin

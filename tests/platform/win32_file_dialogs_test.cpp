@@ -132,166 +132,107 @@ struct DialogTest : ::testing::Test {
   Win32FileDialogs dialogs{owner.get()};
 };
 
-// What the user saw of a dialog.
-struct Seen {
-  bool modal = false;  // its owner took no input while it was open
-  std::string name;
-  std::string filter;
-  std::string folder;
-  Names listed;
-  Names listedAfterChange;
-  std::string box;  // what a box over the dialog said
-  bool stayedOpen = false;
-  bool wentIn = false;
-  std::string caption;  // the system's own title
-};
-
-// The Open dialog of the collection toolbar and of the item editor: modal over its owner,
-// with an empty file name whatever the record held, the filter asked for selected and
-// listing its files (and folders, to walk into) until the user picks another; it gives
-// back the chosen path before a NUL, in a buffer of 1025 characters.
-TEST_F(DialogTest, OpenShowsTheFilterAskedForAndAnEmptyName) {
+// The Open dialog: modal over its owner, with an empty file name whatever the record
+// held, the filter asked for selected and listing its files (and folders, to walk into)
+// until the user picks another. A name that names no file is refused with a box and the
+// dialog stays; the folder the user went into becomes the current one.
+TEST_F(DialogTest, OpenShowsTheFilterAskedForAndTakesOnlyAFileThatExists) {
   CurrentFolder here(dir.str());  // the system's default folder
   OpenFileName record;
   record.lpstrFile = "C:\\Games\\old.exe";
-  Seen seen;
+  bool modal = false, stayedOpen = false, wentIn = false;
+  std::string name, filter, folder, box;
+  Names listed, listedAfterChange;
   ScreenUser user([&](ScreenUser& u) {
     const HWND dialog = u.WaitForDialog(owner.get());
-    seen.modal = dialog && !IsWindowEnabled(owner.get());
-    seen.caption = ScreenUser::Text(dialog);
-    seen.name = ScreenUser::Text(FileNameBox(dialog));
-    seen.filter = FilterShown(dialog);
-    seen.folder = FolderShown(dialog);
+    modal = dialog && !IsWindowEnabled(owner.get());
+    name = ScreenUser::Text(FileNameBox(dialog));
+    filter = FilterShown(dialog);
+    folder = FolderShown(dialog);
     const Names programs{"a.exe", "b.bat", "c.com", "sub"};
     u.WaitUntil([&] { return Listed(dialog) == programs; });
-    seen.listed = Listed(dialog);
+    listed = Listed(dialog);
     ChooseFilter(dialog, 2);
     u.WaitUntil([&] { return Listed(dialog).size() > programs.size(); });
-    seen.listedAfterChange = Listed(dialog);
-    ScreenUser::Type(FileNameBox(dialog), "d.txt");
-    ScreenUser::Click(ScreenUser::Control(dialog, IDOK));
+    listedAfterChange = Listed(dialog);
+    ScreenUser::Type(FileNameBox(dialog), "missing.exe");
+    ScreenUser::Press(dialog, IDOK);
+    const HWND refusal = u.WaitForDialog(dialog);
+    box = ScreenUser::StaticTexts(refusal);
+    ScreenUser::Press(refusal, IDOK);
+    u.WaitUntilGone(refusal);
+    // The box's own loop has ended once it has given the dialog its input back.
+    u.WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
+    stayedOpen = u.WaitForDialog(owner.get()) == dialog;
+    ScreenUser::Type(FileNameBox(dialog), "sub");
+    ScreenUser::Press(dialog, IDOK);
+    wentIn = u.WaitUntil([&] { return PathsEqual(FolderShown(dialog), dir.file("sub")); });
+    ScreenUser::Type(FileNameBox(dialog), "tool.exe");
+    ScreenUser::Press(dialog, IDOK);
     u.WaitUntilGone(dialog);
   });
   const bool chose = ShowOpenDialog(record, 2, dialogs);
   user.Finish();
 
-  EXPECT_TRUE(seen.modal);
-  EXPECT_EQ(seen.caption, "Open");
-  EXPECT_EQ(seen.name, "");
-  EXPECT_EQ(seen.filter, "Executables");
-  EXPECT_TRUE(PathsEqual(seen.folder, dir.str())) << seen.folder;
-  EXPECT_EQ(seen.listed, (Names{"a.exe", "b.bat", "c.com", "sub"}));
-  EXPECT_EQ(seen.listedAfterChange, (Names{"a.exe", "b.bat", "c.com", "d.txt", "e.tavrin", "sub"}));
-  ASSERT_TRUE(chose);
-  EXPECT_EQ(record.lpstrFile.size(), 1025u);
-  EXPECT_TRUE(PathsEqual(CutAtNull(record.lpstrFile), dir.file("d.txt")));
-  EXPECT_TRUE(IsWindowEnabled(owner.get()));
-}
-
-// A name that names no file is refused with a box, and the dialog stays for another try.
-// The folder the user went into to choose the file becomes the current one.
-TEST_F(DialogTest, OpenTakesOnlyAFileThatExists) {
-  CurrentFolder here(dir.str());
-  OpenFileName record;
-  Seen seen;
-  ScreenUser user([&](ScreenUser& u) {
-    const HWND dialog = u.WaitForDialog(owner.get());
-    ScreenUser::Type(FileNameBox(dialog), "missing.exe");
-    ScreenUser::Press(dialog, IDOK);
-    const HWND box = u.WaitForDialog(dialog);
-    seen.box = ScreenUser::StaticTexts(box);
-    ScreenUser::Press(box, IDOK);
-    u.WaitUntilGone(box);
-    // The box's own loop has ended once it has given the dialog its input back.
-    u.WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
-    seen.stayedOpen = u.WaitForDialog(owner.get()) == dialog;
-    // A folder's name goes into the folder.
-    ScreenUser::Type(FileNameBox(dialog), "sub");
-    ScreenUser::Press(dialog, IDOK);
-    seen.wentIn = u.WaitUntil([&] { return PathsEqual(FolderShown(dialog), dir.file("sub")); });
-    ScreenUser::Type(FileNameBox(dialog), "tool.exe");
-    ScreenUser::Press(dialog, IDOK);
-    u.WaitUntilGone(dialog);
-  });
-  const bool chose = ShowOpenDialog(record, 1, dialogs);
-  user.Finish();
-
-  EXPECT_NE(seen.box, "");
-  EXPECT_TRUE(seen.stayedOpen);
-  EXPECT_TRUE(seen.wentIn);
+  EXPECT_TRUE(modal);
+  EXPECT_EQ(name, "");
+  EXPECT_EQ(filter, "Executables");
+  EXPECT_TRUE(PathsEqual(folder, dir.str())) << folder;
+  EXPECT_EQ(listed, (Names{"a.exe", "b.bat", "c.com", "sub"}));
+  EXPECT_EQ(listedAfterChange, (Names{"a.exe", "b.bat", "c.com", "d.txt", "e.tavrin", "sub"}));
+  EXPECT_NE(box, "");
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_TRUE(wentIn);
   ASSERT_TRUE(chose);
   EXPECT_TRUE(PathsEqual(CutAtNull(record.lpstrFile), dir.file("sub\\tool.exe")));
   EXPECT_TRUE(PathsEqual(CurrentFolder::Get(), dir.file("sub")));
+  EXPECT_TRUE(IsWindowEnabled(owner.get()));
 }
 
-// The Save dialog of the collection toolbar opens in the caller's folder with the
-// proposed name and the collections' filter; a name typed without extension comes back
-// with ".tavrin", in a buffer of the caller's size; the current folder stays.
-TEST_F(DialogTest, SaveProposesTheNameInTheFolderAndAppendsTheExtension) {
+// The Save dialog opens in the caller's folder with the proposed name and the
+// collections' filter. A name typed without extension is taken with ".tavrin": when that
+// file exists the dialog asks first, and No leaves it open, Yes takes it. The current
+// folder stays.
+TEST_F(DialogTest, SaveProposesTheNameAndAsksBeforeReplacingAFile) {
   CurrentFolder here(dir.file("sub"));
   OpenFileName record;
   record.lpstrFile = "Games" + std::string(1019, ' ');
   record.lpstrInitialDir = dir.str();
-  Seen seen;
+  bool modal = false, stayedOpen = false, askedAgain = false;
+  std::string name, filter, folder, question;
   ScreenUser user([&](ScreenUser& u) {
-    const HWND dialog = u.WaitForWindow("#32770", "Save As");
-    seen.modal = dialog && !IsWindowEnabled(owner.get());
-    seen.name = ScreenUser::Text(FileNameBox(dialog));
-    seen.filter = FilterShown(dialog);
-    seen.folder = FolderShown(dialog);
-    ScreenUser::Type(FileNameBox(dialog), "mine");
+    const HWND dialog = u.WaitForDialog(owner.get());
+    modal = dialog && !IsWindowEnabled(owner.get());
+    name = ScreenUser::Text(FileNameBox(dialog));
+    filter = FilterShown(dialog);
+    folder = FolderShown(dialog);
+    ScreenUser::Type(FileNameBox(dialog), "e");
     ScreenUser::Press(dialog, IDOK);
+    const HWND asked = u.WaitForDialog(dialog);
+    question = ScreenUser::StaticTexts(asked);
+    ScreenUser::Press(asked, IDNO);
+    u.WaitUntilGone(asked);
+    u.WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
+    stayedOpen = u.WaitForDialog(owner.get()) == dialog;
+    ScreenUser::Press(dialog, IDOK);
+    const HWND again = u.WaitForDialog(dialog);
+    askedAgain = again != nullptr;
+    ScreenUser::Press(again, IDYES);
     u.WaitUntilGone(dialog);
   });
   const bool chose = ShowSaveDialog(record, dialogs);
   user.Finish();
 
-  EXPECT_TRUE(seen.modal);
-  EXPECT_EQ(seen.name, "Games");
-  EXPECT_EQ(seen.filter, "Tavrin Collections");
-  EXPECT_TRUE(PathsEqual(seen.folder, dir.str())) << seen.folder;
+  EXPECT_TRUE(modal);
+  EXPECT_EQ(name, "Games");
+  EXPECT_EQ(filter, "Tavrin Collections");
+  EXPECT_TRUE(PathsEqual(folder, dir.str())) << folder;
+  EXPECT_NE(question, "");
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_TRUE(askedAgain);
   ASSERT_TRUE(chose);
-  EXPECT_EQ(record.lpstrFile.size(), 1024u);
-  EXPECT_TRUE(PathsEqual(CutAtNull(record.lpstrFile), dir.file("mine.tavrin")));
+  EXPECT_TRUE(PathsEqual(CutAtNull(record.lpstrFile), dir.file("e.tavrin")));
   EXPECT_TRUE(PathsEqual(CurrentFolder::Get(), dir.file("sub")));
-}
-
-// Choosing a file that exists asks first, the name typed with its extension or without:
-// No leaves the dialog open, Yes takes it.
-TEST_F(DialogTest, SaveAsksBeforeReplacingAFile) {
-  for (const char* typed : {"e.tavrin", "e"}) {
-    SCOPED_TRACE(typed);
-    OpenFileName record;
-    record.lpstrFile = std::string(1024, ' ');
-    record.lpstrInitialDir = dir.str();
-    std::string firstQuestion;
-    bool askedAgain = false;
-    Seen seen;
-    ScreenUser user([&](ScreenUser& u) {
-      const HWND dialog = u.WaitForDialog(owner.get());
-      ScreenUser::Type(FileNameBox(dialog), typed);
-      ScreenUser::Press(dialog, IDOK);
-      const HWND question = u.WaitForDialog(dialog);
-      firstQuestion = ScreenUser::StaticTexts(question);
-      ScreenUser::Press(question, IDNO);
-      u.WaitUntilGone(question);
-      u.WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; });
-      seen.stayedOpen = u.WaitForDialog(owner.get()) == dialog;
-      ScreenUser::Press(dialog, IDOK);
-      const HWND again = u.WaitForDialog(dialog);
-      askedAgain = again != nullptr;
-      ScreenUser::Press(again, IDYES);
-      u.WaitUntilGone(dialog);
-    });
-    const bool chose = ShowSaveDialog(record, dialogs);
-    user.Finish();
-
-    EXPECT_NE(firstQuestion, "");
-    EXPECT_TRUE(seen.stayedOpen);
-    EXPECT_TRUE(askedAgain);
-    ASSERT_TRUE(chose);
-    EXPECT_TRUE(PathsEqual(CutAtNull(record.lpstrFile), dir.file("e.tavrin")));
-  }
 }
 
 // Cancel (here the Esc key) gives false and leaves the caller's buffer as it was; so does

@@ -133,10 +133,6 @@ Window ScreenUser::WaitForDialog(Window owner) {
   });
 }
 
-Window ScreenUser::WaitForWindow(const std::string& className, const std::string& caption) {
-  return WaitFor([&] { return TopLevel(className, caption); });
-}
-
 Window ScreenUser::TopLevel(const std::string& className, const std::string& caption) {
   TopLevelSearch search{className, caption};
   EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));

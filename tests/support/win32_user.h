@@ -44,8 +44,6 @@ class ScreenUser {
   // The visible, enabled dialog window (class "#32770") of the test thread owned by
   // `owner`: a dialog waiting for the user, not one under a box of its own.
   Window WaitForDialog(Window owner);
-  // Waits for TopLevel(className, caption).
-  Window WaitForWindow(const std::string& className, const std::string& caption);
   // Waits until `window` is gone or hidden.
   bool WaitUntilGone(Window window);
 

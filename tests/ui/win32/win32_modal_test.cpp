@@ -54,24 +54,13 @@ std::string EditorSeen(HWND dialog) {
   return seen + "]";
 }
 
-void ClickToolButton(HWND dialog, int id) {
-  HWND bar = win32::InnerToolbar(FindWindowExA(dialog, nullptr, "TavrinToolbar", nullptr));
-  RECT r;
-  SendMessageA(bar, TB_GETITEMRECT, SendMessageA(bar, TB_COMMANDTOINDEX, id, 0),
-               reinterpret_cast<LPARAM>(&r));
-  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  PostMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageA(bar, WM_LBUTTONUP, 0, at);
-}
-
 TEST_F(Win32WindowTest, ADoubleClickEditsTheItemInTheEditor) {
   Open({Item("Notes", "c:\\notes\\todo.txt", "-x", 2), Item("Build", BinPath("make.exe"))});
-  std::string caption, opened, typed;
+  std::string opened, typed;
   bool okBefore = true;
   bool stayed = false;
   ScreenUser user([&](ScreenUser& u) {
     HWND dialog = u.WaitForDialog(window->hwnd());
-    caption = ScreenUser::Text(dialog);
     opened = EditorSeen(dialog);
     okBefore = editor::Enabled(dialog, IDOK);
     // Enter while OK is disabled does nothing. A character typed after it shows when
@@ -89,7 +78,6 @@ TEST_F(Win32WindowTest, ADoubleClickEditsTheItemInTheEditor) {
   });
   DoubleClick(0);
   user.Finish();
-  EXPECT_EQ(caption, "Item Editor");
   // A text file: no waiting for it; the folder can be found.
   EXPECT_EQ(opened, "Notes | c:\\notes\\todo.txt | -x | 2 | no wait [find]");
   EXPECT_FALSE(okBefore);
@@ -121,41 +109,6 @@ TEST_F(Win32WindowTest, CancelEscAndTheCloseBoxLeaveTheItemAsItWas) {
     EXPECT_EQ(Seen(), "c: Notes [save delete exec]");
     EXPECT_FALSE(edit.EditCancelled);
   }
-}
-
-TEST_F(Win32WindowTest, TheEditorsFileBoxFollowsItsRulesAndBrowses) {
-  Open({Item("New", "")});
-  std::string empty, batch, text, browsed;
-  dialogs.answers.push_back({true, "C:\\Program Files\\App\\Main.EXE"});
-  ScreenUser user([&](ScreenUser& u) {
-    HWND dialog = u.WaitForDialog(window->hwnd());
-    empty = EditorSeen(dialog);
-    HWND file = editor::Box(dialog, Editor::kIdFile);
-    ScreenUser::Type(file, "c:\\tools\\run.bat");
-    u.WaitUntil([&] { return editor::Enabled(dialog, Editor::kIdWait); });
-    ScreenUser::Click(editor::Box(dialog, Editor::kIdWait));
-    u.WaitUntil([&] { return editor::Checked(dialog, Editor::kIdWait); });
-    batch = EditorSeen(dialog);
-    ScreenUser::Type(file, "c:\\tools\\readme.txt");
-    u.WaitUntil([&] { return !editor::Enabled(dialog, Editor::kIdWait); });
-    text = EditorSeen(dialog);
-    ClickToolButton(dialog, Editor::kIdOpen);
-    u.WaitUntil([&] { return ScreenUser::Text(file).find("main") != std::string::npos; });
-    browsed = EditorSeen(dialog);
-    ScreenUser::Click(GetDlgItem(dialog, IDOK));
-    u.WaitUntilGone(dialog);
-  });
-  Select(0);
-  Click(MainControl::tbItemEdit);
-  user.Finish();
-  EXPECT_EQ(empty, "New |  |  | 1 | no wait [wait-enabled]");
-  EXPECT_EQ(batch, "New | c:\\tools\\run.bat |  | 1 | wait [ok find wait-enabled]");
-  EXPECT_EQ(text, "New | c:\\tools\\readme.txt |  | 1 | no wait [ok find]");
-  ASSERT_EQ(dialogs.requests.size(), 1u);
-  // The system lowers the browsed name as its code page says.
-  EXPECT_EQ(browsed,
-            "New | c:\\program files\\app\\main.exe |  | 1 | no wait [ok find wait-enabled]");
-  EXPECT_EQ(state.Items[0].File, "c:\\program files\\app\\main.exe");
 }
 
 TEST_F(Win32WindowTest, TheRightButtonOpensThePopupOfTheSelection) {
@@ -204,50 +157,36 @@ TEST_F(Win32WindowTest, TheRightButtonOpensThePopupOfTheSelection) {
   }
 }
 
-TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhichEnterAndEscClose) {
+// F1 shows the About box, modal over the window; a click on its address starts a mail,
+// and Enter or Esc close it.
+TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
   Open();
   for (int closeKey : {VK_RETURN, VK_ESCAPE}) {
-    std::string caption, version, mail;
+    fake.shell.calls.clear();
     bool mainEnabled = true;
     ScreenUser user([&](ScreenUser& u) {
       HWND dialog = u.WaitForDialog(window->hwnd());
-      caption = ScreenUser::Text(dialog);
-      version = ScreenUser::StaticTexts(dialog);
       mainEnabled = IsWindowEnabled(window->hwnd()) != 0;
+      HWND mail = nullptr;
+      for (HWND c = FindWindowExA(dialog, nullptr, "Static", nullptr); c;
+           c = FindWindowExA(dialog, c, "Static", nullptr)) {
+        if (ScreenUser::Text(c) == FrmAbout::kFeedbackAddress) mail = c;
+      }
+      PostMessageA(mail, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+      PostMessageA(mail, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+      u.WaitUntil([&] { return !fake.shell.calls.empty(); });
       ScreenUser::Key(GetDlgItem(dialog, IDOK), closeKey);
       u.WaitUntilGone(dialog);
     });
     Key(MainControl::cboColl, VK_F1);
     user.Finish();
-    EXPECT_EQ(caption, "About The Tavrin...");
-    EXPECT_THAT(version, StartsWith("The Tavrin\nVersion "));
-    EXPECT_THAT(version, ::testing::HasSubstr(FrmAbout::kFeedbackAddress));
-    EXPECT_FALSE(mainEnabled);
+    EXPECT_FALSE(mainEnabled) << closeKey;
     EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
     EXPECT_FALSE(window->closed());
+    EXPECT_THAT(fake.shell.calls,
+                ElementsAre(std::string("shell:mailto:") + FrmAbout::kFeedbackAddress +
+                            "?subject=Tavrin Feedback!!"));
   }
-}
-
-TEST_F(Win32WindowTest, TheAboutBoxsAddressStartsAMail) {
-  Open();
-  ScreenUser user([&](ScreenUser& u) {
-    HWND dialog = u.WaitForDialog(window->hwnd());
-    HWND mail = nullptr;
-    for (HWND c = FindWindowExA(dialog, nullptr, "Static", nullptr); c;
-         c = FindWindowExA(dialog, c, "Static", nullptr)) {
-      if (ScreenUser::Text(c) == FrmAbout::kFeedbackAddress) mail = c;
-    }
-    PostMessageA(mail, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageA(mail, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    u.WaitUntil([&] { return !fake.shell.calls.empty(); });
-    ScreenUser::Click(GetDlgItem(dialog, IDOK));
-    u.WaitUntilGone(dialog);
-  });
-  Key(MainControl::None, VK_F1);
-  user.Finish();
-  EXPECT_THAT(fake.shell.calls,
-              ElementsAre(std::string("shell:mailto:") + FrmAbout::kFeedbackAddress +
-                          "?subject=Tavrin Feedback!!"));
 }
 
 }  // namespace

@@ -36,6 +36,18 @@ void MouseClick(HWND window, POINT at, UINT down, UINT up, WPARAM held) {
   SendMessageA(window, up, 0, where);
 }
 
+// The entries of a list or combo box, read with its own messages.
+Strings Entries(HWND box, UINT count, UINT length, UINT text) {
+  Strings entries;
+  for (LRESULT i = 0, n = SendMessageA(box, count, 0, 0); i < n; ++i) {
+    std::string entry(static_cast<std::size_t>(SendMessageA(box, length, i, 0)) + 1, '\0');
+    entry.resize(static_cast<std::size_t>(
+        SendMessageA(box, text, i, reinterpret_cast<LPARAM>(entry.data()))));
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
 }  // namespace
 
 Win32WindowTest::~Win32WindowTest() { window.reset(); }
@@ -61,29 +73,11 @@ std::string Win32WindowTest::BoxText() const {
 }
 
 Strings Win32WindowTest::BoxEntries() const {
-  HWND box = window->Control(MainControl::cboColl);
-  Strings entries;
-  const auto count = SendMessageA(box, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::string text(static_cast<std::size_t>(SendMessageA(box, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(
-        SendMessageA(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-    entries.push_back(text);
-  }
-  return entries;
+  return Entries(window->Control(MainControl::cboColl), CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
 
 Strings Win32WindowTest::Listed() const {
-  HWND list = window->Control(MainControl::lstItems);
-  Strings entries;
-  const auto count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::string text(static_cast<std::size_t>(SendMessageA(list, LB_GETTEXTLEN, i, 0)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(
-        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-    entries.push_back(text);
-  }
-  return entries;
+  return Entries(window->Control(MainControl::lstItems), LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 int Win32WindowTest::Selected() const {
@@ -155,22 +149,16 @@ void Win32WindowTest::TypeInBox(const std::string& text) {
   Pump();
 }
 
-void Win32WindowTest::Select(int row) {
-  HWND list = window->Control(MainControl::lstItems);
-  RECT entry;
-  SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&entry));
-  MouseClick(list, {entry.left + 4, (entry.top + entry.bottom) / 2}, WM_LBUTTONDOWN, WM_LBUTTONUP,
-             MK_LBUTTON);
-  Pump();
-}
+void Win32WindowTest::Select(int row) { ClickRow(row, false); }
+void Win32WindowTest::DoubleClick(int row) { ClickRow(row, true); }
 
-void Win32WindowTest::DoubleClick(int row) {
+void Win32WindowTest::ClickRow(int row, bool twice) {
   HWND list = window->Control(MainControl::lstItems);
   RECT entry;
   SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&entry));
   const POINT at{entry.left + 4, (entry.top + entry.bottom) / 2};
   MouseClick(list, at, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
-  MouseClick(list, at, WM_LBUTTONDBLCLK, WM_LBUTTONUP, MK_LBUTTON);
+  if (twice) MouseClick(list, at, WM_LBUTTONDBLCLK, WM_LBUTTONUP, MK_LBUTTON);
   Pump();
 }
 
@@ -186,31 +174,6 @@ void Win32WindowTest::Click(MainControl control) {
                MK_LBUTTON);
   } else {
     SendMessageA(hwnd, BM_CLICK, 0, 0);
-  }
-  Pump();
-}
-
-void Win32WindowTest::Hold(MainControl control, int mask) {
-  HWND target = control == MainControl::None ? window->hwnd() : window->Control(control);
-  SetHeld(mask, true);
-  for (auto [bit, key] :
-       {std::pair{1, VK_SHIFT}, std::pair{2, VK_CONTROL}, std::pair{4, VK_MENU}}) {
-    if (mask & bit) {
-      PostMessageA(target, bit == 4 ? WM_SYSKEYDOWN : WM_KEYDOWN, key,
-                   KeyParam(key, false, bit == 4));
-    }
-  }
-  Pump();
-}
-
-void Win32WindowTest::Release(MainControl control, int mask) {
-  HWND target = control == MainControl::None ? window->hwnd() : window->Control(control);
-  SetHeld(mask, false);
-  for (auto [bit, key] :
-       {std::pair{1, VK_SHIFT}, std::pair{2, VK_CONTROL}, std::pair{4, VK_MENU}}) {
-    if (mask & bit) {
-      PostMessageA(target, bit == 4 ? WM_SYSKEYUP : WM_KEYUP, key, KeyParam(key, true, false));
-    }
   }
   Pump();
 }

@@ -64,6 +64,7 @@ struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   // Clicks entry `row` of the item list; double-clicks it.
   void Select(int row);
   void DoubleClick(int row);
+  void ClickRow(int row, bool twice);
   // Clicks a button: Execute, Exit or a toolbar's button, with the mouse.
   void Click(MainControl control);
   // Presses and releases `key` in `control` (none: the window) with the modifiers of
@@ -71,9 +72,6 @@ struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   void Key(MainControl control, int key, int mask = 0);
   // The same in whatever has the focus, as the keyboard sends it.
   void KeyInFocus(int key, int mask = 0);
-  // Presses the modifiers of `mask` and leaves them down / lets them go.
-  void Hold(MainControl control, int mask);
-  void Release(MainControl control, int mask);
   // The right button, pressed and released over the item list.
   void RightClickList();
 };
