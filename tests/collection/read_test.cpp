@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -71,38 +70,24 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       {"the oldest version, style as text or number",
        "\"Tavrin File\"\r\n1\r\n\"Quoted\",\"C:\\A.EXE\",\"3\"\r\n\"Bare\",\"C:\\B.EXE\",3\r\n",
        LoadOldVersion, Items{Item("Quoted", "C:\\A.EXE", "", 3), Item("Bare", "C:\\B.EXE", "", 3)}},
-      // The oldest version's count is converted from text too.
       // A UTF-8 byte-order mark at the very start belongs to no field; anywhere else, or
       // a part of one, it is text.
       {"a byte-order mark before the header", kBom + kExample, LoadOk, kExampleItems},
-      {"a byte-order mark before an old header", kBom + "Tavrin File\n0\nA,a,3\n", LoadOldVersion,
-       Items{Item("A", "a", "", 3)}},
       {"two byte-order marks", kBom + kBom + kExample, LoadNotCollection, kept},
       {"part of a byte-order mark", "\xEF\xBB" + kExample, LoadNotCollection, kept},
-      {"a byte-order mark alone", kBom, LoadFailed, kept},
       {"a byte-order mark inside a record",
        kV12 + "0\r\n" + kBom + "\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
        Items{Item(kBom + "\"A\"", "a")}},
-      {"the oldest count as a fraction",
-       "\"Tavrin File\"\r\n0.5\r\n\"A\",\"a\",1\r\n\"B\",\"b\",1\r\n", LoadOldVersion,
-       Items{Item("A", "a")}},
       // Counts below zero give the empty record; beyond 16 bits, or over a short file, fail.
       {"a count below zero", kV12 + "-1\r\n", LoadOk, empty},
       {"a count beyond 16 bits", kV12 + "32768\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n", LoadFailed,
        empty},
-      {"a count over a short file", kV12 + "32767\r\n", LoadFailed, empty},
-      {"a count that is no number", kV12 + "many\r\n", LoadFailed, std::nullopt},
       {"records beyond the count",
        kV12 + "0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n\"B\",\"b\",\"\",1,#FALSE#\r\nnot a record\r\n",
        LoadOk, Items{Item("A", "a")}},
       // A failure keeps what was read up to the record being read.
       {"a record cut short", kV12 + "2\r\n\"A\",\"a\",\"-p\",1,#TRUE#\r\n\"B\",\"b\"\r\n",
        LoadFailed, Items{Item("A", "a", "-p", 1, kTrue), Item("B", "b", "", 0)}},
-      {"a style that is no number",
-       kV12 + "1\r\n\"A\",\"a\",\"\",1,#TRUE#\r\n\"B\",\"b\",\"\",x,#TRUE#\r\n", LoadFailed,
-       Items{Item("A", "a", "", 1, kTrue), Item("B", "b", "", 0)}},
-      {"a wait that is no boolean", kV12 + "0\r\n\"A\",\"a\",\"\",1,yes\r\n", LoadFailed,
-       std::nullopt},
       {"a style beyond 16 bits", kV12 + "0\r\n\"A\",\"a\",\"\",40000,#TRUE#\r\n", LoadFailed,
        std::nullopt},
       {"booleans in any case",
@@ -113,7 +98,6 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       {"a bare header with blanks", "  Tavrin File 1.2  \r\n0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n",
        LoadOk, Items{Item("A", "a")}},
       {"an empty file", "", LoadFailed, kept},
-      {"a header cut inside its quotes", "\"Tavrin File 1.2", LoadFailed, kept},
       // Strings: commas, line ends and doubled quotes inside; blanks and junk around.
       {"commas and line ends inside quotes",
        kV12 + "0\r\n\"Smith, John\",\"/opt/a,b/run\",\"-x 1,2\r\n3\",1,#FALSE#\r\n", LoadOk,
@@ -125,34 +109,19 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       {"blanks and junk around fields",
        "\"Tavrin File 1.2\"  \r\n  0  \r\n  \"A\" junk , \t\"a\",  plain text  , 2 ,  #TRUE#  \r\n",
        LoadOk, Items{Item("A", "a", "plain text", 2, kTrue)}},
-      {"fields spread over lines",
-       kV12 + "1\r\n\"A\"\r\n\"a\"\r\n\"\"\r\n1\r\n#FALSE#,\"B\",\"b\",\"\",2,#TRUE#\r\n", LoadOk,
-       Items{Item("A", "a"), Item("B", "b", "", 2, kTrue)}},
-      {"bytes of any encoding", kV12 + "0\r\n\"Caf\xC3\xA9 \xE9t\xE9\",\"a\",\"\",1,#FALSE#\r\n",
-       LoadOk, Items{Item("Caf\xC3\xA9 \xE9t\xE9", "a")}},
       // A NUL ends the text of its field, quoted or not, the header's too; the field still
       // runs to its end.
       {"a NUL inside fields",
        kV12 + "0\r\n\"Notes\",\"/bin/echo" + kNul + "/readme.txt, \"\"x\"\"\",\"-n" + kNul +
            "\",1,#TRUE#\r\n",
        LoadOk, Items{Item("Notes", "/bin/echo", "-n", 1, kTrue)}},
-      {"a NUL in the header and in bare fields",
-       "\"Tavrin File 1.2" + kNul + "1.1\"\r\n0" + kNul + kNul + "\r\nA" + kNul + " b,a,,3" + kNul +
-           "9,#TRUE#" + kNul + "x\r\n",
-       LoadOk, Items{Item("A", "a", "", 3, kTrue)}},
-      {"a field of NUL bytes beyond the cap",
-       kV12 + "0\r\n\"" + std::string(3u << 20, '\0') + "\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
-       Items{Item("", "a")}},
       // A field may hold one mebibyte, no more.
       {"a field of one mebibyte", kV12 + "0\r\n\"" + limit + "\",\"a\",\"\",1,#FALSE#\r\n", LoadOk,
        Items{Item(limit, "a")}},
       {"a quoted field over one mebibyte",
        kV12 + "0\r\n\"" + limit + "n\",\"a\",\"\",1,#FALSE#\r\n", LoadFailed, std::nullopt},
-      {"a bare field over one mebibyte", kV12 + "0\r\n\"A\"," + limit + "n,\"\",1,#FALSE#\r\n",
-       LoadFailed, std::nullopt},
   };
-  for (const std::string header :
-       {"\"tavrin file 1.2\"", "\"Tavrin File 1.3\"", "\"Tavrin File 1.2 \"", "Hello"}) {
+  for (const std::string header : {"\"tavrin file 1.2\"", "\"Tavrin File 1.3\""}) {
     cases.push_back({"the header " + header, header + "\r\n0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n",
                      LoadNotCollection, kept});
   }
@@ -190,11 +159,8 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
 TEST(ReadCollection, OldestVersionConvertsTextsToNumbers) {
   constexpr int kFails = -99999;
   const std::pair<const char*, int> conversions[] = {
-      {"+4", 4},          {"0.5", 0},           {"1.5", 2},          {"2.5", 2},
-      {"-2.5", -2},       {"2.51", 3},          {".5", 0},           {"\" 6 \"", 6},
-      {"32767.4", 32767}, {"-32768.5", -32768}, {"32767.5", kFails}, {"-32769", kFails},
-      {"abc", kFails},    {"", kFails},         {"1e3", kFails},     {"3x", kFails},
-      {"1.2.3", kFails},  {"#TRUE#", kFails}};
+      {"0.5", 0},     {"1.5", 2},           {"2.5", 2},          {"-2.5", -2},    {"2.51", 3},
+      {"\" 6 \"", 6}, {"-32768.5", -32768}, {"32767.5", kFails}, {"abc", kFails}, {"1e3", kFails}};
   for (const auto& [text, value] : conversions) {
     CollectionState state;
     const auto result = ReadCollectionBytes(
@@ -219,13 +185,6 @@ TEST(ReadCollection, FailuresAndStartingUpLeaveItemsAsTheyWere) {
   ASSERT_EQ(::mkfifo(dir.file("fifo.tavrin").c_str(), 0600), 0);
   paths.push_back(dir.file("fifo.tavrin"));
   paths.push_back("/dev/zero");
-  paths.push_back("/dev/null");
-  // permission bits as POSIX has them; root reads every file
-  if (::geteuid() != 0) {
-    WriteFile(dir.file("locked.tavrin"), kExample);
-    std::filesystem::permissions(dir.file("locked.tavrin"), std::filesystem::perms::none);
-    paths.push_back(dir.file("locked.tavrin"));
-  }
 #endif
   for (const auto& path : paths) {
     EXPECT_EQ(ReadCollectionFile(state, path, files), LoadFailed) << path;

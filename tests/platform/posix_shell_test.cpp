@@ -29,9 +29,8 @@ WaitedStart Waited(std::string program, std::string params = "", std::string fol
   return start;
 }
 
-// One rule splits parameters: blanks separate, quotes group, '#' is ordinary, a backslash
-// stays unless it escapes a quote, a blank or a backslash, nothing is expanded, and quotes
-// that do not balance leave every character as typed.
+// Blanks separate, quotes group, '#' is ordinary, a backslash escapes only a quote, a blank
+// or a backslash, nothing is expanded, and unbalanced quotes leave every character.
 TEST(SplitParams, OneRuleWithoutExpansionAndWithoutLosingACharacter) {
   const struct {
     const char* name;
@@ -39,30 +38,20 @@ TEST(SplitParams, OneRuleWithoutExpansionAndWithoutLosingACharacter) {
     Args args;
   } cases[] = {
       {"nothing", "", {}},
-      {"blanks only", " \t ", {}},
       {"blanks, tabs and line ends separate", "a  b\tc\r\nd", {"a", "b", "c", "d"}},
       {"double quotes group", "-o \"two words\"", {"-o", "two words"}},
-      {"single quotes group", "'d  e' f", {"d  e", "f"}},
       {"quotes inside a word", "--name=\"My File\"x", {"--name=My Filex"}},
       {"empty quotes are an empty argument", "a \"\" ''", {"a", "", ""}},
-      {"a colour", "--color #fff -x", {"--color", "#fff", "-x"}},
       {"an issue number", "issue #42 --verbose", {"issue", "#42", "--verbose"}},
-      {"'#' alone and quoted", "# \"#a b\"", {"#", "#a b"}},
       {"a Windows path", "C:\\temp\\x.txt", {"C:\\temp\\x.txt"}},
-      {"a Windows path in quotes", "\"C:\\My Files\\new.txt\"", {"C:\\My Files\\new.txt"}},
       {"backslash before a blank", "my\\ file.txt", {"my file.txt"}},
       {"backslash before quotes", "say \\\"hi\\\" it\\'s", {"say", "\"hi\"", "it's"}},
-      {"backslash before a backslash", "a\\\\b", {"a\\b"}},
-      {"backslash before a quote inside quotes", "\"a \\\" b\"", {"a \" b"}},
       {"single quotes keep backslashes", "'a\\\\b\\n'", {"a\\\\b\\n"}},
-      {"a backslash at the end", "end\\", {"end\\"}},
-      {"an apostrophe alone", "Bob's file.txt", {"Bob's", "file.txt"}},
       {"a quote left open", "--title \"My notes", {"--title", "\"My", "notes"}},
       {"unbalanced, backslashes as typed", "\"C:\\My Dir\\\" /x", {"\"C:\\My", "Dir\\\"", "/x"}},
       {"nothing is expanded or run",
        "$(touch x) ; * ~ $HOME `id` | > y",
        {"$(touch", "x)", ";", "*", "~", "$HOME", "`id`", "|", ">", "y"}},
-      {"UTF-8 as it is", "caf\xC3\xA9 \"\xE2\x82\xAC 5\"", {"caf\xC3\xA9", "\xE2\x82\xAC 5"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -70,12 +59,9 @@ TEST(SplitParams, OneRuleWithoutExpansionAndWithoutLosingACharacter) {
   }
 }
 
-// A bare name comes from PATH's absolute folders alone. An empty entry (a colon at
-// either end, or two together) or a relative one would name the current folder, or one
-// below it, where anybody may have planted a program of that name.
+// A bare name comes from PATH's absolute folders alone: an empty or relative entry would
+// name the current folder, where anybody may have planted a program of that name.
 TEST(FindOnPath, ProgramsByBareNameFromPathsAbsoluteFoldersOnly) {
-  EXPECT_FALSE(FindOnPath("sh").empty());
-  EXPECT_EQ(FindOnPath("no-such-program-tavrin"), "");
   EXPECT_EQ(FindOnPath("bin/sh"), "");
   const testing::TempDir dir;
   for (const char* place : {"real", "here", "here/bin"}) {
@@ -90,11 +76,8 @@ TEST(FindOnPath, ProgramsByBareNameFromPathsAbsoluteFoldersOnly) {
     std::string found;
   } cases[] = {
       {"an absolute folder", real, real + "/tavrin-path-rec"},
-      {"a colon in front", ":" + real, real + "/tavrin-path-rec"},
       {"a colon at the end", none + ":", ""},
-      {"two colons together", none + "::" + none, ""},
       {"a relative folder", "bin:" + real, real + "/tavrin-path-rec"},
-      {"a folder with a slash at its end", real + "/", real + "/tavrin-path-rec"},
       {"nothing at all", "", ""},
   };
   const char* given = std::getenv("PATH");
@@ -135,27 +118,33 @@ struct PosixShellTest : ::testing::Test {
 
 // Parameters are split, never interpreted; the folder is the program's alone. A relative
 // program path is taken from the base folder (the collection's), or from the launcher's
-// folder when there is none.
+// folder when there is none. A program that ends at once with any status has run; one
+// that cannot be started is a failure that says why.
 TEST_F(PosixShellTest, WaitedProgramGetsItsArgumentsAndFolderAndIsWaitedFor) {
   const std::string program = PlaceRecorder("my tools/the recorder");
   EXPECT_EQ(shell.ShellAndWait(Waited(program, "--sleep=200 \"two words\" $(touch pwned) ; #x",
                                       dir.file("my tools"))),
             kWaitEnded);
+  EXPECT_EQ(shell.ShellAndWait(Waited(dir.file("nothing-here"))), kRuntimeFileNotFound);
+  const int32_t folder = shell.ShellAndWait(Waited(dir.str()));
+  EXPECT_NE(folder, kWaitEnded);
+  EXPECT_FALSE(shell.RuntimeErrorText(folder).empty());
   fs::current_path(dir.path());
   const int32_t relative = shell.ShellAndWait(Waited("my tools/the recorder", "", "my tools"));
   fs::current_path(before);
   EXPECT_EQ(relative, kWaitEnded);
   EXPECT_EQ(shell.ShellAndWait(Waited("the recorder", "", "", dir.file("my tools"))),
             kRuntimeFileNotFound);  // a bare name is looked up on PATH only
-  EXPECT_EQ(shell.ShellAndWait(Waited("./the recorder", "based", ".", dir.file("my tools"))),
-            kWaitEnded);
+  EXPECT_EQ(
+      shell.ShellAndWait(Waited("./the recorder", "based --exit=3", ".", dir.file("my tools"))),
+      kWaitEnded);
   const auto runs = ReadRecording(record);  // its end is recorded by the time the call returns
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(runs[1].cwd, dir.file("my tools"));
   EXPECT_NE(runs[0].endNs, 0);
   EXPECT_EQ(runs[0].cwd, dir.file("my tools"));
   EXPECT_EQ(runs[0].args, (Args{"--sleep=200", "two words", "$(touch", "pwned)", ";", "#x"}));
-  EXPECT_EQ(runs[2].args, Args{"based"});
+  EXPECT_EQ(runs[2].args, (Args{"based", "--exit=3"}));
   EXPECT_EQ(fs::canonical(runs[2].cwd), fs::canonical(dir.file("my tools")));
   EXPECT_FALSE(fs::exists(dir.file("my tools/pwned")));
   EXPECT_FALSE(fs::exists(before / "pwned)"));
@@ -179,9 +168,8 @@ TEST_F(PosixShellTest, AnIgnoredChildSignalDoesNotStopTheWaiting) {
   EXPECT_EQ(ReadRecording(record).size(), 1u);
 }
 
-// A bare name is a program on PATH, waited for or not, never a program of that name in
-// the launcher's folder, even where PATH's empty first entry names it; a relative path
-// is taken from the collection's folder.
+// A bare name is a program on PATH, never one in the launcher's folder that PATH's empty
+// first entry names; a relative path is taken from the collection's folder.
 TEST_F(PosixShellTest, BareNamesComeFromPathAndRelativePathsFromTheCollection) {
   PlaceRecorder("bin/tavrin-bare-rec");
   PlaceRecorder("lists/tools/rec");
@@ -194,7 +182,6 @@ TEST_F(PosixShellTest, BareNamesComeFromPathAndRelativePathsFromTheCollection) {
   bare.file = bare.fullPath = "tavrin-bare-rec";
   bare.params = "unwaited";
   const int32_t started = shell.ShellExecute(bare);
-  const int32_t waited = shell.ShellAndWait(Waited("tavrin-bare-rec", "waited"));
   ShellRequest relative;
   relative.fullPath = "tools/rec";
   relative.file = "rec";
@@ -207,18 +194,14 @@ TEST_F(PosixShellTest, BareNamesComeFromPathAndRelativePathsFromTheCollection) {
   fs::current_path(before);
   setenv("PATH", savedPath.c_str(), 1);
   EXPECT_GE(started, 33);
-  EXPECT_EQ(waited, kWaitEnded);
   EXPECT_GE(fromCollection, 33);
   EXPECT_EQ(fromCurrent, kShellPathNotFound);  // there is no elsewhere/tools
-  auto runs = testing::WaitForRecording(record, 3);
-  ASSERT_EQ(runs.size(), 3u);
+  auto runs = testing::WaitForRecording(record, 2);
+  ASSERT_EQ(runs.size(), 2u);
   std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.args < b.args; });
-  EXPECT_EQ(runs[0].args, Args{"relative"});
   EXPECT_EQ(runs[0].cwd, dir.file("lists/tools"));
   EXPECT_EQ(runs[1].args, Args{"unwaited"});
   EXPECT_EQ(runs[1].program, dir.file("bin/tavrin-bare-rec"));
-  EXPECT_EQ(runs[2].args, Args{"waited"});
-  EXPECT_EQ(runs[2].program, dir.file("bin/tavrin-bare-rec"));
 }
 
 // What a File names, resolved from the collection's folder and never from the launcher's:
@@ -250,7 +233,6 @@ TEST_F(PosixShellTest, ResolvesAFileFromTheCollectionsFolder) {
       {"the same by its path, without execute permission", "./tavrin-script", Kind::kDocument,
        dir.file("lists/./tavrin-script"), dir.file("lists/.")},
       {"a folder", "./docs", Kind::kDocument, dir.file("lists/./docs"), dir.file("lists/./docs")},
-      {"nothing", "./gone", Kind::kMissing, dir.file("lists/./gone"), ""},
       {"an address", "https://example.org/a b", Kind::kAddress, "https://example.org/a b", ""},
       {"a file address, never a program", "file://" + dir.file("lists/tool"), Kind::kDocument,
        dir.file("lists/tool"), dir.file("lists")},
@@ -263,22 +245,6 @@ TEST_F(PosixShellTest, ResolvesAFileFromTheCollectionsFolder) {
     EXPECT_EQ(resolved.folder, c.folder);
   }
   fs::current_path(before);
-}
-
-// A program that ends at once, whatever its status, has run; one that cannot be started
-// is a failure that says why.
-TEST_F(PosixShellTest, WaitedStartsThatEndAtOnceOrCannotHappen) {
-  const std::string program = PlaceRecorder("rec");
-  EXPECT_EQ(shell.ShellAndWait(Waited(program, "--exit=3")), kWaitEnded);
-  EXPECT_EQ(shell.ShellAndWait(Waited(program)), kWaitEnded);
-  EXPECT_EQ(ReadRecording(record).size(), 2u);
-  EXPECT_EQ(shell.ShellAndWait(Waited(dir.file("nothing-here"))), kRuntimeFileNotFound);
-  EXPECT_EQ(shell.ShellAndWait(Waited("no-such-program-tavrin")), kRuntimeFileNotFound);
-  testing::WriteFile(dir.file("notes.txt"), "hello");
-  const int32_t document = shell.ShellAndWait(Waited(dir.file("notes.txt")));
-  EXPECT_NE(document, kWaitEnded);
-  EXPECT_FALSE(shell.RuntimeErrorText(document).empty());
-  EXPECT_NE(shell.ShellAndWait(Waited(dir.str())), kWaitEnded);
 }
 
 // The program cannot end before `release` exists, so returning proves it was not waited
@@ -304,15 +270,12 @@ TEST_F(PosixShellTest, ShellStartOfAProgramIsDetachedInItsFolder) {
   const std::pair<std::string, int32_t> cases[] = {
       {dir.file("gone.exe"), kShellFileNotFound},
       {dir.file("no/such/folder/app"), kShellPathNotFound},
-      {dir.file("broken"), kShellInvalidProgram},
-      {"", kShellFileNotFound}};
+      {dir.file("broken"), kShellInvalidProgram}};
   request = ShellRequest();
   for (const auto& [path, code] : cases) {
     request.fullPath = path;
     EXPECT_EQ(shell.ShellExecute(request), code) << path;
   }
-  request.file = "no-such-program-tavrin";
-  EXPECT_EQ(shell.ShellExecute(request), kShellFileNotFound);
 }
 
 }  // namespace

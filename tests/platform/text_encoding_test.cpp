@@ -19,23 +19,9 @@ constexpr auto kSingle = TextEncoding::kSingleByte;
 // Random texts of any bytes, weighted towards the ones that need care.
 std::vector<std::string> RandomTexts() {
   std::mt19937 random(20240611);
-  const std::string pieces[] = {"\\",
-                                "\t",
-                                "\n",
-                                "\r",
-                                "\x1b[2J",
-                                "\x7f",
-                                "\xc2\x9b",
-                                "\xc2\xa0",
-                                "\xff",
-                                "\xe2\x82",
-                                "\xe2\x82\xac",
-                                "\xe2\x80\xae",
-                                "\xf0\x9f\x98\x80",
-                                "\"",
-                                std::string(1, '\0'),
-                                "a",
-                                " "};
+  const std::string pieces[] = {"\\",      "\t",       "\n",       "\r",
+                                "\x1b[2J", "\xc2\x9b", "\xe2\x82", "\xe2\x80\xae",
+                                "\"",      "\xff",     " ",        std::string(1, '\0')};
   std::vector<std::string> texts;
   for (int n = 0; n < 500; ++n) {
     std::string text;
@@ -56,22 +42,14 @@ TEST(EscapeControls, WritesControlCharactersAsEscapesAndKeepsTheRest) {
     TextEncoding enc;
     std::string escaped;
   } cases[] = {
-      {"plain text", "Notes 1.txt", kUtf8, "Notes 1.txt"},
       {"backslash", "c:\\x\\a.exe", kUtf8, "c:\\\\x\\\\a.exe"},
       {"tab, line feed, carriage return", "a\tb\nc\r", kUtf8, "a\\tb\\nc\\r"},
-      {"escape sequence", "\x1b[31mred", kUtf8, "\\x1b[31mred"},
       {"NUL and DEL", std::string("a\0b\x7f", 4), kUtf8, "a\\x00b\\x7f"},
-      {"letters of other scripts", "caf\xc3\xa9 \xe6\x97\xa5", kUtf8, "caf\xc3\xa9 \xe6\x97\xa5"},
       {"C1 control in UTF-8",
        "\xc2\x9b"
        "2J",
        kUtf8, "\\xc2\\x9b2J"},
       {"no valid UTF-8", "a\xff\xe2\x82z", kUtf8, "a\\xff\\xe2\\x82z"},
-      // A file "report<U+202E>fdp.sh" would show as "reporths.pdf".
-      {"right-to-left override",
-       "report\xe2\x80\xae"
-       "fdp.sh",
-       kUtf8, "report\\xe2\\x80\\xaefdp.sh"},
       {"every direction control and separator",
        "\xe2\x80\x8e\xe2\x80\x8f\xe2\x80\xa8\xe2\x80\xa9\xe2\x80\xaa\xe2\x81\xa6\xe2\x81\xa9",
        kUtf8,
@@ -80,7 +58,6 @@ TEST(EscapeControls, WritesControlCharactersAsEscapesAndKeepsTheRest) {
       {"their neighbours stay", "\xe2\x80\x8d\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa\xe2\x80\x94",
        kUtf8, "\xe2\x80\x8d\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa\xe2\x80\x94"},
       {"single-byte code page keeps high bytes", "\x9b\xe9", kSingle, "\x9b\xe9"},
-      {"single-byte code page escapes C0", "a\tb\x1b", kSingle, "a\\tb\\x1b"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -96,11 +73,8 @@ TEST(Utf16OfBytes, CarriesEveryByteThatIsNoUtf8AsALoneSurrogate) {
     std::string bytes;
     std::u16string shown;
   } cases[] = {
-      {"ASCII", "Tools", u"Tools"},
       {"letters of other scripts", "caf\xc3\xa9 \xe6\x97\xa5", u"caf\u00e9 \u65e5"},
-      {"beyond the first plane", "\xf0\x9f\x98\x80", u"\U0001F600"},
       {"Latin-1", "p\xe9", u"p\xdce9"},
-      {"a sequence cut short", "\xe2\x82z", u"\xdce2\xdc82z"},
       {"an encoded surrogate", "\xed\xa0\x80", u"\xdced\xdca0\xdc80"},
       {"NUL", std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
   };
@@ -130,11 +104,6 @@ TEST(TerminalText, KeepsLinesAndBackslashesAndEscapesEveryOtherControl) {
             "C:\\x\\a.exe\n\nFile Not Found");
   EXPECT_EQ(TerminalText("a\tb\r\x1b]0;t\x07\xc2\x9b\xff", kUtf8),
             "a\\tb\\r\\x1b]0;t\\x07\\xc2\\x9b\\xff");
-  EXPECT_EQ(TerminalText("\x9b\xe9\x1b", kSingle), "\x9b\xe9\\x1b");
-  EXPECT_EQ(TerminalText("a\xe2\x80\xae"
-                         "b",
-                         kUtf8),
-            "a\\xe2\\x80\\xaeb");
 }
 
 // Text for a window escapes as text for a terminal does, but leaves the bytes that are
@@ -145,7 +114,6 @@ TEST(WindowText, EscapesControlsAndDirectionControlsAndLeavesOtherBytes) {
                        kUtf8),
             "C:\\x\\a.exe\n\nreport\\xe2\\x80\\xaefdp.sh\\t\\x1b\\xc2\\x9b");
   EXPECT_EQ(WindowText("caf\xe9 \xff\xe2\x80", kUtf8), "caf\xe9 \xff\xe2\x80");
-  EXPECT_EQ(WindowText("\x9b\xe9\x1b", kSingle), "\x9b\xe9\\x1b");
 }
 
 TEST(JsonString, EscapesAndStaysValidJsonWhateverTheBytes) {
@@ -155,14 +123,10 @@ TEST(JsonString, EscapesAndStaysValidJsonWhateverTheBytes) {
     std::string json;
     std::string readBack;
   } cases[] = {
-      {"plain", "Notes", "\"Notes\"", "Notes"},
       {"quotes and backslashes", "say \"hi\" c:\\x", "\"say \\\"hi\\\" c:\\\\x\"",
        "say \"hi\" c:\\x"},
       {"controls", std::string("\t\n\r\x1b\0\x7f", 6), "\"\\t\\n\\r\\u001b\\u0000\\u007f\"",
        std::string("\t\n\r\x1b\0\x7f", 6)},
-      {"UTF-8 as it stands", "caf\xc3\xa9 \xf0\x9f\x98\x80", "\"caf\xc3\xa9 \xf0\x9f\x98\x80\"",
-       "caf\xc3\xa9 \xf0\x9f\x98\x80"},
-      {"C1 control", "\xc2\x9b", "\"\\u009b\"", "\xc2\x9b"},
       {"direction controls and separators", "a\xe2\x80\xae\xe2\x81\xa6\xe2\x80\xa8",
        "\"a\\u202e\\u2066\\u2028\"", "a\xe2\x80\xae\xe2\x81\xa6\xe2\x80\xa8"},
       {"invalid bytes become U+FFFD", "a\xff\xe2\x82z", "\"a\\ufffd\\ufffd\\ufffdz\"",

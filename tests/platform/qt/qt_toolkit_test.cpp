@@ -70,10 +70,7 @@ TEST(QtToolkit, BoxesGoToStandardErrorWithoutADisplayAndToQtWithOne) {
   } cases[] = {
       {kStyleCriticalOk, Box::Ok, kAnswerOk, Box::Critical, Box::Ok, Box::NoButton},
       {kStyleQuestionYesNo, Box::No, kAnswerNo, Box::Question, Box::Yes | Box::No, Box::Yes},
-      {kStyleQuestionYesNoCancel, Box::Cancel, kAnswerCancel, Box::Question,
-       Box::Yes | Box::No | Box::Cancel, Box::Yes},
-      {noByDefault, Box::Yes, kAnswerYes, Box::Question, Box::Yes | Box::No, Box::No},
-      {kStyleExclamationOk, Box::Ok, kAnswerOk, Box::Warning, Box::Ok, Box::NoButton}};
+      {noByDefault, Box::Yes, kAnswerYes, Box::Question, Box::Yes | Box::No, Box::No}};
   for (const auto& c : cases) {
     const Box* seen = nullptr;
     QTimer::singleShot(0, [&] {
