@@ -34,30 +34,48 @@ std::string UserClass(const std::string& sub) {
   return read == ERROR_SUCCESS ? std::string(buffer) : "<unset>";
 }
 
+// There is one file association per user, which the window registers when it first
+// opens: a test that may write it takes its turn with the association tests, and a user
+// who had none has none again afterwards.
+class AssociationTurn {
+ public:
+  AssociationTurn() : turn_(CreateMutexA(nullptr, FALSE, "Local\\TavrinAssociationTests")) {
+    if (turn_ != nullptr) WaitForSingleObject(turn_, INFINITE);
+    own_ = UserClass(".tavrin") == "<none>" && UserClass("Tavrin") == "<none>";
+  }
+  ~AssociationTurn() {
+    for (const char* key : {"Software\\Classes\\.tavrin", "Software\\Classes\\Tavrin"}) {
+      if (own_) RegDeleteTreeA(HKEY_CURRENT_USER, key);
+      if (own_) RegDeleteKeyA(HKEY_CURRENT_USER, key);
+    }
+    if (turn_ != nullptr) {
+      ReleaseMutex(turn_);
+      CloseHandle(turn_);
+    }
+  }
+  AssociationTurn(const AssociationTurn&) = delete;
+  AssociationTurn& operator=(const AssociationTurn&) = delete;
+  bool own() const { return own_; }
+
+ private:
+  HANDLE turn_;
+  bool own_ = false;
+};
+
 // Run mode neither checks nor writes the file association: a ".tavrin" type that counts
 // as missing (its value empty), which the window would register again, stays as it is.
 TEST_F(RunModeTest, RunModeLeavesTheAssociationAlone) {
-  // One association per user: the association tests take turns with this one.
-  const HANDLE turn = CreateMutexA(nullptr, FALSE, "Local\\TavrinAssociationTests");
-  if (turn != nullptr) WaitForSingleObject(turn, INFINITE);
-  const bool own = UserClass(".tavrin") == "<none>" && UserClass("Tavrin") == "<none>";
-  if (own) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin", 0, nullptr, 0, KEY_SET_VALUE,
-                    nullptr, &key, nullptr);
-    RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-    RegCloseKey(key);
-    const auto result = Run({Item("One", RecorderPath(), "x", 1, kTrue)});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(UserClass(".tavrin"), "");
-    EXPECT_EQ(UserClass("Tavrin"), "<none>");
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin");
-  }
-  if (turn != nullptr) {
-    ReleaseMutex(turn);
-    CloseHandle(turn);
-  }
-  if (!own) GTEST_SKIP() << "this user has a .tavrin association of their own";
+  const AssociationTurn turn;
+  if (!turn.own()) GTEST_SKIP() << "this user has a .tavrin association of their own";
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin", 0, nullptr, 0, KEY_SET_VALUE,
+                  nullptr, &key, nullptr);
+  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+  RegCloseKey(key);
+  const auto result = Run({Item("One", RecorderPath(), "x", 1, kTrue)});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(UserClass(".tavrin"), "");
+  EXPECT_EQ(UserClass("Tavrin"), "<none>");
 }
 
 BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM param) {
@@ -71,7 +89,8 @@ BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM param) {
 // `--stop` asks what a run started to close its windows: a second tavrin.exe, whose main
 // window the run opened, closes it and ends; nothing is left to stop afterwards.
 TEST_F(RunModeTest, StopClosesTheWindowsOfWhatARunStarted) {
-  env.erase("DISPLAY");  // the inner window needs Wine's own display
+  const AssociationTurn turn;  // the inner window registers it
+  env.erase("DISPLAY");        // the inner window needs Wine's own display
   WriteFile(dir.file("inner.tavrin"), CollectionText({Item("One", RecorderPath(), "x")}));
   WriteFile(dir.file("c.tavrin"),
             CollectionText({Item("Window", testing::TavrinPath(), dir.file("inner.tavrin"))}));
