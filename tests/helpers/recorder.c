@@ -6,10 +6,8 @@
  * first argument "--exit=N" makes it end with that status; a first argument
  * "--wait-for=PATH" makes it wait (up to a minute) until that file exists; a first
  * argument "--env=NAME" is recorded as NAME=<its value in the environment>; a first
- * argument "--signals" (POSIX) is recorded as "ignored=<hex> blocked=<hex>", the signals
- * it was started with ignored and blocked, as /proc lists them; a first argument
- * "--process" (POSIX) is recorded as "session=own|shared fds=<n>,<n>...", whether it
- * leads a session of its own and the descriptors it was started with; on Windows a first
+ * argument "--process" (POSIX) is recorded as what it was started with (see
+ * describe_process); on Windows a first
  * argument "--console=PATH" makes it write to that file the ids of the processes
  * attached to its console ("console: <id> <id>...", nothing after the colon when it has
  * none) and the show-window value it was started with ("show: <n>", or "show: none").
@@ -113,21 +111,18 @@ static void sleep_ms(long ms) {
 
 static int exists(const char* path) { return access(path, F_OK) == 0; }
 
-/* "ignored=<hex> blocked=<hex>": the signals ignored and blocked, as /proc lists them. */
-static int describe_signals(char* out, size_t size) {
+/* "ignored=<hex> blocked=<hex> session=own|shared fds=0,1,2": the signals it was started
+ * with ignored and blocked, whether it leads a session of its own, and its open descriptors
+ * (without the one that lists them), as /proc lists them. */
+static int describe_process(char* out, size_t size) {
   char ignored[32] = "?", blocked[32] = "?", line[256];
   FILE* f = fopen("/proc/self/status", "r");
   while (f && fgets(line, sizeof line, f)) {
     if (sscanf(line, "SigIgn: %31s", ignored) != 1) (void)sscanf(line, "SigBlk: %31s", blocked);
   }
   if (f) fclose(f);
-  return snprintf(out, size, "ignored=%s blocked=%s", ignored, blocked);
-}
-
-/* "session=own|shared fds=0,1,2": the session it leads or not, its open descriptors in
- * ascending order, as /proc lists them (without the one that lists them). */
-static int describe_process(char* out, size_t size) {
-  int len = snprintf(out, size, "session=%s fds=", getsid(0) == getpid() ? "own" : "shared");
+  int len = snprintf(out, size, "ignored=%s blocked=%s session=%s fds=", ignored, blocked,
+                     getsid(0) == getpid() ? "own" : "shared");
   DIR* dir = opendir("/proc/self/fd");
   const char* comma = "";
   for (struct dirent* entry; dir && (entry = readdir(dir)) != NULL;) {
@@ -157,8 +152,6 @@ int main(int argc, char** argv) {
     const char* value = getenv(first + 6);
     len += snprintf(line + len, cap - (size_t)len, "%s=%s", first + 6, value ? value : "");
 #ifndef _WIN32
-  } else if (strcmp(first, "--signals") == 0) {
-    len += describe_signals(line + len, cap - (size_t)len);
   } else if (strcmp(first, "--process") == 0) {
     len += describe_process(line + len, cap - (size_t)len);
 #endif
