@@ -34,6 +34,19 @@ static int Fail(const char* what, GError* error) {
   return 1;
 }
 
+/* Starts `app` (taken over) on the file at `path`, or on nothing when it is null. */
+static int Launch(GAppInfo* app, const char* path) {
+  if (!app) return Fail("no such application", NULL);
+  GFile* file = path ? g_file_new_for_path(path) : NULL;
+  GList* files = file ? g_list_append(NULL, file) : NULL;
+  GError* error = NULL;
+  const gboolean ok = g_app_info_launch(app, files, NULL, &error);
+  g_list_free(files);
+  if (file) g_object_unref(file);
+  g_object_unref(app);
+  return ok ? 0 : Fail("launch failed", error);
+}
+
 int main(int argc, char** argv) {
   if (argc == 3 && strcmp(argv[1], "type") == 0) {
     char* type = ContentType(argv[2]);
@@ -68,35 +81,13 @@ int main(int argc, char** argv) {
     char* type = ContentType(argv[2]);
     GAppInfo* app = type ? g_app_info_get_default_for_type(type, FALSE) : NULL;
     g_free(type);
-    if (!app) return Fail("no default application", NULL);
-    GFile* file = g_file_new_for_path(argv[2]);
-    GList* files = g_list_append(NULL, file);
-    GError* error = NULL;
-    const gboolean ok = g_app_info_launch(app, files, NULL, &error);
-    g_list_free(files);
-    g_object_unref(file);
-    g_object_unref(app);
-    return ok ? 0 : Fail("launch failed", error);
+    return Launch(app, argv[2]);
   }
   if (argc == 4 && strcmp(argv[1], "launch") == 0) {
-    GDesktopAppInfo* app = g_desktop_app_info_new(argv[2]);
-    if (!app) return Fail("no such desktop entry", NULL);
-    GFile* file = g_file_new_for_path(argv[3]);
-    GList* files = g_list_append(NULL, file);
-    GError* error = NULL;
-    const gboolean ok = g_app_info_launch(G_APP_INFO(app), files, NULL, &error);
-    g_list_free(files);
-    g_object_unref(file);
-    g_object_unref(app);
-    return ok ? 0 : Fail("launch failed", error);
+    return Launch((GAppInfo*)g_desktop_app_info_new(argv[2]), argv[3]);
   }
   if (argc == 3 && strcmp(argv[1], "start") == 0) {
-    GDesktopAppInfo* app = g_desktop_app_info_new_from_filename(argv[2]);
-    if (!app) return Fail("no valid desktop entry", NULL);
-    GError* error = NULL;
-    const gboolean ok = g_app_info_launch(G_APP_INFO(app), NULL, NULL, &error);
-    g_object_unref(app);
-    return ok ? 0 : Fail("launch failed", error);
+    return Launch((GAppInfo*)g_desktop_app_info_new_from_filename(argv[2]), NULL);
   }
   fprintf(stderr,
           "usage: gio_probe type FILE | default TYPE | all TYPE | open FILE | "

@@ -3,22 +3,17 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "fakes.h"
 #include "launch/launch.h"
-#include "launch/run_records.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/posix_system.h"
@@ -31,47 +26,32 @@ namespace {
 using testing::Item;
 using testing::With;
 
-long long RealtimeNs() {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  return now.tv_sec * 1000000000LL + now.tv_nsec;
-}
-
-// A loopback port that nothing listens on.
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-// A helper process that listens on `port` after `delayMs`, noting when in `note`, and
-// accepts until it is ended.
-pid_t ListenLater(int port, int delayMs, const std::string& note) {
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  const int on = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) _exit(1);
-  testing::WriteFile(note, std::to_string(RealtimeNs()));
-  listen(fd, 16);
-  for (;;) {
-    const int client = accept(fd, nullptr, nullptr);
-    if (client >= 0) close(client);
+// A loopback socket bound to a free port, which starts to listen 300 ms later, noting when
+// in `note` (as the stand-in program notes its start); until then a connection is refused.
+struct LateListener {
+  explicit LateListener(const std::string& note) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    thread = std::thread([this, note] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      const auto now = std::chrono::system_clock::now().time_since_epoch();
+      testing::WriteFile(note, std::to_string(std::chrono::nanoseconds(now).count()));
+      listen(fd, 16);
+    });
   }
-}
+  ~LateListener() {
+    thread.join();
+    close(fd);
+  }
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  int port = 0;
+  std::thread thread;
+};
 
 struct RealRun : ::testing::Test {
   void SetUp() override {
@@ -79,10 +59,6 @@ struct RealRun : ::testing::Test {
     ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
   }
   void TearDown() override {
-    // What a test left running ends with it.
-    std::ostringstream lines;
-    posix::PosixSystemInfo system;
-    StopRun(collection, /*force=*/true, system, files, lines);
     ::unsetenv("TAVRIN_RECORD");
     ::unsetenv("XDG_RUNTIME_DIR");
   }
@@ -111,9 +87,8 @@ struct RealRun : ::testing::Test {
 // that a started program writes, named relative to the collection's folder, exists; one
 // that never comes is a failure once the time is up.
 TEST_F(RealRun, TheNextItemWaitsUntilThePortAnswersOrTheFileExists) {
-  const int port = FreePort();
-  const pid_t server = ListenLater(port, 300, dir.file("listening"));
-  const std::string ready = "tcp:127.0.0.1:" + std::to_string(port);
+  const LateListener server(dir.file("listening"));
+  const std::string ready = "tcp:127.0.0.1:" + std::to_string(server.port);
   const std::string flag = dir.file("ready.flag");
   EXPECT_EQ(
       RunItems(
@@ -126,8 +101,6 @@ TEST_F(RealRun, TheNextItemWaitsUntilThePortAnswersOrTheFileExists) {
                 "-c \"test -e '" + flag + "' && : > '" + dir.file("saw") + "'\"", 1, kTrue),
            With(Item("Never", "/bin/true"), {{"WaitReady", "file:never"}, {"Timeout", "200"}})}),
       1);
-  kill(server, SIGKILL);
-  waitpid(server, nullptr, 0);
   EXPECT_EQ(boxes, std::vector<std::string>{testing::kErrorBox +
                                             "true\n\nNot ready after 1 s: file:never"});
   const auto runs = testing::WaitForRecording(record, 2);

@@ -17,46 +17,33 @@ using Args = std::vector<std::string>;
 // "RUN"); the file part (mode 1) is the text before the first " /", or the whole line
 // without the switch.
 TEST(CommandLine, TheWindowsSubstringRule) {
+  // One pair of quotes round the file part, as cmd users type a name with blanks and
+  // drag-and-drop passes it, is no part of the name (a Windows name holds no quote);
+  // quotes anywhere else stay, and the substring rule still decides.
   const std::pair<const char*, const char*> cases[] = {
-      {"c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin|RUN"},
       {"c:\\x\\a.tavrin", "c:\\x\\a.tavrin|"},
       {" spaced  \"quoted\" ", " spaced  \"quoted\" |"},
       {"a.tavrin /running", "a.tavrin|RUN"},
       {"c:\\x/run\\y.tavrin", "|RUN"},
       {"a.tavrin /x /run", "a.tavrin|RUN"},
-      {"/run", "|RUN"}};
+      {"\"C:\\My Colls\\Good Games.tavrin\" /run", "C:\\My Colls\\Good Games.tavrin|RUN"},
+      {"\"a\" b.tavrin", "\"a\" b.tavrin|"},
+      {"\"unclosed.tavrin /run", "\"unclosed.tavrin|RUN"}};
   for (const auto& [line, parts] : cases) {
     EXPECT_EQ(ParseCommandLine(line, 1) + "|" + ParseCommandLine(line, 2), parts) << line;
     EXPECT_EQ(ParseCommandLine(line, 3), "") << line;
-  }
-  // One pair of quotes round the file part, as cmd users type a name with blanks and
-  // drag-and-drop passes it, is no part of the name (a Windows name holds no quote);
-  // quotes anywhere else stay, and the substring rule still decides.
-  const std::pair<const char*, const char*> quoted[] = {
-      {"\"C:\\My Colls\\Good Games.tavrin\" /run", "C:\\My Colls\\Good Games.tavrin|RUN"},
-      {"\"my file.tavrin\"  /RUN  ", "my file.tavrin|RUN"},
-      {"\"a\" b.tavrin", "\"a\" b.tavrin|"},
-      {"\"unclosed.tavrin /run", "\"unclosed.tavrin|RUN"},
-      {"\"c:\\x/run\\y.tavrin\"", "|RUN"},
-      {"\"\" /run", "|RUN"}};
-  for (const auto& [line, parts] : quoted) {
-    EXPECT_EQ(ParseCommandLine(line, 1) + "|" + ParseCommandLine(line, 2), parts) << line;
   }
   const auto r = RequestFromCommandLine("\"c:\\x\\a.tavrin\" /Run");
   EXPECT_TRUE(r.Run);
   EXPECT_EQ(r.FilePart, "c:\\x\\a.tavrin");
   EXPECT_EQ(r.CommandLine, "\"c:\\x\\a.tavrin\" /Run");
-  // The command line is the text after the program's path, quoted or not.
+  // The command line is the text after the program's path, quoted or not; blanks and tabs
+  // after the path are skipped, the rest kept as it stands.
   const std::pair<const char*, const char*> afterProgram[] = {
-      {"\"C:\\Program Files\\Tavrin\\tavrin.exe\" c:\\x\\a.tavrin /run", "c:\\x\\a.tavrin /run"},
-      // Blanks and tabs after the path are skipped; the rest is kept as it stands.
       {"tavrin.exe \t  \"my file.tavrin\" /RUN  ", "\"my file.tavrin\" /RUN  "},
-      // A path with blanks as the association's command hands it over, %1 unquoted.
       {"\"c:\\t\\tavrin.exe\" c:\\My Games\\a.tavrin /run", "c:\\My Games\\a.tavrin /run"},
       {"\"c:\\t\\tavrin.exe\"a.tavrin /run", "a.tavrin /run"},
-      {"", ""},
-      {"\"c:\\t\\tavrin.exe a.tavrin", ""},  // a quote never closed takes the whole line
-  };
+      {"\"c:\\t\\tavrin.exe a.tavrin", ""}};  // a quote never closed takes the whole line
   for (const auto& [line, rest] : afterProgram) {
     EXPECT_EQ(CommandLineAfterProgram(line), rest) << line;
   }
