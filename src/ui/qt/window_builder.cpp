@@ -42,13 +42,13 @@ void KeepInside(QGroupBox* frame) {
 
 // A toolbar: a row of tool buttons that fills its place without overflowing. A button
 // shows no text of its own: its tool tip names it.
-QWidget* MakeToolBar(const ControlSpec& spec, QWidget* parent, MadeControls& made,
+QWidget* MakeToolBar(const ControlDesc& desc, QWidget* parent, MadeControls& made,
                      std::vector<QWidget*>& tabOrder) {
   auto* strip = new QWidget(parent);
   auto* layout = new QHBoxLayout(strip);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  for (const ToolSpec& entry : spec.buttons) {
+  for (const ToolDesc& entry : desc.buttons) {
     auto* button = new QToolButton(strip);
     button->setObjectName(entry.key);
     button->setIcon(BundledIcon(entry.picture));
@@ -63,18 +63,18 @@ QWidget* MakeToolBar(const ControlSpec& spec, QWidget* parent, MadeControls& mad
   return strip;
 }
 
-QWidget* MakeWidget(const ControlSpec& spec, QWidget* parent) {
-  switch (spec.kind) {
+QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
+  switch (desc.kind) {
     case ControlKind::Label:
     case ControlKind::Heading:
     case ControlKind::Link:
-      return new QLabel(spec.text, parent);
+      return new QLabel(desc.text, parent);
     case ControlKind::TextBox:
       return new QLineEdit(parent);
     case ControlKind::EditableList:
     case ControlKind::PickList: {
       auto* box = new QComboBox(parent);
-      box->setEditable(spec.kind == ControlKind::EditableList);
+      box->setEditable(desc.kind == ControlKind::EditableList);
       return box;
     }
     case ControlKind::ListBox: {
@@ -83,18 +83,18 @@ QWidget* MakeWidget(const ControlSpec& spec, QWidget* parent) {
       return list;
     }
     case ControlKind::CheckBox:
-      return new QCheckBox(spec.text, parent);
+      return new QCheckBox(desc.text, parent);
     case ControlKind::PushButton: {
-      auto* button = new QPushButton(spec.text, parent);
-      button->setDefault(spec.isDefault);
+      auto* button = new QPushButton(desc.text, parent);
+      button->setDefault(desc.isDefault);
       return button;
     }
     case ControlKind::DetailsPane:
       return new DetailsPane(parent);
     case ControlKind::Picture: {
       auto* picture = new QLabel(parent);
-      const int side = Twips(spec.place.width);
-      picture->setPixmap(QIcon(BundledPixmap(spec.picture)).pixmap(side, side));
+      const int side = Twips(desc.place.width);
+      picture->setPixmap(QIcon(BundledPixmap(desc.picture)).pixmap(side, side));
       return picture;
     }
     case ControlKind::Frame:
@@ -121,13 +121,13 @@ bool TakesTab(ControlKind kind) {
 
 }  // namespace
 
-MadeControls MakeControls(QWidget* client, const std::vector<ControlSpec>& controls) {
+MadeControls MakeControls(QWidget* client, const std::vector<ControlDesc>& controls) {
   MadeControls made;
   made.widgets.resize(controls.size());
   int ids = 1;
-  for (const ControlSpec& spec : controls) {
-    ids = std::max(ids, spec.id + 1);
-    for (const ToolSpec& button : spec.buttons) ids = std::max(ids, button.id + 1);
+  for (const ControlDesc& desc : controls) {
+    ids = std::max(ids, desc.id + 1);
+    for (const ToolDesc& button : desc.buttons) ids = std::max(ids, button.id + 1);
   }
   made.byId.resize(static_cast<size_t>(ids));
 
@@ -140,16 +140,16 @@ MadeControls MakeControls(QWidget* client, const std::vector<ControlSpec>& contr
   };
   std::vector<Row> rows;
   for (size_t i = 0; i < controls.size(); ++i) {
-    const ControlSpec& spec = controls[i];
-    if (spec.kind != ControlKind::Frame) continue;
-    auto* frame = new QGroupBox(spec.text, client);
-    frame->setObjectName(spec.name);
-    frame->setFont(WindowFont(spec.font.points, spec.font.bold));
+    const ControlDesc& desc = controls[i];
+    if (desc.kind != ControlKind::Frame) continue;
+    auto* frame = new QGroupBox(desc.text, client);
+    frame->setObjectName(desc.name);
+    frame->setFont(WindowFont(desc.font.points, desc.font.bold));
     made.widgets[i] = frame;
-    const int bottom = spec.place.top + spec.place.height;
+    const int bottom = desc.place.top + desc.place.height;
     auto row = std::find_if(rows.begin(), rows.end(),
-                            [&](const Row& r) { return r.top == spec.place.top; });
-    if (row == rows.end()) row = rows.insert(rows.end(), Row{spec.place.top, bottom, 0});
+                            [&](const Row& r) { return r.top == desc.place.top; });
+    if (row == rows.end()) row = rows.insert(rows.end(), Row{desc.place.top, bottom, 0});
     row->bottom = std::max(row->bottom, bottom);
     row->extra = std::max(row->extra, CaptionExtra(frame));
   }
@@ -167,41 +167,41 @@ MadeControls MakeControls(QWidget* client, const std::vector<ControlSpec>& contr
   int frameExtra = 0;
   bool firstInFrame = false;
   for (size_t i = 0; i < controls.size(); ++i) {
-    const ControlSpec& spec = controls[i];
-    if (spec.kind == ControlKind::Frame) {
+    const ControlDesc& desc = controls[i];
+    if (desc.kind == ControlKind::Frame) {
       frame = static_cast<QGroupBox*>(made.widgets[i]);
       frameExtra = 0;
       for (const Row& row : rows) {
-        if (row.top == spec.place.top) frameExtra = row.extra;
+        if (row.top == desc.place.top) frameExtra = row.extra;
       }
       frame->setGeometry(
-          Place(spec.place).translated(0, above(spec.place.top)).adjusted(0, 0, 0, frameExtra));
+          Place(desc.place).translated(0, above(desc.place.top)).adjusted(0, 0, 0, frameExtra));
       firstInFrame = true;
       continue;
     }
-    QWidget* parent = spec.inFrame && frame != nullptr ? frame : client;
-    QWidget* widget = spec.kind == ControlKind::ToolBar ? MakeToolBar(spec, parent, made, tabOrder)
-                                                        : MakeWidget(spec, parent);
+    QWidget* parent = desc.inFrame && frame != nullptr ? frame : client;
+    QWidget* widget = desc.kind == ControlKind::ToolBar ? MakeToolBar(desc, parent, made, tabOrder)
+                                                        : MakeWidget(desc, parent);
     made.widgets[i] = widget;
-    if (spec.id > 0) made.byId[spec.id] = widget;
-    if (spec.name != nullptr) widget->setObjectName(spec.name);
+    if (desc.id > 0) made.byId[desc.id] = widget;
+    if (desc.name != nullptr) widget->setObjectName(desc.name);
     widget->setGeometry(
-        Place(spec.place).translated(0, spec.inFrame ? frameExtra : above(spec.place.top)));
-    if (spec.kind != ControlKind::DetailsPane && spec.kind != ControlKind::Picture) {
-      widget->setFont(WindowFont(spec.font.points, spec.font.bold));
+        Place(desc.place).translated(0, desc.inFrame ? frameExtra : above(desc.place.top)));
+    if (desc.kind != ControlKind::DetailsPane && desc.kind != ControlKind::Picture) {
+      widget->setFont(WindowFont(desc.font.points, desc.font.bold));
     }
-    if (spec.tip != nullptr) widget->setToolTip(spec.tip);
-    if (spec.disabled) widget->setEnabled(false);
+    if (desc.tip != nullptr) widget->setToolTip(desc.tip);
+    if (desc.disabled) widget->setEnabled(false);
     // A frame's caption names the control it holds first, without the access key's mark.
-    if (spec.inFrame && firstInFrame && frame != nullptr) {
+    if (desc.inFrame && firstInFrame && frame != nullptr) {
       widget->setAccessibleName(QString(frame->title()).remove('&'));
     }
-    firstInFrame = firstInFrame && !spec.inFrame;
+    firstInFrame = firstInFrame && !desc.inFrame;
     // A label's access key leads to the control after it.
     if (i > 0 && controls[i - 1].kind == ControlKind::Label) {
       static_cast<QLabel*>(made.widgets[i - 1])->setBuddy(widget);
     }
-    if (TakesTab(spec.kind)) tabOrder.push_back(widget);
+    if (TakesTab(desc.kind)) tabOrder.push_back(widget);
   }
   for (size_t i = 0; i < controls.size(); ++i) {
     if (controls[i].kind == ControlKind::Frame)

@@ -9,13 +9,13 @@ class QWidget;
 namespace tavrin::qt {
 
 // A control of a window's layout with the form's name for it as a number.
-struct ToolSpec {
+struct ToolDesc {
   int id;
   const char* key;
   const char* picture;
   const char* tip;
 };
-struct ControlSpec {
+struct ControlDesc {
   ControlKind kind;
   int id;
   const char* name;
@@ -27,7 +27,7 @@ struct ControlSpec {
   FontSize font;
   bool isDefault;
   bool disabled;
-  std::vector<ToolSpec> buttons;
+  std::vector<ToolDesc> buttons;
 };
 
 // The widgets made from a window's layout.
@@ -44,23 +44,23 @@ struct MadeControls {
 // their texts, fonts, tool tips and names, and Tab going through them in their order.
 // Frames that need more room for their captions than the layout leaves them move the
 // rows below them down, and grow, by what they need (extraHeight in all).
-MadeControls MakeControls(QWidget* client, const std::vector<ControlSpec>& controls);
+MadeControls MakeControls(QWidget* client, const std::vector<ControlDesc>& controls);
 
 template <class Id, class Menu>
 MadeControls MakeControls(QWidget* client, const WindowLayout<Id, Menu>& layout) {
-  std::vector<ControlSpec> controls;
+  std::vector<ControlDesc> controls;
   controls.reserve(layout.controls.size());
   for (const ControlLayout<Id>& c : layout.controls) {
-    ControlSpec spec{c.kind,     static_cast<int>(c.id),
+    ControlDesc desc{c.kind,     static_cast<int>(c.id),
                      c.name,     c.text,
                      c.tip,      c.picture,
                      c.place,    c.inFrame,
                      c.font,     c.isDefault,
                      c.disabled, {}};
     for (const ToolButtonLayout<Id>& b : c.buttons) {
-      spec.buttons.push_back({static_cast<int>(b.id), b.key, b.picture, b.tip});
+      desc.buttons.push_back({static_cast<int>(b.id), b.key, b.picture, b.tip});
     }
-    controls.push_back(std::move(spec));
+    controls.push_back(std::move(desc));
   }
   return MakeControls(client, controls);
 }

@@ -33,8 +33,8 @@ struct ClassAndStyle {
   DWORD exStyle;
 };
 
-ClassAndStyle ClassOf(const ControlSpec& spec) {
-  switch (spec.kind) {
+ClassAndStyle ClassOf(const ControlDesc& desc) {
+  switch (desc.kind) {
     case ControlKind::Frame:
       return {"Button", BS_GROUPBOX, 0};
     case ControlKind::Label:
@@ -58,7 +58,7 @@ ClassAndStyle ClassOf(const ControlSpec& spec) {
       return {"Button", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case ControlKind::PushButton:
       return {"Button",
-              static_cast<DWORD>(spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP,
+              static_cast<DWORD>(desc.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP,
               0};
     case ControlKind::ToolBar:
     case ControlKind::DetailsPane:
@@ -67,18 +67,18 @@ ClassAndStyle ClassOf(const ControlSpec& spec) {
   return {"Static", 0, 0};
 }
 
-Hfont FontOf(const ControlSpec& spec) {
-  if (spec.kind == ControlKind::Picture) return nullptr;
+Hfont FontOf(const ControlDesc& desc) {
+  if (desc.kind == ControlKind::Picture) return nullptr;
   // A link reads as one: underlined (and blue, as its window draws it).
-  if (spec.kind == ControlKind::Link) return MailFont();
-  return WindowFont(spec.font.points, spec.font.bold);
+  if (desc.kind == ControlKind::Link) return MailFont();
+  return WindowFont(desc.font.points, desc.font.bold);
 }
 
 // The program's picture, the icon of the executable, at its size in the layout at 96
 // dots per inch.
-void ShowPicture(Hwnd control, const ControlSpec& spec) {
-  if (std::string_view(spec.picture) != "tavrin") return;
-  const int side = spec.place.width / 15;
+void ShowPicture(Hwnd control, const ControlDesc& desc) {
+  if (std::string_view(desc.picture) != "tavrin") return;
+  const int side = desc.place.width / 15;
   if (auto* icon = static_cast<HICON>(
           LoadImageA(GetModuleHandleA(nullptr), "APPICON", IMAGE_ICON, side, side, LR_SHARED))) {
     SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
@@ -120,53 +120,53 @@ int MadeControls::IdAt(Hwnd focus) const {
   return 0;
 }
 
-MadeControls MakeControls(Hwnd window, const std::vector<ControlSpec>& controls, ToolTips& tips) {
+MadeControls MakeControls(Hwnd window, const std::vector<ControlDesc>& controls, ToolTips& tips) {
   MadeControls made;
   made.windows.resize(controls.size());
   int ids = 1;
-  for (const ControlSpec& spec : controls) {
-    ids = std::max(ids, spec.id + 1);
-    for (int id : spec.buttonIds) ids = std::max(ids, id + 1);
+  for (const ControlDesc& desc : controls) {
+    ids = std::max(ids, desc.id + 1);
+    for (int id : desc.buttonIds) ids = std::max(ids, id + 1);
   }
   made.byId.resize(static_cast<size_t>(ids));
   made.commands.resize(static_cast<size_t>(ids));
 
   TwipsRect frame{0, 0, 0, 0};
   for (size_t i = 0; i < controls.size(); ++i) {
-    const ControlSpec& spec = controls[i];
-    TwipsRect place = Place(spec.place);
-    if (spec.inFrame) place = place.Inside(frame);
-    if (spec.kind == ControlKind::Frame) frame = place;
+    const ControlDesc& desc = controls[i];
+    TwipsRect place = Place(desc.place);
+    if (desc.inFrame) place = place.Inside(frame);
+    if (desc.kind == ControlKind::Frame) frame = place;
     // The height of a drop-down list is that of its open list; the closed box takes the
     // height its font gives it.
-    if (spec.listHeight > 0) place.height = spec.listHeight;
+    if (desc.listHeight > 0) place.height = desc.listHeight;
     Hwnd control = nullptr;
-    if (spec.kind == ControlKind::ToolBar) {
-      control = MakeToolbar(window, place, spec.buttons);
-      for (size_t b = 0; b < spec.buttons.size(); ++b) {
-        made.byId[spec.buttonIds[b]] = control;
-        made.commands[spec.buttonIds[b]] = spec.buttons[b].id;
-        made.toolButtons.push_back(spec.buttons[b]);
+    if (desc.kind == ControlKind::ToolBar) {
+      control = MakeToolbar(window, place, desc.buttons);
+      for (size_t b = 0; b < desc.buttons.size(); ++b) {
+        made.byId[desc.buttonIds[b]] = control;
+        made.commands[desc.buttonIds[b]] = desc.buttons[b].id;
+        made.toolButtons.push_back(desc.buttons[b]);
       }
-    } else if (spec.kind == ControlKind::DetailsPane) {
-      control = MakeDetailsPane(window, place, spec.command);
+    } else if (desc.kind == ControlKind::DetailsPane) {
+      control = MakeDetailsPane(window, place, desc.command);
     } else {
-      ClassAndStyle kind = ClassOf(spec);
-      const ControlSpec* before = i > 0 ? &controls[i - 1] : nullptr;
-      if (TakesTab(spec.kind) && before != nullptr &&
-          (before->kind == ControlKind::Frame || (before->inFrame && !spec.inFrame))) {
+      ClassAndStyle kind = ClassOf(desc);
+      const ControlDesc* before = i > 0 ? &controls[i - 1] : nullptr;
+      if (TakesTab(desc.kind) && before != nullptr &&
+          (before->kind == ControlKind::Frame || (before->inFrame && !desc.inFrame))) {
         kind.style |= WS_GROUP;
       }
-      if (spec.disabled) kind.style |= WS_DISABLED;
-      control = MakeControl(window, kind.className, spec.text != nullptr ? spec.text : "",
-                            kind.style, place, spec.command, FontOf(spec), kind.exStyle);
-      if (spec.kind == ControlKind::Picture && spec.picture != nullptr) ShowPicture(control, spec);
-      if (spec.tip != nullptr) tips.Add(control, spec.tip);
+      if (desc.disabled) kind.style |= WS_DISABLED;
+      control = MakeControl(window, kind.className, desc.text != nullptr ? desc.text : "",
+                            kind.style, place, desc.command, FontOf(desc), kind.exStyle);
+      if (desc.kind == ControlKind::Picture && desc.picture != nullptr) ShowPicture(control, desc);
+      if (desc.tip != nullptr) tips.Add(control, desc.tip);
     }
     made.windows[i] = control;
-    if (spec.id > 0) {
-      made.byId[spec.id] = control;
-      made.commands[spec.id] = spec.command;
+    if (desc.id > 0) {
+      made.byId[desc.id] = control;
+      made.commands[desc.id] = desc.command;
     }
   }
   return made;

@@ -9,7 +9,7 @@ namespace tavrin::win32 {
 
 // A control of a window's layout with the form's name for it and its command
 // identifier as numbers.
-struct ControlSpec {
+struct ControlDesc {
   ControlKind kind;
   int id;       // the form's name for it; 0 for none
   int command;  // the identifier of its window and its messages
@@ -51,7 +51,7 @@ struct MadeControls {
 // goes through them), where the twips layout puts them, with their texts, fonts and
 // tool tips. The first control of a frame and the first after the frames start a group
 // of the arrow keys.
-MadeControls MakeControls(Hwnd window, const std::vector<ControlSpec>& controls, ToolTips& tips);
+MadeControls MakeControls(Hwnd window, const std::vector<ControlDesc>& controls, ToolTips& tips);
 
 // The same for a window's layout; `commandOf` gives the command identifier of each
 // control and toolbar button the form names. What the form never names is a static
@@ -59,20 +59,20 @@ MadeControls MakeControls(Hwnd window, const std::vector<ControlSpec>& controls,
 template <class Id, class Menu, class CommandOf>
 MadeControls MakeControls(Hwnd window, const WindowLayout<Id, Menu>& layout, ToolTips& tips,
                           CommandOf commandOf) {
-  std::vector<ControlSpec> controls;
+  std::vector<ControlDesc> controls;
   controls.reserve(layout.controls.size());
   for (const ControlLayout<Id>& c : layout.controls) {
     const int id = static_cast<int>(c.id);
-    ControlSpec spec{c.kind,      id,         id > 0 ? commandOf(c.id) : -1,
+    ControlDesc desc{c.kind,      id,         id > 0 ? commandOf(c.id) : -1,
                      c.text,      c.tip,      c.picture,
                      c.place,     c.inFrame,  c.font,
                      c.isDefault, c.disabled, c.listHeight,
                      {},          {}};
     for (const ToolButtonLayout<Id>& b : c.buttons) {
-      spec.buttons.push_back({commandOf(b.id), b.key, b.picture, b.tip});
-      spec.buttonIds.push_back(static_cast<int>(b.id));
+      desc.buttons.push_back({commandOf(b.id), b.key, b.picture, b.tip});
+      desc.buttonIds.push_back(static_cast<int>(b.id));
     }
-    controls.push_back(std::move(spec));
+    controls.push_back(std::move(desc));
   }
   return MakeControls(window, controls, tips);
 }
