@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <vector>
 
 namespace tavrin {
 
@@ -102,6 +103,66 @@ const ControlLayout<Id>* FindControl(const WindowLayout<Id, Menu>& layout, Id id
     if (control.id == id) return &control;
   }
   return nullptr;
+}
+
+// A control of a layout with the form's names as numbers (0 for none), for the code
+// that makes windows of any layout.
+struct ToolDesc {
+  int id;
+  const char* key;
+  const char* picture;
+  const char* tip;
+};
+struct ControlDesc {
+  ControlKind kind;
+  int id;
+  const char* name;
+  const char* text;
+  const char* tip;
+  const char* picture;
+  TwipsBox place;
+  bool inFrame;
+  FontSize font;
+  bool isDefault;
+  bool disabled;
+  int listHeight;
+  std::vector<ToolDesc> buttons;
+};
+
+template <class Id, class Menu>
+std::vector<ControlDesc> Describe(const WindowLayout<Id, Menu>& layout) {
+  std::vector<ControlDesc> controls;
+  controls.reserve(layout.controls.size());
+  for (const ControlLayout<Id>& c : layout.controls) {
+    ControlDesc desc{c.kind,     static_cast<int>(c.id),
+                     c.name,     c.text,
+                     c.tip,      c.picture,
+                     c.place,    c.inFrame,
+                     c.font,     c.isDefault,
+                     c.disabled, c.listHeight,
+                     {}};
+    for (const ToolButtonLayout<Id>& b : c.buttons) {
+      desc.buttons.push_back({static_cast<int>(b.id), b.key, b.picture, b.tip});
+    }
+    controls.push_back(std::move(desc));
+  }
+  return controls;
+}
+
+// Whether Tab stops at a control of `kind` (a toolbar's buttons each do; a link's toolkit
+// decides).
+constexpr bool TakesTab(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::TextBox:
+    case ControlKind::EditableList:
+    case ControlKind::PickList:
+    case ControlKind::ListBox:
+    case ControlKind::CheckBox:
+    case ControlKind::PushButton:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace tavrin

@@ -104,21 +104,6 @@ QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
   return nullptr;
 }
 
-bool TakesTab(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::TextBox:
-    case ControlKind::EditableList:
-    case ControlKind::PickList:
-    case ControlKind::ListBox:
-    case ControlKind::CheckBox:
-    case ControlKind::PushButton:
-    case ControlKind::Link:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 MadeControls MakeControls(QWidget* client, const std::vector<ControlDesc>& controls) {
@@ -201,7 +186,8 @@ MadeControls MakeControls(QWidget* client, const std::vector<ControlDesc>& contr
     if (i > 0 && controls[i - 1].kind == ControlKind::Label) {
       static_cast<QLabel*>(made.widgets[i - 1])->setBuddy(widget);
     }
-    if (TakesTab(desc.kind)) tabOrder.push_back(widget);
+    // A link is a Tab stop too, as a link of a web page is.
+    if (TakesTab(desc.kind) || desc.kind == ControlKind::Link) tabOrder.push_back(widget);
   }
   for (size_t i = 0; i < controls.size(); ++i) {
     if (controls[i].kind == ControlKind::Frame)

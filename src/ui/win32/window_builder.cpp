@@ -12,20 +12,6 @@ namespace {
 
 TwipsRect Place(const TwipsBox& box) { return {box.left, box.top, box.width, box.height}; }
 
-bool TakesTab(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::TextBox:
-    case ControlKind::EditableList:
-    case ControlKind::PickList:
-    case ControlKind::ListBox:
-    case ControlKind::CheckBox:
-    case ControlKind::PushButton:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The window class and style of a control of `kind`.
 struct ClassAndStyle {
   const char* className;
@@ -120,13 +106,14 @@ int MadeControls::IdAt(Hwnd focus) const {
   return 0;
 }
 
-MadeControls MakeControls(Hwnd window, const std::vector<ControlDesc>& controls, ToolTips& tips) {
+MadeControls MakeControls(Hwnd window, const std::vector<ControlDesc>& controls, ToolTips& tips,
+                          const std::function<int(int id)>& commandOf) {
   MadeControls made;
   made.windows.resize(controls.size());
   int ids = 1;
   for (const ControlDesc& desc : controls) {
     ids = std::max(ids, desc.id + 1);
-    for (int id : desc.buttonIds) ids = std::max(ids, id + 1);
+    for (const ToolDesc& button : desc.buttons) ids = std::max(ids, button.id + 1);
   }
   made.byId.resize(static_cast<size_t>(ids));
   made.commands.resize(static_cast<size_t>(ids));
@@ -140,16 +127,21 @@ MadeControls MakeControls(Hwnd window, const std::vector<ControlDesc>& controls,
     // The height of a drop-down list is that of its open list; the closed box takes the
     // height its font gives it.
     if (desc.listHeight > 0) place.height = desc.listHeight;
+    const int command = desc.id > 0 ? commandOf(desc.id) : -1;
     Hwnd control = nullptr;
     if (desc.kind == ControlKind::ToolBar) {
-      control = MakeToolbar(window, place, desc.buttons);
-      for (size_t b = 0; b < desc.buttons.size(); ++b) {
-        made.byId[desc.buttonIds[b]] = control;
-        made.commands[desc.buttonIds[b]] = desc.buttons[b].id;
-        made.toolButtons.push_back(desc.buttons[b]);
+      std::vector<ToolButton> buttons;
+      for (const ToolDesc& b : desc.buttons) {
+        buttons.push_back({commandOf(b.id), b.key, b.picture, b.tip});
+      }
+      control = MakeToolbar(window, place, buttons);
+      for (size_t b = 0; b < buttons.size(); ++b) {
+        made.byId[desc.buttons[b].id] = control;
+        made.commands[desc.buttons[b].id] = buttons[b].id;
+        made.toolButtons.push_back(buttons[b]);
       }
     } else if (desc.kind == ControlKind::DetailsPane) {
-      control = MakeDetailsPane(window, place, desc.command);
+      control = MakeDetailsPane(window, place, command);
     } else {
       ClassAndStyle kind = ClassOf(desc);
       const ControlDesc* before = i > 0 ? &controls[i - 1] : nullptr;
@@ -159,14 +151,14 @@ MadeControls MakeControls(Hwnd window, const std::vector<ControlDesc>& controls,
       }
       if (desc.disabled) kind.style |= WS_DISABLED;
       control = MakeControl(window, kind.className, desc.text != nullptr ? desc.text : "",
-                            kind.style, place, desc.command, FontOf(desc), kind.exStyle);
+                            kind.style, place, command, FontOf(desc), kind.exStyle);
       if (desc.kind == ControlKind::Picture && desc.picture != nullptr) ShowPicture(control, desc);
       if (desc.tip != nullptr) tips.Add(control, desc.tip);
     }
     made.windows[i] = control;
     if (desc.id > 0) {
       made.byId[desc.id] = control;
-      made.commands[desc.id] = desc.command;
+      made.commands[desc.id] = command;
     }
   }
   return made;

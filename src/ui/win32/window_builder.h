@@ -1,30 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "forms/window_layout.h"
 #include "ui/win32/controls.h"
 
 namespace tavrin::win32 {
-
-// A control of a window's layout with the form's name for it and its command
-// identifier as numbers.
-struct ControlDesc {
-  ControlKind kind;
-  int id;       // the form's name for it; 0 for none
-  int command;  // the identifier of its window and its messages
-  const char* text;
-  const char* tip;
-  const char* picture;
-  TwipsBox place;
-  bool inFrame;
-  FontSize font;
-  bool isDefault;
-  bool disabled;
-  int listHeight;
-  std::vector<ToolButton> buttons;
-  std::vector<int> buttonIds;  // the form's names for the buttons
-};
 
 // The windows made from a window's layout.
 struct MadeControls {
@@ -49,32 +31,18 @@ struct MadeControls {
 
 // Makes the controls of `controls` on `window`, in their order (which is the order Tab
 // goes through them), where the twips layout puts them, with their texts, fonts and
-// tool tips. The first control of a frame and the first after the frames start a group
-// of the arrow keys.
-MadeControls MakeControls(Hwnd window, const std::vector<ControlDesc>& controls, ToolTips& tips);
+// tool tips. `commandOf` gives the command identifier of each control and toolbar
+// button the form names; what the form never names is a static control of its own (the
+// system's "no identifier"). The first control of a frame and the first after the
+// frames start a group of the arrow keys.
+MadeControls MakeControls(Hwnd window, const std::vector<ControlDesc>& controls, ToolTips& tips,
+                          const std::function<int(int id)>& commandOf);
 
-// The same for a window's layout; `commandOf` gives the command identifier of each
-// control and toolbar button the form names. What the form never names is a static
-// control of its own (the system's "no identifier").
 template <class Id, class Menu, class CommandOf>
 MadeControls MakeControls(Hwnd window, const WindowLayout<Id, Menu>& layout, ToolTips& tips,
                           CommandOf commandOf) {
-  std::vector<ControlDesc> controls;
-  controls.reserve(layout.controls.size());
-  for (const ControlLayout<Id>& c : layout.controls) {
-    const int id = static_cast<int>(c.id);
-    ControlDesc desc{c.kind,      id,         id > 0 ? commandOf(c.id) : -1,
-                     c.text,      c.tip,      c.picture,
-                     c.place,     c.inFrame,  c.font,
-                     c.isDefault, c.disabled, c.listHeight,
-                     {},          {}};
-    for (const ToolButtonLayout<Id>& b : c.buttons) {
-      desc.buttons.push_back({commandOf(b.id), b.key, b.picture, b.tip});
-      desc.buttonIds.push_back(static_cast<int>(b.id));
-    }
-    controls.push_back(std::move(desc));
-  }
-  return MakeControls(window, controls, tips);
+  return MakeControls(window, Describe(layout), tips,
+                      [&commandOf](int id) { return commandOf(static_cast<Id>(id)); });
 }
 
 }  // namespace tavrin::win32

@@ -18,12 +18,6 @@ QString TextOf(const QWidget* w) {
   return {};
 }
 
-bool TakesTab(ControlKind kind) {
-  return kind != ControlKind::Frame && kind != ControlKind::Label && kind != ControlKind::Heading &&
-         kind != ControlKind::Picture && kind != ControlKind::DetailsPane &&
-         kind != ControlKind::ToolBar;
-}
-
 template <class Id, class Menu>
 void ExpectMadeFrom(QWidget& window, const WindowLayout<Id, Menu>& layout) {
   EXPECT_EQ(window.windowTitle().toStdString(), layout.caption);
@@ -43,7 +37,7 @@ void ExpectMadeFrom(QWidget& window, const WindowLayout<Id, Menu>& layout) {
       EXPECT_EQ(label->buddy(), w) << "the label's access key leads to the control after it";
     }
     labelled = c.kind == ControlKind::Label ? c.name : nullptr;
-    if (TakesTab(c.kind)) tabOrder.push_back(c.name);
+    if (TakesTab(c.kind) || c.kind == ControlKind::Link) tabOrder.push_back(c.name);
     for (const ToolButtonLayout<Id>& b : c.buttons) {
       auto* button = w->findChild<QToolButton*>(b.key);
       ASSERT_NE(button, nullptr) << b.key;
