@@ -1,6 +1,5 @@
 // The rules by which the item list changes: where a new item goes, what removing the
 // last one leaves, swapping neighbours, and the indexes each refuses.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "collection/item_list.h"
@@ -9,88 +8,58 @@
 namespace tavrin {
 namespace {
 
-using ::testing::ElementsAre;
 using testing::Item;
+using Names = std::vector<std::string>;
 
-// A collection as a window lists it after loading.
-CollectionState Listed(std::vector<std::string> names) {
-  CollectionState state;
-  state.Items.clear();
-  for (const auto& name : names) state.Items.push_back(Item(name, "/bin/" + name));
-  state.HasItems = true;
-  return state;
-}
-
-std::vector<std::string> Names(const CollectionState& state) {
-  std::vector<std::string> names;
-  for (const auto& item : state.Items) names.push_back(item.ItemName);
-  return names;
-}
-
-TEST(ItemList, InsertAtTheEndFirstOrAfterAnItem) {
-  struct Case {
+// Each change, from records named as in its row, listed or not: whether it is made and the
+// records after it ("x" the new one); the list shows them unless only the placeholder is
+// left, or nothing was listed and nothing made.
+TEST(ItemList, EachChangeAndTheIndexesItRefuses) {
+  const CollItem x = Item("x", "/bin/x", "-x", kStyleHidden, kTrue);
+  const struct {
     const char* name;
-    int position;
-    std::vector<std::string> after;
+    Names before;
+    bool listed;
+    char change;  // Insert, Remove, Swap (i and i + 1), Replace
+    int i;
+    bool made;
+    Names after;
+  } cases[] = {
+      {"insert first", {"a", "b", "c"}, true, 'I', 0, true, {"x", "a", "b", "c"}},
+      {"insert after the second", {"a", "b", "c"}, true, 'I', 2, true, {"a", "b", "x", "c"}},
+      {"insert at the end", {"a", "b", "c"}, true, 'I', 3, true, {"a", "b", "c", "x"}},
+      {"insert beyond the end", {"a", "b"}, true, 'I', 3, false, {"a", "b"}},
+      {"insert before the start", {"a", "b"}, true, 'I', -1, false, {"a", "b"}},
+      {"the first replaces records not listed", {"a", "b"}, false, 'I', 0, true, {"x"}},
+      {"nothing listed: only at 0", {"a", "b"}, false, 'I', 1, false, {"a", "b"}},
+      {"remove keeps the order", {"a", "b", "c"}, true, 'R', 1, true, {"a", "c"}},
+      {"remove beyond the end", {"a", "b"}, true, 'R', 2, false, {"a", "b"}},
+      // One record: the index is not looked at.
+      {"the last leaves the placeholder", {"a"}, true, 'R', 7, true, {""}},
+      {"swap neighbours", {"a", "b", "c"}, true, 'S', 0, true, {"b", "a", "c"}},
+      {"swap beyond the end", {"a", "b"}, true, 'S', 1, false, {"a", "b"}},
+      {"swap where nothing is listed", {"a", "b"}, false, 'S', 0, false, {"a", "b"}},
+      {"replace", {"a", "b", "c"}, true, 'P', 2, true, {"a", "b", "x"}},
+      {"replace beyond the end", {"a", "b"}, true, 'P', 2, false, {"a", "b"}},
   };
-  for (const Case& c : {Case{"first", 0, {"new", "a", "b", "c"}},
-                        Case{"after the second", 2, {"a", "b", "new", "c"}},
-                        Case{"at the end", 3, {"a", "b", "c", "new"}}}) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    CollectionState state = Listed({"a", "b", "c"});
-    EXPECT_TRUE(InsertItem(state, c.position, Item("new", "")));
-    EXPECT_EQ(Names(state), c.after);
+    CollectionState state;
+    state.Items.clear();
+    for (const auto& name : c.before) state.Items.push_back(Item(name, "/bin/" + name));
+    state.HasItems = c.listed;
+    const bool made = c.change == 'I'   ? InsertItem(state, c.i, x)
+                      : c.change == 'R' ? RemoveItem(state, c.i)
+                      : c.change == 'S' ? SwapItems(state, c.i, c.i + 1)
+                                        : ReplaceItem(state, c.i, x);
+    EXPECT_EQ(made, c.made);
+    std::vector<CollItem> after;
+    for (const std::string& name : c.after) {
+      after.push_back(name == "x" ? x : name.empty() ? CollItem{} : Item(name, "/bin/" + name));
+    }
+    EXPECT_EQ(state.Items, after);
+    EXPECT_EQ(state.HasItems, c.after != Names{""} && (c.made || c.listed));
   }
-  // An empty collection's placeholder gives way to the first item.
-  CollectionState empty;
-  EXPECT_TRUE(InsertItem(empty, 0, Item("first", "/bin/first")));
-  EXPECT_THAT(empty.Items, ElementsAre(Item("first", "/bin/first")));
-  EXPECT_TRUE(empty.HasItems);
-  // Records left from a collection no longer listed are replaced as the placeholder is.
-  CollectionState hidden = Listed({"old", "older"});
-  hidden.HasItems = false;
-  EXPECT_FALSE(InsertItem(hidden, 1, Item("x", "")));
-  EXPECT_TRUE(InsertItem(hidden, 0, Item("x", "")));
-  EXPECT_THAT(Names(hidden), ElementsAre("x"));
-}
-
-TEST(ItemList, RemoveKeepsTheOrderAndTheLastLeavesThePlaceholder) {
-  CollectionState state = Listed({"a", "b", "c"});
-  EXPECT_TRUE(RemoveItem(state, 1));
-  EXPECT_THAT(Names(state), ElementsAre("a", "c"));
-  EXPECT_TRUE(state.HasItems);
-  EXPECT_TRUE(RemoveItem(state, 1));
-  EXPECT_TRUE(RemoveItem(state, 7));  // one record: the index is not looked at
-  EXPECT_THAT(state.Items, ElementsAre(CollItem{}));
-  EXPECT_FALSE(state.HasItems);
-}
-
-TEST(ItemList, SwapNeighboursAndReplace) {
-  CollectionState state = Listed({"First", "Second", "Third"});
-  EXPECT_TRUE(SwapItems(state, 0, 1));
-  EXPECT_THAT(state.Items, ElementsAre(Item("Second", "/bin/Second"), Item("First", "/bin/First"),
-                                       Item("Third", "/bin/Third")));
-  EXPECT_TRUE(ReplaceItem(state, 2, Item("3", "/bin/3", "-x", kStyleHidden, kTrue)));
-  EXPECT_EQ(state.Items[2], Item("3", "/bin/3", "-x", kStyleHidden, kTrue));
-}
-
-// Every index outside what the list shows is refused without a change.
-TEST(ItemList, IndexesOutsideTheListAreRefused) {
-  const CollectionState before = Listed({"a", "b"});
-  CollectionState state = before;
-  EXPECT_FALSE(InsertItem(state, -1, Item("x", "")));
-  EXPECT_FALSE(InsertItem(state, 3, Item("x", "")));
-  EXPECT_FALSE(ReplaceItem(state, 2, Item("x", "")));
-  EXPECT_FALSE(RemoveItem(state, 2));
-  EXPECT_FALSE(SwapItems(state, 1, 2));
-  EXPECT_EQ(state.Items, before.Items);
-  EXPECT_TRUE(IsListedIndex(state, 1));
-  EXPECT_FALSE(IsListedIndex(state, 2));
-  // Nothing is listed while HasItems is false, whatever records remain.
-  state.HasItems = false;
-  EXPECT_FALSE(IsListedIndex(state, 0));
-  EXPECT_FALSE(SwapItems(state, 0, 1));
-  EXPECT_EQ(state.Items, before.Items);
 }
 
 }  // namespace
