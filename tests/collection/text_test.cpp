@@ -14,8 +14,15 @@ constexpr auto kSingle = TextEncoding::kSingleByte;
 const std::string kE = "\xC3\xA9";             // é, two bytes
 const std::string kEuro = "\xE2\x82\xAC";      // €, three bytes
 const std::string kFace = "\xF0\x9F\x98\x80";  // an emoji, four bytes
+const std::string kSun = "\xE6\x97\xA5";       // a CJK ideograph, two columns wide
 
-TEST(Text, CharactersAreCountedAndShortenedWhole) {
+std::string Times(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+TEST(Text, CharactersAreCountedWhole) {
   // A stray continuation byte, a sequence cut short, overlong, a surrogate: one each.
   const std::pair<const char*, std::size_t> cases[] = {
       {"caf\xC3\xA9", 4}, {"\xE2\x82\xAC\xF0\x9F\x98\x80", 2},
@@ -23,42 +30,12 @@ TEST(Text, CharactersAreCountedAndShortenedWhole) {
       {"\xC0\xAF", 2},    {"\xED\xA0\x80", 3}};
   for (const auto& [text, count] : cases) EXPECT_EQ(CharCount(text, kUtf8), count) << text;
   EXPECT_EQ(CharCount("caf" + kE, kSingle), 5u);
-  // Shortening keeps text up to the limit and shortens longer text to exactly the limit.
-  const std::string name31(31, 'n');
-  EXPECT_EQ(ShortenText(name31, 31, kUtf8), name31);
-  EXPECT_EQ(ShortenText(name31 + "m", 31, kUtf8), std::string(28, 'n') + "...");
-  // Characters count, not bytes: five two-byte characters fit a limit of five.
-  EXPECT_EQ(ShortenText(kE + kE + kE + kE + kE, 5, kUtf8), kE + kE + kE + kE + kE);
-  EXPECT_EQ(ShortenText(kE + kE + kE + kE + kE + kE, 5, kUtf8), kE + kE + "...");
-  EXPECT_EQ(ShortenText(kE + kE + kE, 5, kSingle), kE + "...");
-  // A limit below the marker gives what fits of it.
-  EXPECT_EQ(ShortenText("abcdef", 2, kUtf8), "..");
-  // It never splits a character.
-  const std::string mixed = "x" + kE + kEuro + kFace + "y" + kFace + kEuro + kE + "z";
-  const std::size_t total = CharCount(mixed, kUtf8);
-  for (std::size_t limit = 3; limit < DisplayWidth(mixed, kUtf8); ++limit) {
-    const std::string cut = ShortenText(mixed, limit, kUtf8);
-    // Exactly the limit, or one column short where a wide character did not fit.
-    EXPECT_LE(DisplayWidth(cut, kUtf8), limit) << "limit " << limit;
-    EXPECT_GE(DisplayWidth(cut, kUtf8) + 1, limit) << "limit " << limit;
-    const std::string kept = cut.substr(0, cut.size() - 3);
-    EXPECT_EQ(mixed.compare(0, kept.size(), kept), 0) << "limit " << limit;
-    // The kept part ends on a character boundary: it and the rest of the text count the
-    // same characters as the text itself.
-    EXPECT_EQ(CharCount(kept, kUtf8) + CharCount(mixed.substr(kept.size()), kUtf8), total)
-        << "limit " << limit;
-  }
 }
 
-// The wide characters of East Asian scripts take two columns of a fixed-pitch font, so a
-// shortened text that holds them fits the same room as one of Latin letters.
-TEST(Text, WideCharactersTakeTwoColumns) {
-  const auto times = [](const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-  };
-  const std::string sun = "\xE6\x97\xA5";  // a CJK ideograph
+// Text up to the limit is kept; longer text is shortened to the limit, "..." included,
+// counting columns: a character beyond ASCII takes one, the wide characters of East Asian
+// scripts two, as in a fixed-pitch font.
+TEST(Text, ShortenedTextFitsTheLimitInColumns) {
   const std::string hangul = "\xED\x95\x9C";
   const struct {
     const char* name;
@@ -67,17 +44,35 @@ TEST(Text, WideCharactersTakeTwoColumns) {
     TextEncoding enc;
     std::string shortened;
   } cases[] = {
-      {"31 ideographs in 31 columns", times(sun, 31), 31, kUtf8, times(sun, 14) + "..."},
-      {"16 ideographs do not", times(sun, 16), 31, kUtf8, times(sun, 14) + "..."},
-      {"a wide character is kept whole or not at all", "ab" + times(sun, 3), 6, kUtf8, "ab..."},
-      {"Hangul", times(hangul, 5), 9, kUtf8, times(hangul, 3) + "..."},
-      {"narrow letters beyond ASCII", times(kE + kEuro, 10), 20, kUtf8, times(kE + kEuro, 10)},
-      {"a single-byte code page counts bytes", sun, 3, kSingle, sun},
+      {"31 letters fit 31", std::string(31, 'n'), 31, kUtf8, std::string(31, 'n')},
+      {"32 do not", std::string(32, 'n'), 31, kUtf8, std::string(28, 'n') + "..."},
+      {"five two-byte characters fit five", Times(kE, 5), 5, kUtf8, Times(kE, 5)},
+      {"six do not", Times(kE, 6), 5, kUtf8, Times(kE, 2) + "..."},
+      {"a single-byte code page counts bytes", Times(kE, 3), 5, kSingle, kE + "..."},
+      {"a limit below the marker gives what fits of it", "abcdef", 2, kUtf8, ".."},
+      {"16 ideographs do not fit 31", Times(kSun, 16), 31, kUtf8, Times(kSun, 14) + "..."},
+      {"a wide character is kept whole or not at all", "ab" + Times(kSun, 3), 6, kUtf8, "ab..."},
+      {"Hangul", Times(hangul, 5), 9, kUtf8, Times(hangul, 3) + "..."},
+      {"narrow letters beyond ASCII", Times(kE + kEuro, 10), 20, kUtf8, Times(kE + kEuro, 10)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ShortenText(c.text, c.limit, c.enc), c.shortened);
-    EXPECT_LE(DisplayWidth(ShortenText(c.text, c.limit, c.enc), c.enc), c.limit);
+  }
+  // Never a character split, and exactly the limit, or one column short where a wide
+  // character did not fit.
+  const std::string mixed = "x" + kE + kEuro + kFace + "y" + kFace + kEuro + kE + "z";
+  const std::size_t total = CharCount(mixed, kUtf8);
+  for (std::size_t limit = 3; limit < DisplayWidth(mixed, kUtf8); ++limit) {
+    SCOPED_TRACE("limit " + std::to_string(limit));
+    const std::string cut = ShortenText(mixed, limit, kUtf8);
+    EXPECT_LE(DisplayWidth(cut, kUtf8), limit);
+    EXPECT_GE(DisplayWidth(cut, kUtf8) + 1, limit);
+    const std::string kept = cut.substr(0, cut.size() - 3);
+    EXPECT_EQ(mixed.compare(0, kept.size(), kept), 0);
+    // The kept part ends on a character boundary: it and the rest count the characters
+    // of the whole.
+    EXPECT_EQ(CharCount(kept, kUtf8) + CharCount(mixed.substr(kept.size()), kUtf8), total);
   }
 }
 
@@ -108,15 +103,10 @@ TEST(PathHelpers, SplitAndRenamePathsWithEitherSeparator) {
     EXPECT_EQ(FindLast(P("a\\b\\c"), P("\\")), 4);
     EXPECT_EQ(FindLast("abc", P("\\")), 0);
   }
-  // Only the given separator splits.
+  // Only the given separator splits; FindLast finds a one-character text only.
   EXPECT_EQ(FilePart("dir\\a.exe", '/'), "dir\\a.exe");
   EXPECT_EQ(FolderPart("C:\\x/y", '/'), "C:\\x");
-  // FindLast, beneath the path helpers, finds a one-character text only.
   EXPECT_EQ(FindLast("abcabc", "ab"), 0);
-  std::string buffer(1025, 'x');
-  buffer[3] = buffer[10] = '\0';
-  EXPECT_EQ(CutAtNull(buffer), "xxx");
-  EXPECT_EQ(buffer, "xxx");
 }
 
 }  // namespace
