@@ -146,103 +146,77 @@ class FaultyFileSystem : public testing::NativeFileSystem {
   int failAt_;
 };
 
-// Each step of a save fails in turn, over an existing file and for a new one: the old
-// file stays as it was and no temporary file is left.
+// Each step of a save fails in turn: the old file stays as it was, or no file is made, and
+// no temporary file is left. A file with several names is rewritten in place, cut to the
+// new length under every name.
 TEST_F(SaveCollection, AFailureAtAnyStepLeavesTheOldFileAndNoTemporaryFile) {
-  state.Items = {Item("a", "b"), Item("c", "d", "-x", 2, kTrue)};
-  const std::string old = "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"\",1,#TRUE#\r\n";
-  FaultyFileSystem recording(0);
-  ASSERT_FALSE(SaveCollectionFile(state, dir.file("counted.tavrin"), recording));
-  fs::remove(dir.file("counted.tavrin"));
-  ASSERT_EQ(recording.steps, "cwfkr");
-  for (const bool existing : {true, false}) {
-    for (int failAt = 1; failAt <= 5; ++failAt) {
-      if (existing) WriteFile(dir.file("c.tavrin"), old);
-      FaultyFileSystem failing(failAt);
-      EXPECT_TRUE(SaveCollectionFile(state, dir.file("c.tavrin"), failing)) << "step " << failAt;
-      EXPECT_EQ(Listed(), existing ? Names{"c.tavrin"} : Names{}) << "step " << failAt;
-      EXPECT_EQ(ReadFile(dir.file("c.tavrin")), existing ? old : "") << "step " << failAt;
-    }
-    fs::remove(dir.file("c.tavrin"));
-  }
-}
-
-// A file with several hard links is rewritten in place and cut to the new length; a
-// rewrite that fails is a failed save.
-TEST_F(SaveCollection, AFileWithSeveralLinksIsRewrittenInPlace) {
-  WriteFile(dir.file("c.tavrin"), "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"" +
-                                      std::string(300, 'x') + "\",1,#TRUE#\r\n");
-  fs::create_hard_link(dir.file("c.tavrin"), dir.file("other name.tavrin"));
   state.Items = {Item("a", "b")};
-  FaultyFileSystem recording(0);
-  EXPECT_FALSE(SaveCollectionFile(state, dir.file("other name.tavrin"), recording));
-  EXPECT_EQ(recording.steps, "i");
-  EXPECT_EQ(ReadFile(dir.file("c.tavrin")),
-            "\"Tavrin File 1.2\"\r\n0\r\n\"a\",\"b\",\"\",1,#FALSE#\r\n");
-  EXPECT_EQ(Listed(), (Names{"c.tavrin", "other name.tavrin"}));
-  FaultyFileSystem failing(1);
-  EXPECT_TRUE(SaveCollectionFile(state, dir.file("c.tavrin"), failing));
-}
-
-const std::string kQuestion =
-    "\n\nThis Tavrin Collections in of an old version.\nDo you want to upgrade it?";
-const std::string kOld = "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"p\",1\r\n";
-const std::string kUpgraded = "\"Tavrin File 1.2\"\r\n0\r\n\"A\",\"a\",\"p\",1,#FALSE#\r\n";
-
-// An old version asks; Yes upgrades the file that was read, whatever name the box shows,
-// and an upgrade that cannot be saved says so.
-TEST_F(SaveCollection, AnOldVersionAsksAndUpgradesTheFileThatWasRead) {
-  const std::string path = dir.file("old.tavrin");
-  WriteFile(path, kOld);
-  ASSERT_EQ(ReadCollectionFile(state, path, files), LoadOldVersion);
-  fake.toolkit.answers = {kAnswerNo, kAnswerYes, kAnswerYes};
-  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, path, state, fake.platform));
-  EXPECT_EQ(ReadFile(path), kOld);
-  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform, path));
-  EXPECT_EQ(ReadFile(path), kUpgraded);
-  EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.tavrin", state, fake.platform,
-                               dir.file("gone/old.tavrin")));
-  EXPECT_FALSE(fs::exists(dir.file("gone")));
-  const std::string question = "The Tavrin - Question: (36) ";
-  EXPECT_EQ(fake.toolkit.boxes,
-            (Names{question + path + kQuestion, question + "old.tavrin" + kQuestion,
-                   question + "old.tavrin" + kQuestion,
-                   kErrorBox + "old.tavrin\n\nThe Tavrin was unable to save this file!!"}));
-}
-
-// Upgrading "old.txt" writes "old.tavrin", replacing another one only on a second Yes
-// (No when nobody answers); the collection stays loaded.
-TEST_F(SaveCollection, AnUpgradeAsksBeforeItReplacesAnotherFile) {
-  const std::string other = "\"Tavrin File 1.2\"\r\n0\r\n\"Other\",\"o\",\"\",1,#FALSE#\r\n";
-  WriteFile(dir.file("old.txt"), kOld);
-  ASSERT_EQ(ReadCollectionFile(state, dir.file("old.txt"), files), LoadOldVersion);
+  const std::string old = "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"" +
+                          std::string(300, 'x') + "\",1,#TRUE#\r\n";
+  const std::string saved = "\"Tavrin File 1.2\"\r\n0\r\n\"a\",\"b\",\"\",1,#FALSE#\r\n";
   const struct {
     const char* name;
-    std::deque<int> answers;
-    std::string after;
-  } cases[] = {{"nobody answers the second question", {kAnswerYes}, other},
-               {"upgrade and replace", {kAnswerYes, kAnswerYes}, kUpgraded}};
+    Names before;  // the old file's names, "c.tavrin" first
+    std::string steps;
+  } cases[] = {{"over an old file", {"c.tavrin"}, "cwfkr"},
+               {"a new file", {}, "cwfkr"},
+               {"a file with two names", {"c.tavrin", "other name.tavrin"}, "i"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    WriteFile(dir.file("old.tavrin"), other);
-    fake.toolkit.boxes.clear();
-    fake.toolkit.answers = c.answers;
-    EXPECT_TRUE(
-        ReportLoadResult(LoadOldVersion, "old.txt", state, fake.platform, dir.file("old.txt")));
-    EXPECT_EQ(ReadFile(dir.file("old.tavrin")), c.after);
-    EXPECT_EQ(ReadFile(dir.file("old.txt")), kOld);
-    EXPECT_EQ(fake.toolkit.boxes,
-              (Names{"The Tavrin - Question: (36) old.txt" + kQuestion,
-                     "The Tavrin - Question: (292) old.tavrin\n\nThis file already exists.\nDo "
-                     "you want to replace it?"}));
-    EXPECT_EQ(state.Items, std::vector<CollItem>{Item("A", "a", "p", 1)});
+    for (int failAt = 0; failAt <= static_cast<int>(c.steps.size()); ++failAt) {
+      SCOPED_TRACE(std::string(c.name) + ", failing at step " + std::to_string(failAt));
+      if (!c.before.empty()) WriteFile(dir.file("c.tavrin"), old);
+      if (c.before.size() > 1) fs::create_hard_link(dir.file("c.tavrin"), dir.file(c.before[1]));
+      FaultyFileSystem faulty(failAt);
+      EXPECT_EQ(SaveCollectionFile(state, dir.file("c.tavrin"), faulty), failAt != 0);
+      if (failAt == 0) {
+        EXPECT_EQ(faulty.steps, c.steps);
+      }
+      EXPECT_EQ(Listed(), failAt == 0 && c.before.empty() ? Names{"c.tavrin"} : c.before);
+      for (const auto& name : Listed()) {
+        EXPECT_EQ(ReadFile(dir.file(name)), failAt == 0 ? saved : old) << name;
+        fs::remove(dir.file(name));
+      }
+    }
   }
+}
+
+// Yes to an old version's question upgrades the file that was read, named as the box shows
+// it: "old.txt" as "old.tavrin" beside it, which replaces another file only on a second Yes
+// (No when nobody answers). An upgrade that cannot be saved says so; the collection stays.
+TEST_F(SaveCollection, AnUpgradeAsksBeforeItReplacesAnotherFileAndTellsAFailure) {
+  const std::string old = "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"p\",1\r\n";
+  const std::string other = "\"Tavrin File 1.2\"\r\n0\r\n\"Other\",\"o\",\"\",1,#FALSE#\r\n";
+  WriteFile(dir.file("old.txt"), old);
+  WriteFile(dir.file("old.tavrin"), other);
+  ASSERT_EQ(ReadCollectionFile(state, dir.file("old.txt"), files), LoadOldVersion);
+  const auto upgrade = [&](std::deque<int> answers, const std::string& read) {
+    fake.toolkit.answers = std::move(answers);
+    EXPECT_TRUE(ReportLoadResult(LoadOldVersion, "old.txt", state, fake.platform, read));
+    return ReadFile(dir.file("old.tavrin"));
+  };
+  const std::string upgraded = "\"Tavrin File 1.2\"\r\n0\r\n\"A\",\"a\",\"p\",1,#FALSE#\r\n";
+  EXPECT_EQ(upgrade({kAnswerYes}, dir.file("old.txt")), other);
+  EXPECT_EQ(upgrade({kAnswerYes, kAnswerYes}, dir.file("old.txt")), upgraded);
+  WriteFile(dir.file("old.tavrin"), other);
+  EXPECT_EQ(upgrade({kAnswerYes}, dir.file("gone/old.txt")), other);
+  const std::string asked =
+      "The Tavrin - Question: (36) old.txt\n\nThis Tavrin Collections in of "
+      "an old version.\nDo you want to upgrade it?";
+  const std::string replace =
+      "The Tavrin - Question: (292) old.tavrin\n\nThis file already exists.\nDo you want to "
+      "replace it?";
+  EXPECT_EQ(fake.toolkit.boxes,
+            (Names{asked, replace, asked, replace, asked,
+                   kErrorBox + "old.txt\n\nThe Tavrin was unable to save this file!!"}));
+  EXPECT_EQ(Listed(), (Names{"old.tavrin", "old.txt"}));
+  EXPECT_EQ(ReadFile(dir.file("old.txt")), old);
+  EXPECT_EQ(state.Items, std::vector<CollItem>{Item("A", "a", "p", 1)});
 }
 
 #ifndef _WIN32  // links, owners and permission bits as POSIX has them
 // Listing takes files and links to them, in any case; a save through a link keeps the
 // file's mode, a new file gets 0666 less the umask; a link to nothing or a loop is no
-// target. Deleting gives the runtime's error numbers.
+// target. Deleting what is no file gives the runtime's error number.
 TEST_F(SaveCollection, LinksToFilesAreListedAndFollowedOthersAreNoTarget) {
   for (const char* name : {"a.tavrin", "B.TAVRIN", "notes.txt"}) WriteFile(dir.file(name), "");
   ASSERT_EQ(::chmod(dir.file("a.tavrin").c_str(), 0600), 0);
@@ -269,8 +243,6 @@ TEST_F(SaveCollection, LinksToFilesAreListedAndFollowedOthersAreNoTarget) {
   EXPECT_EQ(ReadFile(dir.file("a.tavrin")).substr(0, 17), "\"Tavrin File 1.2\"");
   EXPECT_EQ(fs::status(dir.file("a.tavrin")).permissions(), fs::perms(0600));
   EXPECT_EQ(fs::status(dir.file("new.tavrin")).permissions(), fs::perms(0640));
-  EXPECT_EQ(files.DeleteFile(dir.file("new.tavrin")), 0);
-  EXPECT_EQ(files.DeleteFile(dir.file("new.tavrin")), 53);
   EXPECT_EQ(files.DeleteFile(dir.file("real/folder.tavrin")), 75);
 }
 
@@ -404,10 +376,12 @@ void LinkOf(uid_t owner, const std::string& target, const std::string& link) {
   ASSERT_EQ(::lchown(link.c_str(), owner, owner), 0) << link;
 }
 
-// Another user's link to the user's file or folder, planted in a folder others may write,
-// is not followed (at every link of a chain); the user's own link is, and any link in a
-// folder nobody else may write. A hard link planted there gets a file of its own.
-TEST_F(SaveCollection, LinksThatAnotherUserPlantedAreNotFollowed) {
+// Where a save goes in folders that others may write. Another user's link to the user's
+// file or folder, planted there, is not followed (at every link of a chain); the user's own
+// link is, and any link in a folder nobody else may write. A hard link planted there gets a
+// file of its own. What is swapped in after the plan, a link of his for the file or a link
+// to the user's folder for a folder of the path, is not followed either.
+TEST_F(SaveCollection, ASaveFollowsNoLinkThatAnotherUserPlanted) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make links that belong to other users";
   const uid_t user = testing::kUnprivilegedId;
   const std::string mine = UsersFolder(dir, "mine");
@@ -420,70 +394,57 @@ TEST_F(SaveCollection, LinksThatAnotherUserPlantedAreNotFollowed) {
   ::chmod(project.c_str(), 0775);
   ASSERT_EQ(::chown(project.c_str(), user, kOtherUser), 0);
   const std::string own = UsersFolder(dir, "shared/own-folder");
+  const std::string team = UsersFolder(dir, "shared/team");
+  const std::string his = shared + "/his";
+  WriteFile(his, kOldText);
+  ASSERT_EQ(::chown(his.c_str(), kOtherUser, kOtherUser), 0);
+  ::chmod(his.c_str(), 0666);
+  UsersFile(morning, kOldText, 0644);
+  UsersFile(shared + "/mine.tavrin", kOldText, 0600);
+  UsersFile(team + "/Morning.tavrin", kOldText, 0644);
   LinkOf(kOtherUser, morning, shared + "/old.tavrin");
   LinkOf(user, shared + "/old.tavrin", shared + "/chain.tavrin");
   LinkOf(user, morning, shared + "/own.tavrin");
   LinkOf(kOtherUser, morning, own + "/planted.tavrin");
   LinkOf(kOtherUser, mine, project + "/team");
+  ASSERT_EQ(::link(morning.c_str(), (shared + "/hard.tavrin").c_str()), 0);
+  const auto swapFile = [&] {
+    fs::rename(shared + "/mine.tavrin", shared + "/moved");
+    LinkOf(kOtherUser, his, shared + "/mine.tavrin");
+  };
+  const auto swapFolder = [&] {
+    fs::rename(team, shared + "/team-moved");
+    fs::create_directory_symlink(mine, team);
+  };
   const struct {
     const char* name;
     std::string path;
-    bool followed;
+    std::string written;  // where the save is to be found; nowhere when empty
+    std::function<void()> between = {};
+    bool asUser = true;
   } cases[] = {
-      {"his link in a sticky shared folder", shared + "/old.tavrin", false},
-      {"the user's link to his link", shared + "/chain.tavrin", false},
-      {"his folder link in a folder a group shares", project + "/team/Morning.tavrin", false},
-      {"the user's own link", shared + "/own.tavrin", true},
-      {"his link in the user's own folder", own + "/planted.tavrin", true},
+      {"his link in a sticky shared folder", shared + "/old.tavrin", ""},
+      {"the user's link to his link", shared + "/chain.tavrin", ""},
+      {"his folder link in a folder a group shares", project + "/team/Morning.tavrin", ""},
+      {"his link swapped in for the file after the plan", shared + "/mine.tavrin", "", swapFile,
+       false},
+      {"a hard link planted there", shared + "/hard.tavrin", shared + "/hard.tavrin"},
+      {"a link to the user's folder swapped in after the plan", team + "/Morning.tavrin",
+       shared + "/team-moved/Morning.tavrin", swapFolder},
+      {"the user's own link", shared + "/own.tavrin", morning},
+      {"his link in the user's own folder", own + "/planted.tavrin", morning},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    UsersFile(morning, kOldText, 0644);
-    EXPECT_EQ(Save(c.path), c.followed ? 0 : 1);
-    EXPECT_EQ(ReadFile(morning), c.followed ? kNewText : kOldText);
-    EXPECT_EQ(std::distance(fs::directory_iterator(mine), {}), 1);
+    EXPECT_EQ(Save(c.path, c.asUser, c.between), c.written.empty() ? 1 : 0);
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+      if (!entry.is_symlink() && entry.is_regular_file()) {
+        const std::string path = entry.path().string();
+        EXPECT_EQ(ReadFile(path), path == c.written ? kNewText : kOldText) << path;
+      }
+    }
+    UsersFile(c.written.empty() ? morning : c.written, kOldText, 0644);
   }
-  UsersFile(morning, kOldText, 0644);
-  ASSERT_EQ(::link(morning.c_str(), (shared + "/hard.tavrin").c_str()), 0);
-  EXPECT_EQ(Save(shared + "/hard.tavrin"), 0);
-  EXPECT_EQ(ReadFile(shared + "/hard.tavrin"), kNewText);
-  EXPECT_EQ(ReadFile(morning), kOldText);
-}
-
-// A file swapped for another user's link after the plan is not written through; a folder
-// of the path swapped for a link to the user's folder is not followed either.
-TEST_F(SaveCollection, WhatIsSwappedInAfterThePlanIsNotFollowed) {
-  if (::geteuid() != 0) GTEST_SKIP() << "only root can make files that belong to other users";
-  const std::string open = dir.file("open");
-  fs::create_directory(open);
-  ::chmod(open.c_str(), 01777);
-  WriteFile(open + "/his", "his");
-  ASSERT_EQ(::chown((open + "/his").c_str(), kOtherUser, kOtherUser), 0);
-  ::chmod((open + "/his").c_str(), 0666);
-  UsersFile(open + "/mine.tavrin", kOldText, 0600);
-  EXPECT_EQ(Save(open + "/mine.tavrin", false,
-                 [&] {
-                   fs::rename(open + "/mine.tavrin", open + "/moved");
-                   LinkOf(kOtherUser, open + "/his", open + "/mine.tavrin");
-                 }),
-            1);
-  EXPECT_EQ(ReadFile(open + "/his"), "his");
-  EXPECT_EQ(ReadFile(open + "/moved"), kOldText);
-  for (const auto& entry : fs::directory_iterator(open)) {
-    EXPECT_NE(ReadFile(entry.path().string()), kNewText) << entry.path();
-  }
-  const std::string mine = UsersFolder(dir, "mine");
-  const std::string team = UsersFolder(dir, "open/team");
-  UsersFile(mine + "/Morning.tavrin", kOldText, 0644);
-  UsersFile(team + "/Morning.tavrin", kOldText, 0644);
-  EXPECT_EQ(Save(team + "/Morning.tavrin", true,
-                 [&] {
-                   fs::rename(team, open + "/team-moved");
-                   fs::create_directory_symlink(mine, team);
-                 }),
-            0);
-  EXPECT_EQ(ReadFile(open + "/team-moved/Morning.tavrin"), kNewText);
-  EXPECT_EQ(ReadFile(mine + "/Morning.tavrin"), kOldText);
 }
 
 // The umask belongs to every thread (Qt runs some): a save never changes it, even for a
