@@ -23,8 +23,7 @@ long OpenDescriptors() {
 TEST(RunHygiene, AThousandItemsNotWaitedForLeaveNoZombieAndNoDescriptor) {
   CollectionState state;
   state.Items.assign(1000, testing::Item("True", "/bin/true"));
-  // Bare names are found on PATH; a waited start among the others is not disturbed by the
-  // reaping.
+  // A waited start among the others is not disturbed by the reaping.
   state.Items[500] = testing::Item("Waited", "true", "", 1, kTrue);
   state.Items[501] = testing::Item("Bare", "true");
   posix::PosixShell shell;
@@ -35,8 +34,7 @@ TEST(RunHygiene, AThousandItemsNotWaitedForLeaveNoZombieAndNoDescriptor) {
 
   EXPECT_EQ(RunAllItems(state, platform), 0);
   EXPECT_TRUE(fake.toolkit.boxes.empty());
-  // Every program ends at once; what stays listed after that is a zombie the launcher
-  // failed to reap. The wait is bounded, and its length is no measure.
+  // Every program ends at once: what stays listed is a zombie the launcher failed to reap.
   auto children = testing::Children();
   for (int i = 0; i < 1500 && !children.empty(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -9,7 +9,6 @@
 #include "fakes.h"
 #include "launch/launch.h"
 #include "launch/stop_request.h"
-#include "temp_dir.h"
 
 namespace tavrin {
 namespace {
@@ -43,17 +42,6 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
        {"a@0", "b@1500"},
        {},
        "2 started, 0 failed, 0 skipped"},
-      {"options a run cannot follow keep the item from starting",
-       {With(Item("a", "a"), {{"delay", "soon"}}), Item("b", "b")},
-       {"b@0"},
-       {"a\n\nDelay \"soon\" is no number of milliseconds from 0 to 3600000"},
-       "1 started, 1 failed, 0 skipped"},
-      {"the next item waits until the port answers",
-       {With(Item("server", "server"), {{"WaitReady", tcp}}), Item("browser", "browser")},
-       {"server@0", "browser@700"},
-       {},
-       "2 started, 0 failed, 0 skipped",
-       {.readyAt = 700}},
       {"not ready in time (half a minute by default) is a failure, and the run goes on",
        {With(Item("s", "s"), {{"WaitReady", tcp}}), Item("b", "b")},
        {"s@0", "b@30000"},
@@ -102,11 +90,9 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ClearStopRequest();
-    testing::TempDir dir;
     testing::FakePlatform fake;
     CollectionState state;
     state.Items = c.items;
-    state.CurrentCollFile = dir.file("c.tavrin");
     fake.shell.results.assign(c.results.begin(), c.results.end());
     fake.system.readyAt = c.world.readyAt;
     fake.system.windowsKnown = c.world.windowsKnown;
