@@ -50,48 +50,34 @@ TEST_F(RunRecords, ARunKeepsWhatStillRunsOfEveryRun) {
   EXPECT_EQ(RunRecordPath(dir.file(".") + "/c.tavrin", system, files), RecordPath());
 }
 
-// Every verdict, with and without force; a number now given to another process (another
-// mark) is never touched, and only what still runs stays in the record.
+// Every verdict: a stop asks, and ends what ignores the asking only when forced; a number
+// now given to another process (another mark) is never touched, and only what still runs
+// stays in the record.
 TEST_F(RunRecords, StopEndsWhatRunsAndSaysWhatBecameOfEachItem) {
-  struct Case {
-    const char* name;
-    bool force;
-    Strings lines;
-    bool ended;
-    std::vector<int64_t> running;
-  };
-  const Case cases[] = {
-      {"asked",
-       false,
-       {"1\tServer\tstopped", "2\tPage\tnot tracked", "3\tReused\thad ended",
-        "4\tStubborn\tstill running"},
-       false,
-       {13, 14}},
-      {"forced",
-       true,
-       {"1\tServer\tstopped", "2\tPage\tnot tracked", "3\tReused\thad ended",
-        "4\tStubborn\tstopped"},
-       true,
-       {13}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    system.processes = {{11, "100"}, {13, "999"}, {14, "400"}};
-    system.ignoresEnd = {14};
-    ASSERT_TRUE(WriteRunRecord(RecordPath(),
-                               {{1, "Server", 11, "100"},
-                                {2, "Page", 0, ""},
-                                {3, "Reused", 13, "300"},
-                                {4, "Stubborn", 14, "400"}},
-                               files));
+  system.processes = {{11, "100"}, {13, "999"}, {14, "400"}};
+  system.ignoresEnd = {14};
+  ASSERT_TRUE(WriteRunRecord(RecordPath(),
+                             {{1, "Server", 11, "100"},
+                              {2, "Page", 0, ""},
+                              {3, "Reused", 13, "300"},
+                              {4, "Stubborn", 14, "400"}},
+                             files));
+  // What the stop prints, whether everything has ended, and what runs after it.
+  const auto stop = [&](bool force) {
     std::ostringstream out;
-    EXPECT_EQ(StopRun(collection, c.force, system, files, out), c.ended);
-    EXPECT_EQ(testing::Lines(out.str()), c.lines);
-    std::vector<int64_t> running;
-    for (const auto& [pid, mark] : system.processes) running.push_back(pid);
-    EXPECT_EQ(running, c.running);
-    EXPECT_EQ(ReadRunRecord(RecordPath(), files).size(), c.ended ? 0u : 1u);
-  }
+    const bool ended = StopRun(collection, force, system, files, out);
+    Strings seen = testing::Lines(out.str());
+    seen.push_back(ended ? "all ended" : "not all ended");
+    for (const auto& [pid, mark] : system.processes) seen.push_back("runs " + std::to_string(pid));
+    return seen;
+  };
+  EXPECT_EQ(stop(false),
+            (Strings{"1\tServer\tstopped", "2\tPage\tnot tracked", "3\tReused\thad ended",
+                     "4\tStubborn\tstill running", "not all ended", "runs 13", "runs 14"}));
+  EXPECT_EQ(ReadRunRecord(RecordPath(), files),
+            (std::vector<StartedItem>{{4, "Stubborn", 14, "400"}}));
+  EXPECT_EQ(stop(true), (Strings{"4\tStubborn\tstopped", "all ended", "runs 13"}));
+  EXPECT_TRUE(ReadRunRecord(RecordPath(), files).empty());
 }
 
 // A run of a collection records the programs it started, with the mark the system gave
