@@ -307,8 +307,9 @@ int Save(const std::string& path, bool asUser = true, std::function<void()> betw
 }
 
 // A file the user may not write is kept; a file keeps its mode; in a folder that takes no
-// new file a file is rewritten in place. Another user's file keeps its owner; root
-// replaces a user's file with one of the same owner and mode, set-id bits included.
+// new file a file is rewritten in place. Another user's file keeps its owner, even in the
+// user's group; root replaces a user's file with one of the same owner and mode, set-id
+// bits included.
 TEST_F(SaveCollection, ASaveRespectsPermissionsOwnersAndTheFolder) {
   const std::string mine = UsersFolder(dir, "mine");
   UsersFile(mine + "/locked.tavrin", kOldText, 0444);
@@ -330,7 +331,8 @@ TEST_F(SaveCollection, ASaveRespectsPermissionsOwnersAndTheFolder) {
   EXPECT_EQ(std::distance(fs::directory_iterator(closed), {}), 1);
   EXPECT_EQ(std::distance(fs::directory_iterator(mine), {}), 2);
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file that belongs to another user";
-  WriteFile(mine + "/roots.tavrin", kOldText);
+  WriteFile(mine + "/roots.tavrin", kOldText);  // root's, in the user's group
+  ASSERT_EQ(::chown((mine + "/roots.tavrin").c_str(), 0, testing::kUnprivilegedId), 0);
   ::chmod((mine + "/roots.tavrin").c_str(), 0666);
   const Facts roots = FactsOf(mine + "/roots.tavrin");
   EXPECT_EQ(Save(mine + "/roots.tavrin"), 0);
