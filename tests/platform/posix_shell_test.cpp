@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -106,24 +105,6 @@ TEST_F(PosixShellTest, WaitedProgramGetsItsArgumentsAndFolderAndIsWaitedFor) {
   EXPECT_EQ(runs[2].args, (Args{"based", "--exit=3"}));
   EXPECT_EQ(fs::canonical(runs[2].cwd), fs::canonical(dir.file("my tools")));
   EXPECT_FALSE(fs::exists(dir.file("my tools/pwned")));
-}
-
-// A launcher started with SIGCHLD ignored (as some session managers and scripts leave it)
-// still waits for its programs: the shell gives the signal its default back.
-TEST_F(PosixShellTest, AnIgnoredChildSignalDoesNotStopTheWaiting) {
-  const std::string program = PlaceRecorder("rec");
-  struct sigaction ignore {};
-  struct sigaction previous {};
-  ignore.sa_handler = SIG_IGN;
-  sigemptyset(&ignore.sa_mask);
-  ASSERT_EQ(sigaction(SIGCHLD, &ignore, &previous), 0);
-  PosixShell fresh;
-  const int32_t waited = fresh.ShellAndWait(Waited(program, "--sleep=50"));
-  struct sigaction now {};
-  sigaction(SIGCHLD, &previous, &now);
-  EXPECT_EQ(waited, kWaitEnded);
-  EXPECT_EQ(now.sa_handler, SIG_DFL);
-  EXPECT_EQ(ReadRecording(record).size(), 1u);
 }
 
 // What a File names, resolved from the collection's folder and never from the launcher's:
