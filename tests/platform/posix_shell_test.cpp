@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -59,47 +57,11 @@ TEST(SplitParams, OneRuleWithoutExpansionAndWithoutLosingACharacter) {
   }
 }
 
-// A bare name comes from PATH's absolute folders alone: an empty or relative entry would
-// name the current folder, where anybody may have planted a program of that name.
-TEST(FindOnPath, ProgramsByBareNameFromPathsAbsoluteFoldersOnly) {
-  EXPECT_EQ(FindOnPath("bin/sh"), "");
-  const testing::TempDir dir;
-  for (const char* place : {"real", "here", "here/bin"}) {
-    fs::create_directories(dir.file(place));
-    fs::copy_file(testing::RecorderPath(), dir.file(place) + "/tavrin-path-rec");
-  }
-  const std::string real = dir.file("real");
-  const std::string none = dir.file("none");
-  const struct {
-    const char* name;
-    std::string path;
-    std::string found;
-  } cases[] = {
-      {"an absolute folder", real, real + "/tavrin-path-rec"},
-      {"a colon at the end", none + ":", ""},
-      {"a relative folder", "bin:" + real, real + "/tavrin-path-rec"},
-      {"nothing at all", "", ""},
-  };
-  const char* given = std::getenv("PATH");
-  const std::string saved = given ? given : "";
-  const fs::path before = fs::current_path();
-  fs::current_path(dir.file("here"));
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    setenv("PATH", c.path.c_str(), 1);
-    EXPECT_EQ(FindOnPath("tavrin-path-rec"), c.found);
-  }
-  // Without PATH, the folders every system has.
-  unsetenv("PATH");
-  EXPECT_EQ(SearchFolders(), (std::vector<std::string>{"/usr/local/bin", "/usr/bin", "/bin"}));
-  fs::current_path(before);
-  setenv("PATH", saved.c_str(), 1);
-}
-
 struct PosixShellTest : ::testing::Test {
   void SetUp() override { setenv("TAVRIN_RECORD", record.c_str(), 1); }
   void TearDown() override {
     unsetenv("TAVRIN_RECORD");
+    setenv("PATH", givenPath.c_str(), 1);
     EXPECT_EQ(fs::current_path(), before);
   }
   // A copy of the stand-in program at `relative` inside the test folder.
@@ -113,28 +75,24 @@ struct PosixShellTest : ::testing::Test {
   testing::TempDir dir;
   std::string record = dir.file("record.log");
   fs::path before = fs::current_path();
+  std::string givenPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   PosixShell shell;
 };
 
 // Parameters are split, never interpreted; the folder is the program's alone. A relative
 // program path is taken from the base folder (the collection's), or from the launcher's
 // folder when there is none. A program that ends at once with any status has run; one
-// that cannot be started is a failure that says why.
+// that cannot be found is a failure. (A folder or a document: see the dry run's tests.)
 TEST_F(PosixShellTest, WaitedProgramGetsItsArgumentsAndFolderAndIsWaitedFor) {
   const std::string program = PlaceRecorder("my tools/the recorder");
   EXPECT_EQ(shell.ShellAndWait(Waited(program, "--sleep=200 \"two words\" $(touch pwned) ; #x",
                                       dir.file("my tools"))),
             kWaitEnded);
   EXPECT_EQ(shell.ShellAndWait(Waited(dir.file("nothing-here"))), kRuntimeFileNotFound);
-  const int32_t folder = shell.ShellAndWait(Waited(dir.str()));
-  EXPECT_NE(folder, kWaitEnded);
-  EXPECT_FALSE(shell.RuntimeErrorText(folder).empty());
   fs::current_path(dir.path());
   const int32_t relative = shell.ShellAndWait(Waited("my tools/the recorder", "", "my tools"));
   fs::current_path(before);
   EXPECT_EQ(relative, kWaitEnded);
-  EXPECT_EQ(shell.ShellAndWait(Waited("the recorder", "", "", dir.file("my tools"))),
-            kRuntimeFileNotFound);  // a bare name is looked up on PATH only
   EXPECT_EQ(
       shell.ShellAndWait(Waited("./the recorder", "based --exit=3", ".", dir.file("my tools"))),
       kWaitEnded);
@@ -147,67 +105,13 @@ TEST_F(PosixShellTest, WaitedProgramGetsItsArgumentsAndFolderAndIsWaitedFor) {
   EXPECT_EQ(runs[2].args, (Args{"based", "--exit=3"}));
   EXPECT_EQ(fs::canonical(runs[2].cwd), fs::canonical(dir.file("my tools")));
   EXPECT_FALSE(fs::exists(dir.file("my tools/pwned")));
-  EXPECT_FALSE(fs::exists(before / "pwned)"));
-}
-
-// A launcher started with SIGCHLD ignored (as some session managers and scripts leave it)
-// still waits for its programs: the shell gives the signal its default back.
-TEST_F(PosixShellTest, AnIgnoredChildSignalDoesNotStopTheWaiting) {
-  const std::string program = PlaceRecorder("rec");
-  struct sigaction ignore {};
-  struct sigaction previous {};
-  ignore.sa_handler = SIG_IGN;
-  sigemptyset(&ignore.sa_mask);
-  ASSERT_EQ(sigaction(SIGCHLD, &ignore, &previous), 0);
-  PosixShell fresh;
-  const int32_t waited = fresh.ShellAndWait(Waited(program, "--sleep=50"));
-  struct sigaction now {};
-  sigaction(SIGCHLD, &previous, &now);
-  EXPECT_EQ(waited, kWaitEnded);
-  EXPECT_EQ(now.sa_handler, SIG_DFL);
-  EXPECT_EQ(ReadRecording(record).size(), 1u);
-}
-
-// A bare name is a program on PATH, never one in the launcher's folder that PATH's empty
-// first entry names; a relative path is taken from the collection's folder.
-TEST_F(PosixShellTest, BareNamesComeFromPathAndRelativePathsFromTheCollection) {
-  PlaceRecorder("bin/tavrin-bare-rec");
-  PlaceRecorder("lists/tools/rec");
-  PlaceRecorder("elsewhere/tavrin-bare-rec");
-  const char* oldPath = std::getenv("PATH");
-  const std::string savedPath = oldPath ? oldPath : "";
-  setenv("PATH", (":" + dir.file("bin") + ":" + savedPath).c_str(), 1);
-  fs::current_path(dir.file("elsewhere"));
-  ShellRequest bare;
-  bare.file = bare.fullPath = "tavrin-bare-rec";
-  bare.params = "unwaited";
-  const int32_t started = shell.ShellExecute(bare);
-  ShellRequest relative;
-  relative.fullPath = "tools/rec";
-  relative.file = "rec";
-  relative.folder = "tools";
-  relative.params = "relative";
-  relative.baseFolder = dir.file("lists");
-  const int32_t fromCollection = shell.ShellExecute(relative);
-  relative.baseFolder = "";
-  const int32_t fromCurrent = shell.ShellExecute(relative);
-  fs::current_path(before);
-  setenv("PATH", savedPath.c_str(), 1);
-  EXPECT_GE(started, 33);
-  EXPECT_GE(fromCollection, 33);
-  EXPECT_EQ(fromCurrent, kShellPathNotFound);  // there is no elsewhere/tools
-  auto runs = testing::WaitForRecording(record, 2);
-  ASSERT_EQ(runs.size(), 2u);
-  std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.args < b.args; });
-  EXPECT_EQ(runs[0].cwd, dir.file("lists/tools"));
-  EXPECT_EQ(runs[1].args, Args{"unwaited"});
-  EXPECT_EQ(runs[1].program, dir.file("bin/tavrin-bare-rec"));
 }
 
 // What a File names, resolved from the collection's folder and never from the launcher's:
-// a program by its execute permission or on PATH, anything else that exists a document
-// in its folder, an address whole. A folder named like the File in the launcher's current
-// folder changes nothing.
+// a program by its execute permission, or by a bare name on PATH's absolute folders alone
+// (an empty or relative entry would name the current folder, where anybody may have
+// planted a program of that name); anything else that exists a document in its folder;
+// an address whole. What the launcher's current folder holds changes nothing.
 TEST_F(PosixShellTest, ResolvesAFileFromTheCollectionsFolder) {
   using Kind = ResolvedFile::Kind;
   const std::string base = dir.file("lists");
@@ -215,67 +119,89 @@ TEST_F(PosixShellTest, ResolvesAFileFromTheCollectionsFolder) {
   testing::WriteFile(dir.file("lists/notes.txt"), "hello");
   testing::WriteFile(dir.file("lists/tavrin-script"), "#!/bin/sh\n");
   PlaceRecorder("lists/tool");
+  const std::string real = PlaceRecorder("real/tavrin-path-rec");
+  PlaceRecorder("elsewhere/tavrin-path-rec");
+  PlaceRecorder("elsewhere/bin/tavrin-path-rec");
   fs::create_directories(dir.file("elsewhere/notes.txt"));
   fs::current_path(dir.file("elsewhere"));
+  const std::string onPath = dir.file("real");
+  const std::string none = dir.file("none");
   const struct {
     const char* name;
+    std::string path;  // PATH
     std::string file;
     Kind kind;
-    std::string path;
+    std::string resolved;
     std::string folder;
   } cases[] = {
-      {"a document beside the collection", "./notes.txt", Kind::kDocument,
+      {"a document beside the collection", onPath, "./notes.txt", Kind::kDocument,
        dir.file("lists/./notes.txt"), dir.file("lists/.")},
-      {"a program beside the collection", "./tool", Kind::kProgram, dir.file("lists/./tool"),
-       dir.file("lists/.")},
-      {"a bare name beside the collection, not on PATH", "tavrin-script", Kind::kMissing,
+      {"a program beside the collection", onPath, "./tool", Kind::kProgram,
+       dir.file("lists/./tool"), dir.file("lists/.")},
+      {"a bare name beside the collection, not on PATH", onPath, "tavrin-script", Kind::kMissing,
        "tavrin-script", ""},
-      {"the same by its path, without execute permission", "./tavrin-script", Kind::kDocument,
-       dir.file("lists/./tavrin-script"), dir.file("lists/.")},
-      {"a folder", "./docs", Kind::kDocument, dir.file("lists/./docs"), dir.file("lists/./docs")},
-      {"an address", "https://example.org/a b", Kind::kAddress, "https://example.org/a b", ""},
-      {"a file address, never a program", "file://" + dir.file("lists/tool"), Kind::kDocument,
-       dir.file("lists/tool"), dir.file("lists")},
+      {"the same by its path, without execute permission", onPath, "./tavrin-script",
+       Kind::kDocument, dir.file("lists/./tavrin-script"), dir.file("lists/.")},
+      {"a folder", onPath, "./docs", Kind::kDocument, dir.file("lists/./docs"),
+       dir.file("lists/./docs")},
+      {"an address", onPath, "https://example.org/a b", Kind::kAddress, "https://example.org/a b",
+       ""},
+      {"a file address, never a program", onPath, "file://" + dir.file("lists/tool"),
+       Kind::kDocument, dir.file("lists/tool"), dir.file("lists")},
+      {"a bare name on PATH", onPath, "tavrin-path-rec", Kind::kProgram, real, ""},
+      {"PATH's empty entry", none + ":", "tavrin-path-rec", Kind::kMissing, "tavrin-path-rec", ""},
+      {"PATH's relative entry", "bin:" + onPath, "tavrin-path-rec", Kind::kProgram, real, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    setenv("PATH", c.path.c_str(), 1);
     const ResolvedFile resolved = shell.Resolve(c.file, base);
     EXPECT_EQ(resolved.kind, c.kind);
-    EXPECT_EQ(resolved.path, c.path);
+    EXPECT_EQ(resolved.path, c.resolved);
     EXPECT_EQ(resolved.folder, c.folder);
   }
+  // Without PATH, the folders every system has.
+  unsetenv("PATH");
+  EXPECT_EQ(SearchFolders(), (std::vector<std::string>{"/usr/local/bin", "/usr/bin", "/bin"}));
   fs::current_path(before);
 }
 
-// The program cannot end before `release` exists, so returning proves it was not waited
-// for. (That nothing of it stays behind: see the launch tests.)
+// A relative program path is taken from the collection's folder, and the program starts
+// there. It cannot end before `release` exists, so returning proves it was not waited for.
+// (That nothing of it stays behind: see the launch tests.)
 TEST_F(PosixShellTest, ShellStartOfAProgramIsDetachedInItsFolder) {
-  const std::string program = PlaceRecorder("apps/rec");
+  PlaceRecorder("lists/apps/rec");
+  fs::create_directories(dir.file("elsewhere"));
+  fs::current_path(dir.file("elsewhere"));
   const std::string release = dir.file("release");
   ShellRequest request;
   request.file = "rec";
-  request.folder = dir.file("apps");
-  request.fullPath = program;
+  request.folder = "apps";
+  request.fullPath = "apps/rec";
+  request.baseFolder = dir.file("lists");
   request.params = "--wait-for=" + release + " 'one arg' ~ *";
   EXPECT_GE(shell.ShellExecute(request), 33);
   testing::WriteFile(release, "");
   const auto runs = testing::WaitForRecording(record, 1);
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_NE(runs[0].endNs, 0);
-  EXPECT_EQ(runs[0].cwd, dir.file("apps"));
+  EXPECT_EQ(runs[0].cwd, dir.file("lists/apps"));
   EXPECT_EQ(runs[0].args, (Args{"--wait-for=" + release, "one arg", "~", "*"}));
-  // Failures give the shell codes.
+  // Failures give the shell codes; without a collection's folder a relative path is
+  // taken from the launcher's.
   testing::WriteFile(dir.file("broken"), std::string("\x7f") + "ELF garbage");
   chmod(dir.file("broken").c_str(), 0755);
   const std::pair<std::string, int32_t> cases[] = {
       {dir.file("gone.exe"), kShellFileNotFound},
       {dir.file("no/such/folder/app"), kShellPathNotFound},
+      {"apps/rec", kShellPathNotFound},
       {dir.file("broken"), kShellInvalidProgram}};
   request = ShellRequest();
   for (const auto& [path, code] : cases) {
     request.fullPath = path;
     EXPECT_EQ(shell.ShellExecute(request), code) << path;
   }
+  fs::current_path(before);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
-// What the POSIX system knows of a file beyond its name: whether it is a program.
+// What the POSIX system knows of a file beyond its name, and the home the tests run in.
+#include "platform/posix/posix_system.h"
+
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -7,33 +9,11 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/posix/posix_shell.h"
-#include "platform/posix/posix_system.h"
 #include "temp_dir.h"
 
 namespace tavrin {
 namespace {
 
-// A file with execute permission, or a bare name found on PATH; not a folder.
-TEST(PosixSystemInfo, ProgramsByPermissionOrOnThePath) {
-  testing::TempDir dir;
-  posix::PosixShell shell;
-  const auto isProgram = [&shell](const std::string& file) {
-    return shell.Resolve(file, "").kind == ResolvedFile::Kind::kProgram;
-  };
-  const std::string tool = dir.file("tool");
-  testing::WriteFile(tool, "#!/bin/sh\n");
-  EXPECT_FALSE(isProgram(tool));
-  std::filesystem::permissions(tool, std::filesystem::perms::owner_exec,
-                               std::filesystem::perm_options::add);
-  EXPECT_TRUE(isProgram(tool));
-  EXPECT_TRUE(isProgram("sh"));
-  EXPECT_FALSE(isProgram("no-such-program-tavrin"));
-  EXPECT_FALSE(isProgram(dir.str()));
-}
-
-// The tests leave the home of whoever runs them alone: each runs in a home of its own,
-// and the folders that Qt, GIO and the program write to lie inside it.
 // What no process can run is never running, and asking does not wait on it: a FIFO is
 // not opened for a "#!" line, nor is a missing file looked for.
 TEST(PosixSystemInfo, NoProcessRunsAFifoOrAMissingFile) {
@@ -44,6 +24,8 @@ TEST(PosixSystemInfo, NoProcessRunsAFifoOrAMissingFile) {
   EXPECT_FALSE(system.ProgramRunning(dir.file("missing")));
 }
 
+// The tests leave the home of whoever runs them alone: each runs in a home of its own,
+// and the folders that Qt, GIO and the program write to lie inside it.
 TEST(TestEnvironment, EachTestHasAHomeOfItsOwn) {
   const passwd* user = ::getpwuid(::getuid());
   ASSERT_NE(user, nullptr);
