@@ -1,4 +1,4 @@
-// The text of the details pane, the type and the version texts.
+// The text of the details pane and of its type line.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -112,7 +112,8 @@ TEST_F(ItemEditor, BrowsingAndFind) {
 }
 
 // OK stores the values, even empty ones, and the style picked, Hidden too; a style
-// without an entry is kept unless one is picked. Cancel and the close box store nothing.
+// without an entry is kept unless one is picked. Cancel, Enter on Cancel and the close box
+// store nothing.
 TEST_F(ItemEditor, WhatOkCancelAndTheCloseBoxStore) {
   const struct {
     const char* name;
@@ -132,12 +133,17 @@ TEST_F(ItemEditor, WhatOkCancelAndTheCloseBoxStore) {
     EXPECT_EQ(edit.EditItem, Item("", "", "p q", s.stored));
     EXPECT_FALSE(edit.EditCancelled);
   }
-  for (bool closeBox : {false, true}) {
-    SCOPED_TRACE(closeBox ? "the close box" : "Cancel");
+  const struct {
+    const char* name;
+    EditorScript cancel;
+  } cancels[] = {{"Cancel", Cancel},
+                 {"Enter on Cancel", [](FakeItemEditView& v) { v.Enter(EditControl::btnCancel); }},
+                 {"the close box", [](FakeItemEditView& v) { v.CloseBox(); }}};
+  for (const auto& way : cancels) {
+    SCOPED_TRACE(way.name);
     FakeItemEditView& c = Open(Item("kept", "/bin/kept"));
     c.Type(EditControl::txtItem, "changed");
-    if (closeBox) c.CloseBox();
-    if (!closeBox) Cancel(c);
+    way.cancel(c);
     EXPECT_TRUE(c.unloaded);
     EXPECT_TRUE(edit.EditCancelled);
     EXPECT_EQ(edit.EditItem.ItemName, "kept");
@@ -147,15 +153,9 @@ TEST_F(ItemEditor, WhatOkCancelAndTheCloseBoxStore) {
   EXPECT_FALSE(edit.EditCancelled);
 }
 
-// Enter presses the focused button (Cancel stores nothing), and otherwise OK while it is
-// enabled; with Ctrl or Alt it is not the dialog's.
+// Enter presses the focused button, and otherwise OK while it is enabled; with Ctrl or Alt
+// it is not the dialog's.
 TEST_F(ItemEditor, EnterPressesTheFocusedButtonOrOk) {
-  FakeItemEditView& e = Open(Item("name", "/bin/name"));
-  e.Type(EditControl::txtItem, "Renamed");
-  e.Enter(EditControl::btnCancel);
-  EXPECT_TRUE(e.unloaded);
-  EXPECT_TRUE(edit.EditCancelled);
-  EXPECT_EQ(edit.EditItem.ItemName, "name");
   FakeItemEditView& f = Open(Item("New Item", "/bin/tool.exe"));
   f.Enter(EditControl::cWait);  // OK is still disabled
   f.Enter(EditControl::tbOpenOpen);
