@@ -115,22 +115,17 @@ TEST_F(Items, RemoveFirstLastAndOnly) {
   EXPECT_EQ(Seen() + ItemButtons(), "<None>: []00000");
 }
 
-// The item buttons act on the selected entry: with none (no collection, an empty one, a
-// first item just added, a click below the last entry) they are disabled and the details
-// pane is empty. The Menu key and Shift+F10 open the popup at the selection, in the list
-// only; the first Down or Up with nothing selected selects the first entry.
+// The item buttons act on the selected entry: with none (no collection, a first item just
+// added, a click below the last entry) they are disabled and the details pane is empty. The Menu
+// key and Shift+F10 open the popup at the selection, in the list only; the first Down or Up with
+// nothing selected selects the first entry.
 TEST_F(Items, ItemButtonsWaitForASelection) {
   Open();
-  for (bool startNew : {false, true}) {
-    SCOPED_TRACE(startNew ? "New" : "no collection");
-    if (startNew) Click(MainControl::tbCollNew);
-    view->popups.clear();
-    EXPECT_TRUE(form->Form_KeyDown(kKeyApps, 0, MainControl::lstItems));
-    EXPECT_THAT(view->popups, ElementsAre("mnuPopItem1 at the selection"));
-    view->editorScripts = {Rename("first")};
-    form->mnuPItem1_Click();
-    EXPECT_EQ(Seen() + ItemButtons(), "<Current Collection>: first [save exec]00000");
-  }
+  EXPECT_TRUE(form->Form_KeyDown(kKeyApps, 0, MainControl::lstItems));
+  EXPECT_THAT(view->popups, ElementsAre("mnuPopItem1 at the selection"));
+  view->editorScripts = {Rename("first")};
+  form->mnuPItem1_Click();
+  EXPECT_EQ(Seen() + ItemButtons(), "<Current Collection>: first [save exec]00000");
   Open({It("chess"), It("go"), It("tetris")});
   Select(1);
   view->popups.clear();
