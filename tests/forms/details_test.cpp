@@ -1,4 +1,4 @@
-// The text of the details pane, the type and the version texts.
+// The text of the details pane and of its type line.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -52,7 +52,6 @@ TEST(DetailsText, TenLinesInTheirOrderAndTheirTexts) {
                {std::string(26, 'a'), std::string(22, 'a') + "..."},
                {"   " + std::string(24, 'a'), "   " + std::string(24, 'a')}};
   for (const auto& t : types) EXPECT_EQ(TypeText(t.description), t.type) << t.description;
-  EXPECT_EQ(GetAppVersion(2, 12, 123), "2.12.123");
 }
 
 // Each value is cut to its room, from the left, with "..." after what is kept.
@@ -63,12 +62,6 @@ TEST(DetailsText, ShorteningLimitsOfEachValue) {
   EXPECT_THAT(Details(Item(n + "N", d + "D" + kSep + f + "F", p + "P"), 0, "x", 6),
               ElementsAre(n.substr(3) + "...", kDashes, "File: " + f.substr(3) + "...",
                           "Parameters: " + p.substr(3) + "...", "Folder: ", d.substr(3) + "..."));
-  EXPECT_EQ(Details(Item("a", "b"), 0, std::string(30, 'q'))[7],
-            "Type: Q" + std::string(21, 'q') + "...");
-  if (kNativeEncoding != TextEncoding::kUtf8) return;
-  std::string name;  // 32 two-byte characters: 28 of them and "..."
-  for (int i = 0; i < 32; ++i) name += "\xc3\xa9";
-  EXPECT_EQ(Details(Item(name, "x"), 0, "x")[0], name.substr(0, 56) + "...");
 }
 
 // What would hide characters or show them in another order is shown escaped, before the

@@ -1,13 +1,13 @@
 // Recording views of the three forms, and the main form on one. Each view holds what its
-// form told it, as the window's controls would, and drives the form as a window does: a
-// gesture on a control that is disabled, or a key, reaches the form only where a window
-// lets it. The item editor is a real FrmItemEdit on a recording view, answered by a script.
+// form told it and drives the form as a window does: a gesture on a disabled control
+// does not reach the form. The item editor is a real FrmItemEdit, answered by a script.
 #pragma once
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,7 +22,6 @@
 
 namespace tavrin {
 
-using Strings = std::vector<std::string>;
 using testing::BinPath;
 using testing::Item;
 using testing::kErrorBox;
@@ -46,6 +45,11 @@ class FakeItemEditView : public ItemEditView {
   void SelectWholeText(EditControl box) override { selectedWhole = box; }
   void Unload() override { unloaded = true; }
   bool Enabled(EditControl control) const { return IsEnabled(enabled_, control); }
+  // The three boxes, as "name|file|parameters".
+  std::string Boxes() {
+    return texts[EditControl::txtItem] + "|" + texts[EditControl::txtFile] + "|" +
+           texts[EditControl::txtParams];
+  }
 
   // The user's gestures.
   void Type(EditControl box, const std::string& text) {
@@ -154,18 +158,13 @@ class FakeMainView : public MainView {
     FakeItemEditView view(form);
     form.Form_Load(view);
     editorOpenedWith.push_back(view);
-    EditorScript script = Cancel;  // once the scripts have run out
-    if (!editorScripts.empty()) {
-      script = editorScripts.front();
-      editorScripts.erase(editorScripts.begin());
-    }
-    script(view);
+    testing::Next(editorScripts, EditorScript(Cancel))(view);
     EXPECT_TRUE(view.unloaded) << "the script left the item editor open";
   }
   void ShowModal(FrmAbout& form) override {
     FakeAboutView view;
     form.Form_Load(view);
-    modalShown.push_back("About The Tavrin... | " + view.version);
+    aboutShown.push_back(view.version);
     form.btnOK_Click();
   }
   bool Enabled(MainControl control) const { return IsEnabled(enabled_, control); }
@@ -184,9 +183,9 @@ class FakeMainView : public MainView {
   bool visible = true;
   int activations = 0;
   bool unloaded = false;
-  std::vector<EditorScript> editorScripts;         // run in turn by the item editor
+  std::deque<EditorScript> editorScripts;          // run in turn; then Cancel
   std::vector<FakeItemEditView> editorOpenedWith;  // the editor as each run opened it
-  std::vector<std::string> modalShown;             // the About boxes, with their versions
+  std::vector<std::string> aboutShown;             // the About boxes, by their versions
 
  private:
   std::map<MainControl, bool> enabled_;
@@ -196,9 +195,10 @@ class FakeMainView : public MainView {
 struct MainFormTest : ::testing::Test, testing::FormWorld {
   std::unique_ptr<FrmMain> form;
   std::unique_ptr<FakeMainView> view;
+  Platform* platform = &fake.platform;  // what the form is given
 
   FrmMain& Open(const std::string& commandLine = "") {
-    form = std::make_unique<FrmMain>(Context(), commandLine);
+    form = std::make_unique<FrmMain>(Context(*platform), commandLine);
     view = std::make_unique<FakeMainView>();
     form->Form_Load(*view);
     return *form;
@@ -206,10 +206,9 @@ struct MainFormTest : ::testing::Test, testing::FormWorld {
   // Opens the window on a collection "c" that is already loaded.
   FrmMain& Open(const std::vector<CollItem>& items) { return Open(Loaded(items)); }
 
-  // What a user sees: the box's text, the listed items with the selected one marked, and
-  // which of Save, Delete and Execute are enabled, as "Games: chess *go [save delete exec]".
-  // While the collection has items, a list that is not what the state holds shows as
-  // " but stored: <names>".
+  // What a user sees, as "Games: chess *go [save delete exec]": the box's text, the list
+  // with the selected entry marked, and which of Save, Delete and Execute are enabled;
+  // " but stored: <names>" when the collection's items are not what the list shows.
   std::string Seen() const {
     std::string listed;
     std::string marked;
@@ -226,7 +225,7 @@ struct MainFormTest : ::testing::Test, testing::FormWorld {
     if (text.back() == ' ') text.pop_back();
     return text + "]" + (state.HasItems && stored != listed ? " but stored:" + stored : "");
   }
-  // What is enabled of the item buttons, in their order: Up, Edit, Remove, Open, Down.
+  // Which item buttons are enabled, Up, Edit, Remove, Open, Down: "10011".
   std::string ItemButtons() const {
     std::string seen;
     for (MainControl b : {MainControl::tbItemUp, MainControl::tbItemEdit, MainControl::tbItemRemove,
@@ -250,12 +249,8 @@ struct MainFormTest : ::testing::Test, testing::FormWorld {
     view->selected = index;
     form->lstItems_Click(index);
   }
-  void Key(int code, int shift, MainControl focus) {
-    form->Form_KeyDown(code, shift, focus);
-    form->Form_KeyUp(code, shift);
-  }
-  // A click on a button, which reaches its toolbar's handler (the other toolbar ignores
-  // it) only while the button is enabled.
+  // A click on a button reaches its toolbar's handler (the other toolbar ignores it)
+  // only while the button is enabled.
   void Click(MainControl button) {
     if (!view->Enabled(button)) return;
     form->tbColl_ButtonClick(button);

@@ -22,86 +22,63 @@ using MainForm = MainFormTest;
 
 // The folder's collections are listed after <None>, in name order whatever their letter
 // case (names that differ only in case, where file names tell them apart, in the order of
-// their bytes). Typing a name enables Execute and nothing else. The load registers the
-// file type; the Options menu asks again.
-TEST_F(MainForm, StartedWithoutCommandLine) {
+// their bytes). Typing a name enables Execute and nothing else. A pick loads; a pick of
+// the collection shown reloads it, changes and all; <None> empties the list but keeps the
+// records until something replaces them. The load registers the file type; the Options
+// menu asks about it.
+TEST_F(MainForm, TheCollectionBoxListsAndPicks) {
   for (const char* name : {"beta", "Alpha", "alpha", "10 Ten"}) Collection(name, {"x"});
+  Collection("Games", {"chess", "go", "tetris"});
   WriteFile(dir.file("notes.txt"), "x");
   Open();
   if (kPathsIgnoreCase) {
-    EXPECT_THAT(view->entries, ElementsAre("<None>", "10 Ten", "Alpha", "beta"));
+    EXPECT_THAT(view->entries, ElementsAre("<None>", "10 Ten", "Alpha", "beta", "Games"));
   } else {
-    EXPECT_THAT(view->entries, ElementsAre("<None>", "10 Ten", "Alpha", "alpha", "beta"));
+    EXPECT_THAT(view->entries, ElementsAre("<None>", "10 Ten", "Alpha", "alpha", "beta", "Games"));
   }
-  EXPECT_EQ(Seen(), "<None>: []");
-  EXPECT_EQ(view->collEntry, 0);
-  EXPECT_EQ(ItemButtons(), "00000");
+  EXPECT_EQ(Seen() + ItemButtons(), "<None>: []00000");
   Type("anything");
   EXPECT_EQ(Seen(), "anything: [exec]");
-  Type("<New Collection>");
-  EXPECT_EQ(Seen(), "<New Collection>: []");
-  EXPECT_EQ(GetRegValue(fake.registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
-  fake.toolkit.answers = {kAnswerNo};
-  form->mnuOption_Click(0);
-  EXPECT_FALSE(fake.registry.HasKey(".tavrin"));
-  Open();
-  EXPECT_TRUE(fake.registry.HasKey(".tavrin"));
-}
-
-// A pick loads; a pick of the collection shown reloads it, changes and all; <None> empties
-// the list but keeps the records until something replaces them.
-TEST_F(MainForm, PickingCollectionsChangesAndNone) {
-  Collection("Games", {"chess", "go", "tetris"});
-  Open();
   Pick("Games");
   EXPECT_EQ(Seen(), "Games: chess go tetris [save delete exec]");
   EXPECT_EQ(view->collEntry, EntryOf("Games"));
   form->CollChanged(true);
   EXPECT_EQ(Seen(), "<Current Collection>: chess go tetris [save exec]");
-  EXPECT_EQ(view->collEntry, -1);
   state.Items[0].ItemName = "changed";
   Pick("Games");
   Select(2);
   EXPECT_EQ(Seen(), "Games: chess go *tetris [save delete exec]");
-  EXPECT_EQ(ItemButtons(), "11111");
-  EXPECT_THAT(view->details, StartsWith("tetris\n"));
   Pick("<None>");
   EXPECT_EQ(Seen() + ItemButtons() + view->details + state.CurrentCollFile, "<None>: []00000");
-  EXPECT_FALSE(state.HasItems);
   EXPECT_EQ(state.Items.size(), 3u);
   EXPECT_THAT(boxes, IsEmpty());
+  EXPECT_EQ(GetRegValue(fake.registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
+  fake.toolkit.answers = {kAnswerNo};
+  form->mnuOption_Click(0);
+  EXPECT_FALSE(fake.registry.HasKey(".tavrin"));
 }
 
-// Started with a collection from elsewhere, the window shows its name, not listed among
-// the folder's; so does Other, which upgrades an old file where it was read. Cancelled,
-// or a file that breaks off, the window stays as it was; a file that is no collection
-// lists nothing.
-TEST_F(MainForm, CollectionsFromAnywhereAndLoadFailures) {
+// Other loads a collection from anywhere, and upgrades an old file where it was read.
+// Cancelled, or a file that breaks off, the window stays as it was; a file that is no
+// collection lists nothing.
+TEST_F(MainForm, OtherCollectionsAndLoadFailures) {
+  Collection("Games", {"chess", "go"});
+  WriteFile(dir.file("Broken.tavrin"), "\"Something else\"\r\n");
   testing::TempDir other;
-  const std::string away = other.file("Away.tavrin");
-  WriteFile(away, CollectionOfNames({"one", "two"}));
-  ASSERT_EQ(ReadCollectionFile(state, away, fake.files), LoadOk);
-  state.CurrentCollFile = away;
-  Open(away);
-  EXPECT_EQ(Seen(), "Away: one two [save delete exec]");
-  EXPECT_EQ(EntryOf("Away"), -1);
   const std::string old = other.file("Old.tavrin");
   WriteFile(old, "\"Tavrin File 1.1\"\r\n0\r\n\"x\",\"/bin/x\",\"\",2\r\n");
+  WriteFile(other.file("bad"), "\"Tavrin File 1.2\"\r\n2\r\n\"p\",\"/bin/p\",\"\",1,#FALSE#\r\n");
+  Open();
   dialogs.answers = {{true, old}};
   fake.toolkit.answers = {kAnswerYes};
   Click(MainControl::tbCollOther);
   EXPECT_THAT(boxes, ElementsAre(StartsWith("The Tavrin - Question: (36) Old.tavrin\n\n")));
   EXPECT_THAT(ReadFile(old), StartsWith("\"Tavrin File 1.2\""));
-  EXPECT_FALSE(fs::exists(fs::current_path() / "Old.tavrin"));
   EXPECT_EQ(Seen() + state.CurrentCollFile, "Old: x [save delete exec]" + old);
   boxes.clear();
-  Collection("Games", {"chess", "go"});
-  WriteFile(dir.file("Broken.tavrin"), "\"Something else\"\r\n");
-  WriteFile(dir.file("bad"), "\"Tavrin File 1.2\"\r\n2\r\n\"p\",\"/bin/p\",\"\",1,#FALSE#\r\n");
-  Open();
   Pick("Games");
-  Click(MainControl::tbCollOther);
-  dialogs.answers = {{true, dir.file("bad")}};
+  Click(MainControl::tbCollOther);  // cancelled
+  dialogs.answers = {{true, other.file("bad")}};
   Click(MainControl::tbCollOther);
   EXPECT_EQ(Seen() + state.CurrentCollFile,
             "Games: chess go [save delete exec]" + dir.file("Games.tavrin"));
@@ -124,12 +101,10 @@ TEST_F(MainForm, SaveProposesTheNameAndAsksBeforeWritingOver) {
   dialogs.answers = {{true, dir.file("Copy")}};
   Click(MainControl::tbCollSave);
   const FileDialogRequest& asked = dialogs.requests.at(0);
-  EXPECT_TRUE(asked.save);
   EXPECT_EQ(asked.initialName + "|" + asked.initialDir + "|" + asked.defaultExt,
             "Games|" + dir.str() + "|tavrin");
   EXPECT_EQ(ReadFile(dir.file("Copy.tavrin")), CollectionOfNames({"chess"}));
   EXPECT_EQ(Seen(), "Copy: chess [save delete exec]");
-  EXPECT_EQ(view->collEntry, EntryOf("Copy"));
   for (bool changed : {true, false}) {
     SCOPED_TRACE(changed ? "changed" : "as the entry");
     boxes.clear();
@@ -153,7 +128,6 @@ TEST_F(MainForm, SaveProposesTheNameAndAsksBeforeWritingOver) {
   Click(MainControl::tbCollSave);
   EXPECT_EQ(ReadFile(dir.file("Tools.tavrin")), CollectionOfNames({"chess"}));
   EXPECT_EQ(Seen(), "Tools: chess [save delete exec]");
-  EXPECT_FALSE(fs::exists(dir.file("Tools.txt")));
 }
 
 // Delete removes the file and keeps the records (a missing file gives error 53 and
@@ -176,38 +150,46 @@ TEST_F(MainForm, DeleteAndNew) {
             "<None>: [save]chess" + games);
   Click(MainControl::tbCollNew);
   EXPECT_EQ(Seen() + state.CurrentCollFile, "<New Collection>: []");
-  EXPECT_EQ(view->collEntry, -1);
   EXPECT_EQ(state.Items, std::vector<CollItem>{CollItem{}});
   form->tbColl_ButtonClick(MainControl::tbCollDelete);
   EXPECT_EQ(boxes.size(), 1u);
 }
 
-// Execute runs every item and closes the window, unless Shift, Ctrl or Alt is held. Any
-// key released clears that; a release while the window was hidden is not seen. A
-// termination request during a run stops it, and the window does not come back.
-TEST_F(MainForm, ExecuteClosesTheWindowUnlessAModifierIsHeld) {
+// Execute starts what the list shows: nothing for a typed name, for the records that
+// <None> hid, or for what a pick that could not be loaded left. It closes the window
+// unless Shift, Ctrl or Alt is held; any key released clears that, a release while the
+// window was hidden is not seen. A termination request during a run stops it, and the
+// window does not come back.
+TEST_F(MainForm, ExecuteRunsWhatTheListShowsAndClosesTheWindow) {
   Collection("Games", {"chess", "go"});
+  Collection("Tools", {"make"});
+  Open();
+  form->Form_KeyDown(kKeyShift, kShiftMask, MainControl::lstItems);
+  Pick("Games");
+  fs::remove(dir.file("Tools.tavrin"));
+  Pick("Tools");
+  EXPECT_EQ(Seen(), "Tools: [exec]");
+  Click(MainControl::btnExec);
+  Pick("Games");
+  Pick("<None>");
+  Type("Games");
+  Click(MainControl::btnExec);
+  EXPECT_THAT(fake.shell.calls, IsEmpty());
+  Pick("Games");
+  Click(MainControl::btnExec);
+  EXPECT_THAT(fake.shell.calls, ElementsAre("shell:chess", "shell:go"));
+  form->Form_KeyUp(kKeyShift, 0);
   const int held[][2] = {{kKeyShift, kShiftMask}, {kKeyControl, kCtrlMask}, {kKeyAlt, kAltMask}};
   for (const auto& h : held) {
     SCOPED_TRACE(h[0]);
-    Open();
-    Pick("Games");
-    form->Form_KeyDown(h[0], h[1], MainControl::lstItems);
+    form->Form_KeyDown(h[0], h[1], MainControl::btnExec);
     Click(MainControl::btnExec);
+    Click(MainControl::btnExec);  // the key was released while the window was hidden
     EXPECT_TRUE(view->visible);
     EXPECT_EQ(view->collText, "Games");
+    form->Form_KeyUp('A', 0);
   }
-  EXPECT_THAT(fake.shell.calls, ::testing::SizeIs(6));
-  Key('A', kShiftMask, MainControl::lstItems);
-  Click(MainControl::btnExec);
-  EXPECT_TRUE(view->unloaded);
-  Open();
-  Pick("Games");
-  form->Form_KeyDown(kKeyShift, kShiftMask, MainControl::btnExec);
-  Click(MainControl::btnExec);
-  Click(MainControl::btnExec);  // Shift was released while the window was hidden
-  EXPECT_TRUE(view->visible);
-  form->Form_KeyUp(kKeyShift, 0);
+  EXPECT_THAT(fake.shell.calls, ::testing::SizeIs(14));
   Click(MainControl::btnExec);
   EXPECT_TRUE(view->unloaded);
   Open();
@@ -250,6 +232,7 @@ TEST_F(MainForm, KeysOfTheWindow) {
       {"Ctrl+X", false, kKeyX, kCtrlMask, MainControl::cboColl, true, "closed", 0},
       {"Ctrl+Shift+X", false, kKeyX, kCtrlMask | kShiftMask, MainControl::cboColl, false, none, 0},
       {"F1", false, kKeyF1, 0, MainControl::cboColl, true, none, 0},
+      {"Shift+F1", false, kKeyF1, kShiftMask, MainControl::cboColl, false, none, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -261,37 +244,8 @@ TEST_F(MainForm, KeysOfTheWindow) {
     form->Form_KeyUp(c.key, c.shift);
     EXPECT_EQ(view->unloaded ? "closed" : Seen(), c.after);
     EXPECT_EQ(fake.shell.calls.size(), c.starts);
-    EXPECT_EQ(view->modalShown.size(), c.key == kKeyF1 ? 1u : 0u);
+    EXPECT_THAT(view->aboutShown, ::testing::SizeIs(c.name == std::string("F1") ? 1 : 0));
   }
-  EXPECT_THAT(view->modalShown, ElementsAre("About The Tavrin... | Version 1.04.04"));
-  form->mnuFile_Click(0);
-  EXPECT_TRUE(view->unloaded);
-}
-
-// Execute starts what the list shows: nothing for a typed name, for the records that
-// <None> hid, or for what a pick that could not be loaded left.
-TEST_F(MainForm, ExecuteRunsWhatTheListShows) {
-  Collection("Games", {"chess", "go"});
-  Collection("Tools", {"make"});
-  Open();
-  Type("Games");
-  Click(MainControl::btnExec);
-  EXPECT_EQ(state.CurrentCollFile, "");
-  Open();
-  form->Form_KeyDown(kKeyShift, kShiftMask, MainControl::lstItems);  // stays open after runs
-  Pick("Games");
-  fs::remove(dir.file("Tools.tavrin"));
-  Pick("Tools");
-  EXPECT_EQ(Seen(), "Tools: [exec]");
-  Click(MainControl::btnExec);
-  Pick("Games");
-  Pick("<None>");
-  Type("anything");
-  Click(MainControl::btnExec);
-  EXPECT_THAT(fake.shell.calls, IsEmpty());
-  Pick("Games");
-  Click(MainControl::btnExec);
-  EXPECT_THAT(fake.shell.calls, ElementsAre("shell:chess", "shell:go"));
 }
 
 // The About box shows the version and starts a feedback mail; without a mail program a

@@ -40,26 +40,23 @@ inline CollItem With(CollItem item, std::vector<ItemOption> options) {
   return item;
 }
 
-// The bytes of a collection file of the current version holding `items`.
+// The bytes of a collection file of the current version holding `items`, with the
+// section of run options after the records when any item has some.
 inline std::string CollectionText(const std::vector<CollItem>& items) {
   std::string text = "\"Tavrin File 1.2\"\r\n" + std::to_string(items.size() - 1) + "\r\n";
-  for (const auto& i : items) {
-    text += "\"" + i.ItemName + "\",\"" + i.File + "\",\"" + i.Params + "\"," +
-            std::to_string(i.WinStyle) + (i.Wait ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
-  }
-  // The run options, when any item has some, in the section after the records.
   std::string options;
   int lines = 0;
   for (std::size_t n = 0; n < items.size(); ++n) {
-    for (const ItemOption& o : items[n].Options) {
+    const CollItem& i = items[n];
+    text += "\"" + i.ItemName + "\",\"" + i.File + "\",\"" + i.Params + "\"," +
+            std::to_string(i.WinStyle) + (i.Wait ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
+    for (const ItemOption& o : i.Options) {
       options += std::to_string(n) + ",\"" + o.Key + "\",\"" + o.Value + "\"\r\n";
       ++lines;
     }
   }
-  if (lines > 0) {
-    text += "\"Tavrin Options 1\"\r\n" + std::to_string(lines - 1) + "\r\n" + options;
-  }
-  return text;
+  if (lines == 0) return text;
+  return text + "\"Tavrin Options 1\"\r\n" + std::to_string(lines - 1) + "\r\n" + options;
 }
 
 // A program's path in the platform's form ("/bin/<name>", "\\bin\\<name>"): its file
@@ -154,13 +151,10 @@ class FakeSystemInfo : public SystemInfo {
   // the multiplication sign).
   std::string PathCase(const std::string& path) override {
     std::string shown = path;
-    if (kPathsIgnoreCase) {
-      for (char& c : shown) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
-          c = static_cast<char>(b + 0x20);
-        }
-      }
+    for (char& c : shown) {
+      const auto b = static_cast<unsigned char>(c);
+      const bool capital = (b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7);
+      if (kPathsIgnoreCase && capital) c = static_cast<char>(b + 0x20);
     }
     return shown;
   }
