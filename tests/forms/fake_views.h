@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_run_options_view.h"
 #include "form_world.h"
 #include "forms/frm_about.h"
 #include "forms/frm_item_edit.h"
@@ -162,6 +163,16 @@ class FakeMainView : public MainView {
     script(view);
     EXPECT_TRUE(view.unloaded) << "the script left the item editor open";
   }
+  void ShowModal(FrmRunOptions& form) override {
+    FakeRunOptionsView view(form);
+    form.Form_Load(view);
+    if (optionsScript) {
+      optionsScript(form, view);
+    } else {
+      form.btnCancel_Click();
+    }
+    EXPECT_TRUE(view.unloaded) << "the script left the run options dialog open";
+  }
   void ShowModal(FrmAbout& form) override {
     FakeAboutView view;
     form.Form_Load(view);
@@ -187,6 +198,7 @@ class FakeMainView : public MainView {
   std::vector<EditorScript> editorScripts;         // run in turn by the item editor
   std::vector<FakeItemEditView> editorOpenedWith;  // the editor as each run opened it
   std::vector<std::string> modalShown;             // the About boxes, with their versions
+  std::function<void(FrmRunOptions&, FakeRunOptionsView&)> optionsScript;  // Cancel when none
 
  private:
   std::map<MainControl, bool> enabled_;
