@@ -7,7 +7,6 @@
 #include "collection/collfile.h"
 #include "collection/paths.h"
 #include "collection/run_options.h"
-#include "forms/frm_item_edit.h"
 #include "forms/keys.h"
 #include "platform/ascii.h"
 #include "platform/text_encoding.h"

@@ -7,7 +7,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "forms/frm_item_edit.h"
 #include "ui/qt/fonts.h"
 #include "ui/qt/key_codes.h"
 #include "ui/qt/shown_text.h"

@@ -35,8 +35,7 @@ ClassAndStyle ClassOf(const ControlDesc& desc) {
       return {"Edit", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::TextArea:
       return {"Edit",
-              ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL |
-                  WS_HSCROLL | WS_TABSTOP,
+              ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
               WS_EX_CLIENTEDGE};
     case ControlKind::EditableList:
       return {"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
