@@ -1,8 +1,11 @@
 #include "forms/details.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "collection/paths.h"
+#include "collection/run_options.h"
 #include "collection/text.h"
 #include "platform/system.h"
 #include "platform/text_encoding.h"
@@ -17,7 +20,43 @@ std::string Capitalised(std::string text) {
   return text;
 }
 
+// "2 s" for whole seconds, "1500 ms" otherwise.
+std::string Duration(long milliseconds) {
+  if (milliseconds % 1000 == 0) return std::to_string(milliseconds / 1000) + " s";
+  return std::to_string(milliseconds) + " ms";
+}
+
+// "1 variable", "2 variables".
+std::string Counted(std::size_t count, const char* what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
 }  // namespace
+
+std::string OptionsSummary(const CollItem& item) {
+  if (item.Options.empty()) return "";
+  RunOptions options;
+  if (std::string wrong = ReadRunOptions(item, options); !wrong.empty()) return wrong;
+  std::vector<std::string> parts;
+  if (options.delay > 0) parts.push_back("delay " + Duration(options.delay));
+  if (options.ready != RunOptions::Ready::kNone) {
+    parts.push_back("ready " + options.readySpec);
+    if (options.timeout != kDefaultTimeout) parts.push_back("timeout " + Duration(options.timeout));
+  }
+  if (options.skipIfRunning) parts.push_back("skip if running");
+  if (options.stopOnFailure) parts.push_back("stop on failure");
+  if (!options.env.empty()) parts.push_back(Counted(options.env.size(), "variable"));
+  if (!options.workDir.empty()) parts.push_back("folder " + options.workDir);
+  const auto unknown = std::count_if(item.Options.begin(), item.Options.end(), [](const auto& o) {
+    const std::string key = CanonicalOptionKey(o.Key);
+    return std::find(kKnownOptionKeys.begin(), kKnownOptionKeys.end(), key) ==
+           kKnownOptionKeys.end();
+  });
+  if (unknown > 0) parts.push_back(Counted(static_cast<std::size_t>(unknown), "other key"));
+  std::string summary;
+  for (const std::string& part : parts) summary += (summary.empty() ? "" : ", ") + part;
+  return summary;
+}
 
 std::string RetWinStyle(int16_t WinStyle) {
   switch (WinStyle) {
@@ -63,6 +102,9 @@ std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& 
   text += "Type: " + Capitalised(TypeText(typeDescription)) + "\n";
   text += "Style: " + RetWinStyle(item.WinStyle) + "\n";
   text += "Position: " + std::to_string(ItemIndex + 1);
+  if (const std::string options = OptionsSummary(item); !options.empty()) {
+    text += "\nOptions: " + shown(options, 22);
+  }
   return text;
 }
 

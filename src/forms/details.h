@@ -17,8 +17,15 @@ std::string RetWinStyle(int16_t WinStyle);
 // has more than 25 without its leading blanks.
 std::string TypeText(const std::string& description);
 
+// The short account of an item's run options that the details pane shows after
+// "Options: ", in the order of the run: "delay 2 s, ready tcp:127.0.0.1:8080, timeout
+// 60 s, skip if running, stop on failure, 2 variables, folder /srv/app", then "1 other
+// key" for keys this version does not know. A value that is not valid is named instead
+// ("Delay \"soon\" is no number ..."). Empty for an item without options.
+std::string OptionsSummary(const CollItem& item);
+
 // The ten lines of the details pane for `item` at list position `ItemIndex`, joined
-// by line feeds. `typeDescription` is the file type's description (empty for a
+// by line feeds, and an eleventh, "Options: ...", for an item that has run options. `typeDescription` is the file type's description (empty for a
 // missing file). Paths are shown in the letter case the system shows them in
 // (SystemInfo::PathCase). The item's texts are shown as WindowText escapes them, so
 // that a control character or a direction control cannot hide or reorder what they

@@ -15,4 +15,7 @@ struct FormContext {
   FileDialogs& dialogs;
 };
 
+// How a dialog's unload was started (Form_QueryUnload).
+inline constexpr int kUnloadCloseBox = 0;  // the close box or the system menu
+
 }  // namespace tavrin

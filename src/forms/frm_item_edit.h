@@ -46,9 +46,6 @@ class ItemEditView {
   virtual void Unload() = 0;
 };
 
-// How an unload was started (Form_QueryUnload).
-inline constexpr int kUnloadCloseBox = 0;  // the close box or the system menu
-
 // The item editor: edits the context's EditItem. OK writes the five values back;
 // Cancel, Esc and the close box set EditCancelled and change nothing. It never
 // touches the collection itself.

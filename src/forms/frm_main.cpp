@@ -28,7 +28,7 @@ constexpr MainControl kItemButtons[] = {MainControl::tbItemUp, MainControl::tbIt
                                         MainControl::tbItemDown};
 
 // The entries of the popup shown for a selected item.
-enum PopItem2 { kPopAdd = 0, kPopEdit = 1, kPopRemove = 2, kPopOpenItem = 4 };
+enum PopItem2 { kPopAdd = 0, kPopEdit = 1, kPopRemove = 2, kPopOpenItem = 4, kPopRunOptions = 5 };
 
 }  // namespace
 
@@ -389,6 +389,23 @@ void FrmMain::OpenItemEditor(int ItemIndex, int Position) {
   ex.EditCancelled = false;
 }
 
+void FrmMain::OpenRunOptions(int ItemIndex) {
+  CollectionState& st = ctx_.state;
+  EditExchange& ex = ctx_.edit;
+  if (!IsListedIndex(st, ItemIndex)) return;
+  ex.EditItem = st.Items[static_cast<std::size_t>(ItemIndex)];
+  {
+    FrmRunOptions dialog(ctx_);
+    view_->ShowModal(dialog);
+  }
+  if (!ex.EditCancelled && ex.EditItem != st.Items[static_cast<std::size_t>(ItemIndex)]) {
+    ReplaceItem(st, ItemIndex, ex.EditItem);
+    CollChanged(true);
+    DisplayDetails(ItemIndex);
+  }
+  ex.EditCancelled = false;
+}
+
 void FrmMain::DeleteItem(int index) { RemoveItem(ctx_.state, index); }
 
 void FrmMain::MoveUp(int ItemIndex) { SwapEntries(ItemIndex, ItemIndex - 1); }
@@ -502,6 +519,9 @@ void FrmMain::mnuPitem2_Click(int Index) {
       break;
     case kPopOpenItem:
       OpenSelectedItem(false);
+      break;
+    case kPopRunOptions:
+      OpenRunOptions(selected_);
       break;
     default:
       break;

@@ -7,6 +7,7 @@
 #include "forms/form_context.h"
 #include "forms/frm_about.h"
 #include "forms/frm_item_edit.h"
+#include "forms/frm_run_options.h"
 #include "forms/window_layout.h"
 
 namespace tavrin {
@@ -36,7 +37,8 @@ enum class MainMenu {
   mnuOption,
   mnuHelp,
   mnuPopItem1,  // "&Add...", while no entry is selected
-  mnuPopItem2,  // "&Add...", "&Edit...", "&Remove", a separator, "&Open Item"
+  mnuPopItem2,  // "&Add...", "&Edit...", "&Remove", a separator, "&Open Item",
+                // "Run O&ptions..."
 };
 // A popup menu of the item list: mnuPopItem1 or mnuPopItem2.
 using ItemPopup = MainMenu;
@@ -91,9 +93,10 @@ class MainView {
   // Closes the window, which ends the program; nothing is asked.
   virtual void Unload() = 0;
 
-  // Shows the item editor or the About box on `form`, modally over this window, and
-  // returns when it has been unloaded.
+  // Shows the item editor, the run options dialog or the About box on `form`, modally
+  // over this window, and returns when it has been unloaded.
   virtual void ShowModal(FrmItemEdit& form) = 0;
+  virtual void ShowModal(FrmRunOptions& form) = 0;
   virtual void ShowModal(FrmAbout& form) = 0;
 };
 
@@ -146,6 +149,8 @@ class FrmMain {
   void DisplayDetails(int ItemIndex);
   void SubDeleteFile();
   void OpenItemEditor(int ItemIndex, int Position);
+  // The run options dialog on the item at `ItemIndex`; OK changes the collection.
+  void OpenRunOptions(int ItemIndex);
   void DeleteItem(int index);
   void MoveUp(int ItemIndex);
   void MoveDown(int ItemIndex);

@@ -95,7 +95,7 @@ constexpr MenuEntryLayout kOptionMenu[] = {{"&Registry..."}};
 constexpr MenuEntryLayout kHelpMenu[] = {{"&About", "F1"}};
 constexpr MenuEntryLayout kPopItem1[] = {{"&Add..."}};
 constexpr MenuEntryLayout kPopItem2[] = {
-    {"&Add..."}, {"&Edit..."}, {"&Remove"}, {"-"}, {"&Open Item"}};
+    {"&Add..."}, {"&Edit..."}, {"&Remove"}, {"-"}, {"&Open Item"}, {"Run O&ptions..."}};
 
 constexpr MenuLayout<MainMenu> kMenus[] = {
     {MainMenu::mnuFile, "mnuFile", "&File", false, kFileMenu},

@@ -23,6 +23,7 @@ enum class ControlKind {
   Label,         // a text; its access key leads to the control after it
   Heading,       // a text that has no access key ('&' is shown as it is)
   TextBox,       // a one-line text field
+  TextArea,      // a text field of several lines, scrolled down as it fills
   EditableList,  // a drop-down list with a text field of its own
   PickList,      // a drop-down list that only picks
   ListBox,
@@ -154,6 +155,7 @@ std::vector<ControlDesc> Describe(const WindowLayout<Id, Menu>& layout) {
 constexpr bool TakesTab(ControlKind kind) {
   switch (kind) {
     case ControlKind::TextBox:
+    case ControlKind::TextArea:
     case ControlKind::EditableList:
     case ControlKind::PickList:
     case ControlKind::ListBox:

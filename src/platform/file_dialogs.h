@@ -18,6 +18,8 @@ struct FileFilter {
 // What a modal Open or Save As dialog is asked to show.
 struct FileDialogRequest {
   bool save = false;
+  // Choose a folder rather than a file (no filters; `initialDir` is where it starts).
+  bool folders = false;
   std::vector<FileFilter> filters;
   int filterIndex = 1;      // 1-based, the filter selected when the dialog opens
   std::string initialDir;   // empty: the system's default folder

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_run_options_view.h"
 #include "form_world.h"
 #include "forms/frm_about.h"
 #include "forms/frm_item_edit.h"
@@ -161,6 +162,16 @@ class FakeMainView : public MainView {
     testing::Next(editorScripts, EditorScript(Cancel))(view);
     EXPECT_TRUE(view.unloaded) << "the script left the item editor open";
   }
+  void ShowModal(FrmRunOptions& form) override {
+    FakeRunOptionsView view(form);
+    form.Form_Load(view);
+    if (optionsScript) {
+      optionsScript(form, view);
+    } else {
+      form.btnCancel_Click();
+    }
+    EXPECT_TRUE(view.unloaded) << "the script left the run options dialog open";
+  }
   void ShowModal(FrmAbout& form) override {
     FakeAboutView view;
     form.Form_Load(view);
@@ -186,6 +197,7 @@ class FakeMainView : public MainView {
   std::deque<EditorScript> editorScripts;          // run in turn; then Cancel
   std::vector<FakeItemEditView> editorOpenedWith;  // the editor as each run opened it
   std::vector<std::string> aboutShown;             // the About boxes, by their versions
+  std::function<void(FrmRunOptions&, FakeRunOptionsView&)> optionsScript;  // Cancel when none
 
  private:
   std::map<MainControl, bool> enabled_;

@@ -81,6 +81,12 @@ void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
   // Qt's own dialog: the same on every desktop, and the type list can follow the
   // rules of this program.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  if (request.folders) {
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (!request.initialDir.empty()) dialog.setDirectory(QtText(request.initialDir));
+    return;
+  }
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);

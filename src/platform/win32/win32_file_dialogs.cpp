@@ -3,6 +3,7 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -14,6 +15,29 @@ namespace {
 constexpr std::size_t kDefaultNameBuffer = 1025;
 // The bare name of the chosen file is filled in by the system; nothing reads it.
 constexpr DWORD kFileTitleBuffer = 512;
+
+// The folder dialog starts at the folder its caller named.
+int CALLBACK StartAt(HWND dialog, UINT message, LPARAM, LPARAM folder) {
+  if (message == BFFM_INITIALIZED && folder != 0) {
+    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, folder);
+  }
+  return 0;
+}
+
+bool ShowFolderDialog(HWND owner, const FileDialogRequest& request, std::string& chosen) {
+  BROWSEINFOA info{};
+  info.hwndOwner = owner;
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpfn = StartAt;
+  info.lParam = request.initialDir.empty() ? 0 : reinterpret_cast<LPARAM>(request.initialDir.c_str());
+  PIDLIST_ABSOLUTE folder = SHBrowseForFolderA(&info);
+  if (folder == nullptr) return false;
+  char path[MAX_PATH] = {};
+  const bool ok = SHGetPathFromIDListA(folder, path) != FALSE;
+  ILFree(folder);
+  if (ok) chosen = path;
+  return ok;
+}
 
 }  // namespace
 
@@ -38,6 +62,7 @@ uint32_t DialogFlags(const FileDialogRequest& request) {
 }
 
 bool Win32FileDialogs::Show(const FileDialogRequest& request, std::string& chosen) {
+  if (request.folders) return ShowFolderDialog(owner_ ? owner_ : GetActiveWindow(), request, chosen);
   const std::string filter = FilterText(request.filters);
   // The buffer holds the proposed name at first and the chosen path afterwards.
   const std::size_t room = request.nameBufferSize ? request.nameBufferSize : kDefaultNameBuffer;

@@ -25,6 +25,7 @@
 #include "ui/qt/details_pane.h"
 #include "ui/qt/fonts.h"
 #include "ui/qt/item_editor.h"
+#include "ui/qt/run_options_dialog.h"
 #include "ui/qt/key_codes.h"
 #include "ui/qt/shown_text.h"
 #include "ui/qt/twips.h"
@@ -315,6 +316,15 @@ void MainWindow::ShowModal(FrmItemEdit& form) {
     runModal_(editor);
   } else {
     editor.exec();
+  }
+}
+
+void MainWindow::ShowModal(FrmRunOptions& form) {
+  RunOptionsDialog dialog(form, this);
+  if (runModal_) {
+    runModal_(dialog);
+  } else {
+    dialog.exec();
   }
 }
 

@@ -54,6 +54,7 @@ class MainWindow : public QMainWindow, public MainView {
   void Activate() override;
   void Unload() override;
   void ShowModal(FrmItemEdit& form) override;
+  void ShowModal(FrmRunOptions& form) override;
   void ShowModal(FrmAbout& form) override;
 
   // The controls, for the tests.

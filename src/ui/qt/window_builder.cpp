@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
@@ -71,6 +72,12 @@ QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
       return new QLabel(desc.text, parent);
     case ControlKind::TextBox:
       return new QLineEdit(parent);
+    case ControlKind::TextArea: {
+      auto* area = new QPlainTextEdit(parent);
+      area->setTabChangesFocus(true);
+      area->setLineWrapMode(QPlainTextEdit::NoWrap);
+      return area;
+    }
     case ControlKind::EditableList:
     case ControlKind::PickList: {
       auto* box = new QComboBox(parent);

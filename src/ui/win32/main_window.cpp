@@ -9,6 +9,7 @@
 #include "forms/keys.h"
 #include "ui/win32/about_box.h"
 #include "ui/win32/item_editor.h"
+#include "ui/win32/run_options_dialog.h"
 #include "ui/win32/window_builder.h"
 
 namespace tavrin::win32 {
@@ -334,6 +335,14 @@ void MainWindow::ShowModal(FrmItemEdit& form) {
   ItemEditor editor(form, hwnd_);
   if (ownerChanged_) ownerChanged_(editor.hwnd());
   editor.Run();
+  if (ownerChanged_) ownerChanged_(hwnd_);
+}
+
+void MainWindow::ShowModal(FrmRunOptions& form) {
+  RememberFocus();
+  RunOptionsDialog dialog(form, hwnd_);
+  if (ownerChanged_) ownerChanged_(dialog.hwnd());
+  dialog.Run();
   if (ownerChanged_) ownerChanged_(hwnd_);
 }
 

@@ -69,6 +69,7 @@ class MainWindow : public MainView {
   void Activate() override;
   void Unload() override;
   void ShowModal(FrmItemEdit& form) override;
+  void ShowModal(FrmRunOptions& form) override;
   void ShowModal(FrmAbout& form) override;
 
   // The window procedures' way back to the window.

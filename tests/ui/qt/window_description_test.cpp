@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "ui/qt/run_options_dialog.h"
 #include "window_fixture.h"
 
 namespace tavrin {
@@ -102,6 +103,9 @@ TEST_F(WindowDescription, TheItemEditorAndTheAboutBox) {
   FrmAbout aboutForm(Context());
   qt::AboutBox about(aboutForm, nullptr);
   ExpectMadeFrom(about, AboutBoxLayout());
+  FrmRunOptions optionsForm(Context());
+  qt::RunOptionsDialog options(optionsForm, nullptr);
+  ExpectMadeFrom(options, RunOptionsDialogLayout());
 }
 
 }  // namespace

@@ -1,0 +1,207 @@
+// The run options dialog: what it shows of an item's options, what OK writes back,
+// what it refuses, and the main window's way to it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "fake_run_options_view.h"
+#include "fake_views.h"
+#include "form_world.h"
+
+namespace tavrin {
+namespace {
+
+using C = OptionsControl;
+using Options = std::vector<ItemOption>;
+using Gesture = std::function<void(FrmRunOptions&, FakeRunOptionsView&)>;
+using testing::With;
+
+struct RunOptionsTest : ::testing::Test, testing::FormWorld {
+  // Opens the dialog on an item holding `options`, does `gesture`, and presses OK.
+  Options AfterOk(const Options& options, const Gesture& gesture) {
+    edit.EditItem = With(Item("a", "b"), options);
+    FrmRunOptions form(Context());
+    FakeRunOptionsView view(form);
+    form.Form_Load(view);
+    gesture(form, view);
+    form.btnOK_Click();
+    unloaded = view.unloaded;
+    focus = view.focus;
+    return edit.EditItem.Options;
+  }
+  bool unloaded = false;
+  OptionsControl focus = C::None;
+};
+
+TEST_F(RunOptionsTest, ShowsTheItemsOptionsAsARunReadsThem) {
+  edit.EditItem = With(Item("a", "b"), {{"delay", "2000"},
+                                        {"Delay", "9"},
+                                        {"WAITREADY", "Tcp:host:80"},
+                                        {"Env", "A=1"},
+                                        {"Colour", "red"},
+                                        {"Env", "B=2"},
+                                        {"SkipIfRunning", "1"},
+                                        {"StopOnFailure", "0"},
+                                        {"WorkDir", "/srv/app"}});
+  FrmRunOptions form(Context());
+  FakeRunOptionsView view(form);
+  form.Form_Load(view);
+  EXPECT_EQ(view.readyEntries.size(), 4U);
+  EXPECT_EQ(view.ready, 1);
+  EXPECT_EQ(view.texts[C::txtDelay], "2000");  // the first value, as a run takes it
+  EXPECT_EQ(view.texts[C::txtReady], "host:80");
+  EXPECT_EQ(view.texts[C::txtTimeout], "");
+  EXPECT_EQ(view.texts[C::txtEnv], "A=1\nB=2\n");
+  EXPECT_EQ(view.texts[C::txtWorkDir], "/srv/app");
+  EXPECT_TRUE(view.checked[C::cSkip]);
+  EXPECT_FALSE(view.checked[C::cStop]);
+  EXPECT_EQ(view.focus, C::txtDelay);
+}
+
+TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
+  const Options kept = {{"delay", "2000"}, {"Colour", "red"}, {"Env", "A=1"}, {"stoponfailure", "1"}};
+  const struct {
+    const char* name;
+    Options before;
+    Gesture gesture;
+    Options after;
+  } rows[] = {
+      {"nothing changed: every entry as it was, spelling, order and unknown keys",
+       kept, [](auto&, auto&) {}, kept},
+      {"a new delay", {}, [](auto&, auto& v) { v.Type(C::txtDelay, "1500"); },
+       {{"Delay", "1500"}}},
+      {"an emptied delay goes; the unknown key stays", kept,
+       [](auto&, auto& v) { v.Type(C::txtDelay, ""); },
+       {{"Colour", "red"}, {"Env", "A=1"}, {"stoponfailure", "1"}}},
+      {"waiting for a port, with a timeout", {},
+       [](auto&, auto& v) {
+         v.Pick(1);
+         v.Type(C::txtReady, "127.0.0.1:8080");
+         v.Type(C::txtTimeout, "60000");
+       },
+       {{"WaitReady", "tcp:127.0.0.1:8080"}, {"Timeout", "60000"}}},
+      {"another kind of wait for the same text", {{"WaitReady", "file:/run/x"}},
+       [](auto&, auto& v) { v.Pick(3); }, {{"WaitReady", "window:/run/x"}}},
+      {"no wait any more", {{"WaitReady", "file:/run/x"}},
+       [](auto&, auto& v) {
+         v.Pick(0);
+         v.Type(C::txtReady, "");
+       },
+       {}},
+      {"flags: one set, one cleared", {{"StopOnFailure", "1"}},
+       [](auto&, auto& v) {
+         v.Click(C::cSkip);
+         v.Click(C::cStop);
+       },
+       {{"SkipIfRunning", "1"}}},
+      {"variables a line each; blank lines and carriage returns left out", kept,
+       [](auto&, auto& v) { v.Type(C::txtEnv, "A=1\r\n\nPATH=/x:/y\n"); },
+       {{"delay", "2000"}, {"Colour", "red"}, {"stoponfailure", "1"}, {"Env", "A=1"},
+        {"Env", "PATH=/x:/y"}}},
+      {"a working folder from the folder dialog", {},
+       [this](auto& f, auto&) {
+         dialogs.answers.push_back({true, "/srv/app"});
+         f.btnBrowse_Click();
+       },
+       {{"WorkDir", "/srv/app"}}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fake.toolkit.boxes.clear();
+    EXPECT_EQ(AfterOk(row.before, row.gesture), row.after);
+    EXPECT_TRUE(unloaded);
+    EXPECT_THAT(fake.toolkit.boxes, ::testing::IsEmpty());
+  }
+  ASSERT_EQ(dialogs.requests.size(), 1U);
+  EXPECT_TRUE(dialogs.requests[0].folders);
+}
+
+TEST_F(RunOptionsTest, OkNamesTheFirstWrongFieldAndChangesNothing) {
+  const char* const box = "The Tavrin - Run Options (48) ";
+  const struct {
+    const char* name;
+    Gesture gesture;
+    OptionsControl focus;
+    std::string text;
+  } rows[] = {
+      {"a delay that is no number", [](auto&, auto& v) { v.Type(C::txtDelay, "soon"); },
+       C::txtDelay,
+       "Delay before start (ms): \"soon\" is no number of milliseconds from 0 to 3600000"},
+      {"a delay beyond an hour", [](auto&, auto& v) { v.Type(C::txtDelay, "3600001"); },
+       C::txtDelay,
+       "Delay before start (ms): \"3600001\" is no number of milliseconds from 0 to 3600000"},
+      {"a port without its host",
+       [](auto&, auto& v) {
+         v.Pick(1);
+         v.Type(C::txtReady, "8080");
+       },
+       C::txtReady,
+       "Address, file or title: \"tcp:8080\" is none of tcp:HOST:PORT, file:PATH, window:TEXT"},
+      {"a text to wait for, but no kind of wait",
+       [](auto&, auto& v) { v.Type(C::txtReady, "x"); }, C::txtReady,
+       "Wait until ready: \"x\" is waited for as nothing: pick a port, a file or a window, or "
+       "empty its box"},
+      {"a timeout of 0", [](auto&, auto& v) { v.Type(C::txtTimeout, "0"); }, C::txtTimeout,
+       "How long to wait (ms): \"0\" is no number of milliseconds from 1 to 3600000"},
+      {"a variable without its name", [](auto&, auto& v) { v.Type(C::txtEnv, "A=1\n=2"); },
+       C::txtEnv, "Environment (NAME=VALUE, one a line): \"=2\" is no NAME=VALUE"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fake.toolkit.boxes.clear();
+    EXPECT_EQ(AfterOk({{"Delay", "5"}}, row.gesture), (Options{{"Delay", "5"}}));
+    EXPECT_FALSE(unloaded);
+    EXPECT_EQ(focus, row.focus);
+    EXPECT_THAT(fake.toolkit.boxes, ::testing::ElementsAre(box + row.text));
+  }
+}
+
+TEST_F(RunOptionsTest, CancelEscAndTheCloseBoxChangeNothing) {
+  for (const bool closeBox : {false, true}) {
+    SCOPED_TRACE(closeBox ? "the close box" : "Cancel");
+    edit.EditItem = With(Item("a", "b"), {{"Delay", "5"}});
+    edit.EditCancelled = false;
+    FrmRunOptions form(Context());
+    FakeRunOptionsView view(form);
+    form.Form_Load(view);
+    view.Type(C::txtDelay, "7");
+    if (closeBox) {
+      form.Form_QueryUnload(kUnloadCloseBox);
+    } else {
+      EXPECT_TRUE(form.Form_KeyDown(kKeyReturn, 0, C::btnCancel));
+    }
+    EXPECT_TRUE(edit.EditCancelled);
+    EXPECT_EQ(edit.EditItem.Options, (Options{{"Delay", "5"}}));
+  }
+  // Enter in the variables' box is a new line there, not OK.
+  FrmRunOptions form(Context());
+  FakeRunOptionsView view(form);
+  form.Form_Load(view);
+  EXPECT_FALSE(form.Form_KeyDown(kKeyReturn, 0, C::txtEnv));
+  EXPECT_FALSE(view.unloaded);
+}
+
+struct MainRunOptionsTest : MainFormTest {};
+
+TEST_F(MainRunOptionsTest, ThePopupOpensTheDialogOnTheSelectedItem) {
+  Open({Item("one", BinPath("sh")), Item("two", BinPath("sh"))});
+  Select(1);
+  // Cancel: nothing changes.
+  form->MenuClick(MainMenu::mnuPopItem2, 5);
+  EXPECT_EQ(Seen(), "c: one *two [save delete exec]");
+  // OK with a delay: the item holds it, the collection has changed, the details say so.
+  view->optionsScript = [](FrmRunOptions& f, FakeRunOptionsView& v) {
+    EXPECT_EQ(v.texts[C::txtDelay], "");
+    v.Type(C::txtDelay, "2000");
+    f.btnOK_Click();
+  };
+  form->MenuClick(MainMenu::mnuPopItem2, 5);
+  EXPECT_EQ(state.Items[1].Options, (Options{{"Delay", "2000"}}));
+  EXPECT_EQ(state.Items[0].Options, Options{});
+  EXPECT_EQ(Seen(), "<Current Collection>: one *two [save exec]");
+  EXPECT_THAT(view->details, ::testing::EndsWith("\nOptions: delay 2 s"));
+}
+
+}  // namespace
+}  // namespace tavrin
