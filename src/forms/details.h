@@ -25,11 +25,11 @@ std::string TypeText(const std::string& description);
 std::string OptionsSummary(const CollItem& item);
 
 // The ten lines of the details pane for `item` at list position `ItemIndex`, joined
-// by line feeds, and an eleventh, "Options: ...", for an item that has run options. `typeDescription` is the file type's description (empty for a
-// missing file). Paths are shown in the letter case the system shows them in
-// (SystemInfo::PathCase). The item's texts are shown as WindowText escapes them, so
-// that a control character or a direction control cannot hide or reorder what they
-// hold.
+// by line feeds, and an eleventh, "Options: ...", for an item that has run options.
+// `typeDescription` is the file type's description (empty for a missing file). Paths are shown in
+// the letter case the system shows them in (SystemInfo::PathCase). The item's texts are shown as
+// WindowText escapes them, so that a control character or a direction control cannot hide or
+// reorder what they hold.
 std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& typeDescription,
                         SystemInfo& system);
 

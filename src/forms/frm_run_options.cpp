@@ -17,16 +17,15 @@ namespace {
 using C = OptionsControl;
 
 // The readiness list: its index is the kind of wait, its prefix what the file says.
-constexpr std::array<const char*, 4> kReadyEntries = {
-    "Not at all", "A port answers (HOST:PORT)", "A file exists (PATH)",
-    "A window shows (TEXT of its title)"};
+constexpr std::array<const char*, 4> kReadyEntries = {"Not at all", "A port answers (HOST:PORT)",
+                                                      "A file exists (PATH)",
+                                                      "A window shows (TEXT of its title)"};
 constexpr std::array<std::string_view, 4> kReadyPrefixes = {"", "tcp:", "file:", "window:"};
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-           return LowerAscii(a) == LowerAscii(b);
-         });
+         std::equal(prefix.begin(), prefix.end(), text.begin(),
+                    [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
 }
 
 // The values `item` holds for `key` (any letter case), in their order.
@@ -179,9 +178,9 @@ OptionsControl FrmRunOptions::Check(std::string& why) const {
   }
   if (now_.readyKind > 0 &&
       wrong(C::txtReady,
-            WhyWrong("WaitReady", std::string(kReadyPrefixes[static_cast<std::size_t>(
-                                      now_.readyKind)]) +
-                                      now_.ready))) {
+            WhyWrong("WaitReady",
+                     std::string(kReadyPrefixes[static_cast<std::size_t>(now_.readyKind)]) +
+                         now_.ready))) {
     return C::txtReady;
   }
   if (!now_.timeout.empty() && wrong(C::txtTimeout, WhyWrong("Timeout", now_.timeout))) {
@@ -216,7 +215,9 @@ void FrmRunOptions::btnOK_Click() {
   const auto some = [](const std::string& value) {
     return value.empty() ? std::vector<std::string>{} : std::vector<std::string>{value};
   };
-  const auto flag = [](bool on) { return on ? std::vector<std::string>{"1"} : std::vector<std::string>{}; };
+  const auto flag = [](bool on) {
+    return on ? std::vector<std::string>{"1"} : std::vector<std::string>{};
+  };
   const CollItem& before = ctx_.edit.EditItem;
   const auto flagChanged = [&](bool now, bool loaded, std::string_view key) {
     const std::string value = FirstOf(before, key);

@@ -94,8 +94,8 @@ constexpr MenuEntryLayout kFileMenu[] = {{"E&xit", "Ctrl+X"}};
 constexpr MenuEntryLayout kOptionMenu[] = {{"&Registry..."}};
 constexpr MenuEntryLayout kHelpMenu[] = {{"&About", "F1"}};
 constexpr MenuEntryLayout kPopItem1[] = {{"&Add..."}};
-constexpr MenuEntryLayout kPopItem2[] = {
-    {"&Add..."}, {"&Edit..."}, {"&Remove"}, {"-"}, {"&Open Item"}, {"Run O&ptions..."}};
+constexpr MenuEntryLayout kPopItem2[] = {{"&Add..."}, {"&Edit..."},   {"&Remove"},
+                                         {"-"},       {"&Open Item"}, {"Run O&ptions..."}};
 
 constexpr MenuLayout<MainMenu> kMenus[] = {
     {MainMenu::mnuFile, "mnuFile", "&File", false, kFileMenu},

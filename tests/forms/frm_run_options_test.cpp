@@ -60,46 +60,57 @@ TEST_F(RunOptionsTest, ShowsTheItemsOptionsAsARunReadsThem) {
 }
 
 TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
-  const Options kept = {{"delay", "2000"}, {"Colour", "red"}, {"Env", "A=1"}, {"stoponfailure", "1"}};
+  const Options kept = {
+      {"delay", "2000"}, {"Colour", "red"}, {"Env", "A=1"}, {"stoponfailure", "1"}};
   const struct {
     const char* name;
     Options before;
     Gesture gesture;
     Options after;
   } rows[] = {
-      {"nothing changed: every entry as it was, spelling, order and unknown keys",
-       kept, [](auto&, auto&) {}, kept},
-      {"a new delay", {}, [](auto&, auto& v) { v.Type(C::txtDelay, "1500"); },
-       {{"Delay", "1500"}}},
-      {"an emptied delay goes; the unknown key stays", kept,
+      {"nothing changed: every entry as it was, spelling, order and unknown keys", kept,
+       [](auto&, auto&) {}, kept},
+      {"a new delay", {}, [](auto&, auto& v) { v.Type(C::txtDelay, "1500"); }, {{"Delay", "1500"}}},
+      {"an emptied delay goes; the unknown key stays",
+       kept,
        [](auto&, auto& v) { v.Type(C::txtDelay, ""); },
        {{"Colour", "red"}, {"Env", "A=1"}, {"stoponfailure", "1"}}},
-      {"waiting for a port, with a timeout", {},
+      {"waiting for a port, with a timeout",
+       {},
        [](auto&, auto& v) {
          v.Pick(1);
          v.Type(C::txtReady, "127.0.0.1:8080");
          v.Type(C::txtTimeout, "60000");
        },
        {{"WaitReady", "tcp:127.0.0.1:8080"}, {"Timeout", "60000"}}},
-      {"another kind of wait for the same text", {{"WaitReady", "file:/run/x"}},
-       [](auto&, auto& v) { v.Pick(3); }, {{"WaitReady", "window:/run/x"}}},
-      {"no wait any more", {{"WaitReady", "file:/run/x"}},
+      {"another kind of wait for the same text",
+       {{"WaitReady", "file:/run/x"}},
+       [](auto&, auto& v) { v.Pick(3); },
+       {{"WaitReady", "window:/run/x"}}},
+      {"no wait any more",
+       {{"WaitReady", "file:/run/x"}},
        [](auto&, auto& v) {
          v.Pick(0);
          v.Type(C::txtReady, "");
        },
        {}},
-      {"flags: one set, one cleared", {{"StopOnFailure", "1"}},
+      {"flags: one set, one cleared",
+       {{"StopOnFailure", "1"}},
        [](auto&, auto& v) {
          v.Click(C::cSkip);
          v.Click(C::cStop);
        },
        {{"SkipIfRunning", "1"}}},
-      {"variables a line each; blank lines and carriage returns left out", kept,
+      {"variables a line each; blank lines and carriage returns left out",
+       kept,
        [](auto&, auto& v) { v.Type(C::txtEnv, "A=1\r\n\nPATH=/x:/y\n"); },
-       {{"delay", "2000"}, {"Colour", "red"}, {"stoponfailure", "1"}, {"Env", "A=1"},
+       {{"delay", "2000"},
+        {"Colour", "red"},
+        {"stoponfailure", "1"},
+        {"Env", "A=1"},
         {"Env", "PATH=/x:/y"}}},
-      {"a working folder from the folder dialog", {},
+      {"a working folder from the folder dialog",
+       {},
        [this](auto& f, auto&) {
          dialogs.answers.push_back({true, "/srv/app"});
          f.btnBrowse_Click();
@@ -138,8 +149,8 @@ TEST_F(RunOptionsTest, OkNamesTheFirstWrongFieldAndChangesNothing) {
        },
        C::txtReady,
        "Address, file or title: \"tcp:8080\" is none of tcp:HOST:PORT, file:PATH, window:TEXT"},
-      {"a text to wait for, but no kind of wait",
-       [](auto&, auto& v) { v.Type(C::txtReady, "x"); }, C::txtReady,
+      {"a text to wait for, but no kind of wait", [](auto&, auto& v) { v.Type(C::txtReady, "x"); },
+       C::txtReady,
        "Wait until ready: \"x\" is waited for as nothing: pick a port, a file or a window, or "
        "empty its box"},
       {"a timeout of 0", [](auto&, auto& v) { v.Type(C::txtTimeout, "0"); }, C::txtTimeout,

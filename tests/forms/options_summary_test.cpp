@@ -26,12 +26,13 @@ TEST(DetailsText, AnItemWithRunOptionsHasAnOptionsLine) {
       {"a readiness wait with its own timeout, in the order of the run",
        {{"Timeout", "60000"}, {"WaitReady", "tcp:h:1"}},
        "Options: ready tcp:h:1, time..."},
-      {"flags set to 0 say nothing", {{"SkipIfRunning", "0"}, {"StopOnFailure", "1"}},
+      {"flags set to 0 say nothing",
+       {{"SkipIfRunning", "0"}, {"StopOnFailure", "1"}},
        "Options: stop on failure"},
       {"variables counted", {{"Env", "A=1"}, {"Env", "B=2"}}, "Options: 2 variables"},
-      {"keys this version does not know are counted", {{"Colour", "red"}},
-       "Options: 1 other key"},
-      {"a value that is not valid is named", {{"Delay", "soon"}},
+      {"keys this version does not know are counted", {{"Colour", "red"}}, "Options: 1 other key"},
+      {"a value that is not valid is named",
+       {{"Delay", "soon"}},
        "Options: Delay \"soon\" is no ..."},
   };
   for (const auto& row : rows) {

@@ -29,7 +29,8 @@ bool ShowFolderDialog(HWND owner, const FileDialogRequest& request, std::string&
   info.hwndOwner = owner;
   info.ulFlags = BIF_RETURNONLYFSDIRS;
   info.lpfn = StartAt;
-  info.lParam = request.initialDir.empty() ? 0 : reinterpret_cast<LPARAM>(request.initialDir.c_str());
+  info.lParam =
+      request.initialDir.empty() ? 0 : reinterpret_cast<LPARAM>(request.initialDir.c_str());
   PIDLIST_ABSOLUTE folder = SHBrowseForFolderA(&info);
   if (folder == nullptr) return false;
   char path[MAX_PATH] = {};
@@ -62,7 +63,8 @@ uint32_t DialogFlags(const FileDialogRequest& request) {
 }
 
 bool Win32FileDialogs::Show(const FileDialogRequest& request, std::string& chosen) {
-  if (request.folders) return ShowFolderDialog(owner_ ? owner_ : GetActiveWindow(), request, chosen);
+  if (request.folders)
+    return ShowFolderDialog(owner_ ? owner_ : GetActiveWindow(), request, chosen);
   const std::string filter = FilterText(request.filters);
   // The buffer holds the proposed name at first and the chosen path afterwards.
   const std::size_t room = request.nameBufferSize ? request.nameBufferSize : kDefaultNameBuffer;

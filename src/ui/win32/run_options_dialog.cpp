@@ -67,7 +67,8 @@ void RunOptionsDialog::SetReadyIndex(int index) {
 
 void RunOptionsDialog::SetText(OptionsControl box, const std::string& text) {
   showing_ = true;
-  if (Hwnd edit = Control(box)) SetTextOf(edit, box == C::txtEnv ? WithLineEnds(text, "\r\n") : text);
+  if (Hwnd edit = Control(box))
+    SetTextOf(edit, box == C::txtEnv ? WithLineEnds(text, "\r\n") : text);
   showing_ = false;
 }
 
@@ -105,8 +106,7 @@ void RunOptionsDialog::OnCommand(int id, int notification) {
       break;
     case C::cboReady:
       if (notification == CBN_SELCHANGE) {
-        form_.cboReady_Click(
-            static_cast<int>(SendMessageA(Control(control), CB_GETCURSEL, 0, 0)));
+        form_.cboReady_Click(static_cast<int>(SendMessageA(Control(control), CB_GETCURSEL, 0, 0)));
       }
       break;
     case C::cSkip:

@@ -34,9 +34,10 @@ ClassAndStyle ClassOf(const ControlDesc& desc) {
     case ControlKind::TextBox:
       return {"Edit", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::TextArea:
-      return {"Edit",
-              ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
-              WS_EX_CLIENTEDGE};
+      return {
+          "Edit",
+          ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
+          WS_EX_CLIENTEDGE};
     case ControlKind::EditableList:
       return {"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
     case ControlKind::PickList:

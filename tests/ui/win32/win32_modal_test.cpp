@@ -137,7 +137,8 @@ TEST_F(Win32WindowTest, TheRightButtonOpensThePopupOfTheSelection) {
   });
   RightClickList();
   remove.Finish();
-  EXPECT_THAT(selection, ElementsAre("&Add...", "&Edit...", "&Remove", "", "&Open Item", "Run O&ptions..."));
+  EXPECT_THAT(selection,
+              ElementsAre("&Add...", "&Edit...", "&Remove", "", "&Open Item", "Run O&ptions..."));
   EXPECT_THAT(Listed(), ElementsAre("Two", "Three"));
   EXPECT_EQ(Selected(), 0);
 

@@ -10,8 +10,8 @@ namespace tavrin {
 namespace {
 
 using testing::BinPath;
-using testing::Item;
 using ::testing::EndsWith;
+using testing::Item;
 using ::testing::SizeIs;
 using Dialog = win32::RunOptionsDialog;
 
@@ -61,8 +61,10 @@ TEST_F(Win32WindowTest, TheRunOptionsDialogSetsAnItemsOptions) {
   WithDialog(*this, [&](ScreenUser& u, HWND dialog) {
     ScreenUser::Type(Field(dialog, OptionsControl::txtDelay), "2000");
     SendMessageA(Field(dialog, OptionsControl::cboReady), CB_SETCURSEL, 1, 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(Dialog::kIdControl + static_cast<int>(OptionsControl::cboReady), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(Field(dialog, OptionsControl::cboReady)));
+    SendMessageA(
+        dialog, WM_COMMAND,
+        MAKEWPARAM(Dialog::kIdControl + static_cast<int>(OptionsControl::cboReady), CBN_SELCHANGE),
+        reinterpret_cast<LPARAM>(Field(dialog, OptionsControl::cboReady)));
     ScreenUser::Type(Field(dialog, OptionsControl::txtReady), "127.0.0.1:8080");
     for (const char c : std::string("A=1\rB=2")) {
       PostMessageA(Field(dialog, OptionsControl::txtEnv), WM_CHAR, static_cast<WPARAM>(c), 1);
@@ -70,10 +72,10 @@ TEST_F(Win32WindowTest, TheRunOptionsDialogSetsAnItemsOptions) {
     ScreenUser::Click(GetDlgItem(dialog, IDOK));
     u.WaitUntilGone(dialog);
   });
-  EXPECT_EQ(state.Items[1].Options, (std::vector<ItemOption>{{"Delay", "2000"},
-                                                             {"WaitReady", "tcp:127.0.0.1:8080"},
-                                                             {"Env", "A=1"},
-                                                             {"Env", "B=2"}}));
+  EXPECT_EQ(
+      state.Items[1].Options,
+      (std::vector<ItemOption>{
+          {"Delay", "2000"}, {"WaitReady", "tcp:127.0.0.1:8080"}, {"Env", "A=1"}, {"Env", "B=2"}}));
   EXPECT_EQ(BoxText(), "<Current Collection>");
   EXPECT_THAT(Details(), EndsWith("Options: delay 2 s, ready tc..."));
 }
