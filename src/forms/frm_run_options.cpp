@@ -4,7 +4,6 @@
 #include <array>
 #include <string_view>
 
-#include "collection/collfile.h"
 #include "collection/paths.h"
 #include "collection/run_options.h"
 #include "forms/keys.h"
@@ -111,37 +110,37 @@ void FrmRunOptions::Form_Load(RunOptionsView& view) {
   view.SetReadyEntries({kReadyEntries.begin(), kReadyEntries.end()});
   view.SetReadyIndex(f.readyKind);
   for (C box : {C::txtDelay, C::txtReady, C::txtTimeout, C::txtEnv, C::txtWorkDir}) {
-    view.SetText(box, WindowText(TextOf(box)));
+    view.SetText(box, WindowText(f.*TextField(box)));
   }
   view.SetChecked(C::cSkip, f.skip);
   view.SetChecked(C::cStop, f.stop);
   view.SelectWholeText(C::txtDelay);
 }
 
-std::string& FrmRunOptions::TextOf(OptionsControl box) {
+std::string FrmRunOptions::Fields::*FrmRunOptions::TextField(OptionsControl box) {
   switch (box) {
     case C::txtReady:
-      return now_.ready;
+      return &Fields::ready;
     case C::txtTimeout:
-      return now_.timeout;
+      return &Fields::timeout;
     case C::txtEnv:
-      return now_.env;
+      return &Fields::env;
     case C::txtWorkDir:
-      return now_.workDir;
+      return &Fields::workDir;
     default:
-      return now_.delay;
+      return &Fields::delay;
   }
 }
 
-const std::string& FrmRunOptions::Text(OptionsControl box) const {
-  return const_cast<FrmRunOptions*>(this)->TextOf(box);
-}
+const std::string& FrmRunOptions::Text(OptionsControl box) const { return now_.*TextField(box); }
 
 bool FrmRunOptions::Checked(OptionsControl box) const {
   return box == C::cSkip ? now_.skip : now_.stop;
 }
 
-void FrmRunOptions::txt_Change(OptionsControl box, const std::string& text) { TextOf(box) = text; }
+void FrmRunOptions::txt_Change(OptionsControl box, const std::string& text) {
+  now_.*TextField(box) = text;
+}
 
 void FrmRunOptions::cboReady_Click(int index) {
   if (index >= 0 && index < static_cast<int>(kReadyEntries.size())) now_.readyKind = index;

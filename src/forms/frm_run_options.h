@@ -81,7 +81,8 @@ class FrmRunOptions {
     int readyKind = 0;
     bool skip = false, stop = false;
   };
-  std::string& TextOf(OptionsControl box);
+  // Where a text box's text is kept.
+  static std::string Fields::*TextField(OptionsControl box);
   // The first field that is wrong, with the box naming it; None when all are right.
   OptionsControl Check(std::string& why) const;
 
