@@ -148,113 +148,80 @@ struct OptionTest : ::testing::Test {
   }
 };
 
-// --list gives one line per item, its fields split by tabs and escaped, and --json the
-// same items in valid JSON that reads back to the same bytes.
+// --list gives one line per item, its fields split by tabs and escaped (so that "report
+// <U+202E>fdp.sh" does not show as "reporths.pdf"), each run option one more KEY=VALUE
+// field; --json the same items in valid JSON that reads back to the same bytes. A NUL ends
+// its field for the listing as for the start; an old version is listed without the
+// question; a damaged run options section is told on standard error and left out.
 TEST_F(OptionTest, ListPrintsOneLinePerItemThatAScriptSplitsAndReadsBack) {
-  EXPECT_EQ(Run({"--list", path}), kExitOk);
-  EXPECT_EQ(err.str(), "");
-  EXPECT_EQ(Lines(out.str()),
-            (Strings{"1\tNotes\t/usr/bin/gedit\t\tfalse\t1",
-                     "2\tTab\\there\tC:\\\\Tools\\\\x.exe\t-a 'two words'\ttrue\t3",
-                     "3\tTwo\\r\\nlines\t/tmp/\\x1b[31mred\t\\\\\\\\server\\\\share\tfalse\t5",
-                     "4\tCaf\xc3\xa9 \xe6\x97\xa5\thttps://example.org/?a=1&b=2\t\\x7f\ttrue\t0"}));
-  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
-  const Json list = Json::Parse(out.str());
-  ASSERT_EQ(list.items.size(), items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    const Json& item = list.items[i];
-    EXPECT_EQ(item.members.size(), 7u);
-    EXPECT_EQ(item["position"].text, std::to_string(i + 1));
-    EXPECT_EQ(item["name"].text + "|" + item["file"].text + "|" + item["parameters"].text,
-              items[i].ItemName + "|" + items[i].File + "|" + items[i].Params);
-    EXPECT_EQ(item["wait"].boolean, items[i].Wait != 0);
-    EXPECT_EQ(item["style"].text, std::to_string(items[i].WinStyle));
+  CollItem server = Item("Server", "/usr/bin/server");
+  server.Options = {{"WaitReady", "tcp:127.0.0.1:8080"}, {"Env", "A=x\ty"}};
+  const std::string nul(1, '\0');
+  struct Case {
+    const char* name;
+    std::string file;
+    std::string listed;
+    std::string told = "";
+  };
+  std::vector<Case> cases{
+      {"texts a script must split", testing::CollectionText(items),
+       "1\tNotes\t/usr/bin/gedit\t\tfalse\t1\n"
+       "2\tTab\\there\tC:\\\\Tools\\\\x.exe\t-a 'two words'\ttrue\t3\n"
+       "3\tTwo\\r\\nlines\t/tmp/\\x1b[31mred\t\\\\\\\\server\\\\share\tfalse\t5\n"
+       "4\tCaf\xc3\xa9 \xe6\x97\xa5\thttps://example.org/?a=1&b=2\t\\x7f\ttrue\t0\n"},
+      {"run options", testing::CollectionText({server, Item("Browser", "/usr/bin/browser")}),
+       "1\tServer\t/usr/bin/server\t\tfalse\t1\tWaitReady=tcp:127.0.0.1:8080\tEnv=A=x\\ty\n"
+       "2\tBrowser\t/usr/bin/browser\t\tfalse\t1\n"},
+      {"a NUL inside fields",
+       "\"Tavrin File 1.2\"\r\n0\r\n\"Notes\",\"/bin/echo" + nul + "/readme.txt\",\"-n" + nul +
+           " secret\",1,#FALSE#\r\n",
+       "1\tNotes\t/bin/echo\t-n\tfalse\t1\n"},
+      {"an old version", "\"Tavrin File\"\r\n0\r\n\"Old\",\"/bin/x\",3\r\n",
+       "1\tOld\t/bin/x\t\tfalse\t3\n"},
+      {"a damaged run options section",
+       testing::CollectionText({Item("Server", "/s")}) + "\"Tavrin Options 1\"\r\nx\r\n",
+       "1\tServer\t/s\t\tfalse\t1\n",
+       "tavrin: " + Shown(path) +
+           ": The run options could not be read from line 5 and are left out.\n"}};
+  if (kNativeEncoding == TextEncoding::kUtf8) {
+    const std::string rlo = "\xe2\x80\xae";
+    cases.push_back(
+        {"a direction control",
+         testing::CollectionText({Item("Report" + rlo + "fdp.sh", "/r" + rlo, rlo)}),
+         "1\tReport\\xe2\\x80\\xaefdp.sh\t/r\\xe2\\x80\\xae\t\\xe2\\x80\\xae\tfalse\t1\n"});
   }
-  // Text that is no valid UTF-8 still gives valid JSON, with U+FFFD in its place; where
-  // the texts are in another code page, they are turned into UTF-8 first.
-  testing::WriteFile(path, testing::CollectionText({Item("Bad \xff byte", "/x\xe9")}));
-  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
-  EXPECT_EQ(Json::Parse(out.str()).items[0]["name"].text, "Bad \xef\xbf\xbd byte");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::WriteFile(path, c.file);
+    EXPECT_EQ(Run({"--list", path}), kExitOk);
+    EXPECT_EQ(out.str(), c.listed);
+    EXPECT_EQ(err.str(), c.told);
+    EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
+    const Json list = Json::Parse(out.str());
+    const Strings lines = Lines(c.listed);
+    ASSERT_EQ(list.items.size(), lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const Json& item = list.items[i];
+      EXPECT_EQ(item.members.size(), 7u);
+      std::string read = item["position"].text + "\t" + item["name"].text + "\t" +
+                         item["file"].text + "\t" + item["parameters"].text + "\t" +
+                         (item["wait"].boolean ? "true" : "false") + "\t" + item["style"].text;
+      for (const Json& o : item["options"].items)
+        read += "\t" + o["key"].text + "=" + o["value"].text;
+      EXPECT_EQ(read, testing::Unescaped(lines[i]));
+    }
+  }
+  // Where the texts are in another code page, they are turned into UTF-8 first; what is
+  // still no valid UTF-8 gives valid JSON, with U+FFFD in its place.
+  testing::WriteFile(path, testing::CollectionText({Item("Bad \xff byte", "/x")}));
   context.toUtf8 = [](const std::string& text) { return "<" + text + ">"; };
   EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
-  EXPECT_EQ(Json::Parse(out.str()).items[0]["file"].text, "</x\xef\xbf\xbd>");
-}
-
-// Run options follow an item's fields, one KEY=VALUE field each (escaped as the others),
-// and in JSON as a list of key and value; the dry run says which a run could not follow;
-// a damaged section is told on standard error and the records are listed.
-TEST_F(OptionTest, ListAndCheckShowTheRunOptions) {
-  CollectionState state;
-  state.Items = {Item("Server", "/usr/bin/server"), Item("Browser", "/usr/bin/browser")};
-  state.Items[0].Options = {{"WaitReady", "tcp:127.0.0.1:8080"}, {"Env", "A=x\ty"}};
-  ASSERT_FALSE(SaveCollectionFile(state, path, files));
-  EXPECT_EQ(Run({"--list", path}), kExitOk);
-  EXPECT_EQ(out.str(),
-            "1\tServer\t/usr/bin/server\t\tfalse\t1\tWaitReady=tcp:127.0.0.1:8080\tEnv=A=x\\ty\n"
-            "2\tBrowser\t/usr/bin/browser\t\tfalse\t1\n");
-  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
-  const Json options = Json::Parse(out.str()).items.at(0)["options"];
-  ASSERT_EQ(options.items.size(), 2u);
-  EXPECT_EQ(options.items[1]["key"].text + "=" + options.items[1]["value"].text, "Env=A=x\ty");
-  state.Items[1].Options = {{"Delay", "soon"}};
-  state.Items.push_back(testing::With(Item("Editor", "/e"), {{"WaitReady", "window:Notes"}}));
-  system.windowsKnown = false;
-  ASSERT_FALSE(SaveCollectionFile(state, path, files));
-  shell.results = {kShellSuccess, kShellSuccess, kShellSuccess};
-  EXPECT_EQ(Run({"--check", path}), kExitLaunchFailed);
-  EXPECT_EQ(Lines(out.str()),
-            (Strings{"1\tServer\tok",
-                     "2\tBrowser\tDelay \"soon\" is no number of milliseconds from 0 to 3600000",
-                     "3\tEditor\tWaiting for a window is not possible on this desktop"}));
-  for (CollItem& item : state.Items) item.Options.clear();
-  testing::WriteFile(path, testing::CollectionText(state.Items) + "\"Tavrin Options 1\"\r\nx\r\n");
-  EXPECT_EQ(Run({"--list", path}), kExitOk);
-  EXPECT_EQ(Lines(out.str()).size(), 3u);
-  EXPECT_EQ(err.str(), "tavrin: " + Shown(path) +
-                           ": The run options could not be read from line 7 and are left out.\n");
-}
-
-// A NUL inside a field ends its text for every use alike: the listing shows, and the run
-// starts, "/bin/echo" with "-n", never the "readme.txt" hidden behind the NUL.
-TEST_F(OptionTest, ANulEndsAFieldForTheListAndTheStartAlike) {
-  const std::string nul(1, '\0');
-  testing::WriteFile(path, "\"Tavrin File 1.2\"\r\n0\r\n\"Notes\",\"/bin/echo" + nul +
-                               "/readme.txt\",\"-n" + nul + " secret\",1,#FALSE#\r\n");
-  EXPECT_EQ(Run({"--list", path}), kExitOk);
-  EXPECT_EQ(out.str(), "1\tNotes\t/bin/echo\t-n\tfalse\t1\n");
-  testing::FakePlatform fake;
-  CollectionState state;
-  ASSERT_EQ(ReadCollectionFile(state, path, files), LoadOk);
-  EXPECT_EQ(RunAllItems(state, fake.platform), 0);
-  ASSERT_EQ(fake.shell.shellStarts.size(), 1u);
-  EXPECT_EQ(fake.shell.shellStarts[0].fullPath + " " + fake.shell.shellStarts[0].params,
-            "/bin/echo -n");
-}
-
-// What is shown is what runs: a direction control, which would show a File
-// "report<U+202E>fdp.sh" as "reporths.pdf", is escaped by --list and --check as control
-// characters are, and written as \u202e in JSON, which reads back to the same bytes.
-TEST_F(OptionTest, DirectionControlsAreListedAndCheckedEscaped) {
-  if (kNativeEncoding != TextEncoding::kUtf8) GTEST_SKIP() << "direction controls are UTF-8";
-  const std::string rlo = "\xe2\x80\xae";
-  const std::string file = "/srv/report" + rlo + "fdp.sh";
-  testing::WriteFile(path, testing::CollectionText({Item("Report" + rlo + "fdp.sh", file, rlo)}));
-  EXPECT_EQ(Run({"--list", path}), kExitOk);
-  EXPECT_EQ(out.str(),
-            "1\tReport\\xe2\\x80\\xaefdp.sh\t/srv/"
-            "report\\xe2\\x80\\xaefdp.sh\t\\xe2\\x80\\xae\tfalse\t1\n");
-  EXPECT_EQ(Run({"--list", "--json", path}), kExitOk);
-  EXPECT_NE(out.str().find("\"file\": \"/srv/report\\u202efdp.sh\""), std::string::npos);
-  EXPECT_EQ(Json::Parse(out.str()).items.at(0)["file"].text, file);
-  shell.results = {kShellSuccess};
-  EXPECT_EQ(Run({"--check", path}), kExitOk);
-  EXPECT_EQ(out.str(), "1\tReport\\xe2\\x80\\xaefdp.sh\tok\n");
+  EXPECT_EQ(Json::Parse(out.str()).items[0]["name"].text, "<Bad \xef\xbf\xbd byte>");
 }
 
 // A collection that cannot be loaded gives status 2 and one line on standard error, as
-// run mode would, but never a box; an old version is listed without the question. The
-// help names every option in lines that fit a terminal; a usage error is one line that
-// names what is wrong and the ways of starting.
+// run mode would, but never a box. The help names every option in lines that fit a terminal; a
+// usage error is one line that names what is wrong and the ways of starting.
 TEST_F(OptionTest, LoadFailuresHelpAndUsageErrors) {
   for (const Args& args : {Args{"--list", dir.file("none.tavrin")},
                            Args{"--list", "--json", dir.file("none.tavrin")}}) {
@@ -263,9 +230,6 @@ TEST_F(OptionTest, LoadFailuresHelpAndUsageErrors) {
     EXPECT_EQ(err.str(), "tavrin: " + Shown(dir.file("none.tavrin")) +
                              ": The Tavrin was unable to load the Collection!!\n");
   }
-  testing::WriteFile(dir.file("old.tavrin"), "\"Tavrin File\"\r\n0\r\n\"Old\",\"/bin/x\",3\r\n");
-  EXPECT_EQ(Run({"--list", dir.file("old.tavrin")}), kExitOk);
-  EXPECT_EQ(out.str() + err.str(), "1\tOld\t/bin/x\t\tfalse\t3\n");
   EXPECT_EQ(Run({"--help"}), kExitOk);
   for (const auto& option : Options()) {
     const std::string name = option.shortName ? option.shortName : option.name;
@@ -279,24 +243,44 @@ TEST_F(OptionTest, LoadFailuresHelpAndUsageErrors) {
 }
 
 // A dry run asks the shell what each start would give, from the collection's folder, and
-// starts nothing: one line per item, "ok" or the reason a run would report, and status 1
-// when any item would not start; an empty collection checks nothing.
+// starts nothing: one line per item, "ok" or the reason a run would report (options a run
+// cannot follow among them), and status 1 when any item would not start.
 TEST_F(OptionTest, CheckDecidesEveryItemAsARunWouldAndStartsNothing) {
-  shell.results = {kShellSuccess, 53, 26, kWaitEnded};  // Notes, Tab (waited), Two, Cafe (waited)
-  EXPECT_EQ(Run({"--check", path}), kExitLaunchFailed);
-  EXPECT_EQ(Lines(out.str()),
-            (Strings{"1\tNotes\tok", "2\tTab\\there\truntime error 53",
-                     "3\tTwo\\r\\nlines\tfailure code 26", "4\tCaf\xc3\xa9 \xe6\x97\xa5\tok"}));
-  ASSERT_EQ(shell.calls.size(), items.size());
-  for (const auto& call : shell.calls) EXPECT_EQ(call.rfind("check ", 0), 0u) << call;
-  for (const auto& request : shell.shellStarts) EXPECT_EQ(request.baseFolder, dir.str());
-  for (const auto& start : shell.waitedStarts) EXPECT_EQ(start.baseFolder, dir.str());
-  EXPECT_EQ(Run({"--check", path}), kExitOk);
-  testing::WriteFile(path, testing::CollectionText({CollItem{}}));
-  shell.calls.clear();
-  EXPECT_EQ(Run({"--check", path}), kExitOk);
-  EXPECT_EQ(out.str(), "");
-  EXPECT_TRUE(shell.calls.empty());
+  system.windowsKnown = false;
+  const struct {
+    const char* name;
+    std::vector<CollItem> items;
+    std::deque<int32_t> results;  // Notes, Tab (waited), Two, Cafe (waited)
+    int status;
+    std::string checked;
+  } cases[] = {
+      {"starts that fail",
+       items,
+       {kShellSuccess, 53, 26, kWaitEnded},
+       kExitLaunchFailed,
+       "1\tNotes\tok\n2\tTab\\there\truntime error 53\n3\tTwo\\r\\nlines\tfailure code 26\n"
+       "4\tCaf\xc3\xa9 \xe6\x97\xa5\tok\n"},
+      {"options a run cannot follow",
+       {Item("Server", "/s"), testing::With(Item("Browser", "/b"), {{"Delay", "soon"}}),
+        testing::With(Item("Editor", "/e"), {{"WaitReady", "window:Notes"}})},
+       {},
+       kExitLaunchFailed,
+       "1\tServer\tok\n2\tBrowser\tDelay \"soon\" is no number of milliseconds from 0 to "
+       "3600000\n3\tEditor\tWaiting for a window is not possible on this desktop\n"},
+      {"an empty collection", {CollItem{}}, {}, kExitOk, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::WriteFile(path, testing::CollectionText(c.items));
+    shell = testing::RecordingShell();
+    shell.results = c.results;
+    EXPECT_EQ(Run({"--check", path}), c.status);
+    EXPECT_EQ(out.str(), c.checked);
+    EXPECT_EQ(shell.calls.size(), Lines(c.checked).size());
+    for (const auto& call : shell.calls) EXPECT_EQ(call.rfind("check ", 0), 0u) << call;
+    for (const auto& request : shell.shellStarts) EXPECT_EQ(request.baseFolder, dir.str());
+    for (const auto& start : shell.waitedStarts) EXPECT_EQ(start.baseFolder, dir.str());
+  }
 }
 
 // Autostart gets the collection's full path; a file that cannot be loaded is not

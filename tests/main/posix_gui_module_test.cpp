@@ -4,23 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "main/gui_host.h"
+#include "script_output.h"
 #include "temp_dir.h"
 
 namespace tavrin {
 namespace {
 
 namespace fs = std::filesystem;
-
-// How many times a planted module has been loaded since `mark` was made.
-int Loads(const std::string& mark) {
-  std::ifstream in(mark);
-  int lines = 0;
-  for (std::string line; std::getline(in, line);) ++lines;
-  return lines;
-}
 
 // Without the executable's own folder (no /proc in a container or a sandbox), a module in
 // the current folder, or below it, is not loaded: the module comes from the folder the
@@ -29,7 +21,9 @@ int Loads(const std::string& mark) {
 TEST(GuiModule, IsLoadedFromTheProgramsFolderOrWhereItIsInstalledOnly) {
   const testing::TempDir dir;
   fs::remove_all(TAVRIN_GUI_INSTALLED_FULL_DIR);
+  // Each load of the planted module adds a line to this file.
   const std::string mark = dir.file("loads");
+  const auto Loads = [&] { return testing::Lines(testing::ReadFile(mark)).size(); };
   setenv("TAVRIN_TEST_PLANTED_MARK", mark.c_str(), 1);
   fs::create_directories(dir.file("bin"));
   fs::copy_file(TAVRIN_TEST_PLANTED_MODULE, dir.file("tavrin-gui.so"));
@@ -45,19 +39,19 @@ TEST(GuiModule, IsLoadedFromTheProgramsFolderOrWhereItIsInstalledOnly) {
         << error;
   }
   fs::current_path(before);
-  EXPECT_EQ(Loads(mark), 0);
+  EXPECT_EQ(Loads(), 0u);
 
   std::string error;
   EXPECT_EQ(OpenGuiModule(dir.file("bin/tavrin"), error), nullptr);
   EXPECT_EQ(error, dir.file("bin/tavrin-gui.so") + ": TavrinCreateGui is missing");
-  EXPECT_EQ(Loads(mark), 1);
+  EXPECT_EQ(Loads(), 1u);
   fs::create_directories(TAVRIN_GUI_INSTALLED_FULL_DIR);
   fs::copy_file(TAVRIN_TEST_PLANTED_MODULE, TAVRIN_GUI_INSTALLED_FULL_DIR "/tavrin-gui.so",
                 fs::copy_options::overwrite_existing);
   EXPECT_EQ(OpenGuiModule("", error), nullptr);
   fs::remove_all(TAVRIN_GUI_INSTALLED_FULL_DIR);
   EXPECT_EQ(error, TAVRIN_GUI_INSTALLED_FULL_DIR "/tavrin-gui.so: TavrinCreateGui is missing");
-  EXPECT_EQ(Loads(mark), 2);
+  EXPECT_EQ(Loads(), 2u);
   unsetenv("TAVRIN_TEST_PLANTED_MARK");
 }
 

@@ -12,7 +12,6 @@
 #include "collection/collection.h"
 #include "collection/text.h"
 #include "fakes.h"
-#include "platform/ascii.h"
 #include "platform/traits.h"
 #include "run_process.h"
 #include "script_output.h"
@@ -74,10 +73,5 @@ struct RunModeTest : ::testing::Test {
     return lines;
   }
 };
-
-// File names are shown in lower case where they ignore case.
-inline std::string Shown(const std::string& name) {
-  return kPathsIgnoreCase ? LowerAscii(name) : name;
-}
 
 }  // namespace tavrin

@@ -51,8 +51,6 @@ TEST(CommandLine, TheWindowsSubstringRule) {
   EXPECT_FALSE(RequestFromCommandLine(CommandLineAfterProgram("\"c:\\run\\tavrin.exe\" a")).Run);
 }
 
-const std::string kBin = std::string(1, kNativeSeparator) + "bin" + kNativeSeparator;
-
 struct MainTest : ::testing::Test {
   testing::TempDir dir;
   testing::FakePlatform fake;
@@ -63,8 +61,9 @@ struct MainTest : ::testing::Test {
   std::string path = dir.file("two.tavrin");
 
   MainTest() {
-    testing::WriteFile(path, testing::CollectionText({Item("One", kBin + "one"),
-                                                      Item("Two", kBin + "two", "-x", 2, kTrue)}));
+    testing::WriteFile(
+        path, testing::CollectionText({Item("One", testing::BinPath("one")),
+                                       Item("Two", testing::BinPath("two"), "-x", 2, kTrue)}));
   }
   int Start(const StartRequest& request) {
     return Main(request, state, fake.platform, [this](const StartRequest& r, CollectionState& s) {
@@ -110,7 +109,8 @@ TEST_F(MainTest, PlainAndOpenStartsOpenTheWindowFailedLoadsDoNot) {
 
 TEST_F(MainTest, OldVersionAsksThenRunsWhateverTheAnswer) {
   for (int answer : {kAnswerYes, kAnswerNo}) {
-    testing::WriteFile(path, "\"Tavrin File 1.1\"\r\n0\r\n\"One\",\"" + kBin + "one\",\"\",1\r\n");
+    testing::WriteFile(
+        path, "\"Tavrin File 1.1\"\r\n0\r\n\"One\",\"" + testing::BinPath("one") + "\",\"\",1\r\n");
     fake.shell.calls.clear();
     boxes.clear();
     fake.toolkit.answers = {answer};
