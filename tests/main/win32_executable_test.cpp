@@ -1,11 +1,13 @@
 // tavrin.exe as Windows starts it: a windowed program whose output still reaches the
-// parent that reads it (pipes, its console), or goes nowhere when there is none.
+// parent that reads it (files, pipes, its console), or goes nowhere when there is none;
+// and the resources the shell and the windows read from it.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h:
+#include <shellapi.h>
 #undef DeleteFile
 #undef ShellExecute
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,19 +21,19 @@ namespace {
 
 using testing::CollectionText;
 using testing::Item;
-using testing::ReadRecording;
-using testing::RecorderPath;
 using testing::TavrinPath;
 using testing::WriteFile;
+
+const std::string kVersionLine = "tavrin " + std::string(kVersionText);
+const DWORD kStandardHandles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
 
 // Starts tavrin.exe with `arguments` and no standard handles at all, as the shell and
 // cmd start a windowed program, with `flags` for process creation; its exit status.
 DWORD RunWithoutHandles(const std::string& arguments, DWORD flags) {
-  const DWORD kinds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
   HANDLE saved[3];
   for (int i = 0; i < 3; ++i) {
-    saved[i] = GetStdHandle(kinds[i]);
-    SetStdHandle(kinds[i], nullptr);
+    saved[i] = GetStdHandle(kStandardHandles[i]);
+    SetStdHandle(kStandardHandles[i], nullptr);
   }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -39,7 +41,7 @@ DWORD RunWithoutHandles(const std::string& arguments, DWORD flags) {
   PROCESS_INFORMATION process{};
   const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
                                       nullptr, &startup, &process);
-  for (int i = 0; i < 3; ++i) SetStdHandle(kinds[i], saved[i]);
+  for (int i = 0; i < 3; ++i) SetStdHandle(kStandardHandles[i], saved[i]);
   if (!started) return 0xFFFFFFFF;
   DWORD code = 0xFFFFFFFF;
   WaitForSingleObject(process.hProcess, INFINITE);
@@ -54,6 +56,8 @@ class Executable : public ::testing::Test {
   void SetUp() override {
     _putenv_s("TAVRIN_RECORD", record.c_str());
     _putenv_s("TAVRIN_BOXES_TO_STDERR", "1");
+    WriteFile(collection, CollectionText({Item("One", testing::RecorderPath(), "alone", 1, kTrue),
+                                          Item("Gone", dir.file("gone.exe"))}));
   }
   void TearDown() override {
     _putenv_s("TAVRIN_RECORD", "");
@@ -62,121 +66,24 @@ class Executable : public ::testing::Test {
 
   testing::TempDir dir;
   std::string record = dir.file("record.log");
+  std::string collection = dir.file("c.tavrin");
 };
 
-// The program is built for the windowed subsystem: the system opens no console window
-// for it.
-TEST_F(Executable, IsAWindowedProgram) {
-  std::ifstream exe(TavrinPath(), std::ios::binary);
-  IMAGE_DOS_HEADER dos{};
-  ASSERT_TRUE(exe.read(reinterpret_cast<char*>(&dos), sizeof dos));
-  ASSERT_EQ(dos.e_magic, IMAGE_DOS_SIGNATURE);
-  IMAGE_NT_HEADERS64 nt{};
-  exe.seekg(dos.e_lfanew);
-  ASSERT_TRUE(exe.read(reinterpret_cast<char*>(&nt), sizeof nt));
-  ASSERT_EQ(nt.Signature, static_cast<DWORD>(IMAGE_NT_SIGNATURE));
-  ASSERT_EQ(nt.OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR64_MAGIC);
-  EXPECT_EQ(nt.OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
-}
-
-// A parent that reads the program's output through pipes or files (a script, a log) gets
-// the options' answers and one line on standard error for each item that failed to start.
-TEST_F(Executable, OutputReachesAParentsHandles) {
-  const auto version = testing::RunProcess({TavrinPath(), "--version"});
-  EXPECT_EQ(version.out, "tavrin " + std::string(kVersionText) + "\r\n");
-  WriteFile(dir.file("c.tavrin"), CollectionText({Item("Gone", dir.file("gone.exe"))}));
-  const auto run = testing::RunProcess({TavrinPath(), dir.file("c.tavrin"), "/run"});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find(": item 1 \"Gone\": File Not Found\r\n"), std::string::npos) << run.err;
-}
-
-// With no handles and no console (a double click in the shell), the program runs all the
-// same: what it would write goes nowhere.
-TEST_F(Executable, RunsWithNeitherHandlesNorAConsole) {
-  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", RecorderPath(), "alone", 1, kTrue),
-                                                  Item("Gone", dir.file("gone.exe"))}));
-  EXPECT_EQ(RunWithoutHandles(dir.file("c.tavrin") + " /run", DETACHED_PROCESS), 1u);
-  const auto runs = ReadRecording(record);
+// The program is built for the windowed subsystem, so the system opens no console window
+// for it. A parent that reads its output through files or pipes (a script, a log) gets
+// the options' answers, lines ended as Windows ends them; with no handles and no console
+// (a double click in the shell) the program runs all the same, and what it would write
+// goes nowhere.
+TEST_F(Executable, AWindowedProgramWhoseOutputReachesWhatItHas) {
+  const auto type = SHGetFileInfoA(TavrinPath().c_str(), 0, nullptr, 0, SHGFI_EXETYPE);
+  EXPECT_EQ(LOWORD(type), IMAGE_NT_SIGNATURE & 0xFFFF);
+  EXPECT_NE(HIWORD(type), 0) << "a console program";
+  EXPECT_EQ(testing::RunProcess({TavrinPath(), "--version"}).out, kVersionLine + "\r\n");
+  EXPECT_EQ(RunWithoutHandles(collection + " /run", DETACHED_PROCESS), 1u);
+  const auto runs = testing::ReadRecording(record);
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].args, std::vector<std::string>{"alone"});
   EXPECT_EQ(RunWithoutHandles("--help", DETACHED_PROCESS), 0u);
-}
-
-// tavrin.exe's resources, read as the system reads them.
-class Resources : public ::testing::Test {
- protected:
-  void SetUp() override {
-    exe = LoadLibraryExA(TavrinPath().c_str(), nullptr,
-                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(exe, nullptr) << TavrinPath();
-  }
-  void TearDown() override {
-    if (exe != nullptr) FreeLibrary(exe);
-  }
-  std::string Text(LPCSTR name, LPCSTR type) {
-    const HRSRC found = FindResourceA(exe, name, type);
-    if (found == nullptr) return "";
-    const HGLOBAL loaded = LoadResource(exe, found);
-    return std::string(static_cast<const char*>(LockResource(loaded)), SizeofResource(exe, found));
-  }
-
-  HMODULE exe = nullptr;
-};
-
-BOOL CALLBACK AddName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
-  reinterpret_cast<std::vector<std::string>*>(names)->push_back(IS_INTRESOURCE(name) ? "#" : name);
-  return TRUE;
-}
-
-// The shell shows the program's icon (the first icon group, as it takes it); every icon
-// (the toolbars' pictures too) comes in the two sizes the toolbars use, with its alpha.
-TEST_F(Resources, TheProgramIconAndTheToolbarPictures) {
-  std::vector<std::string> groups;
-  EnumResourceNamesA(exe, RT_GROUP_ICON, AddName, reinterpret_cast<LONG_PTR>(&groups));
-  ASSERT_GT(groups.size(), 1u);
-  EXPECT_EQ(groups[0], "APPICON");
-  for (const std::string& key : groups) {
-    SCOPED_TRACE(key);
-    for (int size : {16, 32}) {
-      const auto icon = static_cast<HICON>(LoadImageA(exe, key.c_str(), IMAGE_ICON, size, size, 0));
-      ASSERT_NE(icon, nullptr) << size;
-      ICONINFO info{};
-      ASSERT_TRUE(GetIconInfo(icon, &info));
-      BITMAP bitmap{};
-      GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
-      EXPECT_EQ(bitmap.bmWidth, size);
-      EXPECT_EQ(bitmap.bmBitsPixel, 32);
-      DeleteObject(info.hbmColor);
-      DeleteObject(info.hbmMask);
-      DestroyIcon(icon);
-    }
-  }
-}
-
-// The version resource holds the project's version, as the file's properties show it;
-// the manifest asks for the common controls of version 6 and for DPI awareness.
-TEST_F(Resources, TheVersionAndTheManifest) {
-  const std::string path = TavrinPath();
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-  ASSERT_GT(size, 0u);
-  std::vector<char> block(size);
-  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), kVersionMajor);
-  EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), kVersionMinor);
-  EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), kVersionRevision);
-  char* text = nullptr;
-  ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\ProductVersion",
-                             reinterpret_cast<void**>(&text), &length));
-  EXPECT_EQ(std::string(text), kVersionText);
-  const std::string manifest = Text(CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
-  EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
-            std::string::npos)
-      << manifest;
-  EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
 }
 
 // The text of the first `lines` lines of a console, each without the blanks after it.
@@ -199,9 +106,8 @@ std::string ConsoleText(HANDLE console, const CONSOLE_SCREEN_BUFFER_INFO& info, 
 TEST_F(Executable, WritesToTheConsoleOfItsParent) {
   // A console of this test's own, its handles given back afterwards (freeing a console
   // closes what the standard handles then hold).
-  const DWORD kinds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
   HANDLE saved[3];
-  for (int i = 0; i < 3; ++i) saved[i] = GetStdHandle(kinds[i]);
+  for (int i = 0; i < 3; ++i) saved[i] = GetStdHandle(kStandardHandles[i]);
   FreeConsole();
   const BOOL made = AllocConsole();
   const HANDLE console =
@@ -214,22 +120,83 @@ TEST_F(Executable, WritesToTheConsoleOfItsParent) {
   DWORD version = 0xFFFFFFFF;
   DWORD run = 0xFFFFFFFF;
   if (usable) {
-    WriteFile(dir.file("c.tavrin"), CollectionText({Item("Gone", dir.file("gone.exe"))}));
     version = RunWithoutHandles("--version", 0);
-    run = RunWithoutHandles(dir.file("c.tavrin") + " /run", 0);
-    text = ConsoleText(console, info, 12);
+    run = RunWithoutHandles(collection + " /run", 0);
+    text = ConsoleText(console, info, 14);
   }
   if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
   FreeConsole();
-  for (int i = 0; i < 3; ++i) SetStdHandle(kinds[i], saved[i]);
+  for (int i = 0; i < 3; ++i) SetStdHandle(kStandardHandles[i], saved[i]);
   if (!usable) GTEST_SKIP() << "no console can be made here (Wine without a display)";
   EXPECT_EQ(version, 0u);
   EXPECT_EQ(run, 1u);
-  EXPECT_NE(text.find("tavrin " + std::string(kVersionText) + "\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(kVersionLine + "\n"), std::string::npos) << text;
   // The failure's line (the console wraps it at its width) and its box.
-  EXPECT_NE(text.find("item 1 \"Gone\":"), std::string::npos) << text;
+  EXPECT_NE(text.find("item 2 \"Gone\":"), std::string::npos) << text;
   EXPECT_NE(text.find("The Tavrin - Error:\ngone.exe\n\nFile Not Found\n"), std::string::npos)
       << text;
+}
+
+BOOL CALLBACK AddName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
+  reinterpret_cast<std::vector<std::string>*>(names)->push_back(IS_INTRESOURCE(name) ? "#" : name);
+  return TRUE;
+}
+
+// tavrin.exe's resources, read as the system reads them. The shell shows the program's
+// icon (the first icon group, as it takes it); every icon (the toolbars' pictures too)
+// comes in the two sizes the toolbars use, with its alpha. The version resource holds the
+// project's version, as the file's properties show it; the manifest asks for the common
+// controls of version 6 and for DPI awareness.
+TEST(Resources, TheIconsTheVersionAndTheManifest) {
+  const std::string path = TavrinPath();
+  const HMODULE exe = LoadLibraryExA(path.c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(exe, nullptr) << path;
+  std::vector<std::string> groups;
+  EnumResourceNamesA(exe, RT_GROUP_ICON, AddName, reinterpret_cast<LONG_PTR>(&groups));
+  ASSERT_GT(groups.size(), 1u);
+  EXPECT_EQ(groups[0], "APPICON");
+  for (const std::string& key : groups) {
+    SCOPED_TRACE(key);
+    for (int size : {16, 32}) {
+      const auto icon = static_cast<HICON>(LoadImageA(exe, key.c_str(), IMAGE_ICON, size, size, 0));
+      ASSERT_NE(icon, nullptr) << size;
+      ICONINFO iconInfo{};
+      ASSERT_TRUE(GetIconInfo(icon, &iconInfo));
+      BITMAP bitmap{};
+      GetObjectA(iconInfo.hbmColor, sizeof bitmap, &bitmap);
+      EXPECT_EQ(bitmap.bmWidth, size);
+      EXPECT_EQ(bitmap.bmBitsPixel, 32);
+      DeleteObject(iconInfo.hbmColor);
+      DeleteObject(iconInfo.hbmMask);
+      DestroyIcon(icon);
+    }
+  }
+  const HRSRC found = FindResourceA(exe, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+  ASSERT_NE(found, nullptr);
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(exe, found))),
+                             SizeofResource(exe, found));
+  FreeLibrary(exe);
+  EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+            std::string::npos)
+      << manifest;
+  EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> block(size);
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), kVersionMajor);
+  EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), kVersionMinor);
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), kVersionRevision);
+  char* text = nullptr;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\ProductVersion",
+                             reinterpret_cast<void**>(&text), &length));
+  EXPECT_EQ(std::string(text), kVersionText);
 }
 
 }  // namespace

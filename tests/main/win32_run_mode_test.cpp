@@ -1,5 +1,5 @@
-// Run mode as only Windows shows it: the command line as one text, its code page, the
-// per-user registry.
+// Run mode as only Windows shows it: the per-user registry, the shell's handlers of
+// addresses, and the windows of what a run started.
 #include <windows.h>
 #undef DeleteFile
 #undef ShellExecute
@@ -14,7 +14,6 @@ namespace tavrin {
 namespace {
 
 using testing::Item;
-using testing::ReadRecording;
 using testing::RecorderPath;
 namespace fs = std::filesystem;
 
@@ -32,6 +31,15 @@ std::string UserClass(const std::string& sub) {
       RegQueryValueExA(key, "", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
   RegCloseKey(key);
   return read == ERROR_SUCCESS ? std::string(buffer) : "<unset>";
+}
+
+// Writes the value `name` of `sub` under `root`, creating the key.
+void SetValue(HKEY root, const std::string& sub, const char* name, const std::string& value) {
+  HKEY key = nullptr;
+  RegCreateKeyExA(root, sub.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(key);
 }
 
 // There is one file association per user, which the window registers when it first
@@ -67,11 +75,7 @@ class AssociationTurn {
 TEST_F(RunModeTest, RunModeLeavesTheAssociationAlone) {
   const AssociationTurn turn;
   if (!turn.own()) GTEST_SKIP() << "this user has a .tavrin association of their own";
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin", 0, nullptr, 0, KEY_SET_VALUE,
-                  nullptr, &key, nullptr);
-  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-  RegCloseKey(key);
+  SetValue(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin", "", "");
   const auto result = Run({Item("One", RecorderPath(), "x", 1, kTrue)});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(UserClass(".tavrin"), "");
@@ -113,75 +117,38 @@ TEST_F(RunModeTest, StopClosesTheWindowsOfWhatARunStarted) {
   EXPECT_EQ(Start({testing::TavrinPath(), "--stop", dir.file("c.tavrin")}).out, "");
 }
 
-// Writes the default value of `sub` under `root`, creating the key.
-void SetDefault(HKEY root, const std::string& sub, const std::string& value) {
-  HKEY key = nullptr;
-  RegCreateKeyExA(root, sub.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
-  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>(value.size() + 1));
-  RegCloseKey(key);
-}
-
 // An address goes to the shell whole, folder-like parts, backslash and query included:
 // its scheme's handler (the stand-in program, registered for a scheme of the test's
 // own) receives exactly what the item holds.
 TEST_F(RunModeTest, AnAddressGoesWholeToItsSchemesHandler) {
   const std::string scheme = "tavrin-test-" + std::to_string(GetCurrentProcessId());
   const std::string classes = "Software\\Classes\\" + scheme;
-  SetDefault(HKEY_CURRENT_USER, classes, "URL:Tavrin test");
-  HKEY key = nullptr;
-  RegOpenKeyExA(HKEY_CURRENT_USER, classes.c_str(), 0, KEY_SET_VALUE, &key);
-  RegSetValueExA(key, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-  RegCloseKey(key);
-  SetDefault(HKEY_CURRENT_USER, classes + "\\shell\\open\\command",
+  const auto registerScheme = [&](HKEY root) {
+    SetValue(root, classes, "", "URL:Tavrin test");
+    SetValue(root, classes, "URL Protocol", "");
+    SetValue(root, classes + "\\shell\\open\\command", "",
              "\"" + RecorderPath() + "\" handler \"%1\"");
+  };
+  registerScheme(HKEY_CURRENT_USER);
   // A classes root that does not show this user's classes (Wine's) is given the scheme
   // machine-wide, where such a system lets everyone write.
   HKEY shown = nullptr;
-  const bool perUser =
-      RegOpenKeyExA(HKEY_CLASSES_ROOT, scheme.c_str(), 0, KEY_READ, &shown) == ERROR_SUCCESS;
-  if (perUser) RegCloseKey(shown);
-  if (!perUser) {
-    for (const char* sub : {"", "\\shell\\open\\command"}) {
-      HKEY from = nullptr;
-      RegOpenKeyExA(HKEY_CURRENT_USER, (classes + sub).c_str(), 0, KEY_READ, &from);
-      char value[1024] = {};
-      DWORD size = sizeof value;
-      RegQueryValueExA(from, "", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-      RegCloseKey(from);
-      SetDefault(HKEY_LOCAL_MACHINE, classes + sub, value);
-    }
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, classes.c_str(), 0, KEY_SET_VALUE, &key);
-    RegSetValueExA(key, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-    RegCloseKey(key);
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, scheme.c_str(), 0, KEY_READ, &shown) == ERROR_SUCCESS) {
+    RegCloseKey(shown);
+  } else {
+    registerScheme(HKEY_LOCAL_MACHINE);
   }
   const std::string address = scheme + "://example.org/a\\b/page?q=1&r=two";
   const auto result = Run({Item("Page", address)});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");
   const auto runs = testing::WaitForRecording(record, 1);
-  RegDeleteTreeA(HKEY_CURRENT_USER, classes.c_str());
-  RegDeleteKeyA(HKEY_CURRENT_USER, classes.c_str());
-  if (!perUser) {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, classes.c_str());
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, classes.c_str());
+  for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    RegDeleteTreeA(root, classes.c_str());
+    RegDeleteKeyA(root, classes.c_str());
   }
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].args, (std::vector<std::string>{"handler", address}));
-}
-
-// A name with blanks in quotes, as cmd users type it and drag-and-drop passes it, names
-// the collection; the switch after it runs it.
-TEST_F(RunModeTest, AQuotedCollectionNameLoads) {
-  fs::create_directories(dir.file("My Colls"));
-  const std::string path = dir.file("My Colls") + "\\Good Games.tavrin";
-  WriteFile(path, CollectionText({Item("One", RecorderPath(), "quoted", 1, kTrue)}));
-  const auto result = Start({TavrinPath(), "\"" + path + "\"", "/run"});
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.err, "");
-  const auto runs = ReadRecording(record);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].args, std::vector<std::string>{"quoted"});
 }
 
 }  // namespace

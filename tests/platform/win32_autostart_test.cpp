@@ -27,25 +27,24 @@ std::string RunValue(const std::string& name) {
   return result == Registry::kSuccess && type == Registry::kRegSz ? std::string(buffer) : "<none>";
 }
 
+// The value runs the collection, the program's path in quotes; from a moved program it
+// is rewritten, another collection of the name gets a number. Removing ignores the case
+// of paths and takes only the collection's own values.
 TEST(RunKeyAutostart, ValuesOfOtherCollectionsAreLeftAloneAndRemovingFindsItsOwn) {
-  EXPECT_EQ(AutostartCommand("C:\\Program Files\\Tavrin\\tavrin.exe", "C:\\My Games\\a.tavrin"),
-            "\"C:\\Program Files\\Tavrin\\tavrin.exe\" C:\\My Games\\a.tavrin /run");
   RunKeyAutostart autostart;
   std::string where;
   std::string error;
   std::vector<std::string> removed;
-  ASSERT_TRUE(autostart.Enable("C:\\t\\tavrin.exe", "C:\\c\\Games.tavrin", where, error)) << error;
+  ASSERT_TRUE(autostart.Enable("C:\\My Tools\\tavrin.exe", "C:\\c\\Games.tavrin", where, error))
+      << error;
   EXPECT_EQ(where, kShown + "Tavrin Games");
-  EXPECT_EQ(RunValue("Tavrin Games"), "\"C:\\t\\tavrin.exe\" C:\\c\\Games.tavrin /run");
-  // Again from a moved program: the same value, rewritten.
+  EXPECT_EQ(RunValue("Tavrin Games"), "\"C:\\My Tools\\tavrin.exe\" C:\\c\\Games.tavrin /run");
   ASSERT_TRUE(autostart.Enable("C:\\new\\tavrin.exe", "C:\\c\\Games.tavrin", where, error));
   EXPECT_EQ(where, kShown + "Tavrin Games");
   EXPECT_EQ(RunValue("Tavrin Games"), "\"C:\\new\\tavrin.exe\" C:\\c\\Games.tavrin /run");
-  // Another collection of the same name gets a number.
   ASSERT_TRUE(autostart.Enable("C:\\t\\tavrin.exe", "D:\\Games.tavrin", where, error));
   EXPECT_EQ(where, kShown + "Tavrin Games (2)");
 
-  // Paths ignore case; only the collection's own values go.
   ASSERT_TRUE(autostart.Disable("c:\\C\\games.TAVRIN", removed, error)) << error;
   EXPECT_EQ(removed, std::vector<std::string>{kShown + "Tavrin Games"});
   EXPECT_EQ(RunValue("Tavrin Games"), "<none>");
