@@ -103,13 +103,14 @@ struct WindowTest : ::testing::Test, testing::FormWorld {
     return text + "]";
   }
   int EntryOf(const std::string& name) const {
-    return window->cboColl()->findText(QString::fromStdString(name));
+    return window->cboColl()->findText(qt::Shown(name));
   }
   // Picks the box's entry `name`, as the form takes a pick.
   void Pick(const std::string& name) { form->cboColl_Click(EntryOf(name)); }
   // Opens the box's list and clicks the entry named `name`.
   void ClickBoxEntry(const std::string& name) {
     QComboBox* box = window->cboColl();
+    ASSERT_GE(EntryOf(name), 0) << name;
     box->showPopup();
     ASSERT_TRUE(box->view()->isVisible());
     const QModelIndex entry = box->view()->model()->index(EntryOf(name), 0);
