@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -99,16 +100,23 @@ TEST(QtFileDialogs, SaveAsksAboutTheNameWrittenWithOrWithoutItsExtension) {
   FileDialogRequest request = record.requests.at(0);
   request.initialDir = dir.str();
 
-  // Every question is answered No once it shows, and kept.
+  // The user: answers each question from `answers` (No once they have run out) and
+  // takes the name that each file dialog run modally shows.
   Names asked;
-  QTimer answer;
-  QObject::connect(&answer, &QTimer::timeout, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      asked.push_back(box->text().toStdString());
-      box->button(QMessageBox::No)->click();
+  std::deque<QMessageBox::StandardButton> answers;
+  int taken = 0;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    QWidget* shown = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(shown)) {
+      asked.push_back(ProgramBytes(box->text()));
+      box->button(testing::Next(answers, QMessageBox::No))->click();
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(shown)) {
+      ++taken;
+      static_cast<QDialog*>(dialog)->accept();
     }
   });
-  answer.start(10);
+  user.start(10);
   const std::string question = "Tools.tavrin already exists.\nDo you want to replace it?";
   const struct {
     const char* typed;
@@ -133,22 +141,9 @@ TEST(QtFileDialogs, SaveAsksAboutTheNameWrittenWithOrWithoutItsExtension) {
   }
   // Qt sees no file by a name whose bytes are no UTF-8, so the question comes after the
   // dialog, and No brings it back. The user takes the proposed name each time; No, then Yes.
-  answer.stop();
   asked.clear();
+  answers = {QMessageBox::No, QMessageBox::Yes};
   testing::WriteFile(dir.file("caf\xe9.tavrin"), "\"Tavrin File 1.2\"\r\n");
-  int taken = 0;
-  QTimer user;
-  QObject::connect(&user, &QTimer::timeout, [&] {
-    QWidget* shown = QApplication::activeModalWidget();
-    if (auto* box = qobject_cast<QMessageBox*>(shown)) {
-      asked.push_back(ProgramBytes(box->text()));
-      box->button(asked.size() == 1 ? QMessageBox::No : QMessageBox::Yes)->click();
-    } else if (auto* dialog = qobject_cast<QFileDialog*>(shown)) {
-      ++taken;
-      static_cast<QDialog*>(dialog)->accept();
-    }
-  });
-  user.start(10);
   QtFileDialogs dialogs;
   std::string chosen;
   EXPECT_TRUE(dialogs.Show(request, chosen));

@@ -1,9 +1,6 @@
 // The collection box as a user meets it in Qt: which gestures pick an entry (and so
 // load a collection) and which only change its text, and where the arrow keys start
 // from.
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QLineEdit>
 
 #include "collection/collfile.h"
 #include "window_fixture.h"
