@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -32,23 +33,20 @@ int argc = 1;
 char name[] = "tavrin-test";
 char* argv[] = {name, nullptr};
 
-// The names the dialog's file view lists, in its order.
-Names Listed(const QFileDialog& dialog) {
-  const auto* view = dialog.findChild<QListView*>("listView");
-  Names names;
-  if (!view || !view->model()) return names;
-  const QAbstractItemModel* model = view->model();
-  for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
-    names.push_back(model->index(row, 0, view->rootIndex()).data().toString().toStdString());
-  }
-  return names;
-}
-
-// Waits until the dialog lists `expected` (the file system model reads folders in the
-// background), and gives what it lists then.
+// The names the dialog's file view lists, in its order, once it lists `expected` or
+// has had the time to (the file system model reads folders in the background).
 Names ListedOnceLoaded(const QFileDialog& dialog, const Names& expected) {
-  (void)QTest::qWaitFor([&] { return Listed(dialog) == expected; }, 10000);
-  return Listed(dialog);
+  const auto listed = [&dialog] {
+    const auto* view = dialog.findChild<QListView*>("listView");
+    Names names;
+    const QAbstractItemModel* model = view ? view->model() : nullptr;
+    for (int row = 0; model && row < model->rowCount(view->rootIndex()); ++row) {
+      names.push_back(model->index(row, 0, view->rootIndex()).data().toString().toStdString());
+    }
+    return names;
+  };
+  (void)QTest::qWaitFor([&] { return listed() == expected; }, 10000);
+  return listed();
 }
 
 // "Executables" lists folders, files with execute permission and names ending in .exe,
@@ -75,8 +73,8 @@ TEST(QtFileDialogs, TheOpenDialogListsWhatEachFilterNames) {
   SetUpFileDialog(dialog, request);
   dialog.show();
   EXPECT_EQ(dialog.selectedNameFilter().toStdString(), "Executables (*.exe *.bat *.com)");
-  EXPECT_EQ(ListedOnceLoaded(dialog, {"sub", "go.bat", "SETUP.EXE", "tool"}),
-            (Names{"sub", "go.bat", "SETUP.EXE", "tool"}));
+  const Names programs = {"sub", "go.bat", "SETUP.EXE", "tool"};
+  EXPECT_EQ(ListedOnceLoaded(dialog, programs), programs);
 
   // The user picks another filter from the type list.
   auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
@@ -102,18 +100,23 @@ TEST(QtFileDialogs, SaveAsksAboutTheNameWrittenWithOrWithoutItsExtension) {
   FileDialogRequest request = record.requests.at(0);
   request.initialDir = dir.str();
 
-  // Every question is answered No once it shows, and kept.
+  // The user: answers each question from `answers` (No once they have run out) and
+  // takes the name that each file dialog run modally shows.
   Names asked;
-  QTimer answer;
-  QObject::connect(&answer, &QTimer::timeout, [&] {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-        asked.push_back(box->text().toStdString());
-        box->button(QMessageBox::No)->click();
-      }
+  std::deque<QMessageBox::StandardButton> answers;
+  int taken = 0;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    QWidget* shown = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(shown)) {
+      asked.push_back(ProgramBytes(box->text()));
+      box->button(testing::Next(answers, QMessageBox::No))->click();
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(shown)) {
+      ++taken;
+      static_cast<QDialog*>(dialog)->accept();
     }
   });
-  answer.start(10);
+  user.start(10);
   const std::string question = "Tools.tavrin already exists.\nDo you want to replace it?";
   const struct {
     const char* typed;
@@ -138,28 +141,9 @@ TEST(QtFileDialogs, SaveAsksAboutTheNameWrittenWithOrWithoutItsExtension) {
   }
   // Qt sees no file by a name whose bytes are no UTF-8, so the question comes after the
   // dialog, and No brings it back. The user takes the proposed name each time; No, then Yes.
-  answer.stop();
   asked.clear();
+  answers = {QMessageBox::No, QMessageBox::Yes};
   testing::WriteFile(dir.file("caf\xe9.tavrin"), "\"Tavrin File 1.2\"\r\n");
-  int taken = 0;
-  QTimer user;
-  QObject::connect(&user, &QTimer::timeout, [&] {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-        asked.push_back(ProgramBytes(box->text()));
-        box->button(asked.size() == 1 ? QMessageBox::No : QMessageBox::Yes)->click();
-        return;
-      }
-    }
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog && dialog->isVisible()) {
-        ++taken;
-        static_cast<QDialog*>(dialog)->accept();
-        return;
-      }
-    }
-  });
-  user.start(10);
   QtFileDialogs dialogs;
   std::string chosen;
   EXPECT_TRUE(dialogs.Show(request, chosen));

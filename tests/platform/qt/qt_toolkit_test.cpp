@@ -57,52 +57,48 @@ TEST(QtToolkit, BoxesGoToStandardErrorWithoutADisplayAndToQtWithOne) {
   // Each box shows its caption, text, icon, the buttons of its style and, for a question,
   // its default button (the one Enter presses; a box of one button needs none named);
   // the box is answered with `click` once it is shown. A direction control in the text
-  // is shown escaped, so that "report<U+202E>fdp.sh" does not read "reporths.pdf".
+  // is shown escaped, so that "report<U+202E>fdp.sh" does not read "reporths.pdf"; a
+  // byte of no UTF-8 (Latin-1 "caf\xe9") is a character of its own, as the views show it.
   using Box = QMessageBox;
-  const int noByDefault = kStyleQuestionYesNo + kStyleDefaultButton2;
+  const std::string reversed =
+      "report\xe2\x80\xae"
+      "fdp.sh\n\nFile Not Found";
+  const QString escaped = "report\\xe2\\x80\\xaefdp.sh\n\nFile Not Found";
   const struct {
+    const char* name;
+    std::string text;
+    QString shown;
     int style;
     Box::StandardButton click;
     int answer;
     Box::Icon icon;
     Box::StandardButtons buttons;
     Box::StandardButton byDefault;
-  } cases[] = {
-      {kStyleCriticalOk, Box::Ok, kAnswerOk, Box::Critical, Box::Ok, Box::NoButton},
-      {kStyleQuestionYesNo, Box::No, kAnswerNo, Box::Question, Box::Yes | Box::No, Box::Yes},
-      {noByDefault, Box::Yes, kAnswerYes, Box::Question, Box::Yes | Box::No, Box::No}};
+  } cases[] = {{"error", reversed, escaped, kStyleCriticalOk, Box::Ok, kAnswerOk, Box::Critical,
+                Box::Ok, Box::NoButton},
+               {"question", reversed, escaped, kStyleQuestionYesNo, Box::No, kAnswerNo,
+                Box::Question, Box::Yes | Box::No, Box::Yes},
+               {"No by default", reversed, escaped, kStyleQuestionYesNo + kStyleDefaultButton2,
+                Box::Yes, kAnswerYes, Box::Question, Box::Yes | Box::No, Box::No},
+               {"Latin-1", "caf\xe9.tavrin", QString("caf") + QChar(0xDCE9) + ".tavrin",
+                kStyleCriticalOk, Box::Ok, kAnswerOk, Box::Critical, Box::Ok, Box::NoButton}};
   for (const auto& c : cases) {
-    const Box* seen = nullptr;
+    SCOPED_TRACE(c.name);
+    bool seen = false;
     QTimer::singleShot(0, [&] {
-      for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<Box*>(w); box != nullptr && box->isVisible()) {
-          EXPECT_EQ(box->windowTitle().toStdString() + "|" + box->text().toStdString(),
-                    "The Tavrin - Error:|report\\xe2\\x80\\xaefdp.sh\n\nFile Not Found");
-          EXPECT_EQ(box->icon(), c.icon);
-          EXPECT_EQ(box->standardButtons(), c.buttons);
-          EXPECT_EQ(box->standardButton(box->defaultButton()), c.byDefault);
-          seen = box;
-          box->button(c.click)->click();
-        }
+      if (auto* box = qobject_cast<Box*>(QApplication::activeModalWidget())) {
+        EXPECT_EQ(box->windowTitle().toStdString(), "The Tavrin - Error:");
+        EXPECT_EQ(box->text(), c.shown);
+        EXPECT_EQ(box->icon(), c.icon);
+        EXPECT_EQ(box->standardButtons(), c.buttons);
+        EXPECT_EQ(box->standardButton(box->defaultButton()), c.byDefault);
+        seen = true;
+        box->button(c.click)->click();
       }
     });
-    EXPECT_EQ(shown.MsgBox("report\xe2\x80\xae"
-                           "fdp.sh\n\nFile Not Found",
-                           c.style, "The Tavrin - Error:"),
-              c.answer);
-    EXPECT_NE(seen, nullptr) << "no message box was shown";
+    EXPECT_EQ(shown.MsgBox(c.text, c.style, "The Tavrin - Error:"), c.answer);
+    EXPECT_TRUE(seen) << "no message box was shown";
   }
-  // A name whose bytes are no UTF-8 (Latin-1 "caf\xe9") is shown as the views show it:
-  // the byte as a character of its own, never a replacement character.
-  QString text;
-  QTimer::singleShot(0, [&] {
-    if (auto* box = qobject_cast<Box*>(QApplication::activeModalWidget())) {
-      text = box->text();
-      box->button(Box::Ok)->click();
-    }
-  });
-  shown.MsgBox("caf\xe9.tavrin\n\nFile Not Found", kStyleCriticalOk, "The Tavrin - Error:");
-  EXPECT_EQ(text, QString("caf") + QChar(0xDCE9) + ".tavrin\n\nFile Not Found");
 }
 
 // Qt asked for a platform it has no plugin for would end the program as its

@@ -1,9 +1,6 @@
 // The collection box as a user meets it in Qt: which gestures pick an entry (and so
 // load a collection) and which only change its text, and where the arrow keys start
 // from.
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QLineEdit>
 
 #include "collection/collfile.h"
 #include "window_fixture.h"
@@ -25,16 +22,6 @@ struct CollectionBox : WindowTest {
     Combo()->setFocus();
     Combo()->lineEdit()->selectAll();
     QTest::keyClicks(Combo(), QString::fromStdString(text));
-  }
-  QRect EntryRect(int row) const {
-    return Combo()->view()->visualRect(Combo()->view()->model()->index(row, 0));
-  }
-  // Opens the list and clicks the entry named `name`.
-  void ClickBoxEntry(const std::string& name) {
-    Combo()->showPopup();
-    ASSERT_TRUE(Combo()->view()->isVisible());
-    QTest::mouseClick(Combo()->view()->viewport(), Qt::LeftButton, {},
-                      EntryRect(EntryOf(name)).center());
   }
 };
 
@@ -69,69 +56,62 @@ TEST_F(CollectionBox, PicksOfAnEntryLoadIt) {
   EXPECT_TRUE(boxes.empty());
 }
 
-// Typing, Tab, a click elsewhere, Enter in the box's text, opening and closing the list
-// and Execute hiding the window pick nothing, even when the text is a collection's name:
-// the unsaved changes stay.
+// Typing, then Tab, a click elsewhere, opening and closing the list, the wheel, Execute
+// hiding the window or Enter pick nothing, though the text is a collection's name: the
+// unsaved changes stay, and what Execute runs is what the list shows.
 TEST_F(CollectionBox, LeavingTheBoxPicksNothing) {
   FourCollections();
   Open();
-  window->activateWindow();
-  QApplication::setActiveWindow(window.get());
+  Activate(window.get());
   ClickBoxEntry("Alpha");
   form->CollChanged(true);  // unsaved changes
-  const std::string changed = "<Current Collection>: a1 a2 [save exec]";
-  ASSERT_EQ(Seen(), changed);
-
-  TypeInBox("Games");
-  EXPECT_EQ(Seen(), "Games: a1 a2 [save exec]");  // typing changes the text only
-  QTest::keyClick(Combo(), Qt::Key_Tab);
-  EXPECT_NE(QApplication::focusWidget(), Combo());
-  EXPECT_EQ(Seen(), "Games: a1 a2 [save exec]");
-
-  TypeInBox("Tools");
-  QTest::mouseClick(window->lstItems()->viewport(), Qt::LeftButton, {}, QPoint(2, 200));
-  EXPECT_EQ(Seen(), "Tools: a1 a2 [save exec]");
-  // The arrow button opens the list; Esc closes it again.
-  QTest::mouseClick(Combo(), Qt::LeftButton, {}, QPoint(Combo()->width() - 4, 4));
-  ASSERT_TRUE(Combo()->view()->isVisible());
-  QTest::keyClick(Combo()->view(), Qt::Key_Escape);
-  EXPECT_EQ(Seen(), "Tools: a1 a2 [save exec]");
-
-  TypeInBox("Games");
-  QTest::keyClick(Combo(), Qt::Key_Down, Qt::AltModifier);
-  ASSERT_TRUE(Combo()->view()->isVisible());
-  QTest::keyClick(Combo()->view(), Qt::Key_Escape);
-  EXPECT_FALSE(Combo()->view()->isVisible());
-  EXPECT_TRUE(window->isVisible());  // Esc closed the list, not the window
-  EXPECT_EQ(Seen(), "Games: a1 a2 [save exec]");
-  EXPECT_EQ(state.CurrentCollFile, dir.file("Alpha.tavrin"));
-  EXPECT_TRUE(fake.shell.calls.empty());
-
-  // Execute with Shift held hides the window for the run: what runs is what the list
-  // shows, and the collection typed into the box is not loaded on the way.
-  QTest::keyPress(Combo(), Qt::Key_Shift);
-  QTest::mouseClick(window->btnExec(), Qt::LeftButton);
-  ASSERT_TRUE(window->isVisible());
-  EXPECT_EQ(fake.shell.calls, (Strings{"shell:a1", "shell:a2"}));
-  EXPECT_EQ(Seen(), "Games: a1 a2 [save exec]");
-  QTest::keyRelease(Combo(), Qt::Key_Shift);
-}
-
-// From <None>, a collection's name typed and Enter: nothing is loaded, and Execute, which
-// the typed text enabled, starts nothing, as the list shows nothing.
-TEST_F(CollectionBox, EnterInTheTextLoadsNothingAndRunsNothing) {
-  FourCollections();
-  Open();
-  TypeInBox("Games");
-  EXPECT_EQ(Seen(), "Games: [exec]");
+  const QPoint at = Combo()->rect().center();
+  QWheelEvent wheel(at, Combo()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  const std::pair<const char*, std::function<void()>> gestures[] = {
+      {"typing", [] {}},
+      {"Tab", [&] { QTest::keyClick(Combo(), Qt::Key_Tab); }},
+      {"a click elsewhere",
+       [&] {
+         QTest::mouseClick(window->lstItems()->viewport(), Qt::LeftButton, {}, QPoint(2, 200));
+       }},
+      {"the arrow button, then Esc",
+       [&] {
+         QTest::mouseClick(Combo(), Qt::LeftButton, {}, QPoint(Combo()->width() - 4, 4));
+         ASSERT_TRUE(Combo()->view()->isVisible());
+         QTest::keyClick(Combo()->view(), Qt::Key_Escape);
+       }},
+      {"Alt+Down, then Esc",  // Esc closes the list, not the window
+       [&] {
+         QTest::keyClick(Combo(), Qt::Key_Down, Qt::AltModifier);
+         ASSERT_TRUE(Combo()->view()->isVisible());
+         QTest::keyClick(Combo()->view(), Qt::Key_Escape);
+         EXPECT_FALSE(Combo()->view()->isVisible());
+       }},
+      {"the wheel", [&] { QApplication::sendEvent(Combo(), &wheel); }},
+      {"Execute with Shift held, which hides the window for the run", [&] {
+         QTest::keyPress(Combo(), Qt::Key_Shift);
+         QTest::mouseClick(window->btnExec(), Qt::LeftButton);
+         QTest::keyRelease(Combo(), Qt::Key_Shift);
+         EXPECT_EQ(fake.shell.calls, (Strings{"shell:a1", "shell:a2"}));
+       }}};
+  for (const auto& [name, gesture] : gestures) {
+    SCOPED_TRACE(name);
+    TypeInBox("Games");
+    gesture();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Seen(), "Games: a1 a2 [save exec]");
+    EXPECT_EQ(state.CurrentCollFile, dir.file("Alpha.tavrin"));
+  }
+  // Shift released, Enter in the box's text runs the list again and closes the window.
   QTest::keyClick(Combo(), Qt::Key_Return);
-  EXPECT_TRUE(fake.shell.calls.empty());
-  EXPECT_EQ(state.CurrentCollFile, "");
-  EXPECT_FALSE(state.HasItems);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(fake.shell.calls.size(), 4u);
+  EXPECT_EQ(state.CurrentCollFile, dir.file("Alpha.tavrin"));
 }
 
-// The arrow keys go on from the entry the box shows, after a start with a file, after a
-// save and after a collection from elsewhere that has a namesake in the folder.
+// The arrow keys go on from the entry the box shows, after a start with a file too; from
+// a text that is no entry, Down picks the first entry.
 TEST_F(CollectionBox, ArrowKeysStartFromTheEntryShown) {
   FourCollections();
   ASSERT_EQ(ReadCollectionFile(state, dir.file("Games.tavrin"), fake.files), LoadOk);
@@ -140,33 +120,12 @@ TEST_F(CollectionBox, ArrowKeysStartFromTheEntryShown) {
   QTest::keyClick(Combo(), Qt::Key_Down);
   EXPECT_EQ(Seen(), "Tools: make [save delete exec]");
 
-  dialogs.answers = {{true, dir.file("Beta")}};
-  form->tbColl_ButtonClick(MainControl::tbCollSave);
-  EXPECT_EQ(Seen(), "Beta: make [save delete exec]");
-  EXPECT_EQ(Combo()->currentIndex(), EntryOf("Beta"));
-  QTest::keyClick(Combo(), Qt::Key_Up);
-  EXPECT_EQ(Seen(), "Alpha: a1 a2 [save delete exec]");
-
-  // A text that is no entry has no current entry: Down picks the first one.
   form->tbColl_ButtonClick(MainControl::tbCollNew);
   EXPECT_EQ(Combo()->currentIndex(), -1);
   QTest::keyClick(Combo(), Qt::Key_Down);
   EXPECT_EQ(Seen(), "<None>: []");
   QTest::keyClick(Combo(), Qt::Key_Down);
   EXPECT_EQ(Seen(), "Alpha: a1 a2 [save delete exec]");
-}
-
-// The mouse wheel over the closed box picks nothing either.
-TEST_F(CollectionBox, TheWheelPicksNothing) {
-  FourCollections();
-  Open();
-  ClickBoxEntry("Games");
-  form->CollChanged(true);
-  const QPoint at = Combo()->rect().center();
-  QWheelEvent wheel(at, Combo()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-                    Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(Combo(), &wheel);
-  EXPECT_EQ(Seen(), "<Current Collection>: chess go [save exec]");
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// The main window's Qt view: its frames, and that each gesture reaches the form.
+// The main window's Qt view and its About box: the frames, that each gesture of the mouse
+// and of the keyboard reaches the form, the access keys, the item popup from the keyboard,
+// and the names that assistive technology reads.
 #include <QAccessible>
-#include <QApplication>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 
 #include "ui/qt/details_pane.h"
 #include "window_fixture.h"
@@ -11,9 +12,20 @@
 namespace tavrin {
 namespace {
 
-using ::testing::ElementsAre;
+using testing::Item;
 using ::testing::StartsWith;
-using MainWindowView = WindowTest;
+
+CollItem It(const std::string& name) { return Item(name, "/bin/" + name); }
+
+struct MainWindowView : WindowTest {
+  // What is enabled of the item buttons, in their order: Up, Edit, Remove, Open, Down.
+  std::string ItemButtons() const {
+    std::string seen;
+    for (int i = 0; i < 5; ++i) seen += window->tbItemButton(i)->isEnabled() ? "1" : "0";
+    return seen;
+  }
+  QWidget* Focus() const { return QApplication::focusWidget(); }
+};
 
 // Every control of a frame lies inside the frame's contents, below its caption, and the
 // frames lie above Execute and Exit.
@@ -35,25 +47,17 @@ TEST_F(MainWindowView, ControlsLieInsideTheirFrames) {
   EXPECT_EQ(window->btnExec()->geometry().top(), window->btnExit()->geometry().top());
 }
 
-// What the user does reaches the form, and the window shows what the form says: typing,
-// a click on an entry, the right button, the double click, the toolbars, Delete.
+// What the user does reaches the form, and the window shows what the form says: a click
+// on an entry, the right button, the double click, the toolbars, Delete.
 TEST_F(MainWindowView, GesturesReachTheForm) {
   Collection("Games", {"chess", "go", "tetris"});
   Open();
-  EXPECT_EQ(Seen(), "<None>: []");
-  window->cboColl()->lineEdit()->clear();
-  QTest::keyClicks(window->cboColl()->lineEdit(), "anything");
-  EXPECT_EQ(Seen(), "anything: [exec]");
-  EXPECT_EQ(form->CollText(), "anything");
-  window->cboColl()->showPopup();
-  QTest::keyClick(window->cboColl()->view(), Qt::Key_Down);
-  QTest::keyClick(window->cboColl()->view(), Qt::Key_Return);
-  EXPECT_EQ(Seen(), "Games: chess go tetris [save delete exec]");
-  EXPECT_FALSE(window->tbItemButton(1)->isEnabled());
+  Pick("Games");
+  EXPECT_EQ(ItemButtons(), "00000");
   ClickEntry(2);
   EXPECT_EQ(form->SelectedIndex(), 2);
-  EXPECT_TRUE(window->tbItemButton(1)->isEnabled());
-  EXPECT_EQ(window->lstItems()->currentRow(), 2);
+  EXPECT_EQ(ItemButtons(), "11111");
+  EXPECT_THAT(window->picDetails()->text(), StartsWith("tetris\n"));
   // The right button opens the popup of a selected item and leaves the selection.
   QTest::mouseClick(window->lstItems()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
   EXPECT_TRUE(window->mnuPopItem2()->isVisible());
@@ -71,50 +75,189 @@ TEST_F(MainWindowView, GesturesReachTheForm) {
   EXPECT_EQ(Seen(), "<Current Collection>: chess go [save exec]");
   QTest::mouseClick(window->collButton("New"), Qt::LeftButton);
   EXPECT_EQ(Seen(), "<New Collection>: []");
-  // Without a selection the popup offers Add.
-  QTest::mouseClick(window->lstItems()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
-  EXPECT_TRUE(window->mnuPopItem1()->isVisible());
-  editorScripts = {Rename("first")};
-  window->mnuPopItem1()->actions().at(0)->trigger();
-  EXPECT_EQ(Seen(), "<Current Collection>: first [save exec]");
-  EXPECT_THAT(editorOpenedWith, ElementsAre(::testing::Field(&CollItem::ItemName, "tetris"),
-                                            ::testing::Field(&CollItem::ItemName, "New Item")));
-  // The details pane shows the selected item.
-  ClickEntry(0);
-  EXPECT_THAT(window->picDetails()->text(), StartsWith("first\n"));
 }
 
-// Execute closes the window unless a modifier key is held; F1 shows the About box;
-// Ctrl+X and Esc close the window.
-TEST_F(MainWindowView, ExecuteKeysAndTheAboutBox) {
+// The item buttons follow the list's selection whichever way it goes: a click below the
+// last entry or a Ctrl+click on the selected one leaves none, and nothing to act on.
+// After a load, the first Down into the list selects the first entry.
+TEST_F(MainWindowView, TheItemButtonsFollowTheSelection) {
+  Open({It("chess"), It("go")});
+  Activate(window.get());
+  QListWidget* list = window->lstItems();
+  list->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_EQ(form->SelectedIndex(), 0);
+  EXPECT_EQ(ItemButtons(), "11111");
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_EQ(form->SelectedIndex(), 1);
+  const QRect last = list->visualItemRect(list->item(1));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, last.bottomLeft() + QPoint(4, 20));
+  EXPECT_EQ(ItemButtons(), "00000");
+  EXPECT_EQ(window->picDetails()->text(), "");
+  ClickEntry(0);
+  EXPECT_EQ(ItemButtons(), "11111");
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    list->visualItemRect(list->item(0)).center());
+  EXPECT_EQ(ItemButtons(), "00000");
+}
+
+// The window's keys reach the form from the control that has the focus, the box's text
+// field too: Enter runs the collection and closes the window, Shift+Enter keeps it open
+// (or presses the focused button), Esc and Ctrl+X close it, F1 shows the About box; the
+// access keys of Execute and Exit press them.
+TEST_F(MainWindowView, KeysReachTheFormFromTheFocusedControl) {
   Collection("Games", {"chess", "go"});
+  const std::string games = "Games: chess go [save delete exec]";
+  const struct {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* focus;  // a control's name, or "text" for the box's text field
+    std::string after;  // what is seen, or "closed"
+    std::size_t starts;
+    Strings modal;
+  } cases[] = {
+      {"Enter runs and closes", Qt::Key_Return, {}, "lstItems", "closed", 2, {}},
+      {"Shift+Enter runs", Qt::Key_Return, Qt::ShiftModifier, "lstItems", games, 2, {}},
+      {"Shift+Enter on a button presses it",
+       Qt::Key_Return,
+       Qt::ShiftModifier,
+       "New",
+       "<New Collection>: []",
+       0,
+       {}},
+      {"Esc closes", Qt::Key_Escape, {}, "lstItems", "closed", 0, {}},
+      {"Ctrl+X closes", Qt::Key_X, Qt::ControlModifier, "text", "closed", 0, {}},
+      {"F1 shows the About box",
+       Qt::Key_F1,
+       {},
+       "cboColl",
+       games,
+       0,
+       {"About The Tavrin... | Version 1.04.04"}},
+      // Alt is a modifier: the window stays open after the run.
+      {"Alt+T presses Execute", Qt::Key_T, Qt::AltModifier, "cboColl", games, 2, {}},
+      {"Alt+X presses Exit", Qt::Key_X, Qt::AltModifier, "cboColl", "closed", 0, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake.shell.calls.clear();
+    modalShown.clear();
+    Open();
+    Pick("Games");
+    Activate(window.get());
+    QWidget* focus = std::string(c.focus) == "text" ? window->cboColl()->lineEdit()
+                                                    : window->findChild<QWidget*>(c.focus);
+    focus->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(focus, c.key, c.modifiers);
+    EXPECT_EQ(window->isVisible() ? Seen() : "closed", c.after);
+    EXPECT_EQ(fake.shell.calls.size(), c.starts);
+    EXPECT_EQ(modalShown, c.modal);
+  }
+}
+
+// The access keys of the menus and the frames work from every control of the main
+// window, the editable collection box included: the menus open, the frames take the focus.
+TEST_F(MainWindowView, AccessKeysWorkFromEveryControl) {
+  Collection("Games", {"chess"});
   Open();
-  window->cboColl()->showPopup();
-  QTest::keyClick(window->cboColl()->view(), Qt::Key_Down);
-  QTest::keyClick(window->cboColl()->view(), Qt::Key_Return);
-  QTest::keyPress(window->lstItems(), Qt::Key_Shift);
-  QTest::mouseClick(window->btnExec(), Qt::LeftButton);
-  EXPECT_TRUE(window->isVisible());
-  EXPECT_THAT(fake.shell.calls, ElementsAre("shell:chess", "shell:go"));
-  QTest::keyRelease(window->lstItems(), Qt::Key_Shift);
-  QTest::keyClick(window->lstItems(), Qt::Key_Return);
-  EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(fake.shell.calls.size(), 4u);
-  Open();
-  window->activateWindow();
-  QTest::keyClick(window.get(), Qt::Key_F1);
-  EXPECT_THAT(modalShown, ElementsAre("About The Tavrin... | Version 1.04.04"));
-  QTest::keyClick(window->cboColl()->lineEdit(), Qt::Key_X, Qt::ControlModifier);
-  EXPECT_FALSE(window->isVisible());
-  Open();
-  QTest::keyClick(window->lstItems(), Qt::Key_Escape);
-  EXPECT_FALSE(window->isVisible());
+  Pick("Games");
+  ClickEntry(0);
+  const std::vector<std::pair<std::string, QWidget*>> controls = {
+      {"box", window->cboColl()},
+      {"list", window->lstItems()},
+      {"Save button", window->collButton("Save")},
+      {"Up button", window->tbItemButton(0)},
+      {"Execute", window->btnExec()},
+      {"Exit", window->btnExit()}};
+  for (const auto& [name, control] : controls) {
+    SCOPED_TRACE(name);
+    Activate(window.get());
+    control->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(Focus(), control);
+    QTest::keyClick(Focus(), Qt::Key_I, Qt::AltModifier);
+    EXPECT_EQ(Focus(), window->lstItems());
+    EXPECT_EQ(Box(), "Games");  // nothing typed into the box
+    QTest::keyClick(Focus(), Qt::Key_C, Qt::AltModifier);
+    EXPECT_EQ(Focus(), window->cboColl());
+    control->setFocus(Qt::TabFocusReason);
+    for (const auto& [key, menu] : {std::pair{Qt::Key_F, "&File"}, {Qt::Key_P, "O&ptions"}}) {
+      QTest::keyClick(Focus(), key, Qt::AltModifier);
+      QMenuBar* bar = window->menuBar();
+      ASSERT_NE(bar->activeAction(), nullptr) << menu;
+      EXPECT_EQ(bar->activeAction()->text().toStdString(), menu);
+      if (QMenu* open = bar->activeAction()->menu()) open->close();
+      Activate(window.get());
+      control->setFocus(Qt::TabFocusReason);
+    }
+    EXPECT_EQ(Box(), "Games");
+  }
+}
+
+// The Menu key and Shift+F10 open the item popup below the selected entry, or the one of
+// an empty selection; its entries work from the keyboard.
+TEST_F(MainWindowView, MenuKeyAndShiftF10OpenTheItemPopup) {
+  Open({It("a"), It("b"), It("c")});
+  Activate(window.get());
+  QListWidget* list = window->lstItems();
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Menu);
+  ASSERT_TRUE(window->mnuPopItem1()->isVisible());
+  EXPECT_FALSE(window->mnuPopItem2()->isVisible());
+  editorScripts = {Rename("d")};
+  QTest::keyClick(window->mnuPopItem1(), Qt::Key_A);  // "&Add..."
+  EXPECT_FALSE(window->mnuPopItem1()->isVisible());
+  EXPECT_EQ(Seen(), "<Current Collection>: a b c d [save exec]");
+
+  Activate(window.get());
+  ClickEntry(1);
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+  QMenu* popup = window->mnuPopItem2();
+  ASSERT_TRUE(popup->isVisible());
+  const QRect entry = list->visualItemRect(list->item(1));
+  EXPECT_EQ(popup->pos().y(), list->viewport()->mapToGlobal(entry.bottomLeft()).y());
+  QTest::keyClick(popup, Qt::Key_R);  // "&Remove"
+  EXPECT_EQ(Seen(), "<Current Collection>: a c d [save exec]");
+}
+
+// Assistive technology reads a name for every control: the list and the details pane
+// their frames' captions, the box's text field too, which its frame labels; the details
+// pane gives its text.
+TEST_F(MainWindowView, ScreenReadersFindNamesAndTheDetailsText) {
+  Open({It("chess"), It("go")});
+  const auto name = [](QObject* o) {
+    return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name).toStdString();
+  };
+  std::string labels;
+  for (const auto& [label, relation] :
+       QAccessible::queryAccessibleInterface(window->cboColl())->relations(QAccessible::Label)) {
+    labels += label->text(QAccessible::Name).toStdString() + ";";
+  }
+  EXPECT_EQ(labels, "Tavrin Collection;");
+  EXPECT_EQ(name(window->cboColl()->lineEdit()), "Tavrin Collection");
+  EXPECT_EQ(name(window->lstItems()), "Tavrin Items");
+  EXPECT_EQ(name(window->picDetails()), "Item Details");
+  EXPECT_EQ(name(window->btnExec()), "Execute Tavrin");
+
+  QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(window->picDetails());
+  ASSERT_NE(pane, nullptr);
+  EXPECT_EQ(pane->role(), QAccessible::StaticText);
+  EXPECT_EQ(pane->text(QAccessible::Value).toStdString(), "");
+  ClickEntry(1);
+  const std::string details = window->picDetails()->text();
+  ASSERT_THAT(details, StartsWith("go\n"));
+  EXPECT_EQ(pane->text(QAccessible::Value).toStdString(), details);
+  EXPECT_EQ(pane->text(QAccessible::Description).toStdString(), details);
+  QAccessibleTextInterface* text = pane->textInterface();
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->text(0, text->characterCount()).toStdString(), details);
 }
 
 // While a waited item runs, the window shows that it waits; afterwards it is itself
 // again.
 TEST_F(MainWindowView, AWaitedOpenShowsItWaits) {
-  Open({testing::Item("rec", "/bin/rec", "", kStyleNormal, kTrue)});
+  Open({Item("rec", "/bin/rec", "", kStyleNormal, kTrue)});
   std::string during;
   fake.shell.during = [this, &during] {
     during = window->windowTitle().toStdString() +
@@ -129,45 +272,38 @@ TEST_F(MainWindowView, AWaitedOpenShowsItWaits) {
   EXPECT_NE(window->cursor().shape(), Qt::WaitCursor);
 }
 
-// The About box: Enter and Esc close it; a click on the address reaches the form.
+// The About box: Enter and Esc close it. OK has the focus, Tab goes on to the address,
+// which mails when Enter or Space presses it, when it is clicked and when a screen reader
+// presses it as the link it reads.
 TEST(AboutBoxView, KeysCloseItAndTheAddressMails) {
-  testing::FakePlatform fake;
-  testing::ScriptedFileDialogs dialogs;
-  CollectionState state;
-  EditExchange edit;
+  testing::FormWorld world;
   for (auto key : {Qt::Key_Return, Qt::Key_Escape}) {
-    FrmAbout form({state, edit, fake.platform, dialogs});
+    FrmAbout form(world.Context());
     qt::AboutBox about(form, nullptr);
-    EXPECT_EQ(about.lblVer()->text(), "Version 1.04.04");
     about.show();
     QTest::keyClick(&about, key);
     EXPECT_FALSE(about.isVisible()) << key;
   }
-  FrmAbout form({state, edit, fake.platform, dialogs});
+  FrmAbout form(world.Context());
   qt::AboutBox about(form, nullptr);
   about.show();
-  // From the keyboard: OK has the focus, Tab reaches the link, Enter and Space press it.
-  about.activateWindow();
-  QApplication::setActiveWindow(&about);
+  Activate(&about);
   EXPECT_EQ(QApplication::focusWidget(), about.btnOK());
   QTest::keyClick(about.btnOK(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), about.lblMail());
   QTest::keyClick(about.lblMail(), Qt::Key_Return);
   QTest::keyClick(about.lblMail(), Qt::Key_Space);
-  ASSERT_EQ(fake.shell.shellStarts.size(), 2u);
-  EXPECT_THAT(fake.shell.shellStarts[0].file,
-              StartsWith("mailto:" + about.lblMail()->text().toStdString()));
   QTest::mouseClick(about.lblMail(), Qt::LeftButton);
-  EXPECT_EQ(fake.shell.shellStarts.size(), 3u);
-  EXPECT_TRUE(about.isVisible());
-  // A screen reader finds a link named by the address, and its press action mails.
   QAccessibleInterface* link = QAccessible::queryAccessibleInterface(about.lblMail());
   ASSERT_NE(link, nullptr);
   EXPECT_EQ(link->role(), QAccessible::Link);
   EXPECT_EQ(link->text(QAccessible::Name), about.lblMail()->text());
   ASSERT_NE(link->actionInterface(), nullptr);
   link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-  EXPECT_EQ(fake.shell.shellStarts.size(), 4u);
+  const auto& mails = world.fake.shell.shellStarts;
+  ASSERT_EQ(mails.size(), 4u);
+  EXPECT_THAT(mails[0].file, StartsWith("mailto:" + about.lblMail()->text().toStdString()));
+  EXPECT_TRUE(about.isVisible());
 }
 
 }  // namespace

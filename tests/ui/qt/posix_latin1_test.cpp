@@ -1,9 +1,7 @@
 // Texts whose bytes are no valid UTF-8 (a Latin-1 "caf\xe9" on Linux) are shown the same
 // way in every control, and come back as the same bytes: a pick loads the file, an edit
 // of other characters keeps the byte, a save writes it.
-#include <QAbstractItemView>
 #include <QAccessible>
-#include <QComboBox>
 
 #include "ui/qt/details_pane.h"
 #include "window_fixture.h"
@@ -11,9 +9,8 @@
 namespace tavrin {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::StartsWith;
 using Latin1Name = WindowTest;
+using testing::Item;
 
 // The byte 0xE9 as every control shows it.
 const QString kCafe = QString("caf") + QChar(0xDCE9);
@@ -22,14 +19,9 @@ TEST_F(Latin1Name, IsShownWithoutLossAndLoadsWhenPicked) {
   Collection("caf\xe9", {"espresso"});
   Collection("Tools", {"make"});
   Open();
-  QComboBox* box = window->cboColl();
-  EXPECT_EQ(box->itemText(1), kCafe);
-  box->showPopup();
-  ASSERT_TRUE(box->view()->isVisible());
-  const QRect entry = box->view()->visualRect(box->view()->model()->index(1, 0));
-  QTest::mouseClick(box->view()->viewport(), Qt::LeftButton, {}, entry.center());
+  EXPECT_EQ(window->cboColl()->itemText(1), kCafe);
+  ClickBoxEntry("caf\xe9");
   EXPECT_EQ(Seen(), "caf\xe9: espresso [save delete exec]");
-  EXPECT_EQ(box->currentText(), kCafe);
   EXPECT_EQ(state.CurrentCollFile, dir.file("caf\xe9.tavrin"));
   EXPECT_TRUE(boxes.empty());
 }
@@ -37,7 +29,7 @@ TEST_F(Latin1Name, IsShownWithoutLossAndLoadsWhenPicked) {
 // The list and the details pane show the name alike; the editor shows it too, and a
 // character typed after it keeps the byte in the item and in the saved file.
 TEST_F(Latin1Name, SurvivesAnEditAndASave) {
-  Open({testing::Item("caf\xe9", "/opt/caf\xe9")});
+  Open({Item("caf\xe9", "/opt/caf\xe9")});
   ClickEntry(0);
   EXPECT_EQ(window->lstItems()->item(0)->text(), kCafe);
   QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(window->picDetails());
@@ -51,22 +43,17 @@ TEST_F(Latin1Name, SurvivesAnEditAndASave) {
     Ok(e);
   }};
   QTest::mouseClick(window->tbItemButton(1), Qt::LeftButton);  // Edit
+  const CollItem edited = Item(
+      "caf\xe9"
+      "2",
+      "/opt/caf\xe9"
+      "2");
   ASSERT_EQ(editorOpenedWith.size(), 1u);
-  EXPECT_EQ(state.Items[0].ItemName,
-            "caf\xe9"
-            "2");
-  EXPECT_EQ(state.Items[0].File,
-            "/opt/caf\xe9"
-            "2");
-  EXPECT_EQ(Listed(), std::vector<std::string>{"caf\xe9"
-                                               "2"});
+  EXPECT_EQ(state.Items, std::vector<CollItem>{edited});
+  EXPECT_EQ(Listed(), std::vector<std::string>{edited.ItemName});
   dialogs.answers = {{true, dir.file("Saved")}};
   QTest::mouseClick(window->collButton("Save"), Qt::LeftButton);
-  EXPECT_EQ(testing::ReadFile(dir.file("Saved.tavrin")),
-            testing::CollectionText({testing::Item("caf\xe9"
-                                                   "2",
-                                                   "/opt/caf\xe9"
-                                                   "2")}));
+  EXPECT_EQ(testing::ReadFile(dir.file("Saved.tavrin")), testing::CollectionText({edited}));
 }
 
 }  // namespace

@@ -66,34 +66,30 @@ TEST_F(WindowDescription, TheMainWindowAndItsMenus) {
   Open();
   const MainLayout& layout = MainWindowLayout();
   ExpectMadeFrom(*window, layout);
-  std::vector<std::string> shown, described;
-  for (QAction* menu : window->menuBar()->actions()) {
-    shown.push_back(menu->text().toStdString());
-    for (const QAction* entry : menu->menu()->actions()) {
-      shown.push_back(entry->text().toStdString() + " " +
-                      entry->shortcut().toString().toStdString());
-    }
-  }
+  // The menus of the bar in their order, and the popups, each with its entries and keys.
+  const auto bar = window->menuBar()->actions();
+  qsizetype inBar = 0;
   for (const MenuLayout<MainMenu>& menu : layout.menus) {
-    std::vector<std::string> entries;
-    for (const MenuEntryLayout& entry : menu.entries) entries.push_back(entry.text);
-    if (!menu.popup) {
-      described.push_back(menu.text);
-      for (const MenuEntryLayout& entry : menu.entries) {
-        described.push_back(std::string(entry.text) + " " + entry.shortcut);
-      }
-      continue;
+    SCOPED_TRACE(menu.name);
+    const QMenu* shown = menu.popup ? window->findChild<QMenu*>(menu.name) : nullptr;
+    if (!menu.popup && inBar < bar.size()) {
+      EXPECT_EQ(bar[inBar]->text().toStdString(), menu.text);
+      shown = bar[inBar++]->menu();
     }
-    // A popup is no menu of the bar.
-    auto* popup = window->findChild<QMenu*>(menu.name);
-    ASSERT_NE(popup, nullptr) << menu.name;
-    std::vector<std::string> popupEntries;
-    for (const QAction* a : popup->actions()) {
-      popupEntries.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+    ASSERT_NE(shown, nullptr);
+    std::vector<std::string> entries, described;
+    for (const QAction* a : shown->actions()) {
+      entries.push_back(a->isSeparator() ? "-"
+                                         : a->text().toStdString() + " " +
+                                               a->shortcut().toString().toStdString());
     }
-    EXPECT_EQ(popupEntries, entries) << menu.name;
+    for (const MenuEntryLayout& entry : menu.entries) {
+      const std::string text = entry.text;
+      described.push_back(text == "-" ? text : text + " " + entry.shortcut);
+    }
+    EXPECT_EQ(entries, described);
   }
-  EXPECT_EQ(shown, described);
+  EXPECT_EQ(inBar, bar.size());  // a popup is no menu of the bar
 }
 
 TEST_F(WindowDescription, TheItemEditorAndTheAboutBox) {

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +34,11 @@ using qt::ItemEditor;
 using qt::MainWindow;
 using EditorScript = std::function<void(ItemEditor&)>;
 
+// The window takes keys as the active window does.
+inline void Activate(QWidget* w) {
+  w->activateWindow();
+  QApplication::setActiveWindow(w);
+}
 inline void Ok(ItemEditor& e) { QTest::mouseClick(e.btnOk(), Qt::LeftButton); }
 inline void Cancel(ItemEditor& e) { QTest::mouseClick(e.btnCancel(), Qt::LeftButton); }
 inline EditorScript Rename(const std::string& name) {
@@ -96,10 +103,20 @@ struct WindowTest : ::testing::Test, testing::FormWorld {
     return text + "]";
   }
   int EntryOf(const std::string& name) const {
-    return window->cboColl()->findText(QString::fromStdString(name));
+    return window->cboColl()->findText(qt::Shown(name));
   }
   // Picks the box's entry `name`, as the form takes a pick.
   void Pick(const std::string& name) { form->cboColl_Click(EntryOf(name)); }
+  // Opens the box's list and clicks the entry named `name`.
+  void ClickBoxEntry(const std::string& name) {
+    QComboBox* box = window->cboColl();
+    ASSERT_GE(EntryOf(name), 0) << name;
+    box->showPopup();
+    ASSERT_TRUE(box->view()->isVisible());
+    const QModelIndex entry = box->view()->model()->index(EntryOf(name), 0);
+    QTest::mouseClick(box->view()->viewport(), Qt::LeftButton, {},
+                      box->view()->visualRect(entry).center());
+  }
   // Clicks list entry `row`, as the user selects it.
   void ClickEntry(int row) {
     QListWidget* list = window->lstItems();
