@@ -75,11 +75,7 @@ QWidget* ItemEditor::Control(EditControl control) const {
 }
 
 EditControl ItemEditor::FocusedControl() const {
-  const QWidget* focus = focusWidget();
-  for (size_t id = 1; focus != nullptr && id < made_.byId.size(); ++id) {
-    if (made_.byId[id] == focus) return static_cast<EditControl>(id);
-  }
-  return EditControl::None;
+  return static_cast<EditControl>(made_.IdOf(focusWidget()));
 }
 
 void ItemEditor::SetStyleEntries(const std::vector<std::string>& entries) {
@@ -111,15 +107,7 @@ void ItemEditor::SetEnabled(EditControl control, bool enabled) {
   if (QWidget* widget = Control(control)) widget->setEnabled(enabled);
 }
 
-void ItemEditor::SelectWholeText(EditControl box) {
-  auto* edit = qobject_cast<QLineEdit*>(Control(box));
-  if (edit == nullptr) return;
-  // Selected from its end back to its start: the cursor stands at the start, so that a
-  // long text shows its beginning.
-  const int length = static_cast<int>(edit->text().size());
-  edit->setSelection(length, -length);
-  edit->setFocus();
-}
+void ItemEditor::SelectWholeText(EditControl box) { qt::SelectWholeText(Control(box)); }
 
 void ItemEditor::Unload() { done(QDialog::Accepted); }
 

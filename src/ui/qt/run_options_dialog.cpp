@@ -59,11 +59,7 @@ QWidget* RunOptionsDialog::Control(OptionsControl control) const {
 }
 
 OptionsControl RunOptionsDialog::FocusedControl() const {
-  const QWidget* focus = focusWidget();
-  for (size_t id = 1; focus != nullptr && id < made_.byId.size(); ++id) {
-    if (made_.byId[id] == focus) return static_cast<OptionsControl>(id);
-  }
-  return OptionsControl::None;
+  return static_cast<OptionsControl>(made_.IdOf(focusWidget()));
 }
 
 void RunOptionsDialog::SetReadyEntries(const std::vector<std::string>& entries) {
@@ -96,16 +92,7 @@ void RunOptionsDialog::SetChecked(OptionsControl box, bool checked) {
   check->setChecked(checked);
 }
 
-void RunOptionsDialog::SelectWholeText(OptionsControl box) {
-  if (auto* area = qobject_cast<QPlainTextEdit*>(Control(box))) {
-    area->selectAll();
-    area->setFocus();
-  } else if (auto* edit = qobject_cast<QLineEdit*>(Control(box))) {
-    const int length = static_cast<int>(edit->text().size());
-    edit->setSelection(length, -length);
-    edit->setFocus();
-  }
-}
+void RunOptionsDialog::SelectWholeText(OptionsControl box) { qt::SelectWholeText(Control(box)); }
 
 void RunOptionsDialog::Unload() { done(QDialog::Accepted); }
 

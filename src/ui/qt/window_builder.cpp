@@ -113,6 +113,25 @@ QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
 
 }  // namespace
 
+int MadeControls::IdOf(const QWidget* widget) const {
+  for (size_t id = 1; widget != nullptr && id < byId.size(); ++id) {
+    if (byId[id] == widget) return static_cast<int>(id);
+  }
+  return 0;
+}
+
+void SelectWholeText(QWidget* box) {
+  if (auto* area = qobject_cast<QPlainTextEdit*>(box)) {
+    area->selectAll();
+  } else if (auto* edit = qobject_cast<QLineEdit*>(box)) {
+    const int length = static_cast<int>(edit->text().size());
+    edit->setSelection(length, -length);
+  } else {
+    return;
+  }
+  box->setFocus();
+}
+
 MadeControls MakeControls(QWidget* client, const std::vector<ControlDesc>& controls) {
   MadeControls made;
   made.widgets.resize(controls.size());

@@ -16,7 +16,13 @@ struct MadeControls {
   QWidget* Control(int id) const {
     return id > 0 && id < static_cast<int>(byId.size()) ? byId[id] : nullptr;
   }
+  // The form's name for `widget` (the focus, say); 0 when it is none of the controls.
+  int IdOf(const QWidget* widget) const;
 };
+
+// Selects the whole text of a text box, from its end back to its start (the cursor at
+// the start, so that a long text shows its beginning), and gives it the focus.
+void SelectWholeText(QWidget* box);
 
 // Makes the controls of `controls` on `client` where the twips layout puts them, with
 // their texts, fonts, tool tips and names, and Tab going through them in their order.
