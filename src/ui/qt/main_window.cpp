@@ -83,7 +83,13 @@ MainWindow::MainWindow(FrmMain& form, ModalRunner runModal, QWidget* parent)
   }
 }
 
-MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+MainWindow::~MainWindow() {
+  qApp->removeEventFilter(this);
+  // Qt destroys the children after this body, and hiding them makes the box's text
+  // field report its editing as finished: nothing of theirs may reach a window that
+  // is no longer whole.
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
 
 // --- Building the window ------------------------------------------------------------
 
