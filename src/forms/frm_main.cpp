@@ -535,7 +535,14 @@ void FrmMain::btnExec_Click() {
   view_->SetVisible(false);
   // What runs is what the list shows: nothing while it is empty (no collection, or a
   // pick that could not be loaded), even when records of an earlier one remain.
-  if (ctx_.state.HasItems) RunAllItems(ctx_.state, ctx_.platform);
+  if (ctx_.state.HasItems) {
+    FrmRunProgress progress(ctx_.platform.toolkit,
+                            [this](FrmRunProgress& form) { return view_->MakeProgressView(form); },
+                            {});
+    RunAllItems(ctx_.state, ctx_.platform, {}, nullptr, &progress);
+  }
+  // The Cancel of the progress window stopped the run, and asks nothing more.
+  if (StopRequested() && StopSignal() == 0) ClearStopRequest();
   // A request to end the program (a termination signal) that came meanwhile is not
   // answered by showing the window again.
   if (KeepWindow && !StopRequested()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "forms/frm_about.h"
 #include "forms/frm_item_edit.h"
 #include "forms/frm_run_options.h"
+#include "forms/frm_run_progress.h"
 #include "forms/window_layout.h"
 
 namespace tavrin {
@@ -98,6 +100,10 @@ class MainView {
   virtual void ShowModal(FrmItemEdit& form) = 0;
   virtual void ShowModal(FrmRunOptions& form) = 0;
   virtual void ShowModal(FrmAbout& form) = 0;
+
+  // Makes the window that shows a run's progress while it waits (FrmRunProgress), on
+  // its own, for Execute; null where it cannot be shown.
+  virtual std::unique_ptr<RunProgressView> MakeProgressView(FrmRunProgress& form) = 0;
 };
 
 // The main window: picking, editing, reordering, saving and starting collections.

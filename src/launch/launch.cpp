@@ -204,7 +204,7 @@ std::string RunRefusal(const std::string& collectionFile, Platform& platform) {
 }
 
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log,
-                RunTally* tally) {
+                RunTally* tally, RunProgress* progress) {
   if (state.IsEmptyCollection()) return 0;
   const std::string& file = state.CurrentCollFile;
   if (const std::string refusal = RunRefusal(file, platform); !refusal.empty()) {
@@ -226,7 +226,14 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
       break;
     }
     const CollItem item = state.Items[static_cast<std::size_t>(i)];
-    const ItemRun run = RunItem(item, baseFolder, platform);
+    ItemWaitTick waiting;
+    if (progress != nullptr) {
+      waiting = [&](const std::string& target, int64_t waited, int64_t limit) {
+        progress->Waiting(
+            {BaseName(file), i + 1, counts.items, item.ItemName, target, waited, limit});
+      };
+    }
+    const ItemRun run = RunItem(item, baseFolder, platform, waiting);
     if (run.started && !run.skipped) {
       started.push_back({i + 1, EscapeControls(item.ItemName), run.pid, run.mark});
     }
@@ -253,6 +260,7 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     }
   }
   RecordRun(file, started, platform.system, platform.files);
+  if (progress != nullptr) progress->RunEnded();
   if (tally) *tally = counts;
   return counts.failed;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "collection/collection.h"
+#include "launch/run_progress.h"
 #include "platform/platform.h"
 
 namespace tavrin {
@@ -118,9 +119,10 @@ struct RunTally {
 // given up, as is a delay or a readiness wait, and the run notes that it stopped
 // (NoteRunStopped). What the run started is added to its collection's run record when it
 // ends or stops (RecordRun). Returns the number of items that failed (1 for a refused
-// run); `tally`, when given, is told how each item went (a refused run tells it nothing).
+// run); `tally`, when given, is told how each item went (a refused run tells it nothing);
+// `progress`, when given, is told of every slice of every wait, and of the run's end.
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log = {},
-                RunTally* tally = nullptr);
+                RunTally* tally = nullptr, RunProgress* progress = nullptr);
 
 // What a run of the collection would find for one item, without starting it.
 struct ItemCheck {

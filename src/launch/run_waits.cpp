@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "launch/launch.h"
+#include "launch/run_progress.h"
 #include "launch/stop_request.h"
 #include "platform/files.h"
 #include "platform/traits.h"
@@ -67,12 +68,14 @@ ItemStartPlan PlanItemStart(const CollItem& item, const RunOptions& options,
   return plan;
 }
 
-bool PauseUnlessStopped(long ms, SystemInfo& system) {
+bool PauseUnlessStopped(long ms, SystemInfo& system, const WaitTick& tick) {
   const int64_t end = system.SteadyMilliseconds() + ms;
   for (;;) {
     if (StopRequested()) return false;
     const int64_t left = end - system.SteadyMilliseconds();
     if (left <= 0) return true;
+    if (tick) tick(ms - left);
+    if (StopRequested()) return false;
     system.Pause(static_cast<long>(std::min<int64_t>(left, kWaitSlice)));
   }
 }
@@ -83,12 +86,13 @@ std::string NotReadyText(const RunOptions& options) {
 }
 
 ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolder,
-                         SystemInfo& system, FileSystem& files) {
+                         SystemInfo& system, FileSystem& files, const WaitTick& tick) {
   ReadyWait wait;
   if (options.ready == RunOptions::Ready::kNone) return wait;
   const std::string path = ReadyPath(options.readyText, baseFolder);
   const int64_t end = system.SteadyMilliseconds() + options.timeout;
   for (;;) {
+    if (tick) tick(options.timeout - std::max<int64_t>(0, end - system.SteadyMilliseconds()));
     if (StopRequested()) {
       wait.stopped = true;
       return wait;
@@ -114,8 +118,13 @@ namespace {
 
 // What follows an item's start: the wait until it is ready.
 void FinishRun(ItemRun& run, const RunOptions& options, const std::string& baseFolder,
-               Platform& platform) {
-  const ReadyWait ready = WaitUntilReady(options, baseFolder, platform.system, platform.files);
+               Platform& platform, const ItemWaitTick& waiting) {
+  WaitTick tick;
+  if (waiting) {
+    tick = [&](int64_t waited) { waiting(options.readySpec, waited, options.timeout); };
+  }
+  const ReadyWait ready =
+      WaitUntilReady(options, baseFolder, platform.system, platform.files, tick);
   if (ready.stopped) {
     run.outcome = ItemRun::kStopped;
   } else if (!ready.failure.empty()) {
@@ -126,7 +135,8 @@ void FinishRun(ItemRun& run, const RunOptions& options, const std::string& baseF
 
 }  // namespace
 
-ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& platform) {
+ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& platform,
+                const ItemWaitTick& waiting) {
   ItemRun run;
   RunOptions options;
   if (std::string refused = ReadRunOptions(item, options); !refused.empty()) {
@@ -134,7 +144,9 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
     run.text = std::move(refused);
     return run;
   }
-  if (options.delay > 0 && !PauseUnlessStopped(options.delay, platform.system)) {
+  WaitTick delayTick;
+  if (waiting) delayTick = [&](int64_t waited) { waiting("", waited, options.delay); };
+  if (options.delay > 0 && !PauseUnlessStopped(options.delay, platform.system, delayTick)) {
     run.outcome = ItemRun::kStopped;
     return run;
   }
@@ -148,7 +160,7 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
   if (plan.running) {
     // What runs already counts as started, and is waited for as a start would be.
     run.skipped = true;
-    FinishRun(run, options, baseFolder, platform);
+    FinishRun(run, options, baseFolder, platform, waiting);
     return run;
   }
   const bool waited = item.Wait != 0;
@@ -175,8 +187,26 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
     return run;
   }
   run.started = true;
-  FinishRun(run, options, baseFolder, platform);
+  FinishRun(run, options, baseFolder, platform, waiting);
   return run;
+}
+
+namespace {
+
+std::string Seconds(int64_t ms) { return std::to_string(ms / 1000) + " s"; }
+
+}  // namespace
+
+std::string StartingText(const RunWait& wait) {
+  return "Starting " + std::to_string(wait.position) + " of " + std::to_string(wait.count) + ": " +
+         wait.itemName;
+}
+
+std::string WaitingText(const RunWait& wait) {
+  // The limit rounds up: a wait of 1.5 s never reads "1 s of 1 s" while it still waits.
+  const std::string of = Seconds(wait.waited) + " of " + Seconds(wait.limit + 999);
+  if (wait.target.empty()) return "Waiting to start, " + of;
+  return "Waiting for " + wait.target + ", " + of;
 }
 
 bool StopsOnFailure(const CollItem& item) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "collection/collection.h"
@@ -16,9 +17,12 @@ namespace tavrin {
 // readiness wait looks at its target (milliseconds).
 inline constexpr long kWaitSlice = 50;
 
+// Told how long a wait has waited (milliseconds): when it begins, and after each slice.
+using WaitTick = std::function<void(int64_t waited)>;
+
 // Waits `ms` milliseconds in slices, looking at a request to stop (StopRequested)
 // before each. Returns false when a stop was asked for before the time was up.
-bool PauseUnlessStopped(long ms, SystemInfo& system);
+bool PauseUnlessStopped(long ms, SystemInfo& system, const WaitTick& tick = {});
 
 // How a readiness wait ended.
 struct ReadyWait {
@@ -30,7 +34,7 @@ struct ReadyWait {
 // shows), at most `options.timeout` milliseconds, looking at a request to stop between
 // checks. A relative file is taken from `baseFolder`. Ready at once without WaitReady.
 ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolder,
-                         SystemInfo& system, FileSystem& files);
+                         SystemInfo& system, FileSystem& files, const WaitTick& tick = {});
 
 // The failure of a wait that ran out: "Not ready after 30 s: tcp:127.0.0.1:8080".
 std::string NotReadyText(const RunOptions& options);
@@ -71,8 +75,11 @@ struct ItemRun {
 // cannot be followed, started after its Delay (with its Env and WorkDir; not when it
 // skips a program that already runs), then waited for until ready (WaitReady).
 // A request to stop during the delay, the start of a waited item or the readiness wait
-// gives kStopped. Shows nothing.
-ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& platform);
+// gives kStopped. Shows nothing; `waiting`, when given, is told of every slice of its
+// waits: what it waits for (empty for the delay), how long so far and at most.
+using ItemWaitTick = std::function<void(const std::string& target, int64_t waited, int64_t limit)>;
+ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& platform,
+                const ItemWaitTick& waiting = {});
 
 // Whether a failure of `item` ends its run (StopOnFailure), even when its other options
 // cannot be followed.

@@ -8,10 +8,11 @@ namespace tavrin {
 // handler, the run and the code that opened the window share it; they are built into
 // one program image (on Linux, the windows module).
 
-// Asks for the stop, naming the signal that asked. Safe in a signal handler.
+// Asks for the stop, naming the signal that asked; 0 when the user asked (the Cancel of
+// a run's progress window). Safe in a signal handler.
 void RequestStop(int signal);
 
-// Whether a stop has been asked for, and by which signal (0: none).
+// Whether a stop has been asked for, and by which signal (0: none, or the user's).
 bool StopRequested();
 int StopSignal();
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "collection/collection.h"
+#include "forms/frm_run_progress.h"
 #include "main/startup.h"
 #include "platform/platform.h"
 
@@ -27,6 +29,10 @@ class Gui {
   // closed; returns the exit status.
   virtual int RunMainWindow(const StartRequest& request, CollectionState& state,
                             Platform& platform) = 0;
+
+  // Makes the window of a run's progress on `form`, for run mode; null when Qt's
+  // application cannot start.
+  virtual std::unique_ptr<RunProgressView> MakeProgressView(FrmRunProgress& form) = 0;
 };
 
 // The module's one entry, looked up by the name kCreateGuiName. `displayReachable`

@@ -54,6 +54,12 @@ int GuiHost::RunMainWindow(const StartRequest& request, CollectionState& state,
   return gui->RunMainWindow(request, state, platform);
 }
 
+std::unique_ptr<RunProgressView> GuiHost::MakeProgressView(FrmRunProgress& form) {
+  if ((boxesToStderr_ && boxesToStderr_()) || !DisplayReachable()) return nullptr;
+  Gui* gui = Load();
+  return gui == nullptr ? nullptr : gui->MakeProgressView(form);
+}
+
 int GuiHost::DeferredToolkit::MsgBox(const std::string& text, int style,
                                      const std::string& caption) {
   if (host_.boxesToStderr_ && host_.boxesToStderr_()) return fallback_.MsgBox(text, style, caption);

@@ -37,6 +37,10 @@ class GuiHost {
   // Shows the main window.
   int RunMainWindow(const StartRequest& request, CollectionState& state, Platform& platform);
 
+  // Makes the window of a run's progress, loading the windows now if needed; null where
+  // boxes go to standard error, or no display can be reached.
+  std::unique_ptr<RunProgressView> MakeProgressView(FrmRunProgress& form);
+
  private:
   class DeferredToolkit : public Toolkit {
    public:

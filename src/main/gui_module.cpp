@@ -16,6 +16,7 @@
 #include "platform/qt/qt_file_dialogs.h"
 #include "platform/qt/qt_toolkit.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/run_progress_window.h"
 
 namespace {
 
@@ -120,6 +121,13 @@ class QtGui : public tavrin::Gui {
   int RunMainWindow(const tavrin::StartRequest& request, tavrin::CollectionState& state,
                     tavrin::Platform& platform) override {
     return ::RunMainWindow(request, state, platform, toolkit_);
+  }
+
+  std::unique_ptr<tavrin::RunProgressView> MakeProgressView(tavrin::FrmRunProgress& form) override {
+    QApplication* app = toolkit_.EnsureApplication();
+    if (app == nullptr) return nullptr;
+    app->setQuitOnLastWindowClosed(false);
+    return std::make_unique<tavrin::qt::RunProgressWindow>(form);
   }
 
  private:

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "collection/collection.h"
+#include "forms/frm_run_progress.h"
 #include "main/native.h"
 #include "main/options.h"
 #include "main/startup.h"
@@ -36,6 +37,10 @@ int main(int argc, char** argv) {
   }
 
   tavrin::StartRequest request = commandLine.request;
+  // A run's wait that no window can show is said on standard error.
+  auto waitLine = [&request](const tavrin::RunWait& wait) {
+    tavrin::WriteWholeLine(tavrin::RunWaitLine(request.FilePart, wait));
+  };
 #ifdef TAVRIN_WITH_QT
   // Qt's windows and boxes are loaded only when a window or a box must be shown.
   const std::string qtPlatform = tavrin::QtPlatformArgument(commandLine.qtWords);
@@ -55,6 +60,9 @@ int main(int argc, char** argv) {
   auto openWindow = [&](const tavrin::StartRequest& r, tavrin::CollectionState& s) {
     return gui.RunMainWindow(r, s, platform);
   };
+  tavrin::FrmRunProgress progress(
+      platform.toolkit, [&gui](tavrin::FrmRunProgress& form) { return gui.MakeProgressView(form); },
+      waitLine);
 #elif defined(_WIN32)
   // The windows are Win32's; message boxes are the system's.
   auto toolkit = native->MakePlainToolkit();
@@ -64,6 +72,7 @@ int main(int argc, char** argv) {
   auto openWindow = [&platform](const tavrin::StartRequest& r, tavrin::CollectionState& s) {
     return tavrin::RunWin32MainWindow(r, s, platform);
   };
+  tavrin::FrmRunProgress progress(platform.toolkit, {}, waitLine);
 #else
   auto toolkit = native->MakePlainToolkit();
   tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system(),
@@ -77,6 +86,7 @@ int main(int argc, char** argv) {
         tavrin::kStyleExclamationOk, "Tavrin");
     return static_cast<int>(tavrin::kExitNotLoaded);
   };
+  tavrin::FrmRunProgress progress(platform.toolkit, {}, waitLine);
 #endif
-  return tavrin::Main(request, state, platform, openWindow);
+  return tavrin::Main(request, state, platform, openWindow, &progress);
 }

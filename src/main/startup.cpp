@@ -6,6 +6,7 @@
 #include "collection/collfile.h"
 #include "collection/text.h"
 #include "launch/launch.h"
+#include "launch/stop_request.h"
 #include "platform/text_encoding.h"
 
 namespace tavrin {
@@ -24,6 +25,8 @@ std::string WithoutQuotes(const std::string& part) {
   return part.substr(1, close - 1);
 }
 
+}  // namespace
+
 // Standard error is unbuffered: a line and its newline written apart can be split by the
 // line of another copy of the launcher writing to the same log (a collection that starts
 // itself), so each line goes out in one write.
@@ -32,8 +35,6 @@ void WriteWholeLine(std::string line) {
   std::cerr.write(line.data(), static_cast<std::streamsize>(line.size()));
   std::cerr.flush();
 }
-
-}  // namespace
 
 std::string ParseCommandLine(const std::string& CmdLine, int16_t Mode) {
   if (Mode == 2) {
@@ -149,8 +150,18 @@ std::string RunSummaryLine(const std::string& file, const RunTally& tally) {
          " skipped, " + std::to_string(tally.failed) + " failed";
 }
 
+std::string RunWaitLine(const std::string& file, const RunWait& wait) {
+  const long seconds = static_cast<long>((wait.limit + 999) / 1000);
+  const std::string what = wait.target.empty()
+                               ? "waiting " + std::to_string(seconds) + " s before its start"
+                               : "waiting for " + EscapeControls(wait.target) + ", at most " +
+                                     std::to_string(seconds) + " s";
+  return "tavrin: " + EscapeControls(file) + ": item " + std::to_string(wait.position) + " of " +
+         std::to_string(wait.count) + " \"" + EscapeControls(wait.itemName) + "\": " + what;
+}
+
 int Main(const StartRequest& request, CollectionState& state, Platform& platform,
-         const WindowOpener& openWindow) {
+         const WindowOpener& openWindow, RunProgress* progress) {
   state.StartingUp = true;
   state.ResetItems();
   if (!request.CommandLine.empty()) {
@@ -175,12 +186,14 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
             WriteWholeLine(
                 LaunchFailureLine(request.FilePart, position, item.ItemName, code, text));
           },
-          &tally);
-      if (tally.failed > 0 || tally.skipped() > 0) {
+          &tally, progress);
+      // Stopped (the progress window's Cancel): what started runs on, the rest did not.
+      const bool stopped = RunStopped();
+      if (tally.failed > 0 || tally.skipped() > 0 || stopped) {
         WriteWholeLine(RunSummaryLine(request.FilePart, tally));
       }
       state.StartingUp = false;
-      return failures == 0 ? kExitOk : kExitLaunchFailed;
+      return failures == 0 && !stopped ? kExitOk : kExitLaunchFailed;
     }
   }
   state.StartingUp = false;

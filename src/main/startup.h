@@ -85,18 +85,27 @@ std::string QtPlatformArgument(const std::vector<std::string>& words);
 std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
                               int32_t result, const std::string& text);
 
-// The line run mode ends with when an item failed or was skipped:
-// tavrin: FILE: 3 of 5 items started, 1 skipped, 1 failed.
+// The line run mode ends with when an item failed or was skipped, or the run was
+// cancelled: tavrin: FILE: 3 of 5 items started, 1 skipped, 1 failed.
 std::string RunSummaryLine(const std::string& file, const RunTally& tally);
+
+// The line run mode writes, where no window can show it, for a wait that goes on:
+// tavrin: FILE: item 2 of 3 "NAME": waiting for tcp:127.0.0.1:8080, at most 30 s
+// (for a delay: waiting 2 s before its start). Escaped as LaunchFailureLine.
+std::string RunWaitLine(const std::string& file, const RunWait& wait);
+
+// Writes `line` and a line feed to standard error in one write.
+void WriteWholeLine(std::string line);
 
 // Opens the main window on the state Main has prepared and returns the exit status
 // when it is closed.
 using WindowOpener = std::function<int(const StartRequest&, CollectionState&)>;
 
 // The program's start: reads the collection the command line names, runs it in run
-// mode (writing a line to standard error for each item that failed to start),
-// otherwise opens the main window. Returns the exit status.
+// mode (writing a line to standard error for each item that failed to start; the run's
+// waits go to `progress`, when given), otherwise opens the main window. Returns the exit
+// status; a run cancelled from its progress window ends with kExitLaunchFailed.
 int Main(const StartRequest& request, CollectionState& state, Platform& platform,
-         const WindowOpener& openWindow);
+         const WindowOpener& openWindow, RunProgress* progress = nullptr);
 
 }  // namespace tavrin

@@ -172,6 +172,9 @@ class FakeMainView : public MainView {
     }
     EXPECT_TRUE(view.unloaded) << "the script left the run options dialog open";
   }
+  std::unique_ptr<RunProgressView> MakeProgressView(FrmRunProgress& form) override {
+    return progressViews ? progressViews(form) : nullptr;
+  }
   void ShowModal(FrmAbout& form) override {
     FakeAboutView view;
     form.Form_Load(view);
@@ -198,6 +201,7 @@ class FakeMainView : public MainView {
   std::vector<FakeItemEditView> editorOpenedWith;  // the editor as each run opened it
   std::vector<std::string> aboutShown;             // the About boxes, by their versions
   std::function<void(FrmRunOptions&, FakeRunOptionsView&)> optionsScript;  // Cancel when none
+  RunProgressViewMaker progressViews;  // no progress window when none
 
  private:
   std::map<MainControl, bool> enabled_;

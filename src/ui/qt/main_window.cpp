@@ -27,6 +27,7 @@
 #include "ui/qt/item_editor.h"
 #include "ui/qt/key_codes.h"
 #include "ui/qt/run_options_dialog.h"
+#include "ui/qt/run_progress_window.h"
 #include "ui/qt/shown_text.h"
 #include "ui/qt/twips.h"
 #include "ui/qt/ui_resources.h"
@@ -332,6 +333,10 @@ void MainWindow::ShowModal(FrmRunOptions& form) {
   } else {
     dialog.exec();
   }
+}
+
+std::unique_ptr<RunProgressView> MainWindow::MakeProgressView(FrmRunProgress& form) {
+  return std::make_unique<RunProgressWindow>(form);
 }
 
 void MainWindow::ShowModal(FrmAbout& form) {

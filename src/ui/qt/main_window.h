@@ -55,6 +55,7 @@ class MainWindow : public QMainWindow, public MainView {
   void Unload() override;
   void ShowModal(FrmItemEdit& form) override;
   void ShowModal(FrmRunOptions& form) override;
+  std::unique_ptr<RunProgressView> MakeProgressView(FrmRunProgress& form) override;
   void ShowModal(FrmAbout& form) override;
 
   // The controls, for the tests.

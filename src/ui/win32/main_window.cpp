@@ -346,6 +346,8 @@ void MainWindow::ShowModal(FrmRunOptions& form) {
   if (ownerChanged_) ownerChanged_(hwnd_);
 }
 
+std::unique_ptr<RunProgressView> MainWindow::MakeProgressView(FrmRunProgress&) { return nullptr; }
+
 void MainWindow::ShowModal(FrmAbout& form) {
   RememberFocus();
   AboutBox about(form, hwnd_);

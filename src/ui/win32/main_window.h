@@ -70,6 +70,7 @@ class MainWindow : public MainView {
   void Unload() override;
   void ShowModal(FrmItemEdit& form) override;
   void ShowModal(FrmRunOptions& form) override;
+  std::unique_ptr<RunProgressView> MakeProgressView(FrmRunProgress& form) override;
   void ShowModal(FrmAbout& form) override;
 
   // The window procedures' way back to the window.

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tavrin {
+
+// Where a run stands while it waits, for whoever shows the run's progress.
+struct RunWait {
+  std::string collection;  // the collection's name
+  int position = 0;        // the item waited for, from 1
+  int count = 0;           // the items of the run
+  std::string itemName;
+  std::string target;  // what becomes ready (a WaitReady value); empty: the delay before the start
+  int64_t waited = 0;  // how long it has waited so far, milliseconds
+  int64_t limit = 0;   // the delay, or how long it waits at most (Timeout), milliseconds
+};
+
+// Hears how a run waits. A run without waits tells it only that it ended.
+class RunProgress {
+ public:
+  virtual ~RunProgress() = default;
+  // Told when a wait begins (waited 0) and again after each slice of it (kWaitSlice).
+  virtual void Waiting(const RunWait& wait) = 0;
+  // Told once, when the run has ended or stopped.
+  virtual void RunEnded() = 0;
+};
+
+// "Starting 2 of 3: Server".
+std::string StartingText(const RunWait& wait);
+
+// "Waiting for tcp:127.0.0.1:8080, 12 s of 30 s"; for a delay "Waiting to start, 1 s of 2 s".
+std::string WaitingText(const RunWait& wait);
+
+}  // namespace tavrin

@@ -1,0 +1,145 @@
+// A run's progress window: shown only for a wait that goes on, told where the run
+// stands, and its Cancel, against a recording view and a clock that moves only when the
+// run pauses.
+#include "forms/frm_run_progress.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "fake_views.h"
+#include "launch/launch.h"
+#include "launch/stop_request.h"
+
+namespace tavrin {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::With;
+using Strings = std::vector<std::string>;
+
+const std::string kTcp = "tcp:127.0.0.1:8080";
+
+// What the progress window was told, kept after the form has let its view go.
+struct Shown {
+  int made = 0;
+  std::map<ProgressControl, std::string> texts;
+  bool unloaded = false;
+  std::function<void()> onWait;  // run each time the window is told how long it waits
+};
+
+struct FakeProgressView : RunProgressView {
+  explicit FakeProgressView(Shown& s) : shown(s) { ++shown.made; }
+  void SetText(ProgressControl label, const std::string& text) override {
+    shown.texts[label] = text;
+    if (label == ProgressControl::lblWait && shown.onWait) shown.onWait();
+  }
+  void Show() override {}
+  void Unload() override { shown.unloaded = true; }
+  Shown& shown;
+};
+
+struct RunProgressTest : MainFormTest {
+  Shown shown;
+  Strings told;  // the waits told where no window shows: "POSITION:TARGET"
+  RunProgressViewMaker maker = [this](FrmRunProgress&) {
+    return std::make_unique<FakeProgressView>(shown);
+  };
+
+  // Runs `items` of the collection "c" with the clock at 0, ports answering at `readyAt`.
+  void Run(const std::vector<CollItem>& items, int64_t readyAt, bool window = true) {
+    ClearStopRequest();
+    state.Items = items;
+    state.CurrentCollFile = dir.file("c.tavrin");
+    fake.system.now = 0;
+    fake.system.readyAt = readyAt;
+    FrmRunProgress progress(fake.toolkit, window ? maker : RunProgressViewMaker{},
+                            [this](const RunWait& wait) {
+                              told.push_back(std::to_string(wait.position) + ":" + wait.target);
+                            });
+    RunAllItems(state, fake.platform, {}, nullptr, &progress);
+  }
+};
+
+TEST_F(RunProgressTest, OnlyAWaitThatGoesOnShowsTheWindowUntilTheRunEnds) {
+  struct Case {
+    const char* name;
+    std::vector<CollItem> items;
+    int64_t readyAt;
+    Strings lines;  // the collection, the item and the wait the window showed last
+  };
+  const Case cases[] = {
+      {"no waits", {Item("a", "a"), Item("b", "b")}, 0, {}},
+      {"a wait within a second", {With(Item("a", "a"), {{"Delay", "900"}})}, 0, {}},
+      {"a port that answers at once", {With(Item("a", "a"), {{"WaitReady", kTcp}})}, 0, {}},
+      {"a delay of two seconds",
+       {Item("a", "a"), With(Item("b & c", "b"), {{"Delay", "2000"}})},
+       0,
+       {"c", "Starting 2 of 2: b & c", "Waiting to start, 1 s of 2 s"}},
+      {"a port that answers after three seconds, a shorter wait after it",
+       {With(Item("s", "s"), {{"WaitReady", kTcp}}), With(Item("b", "b"), {{"Delay", "300"}})},
+       3000,
+       {"c", "Starting 2 of 2: b", "Waiting to start, 0 s of 1 s"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    shown = {};
+    Run(c.items, c.readyAt);
+    EXPECT_EQ(shown.made, c.lines.empty() ? 0 : 1);
+    if (c.lines.empty()) continue;
+    EXPECT_EQ((Strings{shown.texts[ProgressControl::lblColl], shown.texts[ProgressControl::lblItem],
+                       shown.texts[ProgressControl::lblWait]}),
+              c.lines);
+    EXPECT_TRUE(shown.unloaded);
+  }
+  EXPECT_THAT(told, ::testing::IsEmpty());
+}
+
+TEST_F(RunProgressTest, WithoutAWindowEachWaitThatGoesOnIsToldOnce) {
+  Run({With(Item("s", "s"), {{"Delay", "1500"}, {"WaitReady", kTcp}}),
+       With(Item("b", "b"), {{"Delay", "200"}}), With(Item("c", "c"), {{"WaitReady", kTcp}})},
+      5000, false);
+  EXPECT_THAT(told, ElementsAre("1:", "1:" + kTcp));
+  EXPECT_EQ(shown.made, 0);
+}
+
+// The port never opens: the window shows while the run waits for it, and its Cancel
+// ends the wait at once and starts nothing more, as a termination signal would, but
+// with no signal to end the program by.
+TEST_F(RunProgressTest, CancelWhileAPortNeverOpensStopsBeforeTheNextItem) {
+  FrmRunProgress* progress = nullptr;
+  maker = [&](FrmRunProgress& made) {
+    progress = &made;
+    return std::make_unique<FakeProgressView>(shown);
+  };
+  shown.onWait = [&] { progress->btnCancel_Click(); };
+  Run({With(Item("s", "s"), {{"WaitReady", kTcp}}), Item("b", "b")}, int64_t{1} << 40);
+  EXPECT_THAT(fake.shell.calls, ElementsAre("shell:s"));
+  EXPECT_TRUE(RunStopped());
+  EXPECT_EQ(StopSignal(), 0);
+  EXPECT_LT(fake.system.now, 2000);
+  EXPECT_TRUE(shown.unloaded);
+  ClearStopRequest();
+}
+
+// From the main window: Cancel stops the run, and the window comes back as after any
+// run with Shift held, the program not asked to end.
+TEST_F(RunProgressTest, CancelInTheWindowStopsTheRunAndKeepsTheProgram) {
+  Open({With(Item("s", "s"), {{"WaitReady", kTcp}}), Item("b", "b")});
+  fake.system.readyAt = int64_t{1} << 40;
+  view->progressViews = [&](FrmRunProgress& progress) {
+    shown.onWait = [&progress] { progress.btnCancel_Click(); };
+    return std::make_unique<FakeProgressView>(shown);
+  };
+  form->Form_KeyDown(kKeyShift, kShiftMask, MainControl::btnExec);
+  Click(MainControl::btnExec);
+  EXPECT_THAT(fake.shell.calls, ElementsAre("shell:s"));
+  EXPECT_TRUE(shown.unloaded);
+  EXPECT_FALSE(StopRequested());
+  EXPECT_TRUE(view->visible);
+  EXPECT_FALSE(view->unloaded);
+}
+
+}  // namespace
+}  // namespace tavrin
