@@ -26,6 +26,9 @@ class RunProgress {
   virtual void RunEnded() = 0;
 };
 
+// A wait's length as the texts say it: whole seconds, to the nearest, at least 1.
+long RoundedSeconds(int64_t ms);
+
 // "Starting 2 of 3: Server".
 std::string StartingText(const RunWait& wait);
 

@@ -80,9 +80,13 @@ bool PauseUnlessStopped(long ms, SystemInfo& system, const WaitTick& tick) {
   }
 }
 
+long RoundedSeconds(int64_t ms) {
+  return static_cast<long>(std::max<int64_t>(1, (ms + 500) / 1000));
+}
+
 std::string NotReadyText(const RunOptions& options) {
-  const long seconds = std::max(1L, (options.timeout + 500) / 1000);
-  return "Not ready after " + std::to_string(seconds) + " s: " + options.readySpec;
+  return "Not ready after " + std::to_string(RoundedSeconds(options.timeout)) +
+         " s: " + options.readySpec;
 }
 
 ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolder,
@@ -191,20 +195,14 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
   return run;
 }
 
-namespace {
-
-std::string Seconds(int64_t ms) { return std::to_string(ms / 1000) + " s"; }
-
-}  // namespace
-
 std::string StartingText(const RunWait& wait) {
   return "Starting " + std::to_string(wait.position) + " of " + std::to_string(wait.count) + ": " +
          wait.itemName;
 }
 
 std::string WaitingText(const RunWait& wait) {
-  // The limit rounds up: a wait of 1.5 s never reads "1 s of 1 s" while it still waits.
-  const std::string of = Seconds(wait.waited) + " of " + Seconds(wait.limit + 999);
+  const std::string of = std::to_string(wait.waited / 1000) + " s of " +
+                         std::to_string(RoundedSeconds(wait.limit)) + " s";
   if (wait.target.empty()) return "Waiting to start, " + of;
   return "Waiting for " + wait.target + ", " + of;
 }

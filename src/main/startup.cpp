@@ -151,7 +151,7 @@ std::string RunSummaryLine(const std::string& file, const RunTally& tally) {
 }
 
 std::string RunWaitLine(const std::string& file, const RunWait& wait) {
-  const long seconds = static_cast<long>((wait.limit + 999) / 1000);
+  const long seconds = RoundedSeconds(wait.limit);
   const std::string what = wait.target.empty()
                                ? "waiting " + std::to_string(seconds) + " s before its start"
                                : "waiting for " + EscapeControls(wait.target) + ", at most " +
