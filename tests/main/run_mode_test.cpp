@@ -365,14 +365,14 @@ TEST_F(RunModeTest, StartedProgramsGetWhatTheLauncherWasGivenAndNothingOfItsOwn)
                                                    {given + " session=shared" + fds, "waited"}}));
 }
 
-// --autostart writes a desktop entry, wherever the program is installed (quotes, blanks,
-// '$', '\', ';', '#', '=', '%' in its folder), that the desktop validates, that names no
-// env and that, started as a session starts it, runs the collection; --no-autostart takes
-// it away again.
+// --autostart writes a desktop entry for any collection name (quotes, '`', '$', '\', '%')
+// wherever the program is installed (quotes, blanks, '$', '\', ';', '#', '=', '%' in its
+// folder), that the desktop validates, that names no env and that, started as a session
+// starts it, runs the collection; --no-autostart takes it away again.
 TEST_F(RunModeTest, AutostartEntriesRunTheCollectionAtLogin) {
-  const std::string name = "My Games & $HOME \"x\" 100%.tavrin";
+  const std::string name = "My Games & $HOME \"x\" `c` \\d 100%.tavrin";
   WriteFile(dir.file(name), CollectionText({Item("Rec", RecorderPath(), "at-login")}));
-  const std::string entry = dir.file("config/autostart/tavrin-My-Games-HOME-x-100.desktop");
+  const std::string entry = dir.file("config/autostart/tavrin-My-Games-HOME-x-c-d-100.desktop");
   const std::string installed = dir.file("all % = \" ' $ \\ ; # x");
   fs::create_directories(installed);
   fs::copy_file(TavrinPath(), installed + "/tavrin");
