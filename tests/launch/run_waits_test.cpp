@@ -80,6 +80,13 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
        {},
        "1 started, 0 failed, 2 skipped, stopped",
        {.stopAt = 1000}},
+      {"a stop while a waited program runs starts nothing more",
+       {Item("a", "a", "", kStyleNormal, kTrue), Item("b", "b")},
+       {"a@0"},
+       {},
+       "1 started, 0 failed, 1 skipped, stopped",
+       {},
+       {kWaitStopped}},
       {"a stop during a readiness wait starts nothing more",
        {With(Item("s", "s"), {{"WaitReady", tcp}}), Item("b", "b")},
        {"s@0"},
@@ -98,7 +105,8 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
     fake.system.windowsKnown = c.world.windowsKnown;
     Strings starts;
     fake.shell.during = [&] {
-      starts.push_back(fake.shell.shellStarts.back().file + "@" + std::to_string(fake.system.now));
+      const std::string& call = fake.shell.calls.back();  // "shell:FILE" or "wait:FILE"
+      starts.push_back(call.substr(call.find(':') + 1) + "@" + std::to_string(fake.system.now));
     };
     fake.system.duringPause = [&](int64_t now) {
       if (c.world.stopAt >= 0 && now >= c.world.stopAt) RequestStop(SIGTERM);

@@ -77,17 +77,14 @@ TEST_F(PosixRegistryTest, KeysAndValuesLiveInTheStoreFile) {
   EXPECT_EQ(registry.SetValue(command, "", Registry::kRegSz, "x", 2), PosixRegistry::kKeyDeleted);
   EXPECT_EQ(registry.DeleteKey(kRoot, "Long"), Registry::kSuccess);
   EXPECT_FALSE(fs::exists(dir.file("config/tavrin")));
-  // A damaged store counts as absent and the next change rewrites it whole; a store that
-  // cannot be written is absent, and changes to it fail quietly.
+  // A damaged store counts as absent and the next change rewrites it whole (and the load
+  // registers afresh: see below); a store that cannot be written fails quietly.
   fs::create_directories(dir.file("config/tavrin"));
-  for (const std::string damaged :
-       {"garbage", "Tavrin registry 1\nkey\t.tavrin\nvalue\t.tavrin\t\t1\tTavrin%0"}) {
-    WriteFile(registry.StorePath(), damaged);
-    EXPECT_EQ(Get(registry, ".tavrin"), "none") << damaged;
-    Put(".tavrin", "Tavrin");
-    EXPECT_EQ(ReadFile(registry.StorePath()),
-              "Tavrin registry 1\nkey\t.tavrin\nvalue\t.tavrin\t\t1\tTavrin%00\n");
-  }
+  WriteFile(registry.StorePath(), "Tavrin registry 1\nkey\t.tavrin\nvalue\t.tavrin\t\t1\tTavrin%0");
+  EXPECT_EQ(Get(registry, ".tavrin"), "none");
+  Put(".tavrin", "Tavrin");
+  EXPECT_EQ(ReadFile(registry.StorePath()),
+            "Tavrin registry 1\nkey\t.tavrin\nvalue\t.tavrin\t\t1\tTavrin%00\n");
   fs::remove(registry.StorePath());
   fs::create_directories(registry.StorePath());  // a folder where the file belongs
   EXPECT_EQ(Put(".tavrin", "Tavrin"), PosixRegistry::kCantWrite);
@@ -265,10 +262,11 @@ TEST_F(DesktopIntegration, MissingMimeDatabaseToolIsNoError) {
 }
 
 // Install folders that the Desktop Entry rules, a shell or env would take apart (every one
-// of % = " ' $ \ ; # and the blank, an assignment, a quote before a blank): GIO starts
+// of % = " ' ` $ \ ; # and the blank, an assignment, a quote before a blank): GIO starts
 // exactly the program there with exactly the file, through both entries, and the built
 // program there runs the collection. Every entry is valid; none names env.
-const std::vector<std::string> kHardFolders = {"all % = \" ' $ \\ ; # %f x", "PATH=evil", "a\" b"};
+const std::vector<std::string> kHardFolders = {"all % = \" ' ` $ \\ ; # %f x", "PATH=evil",
+                                               "a\" b"};
 
 TEST_F(DesktopIntegration, TheRegisteredCommandsStartExactlyTheProgramWithExactlyTheFile) {
   const std::string file = dir.file("it's \"a\" $HOME %f;#1 `x`.tavrin");
@@ -348,21 +346,12 @@ TEST_F(DesktopIntegration, AChangeAnotherProgramMakesMeanwhileIsKept) {
 constexpr char kType[] = "application/x-tavrin";
 constexpr char kId[] = "tavrin-collection.desktop";
 
-// Commands split as the registry writes them: only a quote before a blank ends the
-// program. Exec quotes the program only where the rules require it (xdg-utils would take
-// quotes for the name), doubles '%' and escapes what the Desktop Entry rules say.
+// (How Exec lines quote and escape: the registered commands' test, through GIO.) A command
+// splits as the registry writes it: only a quote before a blank ends the program.
 TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
   EXPECT_EQ(SplitCommand("\"/opt/a\" b/tavrin\" %1 /run"),
             (Args{"/opt/a\" b/tavrin", "%1", "/run"}));
-  EXPECT_EQ(SplitCommand("  prog  \"two words\"  x"), (Args{"prog", "two words", "x"}));
-  EXPECT_EQ(SplitCommand(JoinCommand("/a\" b", {"%1", "/run"})), (Args{"/a\" b", "%1", "/run"}));
-  EXPECT_EQ(ExecFromCommand("\"/opt/My $Tools/a`b\\c\" %1"), "\"/opt/My \\$Tools/a\\`b\\\\c\" %f");
-  EXPECT_EQ(ExecFromCommand("\"/opt/100%/tavrin\" %1 50%"), "/opt/100%%/tavrin %f 50%%");
-  EXPECT_EQ(ExecFromCommand("\"/opt/a=b,c+d@e/tavrin\" %1"), "/opt/a=b,c+d@e/tavrin %f");
   EXPECT_EQ(ExecFromCommand("\"\" %1"), "");
-  EXPECT_EQ(ExecLine("\"/opt/a b\\c/tavrin\" %1 /run"),
-            "Exec=\"/opt/a b\\\\\\\\c/tavrin\" %f /run\n");
-  EXPECT_EQ(DesktopFileString(" lead\nc\t"), "\\slead\\nc\\t");
   // A program folder of no valid UTF-8 cannot be named by an entry.
   EXPECT_THAT(ExecProgramProblem("/opt/caf\xe9/tavrin", {"/c", "/d"}),
               ::testing::StartsWith("/opt/caf\xe9/tavrin\n\n"));

@@ -82,7 +82,8 @@ struct PosixShellTest : ::testing::Test {
 // Parameters are split, never interpreted; the folder is the program's alone. A relative
 // program path is taken from the base folder (the collection's), or from the launcher's
 // folder when there is none. A program that ends at once with any status has run; one
-// that cannot be found is a failure. (A folder or a document: see the dry run's tests.)
+// that cannot be found is a failure; a stop gives the wait up. (A folder or a document:
+// see the dry run's tests.)
 TEST_F(PosixShellTest, WaitedProgramGetsItsArgumentsAndFolderAndIsWaitedFor) {
   const std::string program = PlaceRecorder("my tools/the recorder");
   EXPECT_EQ(shell.ShellAndWait(Waited(program, "--sleep=200 \"two words\" $(touch pwned) ; #x",
@@ -105,6 +106,12 @@ TEST_F(PosixShellTest, WaitedProgramGetsItsArgumentsAndFolderAndIsWaitedFor) {
   EXPECT_EQ(runs[2].args, (Args{"based", "--exit=3"}));
   EXPECT_EQ(fs::canonical(runs[2].cwd), fs::canonical(dir.file("my tools")));
   EXPECT_FALSE(fs::exists(dir.file("my tools/pwned")));
+  // A stop asked for ends the wait at once; the program goes on.
+  WaitedStart stopped = Waited(program, "--wait-for=" + dir.file("go"));
+  stopped.stopRequested = [] { return true; };
+  EXPECT_EQ(shell.ShellAndWait(stopped), kWaitStopped);
+  testing::WriteFile(dir.file("go"), "");
+  EXPECT_EQ(testing::WaitForRecording(record, 4).size(), 4u);
 }
 
 // What a File names, resolved from the collection's folder and never from the launcher's:

@@ -46,23 +46,6 @@ inline constexpr int kUnprivilegedId = 65534;
 // child could not be made or did not end normally. `body` must not use the test
 // framework's assertions: they would be lost with the child.
 int RunUnprivileged(const std::function<int()>& body);
-
-// What RunContained saw.
-struct ContainedRun {
-  bool endedByItself = false;  // every process had ended before the limit
-  int mostProcesses = 0;       // the most processes of the user seen at once
-  std::string output;          // what they wrote to standard output and error
-};
-
-// Runs `argv` (with the environment `env` and nothing else, standard input closed) as a
-// user id of its own that no other process has, in a session of its own, allowed at most
-// `maxProcesses` processes, so that a program that multiplies itself cannot take the
-// machine down. Waits until no process of that user is left, up to `limitMs` (a safety
-// net, not a measure); whatever is left then is killed, all of it. Only root can make
-// such a user: the caller skips otherwise.
-ContainedRun RunContained(const std::vector<std::string>& argv,
-                          const std::map<std::string, std::string>& env, int maxProcesses,
-                          int limitMs = 60000);
 #endif
 
 // One start of the stand-in program (helpers/recorder.c), as it recorded itself.
