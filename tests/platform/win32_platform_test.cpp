@@ -222,52 +222,71 @@ TEST_F(Win32Test, ASaveKeepsWhatTheFileHad) {
 
 // --- Starting programs -------------------------------------------------------------
 
-// The shell's start and its dry run give the same, and a check starts nothing: a program
-// starts in its folder with its parameters split as the Windows rules split them, a
-// missing file gives 2; a document with an application, a folder and an address (taken
-// whole, as the shell takes it) pass the check.
-TEST_F(Win32Test, TheShellStartsWhatItsDryRunPasses) {
+// A start and its dry run (which starts nothing) give the same, by the shell and waited
+// for: a program starts in its folder with its parameters split as the Windows rules
+// split them; a missing file gives 2. The shell takes a document with an application, a
+// folder and an address (whole, as the shell takes it); a waited start only a program,
+// and its failures have a text that says why in the system's words, without an insert:
+// a document is no program, which is not the same as a missing one.
+TEST_F(Win32Test, StartsAndTheirDryRunsAgree) {
   const std::string tools = fs::path(Recorder("tools\\rec.exe")).parent_path().string();
   WriteFile(dir.file("notes.txt"), "hello\r\n");
   const int32_t kAny = -1;  // the failure the check foresees
   const struct {
     const char* name;
-    std::string file;
     std::string folder;
-    int32_t result;
-    bool start = true;  // false: only checked (the start would open an application)
-  } cases[] = {{"a program", "rec.exe", tools, kShellSuccess},
-               {"a missing program", "missing.exe", dir.str(), kShellFileNotFound},
-               {"a missing document", "missing.txt", dir.str(), kShellFileNotFound},
-               {"a missing folder", "x.exe", dir.file("no\\such"), kAny},
-               {"a document", "notes.txt", dir.str(), kShellSuccess, false},
-               {"a folder", "tools", dir.str(), kShellSuccess, false},
-               {"a web address", "https://example.org/a\\b?q=1", "", kShellSuccess, false}};
+    std::string file;
+    int32_t shell;
+    bool start = false;  // false: the shell only checks (a start would open an application)
+  } cases[] = {{"a program", tools, "rec.exe", kShellSuccess, true},
+               {"no program", dir.str(), "", kAny},
+               {"a missing program", dir.str(), "missing.exe", kShellFileNotFound, true},
+               {"a missing document", dir.str(), "missing.txt", kShellFileNotFound, true},
+               {"a missing folder", dir.file("no\\such"), "x.exe", kAny, true},
+               {"a document", dir.str(), "notes.txt", kShellSuccess},
+               {"a folder", dir.str(), "tools", kShellSuccess},
+               {"a web address", "", "https://example.org/a\\b?q=1", kShellSuccess}};
+  const std::string params = "one \"two words\"";
+  std::map<std::string, std::string> why;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const ShellRequest request = Request(c.file, "one \"two words\"", c.folder);
+    const ShellRequest request = Request(c.file, params, c.folder);
     const int32_t checked = ShellResult(shell.CheckShellExecute(request));
-    if (c.result != kAny) {
-      EXPECT_EQ(checked, c.result);
+    if (c.shell != kAny) {
+      EXPECT_EQ(checked, c.shell);
     }
     if (c.start) {
       EXPECT_EQ(ShellResult(shell.ShellExecute(request)), checked);
     }
+    if (c.folder.empty()) continue;
+    const WaitedStart waited = Waited(c.file.empty() ? "" : request.fullPath, params, c.folder);
+    const int32_t started = shell.ShellAndWait(waited);
+    EXPECT_EQ(shell.CheckShellAndWait(waited), started);
+    EXPECT_EQ(started == kWaitEnded, c.file == "rec.exe") << started;
+    if (started == kWaitEnded) continue;
+    EXPECT_NE(started, kWaitFailed);
+    why[c.name] = shell.RuntimeErrorText(started);
+    ASSERT_FALSE(why[c.name].empty());
+    EXPECT_NE(why[c.name].rfind("Error ", 0), 0u) << why[c.name];
+    EXPECT_EQ(why[c.name].find("%1"), std::string::npos) << why[c.name];
+    EXPECT_NE(why[c.name].back(), '\n');
   }
-  const auto runs = WaitForRecording(record, 1);
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].args, (Names{"one", "two words"}));
-  EXPECT_EQ(fs::path(runs[0].cwd), fs::path(tools));
+  EXPECT_NE(why["a document"], why["a missing program"]);
+  EXPECT_FALSE(shell.RuntimeErrorText(0x7ffffff0).empty());  // every number has a text
+  const auto runs = WaitForRecording(record, 2);
+  ASSERT_EQ(runs.size(), 2u);
+  for (const auto& run : runs) {
+    EXPECT_EQ(run.args, (Names{"one", "two words"}));
+    EXPECT_EQ(fs::path(run.cwd), fs::path(tools));
+  }
 }
 
 // A waited start quotes a program path with a blank and keeps the parameters, an empty
 // one leaving the blank after the program. The program has ended on return; it has a
 // console of its own, not the launcher's, and the window style it was given; a folder
 // that does not exist leaves the launcher's; one that ends at once is success whatever
-// its status. What cannot start gives the number its dry run gives, whose text says why
-// in the system's words, without an insert: a document is no program, which is not the
-// same as a missing one.
-TEST_F(Win32Test, AWaitedStartEndsWithTheProgramOrSaysWhyNot) {
+// its status.
+TEST_F(Win32Test, AWaitedStartEndsWithTheProgram) {
   EXPECT_EQ(WaitedCommandLine("C:\\My Tools\\x.exe", "-a \"b c\""),
             "\"C:\\My Tools\\x.exe\" -a \"b c\"");
   EXPECT_EQ(WaitedCommandLine("C:\\Tools\\x.exe", ""), "C:\\Tools\\x.exe ");
@@ -282,35 +301,6 @@ TEST_F(Win32Test, AWaitedStartEndsWithTheProgramOrSaysWhyNot) {
   EXPECT_NE(runs[0].endNs, 0) << "returned before the program had ended";
   EXPECT_EQ(fs::path(runs[0].cwd), before);
   EXPECT_EQ(ReadFile(report), "console: " + std::to_string(runs[0].pid) + "\nshow: 7\n");
-  WriteFile(dir.file("notes.txt"), "hello\r\n");
-  const struct {
-    const char* name;
-    std::string program;
-    bool starts = false;
-  } cases[] = {{"a program", program, true},
-               {"no program", ""},
-               {"a missing program", dir.file("missing.exe")},
-               {"a missing folder", dir.file("no\\such\\x.exe")},
-               {"a document", dir.file("notes.txt")},
-               {"a folder", dir.file("tools")}};
-  std::map<std::string, std::string> why;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const int32_t checked = shell.CheckShellAndWait(Waited(c.program, "", dir.str()));
-    const int32_t started = shell.ShellAndWait(Waited(c.program, "", dir.str()));
-    EXPECT_EQ(checked, started);
-    EXPECT_EQ(started == kWaitEnded, c.starts) << started;
-    if (c.starts) continue;
-    EXPECT_NE(started, kWaitFailed);
-    why[c.name] = shell.RuntimeErrorText(started);
-    ASSERT_FALSE(why[c.name].empty());
-    EXPECT_NE(why[c.name].rfind("Error ", 0), 0u) << why[c.name];
-    EXPECT_EQ(why[c.name].find("%1"), std::string::npos) << why[c.name];
-    EXPECT_NE(why[c.name].back(), '\n');
-  }
-  EXPECT_NE(why["a document"], why["a missing program"]);
-  EXPECT_EQ(WaitForRecording(record, 3).size(), 3u);
-  EXPECT_FALSE(shell.RuntimeErrorText(0x7ffffff0).empty());  // every number has a text
 }
 
 // While a waited program runs, a message another thread (an installer's broadcast, a DDE

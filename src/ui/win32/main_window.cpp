@@ -149,8 +149,6 @@ void MainWindow::BuildControls() {
   made_ = MakeControls(hwnd_, layout, *tips_, ControlCommand);
   for (size_t i = 0; i < layout.controls.size(); ++i) {
     const std::string_view name = layout.controls[i].name;
-    if (name == "frameColl") frameColl_ = made_.windows[i];
-    if (name == "frameItems") frameItems_ = made_.windows[i];
     if (name == "picDetails") picDetails_ = made_.windows[i];
     if (layout.controls[i].kind == ControlKind::ToolBar) toolbars_.push_back(made_.windows[i]);
   }

@@ -38,14 +38,9 @@ class MainWindow : public MainView {
 
   Hwnd hwnd() const { return hwnd_; }
   bool closed() const { return closed_; }
-  // The window's controls as the form names them; the frames, the details pane and
-  // the item popup menus.
+  // The window's controls as the form names them, and the details pane.
   Hwnd Control(MainControl control) const;
-  Hwnd frameColl() const { return frameColl_; }
-  Hwnd frameItems() const { return frameItems_; }
   Hwnd picDetails() const { return picDetails_; }
-  // The toolbar controls: the collection toolbar and tbItem(0) to tbItem(4).
-  const std::vector<Hwnd>& Toolbars() const { return toolbars_; }
   // The command identifier of a toolbar button.
   static int CommandOf(MainControl button);
 
@@ -103,9 +98,7 @@ class MainWindow : public MainView {
   Hwnd focus_ = nullptr;
 
   MadeControls made_;
-  Hwnd frameColl_ = nullptr;
   Hwnd cboColl_ = nullptr;
-  Hwnd frameItems_ = nullptr;
   Hwnd lstItems_ = nullptr;
   Hwnd picDetails_ = nullptr;
   std::vector<Hwnd> toolbars_;  // the collection toolbar, then tbItem(0) to tbItem(4)

@@ -75,12 +75,6 @@ TEST_F(CollectionBox, LeavingTheBoxPicksNothing) {
        [&] {
          QTest::mouseClick(window->lstItems()->viewport(), Qt::LeftButton, {}, QPoint(2, 200));
        }},
-      {"the arrow button, then Esc",
-       [&] {
-         QTest::mouseClick(Combo(), Qt::LeftButton, {}, QPoint(Combo()->width() - 4, 4));
-         ASSERT_TRUE(Combo()->view()->isVisible());
-         QTest::keyClick(Combo()->view(), Qt::Key_Escape);
-       }},
       {"Alt+Down, then Esc",  // Esc closes the list, not the window
        [&] {
          QTest::keyClick(Combo(), Qt::Key_Down, Qt::AltModifier);

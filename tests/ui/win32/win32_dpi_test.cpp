@@ -51,8 +51,9 @@ std::string Shown(win32::MainWindow& w) {
   MapWindowPoints(nullptr, w.hwnd(), reinterpret_cast<POINT*>(&exit), 2);
   // Every toolbar has the same pictures.
   int picture = PictureOf(w.Control(MainControl::tbCollOther));
-  for (Hwnd bar : w.Toolbars()) {
-    if (PictureOf(bar) != picture) picture = -1;
+  for (MainControl bar : {MainControl::tbItemUp, MainControl::tbItemEdit, MainControl::tbItemRemove,
+                          MainControl::tbItemOpen, MainControl::tbItemDown}) {
+    if (PictureOf(w.Control(bar)) != picture) picture = -1;
   }
   return Layout(inner.right, inner.bottom, exit.left, FontHeight(w.Control(MainControl::btnExec)),
                 picture);

@@ -10,129 +10,123 @@ namespace {
 
 using testing::BinPath;
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using testing::Item;
-using ::testing::StartsWith;
+using M = MainControl;
 
-TEST_F(Win32WindowTest, PickingACollectionListsItAndSelectingAnItemShowsItsDetails) {
+// In turn on one window, each gesture and what the window then shows: the box, the
+// list, Save, Delete and Execute, the selected row, the item buttons (Up, Edit, Remove,
+// Open, Down) and the first line of the details.
+TEST_F(Win32WindowTest, EachGestureReachesTheFormAndTheWindowShowsWhatItSays) {
   Collection("games", {"chess", "go"});
   Collection("tools", {"make"});
+  testing::TempDir other;
+  testing::WriteFile(other.file("elsewhere.tavrin"), testing::CollectionOfNames({"far"}));
   Open();
   EXPECT_THAT(BoxEntries(), ElementsAre("<None>", "games", "tools"));
-  EXPECT_EQ(ItemButtons(), "00000");
-  Pick(1);
-  EXPECT_EQ(Seen(), "games: chess go [save delete exec]");
-  EXPECT_EQ(Details(), "");
-  Select(1);
-  EXPECT_EQ(Selected(), 1);
-  EXPECT_THAT(Details(), StartsWith("go\n-------------------------------\nFile: go\n"));
-  EXPECT_EQ(ItemButtons(), "11111");
-  // The arrow keys move the selection, and the details follow.
-  Key(MainControl::lstItems, VK_UP);
-  EXPECT_THAT(Details(), StartsWith("chess\n"));
-  Pick(0);
-  EXPECT_EQ(Seen(), "<None>: []");
-  EXPECT_EQ(ItemButtons(), "00000");
-  TypeInBox("anything");
-  EXPECT_EQ(BoxText(), "anything");
-  EXPECT_TRUE(Enabled(MainControl::btnExec));
-}
-
-TEST_F(Win32WindowTest, TheItemToolbarMovesRemovesAndOpensTheSelectedItem) {
-  Open({Item("First", BinPath("first")), Item("Second", BinPath("second")),
-        Item("Build", BinPath("make.exe"), "", 1, kTrue)});
-  Select(0);
-  Click(MainControl::tbItemDown);
-  EXPECT_EQ(Seen(), "<Current Collection>: Second First Build [save exec]");
-  EXPECT_THAT(Details(), HasSubstr("Position: 2"));
-  Click(MainControl::tbItemUp);
-  EXPECT_EQ(Selected(), 0);
-  Click(MainControl::tbItemRemove);
-  EXPECT_THAT(Listed(), ElementsAre("Second", "Build"));
-  // The Delete key in the list does the same.
-  Key(MainControl::lstItems, VK_DELETE);
-  EXPECT_THAT(Listed(), ElementsAre("Build"));
-  std::string captionMeanwhile;
-  bool enabledMeanwhile = true;
-  fake.shell.during = [&] {
-    captionMeanwhile = Caption();
-    enabledMeanwhile = IsWindowEnabled(window->hwnd()) != 0;
+  const struct {
+    const char* name;
+    std::function<void()> gesture;
+    std::string shown;
+  } rows[] = {
+      {"a pick in the box", [&] { Pick(1); }, "games: chess go [save delete exec] -1 00000 "},
+      {"a click on an entry", [&] { Select(1); }, "games: chess go [save delete exec] 1 11111 go"},
+      {"Up in the list", [&] { Key(M::lstItems, VK_UP); },
+       "games: chess go [save delete exec] 0 11111 chess"},
+      {"the Down button", [&] { Click(M::tbItemDown); },
+       "<Current Collection>: go chess [save exec] 1 11111 chess"},
+      {"the Up button", [&] { Click(M::tbItemUp); },
+       "<Current Collection>: chess go [save exec] 0 11111 chess"},
+      {"the Remove button", [&] { Click(M::tbItemRemove); },
+       "<Current Collection>: go [save exec] 0 11111 go"},
+      {"Save",
+       [&] {
+         dialogs.answers.push_back({true, dir.file("mine")});
+         Click(M::tbCollSave);
+       },
+       "mine: go [save delete exec] 0 11111 go"},
+      {"Delete", [&] { Click(M::tbCollDelete); }, "<None>: [save] -1 00000 "},
+      {"Other",
+       [&] {
+         dialogs.answers.push_back({true, other.file("elsewhere.tavrin")});
+         Click(M::tbCollOther);
+       },
+       "elsewhere: far [save delete exec] -1 00000 "},
+      {"the Delete key",
+       [&] {
+         Select(0);
+         Key(M::lstItems, VK_DELETE);
+       },
+       "<None>: [] -1 00000 "},
+      {"New", [&] { Click(M::tbCollNew); }, "<New Collection>: [] -1 00000 "},
+      {"typing in the box", [&] { TypeInBox("anything"); }, "anything: [exec] -1 00000 "},
   };
-  Click(MainControl::tbItemOpen);
-  EXPECT_THAT(fake.shell.calls, ElementsAre("wait:" + BinPath("make.exe")));
-  EXPECT_EQ(captionMeanwhile, "The Tavrin - Waiting for program to finish...");
-  EXPECT_FALSE(enabledMeanwhile);
-  EXPECT_EQ(Caption(), "The Tavrin");
-  EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
-}
-
-TEST_F(Win32WindowTest, TheCollectionToolbarSavesDeletesAndOpensAnother) {
-  Collection("games", {"chess", "go"});
-  Open();
-  Pick(1);
-  Select(0);
-  Click(MainControl::tbItemDown);
-  dialogs.answers.push_back({true, dir.file("mine")});
-  Click(MainControl::tbCollSave);
-  EXPECT_EQ(Seen(), "mine: go chess [save delete exec]");
-  EXPECT_THAT(BoxEntries(), ElementsAre("<None>", "games", "mine"));
-  Click(MainControl::tbCollDelete);
-  EXPECT_EQ(Seen(), "<None>: [save]");
-  Pick(1);
-  Click(MainControl::tbCollNew);
-  EXPECT_EQ(Seen(), "<New Collection>: []");
-  testing::WriteFile(dir.file("elsewhere.tavrin"), testing::CollectionOfNames({"far"}));
-  dialogs.answers.push_back({true, dir.file("elsewhere.tavrin")});
-  Click(MainControl::tbCollOther);
-  EXPECT_EQ(Seen(), "elsewhere: far [save delete exec]");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    row.gesture();
+    const std::string details = Details();
+    EXPECT_EQ(Seen() + " " + std::to_string(Selected()) + " " + ItemButtons() + " " +
+                  details.substr(0, details.find('\n')),
+              row.shown);
+  }
+  EXPECT_THAT(BoxEntries(), ElementsAre("<None>", "games", "tools"));
   EXPECT_EQ(dialogs.requests.size(), 2u);
   EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(Win32WindowTest, ExecuteRunsTheCollectionAndClosesTheWindow) {
-  Open({Item("One", BinPath("one")), Item("Two", BinPath("two"))});
-  bool hiddenMeanwhile = false;
-  fake.shell.during = [&] { hiddenMeanwhile = !IsWindowVisible(window->hwnd()); };
-  Click(MainControl::btnExec);
-  EXPECT_THAT(fake.shell.calls, ElementsAre("shell:one", "shell:two"));
-  EXPECT_TRUE(hiddenMeanwhile);
+// Open waits for a waited item with the window disabled and its caption saying so;
+// Execute hides the window for the run and closes it.
+TEST_F(Win32WindowTest, OpenAndExecuteShowWhatTheFormSays) {
+  Open({Item("One", BinPath("one")), Item("Build", BinPath("make.exe"), "", 1, kTrue)});
+  std::string meanwhile;
+  fake.shell.during = [&] {
+    meanwhile = Caption() + (IsWindowEnabled(window->hwnd()) ? "" : " disabled") +
+                (IsWindowVisible(window->hwnd()) ? "" : " hidden");
+  };
+  Select(1);
+  Click(M::tbItemOpen);
+  EXPECT_EQ(meanwhile, "The Tavrin - Waiting for program to finish... disabled");
+  EXPECT_EQ(Caption(), "The Tavrin");
+  EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
+  Click(M::btnExec);
+  EXPECT_EQ(meanwhile, "The Tavrin hidden");
+  const std::string waited = "wait:" + BinPath("make.exe");
+  EXPECT_THAT(fake.shell.calls, ElementsAre(waited, "shell:one", waited));
   EXPECT_TRUE(window->closed());
 }
 
-// Enter presses Execute; Esc, Ctrl+X, Alt+X and the close box close the window.
-TEST_F(Win32WindowTest, TheKeysThatRunOrCloseTheWindow) {
+// The keys as the system sends them: Enter presses Execute; Esc, Ctrl+X, Alt+X and the
+// close box close the window; Ctrl+Shift+X is not the window's; Alt+I and Alt+C move
+// into the frames.
+TEST_F(Win32WindowTest, TheKeysOfTheWindow) {
   const struct {
     const char* name;
     MainControl control;
     int key;
     int mask;
+    const char* after;  // "closed", or the control that has the focus
     std::size_t runs;
-  } rows[] = {{"Enter", MainControl::lstItems, VK_RETURN, 0, 1},
-              {"Esc", MainControl::cboColl, VK_ESCAPE, 0, 0},
-              {"Ctrl+X", MainControl::lstItems, 'X', kCtrlMask, 0},
-              {"Alt+X", MainControl::lstItems, 'X', kAltMask, 0},
-              {"the close box", MainControl::None, 0, 0, 0}};
+  } rows[] = {{"Enter", M::lstItems, VK_RETURN, 0, "closed", 1},
+              {"Esc", M::cboColl, VK_ESCAPE, 0, "closed", 0},
+              {"Ctrl+X", M::lstItems, 'X', kCtrlMask, "closed", 0},
+              {"Ctrl+Shift+X", M::lstItems, 'X', kCtrlMask | kShiftMask, "lstItems", 0},
+              {"Alt+X", M::lstItems, 'X', kAltMask, "closed", 0},
+              {"the close box", M::None, 0, 0, "closed", 0},
+              {"Alt+I", M::btnExit, 'I', kAltMask, "lstItems", 0},
+              {"Alt+C", M::lstItems, 'C', kAltMask, "cboColl", 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     fake.shell.calls.clear();
     Open({Item("One", BinPath("one"))});
+    if (row.control != M::None) SetFocus(window->Control(row.control));
     if (row.key == 0) {
       PostMessageA(window->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
       Pump();
     } else {
       Key(row.control, row.key, row.mask);
     }
-    EXPECT_TRUE(window->closed());
+    EXPECT_EQ(window->closed() ? "closed" : FocusName(), row.after);
     EXPECT_EQ(fake.shell.calls.size(), row.runs);
   }
-}
-
-TEST_F(Win32WindowTest, AltAccessKeysMoveIntoTheFrames) {
-  Open({Item("One", BinPath("one"))});
-  Key(MainControl::btnExit, 'I', kAltMask);
-  EXPECT_EQ(FocusName(), "lstItems");
-  Key(MainControl::lstItems, 'C', kAltMask);
-  EXPECT_EQ(FocusName(), "cboColl");
 }
 
 }  // namespace

@@ -178,28 +178,33 @@ void Win32WindowTest::Click(MainControl control) {
   Pump();
 }
 
-void Win32WindowTest::Key(MainControl control, int key, int mask) {
-  HWND target = control == MainControl::None ? window->hwnd() : window->Control(control);
+namespace {
+
+// Presses and releases `key` in `target` with the modifiers of `mask` held, as the
+// keyboard sends it: with Alt, as system keys.
+void PressKey(Win32WindowTest& test, HWND target, int key, int mask) {
   const bool alt = (mask & 4) != 0;
   SetHeld(mask, true);
   PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(key),
                KeyParam(key, false, alt));
-  Pump();
-  if (window->closed()) return SetHeld(mask, false);
-  PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, static_cast<WPARAM>(key),
-               KeyParam(key, true, alt));
-  Pump();
+  test.Pump();
+  if (!test.window->closed()) {
+    PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, static_cast<WPARAM>(key),
+                 KeyParam(key, true, alt));
+    test.Pump();
+  }
   SetHeld(mask, false);
 }
 
+}  // namespace
+
+void Win32WindowTest::Key(MainControl control, int key, int mask) {
+  PressKey(*this, control == MainControl::None ? window->hwnd() : window->Control(control), key,
+           mask);
+}
+
 void Win32WindowTest::KeyInFocus(int key, int mask) {
-  HWND target = GetFocus() ? GetFocus() : window->hwnd();
-  SetHeld(mask, true);
-  PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(key), KeyParam(key, false, false));
-  Pump();
-  PostMessageA(target, WM_KEYUP, static_cast<WPARAM>(key), KeyParam(key, true, false));
-  Pump();
-  SetHeld(mask, false);
+  PressKey(*this, GetFocus() ? GetFocus() : window->hwnd(), key, mask);
 }
 
 void Win32WindowTest::RightClickList() {
