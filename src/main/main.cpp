@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
   auto openWindow = [&platform](const tavrin::StartRequest& r, tavrin::CollectionState& s) {
     return tavrin::RunWin32MainWindow(r, s, platform);
   };
-  tavrin::FrmRunProgress progress(platform.toolkit, {}, waitLine);
+  tavrin::FrmRunProgress progress(platform.toolkit, tavrin::MakeWin32ProgressView, waitLine);
 #else
   auto toolkit = native->MakePlainToolkit();
   tavrin::Platform platform{*toolkit, native->shell(), native->files(), native->system(),

@@ -10,6 +10,7 @@
 #include "ui/win32/about_box.h"
 #include "ui/win32/item_editor.h"
 #include "ui/win32/run_options_dialog.h"
+#include "ui/win32/run_progress_window.h"
 #include "ui/win32/window_builder.h"
 
 namespace tavrin::win32 {
@@ -344,7 +345,9 @@ void MainWindow::ShowModal(FrmRunOptions& form) {
   if (ownerChanged_) ownerChanged_(hwnd_);
 }
 
-std::unique_ptr<RunProgressView> MainWindow::MakeProgressView(FrmRunProgress&) { return nullptr; }
+std::unique_ptr<RunProgressView> MainWindow::MakeProgressView(FrmRunProgress& form) {
+  return MakeRunProgressWindow(form);
+}
 
 void MainWindow::ShowModal(FrmAbout& form) {
   RememberFocus();

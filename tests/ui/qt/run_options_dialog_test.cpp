@@ -1,7 +1,10 @@
 // The Qt run options dialog passes what the user types to its form, a line break of the
-// variables' box included, and Enter in a one-line box is OK.
+// variables' box included, and Enter in a one-line box is OK; what it sets is saved and
+// read back by the program.
+#include <QMenu>
 #include <QPlainTextEdit>
 
+#include "run_process.h"
 #include "ui/qt/run_options_dialog.h"
 #include "window_fixture.h"
 
@@ -35,6 +38,34 @@ TEST_F(RunOptionsDialogTest, TypedFieldsReachTheItem) {
                                                             {"WaitReady", "file:/run/app.pid"},
                                                             {"Env", "A=1"},
                                                             {"Env", "B=2"}}));
+}
+
+// From the item's popup to the file and back: a delay and a port to wait for, set in the
+// dialog, are saved with the collection, and the program's own --list reads them.
+TEST_F(RunOptionsDialogTest, WhatTheDialogSetsIsSavedAndListed) {
+  form = std::make_unique<FrmMain>(Context(fake.platform),
+                                   Loaded({testing::Item("Server", testing::BinPath("server"))}));
+  window = std::make_unique<MainWindow>(*form, [](QDialog& d) {
+    auto& dialog = dynamic_cast<qt::RunOptionsDialog&>(d);
+    QTest::keyClicks(dialog.Control(C::txtDelay), "2000");
+    auto* ready = static_cast<QComboBox*>(dialog.Control(C::cboReady));
+    ready->setCurrentIndex(1);
+    emit ready->activated(1);
+    QTest::keyClicks(dialog.Control(C::txtReady), "127.0.0.1:8080");
+    QTest::mouseClick(dialog.Control(C::btnOk), Qt::LeftButton);
+    return d.result();
+  });
+  window->show();
+  Activate(window.get());
+  ClickEntry(0);
+  QTest::keyClick(window->lstItems(), Qt::Key_F10, Qt::ShiftModifier);
+  QTest::keyClick(window->mnuPopItem2(), Qt::Key_P);  // "Run O&ptions..."
+  EXPECT_EQ(Box(), "<Current Collection>");
+  dialogs.answers = {{true, state.CurrentCollFile}};
+  QTest::mouseClick(window->collButton("Save"), Qt::LeftButton);
+  const auto listed = testing::RunProcess({testing::TavrinPath(), "--list", dir.file("c.tavrin")});
+  EXPECT_EQ(listed.exitCode, 0) << listed.err;
+  EXPECT_THAT(listed.out, ::testing::EndsWith("\tDelay=2000\tWaitReady=tcp:127.0.0.1:8080\n"));
 }
 
 }  // namespace

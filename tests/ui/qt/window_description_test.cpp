@@ -7,6 +7,7 @@
 #include <QMenuBar>
 
 #include "ui/qt/run_options_dialog.h"
+#include "ui/qt/run_progress_window.h"
 #include "window_fixture.h"
 
 namespace tavrin {
@@ -92,7 +93,7 @@ TEST_F(WindowDescription, TheMainWindowAndItsMenus) {
   EXPECT_EQ(inBar, bar.size());  // a popup is no menu of the bar
 }
 
-TEST_F(WindowDescription, TheItemEditorAndTheAboutBox) {
+TEST_F(WindowDescription, TheDialogs) {
   FrmItemEdit editForm(Context());
   ItemEditor editor(editForm, nullptr);
   ExpectMadeFrom(editor, ItemEditorLayout());
@@ -102,6 +103,9 @@ TEST_F(WindowDescription, TheItemEditorAndTheAboutBox) {
   FrmRunOptions optionsForm(Context());
   qt::RunOptionsDialog options(optionsForm, nullptr);
   ExpectMadeFrom(options, RunOptionsDialogLayout());
+  FrmRunProgress progressForm(fake.toolkit, {}, {});
+  qt::RunProgressWindow progress(progressForm);
+  ExpectMadeFrom(progress, RunProgressWindowLayout());
 }
 
 }  // namespace

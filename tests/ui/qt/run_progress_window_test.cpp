@@ -1,0 +1,70 @@
+// The Qt progress window shows what the form tells it (an '&' of a name as it is), and
+// Cancel, Enter, Esc and the close box each reach the form's Cancel; the window stays
+// until the run ends.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+
+#include "ui/qt/run_progress_window.h"
+#include "ui/qt/shown_text.h"
+
+namespace tavrin {
+namespace {
+
+using P = ProgressControl;
+
+struct CountedCancel : FrmRunProgress {
+  using FrmRunProgress::FrmRunProgress;
+  int cancels = 0;
+  void btnCancel_Click() override { ++cancels; }
+};
+
+TEST(RunProgressWindowView, ShowsTheWaitAndEveryCancelReachesTheForm) {
+  StderrToolkit toolkit;
+  qt::RunProgressWindow* window = nullptr;
+  CountedCancel form(toolkit,
+                     [&window](FrmRunProgress& f) {
+                       auto made = std::make_unique<qt::RunProgressWindow>(f);
+                       window = made.get();
+                       return made;
+                     },
+                     {});
+  const RunWait wait{"Work & play", 2, 3, "A&B", "tcp:127.0.0.1:9", 12000, 30000};
+  form.Waiting(wait);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->windowTitle(), "The Tavrin - Running");
+  const auto text = [window](P label) {
+    return qt::Typed(static_cast<QLabel*>(window->Control(label))->text());
+  };
+  EXPECT_EQ(text(P::lblColl), "Work & play");
+  EXPECT_EQ(text(P::lblItem), "Starting 2 of 3: A&B");
+  EXPECT_EQ(text(P::lblWait), "Waiting for tcp:127.0.0.1:9, 12 s of 30 s");
+
+  QWidget* cancel = window->Control(P::btnCancel);
+  const struct {
+    const char* name;
+    std::function<void()> gesture;
+  } kCancels[] = {
+      {"Esc", [&] { QTest::keyClick(cancel, Qt::Key_Escape); }},
+      {"Enter", [&] { QTest::keyClick(cancel, Qt::Key_Return); }},
+      {"the button", [&] { QTest::mouseClick(cancel, Qt::LeftButton); }},
+      {"the close box", [&] { window->close(); }},
+  };
+  int cancels = 0;
+  for (const auto& row : kCancels) {
+    SCOPED_TRACE(row.name);
+    row.gesture();
+    EXPECT_EQ(form.cancels, ++cancels);
+    EXPECT_TRUE(window->isVisible()) << "it stays until the run has stopped";
+  }
+  form.RunEnded();
+  EXPECT_FALSE(QApplication::topLevelWidgets().contains(window)) << "the window is gone";
+}
+
+}  // namespace
+}  // namespace tavrin
