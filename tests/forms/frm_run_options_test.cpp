@@ -15,16 +15,29 @@ namespace {
 using C = OptionsControl;
 using Options = std::vector<ItemOption>;
 using Gesture = std::function<void(FrmRunOptions&, FakeRunOptionsView&)>;
+using Gestures = std::vector<Gesture>;
 using testing::With;
 
+// The user's gestures in the dialog: typing `text` into `box`, picking a kind of wait,
+// clicking a check box.
+Gesture Typed(C box, std::string text) {
+  return [box, text](FrmRunOptions&, FakeRunOptionsView& v) { v.Type(box, text); };
+}
+Gesture Picked(int index) {
+  return [index](FrmRunOptions&, FakeRunOptionsView& v) { v.Pick(index); };
+}
+Gesture Clicked(C box) {
+  return [box](FrmRunOptions&, FakeRunOptionsView& v) { v.Click(box); };
+}
+
 struct RunOptionsTest : ::testing::Test, testing::FormWorld {
-  // Opens the dialog on an item holding `options`, does `gesture`, and presses OK.
-  Options AfterOk(const Options& options, const Gesture& gesture) {
+  // Opens the dialog on an item holding `options`, does `gestures`, and presses OK.
+  Options AfterOk(const Options& options, const Gestures& gestures) {
     edit.EditItem = With(Item("a", "b"), options);
     FrmRunOptions form(Context());
     FakeRunOptionsView view(form);
     form.Form_Load(view);
-    gesture(form, view);
+    for (const Gesture& gesture : gestures) gesture(form, view);
     form.btnOK_Click();
     unloaded = view.unloaded;
     focus = view.focus;
@@ -64,45 +77,31 @@ TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
   const struct {
     const char* name;
     Options before;
-    Gesture gesture;
+    Gestures gestures;
     Options after;
   } rows[] = {
-      {"nothing changed: every entry as it was, spelling, order and unknown keys", kept,
-       [](auto&, auto&) {}, kept},
-      {"a new delay", {}, [](auto&, auto& v) { v.Type(C::txtDelay, "1500"); }, {{"Delay", "1500"}}},
+      {"nothing changed: every entry as it was, spelling, order and unknown keys", kept, {}, kept},
+      {"a new delay", {}, {Typed(C::txtDelay, "1500")}, {{"Delay", "1500"}}},
       {"an emptied delay goes; the unknown key stays",
        kept,
-       [](auto&, auto& v) { v.Type(C::txtDelay, ""); },
+       {Typed(C::txtDelay, "")},
        {{"Colour", "red"}, {"Env", "A=1"}, {"stoponfailure", "1"}}},
       {"waiting for a port, with a timeout",
        {},
-       [](auto&, auto& v) {
-         v.Pick(1);
-         v.Type(C::txtReady, "127.0.0.1:8080");
-         v.Type(C::txtTimeout, "60000");
-       },
+       {Picked(1), Typed(C::txtReady, "127.0.0.1:8080"), Typed(C::txtTimeout, "60000")},
        {{"WaitReady", "tcp:127.0.0.1:8080"}, {"Timeout", "60000"}}},
       {"another kind of wait for the same text",
        {{"WaitReady", "file:/run/x"}},
-       [](auto&, auto& v) { v.Pick(3); },
+       {Picked(3)},
        {{"WaitReady", "window:/run/x"}}},
-      {"no wait any more",
-       {{"WaitReady", "file:/run/x"}},
-       [](auto&, auto& v) {
-         v.Pick(0);
-         v.Type(C::txtReady, "");
-       },
-       {}},
+      {"no wait any more", {{"WaitReady", "file:/run/x"}}, {Picked(0), Typed(C::txtReady, "")}, {}},
       {"flags: one set, one cleared",
        {{"StopOnFailure", "1"}},
-       [](auto&, auto& v) {
-         v.Click(C::cSkip);
-         v.Click(C::cStop);
-       },
+       {Clicked(C::cSkip), Clicked(C::cStop)},
        {{"SkipIfRunning", "1"}}},
       {"variables a line each; blank lines and carriage returns left out",
        kept,
-       [](auto&, auto& v) { v.Type(C::txtEnv, "A=1\r\n\nPATH=/x:/y\n"); },
+       {Typed(C::txtEnv, "A=1\r\n\nPATH=/x:/y\n")},
        {{"delay", "2000"},
         {"Colour", "red"},
         {"stoponfailure", "1"},
@@ -110,16 +109,16 @@ TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
         {"Env", "PATH=/x:/y"}}},
       {"a working folder from the folder dialog",
        {},
-       [this](auto& f, auto&) {
+       {[this](FrmRunOptions& f, FakeRunOptionsView&) {
          dialogs.answers.push_back({true, "/srv/app"});
          f.btnBrowse_Click();
-       },
+       }},
        {{"WorkDir", "/srv/app"}}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     fake.toolkit.boxes.clear();
-    EXPECT_EQ(AfterOk(row.before, row.gesture), row.after);
+    EXPECT_EQ(AfterOk(row.before, row.gestures), row.after);
     EXPECT_TRUE(unloaded);
     EXPECT_THAT(fake.toolkit.boxes, ::testing::IsEmpty());
   }
@@ -131,36 +130,40 @@ TEST_F(RunOptionsTest, OkNamesTheFirstWrongFieldAndChangesNothing) {
   const char* const box = "The Tavrin - Run Options (48) ";
   const struct {
     const char* name;
-    Gesture gesture;
+    Gestures gestures;
     OptionsControl focus;
     std::string text;
   } rows[] = {
-      {"a delay that is no number", [](auto&, auto& v) { v.Type(C::txtDelay, "soon"); },
+      {"a delay that is no number",
+       {Typed(C::txtDelay, "soon")},
        C::txtDelay,
        "Delay before start (ms): \"soon\" is no number of milliseconds from 0 to 3600000"},
-      {"a delay beyond an hour", [](auto&, auto& v) { v.Type(C::txtDelay, "3600001"); },
+      {"a delay beyond an hour",
+       {Typed(C::txtDelay, "3600001")},
        C::txtDelay,
        "Delay before start (ms): \"3600001\" is no number of milliseconds from 0 to 3600000"},
       {"a port without its host",
-       [](auto&, auto& v) {
-         v.Pick(1);
-         v.Type(C::txtReady, "8080");
-       },
+       {Picked(1), Typed(C::txtReady, "8080")},
        C::txtReady,
        "Address, file or title: \"tcp:8080\" is none of tcp:HOST:PORT, file:PATH, window:TEXT"},
-      {"a text to wait for, but no kind of wait", [](auto&, auto& v) { v.Type(C::txtReady, "x"); },
+      {"a text to wait for, but no kind of wait",
+       {Typed(C::txtReady, "x")},
        C::txtReady,
        "Wait until ready: \"x\" is waited for as nothing: pick a port, a file or a window, or "
        "empty its box"},
-      {"a timeout of 0", [](auto&, auto& v) { v.Type(C::txtTimeout, "0"); }, C::txtTimeout,
+      {"a timeout of 0",
+       {Typed(C::txtTimeout, "0")},
+       C::txtTimeout,
        "How long to wait (ms): \"0\" is no number of milliseconds from 1 to 3600000"},
-      {"a variable without its name", [](auto&, auto& v) { v.Type(C::txtEnv, "A=1\n=2"); },
-       C::txtEnv, "Environment (NAME=VALUE, one a line): \"=2\" is no NAME=VALUE"},
+      {"a variable without its name",
+       {Typed(C::txtEnv, "A=1\n=2")},
+       C::txtEnv,
+       "Environment (NAME=VALUE, one a line): \"=2\" is no NAME=VALUE"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     fake.toolkit.boxes.clear();
-    EXPECT_EQ(AfterOk({{"Delay", "5"}}, row.gesture), (Options{{"Delay", "5"}}));
+    EXPECT_EQ(AfterOk({{"Delay", "5"}}, row.gestures), (Options{{"Delay", "5"}}));
     EXPECT_FALSE(unloaded);
     EXPECT_EQ(focus, row.focus);
     EXPECT_THAT(fake.toolkit.boxes, ::testing::ElementsAre(box + row.text));

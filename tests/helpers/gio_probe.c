@@ -3,8 +3,6 @@
  * a fresh process of this program:
  *   gio_probe type FILE         prints "type=<content type>" and "description=<text>"
  *   gio_probe default TYPE      prints "default=<desktop id>" (empty when there is none)
- *   gio_probe all TYPE          prints "app=<desktop id>\t<name>" for each application
- *                               of TYPE, as "Open With" lists them, sorted by id
  *   gio_probe open FILE         starts FILE's default application on it
  *   gio_probe launch ID FILE    starts the desktop entry ID on FILE
  *   gio_probe start PATH        starts the desktop entry file at PATH, as a session
@@ -63,20 +61,6 @@ int main(int argc, char** argv) {
     if (app) g_object_unref(app);
     return 0;
   }
-  if (argc == 3 && strcmp(argv[1], "all") == 0) {
-    GList* apps = g_app_info_get_all_for_type(argv[2]);
-    GList* lines = NULL;
-    for (GList* a = apps; a; a = a->next) {
-      lines = g_list_insert_sorted(
-          lines,
-          g_strdup_printf("app=%s\t%s", g_app_info_get_id(a->data), g_app_info_get_name(a->data)),
-          (GCompareFunc)strcmp);
-    }
-    for (GList* l = lines; l; l = l->next) printf("%s\n", (char*)l->data);
-    g_list_free_full(lines, g_free);
-    g_list_free_full(apps, g_object_unref);
-    return 0;
-  }
   if (argc == 3 && strcmp(argv[1], "open") == 0) {
     char* type = ContentType(argv[2]);
     GAppInfo* app = type ? g_app_info_get_default_for_type(type, FALSE) : NULL;
@@ -90,7 +74,7 @@ int main(int argc, char** argv) {
     return Launch((GAppInfo*)g_desktop_app_info_new_from_filename(argv[2]), NULL);
   }
   fprintf(stderr,
-          "usage: gio_probe type FILE | default TYPE | all TYPE | open FILE | "
+          "usage: gio_probe type FILE | default TYPE | open FILE | "
           "launch ID FILE | start PATH\n");
   return 2;
 }

@@ -65,8 +65,6 @@ TEST_F(Association, EnsureRegisteredAndTheRegistryQuestion) {
   EXPECT_EQ(registry.associationChanges, 2);
   // Yes registers with the program's new place, Cancel changes nothing, No removes the
   // association, and the next load brings it back.
-  EnsureRegistered(platform);
-  fake.system.executablePath = kMoved;
   fake.toolkit.answers = {kAnswerYes, kAnswerCancel, kAnswerNo};
   mnuOption_Click(0, platform);
   EXPECT_EQ(registry.Contents(), Registered(kMoved));
