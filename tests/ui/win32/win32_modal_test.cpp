@@ -101,15 +101,17 @@ TEST_F(Win32WindowTest, CancelEscAndTheCloseBoxLeaveTheItemAsItWas) {
       [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
   };
   for (const auto& way : ways) {
+    bool closed = false;  // by the way tried, not by the user giving up
     ScreenUser user([&](ScreenUser& u) {
       HWND dialog = u.WaitForDialog(window->hwnd());
       ScreenUser::Type(GetDlgItem(dialog, Editor::kIdItem), "Changed");
       u.WaitUntil([&] { return EditorEnabled(dialog, IDOK); });
       way(dialog);
-      u.WaitUntilGone(dialog);
+      closed = u.WaitUntilGone(dialog);
     });
     Click(MainControl::tbItemEdit);
     user.Finish();
+    EXPECT_TRUE(closed);
     EXPECT_EQ(Seen(), "c: Notes [save delete exec]");
     EXPECT_FALSE(edit.EditCancelled);
   }
@@ -165,7 +167,7 @@ TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
   Open();
   for (int closeKey : {VK_RETURN, VK_ESCAPE}) {
     fake.shell.calls.clear();
-    bool mainEnabled = true;
+    bool mainEnabled = true, closed = false;
     ScreenUser user([&](ScreenUser& u) {
       HWND dialog = u.WaitForDialog(window->hwnd());
       mainEnabled = IsWindowEnabled(window->hwnd()) != 0;
@@ -178,11 +180,12 @@ TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
       PostMessageA(mail, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
       u.WaitUntil([&] { return !fake.shell.calls.empty(); });
       ScreenUser::Key(GetDlgItem(dialog, IDOK), closeKey);
-      u.WaitUntilGone(dialog);
+      closed = u.WaitUntilGone(dialog);
     });
     Key(MainControl::cboColl, VK_F1);
     user.Finish();
     EXPECT_FALSE(mainEnabled) << closeKey;
+    EXPECT_TRUE(closed) << closeKey;  // by the key, not by the user giving up
     EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
     EXPECT_FALSE(window->closed());
     EXPECT_THAT(fake.shell.calls,
