@@ -83,7 +83,7 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
     EXPECT_EQ(fs::path(run.program), fs::path(rec));
   }
 #ifndef _WIN32
-  // The association's files (Windows: see RunModeLeavesTheAssociationAlone).
+  // Run mode neither checks nor writes the file association: none of its files is made.
   for (const char* made :
        {"config/tavrin", "config/mimeapps.list", "data/applications", "data/mime"}) {
     EXPECT_FALSE(fs::exists(dir.file(made))) << made;

@@ -1,5 +1,5 @@
-// Run mode as only Windows shows it: the per-user registry, the shell's handlers of
-// addresses, and the windows of what a run started.
+// Run mode as only Windows shows it: the shell's handlers of addresses, and the windows
+// of what a run started.
 #include <windows.h>
 #undef DeleteFile
 #undef ShellExecute
@@ -63,24 +63,11 @@ class AssociationTurn {
   }
   AssociationTurn(const AssociationTurn&) = delete;
   AssociationTurn& operator=(const AssociationTurn&) = delete;
-  bool own() const { return own_; }
 
  private:
   HANDLE turn_;
   bool own_ = false;
 };
-
-// Run mode neither checks nor writes the file association: a ".tavrin" type that counts
-// as missing (its value empty), which the window would register again, stays as it is.
-TEST_F(RunModeTest, RunModeLeavesTheAssociationAlone) {
-  const AssociationTurn turn;
-  if (!turn.own()) GTEST_SKIP() << "this user has a .tavrin association of their own";
-  SetValue(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin", "", "");
-  const auto result = Run({Item("One", RecorderPath(), "x", 1, kTrue)});
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(UserClass(".tavrin"), "");
-  EXPECT_EQ(UserClass("Tavrin"), "<none>");
-}
 
 BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<std::pair<DWORD, bool>*>(param);

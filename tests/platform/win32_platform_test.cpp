@@ -99,12 +99,6 @@ class Win32Test : public ::testing::Test {
     _putenv_s("TAVRIN_HOME", "");
     EXPECT_EQ(fs::current_path(), before);
   }
-  // A read-only file `name` holding "old".
-  std::string ReadOnly(const std::string& name) {
-    WriteFile(dir.file(name), "old");
-    SetFileAttributesA(dir.file(name).c_str(), FILE_ATTRIBUTE_READONLY);
-    return dir.file(name);
-  }
   // A copy of the stand-in program at `name` in the test's folder, its folders created.
   std::string Recorder(const std::string& name) {
     fs::create_directories(fs::path(dir.file(name)).parent_path());
@@ -138,7 +132,9 @@ TEST_F(Win32Test, ListingReplacingAndDeleting) {
   EXPECT_EQ(listed, (Names{"B.TAVRIN", "a.tavrin", "c.tavrin"}));
   EXPECT_EQ(files.ListFiles(dir.str() + "\\", ".tavrin").size(), 3u);
   EXPECT_TRUE(files.ListFiles(dir.file("missing"), ".tavrin").empty());
-  EXPECT_FALSE(files.Rename(temp, ReadOnly("ro.tavrin")));
+  WriteFile(dir.file("ro.tavrin"), "old");
+  SetFileAttributesA(dir.file("ro.tavrin").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(files.Rename(temp, dir.file("ro.tavrin")));
   EXPECT_EQ(ReadFile(dir.file("ro.tavrin")), "old");
   EXPECT_TRUE(files.Remove(temp));
   EXPECT_FALSE(files.Remove(temp));

@@ -65,16 +65,10 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM param) {
   return TRUE;
 }
 
-struct StaticTextsSearch {
-  std::string text;
-};
-
 BOOL CALLBACK CollectStatic(HWND window, LPARAM param) {
-  if (IsClass(window, "Static")) {
-    auto* texts = reinterpret_cast<StaticTextsSearch*>(param);
-    const std::string text = ScreenUser::Text(window);
-    if (!text.empty()) texts->text += (texts->text.empty() ? "" : "\n") + text;
-  }
+  auto* texts = reinterpret_cast<std::string*>(param);
+  const std::string text = IsClass(window, "Static") ? ScreenUser::Text(window) : "";
+  if (!text.empty()) *texts += (texts->empty() ? "" : "\n") + text;
   return TRUE;
 }
 
@@ -166,9 +160,9 @@ std::string ScreenUser::Text(Window window) {
 }
 
 std::string ScreenUser::StaticTexts(Window dialog) {
-  StaticTextsSearch texts;
+  std::string texts;
   if (dialog) EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&texts));
-  return texts.text;
+  return texts;
 }
 
 void ScreenUser::Type(Window edit, const std::string& text) {

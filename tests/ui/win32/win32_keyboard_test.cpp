@@ -44,7 +44,7 @@ TEST_F(Win32WindowTest, TabGoesThroughEveryControlOfTheMainWindowInTabOrder) {
   SetFocus(window->Control(MainControl::cboColl));
   KeyInFocus(VK_TAB);
   HWND collBar = win32::InnerToolbar(window->Control(MainControl::tbCollOther));
-  ASSERT_EQ(Focus(), collBar);
+  ASSERT_EQ(GetFocus(), collBar);
   EXPECT_EQ(SendMessageA(collBar, TB_GETHOTITEM, 0, 0), 0);
   KeyInFocus(VK_RETURN);
   ASSERT_EQ(dialogs.requests.size(), 1u);  // "Other": the Open dialog, cancelled

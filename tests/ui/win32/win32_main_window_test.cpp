@@ -79,13 +79,14 @@ TEST_F(Win32WindowTest, OpenAndExecuteShowWhatTheFormSays) {
   Open({Item("One", BinPath("one")), Item("Build", BinPath("make.exe"), "", 1, kTrue)});
   std::string meanwhile;
   fake.shell.during = [&] {
-    meanwhile = Caption() + (IsWindowEnabled(window->hwnd()) ? "" : " disabled") +
+    meanwhile = ScreenUser::Text(window->hwnd()) +
+                (IsWindowEnabled(window->hwnd()) ? "" : " disabled") +
                 (IsWindowVisible(window->hwnd()) ? "" : " hidden");
   };
   Select(1);
   Click(M::tbItemOpen);
   EXPECT_EQ(meanwhile, "The Tavrin - Waiting for program to finish... disabled");
-  EXPECT_EQ(Caption(), "The Tavrin");
+  EXPECT_EQ(ScreenUser::Text(window->hwnd()), "The Tavrin");
   EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
   Click(M::btnExec);
   EXPECT_EQ(meanwhile, "The Tavrin hidden");

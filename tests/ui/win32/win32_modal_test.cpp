@@ -37,19 +37,26 @@ void Choose(HWND menuWindow, char accessKey) {
   PostMessageA(menuWindow, WM_CHAR, static_cast<WPARAM>(accessKey), 1);
 }
 
+// Whether the item editor's control `id` is enabled.
+bool EditorEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
+
 // What the editor shows: "Name | file | params | style index | wait [ok find wait-enabled]".
 std::string EditorSeen(HWND dialog) {
-  std::string seen = ScreenUser::Text(editor::Box(dialog, Editor::kIdItem)) + " | " +
-                     ScreenUser::Text(editor::Box(dialog, Editor::kIdFile)) + " | " +
-                     ScreenUser::Text(editor::Box(dialog, Editor::kIdParams)) + " | " +
-                     std::to_string(editor::StyleIndex(dialog)) + " | " +
-                     (editor::Checked(dialog, Editor::kIdWait) ? "wait" : "no wait") + " [";
-  if (editor::Enabled(dialog, IDOK)) seen += "ok ";
+  const auto send = [dialog](int id, UINT message) {
+    return SendMessageA(GetDlgItem(dialog, id), message, 0, 0);
+  };
+  std::string seen = ScreenUser::Text(GetDlgItem(dialog, Editor::kIdItem)) + " | " +
+                     ScreenUser::Text(GetDlgItem(dialog, Editor::kIdFile)) + " | " +
+                     ScreenUser::Text(GetDlgItem(dialog, Editor::kIdParams)) + " | " +
+                     std::to_string(send(Editor::kIdStyle, CB_GETCURSEL)) + " | " +
+                     (send(Editor::kIdWait, BM_GETCHECK) == BST_CHECKED ? "wait" : "no wait") +
+                     " [";
+  if (EditorEnabled(dialog, IDOK)) seen += "ok ";
   HWND bar = FindWindowExA(dialog, nullptr, "TavrinToolbar", nullptr);
   if (SendMessageA(win32::InnerToolbar(bar), TB_ISBUTTONENABLED, Editor::kIdFind, 0)) {
     seen += "find ";
   }
-  if (editor::Enabled(dialog, Editor::kIdWait)) seen += "wait-enabled ";
+  if (EditorEnabled(dialog, Editor::kIdWait)) seen += "wait-enabled ";
   if (seen.back() == ' ') seen.pop_back();
   return seen + "]";
 }
@@ -57,30 +64,27 @@ std::string EditorSeen(HWND dialog) {
 TEST_F(Win32WindowTest, ADoubleClickEditsTheItemInTheEditor) {
   Open({Item("Notes", "c:\\notes\\todo.txt", "-x", 2), Item("Build", BinPath("make.exe"))});
   std::string opened, typed;
-  bool okBefore = true;
   bool stayed = false;
   ScreenUser user([&](ScreenUser& u) {
     HWND dialog = u.WaitForDialog(window->hwnd());
     opened = EditorSeen(dialog);
-    okBefore = editor::Enabled(dialog, IDOK);
     // Enter while OK is disabled does nothing. A character typed after it shows when
     // the keys have been handled (a text set from here would overtake them).
-    const HWND name = editor::Box(dialog, Editor::kIdItem);
+    const HWND name = GetDlgItem(dialog, Editor::kIdItem);
     ScreenUser::Key(name, VK_RETURN);
     PostMessageA(name, WM_CHAR, 'X', 1);
     u.WaitUntil([&] { return ScreenUser::Text(name).find('X') != std::string::npos; });
     stayed = IsWindowVisible(dialog) != FALSE;
     ScreenUser::Type(name, "Todo");
-    u.WaitUntil([&] { return editor::Enabled(dialog, IDOK); });
+    u.WaitUntil([&] { return EditorEnabled(dialog, IDOK); });
     typed = EditorSeen(dialog);
     ScreenUser::Key(name, VK_RETURN);
     u.WaitUntilGone(dialog);
   });
-  DoubleClick(0);
+  Select(0, true);
   user.Finish();
   // A text file: no waiting for it; the folder can be found.
   EXPECT_EQ(opened, "Notes | c:\\notes\\todo.txt | -x | 2 | no wait [find]");
-  EXPECT_FALSE(okBefore);
   EXPECT_TRUE(stayed);
   EXPECT_EQ(typed, "Todo | c:\\notes\\todo.txt | -x | 2 | no wait [ok find]");
   EXPECT_EQ(Seen(), "<Current Collection>: Todo Build [save exec]");
@@ -93,19 +97,21 @@ TEST_F(Win32WindowTest, CancelEscAndTheCloseBoxLeaveTheItemAsItWas) {
   Select(0);
   // Esc presses Cancel, as the system's dialog keys do.
   const std::function<void(HWND)> ways[] = {
-      [](HWND dialog) { ScreenUser::Key(editor::Box(dialog, Editor::kIdItem), VK_ESCAPE); },
+      [](HWND dialog) { ScreenUser::Key(GetDlgItem(dialog, Editor::kIdItem), VK_ESCAPE); },
       [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
   };
   for (const auto& way : ways) {
+    bool closed = false;  // by the way tried, not by the user giving up
     ScreenUser user([&](ScreenUser& u) {
       HWND dialog = u.WaitForDialog(window->hwnd());
-      ScreenUser::Type(editor::Box(dialog, Editor::kIdItem), "Changed");
-      u.WaitUntil([&] { return editor::Enabled(dialog, IDOK); });
+      ScreenUser::Type(GetDlgItem(dialog, Editor::kIdItem), "Changed");
+      u.WaitUntil([&] { return EditorEnabled(dialog, IDOK); });
       way(dialog);
-      u.WaitUntilGone(dialog);
+      closed = u.WaitUntilGone(dialog);
     });
     Click(MainControl::tbItemEdit);
     user.Finish();
+    EXPECT_TRUE(closed);
     EXPECT_EQ(Seen(), "c: Notes [save delete exec]");
     EXPECT_FALSE(edit.EditCancelled);
   }
@@ -161,7 +167,7 @@ TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
   Open();
   for (int closeKey : {VK_RETURN, VK_ESCAPE}) {
     fake.shell.calls.clear();
-    bool mainEnabled = true;
+    bool mainEnabled = true, closed = false;
     ScreenUser user([&](ScreenUser& u) {
       HWND dialog = u.WaitForDialog(window->hwnd());
       mainEnabled = IsWindowEnabled(window->hwnd()) != 0;
@@ -174,11 +180,12 @@ TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
       PostMessageA(mail, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
       u.WaitUntil([&] { return !fake.shell.calls.empty(); });
       ScreenUser::Key(GetDlgItem(dialog, IDOK), closeKey);
-      u.WaitUntilGone(dialog);
+      closed = u.WaitUntilGone(dialog);
     });
     Key(MainControl::cboColl, VK_F1);
     user.Finish();
     EXPECT_FALSE(mainEnabled) << closeKey;
+    EXPECT_TRUE(closed) << closeKey;  // by the key, not by the user giving up
     EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
     EXPECT_FALSE(window->closed());
     EXPECT_THAT(fake.shell.calls,

@@ -66,8 +66,6 @@ win32::MainWindow& Win32WindowTest::Open(const std::vector<CollItem>& items) {
 
 void Win32WindowTest::Pump() { window->RunPending(); }
 
-std::string Win32WindowTest::Caption() const { return TextOf(window->hwnd()); }
-
 std::string Win32WindowTest::BoxText() const {
   return TextOf(window->Control(MainControl::cboColl));
 }
@@ -114,8 +112,6 @@ std::string Win32WindowTest::ItemButtons() const {
   return seen;
 }
 
-Hwnd Win32WindowTest::Focus() const { return GetFocus(); }
-
 std::string Win32WindowTest::FocusName() const {
   HWND focus = GetFocus();
   const std::pair<MainControl, const char*> named[] = {
@@ -149,10 +145,7 @@ void Win32WindowTest::TypeInBox(const std::string& text) {
   Pump();
 }
 
-void Win32WindowTest::Select(int row) { ClickRow(row, false); }
-void Win32WindowTest::DoubleClick(int row) { ClickRow(row, true); }
-
-void Win32WindowTest::ClickRow(int row, bool twice) {
+void Win32WindowTest::Select(int row, bool twice) {
   HWND list = window->Control(MainControl::lstItems);
   RECT entry;
   SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&entry));
@@ -212,19 +205,5 @@ void Win32WindowTest::RightClickList() {
   MouseClick(list, {10, 10}, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
   Pump();
 }
-
-namespace editor {
-
-Hwnd Box(Hwnd dialog, int id) { return GetDlgItem(dialog, id); }
-bool Enabled(Hwnd dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
-bool Checked(Hwnd dialog, int id) {
-  return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-int StyleIndex(Hwnd dialog) {
-  return static_cast<int>(
-      SendMessageA(GetDlgItem(dialog, win32::ItemEditor::kIdStyle), CB_GETCURSEL, 0, 0));
-}
-
-}  // namespace editor
 
 }  // namespace tavrin

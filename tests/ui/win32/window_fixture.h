@@ -38,7 +38,6 @@ struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   void Pump();
 
   // What the window shows.
-  std::string Caption() const;
   std::string BoxText() const;
   Strings BoxEntries() const;
   Strings Listed() const;
@@ -51,7 +50,6 @@ struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   std::string Seen() const;
   // The item buttons' enabled states, in their order: Up, Edit, Remove, Open, Down.
   std::string ItemButtons() const;
-  Hwnd Focus() const;
   // The control that has the focus as the form names it ("cboColl", "tbItem2", ...);
   // "window" for the window itself, "none" when nothing of it has the focus.
   std::string FocusName() const;
@@ -61,10 +59,8 @@ struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   void Pick(int index);
   // Types `text` into the collection box.
   void TypeInBox(const std::string& text);
-  // Clicks entry `row` of the item list; double-clicks it.
-  void Select(int row);
-  void DoubleClick(int row);
-  void ClickRow(int row, bool twice);
+  // Clicks entry `row` of the item list, or double-clicks it.
+  void Select(int row, bool twice = false);
   // Clicks a button: Execute, Exit or a toolbar's button, with the mouse.
   void Click(MainControl control);
   // Presses and releases `key` in `control` (none: the window) with the modifiers of
@@ -75,13 +71,5 @@ struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   // The right button, pressed and released over the item list.
   void RightClickList();
 };
-
-// The item editor's controls, for a ScreenUser's script.
-namespace editor {
-Hwnd Box(Hwnd dialog, int id);
-bool Enabled(Hwnd dialog, int id);
-bool Checked(Hwnd dialog, int id);
-int StyleIndex(Hwnd dialog);
-}  // namespace editor
 
 }  // namespace tavrin
