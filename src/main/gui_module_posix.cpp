@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <thread>
 #include <vector>
 
 #include "main/gui_host.h"
@@ -32,6 +33,31 @@ std::vector<std::string> ModuleFolders(const std::string& executablePath) {
   return {folder, installed.front() == '/' ? installed : folder + "/" + installed};
 }
 
+// Qt reads the machine's font configuration (its XML files and font caches) when the
+// window first asks for a font, a few milliseconds on the window's way to the screen.
+// It is read here instead, on a second thread while the module and Qt load, and Qt
+// finds it ready. The font configuration is made once per process by whichever thread
+// asks first, safely, so a thread that is late costs only its work.
+class FontConfigWarmUp {
+ public:
+  FontConfigWarmUp() {
+    // Loaded before the module, which loads the same library again (one copy): a
+    // thread that loaded it itself would wait for the module's load to end.
+    void* library = dlopen("libfontconfig.so.1", RTLD_LAZY | RTLD_LOCAL);
+    if (library == nullptr) return;
+    auto* init = reinterpret_cast<int (*)()>(dlsym(library, "FcInit"));
+    if (init != nullptr) thread_ = std::thread(init);
+  }
+  ~FontConfigWarmUp() {
+    if (thread_.joinable()) thread_.join();
+  }
+  FontConfigWarmUp(const FontConfigWarmUp&) = delete;
+  FontConfigWarmUp& operator=(const FontConfigWarmUp&) = delete;
+
+ private:
+  std::thread thread_;
+};
+
 }  // namespace
 
 CreateGuiFunction OpenGuiModule(const std::string& executablePath, std::string& error) {
@@ -43,6 +69,7 @@ CreateGuiFunction OpenGuiModule(const std::string& executablePath, std::string& 
       break;
     }
   }
+  static const FontConfigWarmUp warmUp;
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) {
     const char* why = dlerror();

@@ -1,7 +1,5 @@
 #include "platform/posix/posix_shell.h"
 
-#include <gio/gdesktopappinfo.h>
-#include <gio/gio.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
@@ -17,6 +15,7 @@
 #include <memory>
 
 #include "platform/posix/child_reaper.h"
+#include "platform/posix/gio_library.h"
 #include "platform/posix/posix_paths.h"
 #include "platform/posix/posix_system.h"
 #include "platform/posix/signals.h"
@@ -208,7 +207,7 @@ int32_t ShellCodeForMissing(const std::string& path) {
 }
 
 struct ObjectUnref {
-  void operator()(gpointer object) const { g_object_unref(object); }
+  void operator()(gpointer object) const { Gio()->objectUnref(object); }
 };
 using AppRef = std::unique_ptr<GAppInfo, ObjectUnref>;
 
@@ -251,17 +250,19 @@ ShellDecision Application(GAppInfo* app, std::string uri, std::string folder) {
 // the file's folder.
 ShellDecision DecideDocument(const std::string& path) {
   if (access(path.c_str(), R_OK) != 0) return Refused(kShellAccessDenied);
-  GFile* file = g_file_new_for_path(path.c_str());
-  GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                      G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
-  const char* type = info ? g_file_info_get_content_type(info) : nullptr;
-  GAppInfo* app = type ? g_app_info_get_default_for_type(type, FALSE) : nullptr;
-  char* uri = g_file_get_uri(file);
+  const GioLibrary* gio = Gio();
+  if (gio == nullptr) return Refused(kShellNoAssociation);
+  GFile* file = gio->fileNewForPath(path.c_str());
+  GFileInfo* info = gio->fileQueryInfo(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                       G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+  const char* type = info ? gio->fileInfoGetContentType(info) : nullptr;
+  GAppInfo* app = type ? gio->appInfoGetDefaultForType(type, FALSE) : nullptr;
+  char* uri = gio->fileGetUri(file);
   ShellDecision decision =
       Application(app, uri ? uri : "", IsDirectory(path) ? path : ParentFolder(path));
   g_free(uri);
-  if (info) g_object_unref(info);
-  g_object_unref(file);
+  if (info) gio->objectUnref(info);
+  gio->objectUnref(file);
   return decision;
 }
 
@@ -287,7 +288,9 @@ ShellDecision DecideResolved(const ResolvedFile& resolved) {
   switch (resolved.kind) {
     case ResolvedFile::Kind::kAddress: {
       const std::string scheme = AddressScheme(resolved.path);
-      return Application(g_app_info_get_default_for_uri_scheme(scheme.c_str()), resolved.path, "");
+      const GioLibrary* gio = Gio();
+      return Application(gio ? gio->appInfoGetDefaultForUriScheme(scheme.c_str()) : nullptr,
+                         resolved.path, "");
     }
     case ResolvedFile::Kind::kProgram:
       return Program(resolved.path, resolved.folder);
@@ -332,25 +335,26 @@ int32_t LaunchApp(GAppInfo* app, const std::string& uri, const std::string& fold
   // The application's program is looked up after the child has entered the document's
   // folder: it is searched in PATH's absolute folders only, which name the same folders
   // from anywhere, and what it starts inherits that PATH.
-  GAppLaunchContext* context = g_app_launch_context_new();
+  const GioLibrary& gio = *Gio();  // it gave the application
+  GAppLaunchContext* context = gio.appLaunchContextNew();
   std::string path;
   for (const std::string& entry : SearchFolders()) path += (path.empty() ? "" : ":") + entry;
-  g_app_launch_context_setenv(context, "PATH", path.c_str());
+  gio.appLaunchContextSetenv(context, "PATH", path.c_str());
   for (const std::string& variable : env) {
     const auto equals = variable.find('=');
-    g_app_launch_context_setenv(context, variable.substr(0, equals).c_str(),
-                                variable.substr(equals + 1).c_str());
+    gio.appLaunchContextSetenv(context, variable.substr(0, equals).c_str(),
+                               variable.substr(equals + 1).c_str());
   }
   gboolean ok;
-  if (G_IS_DESKTOP_APP_INFO(app)) {
-    ok = g_desktop_app_info_launch_uris_as_manager(
-        G_DESKTOP_APP_INFO(app), &uris, context,
+  if (gio.IsDesktopAppInfo(app)) {
+    ok = gio.desktopAppInfoLaunchUrisAsManager(
+        reinterpret_cast<GDesktopAppInfo*>(app), &uris, context,
         static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_SEARCH_PATH_FROM_ENVP), &EnterFolder,
         const_cast<char*>(folder.c_str()), nullptr, nullptr, &error);
   } else {
-    ok = g_app_info_launch_uris(app, &uris, context, &error);
+    ok = gio.appInfoLaunchUris(app, &uris, context, &error);
   }
-  g_object_unref(context);
+  gio.objectUnref(context);
   if (error) g_error_free(error);
   return ok ? kShellSuccess : kShellNoAssociation;
 }

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <gio/gio.h>
 #include <limits.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -20,6 +19,7 @@
 
 #include "platform/posix/child_reaper.h"
 #include "platform/posix/display_probe.h"
+#include "platform/posix/gio_library.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_shell.h"
 #include "platform/posix/xdg_folders.h"
@@ -43,7 +43,7 @@ void SettleMimeFolders() {
   // GIO settles its MIME folders when a description is first asked for; if a type was
   // guessed before that, it reads the whole MIME database a second time and drops the
   // first copy without freeing it. Settled before the first guess, it is read once.
-  static const bool kSettled = g_content_type_get_mime_dirs() != nullptr;
+  static const bool kSettled = Gio() != nullptr && Gio()->contentTypeGetMimeDirs() != nullptr;
   (void)kSettled;
 }
 
@@ -64,21 +64,22 @@ std::string PosixSystemInfo::ExecutablePath() {
 }
 
 std::string PosixSystemInfo::FileTypeDescription(const std::string& path) {
-  if (path.empty()) return "";
+  const GioLibrary* gio = Gio();
+  if (path.empty() || gio == nullptr) return "";
   SettleMimeFolders();
-  GFile* file = g_file_new_for_path(path.c_str());
-  GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                      G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+  GFile* file = gio->fileNewForPath(path.c_str());
+  GFileInfo* info = gio->fileQueryInfo(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                       G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
   std::string result;
   if (info) {
-    if (const char* type = g_file_info_get_content_type(info)) {
-      gchar* description = g_content_type_get_description(type);
+    if (const char* type = gio->fileInfoGetContentType(info)) {
+      gchar* description = gio->contentTypeGetDescription(type);
       if (description) result = description;
       g_free(description);
     }
-    g_object_unref(info);
+    gio->objectUnref(info);
   }
-  g_object_unref(file);
+  gio->objectUnref(file);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "ui/qt/fonts.h"
 #include "ui/qt/shown_text.h"
 
 namespace tavrin::qt {
@@ -74,11 +75,7 @@ DetailsPane::DetailsPane(QWidget* parent) : QWidget(parent) {
     return true;
   }();
   (void)factoryInstalled;
-  QFont font("Courier New");
-  font.setPointSizeF(8.25);
-  font.setStyleHint(QFont::TypeWriter);
-  font.setFixedPitch(true);
-  setFont(font);
+  setFont(FixedFont(8.25));
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Button);
 }
