@@ -70,7 +70,10 @@ CreateGuiFunction OpenGuiModule(const std::string& executablePath, std::string& 
     }
   }
   static const FontConfigWarmUp warmUp;
-  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // The module and Qt's libraries are linked to bind every symbol as they load, so a
+  // missing one fails here; the system libraries under them bind theirs when first
+  // called, as they do in any program that links Qt.
+  void* module = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
   if (module == nullptr) {
     const char* why = dlerror();
     error = why ? why : path + ": cannot be loaded";
