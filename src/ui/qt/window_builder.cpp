@@ -64,6 +64,9 @@ QWidget* MakeToolBar(const ControlDesc& desc, QWidget* parent, MadeControls& mad
   return strip;
 }
 
+// More entries than a list box shows at once.
+constexpr int kListFirstBatch = 20;
+
 QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
   switch (desc.kind) {
     case ControlKind::Label:
@@ -87,6 +90,11 @@ QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
     case ControlKind::ListBox: {
       auto* list = new QListWidget(parent);
       list->setSelectionMode(QAbstractItemView::SingleSelection);
+      // The entries are measured (their text shaped) as the list lays them out: the
+      // first screenful before the window is shown, the rest in batches right after,
+      // so that a long collection does not hold the window back.
+      list->setLayoutMode(QListView::Batched);
+      list->setBatchSize(kListFirstBatch);
       return list;
     }
     case ControlKind::CheckBox:
