@@ -11,9 +11,8 @@ namespace {
 using testing::Item;
 using Names = std::vector<std::string>;
 
-// Each change, from records named as in its row, listed or not: whether it is made and the
-// records after it ("x" the new one); the list shows them unless only the placeholder is
-// left, or nothing was listed and nothing made.
+// Each change: whether it is made and the records after it ("x" the new one); they are
+// listed unless only the placeholder is left, or nothing was listed and nothing made.
 TEST(ItemList, EachChangeAndTheIndexesItRefuses) {
   const CollItem x = Item("x", "/bin/x", "-x", kStyleHidden, kTrue);
   const struct {

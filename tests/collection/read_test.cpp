@@ -53,8 +53,8 @@ struct Case {
   std::optional<Items> items;  // nothing: not checked
 };
 
-// Every case starts from a filled state, is read from a file and from memory alike, and
-// touches neither HasItems nor the current file; a huge count reserves nothing.
+// Each case is read over a filled state, from a file and from memory alike; HasItems and
+// the current file stay, and a huge count reserves nothing.
 TEST(ReadCollection, FilesOfEveryVersionAndShape) {
   const Items kept = FilledState().Items;
   const Items empty{CollItem{}};
@@ -70,8 +70,7 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       {"the oldest version, style as text or number",
        "\"Tavrin File\"\r\n1\r\n\"Quoted\",\"C:\\A.EXE\",\"3\"\r\n\"Bare\",\"C:\\B.EXE\",3\r\n",
        LoadOldVersion, Items{Item("Quoted", "C:\\A.EXE", "", 3), Item("Bare", "C:\\B.EXE", "", 3)}},
-      // A UTF-8 byte-order mark at the very start belongs to no field; anywhere else, or
-      // a part of one, it is text.
+      // A byte-order mark belongs to no field only at the very start.
       {"a byte-order mark before the header", kBom + kExample, LoadOk, kExampleItems},
       {"two byte-order marks", kBom + kBom + kExample, LoadNotCollection, kept},
       {"part of a byte-order mark", "\xEF\xBB" + kExample, LoadNotCollection, kept},
@@ -93,8 +92,7 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       {"booleans in any case",
        kV12 + "1\r\n\"A\",\"a\",\"\",1,#true#\r\n\"B\",\"b\",\"\",1,#False#\r\n", LoadOk,
        Items{Item("A", "a", "", 1, kTrue), Item("B", "b")}},
-      // Headers: without quotes and blanks around them they load; anything else is no
-      // collection and leaves Items alone; an empty or cut file fails and does too.
+      // A header loads without its quotes; any other is no collection and leaves Items alone.
       {"a bare header with blanks", "  Tavrin File 1.2  \r\n0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n",
        LoadOk, Items{Item("A", "a")}},
       {"an empty file", "", LoadFailed, kept},
@@ -109,8 +107,7 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
       {"blanks and junk around fields",
        "\"Tavrin File 1.2\"  \r\n  0  \r\n  \"A\" junk , \t\"a\",  plain text  , 2 ,  #TRUE#  \r\n",
        LoadOk, Items{Item("A", "a", "plain text", 2, kTrue)}},
-      // A NUL ends the text of its field, quoted or not, the header's too; the field still
-      // runs to its end.
+      // A NUL ends the text of its field, which still runs to its end.
       {"a NUL inside fields",
        kV12 + "0\r\n\"Notes\",\"/bin/echo" + kNul + "/readme.txt, \"\"x\"\"\",\"-n" + kNul +
            "\",1,#TRUE#\r\n",
@@ -154,8 +151,7 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
   }
 }
 
-// The style of the oldest version and its count are texts converted to 16-bit numbers,
-// halves rounded to even; a number that does not fit or is no number fails the read.
+// The oldest version's style is a text converted to a 16-bit number, halves to even.
 TEST(ReadCollection, OldestVersionConvertsTextsToNumbers) {
   constexpr int kFails = -99999;
   const std::pair<const char*, int> conversions[] = {
@@ -170,8 +166,7 @@ TEST(ReadCollection, OldestVersionConvertsTextsToNumbers) {
   }
 }
 
-// What is no regular file fails at once, never waiting: a FIFO nobody writes to (which
-// would block an ordinary open for ever) and a device among them.
+// What is no regular file fails at once, never waiting on a FIFO or a device.
 TEST(ReadCollection, FailuresAndStartingUpLeaveItemsAsTheyWere) {
   TempDir dir;
   testing::NativeFileSystem files;
@@ -190,8 +185,7 @@ TEST(ReadCollection, FailuresAndStartingUpLeaveItemsAsTheyWere) {
     EXPECT_EQ(ReadCollectionFile(state, path, files), LoadFailed) << path;
   }
   EXPECT_EQ(state.Items, FilledState().Items);
-  // While starting up, Items is not reset first; records still replace what stood at
-  // their index.
+  // While starting up, Items is not reset first; records replace what stood at their index.
   state.StartingUp = true;
   EXPECT_EQ(ReadCollectionBytes(state, kV12 + "-1\r\n"), LoadOk);
   EXPECT_EQ(state.Items, FilledState().Items);
@@ -200,10 +194,8 @@ TEST(ReadCollection, FailuresAndStartingUpLeaveItemsAsTheyWere) {
   EXPECT_EQ(state.Items, Items{Item("A", "a")});
 }
 
-// A whole collection is capped at 64 MiB of bytes read, however little of them its fields
-// keep: sparse files whose fields are holes (NUL bytes, which cut every field to nothing)
-// load just below the cap and fail just above it; one of 300 MiB, which takes about a
-// megabyte of disk, is read only up to the cap.
+// A collection is capped at 64 MiB read, however little its fields keep: sparse files of
+// NUL fields load below the cap, fail above it, and are read only up to it.
 TEST(ReadCollection, AWholeCollectionIsCappedAt64MiB) {
   TempDir dir;
   testing::NativeFileSystem files;
@@ -235,8 +227,7 @@ TEST(ReadCollection, AWholeCollectionIsCappedAt64MiB) {
   }
 }
 
-// Running out of memory while a collection is read is a failed load, not the end of the
-// program.
+// Running out of memory while reading is a failed load, not the end of the program.
 TEST(ReadCollection, RunningOutOfMemoryIsAFailedLoad) {
   struct Hungry : testing::MemoryFileSystem {
     struct File : InFile {

@@ -29,10 +29,8 @@ const std::string kRecords =
     "\"Server\",\"/usr/bin/server\",\"--port 8080\",1,#FALSE#\r\n"
     "\"Browser\",\"/usr/bin/browser\",\"\",1,#FALSE#\r\n";
 
-// Options ride along with their items through a save and a load, whatever they hold, up to
-// the largest collection with options on every item; the records stay exactly what a reader
-// that knows nothing of options reads, and a file cut after its records (as such a reader
-// saves it) loads without options.
+// Options survive a save and a load, up to the largest collection; the records stay what a
+// reader that knows nothing of options reads.
 TEST(OptionsSection, OptionsSurviveASaveAndALoadAndLeaveTheRecordsAlone) {
   const CollItem server = Item("Server", "/usr/bin/server", "--port 8080");
   const CollItem browser = Item("Browser", "/usr/bin/browser");
@@ -75,8 +73,8 @@ TEST(OptionsSection, OptionsSurviveASaveAndALoadAndLeaveTheRecordsAlone) {
   }
 }
 
-// The section as it stands in the file: after the records, the index of its last line,
-// then one line per option in item order; known keys take their own spelling.
+// After the records: the index of the section's last line, then the options in item
+// order; known keys take their own spelling.
 TEST(OptionsSection, IsWrittenAfterTheRecordsInItemOrder) {
   CollectionState state;
   const std::string bytes = kRecords +
@@ -92,9 +90,8 @@ TEST(OptionsSection, IsWrittenAfterTheRecordsInItemOrder) {
                                     "1,\"Mine\",\"a \"\"b\"\", c\"\r\n");
 }
 
-// A section that cannot be read from some line on costs the options from that line on
-// and nothing else: the records load, the result is that of the records, and the line
-// is told. What is no section at all is passed over, as it always was.
+// A damaged section costs only the options from its first bad line, which is told; what is
+// no section at all is passed over.
 TEST(OptionsSection, ADamagedSectionCostsOnlyTheOptionsFromItsFirstBadLine) {
   const std::vector<ItemOption> none;
   const std::vector<ItemOption> delay = {{"Delay", "5"}};
@@ -136,8 +133,7 @@ TEST(OptionsSection, ADamagedSectionCostsOnlyTheOptionsFromItsFirstBadLine) {
   EXPECT_EQ(fake.toolkit.boxes.size(), 1u);
 }
 
-// What the runs take from an item's options; a value it may not hold is told wrong, the
-// text naming the key and the value.
+// What runs take from an item's options; a bad value is told, naming the key and the value.
 TEST(RunOptions, ValuesAreReadOrToldWrong) {
   const struct {
     const char* name;

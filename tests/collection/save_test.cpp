@@ -91,8 +91,8 @@ TEST_F(SaveCollection, TheExtensionIsForcedAndABadTargetFailsCleanly) {
   EXPECT_TRUE(fs::exists(dir.file("relative.tavrin")));
 }
 
-// The native file system whose `failAt`-th step (from 1; 0: none) fails without doing its
-// work; `steps` records c(reate), w(rite), f(lush), k (close), r(ename), i(n place).
+// The native file system whose `failAt`-th step (from 1; 0: none) fails undone; `steps`
+// records c(reate), w(rite), f(lush), k (close), r(ename), i(n place).
 class FaultyFileSystem : public testing::NativeFileSystem {
  public:
   explicit FaultyFileSystem(int failAt) : failAt_(failAt) {}
@@ -128,10 +128,8 @@ class FaultyFileSystem : public testing::NativeFileSystem {
   int failAt_;
 };
 
-// A save writes the current version over the whole old file, a quote doubled and a wait
-// other than 0 true. Each step of it fails in turn: the old file stays as it was, or no file
-// is made, and no temporary file is left. A file with several names is rewritten in place,
-// cut to the new length under every name.
+// A save writes the current version over the whole old file. A failure at any step leaves
+// the old file, or none, and no temporary file; a file with two names is rewritten in place.
 TEST_F(SaveCollection, WritesTheCurrentVersionAndAFailureAtAnyStepLeavesTheOldFile) {
   state.Items = {Item("Notes", "C:\\NOTEPAD.EXE"), Item("a\"b", "f", "/check", 2, 1)};
   const std::string old = "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"" +
@@ -165,9 +163,8 @@ TEST_F(SaveCollection, WritesTheCurrentVersionAndAFailureAtAnyStepLeavesTheOldFi
   }
 }
 
-// Yes to an old version's question upgrades the file that was read, named as the box shows
-// it: "old.txt" as "old.tavrin" beside it, which replaces another file only on a second Yes
-// (No when nobody answers). An upgrade that cannot be saved says so; the collection stays.
+// Yes to an old version's question saves "old.txt" as "old.tavrin" beside it, replacing
+// another file only on a second Yes; a failed upgrade says so and keeps the collection.
 TEST_F(SaveCollection, AnUpgradeAsksBeforeItReplacesAnotherFileAndTellsAFailure) {
   const std::string old = "\"Tavrin File 1.1\"\r\n0\r\n\"A\",\"a\",\"p\",1\r\n";
   const std::string other = "\"Tavrin File 1.2\"\r\n0\r\n\"Other\",\"o\",\"\",1,#FALSE#\r\n";
@@ -200,8 +197,7 @@ TEST_F(SaveCollection, AnUpgradeAsksBeforeItReplacesAnotherFileAndTellsAFailure)
 
 #ifndef _WIN32  // links, owners and permission bits as POSIX has them
 // Listing takes files and links to them, in any case; a save through a link keeps the
-// file's mode, a new file gets 0666 less the umask; a link to nothing or a loop is no
-// target. Deleting what is no file gives the runtime's error number.
+// file's mode, a new file gets 0666 less the umask; a link to nothing or a loop is no target.
 TEST_F(SaveCollection, LinksToFilesAreListedAndFollowedOthersAreNoTarget) {
   for (const char* name : {"a.tavrin", "B.TAVRIN", "notes.txt"}) WriteFile(dir.file(name), "");
   ASSERT_EQ(::chmod(dir.file("a.tavrin").c_str(), 0600), 0);
@@ -228,19 +224,13 @@ TEST_F(SaveCollection, LinksToFilesAreListedAndFollowedOthersAreNoTarget) {
   EXPECT_EQ(ReadFile(dir.file("a.tavrin")).substr(0, 17), "\"Tavrin File 1.2\"");
   EXPECT_EQ(fs::status(dir.file("a.tavrin")).permissions(), fs::perms(0600));
   EXPECT_EQ(fs::status(dir.file("new.tavrin")).permissions(), fs::perms(0640));
-  EXPECT_EQ(files.DeleteFile(dir.file("real/folder.tavrin")), 75);
+  EXPECT_EQ(files.DeleteFile(dir.file("real/folder.tavrin")), 75);  // the runtime's number
 }
 
-struct Facts {
-  ino_t inode = 0;
-  mode_t mode = 0;
-  uid_t uid = 0;
-};
-
-Facts FactsOf(const std::string& path) {
+struct stat StatOf(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {};
-  return {st.st_ino, static_cast<mode_t>(st.st_mode & 07777), st.st_uid};
+  ::stat(path.c_str(), &st);
+  return st;
 }
 
 // Gives `path` to the user that RunUnprivileged runs as.
@@ -291,10 +281,8 @@ int Save(const std::string& path, bool asUser = true, std::function<void()> betw
   return asUser ? testing::RunUnprivileged(save) : save();
 }
 
-// A file the user may not write is kept; a file keeps its mode; in a folder that takes no
-// new file a file is rewritten in place. Another user's file keeps its owner, even in the
-// user's group; root replaces a user's file with one of the same owner and mode, set-id
-// bits included.
+// A file the user may not write is kept, one in a folder that takes no new file rewritten in
+// place; every file keeps its owner and mode, set-id bits included.
 TEST_F(SaveCollection, ASaveRespectsPermissionsOwnersAndTheFolder) {
   const std::string mine = UsersFolder(dir, "mine");
   UsersFile(mine + "/locked.tavrin", kOldText, 0444);
@@ -303,36 +291,38 @@ TEST_F(SaveCollection, ASaveRespectsPermissionsOwnersAndTheFolder) {
   EXPECT_EQ(Save(mine + "/shared.tavrin"), 0);
   EXPECT_EQ(ReadFile(mine + "/locked.tavrin"), kOldText);
   EXPECT_EQ(ReadFile(mine + "/shared.tavrin"), kNewText);
-  EXPECT_EQ(FactsOf(mine + "/shared.tavrin").mode, 0640u);
+  EXPECT_EQ(StatOf(mine + "/shared.tavrin").st_mode & 07777, 0640u);
   const std::string closed = UsersFolder(dir, "closed");
   UsersFile(closed + "/c.tavrin", kOldText + std::string(500, ' '), 0604);
-  const Facts before = FactsOf(closed + "/c.tavrin");
+  const ino_t before = StatOf(closed + "/c.tavrin").st_ino;
   ::chmod(closed.c_str(), 0555);
   EXPECT_EQ(Save(closed + "/c.tavrin"), 0);
   EXPECT_EQ(Save(closed + "/new.tavrin"), 1);
   ::chmod(closed.c_str(), 0755);
   EXPECT_EQ(ReadFile(closed + "/c.tavrin"), kNewText);
-  EXPECT_EQ(FactsOf(closed + "/c.tavrin").inode, before.inode);
+  EXPECT_EQ(StatOf(closed + "/c.tavrin").st_ino, before);
   EXPECT_EQ(std::distance(fs::directory_iterator(closed), {}), 1);
   EXPECT_EQ(std::distance(fs::directory_iterator(mine), {}), 2);
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file that belongs to another user";
-  WriteFile(mine + "/roots.tavrin", kOldText);  // root's, in the user's group
-  ASSERT_EQ(::chown((mine + "/roots.tavrin").c_str(), 0, testing::kUnprivilegedId), 0);
-  ::chmod((mine + "/roots.tavrin").c_str(), 0666);
-  const Facts roots = FactsOf(mine + "/roots.tavrin");
-  EXPECT_EQ(Save(mine + "/roots.tavrin"), 0);
-  EXPECT_EQ(ReadFile(mine + "/roots.tavrin"), kNewText);
-  EXPECT_EQ(FactsOf(mine + "/roots.tavrin").inode, roots.inode);
-  EXPECT_EQ(FactsOf(mine + "/roots.tavrin").uid, 0u);
-  UsersFile(dir.file("users.tavrin"), kOldText, 04604);
-  EXPECT_EQ(Save(dir.file("users.tavrin"), false), 0);
-  EXPECT_EQ(ReadFile(dir.file("users.tavrin")), kNewText);
-  EXPECT_EQ(FactsOf(dir.file("users.tavrin")).uid, static_cast<uid_t>(testing::kUnprivilegedId));
-  EXPECT_EQ(FactsOf(dir.file("users.tavrin")).mode, 04604u);
+  const std::string roots = mine + "/roots.tavrin";  // root's, in the user's group
+  WriteFile(roots, kOldText);
+  ASSERT_EQ(::chown(roots.c_str(), 0, testing::kUnprivilegedId), 0);
+  ::chmod(roots.c_str(), 0666);
+  const ino_t rootsBefore = StatOf(roots).st_ino;
+  EXPECT_EQ(Save(roots), 0);
+  EXPECT_EQ(ReadFile(roots), kNewText);
+  EXPECT_EQ(StatOf(roots).st_ino, rootsBefore);
+  EXPECT_EQ(StatOf(roots).st_uid, 0u);
+  // Root replaces a user's file with one of the same owner and mode.
+  const std::string users = dir.file("users.tavrin");
+  UsersFile(users, kOldText, 04604);
+  EXPECT_EQ(Save(users, false), 0);
+  EXPECT_EQ(ReadFile(users), kNewText);
+  EXPECT_EQ(StatOf(users).st_uid, static_cast<uid_t>(testing::kUnprivilegedId));
+  EXPECT_EQ(StatOf(users).st_mode & 07777, 04604u);
 }
 
-// The next save removes the unlocked temporary files a killed save left; a save still
-// writing, other files' temporary files, names alike and links are left alone.
+// The next save removes the unlocked temporary files a killed save left, and nothing else.
 TEST_F(SaveCollection, TheNextSaveRemovesTemporaryFilesThatAKilledSaveLeft) {
   const std::string target = dir.file("c.tavrin");
   WriteFile(target, kOldText);
@@ -363,9 +353,8 @@ void LinkOf(uid_t owner, const std::string& target, const std::string& link) {
   ASSERT_EQ(::lchown(link.c_str(), owner, owner), 0) << link;
 }
 
-// Where a save goes in a folder that others may write. Another user's link to the user's
-// file, planted there, is not followed, nor is one swapped in after the plan; the user's
-// own link is. A hard link planted there gets a file of its own.
+// In a folder that others may write, another user's link is not followed, even one swapped
+// in after the plan; the user's own link is; a planted hard link gets a file of its own.
 TEST_F(SaveCollection, ASaveFollowsNoLinkThatAnotherUserPlanted) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can make links that belong to other users";
   const uid_t user = testing::kUnprivilegedId;
@@ -413,8 +402,7 @@ TEST_F(SaveCollection, ASaveFollowsNoLinkThatAnotherUserPlanted) {
   }
 }
 
-// Small files are read without waiting (a planted FIFO hangs nothing): only a regular file
-// within the limit. (An alarm ends the child after ten seconds.)
+// Only a regular file within the limit is read, without waiting on a planted FIFO.
 TEST_F(SaveCollection, SmallFilesAreReadWithoutWaiting) {
   ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
   WriteFile(dir.file("store"), "a store");

@@ -32,9 +32,8 @@ TEST(Text, CharactersAreCountedWhole) {
   EXPECT_EQ(CharCount("caf" + kE, kSingle), 5u);
 }
 
-// Text up to the limit is kept; longer text is shortened to the limit, "..." included,
-// counting columns: a character beyond ASCII takes one, the wide characters of East Asian
-// scripts two, as in a fixed-pitch font.
+// Longer text is shortened to the limit, "..." included, in the columns of a fixed-pitch
+// font: the wide characters of East Asian scripts take two.
 TEST(Text, ShortenedTextFitsTheLimitInColumns) {
   const std::string hangul = "\xED\x95\x9C";
   const struct {

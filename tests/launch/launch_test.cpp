@@ -23,8 +23,8 @@ std::string Seen(const WaitedStart& w) {
          std::to_string(w.show) + " base " + w.baseFolder;
 }
 
-// A bare name has no folder; an address goes whole, with no folder, on every platform; the
-// collection's folder goes with every start; the results of the shell are passed on.
+// A bare name has no folder, an address goes whole; the collection's folder goes with every
+// start, and the shell's results are passed on.
 TEST(LaunchItem, StartsThroughTheShellOrWaitsAndExplainsFailures) {
   testing::RecordingShell shell;
   const std::string full = "/opt/tools" + kSep + "edit";
@@ -60,10 +60,8 @@ struct RunAll : ::testing::Test {
   CollectionState state;
 };
 
-// Every item starts in order and each failure has its box, with the file in the case the
-// system shows paths in: a waited one the runtime's text, a code without a text a bare
-// box, an address named whole; an empty record among others is not skipped but fails
-// like any other. The run goes on, and passes the events twice an item.
+// Every item starts in order, an empty record too; each failure has its box, the file in
+// the case the system shows paths in; events are passed twice an item.
 TEST_F(RunAll, StartsEveryItemInOrderAndReportsEachFailure) {
   struct Shouting : testing::FakeSystemInfo {
     std::string PathCase(const std::string& path) override { return "<" + path + ">"; }
@@ -87,8 +85,7 @@ TEST_F(RunAll, StartsEveryItemInOrderAndReportsEachFailure) {
                      testing::kErrorBox + "<https://example.org/docs" + kSep +
                          "page>\n\nNo application found for this file"}));
   EXPECT_GE(fake.toolkit.eventPasses, 10);
-  // An empty collection (its placeholder, as a saved empty collection reads back too)
-  // starts nothing and reports nothing; a lone item that is not empty is started.
+  // An empty collection's placeholder starts nothing; a lone item that is not empty does.
   fake.shell.calls.clear();
   state.ResetItems();
   EXPECT_EQ(RunAllItems(state, platform), 0);
@@ -98,8 +95,8 @@ TEST_F(RunAll, StartsEveryItemInOrderAndReportsEachFailure) {
   EXPECT_EQ(fake.toolkit.boxes.size(), 5u);
 }
 
-// Relative paths are taken from the folder of the collection's file; a collection that has
-// no file yet takes them from the collection folder, where saving would put it.
+// Relative paths are taken from the collection file's folder, or, with no file yet, from
+// the collection folder, where saving would put it.
 TEST_F(RunAll, ItemsTakeRelativePathsFromTheCollectionsFolder) {
   fake.system.collectionFolder = kSep + "home" + kSep + "collections";
   state.Items = {Item("doc", "docs" + kSep + "a.txt"),
@@ -122,10 +119,8 @@ TEST_F(RunAll, ItemsTakeRelativePathsFromTheCollectionsFolder) {
   }
 }
 
-// What a run starts learns which collections run above it: this one's file, after the ones
-// above it, while it runs and no longer. A collection already running above is refused,
-// as is a run below eight others: nothing starts, one box names the file and why, the
-// log hears of it at position 0, and the run counts as one failure.
+// What a run starts learns which collections run above it, this one last. One already
+// running above, or eight deep, is refused: one box, one log line at 0, one failure.
 TEST_F(RunAll, ARunNamesItselfForWhatItStartsAndRefusesToRunInsideItself) {
   testing::TempDir dir;
   state.CurrentCollFile = dir.file("c.tavrin");

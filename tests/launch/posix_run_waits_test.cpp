@@ -1,6 +1,5 @@
-// Runs with the real shell, inside this process: items that wait for the real thing (a port a
-// helper listens on after a while, a file a started program writes), and a long run whose
-// programs, not waited for, are reaped as they end and leave no file descriptor behind.
+// Runs with the real shell, inside this process: items that wait for a real port or file,
+// and a long run that leaves no zombie and no descriptor.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -85,10 +84,8 @@ struct RealRun : ::testing::Test {
   std::vector<std::string> boxes;
 };
 
-// The browser starts only once the server's port answers; the reader only once the file
-// that a started program writes, named relative to the collection's folder, exists. Env
-// and WorkDir reach a program started through the shell and one that is waited for; a
-// relative working folder is taken from the collection's folder, and a missing one fails.
+// The browser starts once the port answers, the reader once the file (relative to the
+// collection) exists; Env and WorkDir reach every start, and a missing folder fails.
 TEST_F(RealRun, ItemsWaitForThePortOrTheFileAndGetTheirVariablesAndFolder) {
   const LateListener server(dir.file("listening"));
   const std::string ready = "tcp:127.0.0.1:" + std::to_string(server.port);

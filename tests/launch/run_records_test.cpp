@@ -35,8 +35,8 @@ struct RunRecords : ::testing::Test {
   testing::NativeFileSystem files;
 };
 
-// A run adds what it started and still runs to what earlier runs started and still runs;
-// a document is kept once per position; nothing is kept for a run without a file.
+// A run adds what still runs to what earlier runs left; a document is kept once per
+// position; nothing is kept for a run without a file.
 TEST_F(RunRecords, ARunKeepsWhatStillRunsOfEveryRun) {
   system.processes = {{11, "100"}, {12, "200"}, {14, "400"}};
   RecordRun(collection, {{1, "Server", 11, "100"}, {2, "Page", 0, ""}, {3, "Ended", 13, "300"}},
@@ -50,9 +50,8 @@ TEST_F(RunRecords, ARunKeepsWhatStillRunsOfEveryRun) {
   EXPECT_EQ(RunRecordPath(dir.file(".") + "/c.tavrin", system, files), RecordPath());
 }
 
-// Every verdict: a stop asks, and ends what ignores the asking only when forced; a number
-// now given to another process (another mark) is never touched, and only what still runs
-// stays in the record.
+// A stop ends what ignores the asking only when forced, never a reused number; only what
+// still runs stays in the record.
 TEST_F(RunRecords, StopEndsWhatRunsAndSaysWhatBecameOfEachItem) {
   system.processes = {{11, "100"}, {13, "999"}, {14, "400"}};
   system.ignoresEnd = {14};
@@ -80,8 +79,7 @@ TEST_F(RunRecords, StopEndsWhatRunsAndSaysWhatBecameOfEachItem) {
   EXPECT_TRUE(ReadRunRecord(RecordPath(), files).empty());
 }
 
-// A run of a collection records the programs it started, with the mark the system gave
-// them, and the items whose start told no process.
+// A run records the programs it started, with their marks, and starts that told no process.
 TEST_F(RunRecords, RunAllItemsRecordsWhatItStarted) {
   testing::FakePlatform fake;
   fake.system.recordFolder = dir.path().string();

@@ -20,13 +20,9 @@ namespace {
 using testing::Item;
 using testing::Lines;
 using Args = std::vector<std::string>;
-using Strings = std::vector<std::string>;
 
-// A path as the messages show it (escaped: a backslash is written twice).
-std::string Shown(const std::string& path) { return EscapeControls(path); }
-
-// What ParseArguments made of a command line, in one line: the action with its flags and
-// operand, or the error; then the other words and those after "--".
+// What ParseArguments made of a command line: the action with its flags and operand, or
+// the error; then the other words and those after "--".
 std::string Seen(const ParsedArguments& p) {
   std::string text = p.option.action == nullptr
                          ? p.option.error.empty() ? "no option" : "error: " + p.option.error
@@ -58,9 +54,8 @@ TEST(ParseArguments, OnlyDoubleDashWordsAndHvAreOptionsAndDoubleDashEndsThem) {
   for (const auto& [args, seen] : cases) EXPECT_EQ(Seen(ParseArguments(args)), seen);
 }
 
-// The three starts keep their meaning; Qt's options reach Qt in window mode, and what Qt
-// leaves, with the words after "--", names the collection. A run takes one file: more
-// words before the switch are a usage error; the window takes the words as one name.
+// What Qt leaves of the words before "--", with those after it, names the collection; a run
+// takes one file, while the window takes the words as one name.
 TEST(CommandLine, StartsKeepTheirMeaningAndQtSeesOnlyTheWordsBeforeDoubleDash) {
   const auto start = [](const StartRequest& r) { return (r.Run ? "run " : "open ") + r.FilePart; };
   const std::pair<Args, std::string> posix[] = {
@@ -83,8 +78,7 @@ TEST(CommandLine, StartsKeepTheirMeaningAndQtSeesOnlyTheWordsBeforeDoubleDash) {
   EXPECT_EQ(start(RequestAfterQt(window, {"a.tavrin"})), "open a.tavrin");
   EXPECT_EQ(QtPlatformArgument({"-platform", "offscreen", "a"}), "offscreen");
   EXPECT_EQ(QtPlatformArgument({"a", "-platform"}), "");
-  // Windows: the substring rule holds for every line that does not begin with an option;
-  // the shell's unquoted paths may hold " --" without becoming options.
+  // Windows: the shell's unquoted paths may hold " --" without becoming options.
   const CommandLine path =
       CommandLineFromWindows("c:\\My --x\\a.tavrin", {"c:\\My", "--x\\a.tavrin"});
   EXPECT_FALSE(path.parsed.HasOption());
@@ -107,7 +101,6 @@ TEST(LaunchFailureLine, NamesFilePositionAndReasonWithTheTextsEscaped) {
 
 // The options against a real collection file, with their output caught.
 struct OptionTest : ::testing::Test {
-  // Records what it is asked to do and answers from its fields.
   struct FakeAutostart : Autostart {
     bool Enable(const std::string& program, const std::string& path, std::string& where,
                 std::string& error) override {
@@ -115,12 +108,12 @@ struct OptionTest : ::testing::Test {
       where = "/autostart/" + path;
       return (error = fail).empty();
     }
-    bool Disable(const std::string& path, Strings& removed, std::string& error) override {
+    bool Disable(const std::string& path, Args& removed, std::string& error) override {
       calls.push_back("disable " + path);
       removed = found;
       return (error = fail).empty();
     }
-    Strings calls, found;
+    Args calls, found;
     std::string fail;
   } autostart;
   testing::TempDir dir;
@@ -129,8 +122,8 @@ struct OptionTest : ::testing::Test {
   testing::RecordingShell shell;
   testing::FakeSystemInfo system;
   OptionContext context{out, err, "/usr/bin/tavrin", &autostart, {}, files, shell, system};
-  // Names, files and parameters with what a script must be able to split and read
-  // back: tabs, line breaks, backslashes, quotes, escape sequences, other scripts.
+  // What a script must be able to split and read back: tabs, line breaks, backslashes,
+  // quotes, escape sequences, other scripts.
   const std::vector<CollItem> items{
       Item("Notes", "/usr/bin/gedit", "", kStyleNormal),
       Item("Tab\there", "C:\\Tools\\x.exe", "-a 'two words'", kStyleMaximized, kTrue),
@@ -149,13 +142,10 @@ struct OptionTest : ::testing::Test {
 
 // --list gives one line per item, its fields split by tabs and escaped (so that "report
 // <U+202E>fdp.sh" does not show as "reporths.pdf"), each run option one more KEY=VALUE
-// field; --json the same items in JSON. A NUL ends
-// its field for the listing as for the start; an old version is listed without the
-// question; a damaged run options section is told on standard error and left out.
+// field; --json the same items in JSON.
 TEST_F(OptionTest, ListPrintsOneLinePerItemThatAScriptSplitsAndReadsBack) {
   CollItem server = Item("Server", "/usr/bin/server");
   server.Options = {{"WaitReady", "tcp:127.0.0.1:8080"}, {"Env", "A=x\ty"}};
-  const std::string nul(1, '\0');
   struct Case {
     const char* name;
     std::string file;
@@ -171,16 +161,12 @@ TEST_F(OptionTest, ListPrintsOneLinePerItemThatAScriptSplitsAndReadsBack) {
       {"run options", testing::CollectionText({server, Item("Browser", "/usr/bin/browser")}),
        "1\tServer\t/usr/bin/server\t\tfalse\t1\tWaitReady=tcp:127.0.0.1:8080\tEnv=A=x\\ty\n"
        "2\tBrowser\t/usr/bin/browser\t\tfalse\t1\n"},
-      {"a NUL inside fields",
-       "\"Tavrin File 1.2\"\r\n0\r\n\"Notes\",\"/bin/echo" + nul + "/readme.txt\",\"-n" + nul +
-           " secret\",1,#FALSE#\r\n",
-       "1\tNotes\t/bin/echo\t-n\tfalse\t1\n"},
       {"an old version", "\"Tavrin File\"\r\n0\r\n\"Old\",\"/bin/x\",3\r\n",
        "1\tOld\t/bin/x\t\tfalse\t3\n"},
       {"a damaged run options section",
        testing::CollectionText({Item("Server", "/s")}) + "\"Tavrin Options 1\"\r\nx\r\n",
        "1\tServer\t/s\t\tfalse\t1\n",
-       "tavrin: " + Shown(path) +
+       "tavrin: " + EscapeControls(path) +
            ": The run options could not be read from line 5 and are left out.\n"}};
   if (kNativeEncoding == TextEncoding::kUtf8) {
     const std::string rlo = "\xe2\x80\xae";
@@ -214,15 +200,14 @@ TEST_F(OptionTest, ListPrintsOneLinePerItemThatAScriptSplitsAndReadsBack) {
   EXPECT_NE(out.str().find("\"name\": \"<Bad \\ufffd byte>\""), std::string::npos) << out.str();
 }
 
-// A collection that cannot be loaded gives status 2 and one line on standard error, as
-// run mode would, but never a box. The help names every option in lines that fit a terminal; a
-// usage error is one line that names what is wrong and the ways of starting.
+// A load failure is status 2 and a line, never a box; the help names every option in lines
+// that fit a terminal; a usage error is one line naming what is wrong and how to start.
 TEST_F(OptionTest, LoadFailuresHelpAndUsageErrors) {
   for (const Args& args : {Args{"--list", dir.file("none.tavrin")},
                            Args{"--list", "--json", dir.file("none.tavrin")}}) {
     EXPECT_EQ(Run(args), kExitNotLoaded);
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(), "tavrin: " + Shown(dir.file("none.tavrin")) +
+    EXPECT_EQ(err.str(), "tavrin: " + EscapeControls(dir.file("none.tavrin")) +
                              ": The Tavrin was unable to load the Collection!!\n");
   }
   EXPECT_EQ(Run({"--help"}), kExitOk);
@@ -237,9 +222,8 @@ TEST_F(OptionTest, LoadFailuresHelpAndUsageErrors) {
             "tavrin: --json goes with --list; " + UsageLine() + ". Try 'tavrin --help'.\n");
 }
 
-// A dry run asks the shell what each start would give, from the collection's folder, and
-// starts nothing: one line per item, "ok" or the reason a run would report (options a run
-// cannot follow among them), and status 1 when any item would not start.
+// A dry run asks the shell, from the collection's folder, what each start would give and
+// starts nothing: "ok" or a run's reason per item, status 1 when any would not start.
 TEST_F(OptionTest, CheckDecidesEveryItemAsARunWouldAndStartsNothing) {
   system.windowsKnown = false;
   const struct {
@@ -278,14 +262,14 @@ TEST_F(OptionTest, CheckDecidesEveryItemAsARunWouldAndStartsNothing) {
   }
 }
 
-// Autostart gets the collection's full path; a file that cannot be loaded is not
-// registered, while one that is gone can still be removed.
+// Autostart takes the full path of a collection that loads; one that is gone can be removed.
 TEST_F(OptionTest, AutostartTakesTheFullPathOfACollectionThatLoads) {
   EXPECT_EQ(Run({"--autostart", path}), kExitOk);
-  EXPECT_EQ(out.str(), Shown("/autostart/" + path) + "\n");
+  EXPECT_EQ(out.str(), EscapeControls("/autostart/" + path) + "\n");
   EXPECT_EQ(Run({"--autostart", dir.file("none.tavrin")}), kExitNotLoaded);
   EXPECT_EQ(Run({"--no-autostart", dir.file("gone.tavrin")}), kExitOk);
-  EXPECT_EQ(err.str(), "tavrin: " + Shown(dir.file("gone.tavrin")) + ": not run at login\n");
+  EXPECT_EQ(err.str(),
+            "tavrin: " + EscapeControls(dir.file("gone.tavrin")) + ": not run at login\n");
   autostart.found = {"/autostart/a.desktop", "/autostart/b.desktop"};
   EXPECT_EQ(Run({"--no-autostart", path}), kExitOk);
   EXPECT_EQ(out.str(), "/autostart/a.desktop\n/autostart/b.desktop\n");
@@ -293,7 +277,7 @@ TEST_F(OptionTest, AutostartTakesTheFullPathOfACollectionThatLoads) {
                                    "disable " + dir.file("gone.tavrin"), "disable " + path}));
   autostart.fail = "cannot write /autostart/x";
   EXPECT_EQ(Run({"--autostart", path}), kExitLaunchFailed);
-  EXPECT_EQ(err.str(), "tavrin: " + Shown(path) + ": cannot write /autostart/x\n");
+  EXPECT_EQ(err.str(), "tavrin: " + EscapeControls(path) + ": cannot write /autostart/x\n");
   context.autostart = nullptr;  // the system has no way to start programs at login
   EXPECT_EQ(Run({"--autostart", path}), kExitUsage);
   EXPECT_EQ(err.str(), "tavrin: --autostart is not available on this system\n");

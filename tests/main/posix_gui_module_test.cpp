@@ -14,10 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Without the executable's own folder (no /proc in a container or a sandbox), a module in
-// the current folder, or below it, is not loaded: the module comes from the folder the
-// program was installed in, or the start fails and says why. With its folder, the module
-// beside the executable is taken.
+// Without its own folder (no /proc), the executable takes the module from where it was
+// installed, never from the current folder; with it, the module beside it.
 TEST(GuiModule, IsLoadedFromTheProgramsFolderOrWhereItIsInstalledOnly) {
   const testing::TempDir dir;
   fs::remove_all(TAVRIN_GUI_INSTALLED_FULL_DIR);

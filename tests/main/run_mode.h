@@ -31,8 +31,8 @@ struct RunModeTest : ::testing::Test {
   }
   testing::TempDir dir;
   std::string record = dir.file("record.log");
-  // No display (on Windows: boxes to standard error), so that boxes are written to
-  // standard error; the stand-in program records its runs.
+  // No display (on Windows: boxes asked for on standard error), so that boxes are written
+  // there; the stand-in program records its runs; runs keep what they started in runtime.
   std::map<std::string, std::string> env{{"TAVRIN_RECORD", record},
                                          {"TAVRIN_BOXES_TO_STDERR", "1"},
                                          {"DISPLAY", ""},
@@ -42,7 +42,6 @@ struct RunModeTest : ::testing::Test {
                                          {"XDG_DATA_HOME", dir.file("data")},
                                          {"XDG_CONFIG_HOME", dir.file("config")},
                                          {"TAVRIN_RUNNING", ""},
-                                         // Where runs keep what they started.
                                          {"XDG_RUNTIME_DIR", dir.file("runtime")},
                                          {"LOCALAPPDATA", dir.file("local")}};
 
@@ -60,9 +59,6 @@ struct RunModeTest : ::testing::Test {
   testing::ProcessResult Run(const std::vector<CollItem>& items, const std::string& tavrin = "") {
     WriteFile(dir.file("c.tavrin"), CollectionText(items));
     return Start({tavrin.empty() ? TavrinPath() : tavrin, dir.file("c.tavrin"), "/run"});
-  }
-  static void ExpectBox(const testing::ProcessResult& result, const std::string& box) {
-    EXPECT_NE(result.err.find(box), std::string::npos) << result.err;
   }
   // The lines of standard error for a log: each failed start, and the count of the items.
   static std::vector<std::string> FailureLines(const testing::ProcessResult& result) {

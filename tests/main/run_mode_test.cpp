@@ -25,9 +25,8 @@ using testing::ReadRecording;
 using testing::RecorderPath;
 namespace fs = std::filesystem;
 
-// A waited item has ended before the next one starts; each failed start (a missing file,
-// options a run cannot follow) has its box and one line for a log and the run goes on;
-// the last line counts the items, and the status is 1.
+// A waited item ends before the next starts; each failed start has its box and a log line,
+// and the run goes on; the last line counts the items, and the status is 1.
 TEST_F(RunModeTest, StartsItemsInOrderWaitingWhereAskedAndReportsFailures) {
   const auto result = Run({Item("First", RecorderPath(), "--sleep=300 first", 1, kTrue),
                            Item("Gone", dir.file("Gone.bin")),
@@ -35,8 +34,10 @@ TEST_F(RunModeTest, StartsItemsInOrderWaitingWhereAskedAndReportsFailures) {
                            Item("Last", RecorderPath(), "last", 1, kTrue)});
   EXPECT_EQ(result.exitCode, 1) << result.err;
   // File names are shown in lower case where they ignore case.
-  ExpectBox(result, std::string("The Tavrin - Error:\n") + (kPathsIgnoreCase ? "gone" : "Gone") +
-                        ".bin\n\nFile Not Found");
+  const std::string gone = kPathsIgnoreCase ? "gone.bin" : "Gone.bin";
+  EXPECT_NE(result.err.find("The Tavrin - Error:\n" + gone + "\n\nFile Not Found"),
+            std::string::npos)
+      << result.err;
   const std::string file = "tavrin: " + EscapeControls(dir.file("c.tavrin"));
   EXPECT_EQ(FailureLines(result),
             (std::vector<std::string>{
@@ -52,18 +53,15 @@ TEST_F(RunModeTest, StartsItemsInOrderWaitingWhereAskedAndReportsFailures) {
   EXPECT_LE(runs[0].endNs, runs[1].startNs);
 }
 
-// A collection in a folder with blanks, the switch in capitals: every item starts in its
-// program's folder (a path with blanks starts that program and no other) and learns,
-// through TAVRIN_RUNNING, that the collection runs above it; the status is 0 and nothing
-// is written; a program not waited for outlives the launcher; the file association is
-// neither checked nor written.
+// Blanks in every path, the switch in capitals: each item starts in its program's folder and
+// learns through TAVRIN_RUNNING that the collection runs above it; silence and status 0.
 TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
   const std::string exe = kPathsIgnoreCase ? ".exe" : "";
   const std::string tools = dir.file("my tools");
   const std::string rec = tools + kNativeSeparator + "rec" + exe;
   fs::create_directories(tools);
   fs::copy_file(RecorderPath(), rec);
-  fs::copy_file(RecorderPath(), dir.file("my" + exe));  // what "my tools..." unquoted names
+  fs::copy_file(RecorderPath(), dir.file("my" + exe));  // what "my tools/rec" split would run
   fs::create_directories(dir.file("my collections"));
   const std::string path = dir.file("my collections") + kNativeSeparator + "My Games.tavrin";
   WriteFile(path, CollectionText({Item("Waited", rec, "--env=TAVRIN_RUNNING w", 1, kTrue),
@@ -83,7 +81,7 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
     EXPECT_EQ(fs::path(run.program), fs::path(rec));
   }
 #ifndef _WIN32
-  // Run mode neither checks nor writes the file association: none of its files is made.
+  // Run mode neither checks nor writes the file association.
   for (const char* made :
        {"config/tavrin", "config/mimeapps.list", "data/applications", "data/mime"}) {
     EXPECT_FALSE(fs::exists(dir.file(made))) << made;
@@ -91,9 +89,8 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
 #endif
 }
 
-// Options answer on the terminal and end, without Qt; a usage error is status 2. "--" lets a
-// collection whose name looks like an option be run. A collection that cannot be loaded
-// gives status 2 and a line (its box: the start's tests).
+// Options answer without loading Qt; "--" runs a collection named like an option; a
+// collection that cannot be loaded gives status 2 and a line.
 TEST_F(RunModeTest, OptionsAndEachLoadResultGiveTheirStatus) {
 #ifndef _WIN32
   env["DISPLAY"] = ":97";  // a display that would not answer
@@ -118,8 +115,7 @@ TEST_F(RunModeTest, OptionsAndEachLoadResultGiveTheirStatus) {
 }
 
 #ifndef _WIN32
-// The example's picture is named relative to the collection, which runs the same from
-// anywhere (a menu starts the launcher in the home folder). Its items are POSIX programs.
+// The example names its picture relative to itself, so it runs from any folder.
 TEST(ExampleCollection, RunsCleanlyFromAnyFolder) {
   testing::TempDir dir;
   const auto result = testing::RunProcess(
@@ -131,20 +127,12 @@ TEST(ExampleCollection, RunsCleanlyFromAnyFolder) {
 }
 #endif
 
-// --- Where only POSIX can show it: the libraries loaded, a missing windows module, documents
-// opened by the desktop, a real X server.
+// --- Where only POSIX can show it.
 #ifndef _WIN32
 
-// Wherever a display or a toolkit fails, a run still starts its items and tells its boxes
-// on standard error, and the window says why it cannot open (status 2). A display that
-// does not answer loads none of Qt (the dynamic loader lists every library it loads). The
-// executable copied away from its windows module still runs collections. On a real X
-// server, TAVRIN_BOXES_TO_STDERR=1 sends the boxes to standard error, and an item that
-// waits for a window holds the next until a window whose title holds the text shows. A
-// window that opened (Qt's own options reach Qt) is still there a second later and ends
-// cleanly when asked, as does one whose termination request was already waiting (blocked,
-// as a starter may leave it) when it started. Qt without a screen (CI, containers) is no
-// one to answer a box: the question is answered No.
+// Whatever the display or the toolkit, a run starts its items and tells its boxes on
+// standard error, and the window says why it cannot open (status 2); an open window ends
+// cleanly when asked, even with the request already waiting at its start.
 TEST_F(RunModeTest, WhateverTheDisplayRunsEndAndTheWindowSaysWhyItCannotOpen) {
   const bool module = fs::exists(fs::path(TavrinPath()).parent_path() / "tavrin-gui.so");
   if (module) fs::copy_file(TavrinPath(), dir.file("tavrin"));
@@ -173,7 +161,7 @@ TEST_F(RunModeTest, WhateverTheDisplayRunsEndAndTheWindowSaysWhyItCannotOpen) {
   enum Needs { kModule = 1, kOnX = 2, kAllSaid = 4 };
   std::vector<std::string> skipped;
   // One run: its status, what its output holds (all of it with kAllSaid) and never holds,
-  // and how many times the stand-in program started.
+  // and the stand-in program's starts.
   const auto expect = [&](const char* name, std::vector<std::string> argv,
                           const std::map<std::string, std::string>& over, int exitCode,
                           const std::vector<std::string>& said,
@@ -220,8 +208,7 @@ TEST_F(RunModeTest, WhateverTheDisplayRunsEndAndTheWindowSaysWhyItCannotOpen) {
           "wait $!",
           TavrinPath(), c},
          {}, 0, {"running\n"}, {}, 0, kModule | kAllSaid);
-  // The timeouts (a safety net, not a measure) end a program that missed the request, and
-  // a launcher that waits for an answer nobody gives (status 124).
+  // The timeouts are a safety net, not a measure (status 124).
   expect("a termination request waiting at the start",
          {"timeout", "60", "env", "--block-signal=TERM", "/bin/sh", "-c",
           "kill -TERM $$; exec \"$0\" \"$1\"", TavrinPath(), c},
@@ -229,19 +216,17 @@ TEST_F(RunModeTest, WhateverTheDisplayRunsEndAndTheWindowSaysWhyItCannotOpen) {
   expect("Qt without a screen asks",
          {"timeout", "60", TavrinPath(), dir.file("old.tavrin"), "/run"}, offscreen, 1,
          {"The Tavrin - Question:\n" + dir.file("old.tavrin") + "\n\n", gone}, {}, 0, kModule);
-  EXPECT_EQ(testing::ReadFile(dir.file("old.tavrin")), old);  // not upgraded
+  EXPECT_EQ(testing::ReadFile(dir.file("old.tavrin")), old);  // answered No: not upgraded
   if (!skipped.empty()) {
     GTEST_SKIP() << "not tried here (no windows module): " << ::testing::PrintToString(skipped);
   }
 }
 
-// A collection named relative to the current folder, which a menu makes the home folder:
-// relative items are found beside the collection, bare names on PATH (not as a file of
-// that name in the current folder), and parameters arrive as written.
+// A collection named relative to the current folder: relative items are found beside it,
+// bare names on PATH (not in the current folder), and parameters arrive as written.
 TEST_F(RunModeTest, ItemsAreFoundAsTheUserMeantThem) {
-  fs::create_directories(dir.file("lists/tools"));
-  fs::create_directories(dir.file("bin"));
-  fs::create_directories(dir.file("home"));
+  for (const char* folder : {"lists/tools", "bin", "home"})
+    fs::create_directories(dir.file(folder));
   fs::copy_file(RecorderPath(), dir.file("lists/tools/rec"));
   fs::copy_file(RecorderPath(), dir.file("bin/tavrin-bare-rec"));
   WriteFile(dir.file("home/tavrin-bare-rec"), "a text file of the same name\n");
@@ -265,12 +250,9 @@ TEST_F(RunModeTest, ItemsAreFoundAsTheUserMeantThem) {
           {dir.file("bin/tavrin-bare-rec"), dir.file("home"), "--color", "#fff"}}));
 }
 
-// What a program the launcher starts is given: the signal dispositions and the mask the
-// launcher was given (nohup's ignored SIGHUP, a SIGCHLD ignored, which the launcher itself
-// must handle to wait, a blocked SIGUSR2), for a waited program, one not waited for and a
-// document's application alike; the descriptors the launcher was given and none of its
-// own. One not waited for leads a session of its own, so that it outlives the launcher's
-// terminal; a waited one stays in the launcher's, and is no failure for the ignored SIGCHLD.
+// Every program started gets the signal dispositions, mask and descriptors the launcher was
+// given (an ignored SIGCHLD must not fail a wait) and none of its own; one not waited for
+// leads its own session, so that it outlives the launcher's terminal.
 TEST_F(RunModeTest, StartedProgramsGetWhatTheLauncherWasGivenAndNothingOfItsOwn) {
   // The stand-in program is the default application of plain text.
   fs::create_directories(dir.file("data/applications"));
@@ -289,7 +271,7 @@ TEST_F(RunModeTest, StartedProgramsGetWhatTheLauncherWasGivenAndNothingOfItsOwn)
   const auto result = Start({"env", "--ignore-signal=HUP", "--ignore-signal=CHLD",
                              "--block-signal=USR2", TavrinPath(), dir.file("c.tavrin"), "/run"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  // The standard signals (1 to 31) as /proc lists them. (Those above belong to the C library.)
+  // The standard signals (1 to 31) as /proc lists them; those above are the C library's.
   const auto bit = [](int signal) { return 1ull << (signal - 1); };
   const auto field = [&](const std::string& text, const std::string& key) {
     const auto at = text.find(key);
@@ -326,10 +308,8 @@ TEST_F(RunModeTest, StartedProgramsGetWhatTheLauncherWasGivenAndNothingOfItsOwn)
                                                    {given + " session=shared" + fds, "waited"}}));
 }
 
-// --autostart writes a desktop entry for any collection name (quotes, '`', '$', '\', '%')
-// wherever the program is installed (quotes, blanks, '$', '\', ';', '#', '=', '%' in its
-// folder), that the desktop validates, that names no env and that, started as a session
-// starts it, runs the collection; --no-autostart takes it away again.
+// --autostart writes a valid desktop entry, without env, for any collection name and install
+// folder, that runs the collection at login; --no-autostart takes it away again.
 TEST_F(RunModeTest, AutostartEntriesRunTheCollectionAtLogin) {
   const std::string name = "My Games & $HOME \"x\" `c` \\d 100%.tavrin";
   WriteFile(dir.file(name), CollectionText({Item("Rec", RecorderPath(), "at-login")}));
@@ -365,8 +345,7 @@ bool Alive(pid_t pid) {
   return close != std::string::npos && stat[close + 2] != 'Z';
 }
 
-// Waits (generously: a loaded machine may take seconds) until `path` holds at least
-// `lines` lines, and gives them.
+// The lines of `path` once it holds `lines` of them (a loaded machine may take seconds).
 std::vector<std::string> LinesOnceThere(const std::string& path, std::size_t lines) {
   for (int i = 0; i < 6000; ++i) {
     const auto found = testing::Lines(testing::ReadFile(path));
@@ -376,9 +355,8 @@ std::vector<std::string> LinesOnceThere(const std::string& path, std::size_t lin
   return testing::Lines(testing::ReadFile(path));
 }
 
-// `tavrin --stop FILE` on what runs of FILE started: each program's whole process group
-// is ended, one that ignores SIGTERM only with --force, and a process that merely got a
-// recorded number later is never touched.
+// --stop ends each started program's process group, one that ignores SIGTERM only with
+// --force, and never a process that merely got a recorded number later.
 TEST_F(RunModeTest, StopEndsWhatRunsStartedButNeverAReusedNumber) {
   // A copy of its own, so that no other test's processes look like it.
   const std::string sleeper = dir.file("sleeper");
@@ -402,8 +380,7 @@ TEST_F(RunModeTest, StopEndsWhatRunsStartedButNeverAReusedNumber) {
   ASSERT_EQ(Start({TavrinPath(), dir.file("c.tavrin"), "/run"}).exitCode, 0);
   ASSERT_EQ(LinesOnceThere(children, 1).size(), 1u);
   ASSERT_EQ(LinesOnceThere(stubborn, 1).size(), 1u);
-  // The second run finds the sleeper, and the script through its interpreter, running and
-  // starts them no second time.
+  // The second run finds the sleeper, and the script through its interpreter, running.
   const auto check = Start({TavrinPath(), "--check", dir.file("c.tavrin")});
   EXPECT_EQ(check.out, "1\tSleeper\trunning\n2\tHelper\tok\n3\tStubborn\trunning\n");
   EXPECT_EQ(check.exitCode, 0);
