@@ -1,6 +1,6 @@
-// Recording views of the three forms, and the main form on one. Each view holds what its
-// form told it and drives the form as a window does: a gesture on a disabled control
-// does not reach the form. The item editor is a real FrmItemEdit, answered by a script.
+// Recording views of the forms, and the main form on one. Each view holds what its form
+// told it and drives the form as a window does: a gesture on a disabled control does not
+// reach the form. The item editor is a real FrmItemEdit, answered by a script.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "fake_run_options_view.h"
 #include "form_world.h"
 #include "forms/frm_about.h"
 #include "forms/frm_item_edit.h"
 #include "forms/frm_main.h"
+#include "forms/frm_run_options.h"
 #include "forms/keys.h"
 
 namespace tavrin {
@@ -90,6 +90,41 @@ class FakeItemEditView : public ItemEditView {
  private:
   FrmItemEdit& form_;
   std::map<EditControl, bool> enabled_;
+};
+
+class FakeRunOptionsView : public RunOptionsView {
+ public:
+  explicit FakeRunOptionsView(FrmRunOptions& form) : form_(form) {}
+
+  void SetReadyEntries(const std::vector<std::string>& entries) override { readyEntries = entries; }
+  void SetReadyIndex(int index) override { ready = index; }
+  void SetText(OptionsControl box, const std::string& text) override { texts[box] = text; }
+  void SetChecked(OptionsControl box, bool value) override { checked[box] = value; }
+  void SelectWholeText(OptionsControl box) override { focus = box; }
+  void Unload() override { unloaded = true; }
+
+  void Type(OptionsControl box, const std::string& text) {
+    texts[box] = text;
+    form_.txt_Change(box, text);
+  }
+  void Pick(int index) {
+    ready = index;
+    form_.cboReady_Click(index);
+  }
+  void Click(OptionsControl box) {
+    checked[box] = !checked[box];
+    form_.c_Click(box, checked[box]);
+  }
+
+  std::vector<std::string> readyEntries;
+  int ready = -1;
+  std::map<OptionsControl, std::string> texts;
+  std::map<OptionsControl, bool> checked;
+  OptionsControl focus = OptionsControl::None;
+  bool unloaded = false;
+
+ private:
+  FrmRunOptions& form_;
 };
 
 class FakeAboutView : public AboutView {
