@@ -19,9 +19,7 @@
 #include <functional>
 #include <memory>
 
-#include "fakes.h"
 #include "form_world.h"
-#include "temp_dir.h"
 #include "ui/qt/about_box.h"
 #include "ui/qt/item_editor.h"
 #include "ui/qt/main_window.h"
