@@ -138,8 +138,7 @@ class FakeAboutView : public AboutView {
   bool unloaded = false;
 };
 
-// What the item editor's script does once the editor is loaded; it must leave the
-// editor unloaded, as a user does before the modal run returns.
+// What the user does in the loaded item editor; it must leave the editor unloaded.
 using EditorScript = std::function<void(FakeItemEditView&)>;
 
 inline void Ok(FakeItemEditView& e) { e.Click(EditControl::btnOk); }
@@ -257,9 +256,9 @@ struct MainFormTest : ::testing::Test, testing::FormWorld {
   // Opens the window on a collection "c" that is already loaded.
   FrmMain& Open(const std::vector<CollItem>& items) { return Open(Loaded(items)); }
 
-  // What a user sees, as "Games: chess *go [save delete exec]": the box's text, the list
-  // with the selected entry marked, and which of Save, Delete and Execute are enabled;
-  // " but stored: <names>" when the collection's items are not what the list shows.
+  // What a user sees: the box, the list with the selection marked, which of Save, Delete
+  // and Execute are enabled ("Games: chess *go [save delete exec]"); " but stored: <names>"
+  // when the items are not what the list shows.
   std::string Seen() const {
     std::string listed;
     std::string marked;
@@ -300,8 +299,7 @@ struct MainFormTest : ::testing::Test, testing::FormWorld {
     view->selected = index;
     form->lstItems_Click(index);
   }
-  // A click on a button reaches its toolbar's handler (the other toolbar ignores it)
-  // only while the button is enabled.
+  // A click reaches the toolbars' handlers (the other one ignores it) while enabled.
   void Click(MainControl button) {
     if (!view->Enabled(button)) return;
     form->tbColl_ButtonClick(button);

@@ -208,9 +208,8 @@ TEST_F(DesktopIntegration, TheLoadAndTheRegistryQuestionKeepTheDesktopFilesRight
   EXPECT_FALSE(fs::exists(listPath));
 }
 
-// The package's two entries, installed and indexed, are offered; registered beside them,
-// `xdg-mime` names the user's entry, and `xdg-open` (with a display named) and `gio open`
-// start the program on the file. (The package check validates the installed entries.)
+// The package's installed entries are offered; registered beside them, `xdg-mime` names
+// the user's entry, and `xdg-open` (with a display) and `gio open` start the program.
 TEST_F(DesktopIntegration, TheInstalledEntriesAndTheRegistrationAsTheDesktopsClientsSeeThem) {
   fs::create_directories(dir.file("system/applications"));
   fs::create_directories(dir.file("bin"));
@@ -258,10 +257,9 @@ TEST_F(DesktopIntegration, MissingMimeDatabaseToolIsNoError) {
   EXPECT_EQ(Probe({"default", "application/x-tavrin"}), kOurDefault);
 }
 
-// Install folders that the Desktop Entry rules, a shell or env would take apart (every one
-// of % = " ' ` $ \ ; # and the blank, an assignment, a quote before a blank): GIO starts
-// exactly the program there with exactly the file, through both entries, and the built
-// program there runs the collection. Every entry is valid; none names env.
+// Install folders that entry rules, a shell or env would take apart (% = " ' ` $ \ ; # and
+// the blank, an assignment, a quote before a blank): through both valid entries, none
+// naming env, GIO starts exactly the program with the file, and the built one runs it.
 const std::vector<std::string> kHardFolders = {"all % = \" ' ` $ \\ ; # %f x", "PATH=evil",
                                                "a\" b"};
 
@@ -299,8 +297,7 @@ TEST_F(DesktopIntegration, TheRegisteredCommandsStartExactlyTheProgramWithExactl
   }
 }
 
-// A read-only mimeapps.list is left as it is, and the answer says so, while the rest is
-// done.
+// A read-only mimeapps.list is left as it is, and the answer says so; the rest is done.
 TEST_F(DesktopIntegration, AReadOnlyListIsLeftAsItIsAndTheUserIsTold) {
   ::chmod(listPath.c_str(), 0444);
   fake.toolkit.answers = {kAnswerYes};
