@@ -65,8 +65,8 @@ TEST(DetailsText, ShorteningLimitsOfEachValue) {
                           "Parameters: " + p.substr(3) + "...", "Folder: ", d.substr(3) + "..."));
 }
 
-// What would hide characters or show them in another order is shown escaped, before the
-// value is cut to its room: "report<U+202E>fdp.sh" does not pass for "reporths.pdf".
+// What would hide or reorder characters is escaped before the cut, so that
+// "report<U+202E>fdp.sh" does not pass for "reporths.pdf".
 TEST(DetailsText, ControlsAndDirectionControlsAreShownEscaped) {
   if (kNativeEncoding != TextEncoding::kUtf8) GTEST_SKIP() << "direction controls are UTF-8";
   const std::string rlo = "\xe2\x80\xae";

@@ -1,6 +1,6 @@
-// Recording views of the three forms, and the main form on one. Each view holds what its
-// form told it and drives the form as a window does: a gesture on a disabled control
-// does not reach the form. The item editor is a real FrmItemEdit, answered by a script.
+// Recording views of the forms, and the main form on one. Each view holds what its form
+// told it and drives the form as a window does: a gesture on a disabled control does not
+// reach the form. The item editor is a real FrmItemEdit, answered by a script.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "fake_run_options_view.h"
 #include "form_world.h"
 #include "forms/frm_about.h"
 #include "forms/frm_item_edit.h"
 #include "forms/frm_main.h"
+#include "forms/frm_run_options.h"
 #include "forms/keys.h"
 
 namespace tavrin {
@@ -92,6 +92,41 @@ class FakeItemEditView : public ItemEditView {
   std::map<EditControl, bool> enabled_;
 };
 
+class FakeRunOptionsView : public RunOptionsView {
+ public:
+  explicit FakeRunOptionsView(FrmRunOptions& form) : form_(form) {}
+
+  void SetReadyEntries(const std::vector<std::string>& entries) override { readyEntries = entries; }
+  void SetReadyIndex(int index) override { ready = index; }
+  void SetText(OptionsControl box, const std::string& text) override { texts[box] = text; }
+  void SetChecked(OptionsControl box, bool value) override { checked[box] = value; }
+  void SelectWholeText(OptionsControl box) override { focus = box; }
+  void Unload() override { unloaded = true; }
+
+  void Type(OptionsControl box, const std::string& text) {
+    texts[box] = text;
+    form_.txt_Change(box, text);
+  }
+  void Pick(int index) {
+    ready = index;
+    form_.cboReady_Click(index);
+  }
+  void Click(OptionsControl box) {
+    checked[box] = !checked[box];
+    form_.c_Click(box, checked[box]);
+  }
+
+  std::vector<std::string> readyEntries;
+  int ready = -1;
+  std::map<OptionsControl, std::string> texts;
+  std::map<OptionsControl, bool> checked;
+  OptionsControl focus = OptionsControl::None;
+  bool unloaded = false;
+
+ private:
+  FrmRunOptions& form_;
+};
+
 class FakeAboutView : public AboutView {
  public:
   void ShowVersion(const std::string& text) override { version = text; }
@@ -103,8 +138,7 @@ class FakeAboutView : public AboutView {
   bool unloaded = false;
 };
 
-// What the item editor's script does once the editor is loaded; it must leave the
-// editor unloaded, as a user does before the modal run returns.
+// What the user does in the loaded item editor; it must leave the editor unloaded.
 using EditorScript = std::function<void(FakeItemEditView&)>;
 
 inline void Ok(FakeItemEditView& e) { e.Click(EditControl::btnOk); }
@@ -222,9 +256,9 @@ struct MainFormTest : ::testing::Test, testing::FormWorld {
   // Opens the window on a collection "c" that is already loaded.
   FrmMain& Open(const std::vector<CollItem>& items) { return Open(Loaded(items)); }
 
-  // What a user sees, as "Games: chess *go [save delete exec]": the box's text, the list
-  // with the selected entry marked, and which of Save, Delete and Execute are enabled;
-  // " but stored: <names>" when the collection's items are not what the list shows.
+  // What a user sees: the box, the list with the selection marked, which of Save, Delete
+  // and Execute are enabled ("Games: chess *go [save delete exec]"); " but stored: <names>"
+  // when the items are not what the list shows.
   std::string Seen() const {
     std::string listed;
     std::string marked;
@@ -265,8 +299,7 @@ struct MainFormTest : ::testing::Test, testing::FormWorld {
     view->selected = index;
     form->lstItems_Click(index);
   }
-  // A click on a button reaches its toolbar's handler (the other toolbar ignores it)
-  // only while the button is enabled.
+  // A click reaches the toolbars' handlers (the other one ignores it) while enabled.
   void Click(MainControl button) {
     if (!view->Enabled(button)) return;
     form->tbColl_ButtonClick(button);

@@ -1,5 +1,5 @@
-// The item editor form: when OK becomes available, the wait box's rule, browsing and
-// Find, what OK, Cancel and the close box store, and Enter.
+// The item editor form: OK's enabling, the wait box's rule, browsing, Find, what each way
+// out stores, and Enter.
 #include <memory>
 
 #include "collection/text.h"
@@ -26,8 +26,7 @@ struct ItemEditor : ::testing::Test, testing::FormWorld {
 
 const CollItem kNotes = Item("Notes", "/bin/notes.exe", "-a -b", kStyleMaximized, kTrue);
 
-// The dialog opens with the item's values, the name selected whole, and OK disabled; any
-// change enables OK, a change of letter case too, and typed back OK stays.
+// It opens with the item's values, the name selected and OK disabled until any change.
 TEST_F(ItemEditor, OpensWithTheItemAndOkWaitsForAChange) {
   FakeItemEditView& e = Open(kNotes);
   EXPECT_EQ(e.styles.at(e.style), "Maximized");
@@ -82,9 +81,8 @@ TEST_F(ItemEditor, WaitIsOnlyForPrograms) {
   EXPECT_TRUE(CountsAsProgram("mytool", true));
 }
 
-// Browsing puts the chosen path into the File box, as the system shows paths (a cancelled
-// one changes nothing); Find follows the File box and opens the file's folder, or a bare
-// name itself.
+// Browsing fills File as the system shows paths (cancelled, nothing); Find follows File
+// and opens its folder, or a bare name itself.
 TEST_F(ItemEditor, BrowsingAndFind) {
   FakeItemEditView& e = Open(Item("x", ""));
   EXPECT_FALSE(e.Enabled(EditControl::tbOpenFind));
@@ -109,9 +107,8 @@ TEST_F(ItemEditor, BrowsingAndFind) {
   EXPECT_FALSE(e.Enabled(EditControl::tbOpenFind));
 }
 
-// OK stores the values, even empty ones, and the style picked, Hidden too; a style
-// without an entry is kept unless one is picked. Cancel, Enter on Cancel and the close box
-// store nothing.
+// OK stores the values, empty ones too, and the style picked (a style without an entry is
+// kept); Cancel, Enter on Cancel and the close box store nothing.
 TEST_F(ItemEditor, WhatOkCancelAndTheCloseBoxStore) {
   const struct {
     const char* name;

@@ -20,12 +20,10 @@ using ::testing::StartsWith;
 using testing::WriteFile;
 using MainForm = MainFormTest;
 
-// The folder's collections are listed after <None>, in name order whatever their letter
-// case (names that differ only in case, where file names tell them apart, in the order of
-// their bytes). Typing a name enables Execute and nothing else. A pick loads; a pick of
-// the collection shown reloads it, changes and all; <None> empties the list but keeps the
-// records until something replaces them. The load registers the file type; the Options
-// menu asks about it.
+// The collections are listed after <None> in name order, any letter case (names that
+// differ only in case by their bytes). Typing enables Execute alone. A pick loads, a pick
+// of the one shown reloads; <None> empties the list but keeps the records. The load
+// registers the file type; the Options menu asks about it.
 TEST_F(MainForm, TheCollectionBoxListsAndPicks) {
   for (const char* name : {"beta", "Alpha", "alpha", "10 Ten"}) Collection(name, {"x"});
   Collection("Games", {"chess", "go", "tetris"});
@@ -58,9 +56,8 @@ TEST_F(MainForm, TheCollectionBoxListsAndPicks) {
   EXPECT_FALSE(fake.registry.HasKey(".tavrin"));
 }
 
-// Other loads a collection from anywhere, and upgrades an old file where it was read.
-// Cancelled, or a file that breaks off, the window stays as it was; a file that is no
-// collection lists nothing.
+// Other loads from anywhere and upgrades an old file in place; cancelled, or a file that
+// breaks off, the window stays as it was; a file that is no collection lists nothing.
 TEST_F(MainForm, OtherCollectionsAndLoadFailures) {
   Collection("Games", {"chess", "go"});
   WriteFile(dir.file("Broken.tavrin"), "\"Something else\"\r\n");
@@ -90,9 +87,8 @@ TEST_F(MainForm, OtherCollectionsAndLoadFailures) {
   EXPECT_EQ(Seen(), "Broken: [exec]");
 }
 
-// Save proposes the name in the collection folder, the path once the collection has
-// changed; a failed save changes nothing and names what the box shows. A name with another
-// extension, saved as ".tavrin", asks before it writes over a file (No keeps it).
+// Save proposes the name, or the path once the collection has changed; a failed save
+// changes nothing. Saved as ".tavrin", another extension asks before writing over a file.
 TEST_F(MainForm, SaveProposesTheNameAndAsksBeforeWritingOver) {
   Collection("Games", {"chess"});
   Collection("Tools", {"old"});
@@ -155,11 +151,9 @@ TEST_F(MainForm, DeleteAndNew) {
   EXPECT_EQ(boxes.size(), 1u);
 }
 
-// Execute starts what the list shows: nothing for a typed name, for the records that
-// <None> hid, or for what a pick that could not be loaded left. It closes the window
-// unless Shift, Ctrl or Alt is held; any key released clears that, a release while the
-// window was hidden is not seen. A termination request during a run stops it, and the
-// window does not come back.
+// Execute starts what the list shows (nothing for a typed name, <None> or a failed pick)
+// and closes the window unless Shift, Ctrl or Alt is held until a key is released (unseen
+// while the window was hidden). A termination request stops the run and the window.
 TEST_F(MainForm, ExecuteRunsWhatTheListShowsAndClosesTheWindow) {
   Collection("Games", {"chess", "go"});
   Collection("Tools", {"make"});
@@ -204,9 +198,8 @@ TEST_F(MainForm, ExecuteRunsWhatTheListShowsAndClosesTheWindow) {
   EXPECT_TRUE(view->unloaded);
 }
 
-// Enter presses the focused button, otherwise Execute while it is enabled (with Shift
-// the window stays open, as after a Shift-click); Esc and Ctrl+X close the window, F1
-// shows the About box. With other modifiers those keys are not the window's.
+// Enter presses the focused button, otherwise Execute; Esc and Ctrl+X close the window,
+// F1 shows the About box. With other modifiers those keys are not the window's.
 TEST_F(MainForm, KeysOfTheWindow) {
   Collection("Games", {"chess", "go"});
   const std::string games = "Games: chess go [save delete exec]";
@@ -248,8 +241,7 @@ TEST_F(MainForm, KeysOfTheWindow) {
   }
 }
 
-// The About box shows the version and starts a feedback mail; without a mail program a
-// box says so, once, and the About box stays open.
+// The About box shows the version and mails; without a mail program a box says so once.
 TEST(AboutForm, VersionAndTheFeedbackMail) {
   testing::FormWorld world;
   FrmAbout about(world.Context());

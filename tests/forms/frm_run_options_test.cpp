@@ -1,13 +1,6 @@
 // The run options dialog: what it shows of an item's options, what OK writes back,
 // what it refuses, and the main window's way to it.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <functional>
-
-#include "fake_run_options_view.h"
 #include "fake_views.h"
-#include "form_world.h"
 
 namespace tavrin {
 namespace {
@@ -18,8 +11,6 @@ using Gesture = std::function<void(FrmRunOptions&, FakeRunOptionsView&)>;
 using Gestures = std::vector<Gesture>;
 using testing::With;
 
-// The user's gestures in the dialog: typing `text` into `box`, picking a kind of wait,
-// clicking a check box.
 Gesture Typed(C box, std::string text) {
   return [box, text](FrmRunOptions&, FakeRunOptionsView& v) { v.Type(box, text); };
 }
@@ -31,44 +22,46 @@ Gesture Clicked(C box) {
 }
 
 struct RunOptionsTest : ::testing::Test, testing::FormWorld {
-  // Opens the dialog on an item holding `options`, does `gestures`, and presses OK.
-  Options AfterOk(const Options& options, const Gestures& gestures) {
+  std::unique_ptr<FrmRunOptions> form;
+  std::unique_ptr<FakeRunOptionsView> view;
+
+  // Opens the dialog on an item holding `options`.
+  FakeRunOptionsView& Open(const Options& options) {
     edit.EditItem = With(Item("a", "b"), options);
-    FrmRunOptions form(Context());
-    FakeRunOptionsView view(form);
-    form.Form_Load(view);
-    for (const Gesture& gesture : gestures) gesture(form, view);
-    form.btnOK_Click();
-    unloaded = view.unloaded;
-    focus = view.focus;
+    edit.EditCancelled = false;
+    form = std::make_unique<FrmRunOptions>(Context());
+    view = std::make_unique<FakeRunOptionsView>(*form);
+    form->Form_Load(*view);
+    return *view;
+  }
+  // Opens the dialog on `options`, does `gestures`, and presses OK.
+  Options AfterOk(const Options& options, const Gestures& gestures) {
+    Open(options);
+    for (const Gesture& gesture : gestures) gesture(*form, *view);
+    form->btnOK_Click();
     return edit.EditItem.Options;
   }
-  bool unloaded = false;
-  OptionsControl focus = C::None;
 };
 
 TEST_F(RunOptionsTest, ShowsTheItemsOptionsAsARunReadsThem) {
-  edit.EditItem = With(Item("a", "b"), {{"delay", "2000"},
-                                        {"Delay", "9"},
-                                        {"WAITREADY", "Tcp:host:80"},
-                                        {"Env", "A=1"},
-                                        {"Colour", "red"},
-                                        {"Env", "B=2"},
-                                        {"SkipIfRunning", "1"},
-                                        {"StopOnFailure", "0"},
-                                        {"WorkDir", "/srv/app"}});
-  FrmRunOptions form(Context());
-  FakeRunOptionsView view(form);
-  form.Form_Load(view);
+  FakeRunOptionsView& v = Open({{"delay", "2000"},
+                                {"Delay", "9"},
+                                {"WAITREADY", "Tcp:host:80"},
+                                {"Env", "A=1"},
+                                {"Colour", "red"},
+                                {"Env", "B=2"},
+                                {"SkipIfRunning", "1"},
+                                {"StopOnFailure", "0"},
+                                {"WorkDir", "/srv/app"}});
   // The first value of a key, as a run takes it; the variables a line each.
-  std::string shown = std::to_string(view.readyEntries.size()) + " " + std::to_string(view.ready);
+  std::string shown = std::to_string(v.readyEntries.size()) + " " + std::to_string(v.ready);
   for (C box : {C::txtDelay, C::txtReady, C::txtTimeout, C::txtEnv, C::txtWorkDir}) {
-    shown += "|" + view.texts[box];
+    shown += "|" + v.texts[box];
   }
   EXPECT_EQ(shown, "4 1|2000|host:80||A=1\nB=2\n|/srv/app");
-  EXPECT_TRUE(view.checked[C::cSkip]);
-  EXPECT_FALSE(view.checked[C::cStop]);
-  EXPECT_EQ(view.focus, C::txtDelay);
+  EXPECT_TRUE(v.checked[C::cSkip]);
+  EXPECT_FALSE(v.checked[C::cStop]);
+  EXPECT_EQ(v.focus, C::txtDelay);
 }
 
 TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
@@ -119,7 +112,7 @@ TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
     SCOPED_TRACE(row.name);
     fake.toolkit.boxes.clear();
     EXPECT_EQ(AfterOk(row.before, row.gestures), row.after);
-    EXPECT_TRUE(unloaded);
+    EXPECT_TRUE(view->unloaded);
     EXPECT_THAT(fake.toolkit.boxes, ::testing::IsEmpty());
   }
   ASSERT_EQ(dialogs.requests.size(), 1U);
@@ -164,8 +157,8 @@ TEST_F(RunOptionsTest, OkNamesTheFirstWrongFieldAndChangesNothing) {
     SCOPED_TRACE(row.name);
     fake.toolkit.boxes.clear();
     EXPECT_EQ(AfterOk({{"Delay", "5"}}, row.gestures), (Options{{"Delay", "5"}}));
-    EXPECT_FALSE(unloaded);
-    EXPECT_EQ(focus, row.focus);
+    EXPECT_FALSE(view->unloaded);
+    EXPECT_EQ(view->focus, row.focus);
     EXPECT_THAT(fake.toolkit.boxes, ::testing::ElementsAre(box + row.text));
   }
 }
@@ -173,29 +166,22 @@ TEST_F(RunOptionsTest, OkNamesTheFirstWrongFieldAndChangesNothing) {
 TEST_F(RunOptionsTest, CancelEscAndTheCloseBoxChangeNothing) {
   for (const bool closeBox : {false, true}) {
     SCOPED_TRACE(closeBox ? "the close box" : "Cancel");
-    edit.EditItem = With(Item("a", "b"), {{"Delay", "5"}});
-    edit.EditCancelled = false;
-    FrmRunOptions form(Context());
-    FakeRunOptionsView view(form);
-    form.Form_Load(view);
-    view.Type(C::txtDelay, "7");
+    Open({{"Delay", "5"}}).Type(C::txtDelay, "7");
     if (closeBox) {
-      form.Form_QueryUnload(kUnloadCloseBox);
+      form->Form_QueryUnload(kUnloadCloseBox);
     } else {
-      EXPECT_TRUE(form.Form_KeyDown(kKeyReturn, 0, C::btnCancel));
+      EXPECT_TRUE(form->Form_KeyDown(kKeyReturn, 0, C::btnCancel));
     }
     EXPECT_TRUE(edit.EditCancelled);
     EXPECT_EQ(edit.EditItem.Options, (Options{{"Delay", "5"}}));
   }
   // Enter in the variables' box is a new line there, not OK.
-  FrmRunOptions form(Context());
-  FakeRunOptionsView view(form);
-  form.Form_Load(view);
-  EXPECT_FALSE(form.Form_KeyDown(kKeyReturn, 0, C::txtEnv));
-  EXPECT_FALSE(view.unloaded);
+  Open({});
+  EXPECT_FALSE(form->Form_KeyDown(kKeyReturn, 0, C::txtEnv));
+  EXPECT_FALSE(view->unloaded);
 }
 
-struct MainRunOptionsTest : MainFormTest {};
+using MainRunOptionsTest = MainFormTest;
 
 TEST_F(MainRunOptionsTest, ThePopupOpensTheDialogOnTheSelectedItem) {
   Open({Item("one", BinPath("sh")), Item("two", BinPath("sh"))});

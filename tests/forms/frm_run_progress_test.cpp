@@ -1,12 +1,6 @@
-// A run's progress window: shown only for a wait that goes on, told where the run
-// stands, and its Cancel, against a recording view and a clock that moves only when the
-// run pauses.
+// A run's progress window: shown only for a wait that goes on, told where the run stands,
+// and its Cancel; the clock moves only when the run pauses.
 #include "forms/frm_run_progress.h"
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <csignal>
 
 #include "fake_views.h"
 #include "launch/launch.h"
@@ -104,9 +98,8 @@ TEST_F(RunProgressTest, WithoutAWindowEachWaitThatGoesOnIsToldOnce) {
   EXPECT_EQ(shown.made, 0);
 }
 
-// The port never opens: the window shows while the run waits for it, and its Cancel
-// ends the wait at once and starts nothing more, as a termination signal would, but
-// with no signal to end the program by.
+// Cancel while a port never opens ends the wait and starts nothing more, as a termination
+// signal would, but with no signal to end the program by.
 TEST_F(RunProgressTest, CancelWhileAPortNeverOpensStopsBeforeTheNextItem) {
   FrmRunProgress* progress = nullptr;
   maker = [&](FrmRunProgress& made) {
@@ -123,8 +116,7 @@ TEST_F(RunProgressTest, CancelWhileAPortNeverOpensStopsBeforeTheNextItem) {
   ClearStopRequest();
 }
 
-// From the main window: Cancel stops the run, and the window comes back as after any
-// run with Shift held, the program not asked to end.
+// From the main window, Cancel stops the run and the window comes back, as with Shift.
 TEST_F(RunProgressTest, CancelInTheWindowStopsTheRunAndKeepsTheProgram) {
   Open({With(Item("s", "s"), {{"WaitReady", kTcp}}), Item("b", "b")});
   fake.system.readyAt = int64_t{1} << 40;

@@ -14,9 +14,8 @@ CollItem It(const std::string& name, int16_t wait = kFalse) {
   return Item(name, BinPath(name), "", kStyleNormal, wait);
 }
 
-// Without a selection the popup offers Add, which appends a new item; with one, Add
-// inserts after it; inserted at the selection's place, the selection stays on its item. A
-// cancelled add changes nothing; adding to an empty collection replaces its placeholder.
+// Add appends without a selection and inserts after one (at its place, the selection stays
+// on its item); cancelled it changes nothing; an empty collection's placeholder goes.
 TEST_F(Items, AddFromThePopupAppendsOrInsertsAfterTheSelection) {
   Open({It("a"), It("b"), It("c")});
   form->lstItems_MouseUp(kRightButton);
@@ -44,9 +43,8 @@ TEST_F(Items, AddFromThePopupAppendsOrInsertsAfterTheSelection) {
   EXPECT_EQ(Seen(), "<Current Collection>: first [save exec]");
 }
 
-// The Edit button, the popup's Edit and the double click edit; the entry is replaced in
-// place and selected again, its run options kept. The wait of the last edited item
-// carries to the next new one, its run options do not.
+// Every way to edit replaces the entry in place, selected, its run options kept; the next
+// new item takes the last edited one's wait, not its options.
 TEST_F(Items, EditReplacesTheEntryInPlace) {
   CollItem c = It("c", kTrue);
   c.Options = {{"Delay", "2000"}, {"Env", "A=1"}};
@@ -86,9 +84,8 @@ TEST_F(Items, MovesFollowTheItem) {
   EXPECT_EQ(Seen(), "c: *only [save delete exec]");
 }
 
-// Without a selection every gesture is refused. The Remove button, the popup's Remove and
-// the Delete key remove and select the entry that took the place, or the one above; the
-// only item leaves <None> behind.
+// Without a selection every gesture is refused. Each way to remove selects the entry that
+// took the place, or the one above; the only item leaves <None> behind.
 TEST_F(Items, RemoveFirstLastAndOnly) {
   Open({It("a"), It("b"), It("c"), It("d")});
   form->lstItems_DblClick();
@@ -115,10 +112,8 @@ TEST_F(Items, RemoveFirstLastAndOnly) {
   EXPECT_EQ(Seen() + ItemButtons(), "<None>: []00000");
 }
 
-// The item buttons act on the selected entry: with none (no collection, a first item just
-// added, a click below the last entry) they are disabled and the details pane is empty. The Menu
-// key and Shift+F10 open the popup at the selection, in the list only; the first Down or Up with
-// nothing selected selects the first entry.
+// Without a selection the item buttons are disabled and the details empty. The Menu key and
+// Shift+F10 open the popup at the selection, in the list only; Down or Up selects the first.
 TEST_F(Items, ItemButtonsWaitForASelection) {
   Open();
   EXPECT_TRUE(form->Form_KeyDown(kKeyApps, 0, MainControl::lstItems));
@@ -145,9 +140,8 @@ TEST_F(Items, ItemButtonsWaitForASelection) {
   }
 }
 
-// A waited Open shows that it waits while the program runs, and afterwards the window is
-// itself again; "Open Item" never waits and goes through the shell. Failures show their
-// box afterwards.
+// A waited Open shows that it waits while the program runs; "Open Item" never waits. Each
+// failure shows its box afterwards.
 TEST_F(Items, OpeningAnItemWaitsOnlyWhereAsked) {
   Open({It("rec", kTrue), It("quick")});
   const auto looks = [this] {

@@ -1,7 +1,6 @@
-// The association on POSIX: the store of keys and values in a file under the config
-// folder, the texts of the desktop's own integration, then the registration for real, in
-// throw-away XDG folders, asking GIO (in child processes, as GIO keeps type data for the
-// life of a process) what the desktop makes of it.
+// The association on POSIX: the store of keys and values under the config folder, the
+// registration for real in throw-away XDG folders, asking GIO (in child processes, as GIO
+// keeps type data for the life of a process) what the desktop makes of it, and its texts.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -145,10 +144,13 @@ struct DesktopIntegration : ::testing::Test {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     return result.out;
   }
-  // The arguments of the program's runs since the last call, sorted.
+  // The arguments of the program's runs since the last call, sorted; each ran the program.
   std::vector<Args> Started(std::size_t runs) {
     std::vector<Args> args;
-    for (const auto& run : testing::WaitForRecording(record, runs)) args.push_back(run.args);
+    for (const auto& run : testing::WaitForRecording(record, runs)) {
+      EXPECT_EQ(run.program, fake.system.executablePath);
+      args.push_back(run.args);
+    }
     fs::remove(record);
     std::sort(args.begin(), args.end());
     return args;
@@ -161,11 +163,9 @@ struct DesktopIntegration : ::testing::Test {
   }
 };
 
-// A damaged store counts as no registration, and the window's load registers afresh: the
-// file opens with the program; "Open With" offers running it too (the hidden entry). A
-// file that has gone comes back at the next load, and the run entry's earlier name goes;
-// with all there, nothing is written. Yes names a moved program again; No leaves nothing
-// of the registration behind, and without a list before there is none after.
+// A damaged store is no registration: the load registers afresh, the hidden run entry
+// too, brings back a file that has gone, drops the run entry's earlier name, and writes
+// nothing when all is there. Yes names a moved program again; No leaves nothing behind.
 TEST_F(DesktopIntegration, TheLoadAndTheRegistryQuestionKeepTheDesktopFilesRight) {
   fs::create_directories(dir.file("config/tavrin"));
   WriteFile(registry.StorePath(), "Tavrin registry 1\nkey\t.tav");
@@ -208,9 +208,8 @@ TEST_F(DesktopIntegration, TheLoadAndTheRegistryQuestionKeepTheDesktopFilesRight
   EXPECT_FALSE(fs::exists(listPath));
 }
 
-// The package's two entries, installed and indexed, are offered; registered beside them,
-// `xdg-mime` names the user's entry, and `xdg-open` (with a display named) and `gio open`
-// start the program on the file. (The package check validates the installed entries.)
+// The package's installed entries are offered; registered beside them, `xdg-mime` names
+// the user's entry, and `xdg-open` (with a display) and `gio open` start the program.
 TEST_F(DesktopIntegration, TheInstalledEntriesAndTheRegistrationAsTheDesktopsClientsSeeThem) {
   fs::create_directories(dir.file("system/applications"));
   fs::create_directories(dir.file("bin"));
@@ -235,10 +234,7 @@ TEST_F(DesktopIntegration, TheInstalledEntriesAndTheRegistrationAsTheDesktopsCli
     const auto opened = testing::RunProcess(open, env);
     EXPECT_EQ(opened.exitCode, 0) << open[0] << ": " << opened.out << opened.err;
   }
-  for (const auto& run : testing::WaitForRecording(record, 2)) {
-    EXPECT_EQ(run.program, fake.system.executablePath);
-    EXPECT_EQ(run.args, Args{collection});
-  }
+  EXPECT_EQ(Started(2), (std::vector<Args>{{collection}, {collection}}));
 }
 
 // The MIME database tool comes from PATH's absolute folders only (one planted where an
@@ -261,10 +257,9 @@ TEST_F(DesktopIntegration, MissingMimeDatabaseToolIsNoError) {
   EXPECT_EQ(Probe({"default", "application/x-tavrin"}), kOurDefault);
 }
 
-// Install folders that the Desktop Entry rules, a shell or env would take apart (every one
-// of % = " ' ` $ \ ; # and the blank, an assignment, a quote before a blank): GIO starts
-// exactly the program there with exactly the file, through both entries, and the built
-// program there runs the collection. Every entry is valid; none names env.
+// Install folders that entry rules, a shell or env would take apart (% = " ' ` $ \ ; # and
+// the blank, an assignment, a quote before a blank): through both valid entries, none
+// naming env, GIO starts exactly the program with the file, and the built one runs it.
 const std::vector<std::string> kHardFolders = {"all % = \" ' ` $ \\ ; # %f x", "PATH=evil",
                                                "a\" b"};
 
@@ -285,9 +280,6 @@ TEST_F(DesktopIntegration, TheRegisteredCommandsStartExactlyTheProgramWithExactl
     WriteFile(file, "\"Tavrin File 1.2\"\r\n-1\r\n");
     Probe({"launch", kDesktopId, file});
     Probe({"launch", kRunDesktopId, file});
-    for (const auto& run : testing::WaitForRecording(record, 2)) {
-      EXPECT_EQ(run.program, fake.system.executablePath);
-    }
     EXPECT_EQ(Started(2), (std::vector<Args>{{file}, {file, "/run"}}));
     const std::string program = dir.file(folder + "/tavrin");
     fs::remove(program);
@@ -305,8 +297,7 @@ TEST_F(DesktopIntegration, TheRegisteredCommandsStartExactlyTheProgramWithExactl
   }
 }
 
-// A read-only mimeapps.list is left as it is, and the answer says so, while the rest is
-// done.
+// A read-only mimeapps.list is left as it is, and the answer says so; the rest is done.
 TEST_F(DesktopIntegration, AReadOnlyListIsLeftAsItIsAndTheUserIsTold) {
   ::chmod(listPath.c_str(), 0444);
   fake.toolkit.answers = {kAnswerYes};
@@ -343,9 +334,6 @@ TEST_F(DesktopIntegration, AChangeAnotherProgramMakesMeanwhileIsKept) {
 
 // --- The texts: Exec lines, the desktop entry, mimeapps.list ----------------------
 
-constexpr char kType[] = "application/x-tavrin";
-constexpr char kId[] = "tavrin-collection.desktop";
-
 // (How Exec lines quote and escape: the registered commands' test, through GIO.) A command
 // splits as the registry writes it: only a quote before a blank ends the program.
 TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
@@ -375,13 +363,15 @@ TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
   };
   for (const auto& l : lists) {
     SCOPED_TRACE(l.name);
-    const std::string with = WithApplication(l.before, kDefaultApplications, kType, kId);
+    const std::string with =
+        WithApplication(l.before, kDefaultApplications, kCollectionType, kDesktopId);
     EXPECT_EQ(with, l.after);
-    EXPECT_EQ(WithApplication(with, kDefaultApplications, kType, kId), with);
-    EXPECT_EQ(WithoutApplication(with, kDefaultApplications, kType, kId), l.before);
+    EXPECT_EQ(WithApplication(with, kDefaultApplications, kCollectionType, kDesktopId), with);
+    EXPECT_EQ(WithoutApplication(with, kDefaultApplications, kCollectionType, kDesktopId),
+              l.before);
   }
   const std::string chosen = "[Default Applications]\napplication/x-tavrin=mine.desktop;\n";
-  EXPECT_EQ(WithoutApplication(chosen, kDefaultApplications, kType, kId), chosen);
+  EXPECT_EQ(WithoutApplication(chosen, kDefaultApplications, kCollectionType, kDesktopId), chosen);
 }
 
 }  // namespace

@@ -43,9 +43,8 @@ struct XdgAutostartTest : ::testing::Test {
   }
 };
 
-// Writing again replaces the collection's own entry; an entry of the same name that
-// runs another collection, or that the user wrote, stays and the new one gets a
-// number; removing takes every entry of the collection and nothing else.
+// Writing again replaces the collection's own entry; another's of the same name, or the
+// user's, stays and the new one gets a number; removing takes the collection's alone.
 TEST_F(XdgAutostartTest, EntriesOfOtherCollectionsAndOfTheUserAreLeftAlone) {
   std::vector<std::string> removed;
   EXPECT_TRUE(autostart.Disable("/c/a.tavrin", removed, error));  // no folder yet
@@ -75,8 +74,8 @@ TEST_F(XdgAutostartTest, EntriesOfOtherCollectionsAndOfTheUserAreLeftAlone) {
                                                "tavrin-Work.desktop"}));
 }
 
-// Paths that a desktop entry cannot hold are refused, and so is a folder that cannot be
-// made. (A program whose path holds a '%' is named by a link: see the run mode's tests.)
+// Paths an entry cannot hold are refused, and a folder that cannot be made. (A '%' in the
+// program's path: the run mode's tests.)
 TEST_F(XdgAutostartTest, PathsADesktopEntryCannotHoldAreRefused) {
   for (const char* path : {"/c/bad\xff.tavrin", "/c/line\nbreak.tavrin"}) {
     error.clear();

@@ -80,10 +80,8 @@ struct PosixShellTest : ::testing::Test {
 };
 
 // Parameters are split, never interpreted; the folder is the program's alone. A relative
-// program path is taken from the base folder (the collection's), or from the launcher's
-// folder when there is none. A program that ends at once with any status has run; one
-// that cannot be found is a failure; a stop gives the wait up. (A folder or a document:
-// see the dry run's tests.)
+// program is taken from the collection's folder, else the launcher's. Any exit status has
+// run; a missing program fails; a stop gives the wait up. (Documents: the dry run's tests.)
 TEST_F(PosixShellTest, WaitedProgramGetsItsArgumentsAndFolderAndIsWaitedFor) {
   const std::string program = PlaceRecorder("my tools/the recorder");
   EXPECT_EQ(shell.ShellAndWait(Waited(program, "--sleep=200 \"two words\" $(touch pwned) ; #x",

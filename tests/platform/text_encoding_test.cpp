@@ -36,6 +36,21 @@ std::vector<std::string> RandomTexts() {
   return texts;
 }
 
+// Whether `text` is valid UTF-8 without a C0 control or DEL (nor, with `noC1`, a C1 control).
+::testing::AssertionResult SafeUtf8(const std::string& text, bool noC1) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t len = CharLength(text, pos, kUtf8);
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    const auto next = static_cast<unsigned char>(pos + 1 < text.size() ? text[pos + 1] : 0);
+    if ((len == 1 && (lead < 0x20 || lead >= 0x7F)) ||
+        (noC1 && len == 2 && lead == 0xC2 && next < 0xA0)) {
+      return ::testing::AssertionFailure() << "at byte " << pos << " of " << EscapeControls(text);
+    }
+    pos += len;
+  }
+  return ::testing::AssertionSuccess();
+}
+
 TEST(EscapeControls, WritesControlCharactersAsEscapesAndKeepsTheRest) {
   const struct {
     const char* name;
@@ -130,28 +145,14 @@ TEST(JsonString, EscapesWhatJsonMustAndGivesValidUtf8) {
 TEST(EscapeControls, AnyBytesGiveSafeTextThatComesBackWhole) {
   for (const auto& text : RandomTexts()) {
     EXPECT_EQ(BytesOfUtf16(Utf16OfBytes(text)), text) << EscapeControls(text);
-    const std::string json = JsonString(text);
-    for (std::size_t pos = 0; pos < json.size();) {  // valid UTF-8, no C0 control nor DEL
-      const std::size_t len = CharLength(json, pos, kUtf8);
-      const auto lead = static_cast<unsigned char>(json[pos]);
-      ASSERT_FALSE(len == 1 && (lead < 0x20 || lead >= 0x7F)) << EscapeControls(text);
-      pos += len;
-    }
+    ASSERT_TRUE(SafeUtf8(JsonString(text), false));
     for (const char c : TerminalText(text, kUtf8)) {
       const auto byte = static_cast<unsigned char>(c);
       ASSERT_TRUE((byte >= 0x20 && byte != 0x7F) || byte == '\n') << EscapeControls(text);
     }
     const std::string escaped = EscapeControls(text, kUtf8);
-    for (std::size_t pos = 0; pos < escaped.size();) {
-      const std::size_t len = CharLength(escaped, pos, kUtf8);
-      const auto lead = static_cast<unsigned char>(escaped[pos]);
-      // No C0 control, DEL or invalid UTF-8.
-      ASSERT_FALSE(len == 1 && (lead < 0x20 || lead >= 0x7F)) << escaped;
-      ASSERT_FALSE(len == 2 && lead == 0xC2 && static_cast<unsigned char>(escaped[pos + 1]) < 0xA0)
-          << escaped;                                                      // no C1 control
-      ASSERT_NE(escaped.compare(pos, len, "\xe2\x80\xae"), 0) << escaped;  // no direction control
-      pos += len;
-    }
+    ASSERT_TRUE(SafeUtf8(escaped, true));
+    ASSERT_EQ(escaped.find("\xe2\x80\xae"), std::string::npos) << escaped;  // no direction control
     EXPECT_EQ(Unescaped(escaped), text);
   }
 }

@@ -105,11 +105,9 @@ class ScriptedToolkit : public Toolkit {
 // Records shell starts and answers them from a script (success when it has run out).
 class RecordingShell : public Shell {
  public:
-  int32_t ShellExecute(const ShellRequest& request) override { return Record(request, ""); }
+  int32_t ShellExecute(const ShellRequest& r) override { return Record(r, ""); }
   int32_t ShellAndWait(const WaitedStart& start) override { return Record(start, ""); }
-  int32_t CheckShellExecute(const ShellRequest& request) override {
-    return Record(request, "check ");
-  }
+  int32_t CheckShellExecute(const ShellRequest& r) override { return Record(r, "check "); }
   int32_t CheckShellAndWait(const WaitedStart& start) override { return Record(start, "check "); }
   std::string RuntimeErrorText(int32_t code) override {
     return "runtime error " + std::to_string(code);
@@ -146,9 +144,8 @@ class FakeSystemInfo : public SystemInfo {
   std::string CollectionFolder() override { return collectionFolder; }
   std::string ExecutablePath() override { return executablePath; }
   std::string FileTypeDescription(const std::string&) override { return description; }
-  // As the platform shows paths: in lower case where file names ignore case, as the
-  // Windows code page lowers its letters (A to Z, and the capitals of 0xC0 to 0xDE but
-  // the multiplication sign).
+  // Lower case where file names ignore case, as the Windows code page lowers its letters
+  // (A to Z, and the capitals of 0xC0 to 0xDE but the multiplication sign).
   std::string PathCase(const std::string& path) override {
     std::string shown = path;
     for (char& c : shown) {

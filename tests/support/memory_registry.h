@@ -62,11 +62,11 @@ class MemoryRegistry : public Registry {
     ++associationChanges;
     return associationProblem;
   }
+  // Refuses a program whose path holds a '?'.
   std::string ProgramPathProblem(const std::string& programPath) override {
     return programPath.find('?') == std::string::npos ? "" : programPath + "\n\nNot here.";
   }
   std::string associationProblem;  // what AssociationChanged answers
-  // ProgramPathProblem refuses a program whose path holds a '?'.
   bool AssociationFilesPresent() override { return filesPresent; }
   bool filesPresent = true;  // what AssociationFilesPresent answers
 

@@ -1,7 +1,6 @@
-// Every test program runs in a home of its own: HOME and the XDG folders name a fresh
-// folder, removed when the program ends, so that nothing a test starts (Qt's file
-// dialogs keep a history, font and shader caches, GIO's settings) writes into the home
-// of whoever runs the tests. Each test that ctest runs is a program run of its own.
+// Every test program runs in a home of its own, removed when it ends: nothing a test
+// starts (Qt's file dialog history, font and shader caches, GIO's settings) writes into
+// the home of whoever runs the tests. Each test that ctest runs is a program of its own.
 #include <stdlib.h>
 #include <sys/stat.h>
 

@@ -86,9 +86,8 @@ TEST(QtFileDialogs, TheOpenDialogListsWhatEachFilterNames) {
   EXPECT_EQ(ListedOnceLoaded(dialog, all), all);
 }
 
-// The Save dialog asks before it takes an existing collection's name typed without its
-// extension; No leaves it open; a new name is taken with the extension. A proposed name
-// of no UTF-8 (Latin-1 "caf\xe9") comes back as the same bytes.
+// Save asks before it takes an existing collection's name typed without its extension (No
+// leaves it open); a new name takes the extension; a Latin-1 name comes back whole.
 TEST(QtFileDialogs, SaveAsksAboutTheNameWrittenWithOrWithoutItsExtension) {
   QApplication app(argc, argv);
   testing::TempDir dir;
@@ -139,8 +138,8 @@ TEST(QtFileDialogs, SaveAsksAboutTheNameWrittenWithOrWithoutItsExtension) {
     EXPECT_EQ(dialog.result() == QDialog::Accepted, c.taken);
     EXPECT_EQ(ChosenFile(dialog), dir.file(c.taken ? "New.tavrin" : "Tools.tavrin"));
   }
-  // Qt sees no file by a name whose bytes are no UTF-8, so the question comes after the
-  // dialog, and No brings it back. The user takes the proposed name each time; No, then Yes.
+  // Qt sees no file by a name of no UTF-8: the question comes after the dialog, whose No
+  // brings it back. The user takes the proposed name each time; No, then Yes.
   asked.clear();
   answers = {QMessageBox::No, QMessageBox::Yes};
   testing::WriteFile(dir.file("caf\xe9.tavrin"), "\"Tavrin File 1.2\"\r\n");

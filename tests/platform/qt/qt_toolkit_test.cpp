@@ -54,11 +54,9 @@ TEST(QtToolkit, BoxesGoToStandardErrorWithoutADisplayAndToQtWithOne) {
   shown.DoEvents();
   EXPECT_TRUE(ran);
 
-  // Each box shows its caption, text, icon, the buttons of its style and, for a question,
-  // its default button (the one Enter presses; a box of one button needs none named);
-  // the box is answered with `click` once it is shown. A direction control in the text
-  // is shown escaped, so that "report<U+202E>fdp.sh" does not read "reporths.pdf"; a
-  // byte of no UTF-8 (Latin-1 "caf\xe9") is a character of its own, as the views show it.
+  // Each box shows its caption, text, icon, its style's buttons and a question's default
+  // (a box of one button needs none), answered with `click`. A direction control shows
+  // escaped; a byte of no UTF-8 (Latin-1 "caf\xe9") a character of its own, as in views.
   using Box = QMessageBox;
   const std::string reversed =
       "report\xe2\x80\xae"
@@ -101,9 +99,8 @@ TEST(QtToolkit, BoxesGoToStandardErrorWithoutADisplayAndToQtWithOne) {
   }
 }
 
-// Qt asked for a platform it has no plugin for would end the program as its
-// application starts: no application is started, and the boxes go to standard error
-// after one line that says why.
+// Without a plugin for the platform asked for, Qt would end the program: no application
+// starts, and the boxes go to standard error after a line that says why.
 TEST(QtToolkit, NoPlatformPluginIsNoApplicationAndBoxesGoToStandardError) {
   char option[] = "-platform";
   char platform[] = "tavrin-no-such-platform";

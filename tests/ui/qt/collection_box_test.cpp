@@ -1,6 +1,5 @@
-// The collection box as a user meets it in Qt: which gestures pick an entry (and so
-// load a collection) and which only change its text, and where the arrow keys start
-// from.
+// The collection box in Qt: which gestures pick an entry (and load it), which only change
+// its text, and where the arrow keys start from.
 
 #include "collection/collfile.h"
 #include "window_fixture.h"
@@ -25,8 +24,7 @@ struct CollectionBox : WindowTest {
   }
 };
 
-// A click on an entry of the open list, Enter on the highlighted entry of the open list
-// and an arrow key in the closed box pick an entry, which loads its collection.
+// A click or Enter in the open list and an arrow key in the closed box pick and load.
 TEST_F(CollectionBox, PicksOfAnEntryLoadIt) {
   FourCollections();
   Open();
@@ -56,9 +54,8 @@ TEST_F(CollectionBox, PicksOfAnEntryLoadIt) {
   EXPECT_TRUE(boxes.empty());
 }
 
-// Typing, then Tab, a click elsewhere, opening and closing the list, the wheel, Execute
-// hiding the window or Enter pick nothing, though the text is a collection's name: the
-// unsaved changes stay, and what Execute runs is what the list shows.
+// Typing a collection's name, then any other gesture, picks nothing: the unsaved changes
+// stay, and what Execute runs is what the list shows.
 TEST_F(CollectionBox, LeavingTheBoxPicksNothing) {
   FourCollections();
   Open();
@@ -104,8 +101,8 @@ TEST_F(CollectionBox, LeavingTheBoxPicksNothing) {
   EXPECT_EQ(state.CurrentCollFile, dir.file("Alpha.tavrin"));
 }
 
-// The arrow keys go on from the entry the box shows, after a start with a file too; from
-// a text that is no entry, Down picks the first entry.
+// The arrow keys go on from the entry shown (after a start with a file too), or from the
+// first.
 TEST_F(CollectionBox, ArrowKeysStartFromTheEntryShown) {
   FourCollections();
   ASSERT_EQ(ReadCollectionFile(state, dir.file("Games.tavrin"), fake.files), LoadOk);

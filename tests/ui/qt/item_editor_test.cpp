@@ -27,8 +27,7 @@ struct ItemEditorView : ::testing::Test, testing::FormWorld {
   }
 };
 
-// What the form filled in shows, OK disabled, the name selected; each text box shows the
-// start of its text.
+// What the form filled in shows, each box from its start; OK disabled, the name selected.
 TEST_F(ItemEditorView, OpensWithTheItemShownAndTheNameSelected) {
   ItemEditor& e = Open(Item("Notes", "/bin/notes", "-n", kStyleMaximized, kTrue));
   const std::pair<QLineEdit*, const char*> shown[] = {
@@ -45,8 +44,7 @@ TEST_F(ItemEditorView, OpensWithTheItemShownAndTheNameSelected) {
   EXPECT_EQ(e.txtItem()->selectedText(), "Notes");
 }
 
-// Typing, the style list, the check box and the buttons reach the form; what it says
-// shows in the controls.
+// Typing, the style list, the check box and the buttons reach the form, and it shows.
 TEST_F(ItemEditorView, GesturesReachTheForm) {
   ItemEditor& e = Open(Item("x", "/bin/x"));
   QTest::keyClick(e.txtFile(), Qt::Key_End);

@@ -47,9 +47,8 @@ TEST_F(MainWindowView, ControlsLieInsideTheirFrames) {
   EXPECT_EQ(window->btnExec()->geometry().top(), window->btnExit()->geometry().top());
 }
 
-// What the user does reaches the form, and the window shows what the form says: a click
-// on an entry, the right button, the double click, the toolbars, Delete; while a waited
-// item runs, the window shows that it waits, and afterwards it is itself again.
+// Clicks, the right button, the double click, the toolbars and Delete reach the form, and
+// the window shows what it says: while a waited item runs, that it waits.
 TEST_F(MainWindowView, GesturesReachTheForm) {
   Collection("Games", {"chess", "go", "tetris"});
   std::string during;
@@ -87,9 +86,8 @@ TEST_F(MainWindowView, GesturesReachTheForm) {
   EXPECT_EQ(Seen(), "<New Collection>: []");
 }
 
-// The item buttons follow the list's selection whichever way it goes: a click below the
-// last entry or a Ctrl+click on the selected one leaves none, and nothing to act on.
-// After a load, the first Down into the list selects the first entry.
+// The item buttons follow the selection: a click below the last entry or a Ctrl+click on
+// the selected one leaves none. After a load, the first Down selects the first entry.
 TEST_F(MainWindowView, TheItemButtonsFollowTheSelection) {
   Open({It("chess"), It("go")});
   Activate(window.get());
@@ -111,10 +109,8 @@ TEST_F(MainWindowView, TheItemButtonsFollowTheSelection) {
   EXPECT_EQ(ItemButtons(), "00000");
 }
 
-// The window's keys reach the form from the control that has the focus, the box's text
-// field too: Enter runs the collection and closes the window, Shift+Enter keeps it open
-// (or presses the focused button), Esc and Ctrl+X close it, F1 shows the About box; the
-// access keys of Execute and Exit press them.
+// The window's keys reach the form from the focused control, the box's text field too;
+// the access keys of Execute and Exit press them.
 TEST_F(MainWindowView, KeysReachTheFormFromTheFocusedControl) {
   Collection("Games", {"chess", "go"});
   const std::string games = "Games: chess go [save delete exec]";
@@ -126,23 +122,17 @@ TEST_F(MainWindowView, KeysReachTheFormFromTheFocusedControl) {
     const char* focus;  // a control's name, or "text" for the box's text field
     std::string after;  // what is seen, or "closed"
     std::size_t starts;
-    Strings modal;
+    Strings modal = {};
   } cases[] = {
-      {"Enter runs and closes", Qt::Key_Return, {}, "lstItems", "closed", 2, {}},
-      {"Shift+Enter runs", Qt::Key_Return, Qt::ShiftModifier, "lstItems", games, 2, {}},
-      {"Shift+Enter on a button",
-       Qt::Key_Return,
-       Qt::ShiftModifier,
-       "New",
-       "<New Collection>: []",
-       0,
-       {}},
-      {"Esc closes", Qt::Key_Escape, {}, "lstItems", "closed", 0, {}},
-      {"Ctrl+X closes", Qt::Key_X, Qt::ControlModifier, "text", "closed", 0, {}},
+      {"Enter runs and closes", Qt::Key_Return, {}, "lstItems", "closed", 2},
+      {"Shift+Enter runs", Qt::Key_Return, Qt::ShiftModifier, "lstItems", games, 2},
+      {"Shift+Enter on New", Qt::Key_Return, Qt::ShiftModifier, "New", "<New Collection>: []", 0},
+      {"Esc closes", Qt::Key_Escape, {}, "lstItems", "closed", 0},
+      {"Ctrl+X closes", Qt::Key_X, Qt::ControlModifier, "text", "closed", 0},
       {"F1 shows the About box", Qt::Key_F1, {}, "cboColl", games, 0, about},
       // Alt is a modifier: the window stays open after the run.
-      {"Alt+T presses Execute", Qt::Key_T, Qt::AltModifier, "cboColl", games, 2, {}},
-      {"Alt+X presses Exit", Qt::Key_X, Qt::AltModifier, "cboColl", "closed", 0, {}},
+      {"Alt+T presses Execute", Qt::Key_T, Qt::AltModifier, "cboColl", games, 2},
+      {"Alt+X presses Exit", Qt::Key_X, Qt::AltModifier, "cboColl", "closed", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -161,8 +151,7 @@ TEST_F(MainWindowView, KeysReachTheFormFromTheFocusedControl) {
   }
 }
 
-// The access keys of the menus and the frames work from every control of the main
-// window, the editable collection box included: the menus open, the frames take the focus.
+// The access keys of the menus and the frames work from every control, the box included.
 TEST_F(MainWindowView, AccessKeysWorkFromEveryControl) {
   Collection("Games", {"chess"});
   Open();
@@ -224,9 +213,8 @@ TEST_F(MainWindowView, MenuKeyAndShiftF10OpenTheItemPopup) {
   EXPECT_EQ(Seen(), "<Current Collection>: a c d [save exec]");
 }
 
-// Assistive technology reads a name for every control: the list and the details pane
-// their frames' captions, the box's text field too, which its frame labels; the details
-// pane gives its text.
+// Assistive technology reads a name for every control (the frames' captions, which label
+// the box's text field too) and the details pane's text.
 TEST_F(MainWindowView, ScreenReadersFindNamesAndTheDetailsText) {
   Open({It("chess"), It("go")});
   const auto name = [](QObject* o) {
@@ -257,9 +245,8 @@ TEST_F(MainWindowView, ScreenReadersFindNamesAndTheDetailsText) {
   EXPECT_EQ(text->text(0, text->characterCount()).toStdString(), details);
 }
 
-// The About box: Enter and Esc close it. OK has the focus, Tab goes on to the address,
-// which mails when Enter or Space presses it, when it is clicked and when a screen reader
-// presses it as the link it reads.
+// The About box: Enter and Esc close it; Tab goes from OK to the address, which mails on
+// Enter, Space, a click and a screen reader's press of the link.
 TEST(AboutBoxView, KeysCloseItAndTheAddressMails) {
   testing::FormWorld world;
   for (auto key : {Qt::Key_Return, Qt::Key_Escape}) {

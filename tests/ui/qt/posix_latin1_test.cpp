@@ -1,6 +1,5 @@
-// Texts whose bytes are no valid UTF-8 (a Latin-1 "caf\xe9" on Linux) are shown the same
-// way in every control, and come back as the same bytes: a pick loads the file, an edit
-// of other characters keeps the byte, a save writes it.
+// Bytes of no valid UTF-8 (a Latin-1 "caf\xe9") show alike in every control and come back
+// whole: a pick loads the file, an edit keeps the byte, a save writes it.
 #include <QAccessible>
 
 #include "ui/qt/details_pane.h"
@@ -26,8 +25,7 @@ TEST_F(Latin1Name, IsShownWithoutLossAndLoadsWhenPicked) {
   EXPECT_TRUE(boxes.empty());
 }
 
-// The list and the details pane show the name alike; the editor shows it too, and a
-// character typed after it keeps the byte in the item and in the saved file.
+// The list, the details and the editor show it; a character typed after it keeps the byte.
 TEST_F(Latin1Name, SurvivesAnEditAndASave) {
   Open({Item("caf\xe9", "/opt/caf\xe9")});
   ClickEntry(0);

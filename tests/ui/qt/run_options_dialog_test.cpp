@@ -1,6 +1,5 @@
 // The Qt run options dialog passes what the user types to its form, a line break of the
-// variables' box included, and Enter in a one-line box is OK; what it sets is saved and
-// read back by the program.
+// variables' box included, and Enter in a one-line box is OK.
 #include <QMenu>
 #include <QPlainTextEdit>
 
@@ -15,44 +14,33 @@ using C = OptionsControl;
 
 struct RunOptionsDialogTest : WindowTest {};
 
-TEST_F(RunOptionsDialogTest, TypedFieldsReachTheItem) {
-  edit.EditItem = testing::With(testing::Item("a", "b"), {{"Colour", "red"}});
-  FrmRunOptions optionsForm(Context());
-  qt::RunOptionsDialog dialog(optionsForm, nullptr);
-  dialog.show();
-  QTest::keyClicks(dialog.Control(C::txtDelay), "250");
-  auto* ready = static_cast<QComboBox*>(dialog.Control(C::cboReady));
-  ready->setCurrentIndex(2);
-  emit ready->activated(2);
-  QTest::keyClicks(dialog.Control(C::txtReady), "/run/app.pid");
-  QWidget* env = dialog.Control(C::txtEnv);
-  QTest::keyClicks(env, "A=1");
-  QTest::keyClick(env, Qt::Key_Return);
-  QTest::keyClicks(env, "B=2");
-  EXPECT_TRUE(dialog.isVisible()) << "Enter in the variables' box is a line break";
-  QTest::keyClick(dialog.Control(C::txtReady), Qt::Key_Return);
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_FALSE(edit.EditCancelled);
-  EXPECT_EQ(edit.EditItem.Options, (std::vector<ItemOption>{{"Colour", "red"},
-                                                            {"Delay", "250"},
-                                                            {"WaitReady", "file:/run/app.pid"},
-                                                            {"Env", "A=1"},
-                                                            {"Env", "B=2"}}));
-}
-
-// From the item's popup to the file and back: a delay and a port to wait for, set in the
-// dialog, are saved with the collection, and the program's own --list reads them.
+// From the item's popup to the file and back: what is typed in the dialog reaches the
+// item, is saved with the collection, and the program's own --list reads it.
 TEST_F(RunOptionsDialogTest, WhatTheDialogSetsIsSavedAndListed) {
-  form = std::make_unique<FrmMain>(Context(fake.platform),
-                                   Loaded({testing::Item("Server", testing::BinPath("server"))}));
+  FrmRunOptions alone(Context());
+  qt::RunOptionsDialog clicked(alone, nullptr);
+  clicked.show();
+  QTest::mouseClick(clicked.Control(C::btnOk), Qt::LeftButton);
+  EXPECT_FALSE(clicked.isVisible()) << "a click on OK reaches the form";
+  form = std::make_unique<FrmMain>(
+      Context(fake.platform),
+      Loaded({testing::With(testing::Item("Server", testing::BinPath("server")),
+                            {{"Colour", "red"}})}));
   window = std::make_unique<MainWindow>(*form, [](QDialog& d) {
     auto& dialog = dynamic_cast<qt::RunOptionsDialog&>(d);
-    QTest::keyClicks(dialog.Control(C::txtDelay), "2000");
+    dialog.show();
+    QTest::keyClicks(dialog.Control(C::txtDelay), "250");
     auto* ready = static_cast<QComboBox*>(dialog.Control(C::cboReady));
-    ready->setCurrentIndex(1);
-    emit ready->activated(1);
-    QTest::keyClicks(dialog.Control(C::txtReady), "127.0.0.1:8080");
-    QTest::mouseClick(dialog.Control(C::btnOk), Qt::LeftButton);
+    ready->setCurrentIndex(2);
+    emit ready->activated(2);
+    QTest::keyClicks(dialog.Control(C::txtReady), "/run/app.pid");
+    QWidget* env = dialog.Control(C::txtEnv);
+    QTest::keyClicks(env, "A=1");
+    QTest::keyClick(env, Qt::Key_Return);
+    QTest::keyClicks(env, "B=2");
+    EXPECT_TRUE(dialog.isVisible()) << "Enter in the variables' box is a line break";
+    QTest::keyClick(dialog.Control(C::txtReady), Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
     return d.result();
   });
   window->show();
@@ -61,11 +49,17 @@ TEST_F(RunOptionsDialogTest, WhatTheDialogSetsIsSavedAndListed) {
   QTest::keyClick(window->lstItems(), Qt::Key_F10, Qt::ShiftModifier);
   QTest::keyClick(window->mnuPopItem2(), Qt::Key_P);  // "Run O&ptions..."
   EXPECT_EQ(Box(), "<Current Collection>");
+  EXPECT_EQ(state.Items.at(0).Options, (std::vector<ItemOption>{{"Colour", "red"},
+                                                                {"Delay", "250"},
+                                                                {"WaitReady", "file:/run/app.pid"},
+                                                                {"Env", "A=1"},
+                                                                {"Env", "B=2"}}));
   dialogs.answers = {{true, state.CurrentCollFile}};
   QTest::mouseClick(window->collButton("Save"), Qt::LeftButton);
   const auto listed = testing::RunProcess({testing::TavrinPath(), "--list", dir.file("c.tavrin")});
   EXPECT_EQ(listed.exitCode, 0) << listed.err;
-  EXPECT_THAT(listed.out, ::testing::EndsWith("\tDelay=2000\tWaitReady=tcp:127.0.0.1:8080\n"));
+  EXPECT_THAT(listed.out, ::testing::EndsWith("\tColour=red\tDelay=250\tWaitReady=file:/run/app.pid"
+                                              "\tEnv=A=1\tEnv=B=2\n"));
 }
 
 }  // namespace

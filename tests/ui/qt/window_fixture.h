@@ -1,6 +1,5 @@
-// The main window's Qt view on the real form, under the offscreen platform, with boxes,
-// dialogs and launching scripted and the collection folder a temporary folder. The
-// item editor is the real Qt dialog, answered by a script instead of a modal loop.
+// The main window's Qt view on the real form, over the forms' world; the item editor is
+// the real Qt dialog, answered by a script instead of a modal loop.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -19,9 +18,7 @@
 #include <functional>
 #include <memory>
 
-#include "fakes.h"
 #include "form_world.h"
-#include "temp_dir.h"
 #include "ui/qt/about_box.h"
 #include "ui/qt/item_editor.h"
 #include "ui/qt/main_window.h"
@@ -90,8 +87,7 @@ struct WindowTest : ::testing::Test, testing::FormWorld {
     }
     return names;
   }
-  // What a user sees: the box's text, the listed items, and which of Save, Delete and
-  // Execute are enabled, as "Games: chess go [save delete exec]".
+  // What a user sees, as "Games: chess go [save delete exec]".
   std::string Seen() const {
     std::string text = Box() + ":";
     for (const auto& name : Listed()) text += " " + name;
