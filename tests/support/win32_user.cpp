@@ -190,4 +190,35 @@ void ScreenUser::Key(Window window, int virtualKey) {
   PostMessageA(window, WM_KEYUP, static_cast<WPARAM>(virtualKey), up);
 }
 
+std::string ClassValue(const std::string& sub, bool machine) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                    ("Software\\Classes\\" + sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return "<none>";
+  }
+  char buffer[512] = {};
+  DWORD size = sizeof buffer;
+  DWORD type = 0;
+  const LONG r = RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(key);
+  return r != ERROR_SUCCESS ? "<unset>" : type == REG_SZ ? std::string(buffer) : "<not text>";
+}
+
+AssociationTurn::AssociationTurn()
+    : turn_(CreateMutexA(nullptr, FALSE, "Local\\TavrinAssociationTests")) {
+  if (turn_ != nullptr) WaitForSingleObject(turn_, INFINITE);
+  owned_ = ClassValue(".tavrin") == "<none>" && ClassValue("Tavrin") == "<none>";
+}
+
+AssociationTurn::~AssociationTurn() {
+  for (const char* key : {"Software\\Classes\\.tavrin", "Software\\Classes\\Tavrin"}) {
+    if (owned_) RegDeleteTreeA(HKEY_CURRENT_USER, key);
+    if (owned_) RegDeleteKeyA(HKEY_CURRENT_USER, key);
+  }
+  if (turn_ != nullptr) {
+    ReleaseMutex(turn_);
+    CloseHandle(turn_);
+  }
+}
+
 }  // namespace tavrin::testing
