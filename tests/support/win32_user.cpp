@@ -175,10 +175,6 @@ void ScreenUser::Press(Window dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-void ScreenUser::Click(Window button) {
-  if (button) PostMessageA(button, BM_CLICK, 0, 0);
-}
-
 void ScreenUser::Key(Window window, int virtualKey) {
   if (!window) return;
   // A single stroke: repeat count 1 and the key's scan code; the release also says

@@ -61,8 +61,6 @@ class ScreenUser {
   static void Type(Window edit, const std::string& text);
   // Presses the dialog's button `id`, as its notification to the dialog.
   static void Press(Window dialog, int id);
-  // Clicks a button with the mouse, as the button itself sees it.
-  static void Click(Window button);
   // Presses and releases a key (a virtual-key code: VK_ESCAPE, VK_RETURN, VK_F1, 'X')
   // in `window`, through the message loop of its thread: dialogs and accelerators see
   // it as they see a key of the keyboard.
