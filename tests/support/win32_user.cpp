@@ -137,10 +137,6 @@ bool ScreenUser::WaitUntilGone(Window window) {
   return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); });
 }
 
-Window ScreenUser::Control(Window dialog, int id) {
-  return dialog ? GetDlgItem(dialog, id) : nullptr;
-}
-
 Window ScreenUser::Descendant(Window parent, const std::string& className) {
   if (!parent) return nullptr;
   for (HWND child = FindWindowExA(parent, nullptr, nullptr, nullptr); child;

@@ -50,7 +50,6 @@ class ScreenUser {
   // without regard to case; an empty class or caption matches any. Null when there is
   // none.
   static Window TopLevel(const std::string& className, const std::string& caption);
-  static Window Control(Window dialog, int id);
   // The first window of `className` inside `parent`, at any depth.
   static Window Descendant(Window parent, const std::string& className);
   static std::string Text(Window window);
