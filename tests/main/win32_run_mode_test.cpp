@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "run_mode.h"
+#include "win32_user.h"
 
 namespace tavrin {
 namespace {
@@ -16,22 +17,6 @@ namespace {
 using testing::Item;
 using testing::RecorderPath;
 namespace fs = std::filesystem;
-
-// The default value of HKEY_CURRENT_USER\Software\Classes\<sub>: "<none>" for a missing
-// key, "<unset>" for a key without one.
-std::string UserClass(const std::string& sub) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, ("Software\\Classes\\" + sub).c_str(), 0, KEY_READ, &key) !=
-      ERROR_SUCCESS) {
-    return "<none>";
-  }
-  char buffer[512] = {};
-  DWORD size = sizeof buffer;
-  const LONG read =
-      RegQueryValueExA(key, "", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-  RegCloseKey(key);
-  return read == ERROR_SUCCESS ? std::string(buffer) : "<unset>";
-}
 
 // Writes the value `name` of `sub` under `root`, creating the key.
 void SetValue(HKEY root, const std::string& sub, const char* name, const std::string& value) {
@@ -41,33 +26,6 @@ void SetValue(HKEY root, const std::string& sub, const char* name, const std::st
                  static_cast<DWORD>(value.size() + 1));
   RegCloseKey(key);
 }
-
-// There is one file association per user, which the window registers when it first
-// opens: a test that may write it takes its turn with the association tests, and a user
-// who had none has none again afterwards.
-class AssociationTurn {
- public:
-  AssociationTurn() : turn_(CreateMutexA(nullptr, FALSE, "Local\\TavrinAssociationTests")) {
-    if (turn_ != nullptr) WaitForSingleObject(turn_, INFINITE);
-    own_ = UserClass(".tavrin") == "<none>" && UserClass("Tavrin") == "<none>";
-  }
-  ~AssociationTurn() {
-    for (const char* key : {"Software\\Classes\\.tavrin", "Software\\Classes\\Tavrin"}) {
-      if (own_) RegDeleteTreeA(HKEY_CURRENT_USER, key);
-      if (own_) RegDeleteKeyA(HKEY_CURRENT_USER, key);
-    }
-    if (turn_ != nullptr) {
-      ReleaseMutex(turn_);
-      CloseHandle(turn_);
-    }
-  }
-  AssociationTurn(const AssociationTurn&) = delete;
-  AssociationTurn& operator=(const AssociationTurn&) = delete;
-
- private:
-  HANDLE turn_;
-  bool own_ = false;
-};
 
 BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<std::pair<DWORD, bool>*>(param);
@@ -80,8 +38,8 @@ BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM param) {
 // `--stop` asks what a run started to close its windows: a second tavrin.exe, whose main
 // window the run opened, closes it and ends; nothing is left to stop afterwards.
 TEST_F(RunModeTest, StopClosesTheWindowsOfWhatARunStarted) {
-  const AssociationTurn turn;  // the inner window registers it
-  env.erase("DISPLAY");        // the inner window needs Wine's own display
+  const testing::AssociationTurn turn;  // the inner window registers it
+  env.erase("DISPLAY");                 // the inner window needs Wine's own display
   WriteFile(dir.file("inner.tavrin"), CollectionText({Item("One", RecorderPath(), "x")}));
   WriteFile(dir.file("c.tavrin"),
             CollectionText({Item("Window", testing::TavrinPath(), dir.file("inner.tavrin"))}));

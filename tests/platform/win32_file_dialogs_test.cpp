@@ -31,15 +31,15 @@ namespace fs = std::filesystem;
 
 // The file-name box: a combo box with an edit inside, or a plain edit.
 HWND FileNameBox(HWND dialog) {
-  if (HWND combo = ScreenUser::Control(dialog, cmb13)) {
+  if (HWND combo = GetDlgItem(dialog, cmb13)) {
     if (HWND edit = ScreenUser::Descendant(combo, "Edit")) return edit;
   }
-  return ScreenUser::Control(dialog, edt1);
+  return GetDlgItem(dialog, edt1);
 }
 
 // Picks another file type, as a click in the box does.
 void ChooseFilter(HWND dialog, int index) {
-  const HWND types = ScreenUser::Control(dialog, cmb1);
+  const HWND types = GetDlgItem(dialog, cmb1);
   SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   for (const int code : {CBN_SELCHANGE, CBN_SELENDOK}) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code), reinterpret_cast<LPARAM>(types));

@@ -137,10 +137,6 @@ bool ScreenUser::WaitUntilGone(Window window) {
   return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); });
 }
 
-Window ScreenUser::Control(Window dialog, int id) {
-  return dialog ? GetDlgItem(dialog, id) : nullptr;
-}
-
 Window ScreenUser::Descendant(Window parent, const std::string& className) {
   if (!parent) return nullptr;
   for (HWND child = FindWindowExA(parent, nullptr, nullptr, nullptr); child;
@@ -175,10 +171,6 @@ void ScreenUser::Press(Window dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-void ScreenUser::Click(Window button) {
-  if (button) PostMessageA(button, BM_CLICK, 0, 0);
-}
-
 void ScreenUser::Key(Window window, int virtualKey) {
   if (!window) return;
   // A single stroke: repeat count 1 and the key's scan code; the release also says
@@ -188,6 +180,37 @@ void ScreenUser::Key(Window window, int virtualKey) {
   const LPARAM up = down | static_cast<LPARAM>(0xC0000000UL);
   PostMessageA(window, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), down);
   PostMessageA(window, WM_KEYUP, static_cast<WPARAM>(virtualKey), up);
+}
+
+std::string ClassValue(const std::string& sub, bool machine) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                    ("Software\\Classes\\" + sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return "<none>";
+  }
+  char buffer[512] = {};
+  DWORD size = sizeof buffer;
+  DWORD type = 0;
+  const LONG r = RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(key);
+  return r != ERROR_SUCCESS ? "<unset>" : type == REG_SZ ? std::string(buffer) : "<not text>";
+}
+
+AssociationTurn::AssociationTurn()
+    : turn_(CreateMutexA(nullptr, FALSE, "Local\\TavrinAssociationTests")) {
+  if (turn_ != nullptr) WaitForSingleObject(turn_, INFINITE);
+  owned_ = ClassValue(".tavrin") == "<none>" && ClassValue("Tavrin") == "<none>";
+}
+
+AssociationTurn::~AssociationTurn() {
+  for (const char* key : {"Software\\Classes\\.tavrin", "Software\\Classes\\Tavrin"}) {
+    if (owned_) RegDeleteTreeA(HKEY_CURRENT_USER, key);
+    if (owned_) RegDeleteKeyA(HKEY_CURRENT_USER, key);
+  }
+  if (turn_ != nullptr) {
+    ReleaseMutex(turn_);
+    CloseHandle(turn_);
+  }
 }
 
 }  // namespace tavrin::testing

@@ -25,7 +25,6 @@ class ScreenUser {
  public:
   // Starts the script; the windows it works are those of the calling thread.
   explicit ScreenUser(std::function<void(ScreenUser&)> script);
-  // Finish(), if the test has not called it.
   ~ScreenUser();
   ScreenUser(const ScreenUser&) = delete;
   ScreenUser& operator=(const ScreenUser&) = delete;
@@ -51,22 +50,16 @@ class ScreenUser {
   // without regard to case; an empty class or caption matches any. Null when there is
   // none.
   static Window TopLevel(const std::string& className, const std::string& caption);
-  // A control of a dialog by its identifier; null when it has none.
-  static Window Control(Window dialog, int id);
   // The first window of `className` inside `parent`, at any depth.
   static Window Descendant(Window parent, const std::string& className);
-  // A window's text (a caption, a box's contents, a button's label).
   static std::string Text(Window window);
   // The texts of a dialog's static controls, one after another: what a message box
   // says.
   static std::string StaticTexts(Window dialog);
   // Types `text` into an edit control, replacing what it held.
   static void Type(Window edit, const std::string& text);
-  // Presses the dialog's button `id` (IDOK, IDCANCEL, IDYES, IDNO, ...), as its
-  // notification to the dialog.
+  // Presses the dialog's button `id`, as its notification to the dialog.
   static void Press(Window dialog, int id);
-  // Clicks a button with the mouse, as the button itself sees it.
-  static void Click(Window button);
   // Presses and releases a key (a virtual-key code: VK_ESCAPE, VK_RETURN, VK_F1, 'X')
   // in `window`, through the message loop of its thread: dialogs and accelerators see
   // it as they see a key of the keyboard.
@@ -80,6 +73,27 @@ class ScreenUser {
   std::atomic<bool> scriptOver_{false};
   bool finished_ = false;
   std::thread thread_;
+};
+
+// The default value of Software\Classes\<sub> of the current user (of the machine with
+// `machine`): "<none>" for a missing key, "<unset>" for a key without one, "<not text>".
+std::string ClassValue(const std::string& sub, bool machine = false);
+
+// There is one file association per user: a test that may write it takes its turn with
+// the others (test programs run side by side), and a user who had none before has none
+// again afterwards.
+class AssociationTurn {
+ public:
+  AssociationTurn();
+  ~AssociationTurn();
+  AssociationTurn(const AssociationTurn&) = delete;
+  AssociationTurn& operator=(const AssociationTurn&) = delete;
+  // Whether the user had none: only then is the association the test's own.
+  bool owned() const { return owned_; }
+
+ private:
+  void* turn_;
+  bool owned_ = false;
 };
 
 }  // namespace tavrin::testing

@@ -1,8 +1,17 @@
 // The main window's Win32 view: each gesture reaches the form, and the controls show
-// what the form says. The rules themselves are the forms' tests'.
+// what the form says (the rules themselves are the forms' tests'). Tab reaches every
+// control in tab order, the toolbars too (the dialogs, made by the same builder, keep the
+// order of their descriptions), and the focus comes back where it was after a modal window.
+// The windows at the screen's DPI: laid out in twips, with fonts and toolbar pictures to
+// match, at the system's DPI and after a move to a screen of another.
 #include <windows.h>
+// The common controls after the system's header.
+#include <commctrl.h>
+
+#include <cstdlib>
 
 #include "forms/keys.h"
+#include "run_process.h"
 #include "window_fixture.h"
 
 namespace tavrin {
@@ -127,6 +136,225 @@ TEST_F(Win32WindowTest, TheKeysOfTheWindow) {
     }
     EXPECT_EQ(window->closed() ? "closed" : FocusName(), row.after);
     EXPECT_EQ(fake.shell.calls.size(), row.runs);
+  }
+}
+
+TEST_F(Win32WindowTest, TabGoesThroughEveryControlOfTheMainWindowInTabOrder) {
+  Open({Item("One", BinPath("one.exe")), Item("Two", BinPath("two.exe"))});
+  // The names of the controls that Tab (Shift+Tab) goes through from the collection
+  // box until it is back there.
+  const auto cycle = [this](int mask) {
+    SetFocus(window->Control(M::cboColl));
+    Strings seen{FocusName()};
+    for (int i = 0; i < 16 && (seen.size() == 1 || seen.back() != seen.front()); ++i) {
+      KeyInFocus(VK_TAB, mask);
+      seen.push_back(FocusName());
+    }
+    return seen;
+  };
+  // Without a selection the item buttons are disabled, and Tab passes them over.
+  EXPECT_THAT(cycle(0),
+              ElementsAre("cboColl", "tbColl", "lstItems", "btnExec", "btnExit", "cboColl"));
+  Select(0);
+  EXPECT_THAT(cycle(0),
+              ElementsAre("cboColl", "tbColl", "lstItems", "tbItem0", "tbItem1", "tbItem2",
+                          "tbItem3", "tbItem4", "btnExec", "btnExit", "cboColl"));
+  EXPECT_THAT(cycle(kShiftMask),
+              ElementsAre("cboColl", "btnExit", "btnExec", "tbItem4", "tbItem3", "tbItem2",
+                          "tbItem1", "tbItem0", "lstItems", "tbColl", "cboColl"));
+
+  // On a toolbar the keyboard stands on a button: Enter presses it, the arrow keys
+  // move along the collection toolbar.
+  SetFocus(window->Control(M::cboColl));
+  KeyInFocus(VK_TAB);
+  HWND collBar = win32::InnerToolbar(window->Control(M::tbCollOther));
+  ASSERT_EQ(GetFocus(), collBar);
+  EXPECT_EQ(SendMessageA(collBar, TB_GETHOTITEM, 0, 0), 0);
+  KeyInFocus(VK_RETURN);
+  ASSERT_EQ(dialogs.requests.size(), 1u);  // "Other": the Open dialog, cancelled
+  KeyInFocus(VK_RIGHT);
+  EXPECT_EQ(SendMessageA(collBar, TB_GETHOTITEM, 0, 0), 1);
+  // Left behind, the toolbar shows no button as the keyboard's.
+  KeyInFocus(VK_TAB);
+  EXPECT_EQ(FocusName(), "lstItems");
+  EXPECT_EQ(SendMessageA(collBar, TB_GETHOTITEM, 0, 0), -1);
+
+  SetFocus(window->Control(M::btnExec));
+  KeyInFocus(VK_TAB, kShiftMask);
+  EXPECT_EQ(FocusName(), "tbItem4");
+  KeyInFocus(VK_RETURN);  // Down
+  EXPECT_THAT(Listed(), ElementsAre("Two", "One"));
+  EXPECT_EQ(Selected(), 1);
+}
+
+// After each modal window, and when the window shows again after a run that keeps it
+// open, the control that had the focus has it again: the keys go on working there.
+TEST_F(Win32WindowTest, TheFocusComesBackWhereItWasAfterAModalWindow) {
+  Open({Item("One", BinPath("one.exe")), Item("Two", BinPath("two.exe"))});
+  // A box of the system's over the window, where the scripted boxes and file dialogs
+  // stand for the real ones: the system disables the window under it, as theirs do.
+  const auto systemBox = [this] { MessageBoxA(window->hwnd(), "Shown", "A box", MB_OK); };
+  fake.toolkit.during = systemBox;
+  dialogs.during = systemBox;
+  const auto command = [this](int id) {
+    PostMessageA(window->hwnd(), WM_COMMAND, static_cast<WPARAM>(id), 0);
+    Pump();
+  };
+  const auto noScript = [](ScreenUser&) {};
+  struct Row {
+    const char* name;
+    M focus;
+    const char* focusName;
+    std::function<void(ScreenUser&)> script;  // what the user does in the modal windows
+    std::function<void()> gesture;            // what opens them
+  };
+  const int registry = static_cast<int>(GetMenuItemID(GetSubMenu(GetMenu(window->hwnd()), 1), 0));
+  const Row rows[] = {
+      {"the About box", M::lstItems, "lstItems", noScript, [&] { KeyInFocus(VK_F1); }},
+      {"the Registry box", M::btnExit, "btnExit", noScript, [&] { command(registry); }},
+      {"the Open dialog", M::cboColl, "cboColl", noScript,
+       [&] { command(win32::MainWindow::CommandOf(M::tbCollOther)); }},
+      {"the Save As dialog", M::lstItems, "lstItems", noScript,
+       [&] { command(win32::MainWindow::CommandOf(M::tbCollSave)); }},
+      {"Add... from the popup", M::lstItems, "lstItems",
+       [](ScreenUser& u) {
+         HWND menu = u.WaitFor([] { return ScreenUser::TopLevel("#32768", ""); });
+         PostMessageA(menu, WM_CHAR, 'a', 1);  // the editor opens, and is cancelled
+       },
+       [&] { RightClickList(); }},
+      {"a run that keeps the window", M::lstItems, "lstItems", noScript,
+       [&] { KeyInFocus(VK_RETURN, kShiftMask); }},
+  };
+  for (const Row& row : rows) {
+    Select(0);
+    SetFocus(window->Control(row.focus));
+    Pump();
+    ScreenUser user(row.script);
+    row.gesture();
+    user.Finish();
+    ASSERT_FALSE(window->closed()) << row.name;
+    EXPECT_EQ(FocusName(), row.focusName) << row.name;
+  }
+  // The arrow keys work in the list again.
+  KeyInFocus(VK_DOWN);
+  EXPECT_EQ(Selected(), 1);
+}
+
+// The picture size of a toolbar control.
+int PictureOf(HWND toolbarControl) {
+  auto* images = reinterpret_cast<HIMAGELIST>(
+      SendMessageA(win32::InnerToolbar(toolbarControl), TB_GETIMAGELIST, 0, 0));
+  int width = 0, height = 0;
+  ImageList_GetIconSize(images, &width, &height);
+  return width == height ? width : -1;
+}
+
+int FontHeight(HWND control) {
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+std::string Layout(int width, int height, int left, int font, int picture) {
+  return "inner " + std::to_string(width) + "x" + std::to_string(height) + ", Exit at " +
+         std::to_string(left) + ", font " + std::to_string(font) + ", pictures " +
+         std::to_string(picture);
+}
+
+// The main window as designed at `dpi`: its inner area of 7860 by 3780 twips, Exit 4770
+// twips from the left, Execute's 12 points, pictures of 16 pixels at 96 DPI.
+std::string Designed(int dpi) {
+  return Layout(MulDiv(7860, dpi, 1440), MulDiv(3780, dpi, 1440), MulDiv(4770, dpi, 1440),
+                -MulDiv(1200, dpi, 7200), MulDiv(16, dpi, 96));
+}
+
+std::string Shown(win32::MainWindow& w) {
+  RECT inner, exit;
+  GetClientRect(w.hwnd(), &inner);
+  HWND exitButton = w.Control(MainControl::btnExit);
+  GetWindowRect(exitButton, &exit);
+  MapWindowPoints(nullptr, w.hwnd(), reinterpret_cast<POINT*>(&exit), 2);
+  // Every toolbar has the same pictures.
+  int picture = PictureOf(w.Control(MainControl::tbCollOther));
+  for (MainControl bar : {MainControl::tbItemUp, MainControl::tbItemEdit, MainControl::tbItemRemove,
+                          MainControl::tbItemOpen, MainControl::tbItemDown}) {
+    if (PictureOf(w.Control(bar)) != picture) picture = -1;
+  }
+  return Layout(inner.right, inner.bottom, exit.left, FontHeight(w.Control(MainControl::btnExec)),
+                picture);
+}
+
+// The editor's inner area and pictures.
+std::string EditorShown(HWND dialog) {
+  RECT inner;
+  GetClientRect(dialog, &inner);
+  return std::to_string(inner.right) + "x" + std::to_string(inner.bottom) + ", pictures " +
+         std::to_string(PictureOf(FindWindowExA(dialog, nullptr, "TavrinToolbar", nullptr)));
+}
+std::string EditorDesigned(int dpi) {
+  return std::to_string(MulDiv(5475, dpi, 1440)) + "x" + std::to_string(MulDiv(2145, dpi, 1440)) +
+         ", pictures " + std::to_string(MulDiv(16, dpi, 96));
+}
+
+// Tells a window that it has moved to a screen of `dpi`, as the system does.
+void MoveToScreenOf(HWND window, int dpi) {
+  RECT now;
+  GetWindowRect(window, &now);
+  SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&now));
+}
+
+// Laid out at the system's DPI (in the process the next test starts, the one it set), and
+// again after each move.
+TEST_F(Win32WindowTest, MovedToAScreenOfAnotherDpiTheWindowsAreLaidOutAgain) {
+  const int system = win32::LayoutDpi();
+  if (const char* set = std::getenv("TAVRIN_TEST_DPI")) {
+    EXPECT_EQ(system, std::atoi(set));
+  }
+  struct Back {
+    ~Back() { win32::UseDpi(0); }
+  } back;
+  auto& w = Open({Item("One", BinPath("one.exe"))});
+  EXPECT_EQ(Shown(w), Designed(system));
+  for (int dpi : {144, 192, 120, system}) {
+    MoveToScreenOf(w.hwnd(), dpi);
+    EXPECT_EQ(Shown(w), Designed(dpi)) << dpi;
+  }
+
+  std::string before, after;
+  ScreenUser user([&](ScreenUser& u) {
+    HWND dialog = u.WaitForDialog(w.hwnd());
+    before = EditorShown(dialog);
+    MoveToScreenOf(dialog, 144);
+    after = EditorShown(dialog);
+    ScreenUser::Press(dialog, IDCANCEL);
+    u.WaitUntilGone(dialog);
+  });
+  Select(0, true);
+  user.Finish();
+  EXPECT_EQ(before, EditorDesigned(system));
+  EXPECT_EQ(after, EditorDesigned(144));
+}
+
+TEST_F(Win32WindowTest, TheWindowsTakeTheSystemsDpi) {
+  // The screen's DPI as a user sets it, read by every program when it starts.
+  const char* const desktop = "Control Panel\\Desktop";
+  DWORD before = 0;
+  DWORD size = sizeof before;
+  const bool had = RegGetValueA(HKEY_CURRENT_USER, desktop, "LogPixels", RRF_RT_REG_DWORD, nullptr,
+                                &before, &size) == ERROR_SUCCESS;
+  char program[MAX_PATH];
+  GetModuleFileNameA(nullptr, program, MAX_PATH);
+  for (DWORD dpi : {144UL, 96UL}) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+    const auto run =
+        testing::RunProcess({program, "--gtest_filter=Win32WindowTest.MovedToAScreen*"},
+                            {{"TAVRIN_TEST_DPI", std::to_string(dpi)}});
+    EXPECT_EQ(run.exitCode, 0) << dpi << ":\n" << run.out << run.err;
+  }
+  if (had) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, &before, sizeof before);
+  } else {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels");
   }
 }
 

@@ -1,11 +1,16 @@
-// The main window's modal windows in Win32: the item editor, the About box and the
-// item list's popup menus, worked by a user at the screen on a thread of their own.
+// The main window's modal windows in Win32: the item editor, the run options dialog, the
+// About box and the item list's popup menus, worked by a user at the screen on a thread
+// of their own; and the progress window of a run that waits.
 // What the script sees is written down and checked once the modal call has returned.
 #include <windows.h>
 // The common controls after the system's header.
 #include <commctrl.h>
 
+#include "forms/frm_run_progress.h"
 #include "forms/keys.h"
+#include "platform/win32/win32_toolkit.h"
+#include "ui/win32/run_options_dialog.h"
+#include "ui/win32/run_progress_window.h"
 #include "window_fixture.h"
 
 namespace tavrin {
@@ -13,9 +18,11 @@ namespace {
 
 using testing::BinPath;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using testing::Item;
 using ::testing::StartsWith;
 using Editor = win32::ItemEditor;
+using Options = win32::RunOptionsDialog;
 
 // The open popup menu of the test thread, and its entries' texts.
 HWND WaitForMenu(ScreenUser& user) {
@@ -161,6 +168,44 @@ TEST_F(Win32WindowTest, TheRightButtonOpensThePopupOfTheSelection) {
   }
 }
 
+HWND Field(HWND dialog, OptionsControl control) {
+  return GetDlgItem(dialog, Options::kIdControl + static_cast<int>(control));
+}
+
+// The run options dialog, opened from the popup menu: what is typed and picked reaches the
+// form, the lines of the variables' box too, and OK writes them back. What OK refuses is
+// the form's test's; Esc and the dialog's keys are the item editor's (the same class).
+TEST_F(Win32WindowTest, TheRunOptionsDialogSetsAnItemsOptions) {
+  Open({Item("One", BinPath("one")), Item("Two", BinPath("two"))});
+  Select(1);
+  // A delay, a port to wait for and two variables typed as the keyboard types them (a
+  // multi-line box tells of no change set by a message; its lines end in CR LF).
+  ScreenUser user([&](ScreenUser& u) {
+    Choose(WaitForMenu(u), 'p');
+    const HWND dialog = u.WaitForDialog(window->hwnd());
+    ScreenUser::Type(Field(dialog, OptionsControl::txtDelay), "2000");
+    SendMessageA(Field(dialog, OptionsControl::cboReady), CB_SETCURSEL, 1, 0);
+    SendMessageA(
+        dialog, WM_COMMAND,
+        MAKEWPARAM(Options::kIdControl + static_cast<int>(OptionsControl::cboReady), CBN_SELCHANGE),
+        reinterpret_cast<LPARAM>(Field(dialog, OptionsControl::cboReady)));
+    ScreenUser::Type(Field(dialog, OptionsControl::txtReady), "127.0.0.1:8080");
+    for (const char c : std::string("A=1\rB=2")) {
+      PostMessageA(Field(dialog, OptionsControl::txtEnv), WM_CHAR, static_cast<WPARAM>(c), 1);
+    }
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);  // the mouse on OK
+    u.WaitUntilGone(dialog);
+  });
+  RightClickList();
+  user.Finish();
+  EXPECT_EQ(
+      state.Items[1].Options,
+      (std::vector<ItemOption>{
+          {"Delay", "2000"}, {"WaitReady", "tcp:127.0.0.1:8080"}, {"Env", "A=1"}, {"Env", "B=2"}}));
+  EXPECT_EQ(BoxText(), "<Current Collection>");
+  EXPECT_THAT(Details(), EndsWith("Options: delay 2 s, ready tc..."));
+}
+
 // F1 shows the About box, modal over the window; a click on its address starts a mail,
 // and Enter or Esc close it.
 TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
@@ -192,6 +237,55 @@ TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
                 ElementsAre(std::string("shell:mailto:") + FrmAbout::kFeedbackAddress +
                             "?subject=Tavrin Feedback!!"));
   }
+}
+
+// The progress window, as a run that waits shows it: the collection, the item and the
+// wait, and every way of cancelling reaches the form from the run's own passes over the
+// window's messages, the keys too (the window has no loop of its own).
+struct CountedCancel : FrmRunProgress {
+  using FrmRunProgress::FrmRunProgress;
+  int cancels = 0;
+  void btnCancel_Click() override { ++cancels; }
+};
+
+std::string Label(HWND window, ProgressControl label) {
+  return ScreenUser::Text(
+      GetDlgItem(window, win32::RunProgressWindow::kIdControl + static_cast<int>(label)));
+}
+
+TEST(Win32ProgressWindow, ShowsTheWaitAndEveryCancelReachesTheForm) {
+  win32::Win32Toolkit toolkit;
+  CountedCancel form(toolkit, win32::MakeRunProgressWindow, {});
+  const RunWait wait{"Work & play", 2, 3, "Server", "tcp:127.0.0.1:9", 12000, 30000};
+  form.Waiting(wait);
+  HWND window = FindWindowA(nullptr, "The Tavrin - Running");
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_EQ(Label(window, ProgressControl::lblColl), "Work & play");
+  EXPECT_EQ(Label(window, ProgressControl::lblItem), "Starting 2 of 3: Server");
+  EXPECT_EQ(Label(window, ProgressControl::lblWait), "Waiting for tcp:127.0.0.1:9, 12 s of 30 s");
+  HWND cancel = GetDlgItem(window, IDCANCEL);
+  EXPECT_EQ(GetFocus(), cancel);
+
+  const struct {
+    const char* name;
+    std::function<void()> gesture;
+  } kCancels[] = {
+      {"Esc", [&] { ScreenUser::Key(cancel, VK_ESCAPE); }},
+      {"Enter", [&] { ScreenUser::Key(cancel, VK_RETURN); }},
+      {"the button", [&] { PostMessageA(cancel, BM_CLICK, 0, 0); }},  // the mouse on it
+      {"the close box", [&] { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+  };
+  int cancels = 0;
+  for (const auto& row : kCancels) {
+    SCOPED_TRACE(row.name);
+    row.gesture();
+    form.Waiting(wait);  // the run's next slice lets the messages run
+    EXPECT_EQ(form.cancels, ++cancels);
+    EXPECT_TRUE(IsWindowVisible(window)) << "it stays until the run has stopped";
+  }
+  form.RunEnded();
+  EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 namespace tavrin {
 namespace {
 
-std::string TextOf(HWND window) { return ScreenUser::Text(window); }
-
 // Sets or clears the modifier keys of `mask` in the thread's keyboard state, as the
 // keyboard does when they go down or up.
 void SetHeld(int mask, bool down) {
@@ -50,8 +48,6 @@ Strings Entries(HWND box, UINT count, UINT length, UINT text) {
 
 }  // namespace
 
-Win32WindowTest::~Win32WindowTest() { window.reset(); }
-
 win32::MainWindow& Win32WindowTest::Open(const std::string& commandLine) {
   window.reset();
   form = std::make_unique<FrmMain>(Context(), commandLine);
@@ -67,7 +63,7 @@ win32::MainWindow& Win32WindowTest::Open(const std::vector<CollItem>& items) {
 void Win32WindowTest::Pump() { window->RunPending(); }
 
 std::string Win32WindowTest::BoxText() const {
-  return TextOf(window->Control(MainControl::cboColl));
+  return ScreenUser::Text(window->Control(MainControl::cboColl));
 }
 
 Strings Win32WindowTest::BoxEntries() const {
@@ -82,7 +78,7 @@ int Win32WindowTest::Selected() const {
   return static_cast<int>(SendMessageA(window->Control(MainControl::lstItems), LB_GETCURSEL, 0, 0));
 }
 
-std::string Win32WindowTest::Details() const { return TextOf(window->picDetails()); }
+std::string Win32WindowTest::Details() const { return ScreenUser::Text(window->picDetails()); }
 
 bool Win32WindowTest::Enabled(MainControl control) const {
   HWND hwnd = window->Control(control);

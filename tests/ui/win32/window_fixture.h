@@ -26,16 +26,13 @@ using win32::Hwnd;
 
 struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   std::unique_ptr<FrmMain> form;
-  std::unique_ptr<win32::MainWindow> window;
-
-  ~Win32WindowTest() override;
+  std::unique_ptr<win32::MainWindow> window;  // gone before the form it shows
 
   // Opens the window as the program does, on the command line's collection.
   win32::MainWindow& Open(const std::string& commandLine = "");
   // Opens it on a collection "c" that is already loaded.
   win32::MainWindow& Open(const std::vector<CollItem>& items);
-  // Runs the window's waiting messages.
-  void Pump();
+  void Pump();  // runs the window's waiting messages
 
   // What the window shows.
   std::string BoxText() const;
@@ -55,9 +52,8 @@ struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   std::string FocusName() const;
 
   // What the user does.
-  // Picks entry `index` of the collection box's list.
+  // Picks entry `index` of the collection box's list, or types `text` into the box.
   void Pick(int index);
-  // Types `text` into the collection box.
   void TypeInBox(const std::string& text);
   // Clicks entry `row` of the item list, or double-clicks it.
   void Select(int row, bool twice = false);
@@ -68,7 +64,6 @@ struct Win32WindowTest : ::testing::Test, testing::FormWorld {
   void Key(MainControl control, int key, int mask = 0);
   // The same in whatever has the focus, as the keyboard sends it.
   void KeyInFocus(int key, int mask = 0);
-  // The right button, pressed and released over the item list.
   void RightClickList();
 };
 
