@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include "ui/qt/details_pane.h"
@@ -64,8 +65,9 @@ QWidget* MakeToolBar(const ControlDesc& desc, QWidget* parent, MadeControls& mad
   return strip;
 }
 
-// More entries than a list box shows at once.
+// More entries than a list box shows at once, and more than a collection holds.
 constexpr int kListFirstBatch = 20;
+constexpr int kListWholeBatch = 1 << 20;
 
 QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
   switch (desc.kind) {
@@ -91,10 +93,16 @@ QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
       auto* list = new QListWidget(parent);
       list->setSelectionMode(QAbstractItemView::SingleSelection);
       // The entries are measured (their text shaped) as the list lays them out: the
-      // first screenful before the window is shown, the rest in batches right after,
-      // so that a long collection does not hold the window back.
+      // first screenful before the window is shown, so that a long collection does not
+      // hold the window back, then all the rest in one batch as soon as events run,
+      // before any key is taken (a key between batches would move in a part of the
+      // list), and every later list at once.
       list->setLayoutMode(QListView::Batched);
       list->setBatchSize(kListFirstBatch);
+      QTimer::singleShot(0, list, [list] {
+        list->setLayoutMode(QListView::SinglePass);
+        list->setBatchSize(kListWholeBatch);
+      });
       return list;
     }
     case ControlKind::CheckBox:
