@@ -11,7 +11,6 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -46,32 +45,16 @@ struct SaveCollection : ::testing::Test {
   CollectionState state;
 };
 
-// Random collections: any bytes but NUL, CR and LF, quotes, commas and blanks often.
-TEST_F(SaveCollection, EveryValueSurvivesASaveAndALoad) {
-  std::mt19937 rng(7411);
-  const auto below = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
-  const auto randomText = [&] {
-    std::string text;
-    for (int i = below(4) == 0 ? 0 : below(40); i > 0; --i) {
-      const char c = below(3) == 0 ? "\",  \t#"[below(6)] : static_cast<char>(1 + below(255));
-      text += c == '\r' || c == '\n' ? ',' : c;
-    }
-    return text;
-  };
-  state.Items = {Item("say \"hi\"", "\"", "\"\"", 32767, kTrue), Item("", "", "", -32768)};
-  const std::string path = dir.file("random.tavrin");
-  for (int round = 0; round < 300; ++round) {
-    ASSERT_FALSE(SaveCollectionFile(state, path, files)) << "round " << round;
-    CollectionState loaded;
-    ASSERT_EQ(ReadCollectionFile(loaded, path, files), LoadOk) << "round " << round;
-    ASSERT_EQ(loaded.Items, state.Items) << "round " << round;
-    state.Items.clear();
-    for (int i = 1 + below(round % 10 == 0 ? 300 : 8); i > 0; --i) {
-      const auto style = static_cast<int16_t>(below(2) == 0 ? below(6) : below(65536) - 32768);
-      state.Items.push_back(
-          Item(randomText(), randomText(), randomText(), style, below(2) == 0 ? kTrue : kFalse));
-    }
-  }
+// Every byte but NUL survives a save and a load, in every text field, with the extreme styles.
+TEST_F(SaveCollection, EveryByteSurvivesASaveAndALoad) {
+  std::string bytes;
+  for (int c = 1; c < 256; ++c) bytes += static_cast<char>(c);
+  state.Items = {Item(bytes, " " + bytes, bytes + " ", 32767, kTrue), Item("", "", "", -32768)};
+  const std::string path = dir.file("bytes.tavrin");
+  ASSERT_FALSE(SaveCollectionFile(state, path, files));
+  CollectionState loaded;
+  ASSERT_EQ(ReadCollectionFile(loaded, path, files), LoadOk);
+  EXPECT_EQ(loaded.Items, state.Items);
 }
 
 // The extension is forced; a missing folder or a folder in the way fails cleanly.
@@ -84,11 +67,6 @@ TEST_F(SaveCollection, TheExtensionIsForcedAndABadTargetFailsCleanly) {
   EXPECT_TRUE(SaveCollectionFile(state, dir.file("taken.tavrin"), files));
   EXPECT_EQ(Listed(), (Names{"Games.tavrin", "Games.txt", "Upper.TAVRIN", "taken.tavrin"}));
   EXPECT_EQ(ReadFile(dir.file("Games.txt")), "keep me");
-  const auto previous = fs::current_path();  // a relative name saves in the current folder
-  fs::current_path(dir.path());
-  EXPECT_FALSE(SaveCollectionFile(state, "relative.tavrin", files));
-  fs::current_path(previous);
-  EXPECT_TRUE(fs::exists(dir.file("relative.tavrin")));
 }
 
 // The native file system whose `failAt`-th step (from 1; 0: none) fails undone; `steps`

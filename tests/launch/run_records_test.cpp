@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "fakes.h"
-#include "launch/launch.h"
 #include "script_output.h"
 #include "temp_dir.h"
 
@@ -20,7 +19,6 @@ void PrintTo(const StartedItem& item, std::ostream* os) {
 
 namespace {
 
-using testing::Item;
 using Strings = std::vector<std::string>;
 
 struct RunRecords : ::testing::Test {
@@ -77,25 +75,6 @@ TEST_F(RunRecords, StopEndsWhatRunsAndSaysWhatBecameOfEachItem) {
             (std::vector<StartedItem>{{4, "Stubborn", 14, "400"}}));
   EXPECT_EQ(stop(true), (Strings{"4\tStubborn\tstopped", "all ended", "runs 13"}));
   EXPECT_TRUE(ReadRunRecord(RecordPath(), files).empty());
-}
-
-// A run records the programs it started, with their marks, and starts that told no process.
-TEST_F(RunRecords, RunAllItemsRecordsWhatItStarted) {
-  testing::FakePlatform fake;
-  fake.system.recordFolder = dir.path().string();
-  fake.system.processes = {{21, "2100"}};
-  CollectionState state;
-  state.Items = {Item("Program", "p"), Item("Document", "d.txt"),
-                 Item("Waited", "w", "", 1, kTrue)};
-  state.CurrentCollFile = collection;
-  // The shell tells the process of the program, and of the waited one, which has ended.
-  fake.shell.during = [&] {
-    if (fake.shell.calls.back() == "shell:p") fake.shell.shellStarts.back().started(21);
-    if (fake.shell.calls.back() == "wait:w") fake.shell.waitedStarts.back().started(22);
-  };
-  EXPECT_EQ(RunAllItems(state, fake.platform), 0);
-  EXPECT_EQ(ReadRunRecord(RunRecordPath(collection, fake.system, fake.files), fake.files),
-            (std::vector<StartedItem>{{1, "Program", 21, "2100"}, {2, "Document", 0, ""}}));
 }
 
 }  // namespace

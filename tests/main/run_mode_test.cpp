@@ -89,8 +89,8 @@ TEST_F(RunModeTest, EveryItemStartedGivesStatusZeroAndNoOutput) {
 #endif
 }
 
-// Options answer without loading Qt; "--" runs a collection named like an option; a
-// collection that cannot be loaded gives status 2 and a line.
+// Options answer without loading Qt; a collection that cannot be loaded gives status 2
+// and a line.
 TEST_F(RunModeTest, OptionsAndEachLoadResultGiveTheirStatus) {
 #ifndef _WIN32
   env["DISPLAY"] = ":97";  // a display that would not answer
@@ -102,10 +102,6 @@ TEST_F(RunModeTest, OptionsAndEachLoadResultGiveTheirStatus) {
   EXPECT_EQ(help.err.find("libQt6"), std::string::npos) << help.err;
   env.erase("LD_DEBUG");
   EXPECT_EQ(Start({TavrinPath(), "-v"}).out, "tavrin " + std::string(kVersionText) + "\n");
-  WriteFile(dir.file("--help"), CollectionText({Item("One", RecorderPath(), "dash", 1, kTrue)}));
-  const auto run = testing::RunProcess({TavrinPath(), "--", "--help", "/run"}, env, dir.str());
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(testing::WaitForRecording(record, 1).at(0).args, std::vector<std::string>{"dash"});
 
   const auto missing = Start({TavrinPath(), dir.file("none.tavrin"), "/run"});
   EXPECT_EQ(missing.exitCode, 2);
@@ -113,19 +109,6 @@ TEST_F(RunModeTest, OptionsAndEachLoadResultGiveTheirStatus) {
             std::vector<std::string>{"tavrin: " + EscapeControls(dir.file("none.tavrin")) +
                                      ": The Tavrin was unable to load the Collection!!"});
 }
-
-#ifndef _WIN32
-// The example names its picture relative to itself, so it runs from any folder.
-TEST(ExampleCollection, RunsCleanlyFromAnyFolder) {
-  testing::TempDir dir;
-  const auto result = testing::RunProcess(
-      {TavrinPath(), testing::SourcePath() + "/examples/welcome.tavrin", "/run"},
-      {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"TAVRIN_HOME", dir.str()}}, dir.str());
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.err.find("The Tavrin - Error:"), std::string::npos) << result.err;
-  EXPECT_NE(result.out.find("Hello from Tavrin! Parameters with blanks"), std::string::npos);
-}
-#endif
 
 // --- Where only POSIX can show it.
 #ifndef _WIN32
@@ -220,34 +203,6 @@ TEST_F(RunModeTest, WhateverTheDisplayRunsEndAndTheWindowSaysWhyItCannotOpen) {
   if (!skipped.empty()) {
     GTEST_SKIP() << "not tried here (no windows module): " << ::testing::PrintToString(skipped);
   }
-}
-
-// A collection named relative to the current folder: relative items are found beside it,
-// bare names on PATH (not in the current folder), and parameters arrive as written.
-TEST_F(RunModeTest, ItemsAreFoundAsTheUserMeantThem) {
-  for (const char* folder : {"lists/tools", "bin", "home"})
-    fs::create_directories(dir.file(folder));
-  fs::copy_file(RecorderPath(), dir.file("lists/tools/rec"));
-  fs::copy_file(RecorderPath(), dir.file("bin/tavrin-bare-rec"));
-  WriteFile(dir.file("home/tavrin-bare-rec"), "a text file of the same name\n");
-  env["PATH"] = dir.file("bin") + ":/usr/bin:/bin";
-  WriteFile(dir.file("lists/mine.tavrin"),
-            CollectionText({Item("Issue", "./tools/rec", "issue #42 C:\\temp\\x.txt", 1, kTrue),
-                            Item("Bare", "tavrin-bare-rec", "--color #fff", 1, kTrue)}));
-  const auto result =
-      testing::RunProcess({TavrinPath(), "../lists/mine.tavrin", "/run"}, env, dir.file("home"));
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.err, "");
-  std::vector<std::vector<std::string>> seen;
-  for (const auto& run : ReadRecording(record)) {
-    seen.push_back(run.args);
-    seen.back().insert(seen.back().begin(), {run.program, run.cwd});
-  }
-  EXPECT_EQ(
-      seen,
-      (std::vector<std::vector<std::string>>{
-          {dir.file("lists/tools/rec"), dir.file("lists/tools"), "issue", "#42", "C:\\temp\\x.txt"},
-          {dir.file("bin/tavrin-bare-rec"), dir.file("home"), "--color", "#fff"}}));
 }
 
 // Every program started gets the signal dispositions, mask and descriptors the launcher was

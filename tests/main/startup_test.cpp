@@ -1,7 +1,6 @@
 // The command line and the three ways of starting, with the platform faked.
 #include "main/startup.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "fakes.h"
@@ -11,7 +10,6 @@ namespace tavrin {
 namespace {
 
 using testing::Item;
-using Args = std::vector<std::string>;
 
 // Windows: "/run" anywhere, in any case, is the switch; the file part is the text before
 // the first " /", without one pair of quotes round it (a Windows name holds no quote).
@@ -97,22 +95,6 @@ TEST_F(MainTest, PlainAndOpenStartsOpenTheWindowFailedLoadsDoNot) {
   EXPECT_EQ(boxes.size(), 2u);  // the failed loads' only
   EXPECT_EQ(windowOpened, 2);   // the plain and open starts only
   EXPECT_TRUE(fake.shell.calls.empty());
-}
-
-TEST_F(MainTest, OldVersionAsksThenRunsWhateverTheAnswer) {
-  for (int answer : {kAnswerYes, kAnswerNo}) {
-    testing::WriteFile(
-        path, "\"Tavrin File 1.1\"\r\n0\r\n\"One\",\"" + testing::BinPath("one") + "\",\"\",1\r\n");
-    fake.shell.calls.clear();
-    boxes.clear();
-    fake.toolkit.answers = {answer};
-    EXPECT_EQ(Start(RequestFromArguments({path, "/run"})), kExitOk);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_THAT(boxes[0], ::testing::StartsWith("The Tavrin - Question: (36)"));
-    EXPECT_EQ(fake.shell.calls, Args{"shell:one"});
-    const bool upgraded = testing::ReadFile(path).rfind("\"Tavrin File 1.2\"", 0) == 0;
-    EXPECT_EQ(upgraded, answer == kAnswerYes);
-  }
 }
 
 }  // namespace
