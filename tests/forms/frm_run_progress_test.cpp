@@ -98,24 +98,6 @@ TEST_F(RunProgressTest, WithoutAWindowEachWaitThatGoesOnIsToldOnce) {
   EXPECT_EQ(shown.made, 0);
 }
 
-// Cancel while a port never opens ends the wait and starts nothing more, as a termination
-// signal would, but with no signal to end the program by.
-TEST_F(RunProgressTest, CancelWhileAPortNeverOpensStopsBeforeTheNextItem) {
-  FrmRunProgress* progress = nullptr;
-  maker = [&](FrmRunProgress& made) {
-    progress = &made;
-    return std::make_unique<FakeProgressView>(shown);
-  };
-  shown.onWait = [&] { progress->btnCancel_Click(); };
-  Run({With(Item("s", "s"), {{"WaitReady", kTcp}}), Item("b", "b")}, int64_t{1} << 40);
-  EXPECT_THAT(fake.shell.calls, ElementsAre("shell:s"));
-  EXPECT_TRUE(RunStopped());
-  EXPECT_EQ(StopSignal(), 0);
-  EXPECT_LT(fake.system.now, 2000);
-  EXPECT_TRUE(shown.unloaded);
-  ClearStopRequest();
-}
-
 // From the main window, Cancel stops the run and the window comes back, as with Shift.
 TEST_F(RunProgressTest, CancelInTheWindowStopsTheRunAndKeepsTheProgram) {
   Open({With(Item("s", "s"), {{"WaitReady", kTcp}}), Item("b", "b")});

@@ -16,15 +16,6 @@ namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::WriteFile;
 
-// (How an entry quotes its paths: the run mode's test, through the desktop's own tools.)
-TEST(Autostart, Names) {
-  const std::pair<const char*, const char*> names[] = {
-      {"/home/me/My Games & more.tavrin", "My-Games-more"},
-      {"/x/--a  b--.tavrin", "a-b"},
-      {"/x/$$$.tavrin", "collection"}};
-  for (const auto& [path, name] : names) EXPECT_EQ(AutostartName(path), name) << path;
-}
-
 struct XdgAutostartTest : ::testing::Test {
   testing::TempDir dir;
   XdgAutostart autostart{XdgFolders{dir.file("config"), dir.file("data")}};

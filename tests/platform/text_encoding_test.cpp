@@ -5,51 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "platform/toolkit.h"
-#include "script_output.h"
 
 namespace tavrin {
 namespace {
 
-using testing::Unescaped;
 constexpr auto kUtf8 = TextEncoding::kUtf8;
 constexpr auto kSingle = TextEncoding::kSingleByte;
-
-// Random texts of any bytes, weighted towards the ones that need care.
-std::vector<std::string> RandomTexts() {
-  std::mt19937 random(20240611);
-  const std::string pieces[] = {"\\",      "\t",       "\n",       "\r",
-                                "\x1b[2J", "\xc2\x9b", "\xe2\x82", "\xe2\x80\xae",
-                                "\"",      "\xff",     " ",        std::string(1, '\0')};
-  std::vector<std::string> texts;
-  for (int n = 0; n < 500; ++n) {
-    std::string text;
-    const int length = static_cast<int>(random() % 12);
-    for (int i = 0; i < length; ++i) {
-      text += random() % 3 == 0 ? std::string(1, static_cast<char>(random() % 256))
-                                : pieces[random() % std::size(pieces)];
-    }
-    texts.push_back(text);
-  }
-  return texts;
-}
-
-// Whether `text` is valid UTF-8 without a C0 control or DEL (nor, with `noC1`, a C1 control).
-::testing::AssertionResult SafeUtf8(const std::string& text, bool noC1) {
-  for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t len = CharLength(text, pos, kUtf8);
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    const auto next = static_cast<unsigned char>(pos + 1 < text.size() ? text[pos + 1] : 0);
-    if ((len == 1 && (lead < 0x20 || lead >= 0x7F)) ||
-        (noC1 && len == 2 && lead == 0xC2 && next < 0xA0)) {
-      return ::testing::AssertionFailure() << "at byte " << pos << " of " << EscapeControls(text);
-    }
-    pos += len;
-  }
-  return ::testing::AssertionSuccess();
-}
 
 TEST(EscapeControls, WritesControlCharactersAsEscapesAndKeepsTheRest) {
   const struct {
@@ -135,25 +97,6 @@ TEST(JsonString, EscapesWhatJsonMustAndGivesValidUtf8) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(JsonString(c.text), c.json);
-  }
-}
-
-// Whatever the bytes: the escapes give one line without a tab or any other control
-// character, valid UTF-8, and the original comes back from them; text for a terminal
-// keeps only its line feeds; JSON is valid UTF-8 without controls; UTF-16 carries the bytes there
-// and back.
-TEST(EscapeControls, AnyBytesGiveSafeTextThatComesBackWhole) {
-  for (const auto& text : RandomTexts()) {
-    EXPECT_EQ(BytesOfUtf16(Utf16OfBytes(text)), text) << EscapeControls(text);
-    ASSERT_TRUE(SafeUtf8(JsonString(text), false));
-    for (const char c : TerminalText(text, kUtf8)) {
-      const auto byte = static_cast<unsigned char>(c);
-      ASSERT_TRUE((byte >= 0x20 && byte != 0x7F) || byte == '\n') << EscapeControls(text);
-    }
-    const std::string escaped = EscapeControls(text, kUtf8);
-    ASSERT_TRUE(SafeUtf8(escaped, true));
-    ASSERT_EQ(escaped.find("\xe2\x80\xae"), std::string::npos) << escaped;  // no direction control
-    EXPECT_EQ(Unescaped(escaped), text);
   }
 }
 

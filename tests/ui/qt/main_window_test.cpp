@@ -1,8 +1,7 @@
-// The main window's Qt view and its About box: the frames, that each gesture of the mouse
-// and of the keyboard reaches the form, the access keys, the item popup from the keyboard,
-// and the names that assistive technology reads.
+// The main window's Qt view: that each gesture of the mouse and of the keyboard reaches
+// the form, the access keys, the item popup from the keyboard, and the names that
+// assistive technology reads.
 #include <QAccessible>
-#include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -26,26 +25,6 @@ struct MainWindowView : WindowTest {
   }
   QWidget* Focus() const { return QApplication::focusWidget(); }
 };
-
-// Every control of a frame lies inside the frame's contents, below its caption, and the
-// frames lie above Execute and Exit.
-TEST_F(MainWindowView, ControlsLieInsideTheirFrames) {
-  Open();
-  int framesBottom = 0;
-  for (QGroupBox* frame : window->findChildren<QGroupBox*>()) {
-    SCOPED_TRACE(frame->title().toStdString());
-    const QRect inside = frame->contentsRect();
-    const auto controls = frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    ASSERT_FALSE(controls.isEmpty());
-    for (const QWidget* control : controls) {
-      EXPECT_TRUE(inside.contains(control->geometry()))
-          << control->objectName().toStdString() << " covers the frame's border or caption";
-    }
-    framesBottom = std::max(framesBottom, frame->geometry().bottom());
-  }
-  EXPECT_LT(framesBottom, window->btnExec()->geometry().top());
-  EXPECT_EQ(window->btnExec()->geometry().top(), window->btnExit()->geometry().top());
-}
 
 // Clicks, the right button, the double click, the toolbars and Delete reach the form, and
 // the window shows what it says: while a waited item runs, that it waits.
@@ -258,39 +237,6 @@ TEST_F(MainWindowView, ScreenReadersFindNamesAndTheDetailsText) {
   QAccessibleTextInterface* text = pane->textInterface();
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->text(0, text->characterCount()).toStdString(), details);
-}
-
-// The About box: Enter and Esc close it; Tab goes from OK to the address, which mails on
-// Enter, Space, a click and a screen reader's press of the link.
-TEST(AboutBoxView, KeysCloseItAndTheAddressMails) {
-  testing::FormWorld world;
-  for (auto key : {Qt::Key_Return, Qt::Key_Escape}) {
-    FrmAbout form(world.Context());
-    qt::AboutBox about(form, nullptr);
-    about.show();
-    QTest::keyClick(&about, key);
-    EXPECT_FALSE(about.isVisible()) << key;
-  }
-  FrmAbout form(world.Context());
-  qt::AboutBox about(form, nullptr);
-  about.show();
-  Activate(&about);
-  EXPECT_EQ(QApplication::focusWidget(), about.btnOK());
-  QTest::keyClick(about.btnOK(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), about.lblMail());
-  QTest::keyClick(about.lblMail(), Qt::Key_Return);
-  QTest::keyClick(about.lblMail(), Qt::Key_Space);
-  QTest::mouseClick(about.lblMail(), Qt::LeftButton);
-  QAccessibleInterface* link = QAccessible::queryAccessibleInterface(about.lblMail());
-  ASSERT_NE(link, nullptr);
-  EXPECT_EQ(link->role(), QAccessible::Link);
-  EXPECT_EQ(link->text(QAccessible::Name), about.lblMail()->text());
-  ASSERT_NE(link->actionInterface(), nullptr);
-  link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-  const auto& mails = world.fake.shell.shellStarts;
-  ASSERT_EQ(mails.size(), 4u);
-  EXPECT_THAT(mails[0].file, StartsWith("mailto:" + about.lblMail()->text().toStdString()));
-  EXPECT_TRUE(about.isVisible());
 }
 
 }  // namespace

@@ -17,11 +17,6 @@ struct RunOptionsDialogTest : WindowTest {};
 // From the item's popup to the file and back: what is typed in the dialog reaches the
 // item, is saved with the collection, and the program's own --list reads it.
 TEST_F(RunOptionsDialogTest, WhatTheDialogSetsIsSavedAndListed) {
-  FrmRunOptions alone(Context());
-  qt::RunOptionsDialog clicked(alone, nullptr);
-  clicked.show();
-  QTest::mouseClick(clicked.Control(C::btnOk), Qt::LeftButton);
-  EXPECT_FALSE(clicked.isVisible()) << "a click on OK reaches the form";
   form = std::make_unique<FrmMain>(
       Context(fake.platform),
       Loaded({testing::With(testing::Item("Server", testing::BinPath("server")),
