@@ -67,6 +67,8 @@ TEST(Utf16OfBytes, CarriesEveryByteThatIsNoUtf8AsALoneSurrogate) {
       {"letters of other scripts", "caf\xc3\xa9 \xe6\x97\xa5", u"caf\u00e9 \u65e5"},
       {"Latin-1", "p\xe9", u"p\xdce9"},
       {"an encoded surrogate", "\xed\xa0\x80", u"\xdced\xdca0\xdc80"},
+      {"overlong slashes", "\xe0\x80\xaf\xf0\x80\x80\xaf",
+       u"\xdce0\xdc80\xdcaf\xdcf0\xdc80\xdc80\xdcaf"},
       {"NUL", std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
   };
   for (const auto& c : cases) {
