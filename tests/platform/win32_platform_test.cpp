@@ -450,8 +450,7 @@ TEST_F(Win32Test, ARunFindsTheWindowAndThePortItWaitsFor) {
 TEST(Win32Toolkit, ABoxShowsControlCharactersEscaped) {
   std::string caption, said;
   testing::ScreenUser user([&](testing::ScreenUser& at) {
-    const testing::Window box =
-        at.WaitFor([] { return testing::ScreenUser::TopLevel("#32770", ""); });
+    const testing::Window box = at.WaitFor([] { return testing::ScreenUser::TopLevel("#32770"); });
     if (box == nullptr) return;
     caption = testing::ScreenUser::Text(box);
     said = testing::ScreenUser::StaticTexts(box);

@@ -218,7 +218,7 @@ TEST_F(Win32WindowTest, TheFocusComesBackWhereItWasAfterAModalWindow) {
        [&] { command(win32::MainWindow::CommandOf(M::tbCollSave)); }},
       {"Add... from the popup", M::lstItems, "lstItems",
        [](ScreenUser& u) {
-         HWND menu = u.WaitFor([] { return ScreenUser::TopLevel("#32768", ""); });
+         HWND menu = u.WaitFor([] { return ScreenUser::TopLevel("#32768"); });
          PostMessageA(menu, WM_CHAR, 'a', 1);  // the editor opens, and is cancelled
        },
        [&] { RightClickList(); }},

@@ -26,7 +26,7 @@ using Options = win32::RunOptionsDialog;
 
 // The open popup menu of the test thread, and its entries' texts.
 HWND WaitForMenu(ScreenUser& user) {
-  return user.WaitFor([] { return ScreenUser::TopLevel("#32768", ""); });
+  return user.WaitFor([] { return ScreenUser::TopLevel("#32768"); });
 }
 Strings MenuEntries(HWND menuWindow) {
   auto* menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
