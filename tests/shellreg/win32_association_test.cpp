@@ -33,8 +33,8 @@ class Win32Association : public ::testing::Test {
 
 // Written for this user alone, nothing machine-wide: no administrator rights are needed.
 // Unregistering removes ".tavrin" ("Tavrin" has subkeys, which the registry does not
-// delete with it); an empty ".tavrin" counts as missing. (The question that leads there
-// is the association tests' on a scripted registry.)
+// delete with it). (The question that leads there, and what counts as missing, are the
+// association tests' on a scripted registry.)
 TEST_F(Win32Association, RegisteringForThisUser) {
   EnsureRegistered(platform);
   EXPECT_EQ(ClassValue(".tavrin"), "Tavrin");
@@ -45,14 +45,6 @@ TEST_F(Win32Association, RegisteringForThisUser) {
   EXPECT_EQ(UnregisterFileType(platform), "");
   EXPECT_EQ(ClassValue(".tavrin"), "<none>");
   EXPECT_EQ(ClassValue("Tavrin"), "Tavrin Collection");
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes\\.tavrin", 0, nullptr, 0,
-                            KEY_SET_VALUE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-  RegCloseKey(key);
-  EnsureRegistered(platform);
-  EXPECT_EQ(ClassValue(".tavrin"), "Tavrin");
 }
 
 // The classes root merges the machine's classes with this user's, which come first;
@@ -82,9 +74,6 @@ TEST(Win32Registry, ThePerUserKeyComesFirst) {
   EXPECT_EQ(SetRegValue(registry, key, "", Registry::kRegSz, "user"), Registry::kSuccess);
   EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, name, ""), "user");
   EXPECT_EQ(ClassValue(name), "user");
-  EXPECT_EQ(SetRegValue(registry, key, "", Registry::kRegSz, std::string(300, 'x')),
-            Registry::kSuccess);
-  EXPECT_EQ(GetRegValue(registry, Registry::kClassesRoot, name, ""), "");  // too long to read
   registry.CloseKey(key);
   EXPECT_EQ(registry.DeleteKey(Registry::kClassesRoot, name), Registry::kSuccess);
   EXPECT_EQ(ClassValue(name), "<none>");

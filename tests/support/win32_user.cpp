@@ -47,7 +47,6 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
 
 struct TopLevelSearch {
   const std::string& className;
-  const std::string& caption;
   HWND found = nullptr;
 };
 
@@ -56,9 +55,7 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM param) {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-      (search->className.empty() || IsClass(window, search->className.c_str())) &&
-      (search->caption.empty() ||
-       lstrcmpiA(ScreenUser::Text(window).c_str(), search->caption.c_str()) == 0)) {
+      IsClass(window, search->className.c_str())) {
     search->found = window;
     return FALSE;
   }
@@ -127,8 +124,8 @@ Window ScreenUser::WaitForDialog(Window owner) {
   });
 }
 
-Window ScreenUser::TopLevel(const std::string& className, const std::string& caption) {
-  TopLevelSearch search{className, caption};
+Window ScreenUser::TopLevel(const std::string& className) {
+  TopLevelSearch search{className};
   EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }

@@ -46,10 +46,9 @@ class ScreenUser {
   // Waits until `window` is gone or hidden.
   bool WaitUntilGone(Window window);
 
-  // A visible top-level window of this process with that class and caption, compared
-  // without regard to case; an empty class or caption matches any. Null when there is
-  // none.
-  static Window TopLevel(const std::string& className, const std::string& caption);
+  // A visible top-level window of this process of that class (compared without regard
+  // to case); null when there is none.
+  static Window TopLevel(const std::string& className);
   // The first window of `className` inside `parent`, at any depth.
   static Window Descendant(Window parent, const std::string& className);
   static std::string Text(Window window);

@@ -7,7 +7,6 @@
 #include <commctrl.h>
 
 #include "forms/frm_run_progress.h"
-#include "forms/keys.h"
 #include "platform/win32/win32_toolkit.h"
 #include "ui/win32/run_options_dialog.h"
 #include "ui/win32/run_progress_window.h"
@@ -26,7 +25,7 @@ using Options = win32::RunOptionsDialog;
 
 // The open popup menu of the test thread, and its entries' texts.
 HWND WaitForMenu(ScreenUser& user) {
-  return user.WaitFor([] { return ScreenUser::TopLevel("#32768", ""); });
+  return user.WaitFor([] { return ScreenUser::TopLevel("#32768"); });
 }
 Strings MenuEntries(HWND menuWindow) {
   auto* menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
@@ -151,21 +150,6 @@ TEST_F(Win32WindowTest, TheRightButtonOpensThePopupOfTheSelection) {
               ElementsAre("&Add...", "&Edit...", "&Remove", "", "&Open Item", "Run O&ptions..."));
   EXPECT_THAT(Listed(), ElementsAre("Two", "Three"));
   EXPECT_EQ(Selected(), 0);
-
-  // The Menu key and Shift+F10 open it too; Esc closes it without a choice.
-  for (auto [key, mask] : {std::pair{VK_APPS, 0}, std::pair{VK_F10, kShiftMask}}) {
-    bool shown = false;
-    ScreenUser escape([&](ScreenUser& u) {
-      HWND menu = WaitForMenu(u);
-      shown = menu != nullptr;
-      PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 1);
-      u.WaitUntilGone(menu);
-    });
-    Key(MainControl::lstItems, key, mask);
-    escape.Finish();
-    EXPECT_TRUE(shown) << key;
-    EXPECT_THAT(Listed(), ElementsAre("Two", "Three"));
-  }
 }
 
 HWND Field(HWND dialog, OptionsControl control) {
@@ -207,36 +191,33 @@ TEST_F(Win32WindowTest, TheRunOptionsDialogSetsAnItemsOptions) {
 }
 
 // F1 shows the About box, modal over the window; a click on its address starts a mail,
-// and Enter or Esc close it.
+// and Enter closes it.
 TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
   Open();
-  for (int closeKey : {VK_RETURN, VK_ESCAPE}) {
-    fake.shell.calls.clear();
-    bool mainEnabled = true, closed = false;
-    ScreenUser user([&](ScreenUser& u) {
-      HWND dialog = u.WaitForDialog(window->hwnd());
-      mainEnabled = IsWindowEnabled(window->hwnd()) != 0;
-      HWND mail = nullptr;
-      for (HWND c = FindWindowExA(dialog, nullptr, "Static", nullptr); c;
-           c = FindWindowExA(dialog, c, "Static", nullptr)) {
-        if (ScreenUser::Text(c) == FrmAbout::kFeedbackAddress) mail = c;
-      }
-      PostMessageA(mail, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-      PostMessageA(mail, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-      u.WaitUntil([&] { return !fake.shell.calls.empty(); });
-      ScreenUser::Key(GetDlgItem(dialog, IDOK), closeKey);
-      closed = u.WaitUntilGone(dialog);
-    });
-    Key(MainControl::cboColl, VK_F1);
-    user.Finish();
-    EXPECT_FALSE(mainEnabled) << closeKey;
-    EXPECT_TRUE(closed) << closeKey;  // by the key, not by the user giving up
-    EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
-    EXPECT_FALSE(window->closed());
-    EXPECT_THAT(fake.shell.calls,
-                ElementsAre(std::string("shell:mailto:") + FrmAbout::kFeedbackAddress +
-                            "?subject=Tavrin Feedback!!"));
-  }
+  bool mainEnabled = true, closed = false;
+  ScreenUser user([&](ScreenUser& u) {
+    HWND dialog = u.WaitForDialog(window->hwnd());
+    mainEnabled = IsWindowEnabled(window->hwnd()) != 0;
+    HWND mail = nullptr;
+    for (HWND c = FindWindowExA(dialog, nullptr, "Static", nullptr); c;
+         c = FindWindowExA(dialog, c, "Static", nullptr)) {
+      if (ScreenUser::Text(c) == FrmAbout::kFeedbackAddress) mail = c;
+    }
+    PostMessageA(mail, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(mail, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    u.WaitUntil([&] { return !fake.shell.calls.empty(); });
+    ScreenUser::Key(GetDlgItem(dialog, IDOK), VK_RETURN);
+    closed = u.WaitUntilGone(dialog);
+  });
+  Key(MainControl::cboColl, VK_F1);
+  user.Finish();
+  EXPECT_FALSE(mainEnabled);
+  EXPECT_TRUE(closed);  // by the key, not by the user giving up
+  EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
+  EXPECT_FALSE(window->closed());
+  EXPECT_THAT(fake.shell.calls,
+              ElementsAre(std::string("shell:mailto:") + FrmAbout::kFeedbackAddress +
+                          "?subject=Tavrin Feedback!!"));
 }
 
 // The progress window, as a run that waits shows it: the collection, the item and the
@@ -272,7 +253,6 @@ TEST(Win32ProgressWindow, ShowsTheWaitAndEveryCancelReachesTheForm) {
     std::function<void()> gesture;
   } kCancels[] = {
       {"Esc", [&] { ScreenUser::Key(cancel, VK_ESCAPE); }},
-      {"Enter", [&] { ScreenUser::Key(cancel, VK_RETURN); }},
       {"the button", [&] { PostMessageA(cancel, BM_CLICK, 0, 0); }},  // the mouse on it
       {"the close box", [&] { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
   };
