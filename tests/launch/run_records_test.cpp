@@ -33,21 +33,6 @@ struct RunRecords : ::testing::Test {
   testing::NativeFileSystem files;
 };
 
-// A run adds what still runs to what earlier runs left; a document is kept once per
-// position; nothing is kept for a run without a file.
-TEST_F(RunRecords, ARunKeepsWhatStillRunsOfEveryRun) {
-  system.processes = {{11, "100"}, {12, "200"}, {14, "400"}};
-  RecordRun(collection, {{1, "Server", 11, "100"}, {2, "Page", 0, ""}, {3, "Ended", 13, "300"}},
-            system, files);
-  system.processes.erase(11);
-  RecordRun(collection, {{2, "Page", 0, ""}, {4, "Tool", 14, "400"}}, system, files);
-  RecordRun("", {{5, "Unsaved", 12, "200"}}, system, files);
-  EXPECT_EQ(ReadRunRecord(RecordPath(), files),
-            (std::vector<StartedItem>{{2, "Page", 0, ""}, {4, "Tool", 14, "400"}}));
-  // Another path of the same file finds the same record.
-  EXPECT_EQ(RunRecordPath(dir.file(".") + "/c.tavrin", system, files), RecordPath());
-}
-
 // A stop ends what ignores the asking only when forced, never a reused number; only what
 // still runs stays in the record.
 TEST_F(RunRecords, StopEndsWhatRunsAndSaysWhatBecameOfEachItem) {

@@ -82,12 +82,6 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
        "1 started, 0 failed, 1 skipped, stopped",
        {},
        {kWaitStopped}},
-      {"a stop during a readiness wait starts nothing more",
-       {With(Item("s", "s"), {{"WaitReady", tcp}}), Item("b", "b")},
-       {"s@0"},
-       {},
-       "1 started, 0 failed, 1 skipped, stopped",
-       {.readyAt = 1 << 30, .stopAt = 1000}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -19,7 +19,6 @@ TEST(CommandLine, TheWindowsSubstringRule) {
       {" spaced  \"quoted\" ", " spaced  \"quoted\" |"},
       {"a.tavrin /running", "a.tavrin|RUN"},
       {"c:\\x/run\\y.tavrin", "|RUN"},
-      {"a.tavrin /x /run", "a.tavrin|RUN"},
       {"\"C:\\My Colls\\Good Games.tavrin\" /run", "C:\\My Colls\\Good Games.tavrin|RUN"},
       {"\"a\" b.tavrin", "\"a\" b.tavrin|"},
       {"\"unclosed.tavrin /run", "\"unclosed.tavrin|RUN"}};
