@@ -98,8 +98,6 @@ TEST(DetailsText, AnItemWithRunOptionsHasAnOptionsLine) {
       {"flags set to 0 say nothing",
        {{"SkipIfRunning", "0"}, {"StopOnFailure", "1"}},
        "Options: stop on failure"},
-      {"variables counted", {{"Env", "A=1"}, {"Env", "B=2"}}, "Options: 2 variables"},
-      {"keys this version does not know are counted", {{"Colour", "red"}}, "Options: 1 other key"},
       {"a value that is not valid is named",
        {{"Delay", "soon"}},
        "Options: Delay \"soon\" is no ..."},

@@ -199,12 +199,7 @@ class FakeMainView : public MainView {
   void ShowModal(FrmRunOptions& form) override {
     FakeRunOptionsView view(form);
     form.Form_Load(view);
-    if (optionsScript) {
-      optionsScript(form, view);
-    } else {
-      form.btnCancel_Click();
-    }
-    EXPECT_TRUE(view.unloaded) << "the script left the run options dialog open";
+    form.btnCancel_Click();
   }
   std::unique_ptr<RunProgressView> MakeProgressView(FrmRunProgress& form) override {
     return progressViews ? progressViews(form) : nullptr;
@@ -234,8 +229,7 @@ class FakeMainView : public MainView {
   std::deque<EditorScript> editorScripts;          // run in turn; then Cancel
   std::vector<FakeItemEditView> editorOpenedWith;  // the editor as each run opened it
   std::vector<std::string> aboutShown;             // the About boxes, by their versions
-  std::function<void(FrmRunOptions&, FakeRunOptionsView&)> optionsScript;  // Cancel when none
-  RunProgressViewMaker progressViews;  // no progress window when none
+  RunProgressViewMaker progressViews;              // no progress window when none
 
  private:
   std::map<MainControl, bool> enabled_;

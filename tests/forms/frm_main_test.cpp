@@ -1,5 +1,5 @@
-// The main form: the collection box and its toolbar, Execute, the keys of the window,
-// the registry question and the About box.
+// The main form: the collection box and its toolbar, Execute, the keys of the window
+// and the registry question.
 #include <filesystem>
 
 #include "collection/collfile.h"
@@ -219,11 +219,8 @@ TEST_F(MainForm, KeysOfTheWindow) {
        "<New Collection>: []", 0},
       {"Alt+Enter", true, kKeyReturn, kAltMask, MainControl::btnExit, false, games, 0},
       {"Enter without Execute", false, kKeyReturn, 0, MainControl::lstItems, true, none, 0},
-      {"Enter on Exit", false, kKeyReturn, 0, MainControl::btnExit, true, "closed", 0},
       {"Esc", false, kKeyEscape, 0, MainControl::lstItems, true, "closed", 0},
-      {"Shift+Esc", false, kKeyEscape, kShiftMask, MainControl::cboColl, false, none, 0},
       {"Ctrl+X", false, kKeyX, kCtrlMask, MainControl::cboColl, true, "closed", 0},
-      {"Ctrl+Shift+X", false, kKeyX, kCtrlMask | kShiftMask, MainControl::cboColl, false, none, 0},
       {"F1", false, kKeyF1, 0, MainControl::cboColl, true, none, 0},
       {"Shift+F1", false, kKeyF1, kShiftMask, MainControl::cboColl, false, none, 0},
   };
@@ -239,28 +236,6 @@ TEST_F(MainForm, KeysOfTheWindow) {
     EXPECT_EQ(fake.shell.calls.size(), c.starts);
     EXPECT_THAT(view->aboutShown, ::testing::SizeIs(c.name == std::string("F1") ? 1 : 0));
   }
-}
-
-// The About box shows the version and mails; without a mail program a box says so once.
-TEST(AboutForm, VersionAndTheFeedbackMail) {
-  testing::FormWorld world;
-  FrmAbout about(world.Context());
-  FakeAboutView view;
-  about.Form_Load(view);
-  EXPECT_EQ(view.version + "|" + view.mail,
-            std::string("Version 1.04.04|") + FrmAbout::kFeedbackAddress);
-  world.fake.shell.results = {kShellSuccess, kShellNoAssociation};
-  about.lblMail_Click();
-  about.lblMail_Click();
-  const ShellRequest& r = world.fake.shell.shellStarts.at(0);
-  EXPECT_EQ(r.verb + " " + r.file + " " + std::to_string(r.show) + " " + r.folder,
-            std::string("open mailto:") + FrmAbout::kFeedbackAddress +
-                "?subject=Tavrin Feedback!! 1 " + world.dir.str());
-  EXPECT_THAT(world.boxes, ElementsAre("The Tavrin - Send Feedback Failure: (48) "
-                                       "Could not find any mailprograms..."));
-  EXPECT_FALSE(view.unloaded);
-  about.btnOK_Click();
-  EXPECT_TRUE(view.unloaded);
 }
 
 }  // namespace

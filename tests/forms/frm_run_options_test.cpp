@@ -1,5 +1,5 @@
-// The run options dialog: what it shows of an item's options, what OK writes back,
-// what it refuses, and the main window's way to it.
+// The run options dialog: what it shows of an item's options, what OK writes back and
+// what it refuses. (The main window's way to it: the Qt view's test.)
 #include "fake_views.h"
 
 namespace tavrin {
@@ -83,10 +83,6 @@ TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
        {},
        {Picked(1), Typed(C::txtReady, "127.0.0.1:8080"), Typed(C::txtTimeout, "60000")},
        {{"WaitReady", "tcp:127.0.0.1:8080"}, {"Timeout", "60000"}}},
-      {"another kind of wait for the same text",
-       {{"WaitReady", "file:/run/x"}},
-       {Picked(3)},
-       {{"WaitReady", "window:/run/x"}}},
       {"no wait any more", {{"WaitReady", "file:/run/x"}}, {Picked(0), Typed(C::txtReady, "")}, {}},
       {"flags: one set, one cleared",
        {{"StopOnFailure", "1"}},
@@ -175,27 +171,6 @@ TEST_F(RunOptionsTest, CancelEscAndTheCloseBoxChangeNothing) {
   Open({});
   EXPECT_FALSE(form->Form_KeyDown(kKeyReturn, 0, C::txtEnv));
   EXPECT_FALSE(view->unloaded);
-}
-
-using MainRunOptionsTest = MainFormTest;
-
-TEST_F(MainRunOptionsTest, ThePopupOpensTheDialogOnTheSelectedItem) {
-  Open({Item("one", BinPath("sh")), Item("two", BinPath("sh"))});
-  Select(1);
-  // Cancel: nothing changes.
-  form->MenuClick(MainMenu::mnuPopItem2, 5);
-  EXPECT_EQ(Seen(), "c: one *two [save delete exec]");
-  // OK with a delay: the item holds it, the collection has changed, the details say so.
-  view->optionsScript = [](FrmRunOptions& f, FakeRunOptionsView& v) {
-    EXPECT_EQ(v.texts[C::txtDelay], "");
-    v.Type(C::txtDelay, "2000");
-    f.btnOK_Click();
-  };
-  form->MenuClick(MainMenu::mnuPopItem2, 5);
-  EXPECT_EQ(state.Items[1].Options, (Options{{"Delay", "2000"}}));
-  EXPECT_EQ(state.Items[0].Options, Options{});
-  EXPECT_EQ(Seen(), "<Current Collection>: one *two [save exec]");
-  EXPECT_THAT(view->details, ::testing::EndsWith("\nOptions: delay 2 s"));
 }
 
 }  // namespace

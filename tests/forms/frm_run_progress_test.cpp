@@ -42,16 +42,15 @@ struct RunProgressTest : MainFormTest {
   };
 
   // Runs `items` of the collection "c" with the clock at 0, ports answering at `readyAt`.
-  void Run(const std::vector<CollItem>& items, int64_t readyAt, bool window = true) {
+  void Run(const std::vector<CollItem>& items, int64_t readyAt) {
     ClearStopRequest();
     state.Items = items;
     state.CurrentCollFile = dir.file("c.tavrin");
     fake.system.now = 0;
     fake.system.readyAt = readyAt;
-    FrmRunProgress progress(fake.toolkit, window ? maker : RunProgressViewMaker{},
-                            [this](const RunWait& wait) {
-                              told.push_back(std::to_string(wait.position) + ":" + wait.target);
-                            });
+    FrmRunProgress progress(fake.toolkit, maker, [this](const RunWait& wait) {
+      told.push_back(std::to_string(wait.position) + ":" + wait.target);
+    });
     RunAllItems(state, fake.platform, {}, nullptr, &progress);
   }
 };
@@ -88,14 +87,6 @@ TEST_F(RunProgressTest, OnlyAWaitThatGoesOnShowsTheWindowUntilTheRunEnds) {
     EXPECT_TRUE(shown.unloaded);
   }
   EXPECT_THAT(told, ::testing::IsEmpty());
-}
-
-TEST_F(RunProgressTest, WithoutAWindowEachWaitThatGoesOnIsToldOnce) {
-  Run({With(Item("s", "s"), {{"Delay", "1500"}, {"WaitReady", kTcp}}),
-       With(Item("b", "b"), {{"Delay", "200"}}), With(Item("c", "c"), {{"WaitReady", kTcp}})},
-      5000, false);
-  EXPECT_THAT(told, ElementsAre("1:", "1:" + kTcp));
-  EXPECT_EQ(shown.made, 0);
 }
 
 // From the main window, Cancel stops the run and the window comes back, as with Shift.

@@ -40,7 +40,6 @@ TEST(SplitParams, OneRuleWithoutExpansionAndWithoutLosingACharacter) {
       {"double quotes group", "-o \"two words\"", {"-o", "two words"}},
       {"quotes inside a word", "--name=\"My File\"x", {"--name=My Filex"}},
       {"empty quotes are an empty argument", "a \"\" ''", {"a", "", ""}},
-      {"an issue number", "issue #42 --verbose", {"issue", "#42", "--verbose"}},
       {"a Windows path", "C:\\temp\\x.txt", {"C:\\temp\\x.txt"}},
       {"backslash before a blank", "my\\ file.txt", {"my file.txt"}},
       {"backslash before quotes", "say \\\"hi\\\" it\\'s", {"say", "\"hi\"", "it's"}},

@@ -1,7 +1,6 @@
 // The collection box in Qt: which gestures pick an entry (and load it), which only change
-// its text, and where the arrow keys start from.
+// its text.
 
-#include "collection/collfile.h"
 #include "window_fixture.h"
 
 namespace tavrin {
@@ -99,24 +98,6 @@ TEST_F(CollectionBox, LeavingTheBoxPicksNothing) {
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(fake.shell.calls.size(), 4u);
   EXPECT_EQ(state.CurrentCollFile, dir.file("Alpha.tavrin"));
-}
-
-// The arrow keys go on from the entry shown (after a start with a file too), or from the
-// first.
-TEST_F(CollectionBox, ArrowKeysStartFromTheEntryShown) {
-  FourCollections();
-  ASSERT_EQ(ReadCollectionFile(state, dir.file("Games.tavrin"), fake.files), LoadOk);
-  Open(dir.file("Games.tavrin"));
-  EXPECT_EQ(Combo()->currentIndex(), EntryOf("Games"));
-  QTest::keyClick(Combo(), Qt::Key_Down);
-  EXPECT_EQ(Seen(), "Tools: make [save delete exec]");
-
-  form->tbColl_ButtonClick(MainControl::tbCollNew);
-  EXPECT_EQ(Combo()->currentIndex(), -1);
-  QTest::keyClick(Combo(), Qt::Key_Down);
-  EXPECT_EQ(Seen(), "<None>: []");
-  QTest::keyClick(Combo(), Qt::Key_Down);
-  EXPECT_EQ(Seen(), "Alpha: a1 a2 [save delete exec]");
 }
 
 }  // namespace

@@ -27,23 +27,6 @@ struct ItemEditorView : ::testing::Test, testing::FormWorld {
   }
 };
 
-// What the form filled in shows, each box from its start; OK disabled, the name selected.
-TEST_F(ItemEditorView, OpensWithTheItemShownAndTheNameSelected) {
-  ItemEditor& e = Open(Item("Notes", "/bin/notes", "-n", kStyleMaximized, kTrue));
-  const std::pair<QLineEdit*, const char*> shown[] = {
-      {e.txtItem(), "Notes"}, {e.txtFile(), "/bin/notes"}, {e.txtParams(), "-n"}};
-  for (const auto& [box, text] : shown) {
-    EXPECT_EQ(box->text(), text);
-    EXPECT_EQ(box->cursorPosition(), 0) << text;
-  }
-  EXPECT_EQ(e.cboStyle()->currentText(), "Maximized");
-  EXPECT_TRUE(e.cWait()->isChecked());
-  EXPECT_FALSE(e.cWait()->isEnabled());  // no program
-  EXPECT_FALSE(e.btnOk()->isEnabled());
-  EXPECT_EQ(QApplication::focusWidget(), e.txtItem());
-  EXPECT_EQ(e.txtItem()->selectedText(), "Notes");
-}
-
 // Typing, the style list, the check box and the buttons reach the form, and it shows.
 TEST_F(ItemEditorView, GesturesReachTheForm) {
   ItemEditor& e = Open(Item("x", "/bin/x"));
