@@ -10,10 +10,13 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include <memory>
+#include <new>
 
 #include "collection/collfile.h"
 #include "fakes.h"
 #include "temp_dir.h"
+#include "memory_files.h"
 
 namespace tavrin {
 namespace {
@@ -215,6 +218,28 @@ TEST(ReadCollection, AWholeCollectionIsCappedAt64MiB) {
     EXPECT_EQ(ReadCollectionFile(state, sparse, files), c.result);
     EXPECT_EQ(state.Items.size(), c.read);
   }
+}
+
+// Running out of memory while reading is a failed load, not the end of the program.
+TEST(ReadCollection, RunningOutOfMemoryIsAFailedLoad) {
+  struct Hungry : testing::MemoryFileSystem {
+    struct File : InFile {
+      long Read(char* buffer, std::size_t size) override {
+        if (calls++ > 0) throw std::bad_alloc();
+        const std::string start = kV12 + "3\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n\"B";
+        const std::size_t n = std::min(size, start.size());
+        std::copy_n(start.data(), n, buffer);
+        return static_cast<long>(n);
+      }
+      int calls = 0;
+    };
+    std::unique_ptr<InFile> OpenForReading(const std::string&) override {
+      return std::make_unique<File>();
+    }
+  } files;
+  CollectionState state = FilledState();
+  EXPECT_EQ(ReadCollectionFile(state, "/big.tavrin", files), LoadFailed);
+  EXPECT_EQ(state.Items.front(), Item("A", "a"));
 }
 
 }  // namespace

@@ -238,5 +238,27 @@ TEST_F(MainForm, KeysOfTheWindow) {
   }
 }
 
+// The About box shows the version and mails; without a mail program a box says so once.
+TEST(AboutForm, VersionAndTheFeedbackMail) {
+  testing::FormWorld world;
+  FrmAbout about(world.Context());
+  FakeAboutView view;
+  about.Form_Load(view);
+  EXPECT_EQ(view.version + "|" + view.mail,
+            std::string("Version 1.04.04|") + FrmAbout::kFeedbackAddress);
+  world.fake.shell.results = {kShellSuccess, kShellNoAssociation};
+  about.lblMail_Click();
+  about.lblMail_Click();
+  const ShellRequest& r = world.fake.shell.shellStarts.at(0);
+  EXPECT_EQ(r.verb + " " + r.file + " " + std::to_string(r.show) + " " + r.folder,
+            std::string("open mailto:") + FrmAbout::kFeedbackAddress +
+                "?subject=Tavrin Feedback!! 1 " + world.dir.str());
+  EXPECT_THAT(world.boxes, ElementsAre("The Tavrin - Send Feedback Failure: (48) "
+                                       "Could not find any mailprograms..."));
+  EXPECT_FALSE(view.unloaded);
+  about.btnOK_Click();
+  EXPECT_TRUE(view.unloaded);
+}
+
 }  // namespace
 }  // namespace tavrin
