@@ -6,17 +6,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
-#include <memory>
-#include <new>
 
 #include "collection/collfile.h"
 #include "fakes.h"
-#include "temp_dir.h"
 #include "memory_files.h"
+#include "temp_dir.h"
 
 namespace tavrin {
 namespace {
