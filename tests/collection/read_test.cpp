@@ -84,14 +84,11 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
        LoadFailed, Items{Item("A", "a", "-p", 1, kTrue), Item("B", "b", "", 0)}},
       {"a style beyond 16 bits", kV12 + "0\r\n\"A\",\"a\",\"\",40000,#TRUE#\r\n", LoadFailed,
        std::nullopt},
-      {"booleans in any case",
-       kV12 + "1\r\n\"A\",\"a\",\"\",1,#true#\r\n\"B\",\"b\",\"\",1,#False#\r\n", LoadOk,
-       Items{Item("A", "a", "", 1, kTrue), Item("B", "b")}},
       // A header loads without its quotes; any other is no collection and leaves Items alone.
       {"a bare header with blanks", "  Tavrin File 1.2  \r\n0\r\n\"A\",\"a\",\"\",1,#FALSE#\r\n",
        LoadOk, Items{Item("A", "a")}},
       {"an empty file", "", LoadFailed, kept},
-      // Strings: commas, line ends and doubled quotes inside; blanks and junk around.
+      // Strings: commas, line ends and doubled quotes inside.
       {"commas and line ends inside quotes",
        kV12 + "0\r\n\"Smith, John\",\"/opt/a,b/run\",\"-x 1,2\r\n3\",1,#FALSE#\r\n", LoadOk,
        Items{Item("Smith, John", "/opt/a,b/run", "-x 1,2\r\n3")}},
@@ -99,9 +96,6 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
        kV12 +
            "0\r\n\"say \"\"hi\"\"\",\"\"\"\",\"\"\"C:\\Program Files\\x.exe\"\" /a\",1,#FALSE#\r\n",
        LoadOk, Items{Item("say \"hi\"", "\"", "\"C:\\Program Files\\x.exe\" /a")}},
-      {"blanks and junk around fields",
-       "\"Tavrin File 1.2\"  \r\n  0  \r\n  \"A\" junk , \t\"a\",  plain text  , 2 ,  #TRUE#  \r\n",
-       LoadOk, Items{Item("A", "a", "plain text", 2, kTrue)}},
       // A NUL ends the text of its field, which still runs to its end.
       {"a NUL inside fields",
        kV12 + "0\r\n\"Notes\",\"/bin/echo" + kNul + "/readme.txt, \"\"x\"\"\",\"-n" + kNul +
@@ -141,21 +135,6 @@ TEST(ReadCollection, FilesOfEveryVersionAndShape) {
     CollectionState fromMemory = FilledState();
     EXPECT_EQ(ReadCollectionBytes(fromMemory, c.bytes), c.result);
     EXPECT_EQ(fromMemory.Items, state.Items);
-  }
-}
-
-// The oldest version's style is a text converted to a 16-bit number, halves to even.
-TEST(ReadCollection, OldestVersionConvertsTextsToNumbers) {
-  constexpr int kFails = -99999;
-  const std::pair<const char*, int> conversions[] = {
-      {"0.5", 0},     {"1.5", 2},           {"2.5", 2},          {"-2.5", -2},    {"2.51", 3},
-      {"\" 6 \"", 6}, {"-32768.5", -32768}, {"32767.5", kFails}, {"abc", kFails}, {"1e3", kFails}};
-  for (const auto& [text, value] : conversions) {
-    CollectionState state;
-    const auto result = ReadCollectionBytes(
-        state, std::string("\"Tavrin File\"\r\n0\r\n\"A\",\"a\",") + text + "\r\n");
-    EXPECT_EQ(result, value == kFails ? LoadFailed : LoadOldVersion) << text;
-    EXPECT_EQ(result == LoadFailed ? kFails : state.Items.at(0).WinStyle, value) << text;
   }
 }
 

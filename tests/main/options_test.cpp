@@ -165,13 +165,6 @@ TEST_F(OptionTest, ListPrintsOneLinePerItemThatAScriptSplitsAndReadsBack) {
        "1\tServer\t/s\t\tfalse\t1\n",
        "tavrin: " + EscapeControls(path) +
            ": The run options could not be read from line 5 and are left out.\n"}};
-  if (kNativeEncoding == TextEncoding::kUtf8) {
-    const std::string rlo = "\xe2\x80\xae";
-    cases.push_back(
-        {"a direction control",
-         testing::CollectionText({Item("Report" + rlo + "fdp.sh", "/r" + rlo, rlo)}),
-         "1\tReport\\xe2\\x80\\xaefdp.sh\t/r\\xe2\\x80\\xae\t\\xe2\\x80\\xae\tfalse\t1\n"});
-  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     testing::WriteFile(path, c.file);
