@@ -335,10 +335,6 @@ TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
     const char* name;
     std::string before, after;
   } lists[] = {
-      {"other sections kept",
-       "# mine\n[Default Applications]\ntext/plain=v.desktop;\n\n[Removed Associations]\nx=y;\n",
-       "# mine\n[Default Applications]\ntext/plain=v.desktop;\n"
-       "application/x-tavrin=tavrin-collection.desktop;\n\n[Removed Associations]\nx=y;\n"},
       {"no list", "", "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;\n"},
       {"an earlier default", "[Default Applications]\napplication/x-tavrin=old.desktop;\n",
        "[Default Applications]\napplication/x-tavrin=tavrin-collection.desktop;old.desktop;\n"},
