@@ -1,5 +1,4 @@
-// The Open and Save As dialog records and what they ask the system's dialogs for. (What
-// the windows ask for is tested with the windows.)
+// The Open and Save As dialog records and what they ask the system's dialogs for.
 #include "dialogs/common_dialog.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
-// Feeds arbitrary bytes to the collection reader. Whatever the bytes, a read gives
-// one of the four results, never leaves Items empty, and leaves Items alone when the
-// file is no collection. A collection that loads is saved and read back, and must
-// come back unchanged.
+// Feeds arbitrary bytes to the collection reader: a read gives one of the four results,
+// never leaves Items empty, leaves them alone when the file is no collection; what loads
+// comes back unchanged from a save and a second read.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

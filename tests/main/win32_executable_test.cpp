@@ -69,11 +69,9 @@ class Executable : public ::testing::Test {
   std::string collection = dir.file("c.tavrin");
 };
 
-// The program is built for the windowed subsystem, so the system opens no console window
-// for it. A parent that reads its output through files or pipes (a script, a log) gets
-// the options' answers, lines ended as Windows ends them; with no handles and no console
-// (a double click in the shell) the program runs all the same, and what it would write
-// goes nowhere.
+// A windowed program, so the system opens no console for it: a parent that reads its
+// output through files or pipes gets the options' answers with Windows line ends; with no
+// handles and no console (a double click) it runs all the same, its output going nowhere.
 TEST_F(Executable, AWindowedProgramWhoseOutputReachesWhatItHas) {
   const auto type = SHGetFileInfoA(TavrinPath().c_str(), 0, nullptr, 0, SHGFI_EXETYPE);
   EXPECT_EQ(LOWORD(type), IMAGE_NT_SIGNATURE & 0xFFFF);
@@ -142,10 +140,9 @@ BOOL CALLBACK AddName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
   return TRUE;
 }
 
-// tavrin.exe's resources, read as the system reads them. The shell shows the program's
-// icon (the first icon group, as it takes it); every icon (the toolbars' pictures too)
-// comes in the two sizes the toolbars use, with its alpha. The manifest asks for the
-// common controls of version 6 and for DPI awareness.
+// tavrin.exe's resources, read as the system reads them: the program's icon first, every
+// icon in the toolbars' two sizes with its alpha, and a manifest that asks for the common
+// controls of version 6 and for DPI awareness.
 TEST(Resources, TheIconsAndTheManifest) {
   const std::string path = TavrinPath();
   const HMODULE exe = LoadLibraryExA(path.c_str(), nullptr,

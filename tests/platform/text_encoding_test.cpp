@@ -54,10 +54,9 @@ TEST(EscapeControls, WritesControlCharactersAsEscapesAndKeepsTheRest) {
   EXPECT_EQ(WindowText("caf\xe9 \xff\xe2\x80", kUtf8), "caf\xe9 \xff\xe2\x80");
 }
 
-// Bytes become UTF-16 for a toolkit and come back unchanged: valid UTF-8 as its
-// characters, every other byte as U+DC80 to U+DCFF, also when the characters around it
-// were edited. A surrogate that no byte gave (pasted from elsewhere) becomes U+FFFD,
-// never a byte of its own.
+// Bytes become UTF-16 for a toolkit and come back unchanged: valid UTF-8 as characters,
+// every other byte as U+DC80 to U+DCFF, also beside edited text. A surrogate that no byte
+// gave (pasted from elsewhere) becomes U+FFFD, never a byte of its own.
 TEST(Utf16OfBytes, CarriesEveryByteThatIsNoUtf8AsALoneSurrogate) {
   const struct {
     const char* name;

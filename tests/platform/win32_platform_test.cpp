@@ -1,7 +1,5 @@
-// The Win32 platform on real files, programs, windows and messages: the file system,
-// starting programs and waiting for them, program information, what a run waits for, the
-// event pump, and collections started at login through values of the user's Run key (the
-// real registry, under Wine in a throw-away prefix).
+// The Win32 platform on real files, programs, windows, messages and the user's Run key
+// (the real registry, under Wine in a throw-away prefix).
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>

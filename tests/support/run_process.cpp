@@ -25,10 +25,9 @@ std::string Quoted(const std::string& text) {
 
 }  // namespace
 
-// The shell only sets the scene (folder, environment, files for the output, which a
-// program that the tested one leaves running may keep open) and gives way to the
-// program itself (never through env, which would take a program path holding a '='
-// for a variable).
+// The shell only sets the folder, the environment and output files (which a program left
+// running may keep open), then gives way to the program, never through env (which takes
+// a path holding '=' for a variable).
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& env, const std::string& cwd) {
   char name[] = "/tmp/tavrin-out-XXXXXX";

@@ -17,11 +17,9 @@ struct ProcessResult {
   std::string err;
 };
 
-// Runs a program to its end with the environment changed as given (an empty value
-// removes the variable) and standard input closed; collects its output. On Windows
-// the command line is argv[0] (quoted when it holds a blank) followed by the other
-// arguments joined by single blanks as they stand, the way the shell builds the
-// command lines of a file association.
+// Runs a program to its end, the environment changed as given (an empty value removes a
+// variable), standard input closed; collects its output. On Windows the command line is
+// argv[0], quoted when it holds a blank, and the rest joined by blanks, as the shell does.
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& env = {},
                          const std::string& cwd = "");
@@ -40,11 +38,9 @@ std::vector<Child> Children();
 // The user and group that RunUnprivileged runs as when this process is root: nobody.
 inline constexpr int kUnprivilegedId = 65534;
 
-// Runs `body` in a child process of its own as a user without privileges: as nobody
-// (uid and gid kUnprivilegedId, no other groups) when this process is root, otherwise
-// as this process's own user. Returns what `body` returned (0 to 255), or -1 when the
-// child could not be made or did not end normally. `body` must not use the test
-// framework's assertions: they would be lost with the child.
+// Runs `body` in a child process as nobody (kUnprivilegedId, no other groups) when this
+// process is root, else as this user; returns what `body` returned (0 to 255), or -1.
+// `body` must not use the test framework's assertions: they would be lost with the child.
 int RunUnprivileged(const std::function<int()>& body);
 #endif
 

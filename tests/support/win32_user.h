@@ -14,13 +14,10 @@ namespace tavrin::testing {
 
 using Window = HWND__*;
 
-// A user at the screen, on a thread of their own, for tests of modal windows: the test
-// thread makes a call that shows a modal dialog and returns only when it is closed,
-// while the user finds the dialog and works it as a script says. The user never waits
-// on the test thread: gestures are posted, and every wait for a window ends at a
-// generous limit or when the modal call has returned. Once the script has ended, done
-// or given up, whatever dialog of the test thread is still open is cancelled until the
-// modal call returns, so that a test that goes wrong fails instead of hanging.
+// A user at the screen, on a thread of their own, who works the modal dialog that the
+// test thread's call shows, as a script says. Gestures are posted and every wait ends at
+// a limit, so the user never waits on the test thread; once the script ends, any dialog
+// still open is cancelled until the call returns: a test that goes wrong fails, not hangs.
 class ScreenUser {
  public:
   // Starts the script; the windows it works are those of the calling thread.

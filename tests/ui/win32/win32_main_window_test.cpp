@@ -1,9 +1,5 @@
-// The main window's Win32 view: each gesture reaches the form, and the controls show
-// what the form says (the rules themselves are the forms' tests'). Tab reaches every
-// control in tab order, the toolbars too (the dialogs, made by the same builder, keep the
-// order of their descriptions), and the focus comes back where it was after a modal window.
-// The window at the screen's DPI: laid out in twips, with fonts and toolbar pictures to
-// match, at the system's DPI and after a move to a screen of another.
+// The main window's Win32 view: gestures reach the form, the controls show what it says
+// (its rules are the forms' tests'), Tab order, the focus after a modal window, the DPI.
 #include <windows.h>
 // The common controls after the system's header.
 #include <commctrl.h>

@@ -1,7 +1,5 @@
-// The main window's modal windows in Win32: the item editor, the run options dialog, the
-// About box and the item list's popup menus, worked by a user at the screen on a thread
-// of their own; and the progress window of a run that waits.
-// What the script sees is written down and checked once the modal call has returned.
+// The modal windows and popups in Win32 and a run's progress window, worked by a user at
+// the screen on a thread of their own; what they see is checked once the call returns.
 #include <windows.h>
 // The common controls after the system's header.
 #include <commctrl.h>

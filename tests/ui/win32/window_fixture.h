@@ -1,7 +1,5 @@
-// The main window's Win32 view on the real form, with boxes, dialogs and launching
-// scripted and the collection folder a temporary folder. The test drives the real
-// window with the messages a user's gestures make and reads back what its controls
-// show; modal windows are worked by a ScreenUser on a thread of its own.
+// The main window's Win32 view on the real form, boxes, dialogs and launching scripted,
+// driven by the messages of a user's gestures; a ScreenUser works its modal windows.
 #pragma once
 
 #include <gmock/gmock.h>
