@@ -2,9 +2,10 @@
 // executable's own folder in the build tree, the library folder where it is installed.
 // A relative path would name a module in whatever folder the program was started from.
 #include <dlfcn.h>
+#include <pthread.h>
+#include <sched.h>
 #include <unistd.h>
 
-#include <thread>
 #include <vector>
 
 #include "main/gui_host.h"
@@ -44,18 +45,35 @@ class FontConfigWarmUp {
     // Loaded before the module, which loads the same library again (one copy): a
     // thread that loaded it itself would wait for the module's load to end.
     void* library = dlopen("libfontconfig.so.1", RTLD_LAZY | RTLD_LOCAL);
-    if (library == nullptr) return;
-    auto* init = reinterpret_cast<int (*)()>(dlsym(library, "FcInit"));
-    if (init != nullptr) thread_ = std::thread(init);
+    void* init = library == nullptr ? nullptr : dlsym(library, "FcInit");
+    pthread_attr_t attr;
+    if (init == nullptr || pthread_attr_init(&attr) != 0) return;
+    // A new thread is often put on the processor of the thread that made it, where it
+    // would take turns with the module's load instead of running beside it: it is kept
+    // to the program's other processors, where it has any.
+    cpu_set_t cpus;
+    const int here = sched_getcpu();
+    if (sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 1 && here >= 0 &&
+        CPU_ISSET(here, &cpus)) {
+      CPU_CLR(here, &cpus);
+      pthread_attr_setaffinity_np(&attr, sizeof cpus, &cpus);
+    }
+    started_ = pthread_create(&thread_, &attr, &Run, init) == 0;
+    pthread_attr_destroy(&attr);
   }
   ~FontConfigWarmUp() {
-    if (thread_.joinable()) thread_.join();
+    if (started_) pthread_join(thread_, nullptr);
   }
   FontConfigWarmUp(const FontConfigWarmUp&) = delete;
   FontConfigWarmUp& operator=(const FontConfigWarmUp&) = delete;
 
  private:
-  std::thread thread_;
+  static void* Run(void* init) {
+    reinterpret_cast<int (*)()>(init)();
+    return nullptr;
+  }
+  pthread_t thread_{};
+  bool started_ = false;
 };
 
 }  // namespace

@@ -66,7 +66,7 @@ bool XReachable() {
     ok = conn && hasError(conn) == 0;
     if (conn) disconnect(conn);
   }
-  dlclose(xcb);
+  // Left loaded: Qt's X11 plugin loads the same library as the window starts.
   return ok;
 }
 

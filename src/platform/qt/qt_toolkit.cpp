@@ -56,18 +56,30 @@ bool PlatformPluginLoads(int argc, char** argv, const QStringList& names, QStrin
   // Once the application exists, Qt also looks beside the executable.
   searched << QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() + "/platforms";
   searched.removeDuplicates();
+  const auto serves = [&names](const QString& file) {
+    QPluginLoader plugin(file);
+    const QJsonObject meta = plugin.metaData();
+    if (meta.value("IID").toString() !=
+        QLatin1String("org.qt-project.Qt.QPA.QPlatformIntegrationFactoryInterface.5.3")) {
+      return false;
+    }
+    for (const auto key : meta.value("MetaData").toObject().value("Keys").toArray()) {
+      if (names.contains(key.toString(), Qt::CaseInsensitive) && plugin.load()) return true;
+    }
+    return false;
+  };
+  // Qt's own plugins are named after their platform ("libqxcb.so"): those are read
+  // first, and the other plugins of a folder only when none of them serves.
+  for (const QString& folder : searched) {
+    for (const QString& name : names) {
+      const QString file = folder + "/libq" + name.toLower() + ".so";
+      if (QFileInfo::exists(file) && serves(file)) return true;
+    }
+  }
   for (const QString& folder : searched) {
     const QDir dir(folder);
     for (const QString& file : dir.entryList(QDir::Files | QDir::Readable)) {
-      QPluginLoader plugin(dir.filePath(file));
-      const QJsonObject meta = plugin.metaData();
-      if (meta.value("IID").toString() !=
-          QLatin1String("org.qt-project.Qt.QPA.QPlatformIntegrationFactoryInterface.5.3")) {
-        continue;
-      }
-      for (const auto key : meta.value("MetaData").toObject().value("Keys").toArray()) {
-        if (names.contains(key.toString(), Qt::CaseInsensitive) && plugin.load()) return true;
-      }
+      if (serves(dir.filePath(file))) return true;
     }
   }
   return false;
