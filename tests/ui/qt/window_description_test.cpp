@@ -2,6 +2,7 @@
 // picture and label, Tab through them in their order, and the menus with their keys.
 #include <QAbstractButton>
 #include <QAction>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
@@ -67,6 +68,14 @@ TEST_F(WindowDescription, TheMainWindowAndItsMenus) {
   Open();
   const MainLayout& layout = MainWindowLayout();
   ExpectMadeFrom(*window, layout);
+  // Times New Roman or a font of its metrics, Courier New or one of its for the details.
+  const auto family = [this](const char* name) {
+    return QFontInfo(window->findChild<QWidget*>(name)->font()).family();
+  };
+  EXPECT_TRUE(
+      QStringList({"Times New Roman", "Liberation Serif", "Tinos"}).contains(family("frameColl")));
+  EXPECT_TRUE(
+      QStringList({"Courier New", "Liberation Mono", "Cousine"}).contains(family("picDetails")));
   // The menus of the bar in their order, and the popups, each with its entries and keys.
   const auto bar = window->menuBar()->actions();
   qsizetype inBar = 0;
