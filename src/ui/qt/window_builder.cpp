@@ -84,11 +84,11 @@ QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
       return area;
     }
     case ControlKind::EditableList:
-    case ControlKind::PickList: {
-      auto* box = new QComboBox(parent);
-      box->setEditable(desc.kind == ControlKind::EditableList);
-      return box;
-    }
+    case ControlKind::PickList:
+      // An editable list gets its text field from its view (QComboBox::setLineEdit),
+      // which connects to the field before the box does: a field made here would be
+      // made, with its completer, only to be thrown away.
+      return new QComboBox(parent);
     case ControlKind::ListBox: {
       auto* list = new QListWidget(parent);
       list->setSelectionMode(QAbstractItemView::SingleSelection);
