@@ -69,6 +69,51 @@ QWidget* MakeToolBar(const ControlDesc& desc, QWidget* parent, MadeControls& mad
 constexpr int kListFirstBatch = 20;
 constexpr int kListWholeBatch = 1 << 20;
 
+// The entries of a list are measured (their text shaped) as the list lays them out.
+// A list in batches lays out its first screenful as it is shown, and this lays out
+// the rest in one batch as soon as events run after that, after the window is on the
+// screen, or before the list takes a key or a click, which would otherwise move in the
+// part already laid out. Every later list is laid out at once.
+class RestOfListAfterShow : public QObject {
+ public:
+  explicit RestOfListAfterShow(QListView* list) : QObject(list), list_(list) {
+    list->setLayoutMode(QListView::Batched);
+    list->setBatchSize(kListFirstBatch);
+    list->installEventFilter(this);
+    list->viewport()->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::Show:
+        QTimer::singleShot(0, this, &RestOfListAfterShow::LayOutTheRest);
+        break;
+      case QEvent::ShortcutOverride:
+      case QEvent::KeyPress:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+        LayOutTheRest();
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  void LayOutTheRest() {
+    if (list_->layoutMode() == QListView::SinglePass) return;
+    list_->setLayoutMode(QListView::SinglePass);
+    list_->setBatchSize(kListWholeBatch);
+    static_cast<QAbstractItemView*>(list_)->doItemsLayout();
+    list_->removeEventFilter(this);
+    list_->viewport()->removeEventFilter(this);
+  }
+
+  QListView* list_;
+};
+
 QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
   switch (desc.kind) {
     case ControlKind::Label:
@@ -92,17 +137,8 @@ QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
     case ControlKind::ListBox: {
       auto* list = new QListWidget(parent);
       list->setSelectionMode(QAbstractItemView::SingleSelection);
-      // The entries are measured (their text shaped) as the list lays them out: the
-      // first screenful before the window is shown, so that a long collection does not
-      // hold the window back, then all the rest in one batch as soon as events run,
-      // before any key is taken (a key between batches would move in a part of the
-      // list), and every later list at once.
-      list->setLayoutMode(QListView::Batched);
-      list->setBatchSize(kListFirstBatch);
-      QTimer::singleShot(0, list, [list] {
-        list->setLayoutMode(QListView::SinglePass);
-        list->setBatchSize(kListWholeBatch);
-      });
+      // A long collection does not hold the window back.
+      new RestOfListAfterShow(list);
       return list;
     }
     case ControlKind::CheckBox:
