@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main window's start against a plain window of the same toolkit, timed from the
 # start of the process to the X server's MapNotify of its first top-level window
-# (bench/first_map.c), in turns, medians of RUNS rounds (31 unless told).
+# (bench/first_map.c), in turns, medians of RUNS rounds (63 unless told).
 #
 #   bench/window-start.sh linux   the Qt window (`make bench` runs this), on a virtual X
 #                                 server of its own, in a session bus of its own where
@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BENCH_BUILD=${BENCH_BUILD:-build-release}
 WINDOWS_BUILD=${WINDOWS_BUILD:-build-windows}
-RUNS=${RUNS:-31}
+RUNS=${RUNS:-63}
 # VERBOSE=1 shows every round's times.
 first_map="$PWD/$BENCH_BUILD/bench/tavrin_first_map"
 
