@@ -36,20 +36,20 @@ std::vector<std::string> ModuleFolders(const std::string& executablePath) {
 
 // Qt reads the machine's font configuration (its XML files and font caches) when the
 // window first asks for a font, a few milliseconds on the window's way to the screen.
-// It is read here instead, on a second thread while the module and Qt load, and Qt
+// It is read here instead, on a second thread once the module is loaded, while Qt
+// connects to the display (much of that is waiting for the display's answers), and Qt
 // finds it ready. The font configuration is made once per process by whichever thread
 // asks first, safely, so a thread that is late costs only its work.
 class FontConfigWarmUp {
  public:
   FontConfigWarmUp() {
-    // Loaded before the module, which loads the same library again (one copy): a
-    // thread that loaded it itself would wait for the module's load to end.
-    void* library = dlopen("libfontconfig.so.1", RTLD_LAZY | RTLD_LOCAL);
+    // Qt's libraries have loaded it: this finds that copy.
+    void* library = dlopen("libfontconfig.so.1", RTLD_LAZY | RTLD_LOCAL | RTLD_NOLOAD);
     void* init = library == nullptr ? nullptr : dlsym(library, "FcInit");
     pthread_attr_t attr;
     if (init == nullptr || pthread_attr_init(&attr) != 0) return;
     // A new thread is often put on the processor of the thread that made it, where it
-    // would take turns with the module's load instead of running beside it: it is kept
+    // would take turns with the window's start instead of running beside it: it is kept
     // to the program's other processors, where it has any.
     cpu_set_t cpus;
     const int here = sched_getcpu();
@@ -87,7 +87,6 @@ CreateGuiFunction OpenGuiModule(const std::string& executablePath, std::string& 
       break;
     }
   }
-  static const FontConfigWarmUp warmUp;
   // The module and Qt's libraries are linked to bind every symbol as they load, so a
   // missing one fails here; the system libraries under them bind theirs when first
   // called, as they do in any program that links Qt.
@@ -103,6 +102,7 @@ CreateGuiFunction OpenGuiModule(const std::string& executablePath, std::string& 
     }
     return nullptr;
   }
+  static const FontConfigWarmUp warmUp;
   void* entry = dlsym(module, kCreateGuiName);
   if (entry == nullptr) {
     error = path + ": " + kCreateGuiName + " is missing";
