@@ -4,7 +4,7 @@
 # (bench/first_map.c), in turns, medians of RUNS rounds (63 unless told).
 #
 #   bench/window-start.sh linux   the Qt window (`make bench` runs this), on a virtual X
-#                                 server of its own, in a session bus of its own where
+#                                 server of its own, with a session bus of its own where
 #                                 none is given; needs the Release build (BENCH_BUILD)
 #   bench/window-start.sh wine    tavrin.exe under Wine against a plain Win32 window
 #                                 built with the same compiler; needs the Windows build
@@ -18,7 +18,8 @@ RUNS=${RUNS:-63}
 first_map="$PWD/$BENCH_BUILD/bench/tavrin_first_map"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+bus=""
+trap '[ -z "$bus" ] || kill "$bus"; rm -rf "$work"' EXIT
 # A collection of 100 items as users write them: programs, documents, folders, addresses.
 hundred() {
   local file="$1" sep="$2" i
@@ -45,12 +46,13 @@ case "${1:-}" in
     # A desktop session has a session bus. Without one, Qt starts a helper to look for
     # it (dbus-launch) on a thread of its own in the middle of each window's start, in
     # the plain window too, which a user never sees and which only blurs the figures.
-    session=()
-    if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-run-session >/dev/null; then
-      session=(dbus-run-session --)
+    if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-daemon >/dev/null; then
+      { read -r DBUS_SESSION_BUS_ADDRESS && read -r bus; } < <(
+        dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null)
+      export DBUS_SESSION_BUS_ADDRESS
     fi
     echo "The main window (Qt, Xvfb), from exec to its first map, medians of $RUNS rounds:"
-    "${session[@]}" xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$first_map" --rounds "$RUNS" \
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$first_map" --rounds "$RUNS" \
       --target 1.05 --verbose "${VERBOSE:-0}" \
       "plain Qt window" -- "$PWD/$BENCH_BUILD/bench/tavrin_plain_window" \
       "tavrin, no collection" -- "$PWD/$BENCH_BUILD/tavrin" \

@@ -10,8 +10,9 @@ packages=(
   qt6-base-dev libglib2.0-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  # the window-start benchmark waits for the first map with Xlib
-  libx11-dev
+  # the window-start benchmark waits for the first map with Xlib, and gives the windows
+  # a session bus of their own, as a desktop has
+  libx11-dev dbus-daemon
   # clang's sanitizer and libFuzzer run-time libraries, for `make fuzz`
   libclang-rt-14-dev
   # the desktop pieces the tests use: MIME database, an X server for window tests, the
