@@ -70,10 +70,10 @@ constexpr int kListFirstBatch = 20;
 constexpr int kListWholeBatch = 1 << 20;
 
 // The entries of a list are measured (their text shaped) as the list lays them out.
-// A list in batches lays out its first screenful as it is shown, and this lays out
-// the rest in one batch as soon as events run after that, after the window is on the
-// screen, or before the list takes a key or a click, which would otherwise move in the
-// part already laid out. Every later list is laid out at once.
+// A list in batches lays out its first screenful as it is shown; this lays out the rest
+// in one batch as soon as events run after that (the window is then on its way to the
+// screen), or before the list takes a key or a click if that comes first, which would
+// otherwise move in the part already laid out. Every later list is laid out at once.
 class RestOfListAfterShow : public QObject {
  public:
   explicit RestOfListAfterShow(QListView* list) : QObject(list), list_(list) {
