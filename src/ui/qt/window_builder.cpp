@@ -83,10 +83,11 @@ class RestOfListAfterShow : public QObject {
     list->viewport()->installEventFilter(this);
   }
 
-  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+  bool eventFilter(QObject* watched, QEvent* event) override {
     switch (event->type()) {
       case QEvent::Show:
-        QTimer::singleShot(0, this, &RestOfListAfterShow::LayOutTheRest);
+        // The viewport is shown with the list: one timer is enough.
+        if (watched == list_) QTimer::singleShot(0, this, &RestOfListAfterShow::LayOutTheRest);
         break;
       case QEvent::ShortcutOverride:
       case QEvent::KeyPress:
