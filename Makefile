@@ -23,7 +23,7 @@ BENCH_BASELINE ?=
 WINDOWS_BUILD ?= build-windows
 
 .PHONY: all setup configure build check check-sanitize check-windows run package format \
-        lint clean fuzz bench windows-configure package-windows
+        lint lint-all clean fuzz bench windows-configure package-windows
 
 all: build
 
@@ -118,15 +118,20 @@ package: setup
 format: configure
 	cmake --build $(BUILD) --target format
 
-# Every tracked source formatted as .clang-format says, the includes pointing one way
+# The sources formatted as .clang-format says, the includes pointing one way
 # (scripts/check-includes.sh), and clang-tidy content with src/ (.clang-tidy,
-# scripts/check-tidy.sh). CI runs it first.
+# scripts/check-tidy.sh). `make lint` checks what changed against main (the changed
+# sources, and for clang-tidy also the sources that include a changed header);
+# `make lint-all` checks everything, as CI does (scripts/lint.sh).
 lint:
 	@scripts/setup.sh
 	@scripts/install-packages.sh clang-format clang-tidy
-	git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format --dry-run -Werror
-	scripts/check-includes.sh
-	BUILD=$(BUILD) JOBS=$(JOBS) scripts/check-tidy.sh
+	BUILD=$(BUILD) JOBS=$(JOBS) scripts/lint.sh
+
+lint-all:
+	@scripts/setup.sh
+	@scripts/install-packages.sh clang-format clang-tidy
+	BUILD=$(BUILD) JOBS=$(JOBS) scripts/lint.sh --all
 
 clean:
 	rm -rf $(BUILD) $(WINDOWS_BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)
