@@ -28,16 +28,22 @@ int DisableAutostart(const OptionCall& call, OptionContext& context);
 constexpr OptionEntry kOptions[] = {
     {"--list", nullptr, "FILE", nullptr,
      "print the items of FILE, one a line: position, name, file, parameters, wait "
-     "(true or false) and style (0 to 5), separated by tabs; tabs, line breaks, "
-     "backslashes and other control characters in them are written \\t, \\n, \\\\, "
-     "\\xHH",
+     "(true or false), style (0 to 5), then each run option as one more field "
+     "KEY=VALUE, separated by tabs; tabs, line breaks, backslashes and other control "
+     "characters in them are written \\t, \\n, \\\\, \\xHH",
      &ListCollection},
-    {"--json", nullptr, nullptr, "--list", "with --list: print the items as a JSON array", nullptr},
+    {"--json", nullptr, nullptr, "--list",
+     "with --list: print the items as a JSON array, one object per item with the members "
+     "position, name, file, parameters, wait, style and options (an array of objects with "
+     "the members key and value)",
+     nullptr},
     {"--check", nullptr, "FILE", nullptr,
      "find what running FILE would start, without starting anything, and print one "
      "line per item: position, name and \"ok\", \"running\" (a program that already "
      "runs and is not started again) or why it would not start (its run options "
-     "included), separated by tabs and escaped as --list does; exit status 1 when some "
+     "included, and \"would not start\" after an item that fails and has StopOnFailure), "
+     "separated by tabs and escaped as --list does; then, when some item would not start, "
+     "a last line on standard error counts them as a run does; exit status 1 when some "
      "item would not start",
      &CheckCollection},
     {"--stop", nullptr, "FILE", nullptr,
@@ -146,7 +152,11 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "\n"
       "  tavrin              open the main window\n"
       "  tavrin FILE         open the main window with the collection FILE\n"
-      "  tavrin FILE /run    start every item of FILE in order, without a window\n"
+      "  tavrin FILE /run    start every item of FILE in order, with no main window\n"
+      "\n"
+      "With a display, a run also shows each failure in a message box, and a wait of\n"
+      "more than a second in a small progress window; without one, both go to\n"
+      "standard error.\n"
       "\n"
       "A run follows each item's run options: Delay (milliseconds to wait before it\n"
       "starts), WaitReady (tcp:HOST:PORT, file:PATH or window:TEXT, what must be ready\n"
@@ -171,9 +181,11 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
   }
   text +=
       "  --                  end of the options: the words after it are a file name\n"
-      "\n"
-      "The main window also takes Qt's own options (-style NAME, -platform NAME, ...).\n"
-      "\n"
+      "\n";
+#ifndef _WIN32
+  text += "The main window also takes Qt's own options (-style NAME, -platform NAME, ...).\n\n";
+#endif
+  text +=
       "Environment:\n"
       "  TAVRIN_HOME         the collection folder, instead of the usual one\n"
       "  TAVRIN_BOXES_TO_STDERR=1\n"
@@ -190,9 +202,11 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "  1       some item failed (with --check: would fail) to start, or an autostart\n"
       "          entry could not be written or removed\n"
       "  2       the collection could not be loaded, the command line is wrong, or the\n"
-      "          main window cannot open (it says why)\n"
-      "  128+N   the window's run was stopped by signal N (143: SIGTERM)\n"
-      "\n";
+      "          main window cannot open (it says why)\n";
+#ifndef _WIN32
+  text += "  128+N   the window's run was stopped by signal N (143: SIGTERM)\n";
+#endif
+  text += "\n";
 #ifdef _WIN32
   text += "More in README.txt, beside tavrin.exe.\n";
 #else

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "collection/collfile.h"
+#include "collection/run_options.h"
 #include "fakes.h"
 #include "launch/launch.h"
 #include "main/startup.h"
 #include "platform/text_encoding.h"
+#include "run_process.h"
 #include "script_output.h"
 #include "temp_dir.h"
 
@@ -191,6 +194,32 @@ TEST_F(OptionTest, ListPrintsOneLinePerItemThatAScriptSplitsAndReadsBack) {
   EXPECT_NE(out.str().find("\"name\": \"<Bad \\ufffd byte>\""), std::string::npos) << out.str();
 }
 
+// The names of what --list and --list --json print of an item with every run option:
+// the JSON members, and each option's key.
+std::vector<std::string> ListedFields() {
+  CollItem item = Item("Server", "/usr/bin/server");
+  for (const auto key : kKnownOptionKeys) item.Options.push_back({std::string(key), "1"});
+  testing::TempDir dir;
+  testing::WriteFile(dir.file("c.tavrin"), testing::CollectionText({item}));
+  std::ostringstream out;
+  std::ostringstream err;
+  testing::NativeFileSystem files;
+  testing::RecordingShell shell;
+  testing::FakeSystemInfo system;
+  OptionContext context{out, err, "/usr/bin/tavrin", nullptr, {}, files, shell, system};
+  RunOption(ParseArguments({"--list", "--json", dir.file("c.tavrin")}).option, context);
+  std::vector<std::string> fields;
+  const std::string json = out.str();
+  for (auto quote = json.find("\": "); quote != std::string::npos;
+       quote = json.find("\": ", quote + 1)) {
+    const std::string member =
+        json.substr(json.rfind('"', quote - 1) + 1, quote - json.rfind('"', quote - 1) - 1);
+    if (std::find(fields.begin(), fields.end(), member) == fields.end()) fields.push_back(member);
+  }
+  for (const auto key : kKnownOptionKeys) fields.emplace_back(key);
+  return fields;
+}
+
 // A load failure is status 2 and a line, never a box; the help names every option in lines
 // that fit a terminal; a usage error is one line naming what is wrong and how to start.
 TEST_F(OptionTest, LoadFailuresHelpAndUsageErrors) {
@@ -204,10 +233,38 @@ TEST_F(OptionTest, LoadFailuresHelpAndUsageErrors) {
     EXPECT_NE(out.str().find("  " + name), std::string::npos) << name;
   }
   for (const auto& line : Lines(out.str())) EXPECT_LE(line.size(), 79u) << line;
+  // Each platform its own truth: Qt's options and the signals' statuses only where they
+  // are; every run option named, and the fields --list prints.
+  EXPECT_EQ(out.str().find("-style") != std::string::npos, !kWindowsRules);
+  EXPECT_EQ(out.str().find("128+N") != std::string::npos, !kWindowsRules);
+  const std::string help = out.str();
+  for (const std::string& field : ListedFields()) {
+    EXPECT_NE(help.find(field), std::string::npos) << field;
+  }
   EXPECT_EQ(Run({"--json", "a"}), kExitUsage);
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(),
             "tavrin: --json goes with --list; " + UsageLine() + ". Try 'tavrin --help'.\n");
+}
+
+// The manual page names every field --list prints (each run option's key, each member of
+// --json's objects); the Windows zip's README.txt every run option and how to end a run.
+TEST(Manuals, NameEveryFieldThatListPrintsAndEveryRunOption) {
+  if (kWindowsRules) GTEST_SKIP() << "the source folder is read on the building system";
+  const std::string page = testing::ReadFile(testing::SourcePath() + "/resources/tavrin.1.in");
+  for (const std::string& field : ListedFields()) {
+    EXPECT_TRUE(page.find(".B " + field + "\n") != std::string::npos ||
+                page.find(".BR " + field + " ") != std::string::npos)
+        << field;
+  }
+  const std::string readme =
+      testing::ReadFile(testing::SourcePath() + "/resources/windows/README.txt");
+  for (const auto key : kKnownOptionKeys) {
+    EXPECT_NE(readme.find("    " + std::string(key) + " "), std::string::npos) << key;
+  }
+  for (const char* said : {"Run Options...", "--stop FILE", "--force", "\\Tavrin\\runs\\"}) {
+    EXPECT_NE(readme.find(said), std::string::npos) << said;
+  }
 }
 
 // A dry run asks the shell, from the collection's folder, what each start would give and
