@@ -9,6 +9,7 @@
 #include "collection/run_options.h"
 #include "launch/launch.h"
 #include "launch/run_records.h"
+#include "launch/run_waits.h"
 #include "main/startup.h"
 #include "platform/text_encoding.h"
 #include "tavrin/version.h"
@@ -27,16 +28,22 @@ int DisableAutostart(const OptionCall& call, OptionContext& context);
 constexpr OptionEntry kOptions[] = {
     {"--list", nullptr, "FILE", nullptr,
      "print the items of FILE, one a line: position, name, file, parameters, wait "
-     "(true or false) and style (0 to 5), separated by tabs; tabs, line breaks, "
-     "backslashes and other control characters in them are written \\t, \\n, \\\\, "
-     "\\xHH",
+     "(true or false), style (0 to 5), then each run option as one more field "
+     "KEY=VALUE, separated by tabs; tabs, line breaks, backslashes and other control "
+     "characters in them are written \\t, \\n, \\\\, \\xHH",
      &ListCollection},
-    {"--json", nullptr, nullptr, "--list", "with --list: print the items as a JSON array", nullptr},
+    {"--json", nullptr, nullptr, "--list",
+     "with --list: print the items as a JSON array, one object per item with the members "
+     "position, name, file, parameters, wait, style and options (an array of objects with "
+     "the members key and value)",
+     nullptr},
     {"--check", nullptr, "FILE", nullptr,
      "find what running FILE would start, without starting anything, and print one "
      "line per item: position, name and \"ok\", \"running\" (a program that already "
      "runs and is not started again) or why it would not start (its run options "
-     "included), separated by tabs and escaped as --list does; exit status 1 when some "
+     "included, and \"would not start\" after an item that fails and has StopOnFailure), "
+     "separated by tabs and escaped as --list does; then, when some item would not start, "
+     "a last line on standard error counts them as a run does; exit status 1 when some "
      "item would not start",
      &CheckCollection},
     {"--stop", nullptr, "FILE", nullptr,
@@ -79,7 +86,7 @@ std::string Synopsis(const OptionEntry& action) {
 }
 
 // How a word of the command line is quoted in a message.
-std::string Quoted(const std::string& word) { return "'" + EscapeControls(word) + "'"; }
+std::string Quoted(const std::string& word) { return "'" + LineText(word) + "'"; }
 
 // The full path of `path`, with "." and doubled separators taken out; a path that
 // climbs with ".." is resolved through the file system, where links decide where
@@ -106,11 +113,10 @@ bool LoadForOption(const std::string& path, CollectionState& state, OptionContex
   const std::string why = LoadFailureText(result);
   if (why.empty()) {
     const std::string damage = DamagedOptionsText(state);
-    if (!damage.empty())
-      context.err << "tavrin: " << EscapeControls(path) << ": " << damage << "\n";
+    if (!damage.empty()) context.err << "tavrin: " << LineText(path) << ": " << damage << "\n";
     return true;
   }
-  context.err << "tavrin: " << EscapeControls(path) << ": " << why << "\n";
+  context.err << "tavrin: " << LineText(path) << ": " << why << "\n";
   return false;
 }
 
@@ -146,7 +152,11 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "\n"
       "  tavrin              open the main window\n"
       "  tavrin FILE         open the main window with the collection FILE\n"
-      "  tavrin FILE /run    start every item of FILE in order, without a window\n"
+      "  tavrin FILE /run    start every item of FILE in order, with no main window\n"
+      "\n"
+      "With a display, a run also shows each failure in a message box, and a wait of\n"
+      "more than a second in a small progress window; without one, both go to\n"
+      "standard error.\n"
       "\n"
       "A run follows each item's run options: Delay (milliseconds to wait before it\n"
       "starts), WaitReady (tcp:HOST:PORT, file:PATH or window:TEXT, what must be ready\n"
@@ -171,9 +181,11 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
   }
   text +=
       "  --                  end of the options: the words after it are a file name\n"
-      "\n"
-      "The main window also takes Qt's own options (-style NAME, -platform NAME, ...).\n"
-      "\n"
+      "\n";
+#ifndef _WIN32
+  text += "The main window also takes Qt's own options (-style NAME, -platform NAME, ...).\n\n";
+#endif
+  text +=
       "Environment:\n"
       "  TAVRIN_HOME         the collection folder, instead of the usual one\n"
       "  TAVRIN_BOXES_TO_STDERR=1\n"
@@ -190,9 +202,11 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "  1       some item failed (with --check: would fail) to start, or an autostart\n"
       "          entry could not be written or removed\n"
       "  2       the collection could not be loaded, the command line is wrong, or the\n"
-      "          main window cannot open (it says why)\n"
-      "  128+N   the window's run was stopped by signal N (143: SIGTERM)\n"
-      "\n";
+      "          main window cannot open (it says why)\n";
+#ifndef _WIN32
+  text += "  128+N   the window's run was stopped by signal N (143: SIGTERM)\n";
+#endif
+  text += "\n";
 #ifdef _WIN32
   text += "More in README.txt, beside tavrin.exe, and in docs/ of\n"
           "https://github.com/tavrin/tavrin\n";
@@ -251,27 +265,46 @@ int ListCollection(const OptionCall& call, OptionContext& context) {
 
 // A dry run: each item is decided as a run decides it (a program on PATH, a path
 // relative to the collection's folder, a document and its application, an address and
-// its handler, and its run options read), and nothing is started.
+// its handler, and its run options read), and nothing is started. After an item that
+// would fail and stops the run on failure, the rest would not start either: each says
+// so, and they are counted as a run counts them, on a last line like a run's.
 int CheckCollection(const OptionCall& call, OptionContext& context) {
   CollectionState state;
   if (!LoadForOption(call.operand, state, context)) return kExitNotLoaded;
   // As in run mode: relative items are taken from the folder of the file as named.
   state.CurrentCollFile = call.operand;
   std::string out;
-  int failures = 0;
+  RunTally tally;
+  std::string stoppedBy;  // why the rest would not start, once an item stops the run
   for (const ItemCheck& check :
        CheckAllItems(state, context.shell, context.system, context.files)) {
     const CollItem& item = state.Items[static_cast<std::size_t>(check.position - 1)];
+    ++tally.items;
     // An item a run would skip, since its program already runs, is no failure.
-    const std::string verdict = check.running  ? "running"
-                                : check.starts ? "ok"
-                                               : LaunchFailureReason(check.result, check.text);
-    if (!check.starts && !check.running) ++failures;
+    std::string verdict;
+    if (!stoppedBy.empty()) {
+      verdict = stoppedBy;
+    } else if (check.running || check.starts) {
+      verdict = check.running ? "running" : "ok";
+      ++tally.started;
+    } else {
+      verdict = LaunchFailureReason(check.result, check.text);
+      ++tally.failed;
+      if (StopsOnFailure(item)) {
+        stoppedBy = "would not start: item " + std::to_string(check.position) + " \"" +
+                    item.ItemName + "\" fails and has StopOnFailure";
+      }
+    }
     out += std::to_string(check.position) + "\t" + EscapeControls(item.ItemName) + "\t" +
            EscapeControls(verdict) + "\n";
   }
   context.out << out;
-  return failures == 0 ? kExitOk : kExitLaunchFailed;
+  if (tally.failed > 0) {
+    context.err << "tavrin: " << LineText(call.operand) << ": " << tally.started << " of "
+                << tally.items << " items would start, " << tally.skipped() << " skipped, "
+                << tally.failed << " failed\n";
+  }
+  return tally.failed == 0 ? kExitOk : kExitLaunchFailed;
 }
 
 // Ends what the runs of the collection started, as their record says.
@@ -280,7 +313,7 @@ int StopCollection(const OptionCall& call, OptionContext& context) {
   const bool ended =
       StopRun(call.operand, call.Has("--force"), context.system, context.files, lines);
   if (lines.str().empty()) {
-    context.err << "tavrin: " << EscapeControls(call.operand)
+    context.err << "tavrin: " << LineText(call.operand)
                 << ": no run of it has started a program that is known\n";
   }
   context.out << lines.str();
@@ -298,10 +331,10 @@ int EnableAutostart(const OptionCall& call, OptionContext& context) {
   std::string where;
   std::string error;
   if (!context.autostart->Enable(context.programPath, path, where, error)) {
-    context.err << "tavrin: " << EscapeControls(path) << ": " << error << "\n";
+    context.err << "tavrin: " << LineText(path) << ": " << error << "\n";
     return kExitLaunchFailed;
   }
-  context.out << EscapeControls(where) << "\n";
+  context.out << LineText(where) << "\n";
   return kExitOk;
 }
 
@@ -314,13 +347,13 @@ int DisableAutostart(const OptionCall& call, OptionContext& context) {
   std::vector<std::string> removed;
   std::string error;
   if (!context.autostart->Disable(path, removed, error)) {
-    context.err << "tavrin: " << EscapeControls(path) << ": " << error << "\n";
+    context.err << "tavrin: " << LineText(path) << ": " << error << "\n";
     return kExitLaunchFailed;
   }
   if (removed.empty()) {
-    context.err << "tavrin: " << EscapeControls(path) << ": not run at login\n";
+    context.err << "tavrin: " << LineText(path) << ": not run at login\n";
   }
-  for (const auto& file : removed) context.out << EscapeControls(file) << "\n";
+  for (const auto& file : removed) context.out << LineText(file) << "\n";
   return kExitOk;
 }
 

@@ -137,27 +137,26 @@ std::string QtPlatformArgument(const std::vector<std::string>& words) {
 std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
                               int32_t result, const std::string& text) {
   if (position == 0) {
-    return "tavrin: " + EscapeControls(file) + ": " +
-           EscapeControls(LaunchFailureReason(result, text));
+    return "tavrin: " + LineText(file) + ": " + LineText(LaunchFailureReason(result, text));
   }
-  return "tavrin: " + EscapeControls(file) + ": item " + std::to_string(position) + " \"" +
-         EscapeControls(name) + "\": " + EscapeControls(LaunchFailureReason(result, text));
+  return "tavrin: " + LineText(file) + ": item " + std::to_string(position) + " \"" +
+         LineText(name) + "\": " + LineText(LaunchFailureReason(result, text));
 }
 
 std::string RunSummaryLine(const std::string& file, const RunTally& tally) {
-  return "tavrin: " + EscapeControls(file) + ": " + std::to_string(tally.started) + " of " +
+  return "tavrin: " + LineText(file) + ": " + std::to_string(tally.started) + " of " +
          std::to_string(tally.items) + " items started, " + std::to_string(tally.skipped()) +
          " skipped, " + std::to_string(tally.failed) + " failed";
 }
 
 std::string RunWaitLine(const std::string& file, const RunWait& wait) {
   const long seconds = RoundedSeconds(wait.limit);
-  const std::string what = wait.target.empty()
-                               ? "waiting " + std::to_string(seconds) + " s before its start"
-                               : "waiting for " + EscapeControls(wait.target) + ", at most " +
-                                     std::to_string(seconds) + " s";
-  return "tavrin: " + EscapeControls(file) + ": item " + std::to_string(wait.position) + " of " +
-         std::to_string(wait.count) + " \"" + EscapeControls(wait.itemName) + "\": " + what;
+  const std::string what =
+      wait.target.empty()
+          ? "waiting " + std::to_string(seconds) + " s before its start"
+          : "waiting for " + LineText(wait.target) + ", at most " + std::to_string(seconds) + " s";
+  return "tavrin: " + LineText(file) + ": item " + std::to_string(wait.position) + " of " +
+         std::to_string(wait.count) + " \"" + LineText(wait.itemName) + "\": " + what;
 }
 
 int Main(const StartRequest& request, CollectionState& state, Platform& platform,
@@ -168,8 +167,7 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
     const LoadResult result = ReadCollectionFile(state, request.FilePart, platform.files);
     // A run leaves a line for logs, before the box (which may wait for an answer).
     if (request.Run && !LoadFailureText(result).empty()) {
-      WriteWholeLine("tavrin: " + EscapeControls(request.FilePart) + ": " +
-                     LoadFailureText(result));
+      WriteWholeLine("tavrin: " + LineText(request.FilePart) + ": " + LoadFailureText(result));
     }
     if (result != LoadOk && !ReportLoadResult(result, request.FilePart, state, platform)) {
       state.StartingUp = false;

@@ -80,13 +80,15 @@ std::string QtPlatformArgument(const std::vector<std::string>& words);
 
 // The line run mode writes to standard error for an item that failed to start:
 // tavrin: FILE: item N "NAME": REASON; for a run refused as a whole (position 0):
-// tavrin: FILE: REASON. The texts are escaped (control characters written as \t, \n,
-// \xHH...); without an explanatory text the reason is the failure code.
+// tavrin: FILE: REASON. The texts are escaped as LineText escapes them (control
+// characters written as \t, \n, \xHH...; on Windows a path keeps its backslashes);
+// without an explanatory text the reason is the failure code.
 std::string LaunchFailureLine(const std::string& file, int position, const std::string& name,
                               int32_t result, const std::string& text);
 
 // The line run mode ends with when an item failed or was skipped, or the run was
-// cancelled: tavrin: FILE: 3 of 5 items started, 1 skipped, 1 failed.
+// cancelled: tavrin: FILE: 3 of 5 items started, 1 skipped, 1 failed (escaped as
+// LaunchFailureLine).
 std::string RunSummaryLine(const std::string& file, const RunTally& tally);
 
 // The line run mode writes, where no window can show it, for a wait that goes on:

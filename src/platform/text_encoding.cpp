@@ -156,12 +156,13 @@ namespace {
 // Who reads an escaped text.
 enum class Reader {
   kLine,      // EscapeControls: one line, split at tabs
+  kPathLine,  // LineText where backslashes separate folders: one line, for a person
   kTerminal,  // TerminalText: a person, on a terminal
   kWindow,    // WindowText: a person, in a window
 };
 
 std::string Escaped(std::string_view text, TextEncoding enc, Reader reader) {
-  const bool forPeople = reader != Reader::kLine;
+  const bool forPeople = reader == Reader::kTerminal || reader == Reader::kWindow;
   std::string out;
   out.reserve(text.size());
   for (std::size_t pos = 0; pos < text.size();) {
@@ -170,7 +171,7 @@ std::string Escaped(std::string_view text, TextEncoding enc, Reader reader) {
     if (forPeople && (byte == '\\' || byte == '\n')) {
       out += static_cast<char>(byte);
     } else if (byte == '\\') {
-      out += "\\\\";
+      out += reader == Reader::kPathLine ? "\\" : "\\\\";
     } else if (byte == '\t') {
       out += "\\t";
     } else if (byte == '\n') {
@@ -196,6 +197,10 @@ std::string Escaped(std::string_view text, TextEncoding enc, Reader reader) {
 
 std::string EscapeControls(std::string_view text, TextEncoding enc) {
   return Escaped(text, enc, Reader::kLine);
+}
+
+std::string LineText(std::string_view text, TextEncoding enc, bool keepBackslashes) {
+  return Escaped(text, enc, keepBackslashes ? Reader::kPathLine : Reader::kLine);
 }
 
 std::string TerminalText(std::string_view text, TextEncoding enc) {

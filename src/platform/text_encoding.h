@@ -34,6 +34,12 @@ std::string BytesOfUtf16(std::u16string_view text);
 // else stays as it is.
 std::string EscapeControls(std::string_view text, TextEncoding enc = kNativeEncoding);
 
+// `text` on one line for a person (a message naming a path): escaped as EscapeControls
+// escapes it, except that backslashes stay as they are where they separate folders
+// (Windows), so that a path can be pasted into a command or a registry editor.
+std::string LineText(std::string_view text, TextEncoding enc = kNativeEncoding,
+                     bool keepBackslashes = kNativeSeparator == '\\');
+
 // `text` as a terminal may show it to a person: every control character escaped as
 // EscapeControls escapes it, except the line feeds that break it into lines, and with
 // backslashes kept as they are (a Windows path stays readable). For message boxes

@@ -38,7 +38,7 @@ TEST_F(RunModeTest, StartsItemsInOrderWaitingWhereAskedAndReportsFailures) {
   EXPECT_NE(result.err.find("The Tavrin - Error:\n" + gone + "\n\nFile Not Found"),
             std::string::npos)
       << result.err;
-  const std::string file = "tavrin: " + EscapeControls(dir.file("c.tavrin"));
+  const std::string file = "tavrin: " + dir.file("c.tavrin");
   EXPECT_EQ(FailureLines(result),
             (std::vector<std::string>{
                 file + ": item 2 \"Gone\": File Not Found",
@@ -96,7 +96,7 @@ TEST_F(RunModeTest, OptionsAndEachLoadResultGiveTheirStatus) {
   const auto missing = Start({TavrinPath(), dir.file("none.tavrin"), "/run"});
   EXPECT_EQ(missing.exitCode, 2);
   EXPECT_EQ(FailureLines(missing),
-            std::vector<std::string>{"tavrin: " + EscapeControls(dir.file("none.tavrin")) +
+            std::vector<std::string>{"tavrin: " + dir.file("none.tavrin") +
                                      ": The Tavrin was unable to load the Collection!!"});
 }
 

@@ -52,6 +52,9 @@ TEST(EscapeControls, WritesControlCharactersAsEscapesAndKeepsTheRest) {
                        kUtf8),
             "C:\\x\\a.exe\n\nreport\\xe2\\x80\\xaefdp.sh\\t\\x1b\\xc2\\x9b");
   EXPECT_EQ(WindowText("caf\xe9 \xff\xe2\x80", kUtf8), "caf\xe9 \xff\xe2\x80");
+  // A line for a person keeps a Windows path as it can be pasted, and nothing more.
+  EXPECT_EQ(LineText("C:\\colls\\a\n\x1b.tavrin", kSingle, true), "C:\\colls\\a\\n\\x1b.tavrin");
+  EXPECT_EQ(LineText("/a\\b\n", kUtf8, false), "/a\\\\b\\n");
 }
 
 // Bytes become UTF-16 for a toolkit and come back unchanged: valid UTF-8 as characters,

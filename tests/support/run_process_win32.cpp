@@ -56,6 +56,20 @@ std::string ReadBack(HANDLE file) {
   return text;
 }
 
+// Every process a test program starts, and what those start, ends with the test program,
+// also when a test failed before its own clean-up: they all belong to a job that ends
+// its processes when its last handle, this program's, closes.
+const HANDLE kTestProcesses = [] {
+  const HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job != nullptr) {
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    AssignProcessToJobObject(job, GetCurrentProcess());
+  }
+  return job;
+}();
+
 }  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argv,
