@@ -275,9 +275,13 @@ int CheckCollection(const OptionCall& call, OptionContext& context) {
 // Ends what the runs of the collection started, as their record says.
 int StopCollection(const OptionCall& call, OptionContext& context) {
   std::ostringstream lines;
+  std::string problem;
   const bool ended =
-      StopRun(call.operand, call.Has("--force"), context.system, context.files, lines);
-  if (lines.str().empty()) {
+      StopRun(call.operand, call.Has("--force"), context.system, context.files, lines, problem);
+  if (!problem.empty()) {
+    context.err << "tavrin: " << EscapeControls(call.operand) << ": " << EscapeControls(problem)
+                << "\n";
+  } else if (lines.str().empty()) {
     context.err << "tavrin: " << EscapeControls(call.operand)
                 << ": no run of it has started a program that is known\n";
   }

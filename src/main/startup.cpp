@@ -193,6 +193,8 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
         WriteWholeLine(RunSummaryLine(request.FilePart, tally));
       }
       state.StartingUp = false;
+      // A termination signal ends it as the signal itself would have: 128 and its number.
+      if (stopped && StopSignal() > 0) return 128 + StopSignal();
       return failures == 0 && !stopped ? kExitOk : kExitLaunchFailed;
     }
   }

@@ -96,6 +96,13 @@ class FileSystem {
   virtual std::vector<std::string> ListFiles(const std::string& folder,
                                              const std::string& extension) = 0;
 
+  // The absolute path that a save of `path` writes: the links on the way resolved as a
+  // save follows them (PlanSave), so that every name of the file that a save would
+  // follow gives the same path, and the file need not exist. Empty when a save would not
+  // follow a link on the way (one that someone else may have planted), or the path
+  // cannot be walked (a missing folder, a loop).
+  virtual std::string SavedPath(const std::string& path) { return path; }
+
   // A text that names the file at `path` itself, the same through every name, link
   // and relative path of it (on POSIX its device and inode); empty when the file cannot
   // be looked at, or where the system has no such name.
