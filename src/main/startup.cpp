@@ -165,6 +165,7 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
   state.StartingUp = true;
   state.ResetItems();
   if (!request.CommandLine.empty()) {
+    OfferSavedCopy(request.FilePart, request.FilePart, platform);
     const LoadResult result = ReadCollectionFile(state, request.FilePart, platform.files);
     // A run leaves a line for logs, before the box (which may wait for an answer).
     if (request.Run && !LoadFailureText(result).empty()) {

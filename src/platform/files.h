@@ -115,8 +115,15 @@ class FileSystem {
 // Writes `bytes` as the whole new content of the file at `path`, the way
 // `files.PlanSave` decides: replaced through a temporary file (a failure at any step
 // leaves the old file as it was and no temporary file behind), rewritten in place, or
-// refused. True when the file was written completely.
+// refused. A rewrite in place first puts a complete copy of `bytes` beside the file
+// (SavedCopyPath), which stays there only when the rewrite did not end well, so that
+// whatever cuts it short, the old file, the new file or a whole copy of the new one is
+// left. True when the file was written completely.
 [[nodiscard]] bool SaveWholeFile(FileSystem& files, const std::string& path,
                                  std::string_view bytes);
+
+// Where a rewrite in place of the file `target` (a path as PlanSave gives it) keeps the
+// complete copy of what it writes: ".<name>.saved-copy" beside it.
+std::string SavedCopyPath(const std::string& target);
 
 }  // namespace tavrin
