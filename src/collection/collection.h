@@ -59,7 +59,13 @@ struct CollectionState {
   int UpperBound() const { return static_cast<int>(Items.size()) - 1; }
   // True when Items holds nothing but the empty record: the placeholder of an empty
   // collection (also what a saved empty collection reads back as).
-  bool IsEmptyCollection() const { return Items.size() == 1 && Items.front() == CollItem{}; }
+  // The one empty record, whatever run options it carries: they have nothing to act on.
+  bool IsEmptyCollection() const {
+    if (Items.size() != 1) return false;
+    const CollItem& only = Items.front();
+    return only.File.empty() && only.ItemName.empty() && only.Params.empty() &&
+           only.WinStyle == CollItem{}.WinStyle && only.Wait == CollItem{}.Wait;
+  }
 };
 
 // The record and flag through which the main window and the item editor exchange

@@ -309,6 +309,12 @@ void ReadOptions(FieldReader& fields, ByteReader& in, CollectionState& state) {
     state.Items[static_cast<std::size_t>(*item)].Options.push_back(
         {CanonicalOptionKey(key), std::move(value)});
   }
+  // A section of no lines is never written (a collection without options has none): lines
+  // after a count of -1 are options it lost, said as any damage is. Blank lines are none.
+  if (*last >= 0) return;
+  for (line = in.Line(); fields.Next(text); line = in.Line()) {
+    if (!text.empty() || !fields.EndedLine()) return damagedAt(line);
+  }
 }
 
 std::string RecordLine(const CollItem& item) {
@@ -410,7 +416,61 @@ LoadResult ReadCollectionBytes(CollectionState& state, std::string_view bytes) {
 }
 
 bool SaveCollectionFile(const CollectionState& state, const std::string& path, FileSystem& files) {
-  return !SaveWholeFile(files, ForceCollExt(path), CollectionBytes(state));
+  const std::string bytes = CollectionBytes(state);
+  // Never written is what the next load would refuse (too large, a field too long): the
+  // save fails and the file stays as it was.
+  CollectionState check;
+  if (bytes.size() > kMaxCollectionBytes || ReadCollectionBytes(check, bytes) != LoadOk) {
+    return true;
+  }
+  return !SaveWholeFile(files, ForceCollExt(path), bytes);
+}
+
+namespace {
+
+// The whole content of a file as the reader may take it; nothing when it cannot.
+std::optional<std::string> ReadWhole(const std::string& path, FileSystem& files) {
+  const std::unique_ptr<InFile> in = files.OpenForReading(path);
+  if (!in) return std::nullopt;
+  std::string bytes;
+  char buffer[64 * 1024];
+  for (long n; (n = in->Read(buffer, sizeof buffer)) != 0;) {
+    if (n < 0 || bytes.size() + static_cast<std::size_t>(n) > kMaxCollectionBytes) {
+      return std::nullopt;
+    }
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  return bytes;
+}
+
+}  // namespace
+
+void OfferSavedCopy(const std::string& path, const std::string& name, Platform& platform) {
+  FileSystem& files = platform.files;
+  const std::string target = files.SavedPath(path);
+  const std::string copy = SavedCopyPath(target.empty() ? path : target);
+  if (!files.Exists(copy)) return;
+  const std::optional<std::string> saved = ReadWhole(copy, files);
+  CollectionState check;
+  if (!saved || ReadCollectionBytes(check, *saved) == LoadFailed) return;
+  // The save went through to its end and only the copy's removal was lost.
+  if (ReadWhole(path, files) == saved) {
+    files.Remove(copy);
+    return;
+  }
+  const int answer = platform.toolkit.MsgBox(
+      name +
+          "\n\nA save of this Collection was cut short. A complete copy of what it saved "
+          "was kept beside it:\n" +
+          copy + "\n\nDo you want to load that copy? (No loads the file as it is.)",
+      kStyleQuestionYesNo, kQuestionCaption);
+  if (answer != kAnswerYes) return;
+  if (!SaveWholeFile(files, path, *saved)) {
+    platform.toolkit.MsgBox(name + "\n\nThe Tavrin was unable to save this file!!",
+                            kStyleCriticalOk, kErrorCaption);
+    return;
+  }
+  files.Remove(copy);
 }
 
 std::string LoadFailureText(int16_t code) {

@@ -49,6 +49,13 @@ inline constexpr const char* kHeaderV10 = "Tavrin File";
 [[nodiscard]] bool SaveCollectionFile(const CollectionState& state, const std::string& path,
                                       FileSystem& files);
 
+// Before a load of the collection at `path` (shown as `name`): where a save of it was cut
+// short while it rewrote the file in place, and the complete copy of what it saved still
+// stands beside it (SavedCopyPath), asks whether to load that copy instead (No unless
+// Yes). Yes puts the copy's content back into the file, as a save does, and removes the
+// copy; No leaves both. A copy that the file already equals is removed unasked.
+void OfferSavedCopy(const std::string& path, const std::string& name, Platform& platform);
+
 // Why a collection could not be loaded, as the error box says it: the text for
 // LoadNotCollection and LoadFailed, empty for the other results.
 std::string LoadFailureText(int16_t code);

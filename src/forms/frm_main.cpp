@@ -144,6 +144,7 @@ void FrmMain::cboColl_Click(int index) {
   if (index > 0) {
     // The file is named by the entry's bytes as the folder listed them.
     const std::string path = CollectionPath(entry);
+    OfferSavedCopy(path, path, ctx_.platform);
     const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
     if (result != LoadOk && !ReportLoadResult(result, path, ctx_.state, ctx_.platform)) return;
     ReportDamagedOptions(ctx_.state, path, ctx_.platform);
@@ -195,6 +196,7 @@ void FrmMain::OpenOtherCollection() {
   const std::string path = CutAtNull(OpenFileDlg.lpstrFile);
   // A load that stops leaves the collection shown before: list and items agree.
   const std::vector<CollItem> previous = ctx_.state.Items;
+  OfferSavedCopy(path, FilePart(path), ctx_.platform);
   const LoadResult result = ReadCollectionFile(ctx_.state, path, ctx_.platform.files);
   if (result != LoadOk &&
       !ReportLoadResult(result, FilePart(path), ctx_.state, ctx_.platform, path)) {

@@ -259,7 +259,16 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
       item.mark = platform.system.ChildStartMark(item.pid, SystemInfo::MarkTime::kAtRunEnd);
     }
   }
-  RecordRun(file, started, platform.system, platform.files);
+  if (const std::string why = RecordRun(file, started, platform.system, platform.files);
+      !why.empty()) {
+    const std::string text = kNotRecordedText + why + ".";
+    if (log) {
+      log(0, CollItem{}, 0, text);
+    } else {
+      platform.toolkit.MsgBox((file.empty() ? "" : file + "\n\n") + text, kStyleExclamationOk,
+                              kErrorCaption);
+    }
+  }
   if (progress != nullptr) progress->RunEnded();
   if (tally) *tally = counts;
   return counts.failed;

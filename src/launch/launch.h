@@ -94,6 +94,11 @@ inline constexpr int kMaxRunDepth = 8;
 // above it.
 [[nodiscard]] std::string RunRefusal(const std::string& collectionFile, Platform& platform);
 
+// Said once by a run whose started programs cannot be recorded for `--stop`, before the
+// reason: on standard error in run mode (`log` at position 0), in a box from the window.
+inline constexpr char kNotRecordedText[] =
+    "What this run started is not recorded, so --stop cannot end it: ";
+
 // How a run went, item by item: each item of the collection started (and became ready
 // where it waits for that), failed, or was skipped (not started because a failed item
 // before it stops the run on failure, or because the run was asked to stop).
@@ -118,9 +123,10 @@ struct RunTally {
 // (StopRequested) ends the run: no further item starts, the wait for a waited one is
 // given up, as is a delay or a readiness wait, and the run notes that it stopped
 // (NoteRunStopped). What the run started is added to its collection's run record when it
-// ends or stops (RecordRun). Returns the number of items that failed (1 for a refused
-// run); `tally`, when given, is told how each item went (a refused run tells it nothing);
-// `progress`, when given, is told of every slice of every wait, and of the run's end.
+// ends or stops (RecordRun); where it cannot be, the run says so once (kNotRecordedText). Returns
+// the number of items that failed (1 for a refused run); `tally`, when given, is told how each item
+// went (a refused run tells it nothing); `progress`, when given, is told of every slice of every
+// wait, and of the run's end.
 int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFailureLog& log = {},
                 RunTally* tally = nullptr, RunProgress* progress = nullptr);
 

@@ -5,6 +5,7 @@
 
 #include "collection/collection.h"
 #include "forms/frm_run_progress.h"
+#include "launch/stop_request.h"
 #include "main/native.h"
 #include "main/options.h"
 #include "main/startup.h"
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
   }
 
   tavrin::StartRequest request = commandLine.request;
+  // A run asked to terminate starts nothing more, records what it started and ends with
+  // 128 and the signal's number.
+  if (request.Run) native->CatchTermination([](int signal) { tavrin::RequestStop(signal); });
   // A run's wait that no window can show is said on standard error.
   auto waitLine = [&request](const tavrin::RunWait& wait) {
     tavrin::WriteWholeLine(tavrin::RunWaitLine(request.FilePart, wait));

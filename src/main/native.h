@@ -31,6 +31,10 @@ struct NativeServices {
   // A collection's texts as UTF-8.
   virtual std::string ToUtf8(const std::string& text) { return text; }
 
+  // Has `handler` called when the program is asked to terminate (a signal; nothing where
+  // the system has none that a program may catch).
+  virtual void CatchTermination(void (*handler)(int)) { (void)handler; }
+
   virtual Shell& shell() = 0;
   virtual FileSystem& files() = 0;
   virtual SystemInfo& system() = 0;

@@ -22,6 +22,7 @@ struct PosixServices : NativeServices {
     return posix::BoxesToStderr(posix::QtPlatformName(qtPlatform));
   }
   std::unique_ptr<Toolkit> MakePlainToolkit() override { return std::make_unique<StderrToolkit>(); }
+  void CatchTermination(void (*handler)(int)) override { posix::CatchTermination(handler); }
   Shell& shell() override { return shell_; }
   FileSystem& files() override { return files_; }
   SystemInfo& system() override { return system_; }

@@ -310,9 +310,12 @@ int CheckCollection(const OptionCall& call, OptionContext& context) {
 // Ends what the runs of the collection started, as their record says.
 int StopCollection(const OptionCall& call, OptionContext& context) {
   std::ostringstream lines;
+  std::string problem;
   const bool ended =
-      StopRun(call.operand, call.Has("--force"), context.system, context.files, lines);
-  if (lines.str().empty()) {
+      StopRun(call.operand, call.Has("--force"), context.system, context.files, lines, problem);
+  if (!problem.empty()) {
+    context.err << "tavrin: " << LineText(call.operand) << ": " << LineText(problem) << "\n";
+  } else if (lines.str().empty()) {
     context.err << "tavrin: " << LineText(call.operand)
                 << ": no run of it has started a program that is known\n";
   }

@@ -164,6 +164,7 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
   state.StartingUp = true;
   state.ResetItems();
   if (!request.CommandLine.empty()) {
+    OfferSavedCopy(request.FilePart, request.FilePart, platform);
     const LoadResult result = ReadCollectionFile(state, request.FilePart, platform.files);
     // A run leaves a line for logs, before the box (which may wait for an answer).
     if (request.Run && !LoadFailureText(result).empty()) {
@@ -191,6 +192,8 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
         WriteWholeLine(RunSummaryLine(request.FilePart, tally));
       }
       state.StartingUp = false;
+      // A termination signal ends it as the signal itself would have: 128 and its number.
+      if (stopped && StopSignal() > 0) return 128 + StopSignal();
       return failures == 0 && !stopped ? kExitOk : kExitLaunchFailed;
     }
   }

@@ -96,6 +96,13 @@ class FileSystem {
   virtual std::vector<std::string> ListFiles(const std::string& folder,
                                              const std::string& extension) = 0;
 
+  // The absolute path that a save of `path` writes: the links on the way resolved as a
+  // save follows them (PlanSave), so that every name of the file that a save would
+  // follow gives the same path, and the file need not exist. Empty when a save would not
+  // follow a link on the way (one that someone else may have planted), or the path
+  // cannot be walked (a missing folder, a loop).
+  virtual std::string SavedPath(const std::string& path) { return path; }
+
   // A text that names the file at `path` itself, the same through every name, link
   // and relative path of it (on POSIX its device and inode); empty when the file cannot
   // be looked at, or where the system has no such name.
@@ -108,8 +115,15 @@ class FileSystem {
 // Writes `bytes` as the whole new content of the file at `path`, the way
 // `files.PlanSave` decides: replaced through a temporary file (a failure at any step
 // leaves the old file as it was and no temporary file behind), rewritten in place, or
-// refused. True when the file was written completely.
+// refused. A rewrite in place first puts a complete copy of `bytes` beside the file
+// (SavedCopyPath), which stays there only when the rewrite did not end well, so that
+// whatever cuts it short, the old file, the new file or a whole copy of the new one is
+// left. True when the file was written completely.
 [[nodiscard]] bool SaveWholeFile(FileSystem& files, const std::string& path,
                                  std::string_view bytes);
+
+// Where a rewrite in place of the file `target` (a path as PlanSave gives it) keeps the
+// complete copy of what it writes: ".<name>.saved-copy" beside it.
+std::string SavedCopyPath(const std::string& target);
 
 }  // namespace tavrin

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -86,8 +87,10 @@ class SystemInfo {
   }
 
   // Whether what was started as process `pid`, marked `mark` (ProcessStartMark), still
-  // runs: that process, or on POSIX any process of the process group it leads. A process
-  // that now has the number but another mark is no longer it.
+  // runs: that process, or on POSIX a process of the process group it leads while that
+  // group cannot be another's (its number cannot have been given to another process
+  // since the mark was taken). A process that now has the number but another mark is no
+  // longer it, and a mark from before the system last started matches nothing.
   virtual bool StartRuns(int64_t pid, const std::string& mark) {
     (void)pid, (void)mark;
     return false;
@@ -103,6 +106,20 @@ class SystemInfo {
   // The folder that keeps what runs started, this user's alone (created when missing);
   // empty where there is none.
   virtual std::string RunRecordFolder() { return ""; }
+
+  // Held while one process reads, merges and writes the records of `folder`
+  // (RunRecordFolder), so that two at once lose nothing; let go when it goes.
+  class RecordsLock {
+   public:
+    virtual ~RecordsLock() = default;
+  };
+
+  // Takes the records' lock, waiting a few seconds at most for another process to let
+  // it go; null when it cannot be had.
+  virtual std::unique_ptr<RecordsLock> LockRunRecords(const std::string& folder) {
+    (void)folder;
+    return std::make_unique<RecordsLock>();
+  }
 
   // Whether a visible top-level window whose title holds `text` exists; nothing where the
   // desktop cannot be asked (no window system, or none that lists its windows).

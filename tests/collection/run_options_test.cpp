@@ -85,6 +85,8 @@ TEST(OptionsSection, ADamagedSectionCostsOnlyTheOptionsFromItsFirstBadLine) {
       {"fewer lines than the count says", head + "1\r\n0,\"Delay\",\"5\"\r\n", delay, 8},
       {"an empty key", head + "0\r\n0,\"\",\"5\"\r\n", none, 7},
       {"more lines than the count says", head + "0\r\n0,\"Delay\",\"5\"\r\n0,junk\r\n", delay, 0},
+      {"lines after a count of none", head + "-1\r\n0,\"Delay\",\"5\"\r\n", none, 7},
+      {"a count of none, then blank lines", head + "-1\r\n\r\n  \r\n", none, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -106,7 +106,9 @@ class FaultyFileSystem : public testing::NativeFileSystem {
 };
 
 // A save writes the current version over the whole old file. A failure at any step leaves
-// the old file, or none, and no temporary file; a file with two names is rewritten in place.
+// the old file, or none, and no temporary file; a file with two names is rewritten in
+// place after a complete copy of the new content is put beside it: a failed copy only
+// costs the copy, a failed rewrite leaves the copy.
 TEST_F(SaveCollection, WritesTheCurrentVersionAndAFailureAtAnyStepLeavesTheOldFile) {
   state.Items = {Item("Notes", "C:\\NOTEPAD.EXE"), Item("a\"b", "f", "/check", 2, 1)};
   const std::string old = "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"" +
@@ -118,26 +120,77 @@ TEST_F(SaveCollection, WritesTheCurrentVersionAndAFailureAtAnyStepLeavesTheOldFi
     const char* name;
     Names before;  // the old file's names, "c.tavrin" first
     std::string steps;
-  } cases[] = {{"over an old file", {"c.tavrin"}, "cwfkr"},
-               {"a new file", {}, "cwfkr"},
-               {"a file with two names", {"c.tavrin", "other name.tavrin"}, "i"}};
+    std::string failing;  // the steps whose failure fails the save
+  } cases[] = {{"over an old file", {"c.tavrin"}, "cwfkr", "cwfkr"},
+               {"a new file", {}, "cwfkr", "cwfkr"},
+               {"a file with two names", {"c.tavrin", "other name.tavrin"}, "cwfkri", "i"}};
   for (const auto& c : cases) {
     for (int failAt = 0; failAt <= static_cast<int>(c.steps.size()); ++failAt) {
       SCOPED_TRACE(std::string(c.name) + ", failing at step " + std::to_string(failAt));
       if (!c.before.empty()) WriteFile(dir.file("c.tavrin"), old);
       if (c.before.size() > 1) fs::create_hard_link(dir.file("c.tavrin"), dir.file(c.before[1]));
       FaultyFileSystem faulty(failAt);
-      EXPECT_EQ(SaveCollectionFile(state, dir.file("c.tavrin"), faulty), failAt != 0);
+      const bool failed =
+          failAt != 0 &&
+          c.failing.find(c.steps[static_cast<std::size_t>(failAt - 1)]) != std::string::npos;
+      EXPECT_EQ(SaveCollectionFile(state, dir.file("c.tavrin"), faulty), failed);
       if (failAt == 0) {
         EXPECT_EQ(faulty.steps, c.steps);
       }
-      EXPECT_EQ(Listed(), failAt == 0 && c.before.empty() ? Names{"c.tavrin"} : c.before);
+      Names names = !failed && c.before.empty() ? Names{"c.tavrin"} : c.before;
+      if (failed && c.before.size() > 1) names.insert(names.begin(), ".c.tavrin.saved-copy");
+      EXPECT_EQ(Listed(), names);
       for (const auto& name : Listed()) {
-        EXPECT_EQ(ReadFile(dir.file(name)), failAt == 0 ? saved : old) << name;
+        EXPECT_EQ(ReadFile(dir.file(name)), failed && name[0] != '.' ? old : saved) << name;
         fs::remove(dir.file(name));
       }
     }
   }
+}
+
+// The next load of a collection whose rewrite in place was cut short offers the complete
+// copy the save kept: Yes puts it back into the file (every name of it) and removes it,
+// No keeps both; a copy the file already equals goes unasked. A save never writes what a
+// load would refuse (a field beyond its limit): it fails and the old file stays.
+TEST_F(SaveCollection, ACutShortRewriteIsOfferedAndNothingUnloadableIsWritten) {
+  const std::string path = dir.file("c.tavrin");
+  const std::string copy = dir.file(".c.tavrin.saved-copy");
+  state.Items = {Item("New", "/bin/new")};
+  const std::string old = "\"Tavrin File 1.2\"\r\n0\r\n\"Old\",\"/bin/old\",\"\",1,#FALSE#\r\n";
+  const std::string saved = "\"Tavrin File 1.2\"\r\n0\r\n\"New\",\"/bin/new\",\"\",1,#FALSE#\r\n";
+  const struct {
+    const char* name;
+    std::string file;  // the file when the load comes
+    std::deque<int> answers;
+    std::size_t boxes;
+    std::string after;
+    bool copyStays;
+  } rows[] = {
+      {"cut short, Yes", old.substr(0, 30) + saved.substr(30), {kAnswerYes}, 1, saved, false},
+      {"cut short, No", old, {kAnswerNo}, 1, old, true},
+      {"only the removal was lost", saved, {}, 0, saved, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    WriteFile(path, row.file);
+    fs::create_hard_link(path, dir.file("other.tavrin"));
+    WriteFile(copy, saved);
+    fake.toolkit.boxes.clear();
+    fake.toolkit.answers = row.answers;
+    OfferSavedCopy(path, "c.tavrin", fake.platform);
+    EXPECT_EQ(fake.toolkit.boxes.size(), row.boxes);
+    EXPECT_EQ(ReadFile(path), row.after);
+    EXPECT_EQ(ReadFile(dir.file("other.tavrin")), row.after);
+    EXPECT_EQ(fs::exists(copy), row.copyStays);
+    fs::remove(copy);
+    fs::remove(dir.file("other.tavrin"));
+  }
+
+  WriteFile(path, old);
+  state.Items = {Item("Long", "/bin/long", std::string((1 << 20) + 1, 'p'))};
+  EXPECT_TRUE(SaveCollectionFile(state, path, files));
+  EXPECT_EQ(ReadFile(path), old);
+  EXPECT_EQ(Listed(), Names{"c.tavrin"});
 }
 
 // Yes to an old version's question saves "old.txt" as "old.tavrin" beside it, replacing

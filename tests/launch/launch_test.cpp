@@ -88,6 +88,9 @@ TEST_F(RunAll, StartsEveryItemInOrderAndReportsEachFailure) {
   fake.shell.calls.clear();
   state.ResetItems();
   EXPECT_EQ(RunAllItems(state, platform), 0);
+  state.Items[0].Options = {{"Delay", "5"}};  // options of the placeholder have nothing to act on
+  EXPECT_EQ(RunAllItems(state, platform), 0);
+  state.Items[0].Options.clear();
   state.Items[0].ItemName = "named, but with no file";
   EXPECT_EQ(RunAllItems(state, platform), 0);
   EXPECT_EQ(fake.shell.calls, Strings{"shell:"});

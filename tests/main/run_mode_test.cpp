@@ -371,6 +371,47 @@ TEST_F(RunModeTest, StopEndsWhatRunsStartedButNeverAReusedNumber) {
       << again.err;
 }
 
+// A run stopped by a signal while it waits records what it started before it ends with
+// 128 and the signal's number, so that --stop finds it.
+TEST_F(RunModeTest, ARunStoppedByASignalRecordsWhatItStarted) {
+  const std::string sleeper = dir.file("sleeper");
+  std::filesystem::copy_file(testing::RecorderPath(), sleeper);
+  WriteFile(dir.file("c.tavrin"),
+            CollectionText({Item("Server", sleeper, "--sleep=300000"),
+                            testing::With(Item("Later", sleeper), {{"Delay", "60000"}})}));
+  const std::string script = "'" + TavrinPath() + "' '" + dir.file("c.tavrin") +
+                             "' /run & pid=$!\n"
+                             "i=0; while [ ! -s '" +
+                             record +
+                             "' ] && [ $i -lt 1000 ]; do "
+                             "sleep 0.01; i=$((i+1)); done\n"
+                             "kill -TERM $pid; wait $pid; echo $?\n";
+  const auto run = Start({"/bin/sh", "-c", script});
+  const auto started = ReadRecording(record);
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(run.out, "143\n") << run.err;
+  const auto stop = Start({TavrinPath(), "--stop", dir.file("c.tavrin")});
+  EXPECT_EQ(stop.out, "1\tServer\tstopped\n") << stop.err;
+  EXPECT_EQ(stop.exitCode, 0);
+  EXPECT_FALSE(Alive(started[0].pid));
+  kill(started[0].pid, SIGKILL);
+}
+
+// Where the records cannot be kept (the runtime folder's "tavrin" is no folder of the
+// user's), the run says so once and --stop fails instead of finding nothing.
+TEST_F(RunModeTest, RecordsThatCannotBeKeptAreSaidSo) {
+  WriteFile(dir.file("runtime/tavrin"), "");
+  const auto run = Run({Item("One", RecorderPath()), Item("Two", RecorderPath())});
+  EXPECT_EQ(run.exitCode, 0);
+  const auto lines = FailureLines(run);
+  ASSERT_EQ(lines.size(), 1u) << run.err;
+  EXPECT_NE(lines[0].find("What this run started is not recorded"), std::string::npos);
+  const auto stop = Start({TavrinPath(), "--stop", dir.file("c.tavrin")});
+  EXPECT_EQ(stop.exitCode, 1);
+  EXPECT_EQ(stop.out, "");
+  EXPECT_NE(stop.err.find("no folder that is this user's alone"), std::string::npos) << stop.err;
+}
+
 #endif
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST_F(RunModeTest, StopClosesTheWindowsOfWhatARunStarted) {
   ASSERT_EQ(Start({testing::TavrinPath(), dir.file("c.tavrin"), "/run"}).exitCode, 0);
   std::string recordFile;
   for (const auto& entry : fs::directory_iterator(dir.file("local\\Tavrin\\runs"))) {
-    recordFile = entry.path().string();
+    if (entry.path().extension() == ".run") recordFile = entry.path().string();
   }
   ASSERT_FALSE(recordFile.empty());
   const auto pid = static_cast<DWORD>(std::stoul(testing::ReadFile(recordFile)));

@@ -558,6 +558,18 @@ std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder,
   return names;
 }
 
+std::string PosixFileSystem::SavedPath(const std::string& path) {
+  Located at;
+  if (path.empty() || !Locate(path, at)) return "";
+  // The folder as the walk opened it, named from the root.
+  char buffer[PATH_MAX];
+  const std::string self = "/proc/self/fd/" + std::to_string(at.folder.get());
+  const ssize_t n = ::readlink(self.c_str(), buffer, sizeof buffer);
+  if (n <= 0 || n >= static_cast<ssize_t>(sizeof buffer) || buffer[0] != '/') return "";
+  std::string folder(buffer, static_cast<std::size_t>(n));
+  return (folder == "/" ? "" : folder) + "/" + at.name;
+}
+
 std::string PosixFileSystem::FileIdentity(const std::string& path) {
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return "";

@@ -55,6 +55,8 @@ class PosixFileSystem : public FileSystem {
   int DeleteFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& extension) override;
+  // Walked as PlanSave walks it; the folder named as the system names the one it opened.
+  std::string SavedPath(const std::string& path) override;
   // "<device>:<inode>".
   std::string FileIdentity(const std::string& path) override;
 

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -196,8 +198,8 @@ bool ReadStat(int64_t pid, ProcessStat& stat) {
 }
 
 // Whether a process of the group `group` runs (one that has ended but is not reaped yet
-// does not count).
-bool GroupRuns(int64_t group) {
+// does not count) that started at or before `startedBy` (clock ticks after boot).
+bool GroupRuns(int64_t group, unsigned long long startedBy) {
   // No process at all in the group, the common case, needs no look through /proc.
   if (::kill(-static_cast<pid_t>(group), 0) != 0) return false;
   DIR* proc = ::opendir("/proc");
@@ -207,13 +209,60 @@ bool GroupRuns(int64_t group) {
     const char* name = entry->d_name;
     if (*name < '0' || *name > '9') continue;
     ProcessStat stat;
-    found =
-        ReadStat(std::strtoll(name, nullptr, 10), stat) && stat.group == group && stat.state != 'Z';
+    found = ReadStat(std::strtoll(name, nullptr, 10), stat) && stat.group == group &&
+            stat.state != 'Z' && std::strtoull(stat.start.c_str(), nullptr, 10) <= startedBy;
     if (found) break;
   }
   ::closedir(proc);
   return found;
 }
+
+// What tells this start of the system from every other: the kernel's boot identity.
+std::string BootIdentity() {
+  static const std::string kBoot = [] {
+    std::string text = ReadProcFile("/proc/sys/kernel/random/boot_id");
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text.find_first_of(" :") == std::string::npos ? text : "";
+  }();
+  return kBoot;
+}
+
+// Now, in the clock ticks after boot that /proc gives start times in.
+unsigned long long TicksAfterBoot() {
+  timespec now{};
+  ::clock_gettime(CLOCK_BOOTTIME, &now);
+  const auto hz = static_cast<unsigned long long>(::sysconf(_SC_CLK_TCK));
+  return static_cast<unsigned long long>(now.tv_sec) * hz +
+         static_cast<unsigned long long>(now.tv_nsec) * hz / 1000000000ULL;
+}
+
+// A start mark: "START:SEEN:BOOT", the process's start time, the time it was last seen
+// running as the same process (both in clock ticks after boot), and the boot.
+struct Mark {
+  std::string start;
+  unsigned long long seen = 0;
+  std::string boot;
+};
+
+bool ParseMark(const std::string& text, Mark& mark) {
+  const auto first = text.find(':');
+  const auto second = first == std::string::npos ? first : text.find(':', first + 1);
+  if (second == std::string::npos) return false;
+  mark.start = text.substr(0, first);
+  const std::string seen = text.substr(first + 1, second - first - 1);
+  mark.boot = text.substr(second + 1);
+  if (mark.start.empty() || seen.empty() || mark.boot.empty() ||
+      mark.start.find_first_not_of("0123456789") != std::string::npos ||
+      seen.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  mark.seen = std::strtoull(seen.c_str(), nullptr, 10);
+  return true;
+}
+
+// Only a number above 1 that a process can have names one process or one group: kill()
+// takes 0 for the caller's own group and -1 for every process it may signal.
+bool SignalableNumber(int64_t pid) { return pid > 1 && pid <= std::numeric_limits<pid_t>::max(); }
 
 }  // namespace
 
@@ -258,8 +307,11 @@ bool PosixSystemInfo::ProgramRunning(const std::string& path) {
 
 std::string PosixSystemInfo::ProcessStartMark(int64_t pid) {
   ProcessStat stat;
-  if (pid <= 0 || !ReadStat(pid, stat) || stat.state == 'Z') return "";
-  return stat.start;
+  const std::string boot = BootIdentity();
+  if (!SignalableNumber(pid) || boot.empty() || !ReadStat(pid, stat) || stat.state == 'Z') {
+    return "";
+  }
+  return stat.start + ":" + std::to_string(TicksAfterBoot()) + ":" + boot;
 }
 
 std::string PosixSystemInfo::ChildStartMark(int64_t pid, MarkTime when) {
@@ -276,19 +328,28 @@ std::string PosixSystemInfo::ChildStartMark(int64_t pid, MarkTime when) {
 }
 
 bool PosixSystemInfo::StartRuns(int64_t pid, const std::string& mark) {
-  if (pid <= 0 || mark.empty()) return false;
+  Mark marked;
+  if (!SignalableNumber(pid) || !ParseMark(mark, marked) || marked.boot != BootIdentity()) {
+    return false;
+  }
   ProcessStat stat;
   if (ReadStat(pid, stat)) {
-    if (stat.start != mark) return false;  // the number was given to another process since
+    if (stat.start != marked.start) return false;  // the number was given to another process
     if (stat.state != 'Z') return true;
+    // The leader has ended but still holds its number: the group is the run's.
+    return GroupRuns(pid, std::numeric_limits<unsigned long long>::max());
   }
-  // The leader has ended. While any process of its group lives, the number stays with the
-  // group and cannot have been given to another process.
-  return GroupRuns(pid);
+  // The leader is gone. The kernel gives its number to no other process while a process
+  // of its group lives, but once the whole group had ended, the number may have gone to
+  // another process that leads a group of its own and ended in turn. A process of the
+  // group that already ran when the leader was last seen running tells that the group
+  // has lived on since; every process of a group that took the number later started
+  // after that.
+  return GroupRuns(pid, marked.seen);
 }
 
 void PosixSystemInfo::EndStart(int64_t pid, const std::string& mark, bool force) {
-  if (!StartRuns(pid, mark)) return;
+  if (!SignalableNumber(pid) || !StartRuns(pid, mark)) return;
   const int signal = force ? SIGKILL : SIGTERM;
   const auto process = static_cast<pid_t>(pid);
   ProcessStat stat;
@@ -313,6 +374,35 @@ std::string PosixSystemInfo::RunRecordFolder() {
     return "";
   }
   return folder;
+}
+
+namespace {
+
+class FolderLock : public SystemInfo::RecordsLock {
+ public:
+  explicit FolderLock(int fd) : fd_(fd) {}
+  ~FolderLock() override { ::close(fd_); }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<SystemInfo::RecordsLock> PosixSystemInfo::LockRunRecords(
+    const std::string& folder) {
+  // The folder itself carries the lock: nothing is left behind, and nobody else may open it.
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  for (int tries = 0; tries < 100; ++tries) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return std::make_unique<FolderLock>(fd);
+    if (errno != EWOULDBLOCK && errno != EINTR) break;
+    Pause(50);
+  }
+  ::close(fd);
+  return nullptr;
 }
 
 }  // namespace tavrin::posix

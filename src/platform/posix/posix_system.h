@@ -25,7 +25,8 @@ class PosixSystemInfo : public SystemInfo {
   // /proc: a process of this user whose executable is `path`, or whose interpreter (the
   // script's "#!" line) runs `path`.
   bool ProgramRunning(const std::string& path) override;
-  // The start time in /proc/PID/stat.
+  // "START:SEEN:BOOT": the start time in /proc/PID/stat, now, and the kernel's boot
+  // identity.
   std::string ProcessStartMark(int64_t pid) override;
   // At the end of the run: a child keeps its number until it is reaped, and reading
   // /proc while it starts would cost each start more than the start itself does.
@@ -34,6 +35,8 @@ class PosixSystemInfo : public SystemInfo {
   void EndStart(int64_t pid, const std::string& mark, bool force) override;
   // $XDG_RUNTIME_DIR/tavrin, or /tmp/tavrin-UID without it: mode 0700, this user's.
   std::string RunRecordFolder() override;
+  // flock on the folder.
+  std::unique_ptr<RecordsLock> LockRunRecords(const std::string& folder) override;
 
  private:
   X11Windows windows_;

@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <initializer_list>
+
 namespace tavrin::posix {
 namespace {
 
@@ -35,6 +37,22 @@ __attribute__((no_sanitize_address)) void RestoreGivenSignals() {
   sigset_t none;
   ::sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, g_recorded ? &g_mask : &none, nullptr);
+}
+
+void CatchTermination(void (*handler)(int)) {
+  sigset_t caught;
+  ::sigemptyset(&caught);
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction given {};
+    if (::sigaction(signal, nullptr, &given) != 0 || given.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = handler;
+    ::sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(signal, &action, nullptr);
+    ::sigaddset(&caught, signal);
+  }
+  ::sigprocmask(SIG_UNBLOCK, &caught, nullptr);
 }
 
 }  // namespace tavrin::posix

@@ -19,4 +19,9 @@ void RecordGivenSignals();
 // child that shares the launcher's memory.
 void RestoreGivenSignals();
 
+// Has `handler` called for SIGTERM, SIGINT and SIGHUP from now on, except for a signal
+// the launcher was given ignored, which stays ignored; caught, they are let through even
+// where the launcher was given them blocked.
+void CatchTermination(void (*handler)(int));
+
 }  // namespace tavrin::posix

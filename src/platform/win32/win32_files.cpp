@@ -294,6 +294,10 @@ std::string Win32FileSystem::WriteTarget(const std::string& path) {
   return target;
 }
 
+std::string Win32FileSystem::SavedPath(const std::string& path) {
+  return path.empty() ? "" : FullPath(WriteTarget(FullPath(path)));
+}
+
 std::string Win32FileSystem::FileIdentity(const std::string& path) {
   if (path.empty()) return "";
   const HANDLE file =

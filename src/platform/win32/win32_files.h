@@ -39,6 +39,8 @@ class Win32FileSystem : public FileSystem {
   // The path that writing to `path` replaces: a link is followed to the file it names.
   // Unchanged when `path` is no link.
   std::string WriteTarget(const std::string& path);
+  // The full path of WriteTarget: the file a link leads to, as PlanSave follows it.
+  std::string SavedPath(const std::string& path) override;
   // "<volume serial>:<file index>", in hexadecimal.
   std::string FileIdentity(const std::string& path) override;
 };

@@ -302,7 +302,9 @@ std::string Win32SystemInfo::ProcessStartMark(int64_t pid) {
 }
 
 bool Win32SystemInfo::StartRuns(int64_t pid, const std::string& mark) {
-  return !mark.empty() && ProcessStartMark(pid) == mark;
+  // A creation time tells a process from every other since the system started, and from
+  // every one of an earlier start too.
+  return pid > 0 && pid <= 0xFFFFFFFFLL && !mark.empty() && ProcessStartMark(pid) == mark;
 }
 
 void Win32SystemInfo::EndStart(int64_t pid, const std::string& mark, bool force) {
@@ -321,6 +323,35 @@ std::string Win32SystemInfo::RunRecordFolder() {
   const std::string folder = WithoutClosingSeparator(local) + "\\Tavrin\\runs";
   CreateFolders(folder);
   return Exists(folder) ? folder : "";
+}
+
+namespace {
+
+class LockFile : public SystemInfo::RecordsLock {
+ public:
+  explicit LockFile(HANDLE file) : file_(file) {}
+  ~LockFile() override { CloseHandle(file_); }
+  LockFile(const LockFile&) = delete;
+  LockFile& operator=(const LockFile&) = delete;
+
+ private:
+  HANDLE file_;
+};
+
+}  // namespace
+
+std::unique_ptr<SystemInfo::RecordsLock> Win32SystemInfo::LockRunRecords(
+    const std::string& folder) {
+  const std::string path = folder + "\\lock";
+  for (int tries = 0; tries < 100; ++tries) {
+    // Shared with nobody: a second opening fails until the first is closed.
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return std::make_unique<LockFile>(file);
+    if (GetLastError() != ERROR_SHARING_VIOLATION) break;
+    Sleep(50);
+  }
+  return nullptr;
 }
 
 }  // namespace tavrin::win32

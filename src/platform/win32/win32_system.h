@@ -37,6 +37,8 @@ class Win32SystemInfo : public SystemInfo {
   void EndStart(int64_t pid, const std::string& mark, bool force) override;
   // %LOCALAPPDATA%\Tavrin\runs.
   std::string RunRecordFolder() override;
+  // The file "lock" in the folder, opened for nobody else meanwhile.
+  std::unique_ptr<RecordsLock> LockRunRecords(const std::string& folder) override;
 };
 
 }  // namespace tavrin::win32
