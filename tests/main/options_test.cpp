@@ -233,7 +233,16 @@ TEST_F(OptionTest, CheckDecidesEveryItemAsARunWouldAndStartsNothing) {
        kExitLaunchFailed,
        "1\tServer\tok\n2\tBrowser\tDelay \"soon\" is no number of milliseconds from 0 to "
        "3600000\n3\tEditor\tWaiting for a window is not possible on this desktop\n"},
+      {"a program that runs already, an address that answers already",
+       {testing::With(Item("Again", "/runs"), {{"SkipIfRunning", "0"}}),
+        testing::With(Item("Once", "/runs"), {{"SkipIfRunning", "1"}, {"WaitReady", "tcp:h:1"}}),
+        testing::With(Item("Server", "/s"), {{"WaitReady", "tcp:h:1"}})},
+       {},
+       kExitLaunchFailed,
+       "1\tAgain\tok\n2\tOnce\trunning\n3\tServer\tSomething else already answers at h:1\n"},
   };
+  system.running = {"/runs"};
+  system.portTaken = true;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     testing::WriteFile(path, testing::CollectionText(c.items));
