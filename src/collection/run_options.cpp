@@ -44,9 +44,14 @@ bool ReadReady(std::string_view value, RunOptions& out) {
     const std::size_t colon = tcp->rfind(':');
     if (colon == std::string_view::npos) return false;
     std::string_view host = tcp->substr(0, colon);
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
-      host = host.substr(1, host.size() - 2);
-    } else if (host.find(':') != std::string_view::npos) {
+    // An IPv6 address in brackets, or a name or IPv4 address as long as a name may be.
+    const bool bracketed = host.size() >= 2 && host.front() == '[' && host.back() == ']';
+    if (bracketed) host = host.substr(1, host.size() - 2);
+    constexpr std::string_view kName =
+        "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-._:%";
+    const std::string_view allowed = bracketed ? kName : kName.substr(0, kName.size() - 2);
+    if (host.find_first_not_of(allowed) != std::string_view::npos || host.size() > 253 ||
+        (bracketed && host.find(':') == std::string_view::npos)) {
       return false;
     }
     const auto port = WholeNumber(tcp->substr(colon + 1), 1, 65535);

@@ -300,6 +300,11 @@ std::vector<ItemCheck> CheckAllItems(const CollectionState& state, Shell& shell,
         !system.VisibleWindowTitled(options.readyText).has_value()) {
       refused = kNoWindowWaitText;
     }
+    // So would a wait for an address that something else answers at already.
+    if (refused.empty() && !check.running && options.ready == RunOptions::Ready::kTcp &&
+        system.TcpAnswers(options.readyHost, options.readyPort, kTcpLook)) {
+      refused = AnswersAlreadyText(options);
+    }
     if (!refused.empty()) {
       check.starts = false;
       check.text = std::move(refused);

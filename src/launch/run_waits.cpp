@@ -1,6 +1,7 @@
 #include "launch/run_waits.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "launch/launch.h"
 #include "launch/run_progress.h"
@@ -10,9 +11,6 @@
 
 namespace tavrin {
 namespace {
-
-// The longest a single TCP check may take before the wait looks at a stop again.
-constexpr int kConnectLimit = 250;
 
 bool IsAbsolute(const std::string& path) {
   if (path.empty()) return false;
@@ -34,7 +32,8 @@ std::optional<bool> IsReady(const RunOptions& options, const std::string& path, 
     case RunOptions::Ready::kTcp:
       return system.TcpAnswers(options.readyHost, options.readyPort, connectLimit);
     case RunOptions::Ready::kFile:
-      return files.Exists(path);
+      // A link counts once it names something (Exists alone takes the link itself).
+      return files.Exists(path) && !files.FileIdentity(path).empty();
     case RunOptions::Ready::kWindow:
       return system.VisibleWindowTitled(options.readyText);
     case RunOptions::Ready::kNone:
@@ -89,8 +88,28 @@ std::string NotReadyText(const RunOptions& options) {
          " s: " + options.readySpec;
 }
 
+std::string EndedText(const SystemInfo::ChildEnd& end, const RunOptions& options) {
+  std::string status;
+  if (end.signalled) {
+    status = "by signal " + std::to_string(end.value);
+  } else if (end.value > 0xFFFF) {
+    // A Windows status of that size is an error code, which is read in hexadecimal.
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "0x%08llX", static_cast<unsigned long long>(end.value));
+    status = std::string("with status ") + hex;
+  } else {
+    status = "with status " + std::to_string(end.value);
+  }
+  return "Ended " + status + " before it was ready: " + options.readySpec;
+}
+
+std::string AnswersAlreadyText(const RunOptions& options) {
+  // The address as written, without its "tcp:".
+  return "Something else already answers at " + options.readySpec.substr(4);
+}
+
 ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolder,
-                         SystemInfo& system, FileSystem& files, const WaitTick& tick) {
+                         SystemInfo& system, FileSystem& files, const WaitTick& tick, int64_t pid) {
   ReadyWait wait;
   if (options.ready == RunOptions::Ready::kNone) return wait;
   const std::string path = ReadyPath(options.readyText, baseFolder);
@@ -102,13 +121,22 @@ ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolde
       return wait;
     }
     const int64_t left = end - system.SteadyMilliseconds();
-    const int limit = static_cast<int>(std::clamp<int64_t>(left, 1, kConnectLimit));
+    const int limit = static_cast<int>(std::clamp<int64_t>(left, 1, kTcpLook));
     const std::optional<bool> ready = IsReady(options, path, limit, system, files);
     if (!ready) {
       wait.failure = kNoWindowWaitText;
       return wait;
     }
     if (*ready) return wait;
+    if (pid != 0) {
+      if (const auto ended = system.ChildEnded(pid)) {
+        if (ended->Failed()) {
+          wait.failure = EndedText(*ended, options);
+          return wait;
+        }
+        pid = 0;  // it ended well: what it started in the background is waited for
+      }
+    }
     const int64_t after = end - system.SteadyMilliseconds();
     if (after <= 0) {
       wait.failure = NotReadyText(options);
@@ -122,13 +150,13 @@ namespace {
 
 // What follows an item's start: the wait until it is ready.
 void FinishRun(ItemRun& run, const RunOptions& options, const std::string& baseFolder,
-               Platform& platform, const ItemWaitTick& waiting) {
+               Platform& platform, const ItemWaitTick& waiting, int64_t pid) {
   WaitTick tick;
   if (waiting) {
     tick = [&](int64_t waited) { waiting(options.readySpec, waited, options.timeout); };
   }
   const ReadyWait ready =
-      WaitUntilReady(options, baseFolder, platform.system, platform.files, tick);
+      WaitUntilReady(options, baseFolder, platform.system, platform.files, tick, pid);
   if (ready.stopped) {
     run.outcome = ItemRun::kStopped;
   } else if (!ready.failure.empty()) {
@@ -164,7 +192,15 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
   if (plan.running) {
     // What runs already counts as started, and is waited for as a start would be.
     run.skipped = true;
-    FinishRun(run, options, baseFolder, platform, waiting);
+    FinishRun(run, options, baseFolder, platform, waiting, 0);
+    return run;
+  }
+  // Readiness is about the item's own program: an address that answers before it starts
+  // would be taken for it.
+  if (options.ready == RunOptions::Ready::kTcp &&
+      platform.system.TcpAnswers(options.readyHost, options.readyPort, kTcpLook)) {
+    run.outcome = ItemRun::kFailed;
+    run.text = AnswersAlreadyText(options);
     return run;
   }
   const bool waited = item.Wait != 0;
@@ -191,7 +227,7 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
     return run;
   }
   run.started = true;
-  FinishRun(run, options, baseFolder, platform, waiting);
+  FinishRun(run, options, baseFolder, platform, waiting, waited ? 0 : run.pid);
   return run;
 }
 

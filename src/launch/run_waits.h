@@ -17,6 +17,10 @@ namespace tavrin {
 // readiness wait looks at its target (milliseconds).
 inline constexpr long kWaitSlice = 50;
 
+// The longest a single look at a TCP address may take, the resolution of its name
+// included, before the wait looks at a stop again (milliseconds).
+inline constexpr int kTcpLook = 250;
+
 // Told how long a wait has waited (milliseconds): when it begins, and after each slice.
 using WaitTick = std::function<void(int64_t waited)>;
 
@@ -33,11 +37,23 @@ struct ReadyWait {
 // Waits until what `options` name is ready (a TCP port answers, a file exists, a window
 // shows), at most `options.timeout` milliseconds, looking at a request to stop between
 // checks. A relative file is taken from `baseFolder`. Ready at once without WaitReady.
+// `pid`, when not 0, is the item's own program, started and not waited for: when it ends
+// with a failure before it is ready, the wait fails at once (EndedText); when it ends
+// with status 0 (it may have put itself in the background) the wait goes on.
 ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolder,
-                         SystemInfo& system, FileSystem& files, const WaitTick& tick = {});
+                         SystemInfo& system, FileSystem& files, const WaitTick& tick = {},
+                         int64_t pid = 0);
 
 // The failure of a wait that ran out: "Not ready after 30 s: tcp:127.0.0.1:8080".
 std::string NotReadyText(const RunOptions& options);
+
+// The failure of a wait whose program ended first: "Ended with status 3 before it was
+// ready: tcp:127.0.0.1:8080", "Ended by signal 9 before ...".
+std::string EndedText(const SystemInfo::ChildEnd& end, const RunOptions& options);
+
+// The failure of an item whose `tcp:` address answers before it starts:
+// "Something else already answers at 127.0.0.1:8080".
+std::string AnswersAlreadyText(const RunOptions& options);
 
 // What a wait for a window gives where the desktop cannot be asked.
 inline constexpr char kNoWindowWaitText[] = "Waiting for a window is not possible on this desktop";
@@ -73,7 +89,9 @@ struct ItemRun {
 
 // Runs one item of a collection as a run does, with its run options: refused when they
 // cannot be followed, started after its Delay (with its Env and WorkDir; not when it
-// skips a program that already runs), then waited for until ready (WaitReady).
+// skips a program that already runs), then waited for until ready (WaitReady). An item
+// that waits for a TCP address that already answers before it starts is not started
+// (AnswersAlreadyText), unless it skips a program that already runs.
 // A request to stop during the delay, the start of a waited item or the readiness wait
 // gives kStopped. Shows nothing; `waiting`, when given, is told of every slice of its
 // waits: what it waits for (empty for the delay), how long so far and at most.

@@ -86,6 +86,21 @@ class SystemInfo {
     return when == MarkTime::kAtStart ? ProcessStartMark(pid) : "";
   }
 
+  // How a program ended: its exit status, or the signal that ended it.
+  struct ChildEnd {
+    bool signalled = false;
+    int64_t value = 0;  // the status (Windows: the exit code), or the signal's number
+    bool Failed() const { return signalled || value != 0; }
+  };
+
+  // How the program `pid` that this process started without waiting for it (its number
+  // as ShellRequest::started told it, its mark taken kAtStart) has ended; nothing while
+  // it runs, and where the system cannot tell.
+  virtual std::optional<ChildEnd> ChildEnded(int64_t pid) {
+    (void)pid;
+    return std::nullopt;
+  }
+
   // Whether what was started as process `pid`, marked `mark` (ProcessStartMark), still
   // runs: that process, or on POSIX a process of the process group it leads while that
   // group cannot be another's (its number cannot have been given to another process

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,32 +112,80 @@ TEST(OptionsSection, ADamagedSectionCostsOnlyTheOptionsFromItsFirstBadLine) {
   EXPECT_EQ(fake.toolkit.boxes.size(), 1u);
 }
 
+// What a run takes from options, in short: each field that differs from an item without
+// options, in the order of the struct.
+std::string Taken(const RunOptions& o) {
+  const RunOptions none;
+  std::string taken;
+  const auto add = [&taken](const std::string& part) {
+    taken += (taken.empty() ? "" : " ") + part;
+  };
+  if (o.delay != none.delay) add("delay " + std::to_string(o.delay));
+  if (o.ready != none.ready) {
+    add(o.ready == RunOptions::Ready::kTcp
+            ? "tcp " + o.readyHost + " " + std::to_string(o.readyPort)
+            : (o.ready == RunOptions::Ready::kFile ? "file " : "window ") + o.readyText);
+  }
+  if (o.timeout != none.timeout) add("timeout " + std::to_string(o.timeout));
+  if (o.skipIfRunning) add("skip");
+  if (o.stopOnFailure) add("stop");
+  for (const auto& [name, value] : o.env) add("env " + name + "=" + value);
+  if (!o.workDir.empty()) add("workdir " + o.workDir);
+  return taken;
+}
+
 // What runs take from an item's options; a bad value is told, naming the key and the value.
 TEST(RunOptions, ValuesAreReadOrToldWrong) {
+  const std::string longName(254, 'h');
   const struct {
     const char* name;
-    ItemOption option;
-    bool good;
+    std::vector<ItemOption> options;
+    std::optional<std::string> taken;  // nothing: told wrong
   } cases[] = {
-      {"delay", {"delay", "2000"}, true},
-      {"delay beyond an hour", {"Delay", "3600001"}, false},
-      {"a port", {"WaitReady", "tcp:127.0.0.1:8080"}, true},
-      {"port out of range", {"WaitReady", "tcp:localhost:65536"}, false},
-      {"a file", {"WaitReady", "file:run/ready"}, true},
-      {"another kind", {"WaitReady", "http://x"}, false},
-      {"a flag neither 0 nor 1", {"SkipIfRunning", "2"}, false},
-      {"a variable", {"Env", "PATH=/opt/bin:/usr/bin"}, true},
-      {"no equals sign", {"Env", "PATH"}, false},
-      {"an unknown key", {"Colour", "anything"}, true},
+      {"delay", {{"delay", "2000"}}, "delay 2000"},
+      {"delay beyond an hour", {{"Delay", "3600001"}}, std::nullopt},
+      {"a port", {{"WaitReady", "tcp:127.0.0.1:8080"}}, "tcp 127.0.0.1 8080"},
+      {"an IPv6 address without its brackets", {{"WaitReady", "TCP:[::1]:631"}}, "tcp ::1 631"},
+      {"a bracket not closed", {{"WaitReady", "tcp:[x:80"}}, std::nullopt},
+      {"brackets round no IPv6 address", {{"WaitReady", "tcp:[x]:80"}}, std::nullopt},
+      {"a name longer than a name may be",
+       {{"WaitReady", "tcp:" + longName + ":80"}},
+       std::nullopt},
+      {"a name as long as it may be",
+       {{"WaitReady", "tcp:" + longName.substr(1) + ":80"}},
+       "tcp " + longName.substr(1) + " 80"},
+      {"port out of range", {{"WaitReady", "tcp:localhost:65536"}}, std::nullopt},
+      {"a file",
+       {{"WaitReady", "file:run/ready"}, {"Timeout", "500"}},
+       "file run/ready timeout 500"},
+      {"another kind", {{"WaitReady", "http://x"}}, std::nullopt},
+      {"flags 0 ask nothing", {{"SkipIfRunning", "0"}, {"StopOnFailure", "0"}}, ""},
+      {"flags 1", {{"skipifrunning", "1"}, {"StopOnFailure", "1"}}, "skip stop"},
+      {"a flag neither 0 nor 1", {{"SkipIfRunning", "2"}}, std::nullopt},
+      {"a key twice takes its first value, Env each",
+       {{"Delay", "5"},
+        {"DELAY", "9"},
+        {"SkipIfRunning", "1"},
+        {"SkipIfRunning", "0"},
+        {"Env", "A=1"},
+        {"Env", "B=2"},
+        {"WorkDir", "a"},
+        {"WorkDir", "b"}},
+       "delay 5 skip env A=1 env B=2 workdir a"},
+      {"a variable", {{"Env", "PATH=/opt/bin:/usr/bin"}}, "env PATH=/opt/bin:/usr/bin"},
+      {"no equals sign", {{"Env", "PATH"}}, std::nullopt},
+      {"an unknown key", {{"Colour", "anything"}}, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     RunOptions read;
-    const std::string problem =
-        ReadRunOptions(testing::With(Item("x", "/bin/x"), {c.option}), read);
-    EXPECT_EQ(problem.empty(), c.good) << problem;
-    if (!c.good) {
-      EXPECT_THAT(problem, ::testing::StartsWith(c.option.Key + " \"" + c.option.Value + "\" "));
+    const std::string problem = ReadRunOptions(testing::With(Item("x", "/bin/x"), c.options), read);
+    if (c.taken) {
+      EXPECT_EQ(problem, "");
+      EXPECT_EQ(Taken(read), *c.taken);
+    } else {
+      const ItemOption& wrong = c.options.back();
+      EXPECT_THAT(problem, ::testing::StartsWith(wrong.Key + " \"" + wrong.Value + "\" "));
     }
   }
 }

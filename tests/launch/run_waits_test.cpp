@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <deque>
+#include <map>
+#include <set>
 
 #include "fakes.h"
 #include "launch/launch.h"
@@ -19,9 +22,14 @@ using Strings = std::vector<std::string>;
 
 // What the run meets besides its shell.
 struct World {
-  int64_t readyAt = 0;  // when ports answer and windows show
+  int64_t readyAt = 0;  // when ports answer (once something started) and windows show
   bool windowsKnown = true;
-  int64_t stopAt = -1;  // the clock time at which a stop is asked for; -1: never
+  int64_t stopAt = -1;                 // the clock time at which a stop is asked for; -1: never
+  bool portTaken = false;              // something else answers at the port from the first
+  std::set<std::string> running = {};  // the programs that already run
+  // The numbers the started programs get, and when and how they end.
+  std::deque<int64_t> pids = {};
+  std::map<int64_t, std::pair<int64_t, SystemInfo::ChildEnd>> ends = {};
 };
 
 struct Case {
@@ -36,7 +44,53 @@ struct Case {
 
 TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
   const std::string tcp = "tcp:127.0.0.1:8080";
+  const SystemInfo::ChildEnd status3{false, 3}, signal9{true, 9}, status0{false, 0};
   const Case cases[] = {
+      {"a key given twice counts with its first value",
+       {With(
+            Item("a", "a"),
+            {{"Delay", "1500"}, {"delay", "4000"}, {"StopOnFailure", "1"}, {"StopOnFailure", "0"}}),
+        Item("b", "b")},
+       {"a@1500"},
+       {"a\n\nFile Not Found"},
+       "0 started, 1 failed, 1 skipped",
+       {},
+       {2}},
+      {"SkipIfRunning 0 starts a program that runs already, 1 does not",
+       {With(Item("a", "a"), {{"SkipIfRunning", "0"}}),
+        With(Item("b", "b"), {{"SkipIfRunning", "1"}}), Item("c", "c")},
+       {"a@0", "c@0"},
+       {},
+       "3 started, 0 failed, 0 skipped",
+       {.running = {"a", "b"}}},
+      {"an item not started because it runs is still waited for until ready",
+       {With(Item("e", "e"), {{"SkipIfRunning", "1"}, {"WaitReady", "window:Editor"}}),
+        Item("b", "b")},
+       {"b@2000"},
+       {},
+       "2 started, 0 failed, 0 skipped",
+       {.readyAt = 2000, .running = {"e"}}},
+      {"an address that answers before the start fails the item, unless it runs already",
+       {With(Item("s", "s"), {{"WaitReady", tcp}}),
+        With(Item("t", "t"), {{"WaitReady", tcp}, {"SkipIfRunning", "1"}}), Item("b", "b")},
+       {"b@0"},
+       {"s\n\nSomething else already answers at 127.0.0.1:8080"},
+       "2 started, 1 failed, 0 skipped",
+       {.portTaken = true, .running = {"t"}}},
+      {"a program that fails before it is ready fails the wait at once, naming its status",
+       {With(Item("s", "s"), {{"WaitReady", tcp}}),
+        With(Item("t", "t"), {{"WaitReady", "window:T"}, {"StopOnFailure", "1"}}), Item("b", "b")},
+       {"s@0", "t@1200"},
+       {"s\n\nEnded with status 3 before it was ready: " + tcp,
+        "t\n\nEnded by signal 9 before it was ready: window:T"},
+       "0 started, 2 failed, 1 skipped",
+       {.readyAt = 1 << 30, .pids = {7, 8}, .ends = {{7, {1200, status3}}, {8, {1500, signal9}}}}},
+      {"a program that ends with status 0 is still waited for",
+       {With(Item("s", "s"), {{"WaitReady", tcp}}), Item("b", "b")},
+       {"s@0", "b@2000"},
+       {},
+       "2 started, 0 failed, 0 skipped",
+       {.readyAt = 2000, .pids = {7}, .ends = {{7, {100, status0}}}}},
       {"a delay comes before its item",
        {Item("a", "a"), With(Item("b", "b"), {{"Delay", "1500"}})},
        {"a@0", "b@1500"},
@@ -92,6 +146,10 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
     fake.shell.results.assign(c.results.begin(), c.results.end());
     fake.system.readyAt = c.world.readyAt;
     fake.system.windowsKnown = c.world.windowsKnown;
+    fake.system.portTaken = c.world.portTaken;
+    fake.system.running = c.world.running;
+    fake.system.ends = c.world.ends;
+    fake.shell.pids = c.world.pids;
     Strings starts;
     fake.shell.during = [&] {
       const std::string& call = fake.shell.calls.back();  // "shell:FILE" or "wait:FILE"
@@ -109,7 +167,7 @@ TEST(RunOptionsInARun, EachItemFollowsItsOptions) {
     }
     EXPECT_EQ(boxes, c.boxes);
     EXPECT_EQ(tally.items, static_cast<int>(c.items.size()));
-    EXPECT_EQ(failed, tally.failed);
+    EXPECT_EQ(failed, static_cast<int>(c.boxes.size()));  // a box for each failed item
     EXPECT_EQ(std::to_string(tally.started) + " started, " + std::to_string(tally.failed) +
                   " failed, " + std::to_string(tally.skipped()) + " skipped" +
                   (RunStopped() ? ", stopped" : ""),

@@ -309,7 +309,17 @@ TEST_F(OptionTest, CheckDecidesEveryItemAsARunWouldAndStartsNothing) {
        kExitOk,
        "1\tServer\tok\n2\tBrowser\tok\n",
        ""},
+      {"a program that runs already, an address that answers already",
+       {testing::With(Item("Again", "/runs"), {{"SkipIfRunning", "0"}}),
+        testing::With(Item("Once", "/runs"), {{"SkipIfRunning", "1"}, {"WaitReady", "tcp:h:1"}}),
+        testing::With(Item("Server", "/s"), {{"WaitReady", "tcp:h:1"}})},
+       {},
+       kExitLaunchFailed,
+       "1\tAgain\tok\n2\tOnce\trunning\n3\tServer\tSomething else already answers at h:1\n",
+       "2 of 3 items would start, 0 skipped, 1 failed"},
   };
+  system.running = {"/runs"};
+  system.portTaken = true;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     testing::WriteFile(path, testing::CollectionText(c.items));

@@ -100,6 +100,26 @@ TEST_F(RunModeTest, OptionsAndEachLoadResultGiveTheirStatus) {
                                      ": The Tavrin was unable to load the Collection!!"});
 }
 
+// A program that fails before it is ready fails its wait at once, with its status, and the
+// run goes on; a generous Timeout is never reached.
+TEST_F(RunModeTest, AProgramThatFailsBeforeItIsReadyFailsItsWaitAtOnce) {
+  const auto result = Run({testing::With(Item("Server", RecorderPath(), "--exit=3"),
+                                         {{"WaitReady", "file:never"}, {"Timeout", "600000"}}),
+                           Item("After", RecorderPath(), "after", 1, kTrue)});
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  const std::string file = "tavrin: " + EscapeControls(dir.file("c.tavrin"));
+  // Where the start itself is slow, the wait may have been told too.
+  std::vector<std::string> lines = FailureLines(result);
+  std::erase_if(lines, [](const std::string& line) {
+    return line.find("\": waiting for ") != std::string::npos;
+  });
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{
+                file + ": item 1 \"Server\": Ended with status 3 before it was ready: file:never",
+                file + ": 1 of 2 items started, 0 skipped, 1 failed"}));
+  EXPECT_EQ(testing::WaitForRecording(record, 2).size(), 2u);
+}
+
 // --- Where only POSIX can show it.
 #ifndef _WIN32
 

@@ -43,6 +43,25 @@ TEST(CommandLine, TheWindowsSubstringRule) {
   EXPECT_FALSE(RequestFromCommandLine(CommandLineAfterProgram("\"c:\\run\\tavrin.exe\" a")).Run);
 }
 
+// The line run mode writes as a wait begins says its limit in seconds.
+TEST(CommandLine, AWaitLineSaysItsLimitInSeconds) {
+  const struct {
+    const char* name;
+    RunWait wait;
+    const char* line;
+  } cases[] = {
+      {"a port, half a minute by default",
+       {"c", 1, 2, "Server", "tcp:127.0.0.1:8080", 0, 30000},
+       "tavrin: /c/c.tavrin: item 1 of 2 \"Server\": waiting for tcp:127.0.0.1:8080, at most 30 s"},
+      {"a delay, to the nearest second",
+       {"c", 2, 2, "Browser", "", 0, 1500},
+       "tavrin: /c/c.tavrin: item 2 of 2 \"Browser\": waiting 2 s before its start"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RunWaitLine("/c/c.tavrin", c.wait), c.line) << c.name;
+  }
+}
+
 struct MainTest : ::testing::Test {
   testing::TempDir dir;
   testing::FakePlatform fake;

@@ -1,4 +1,5 @@
-// What the POSIX system knows of a file beyond its name.
+// What the POSIX system knows of files and displays, and that asking never hangs on what
+// someone put in their place.
 #include "platform/posix/posix_system.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +9,22 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <fstream>
 #include <iterator>
 
+#include <atomic>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "platform/posix/display_probe.h"
+#include "platform/posix/posix_shell.h"
+#include "run_process.h"
 #include "temp_dir.h"
 
 namespace tavrin {
@@ -86,6 +100,94 @@ TEST(PosixSystemInfo, ALeaderlessGroupIsTheRunsOnlyWhileItsNumberCannotHaveBeenR
     EXPECT_EQ(Alive(member), !memberFirst);
     ::kill(member, SIGKILL);
   }
+}
+
+// A local socket at `path` (abstract when it begins with '@') that takes connections and
+// never answers them, as a stopped server or a squatter's does; -1 when it cannot be made.
+int SilentSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.data(), path.size());
+  if (path[0] == '@') address.sun_path[0] = '\0';
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size());
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(fd, 8) != 0) {
+    return -1;
+  }
+  return fd;
+}
+
+// A display that takes the connection but never answers counts as not reachable once its
+// time is up. Each question runs in a child that a hang could not hold beyond its guard.
+TEST(PosixSystemInfo, NothingWaitsForADisplayThatNeverAnswers) {
+  testing::TempDir dir;
+  // A display number no server uses (in this process's network namespace).
+  const std::string number = std::to_string(7000 + ::getpid() % 1000);
+  const struct {
+    const char* name;
+    std::string socket;                 // the silent socket
+    std::function<bool()> unreachable;  // true when the question ended with "not reachable"
+  } cases[] = {
+      {"an X display", "@/tmp/.X11-unix/X" + number,
+       [&] {
+         ::setenv("DISPLAY", (":" + number).c_str(), 1);
+         posix::PosixSystemInfo system;
+         return !posix::DisplayReachable("xcb") && !system.VisibleWindowTitled("x").has_value();
+       }},
+      {"a Wayland display", dir.file("wayland-silent"),
+       [&] {
+         ::setenv("WAYLAND_DISPLAY", dir.file("wayland-silent").c_str(), 1);
+         return !posix::DisplayReachable("wayland");
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int fd = c.socket.empty() ? 0 : SilentSocket(c.socket);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(testing::RunInChildWithin([&] { return c.unreachable() ? 0 : 1; }, 30), 0);
+    if (fd > 0) ::close(fd);
+  }
+}
+
+// A file that is swapped, again and again, with a FIFO (someone else's folder, a shared
+// one): asking for its type, for the application of a document, or whether the program
+// runs never opens the FIFO to wait for a writer. The swaps run beside 10000 questions
+// (where one in a few thousand used to hang) in a child that a hang could not hold
+// beyond its guard.
+TEST(PosixSystemInfo, NoQuestionWaitsOnAFifoSwappedInForAFile) {
+  testing::TempDir dir;
+  const std::string name = dir.file("notes");
+  const int answered = testing::RunInChildWithin(
+      [&] {
+        std::atomic<bool> done{false};
+        std::thread swapper([&] {
+          for (int i = 0; !done; ++i) {
+            const std::string next = dir.file("next");
+            if (i % 2 == 0) {
+              testing::WriteFile(next, "#!/bin/sh\necho hello\n");
+              ::chmod(next.c_str(), 0755);
+            } else {
+              ::mkfifo(next.c_str(), 0600);
+            }
+            ::rename(next.c_str(), name.c_str());
+          }
+        });
+        posix::PosixSystemInfo system;
+        posix::PosixShell shell;
+        ShellRequest request;
+        request.file = name;
+        request.fullPath = name;
+        for (int i = 0; i < 10000; ++i) {
+          (void)system.FileTypeDescription(name);
+          (void)shell.CheckShellExecute(request);
+          if (i % 100 == 0) (void)system.ProgramRunning(name);
+        }
+        done = true;
+        swapper.join();
+        return 0;
+      },
+      30);
+  EXPECT_EQ(answered, 0);
 }
 
 }  // namespace

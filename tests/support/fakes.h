@@ -122,17 +122,26 @@ class RecordingShell : public Shell {
   std::vector<std::string> calls;
   // Runs while a start is under way (a waited program runs), to see the windows then.
   std::function<void()> during;
+  // Told of every start, before `during`.
+  std::function<void()> onStart;
+  // The process numbers that starts of programs not waited for are told, in order.
+  std::deque<int64_t> pids;
 
  private:
   int32_t Record(const ShellRequest& request, const std::string& kind) {
     shellStarts.push_back(request);
     calls.push_back(kind + "shell:" + request.file);
-    if (during && kind.empty()) during();
+    if (kind.empty()) {
+      if (onStart) onStart();
+      if (request.started && !pids.empty()) request.started(Next(pids, int64_t{0}));
+      if (during) during();
+    }
     return Next(results, int32_t{kShellSuccess});
   }
   int32_t Record(const WaitedStart& start, const std::string& kind) {
     waitedStarts.push_back(start);
     calls.push_back(kind + "wait:" + start.program);
+    if (onStart && kind.empty()) onStart();
     if (during && kind.empty()) during();
     return Next(results, int32_t{kWaitEnded});
   }
@@ -173,7 +182,14 @@ class FakeSystemInfo : public SystemInfo {
     now += ms;
     if (duringPause) duringPause(now);
   }
-  bool TcpAnswers(const std::string&, int, int) override { return now >= readyAt; }
+  bool TcpAnswers(const std::string&, int, int) override {
+    return portTaken || (started && now >= readyAt);
+  }
+  std::optional<ChildEnd> ChildEnded(int64_t pid) override {
+    const auto it = ends.find(pid);
+    if (it == ends.end() || now < it->second.first) return std::nullopt;
+    return it->second.second;
+  }
   std::optional<bool> VisibleWindowTitled(const std::string&) override {
     if (!windowsKnown) return std::nullopt;
     return now >= readyAt;
@@ -192,7 +208,10 @@ class FakeSystemInfo : public SystemInfo {
   std::string RunRecordFolder() override { return recordFolder; }
 
   int64_t now = 0;
-  int64_t readyAt = 0;                             // from when a port answers and a window shows
+  int64_t readyAt = 0;     // from when a port answers and a window shows
+  bool started = false;    // something was started: ports may answer
+  bool portTaken = false;  // something else answers, before any start
+  std::map<int64_t, std::pair<int64_t, ChildEnd>> ends;  // how and when started programs end
   bool windowsKnown = true;                        // false: the desktop cannot be asked for windows
   std::function<void(int64_t)> duringPause;        // told the time after each pause
   std::set<std::string> running;                   // the programs that run already
@@ -233,6 +252,11 @@ struct FakePlatform {
   NativeFileSystem files;
   MemoryRegistry registry;
   Platform platform{toolkit, shell, files, system, registry};
+  FakePlatform() {
+    shell.onStart = [this] { system.started = true; };
+  }
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
 };
 
 }  // namespace tavrin::testing

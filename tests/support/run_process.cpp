@@ -1,6 +1,7 @@
 #include "run_process.h"
 
 #include <grp.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,6 +73,23 @@ int RunUnprivileged(const std::function<int()>& body) {
     if (errno != EINTR) return -1;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int RunInChildWithin(const std::function<int()>& body, int limitSeconds) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) _exit(body() & 0xFF);
+  int status = 0;
+  for (int tenths = 0; tenths < limitSeconds * 10; ++tenths) {
+    const pid_t ended = waitpid(pid, &status, WNOHANG);
+    if (ended == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (ended < 0 && errno != EINTR) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
 }
 
 std::vector<Child> Children() {

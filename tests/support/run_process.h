@@ -42,6 +42,12 @@ inline constexpr int kUnprivilegedId = 65534;
 // process is root, else as this user; returns what `body` returned (0 to 255), or -1.
 // `body` must not use the test framework's assertions: they would be lost with the child.
 int RunUnprivileged(const std::function<int()>& body);
+
+// Runs `body` in a child process; returns what it returned (0 to 255), or -1 when it did
+// not end normally or had not ended by itself after `limitSeconds` (it is killed then: a
+// guard against a hang, far beyond what it needs, not a measure of its speed). `body`
+// must not use the test framework's assertions.
+int RunInChildWithin(const std::function<int()>& body, int limitSeconds);
 #endif
 
 // One start of the stand-in program (helpers/recorder.c), as it recorded itself.

@@ -15,13 +15,40 @@ constexpr int kSlots = 4096;
 std::atomic<pid_t> g_slots[kSlots];
 std::vector<pid_t> g_overflow;
 
+// How the last children ended, written by the reaping (also in the signal handler): a
+// slot's number is cleared while it is written.
+constexpr unsigned kEnded = 64;
+struct Ended {
+  std::atomic<pid_t> pid{0};
+  std::atomic<int> status{0};
+};
+Ended g_ended[kEnded];
+std::atomic<unsigned> g_nextEnded{0};
+
+void NoteEnded(pid_t pid, int status) {
+  Ended& slot = g_ended[g_nextEnded.fetch_add(1, std::memory_order_relaxed) % kEnded];
+  slot.pid.store(0);
+  slot.status.store(status);
+  slot.pid.store(pid);
+}
+
+// Forgets how an earlier child of the number `pid` ended: the number is a new child's.
+void ForgetEnded(pid_t pid) {
+  for (Ended& slot : g_ended) {
+    pid_t expected = pid;
+    slot.pid.compare_exchange_strong(expected, 0);
+  }
+}
+
 struct sigaction g_previous;
 std::atomic<bool> g_havePrevious{false};
 
 bool ReapSlot(std::atomic<pid_t>& slot) {
   const pid_t pid = slot.load(std::memory_order_relaxed);
   if (pid <= 0) return false;
-  const pid_t r = waitpid(pid, nullptr, WNOHANG);
+  int status = 0;
+  const pid_t r = waitpid(pid, &status, WNOHANG);
+  if (r == pid) NoteEnded(pid, status);
   if (r == pid || (r < 0 && errno == ECHILD)) {
     slot.store(0, std::memory_order_relaxed);
     return true;
@@ -81,6 +108,7 @@ ChildSignalBlock::~ChildSignalBlock() { pthread_sigmask(SIG_SETMASK, &previous_,
 
 void TrackDetachedChild(pid_t pid) {
   EnsureHandler();
+  ForgetEnded(pid);
   for (auto& slot : g_slots) {
     pid_t expected = 0;
     if (slot.compare_exchange_strong(expected, pid)) {
@@ -96,9 +124,22 @@ void ReapDetachedChildren() {
   ChildSignalBlock block;
   for (auto& slot : g_slots) ReapSlot(slot);
   std::erase_if(g_overflow, [](pid_t pid) {
-    const pid_t r = waitpid(pid, nullptr, WNOHANG);
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) NoteEnded(pid, status);
     return r == pid || (r < 0 && errno == ECHILD);
   });
+}
+
+std::optional<int> DetachedChildStatus(pid_t pid) {
+  if (pid <= 0) return std::nullopt;
+  ReapDetachedChildren();
+  for (const Ended& slot : g_ended) {
+    if (slot.pid.load() != pid) continue;
+    const int status = slot.status.load();
+    if (slot.pid.load() == pid) return status;
+  }
+  return std::nullopt;
 }
 
 }  // namespace tavrin::posix

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <csignal>
+#include <optional>
 
 namespace tavrin::posix {
 
@@ -33,5 +34,9 @@ void TrackDetachedChild(pid_t pid);
 
 // Reaps every tracked child that has ended.
 void ReapDetachedChildren();
+
+// The wait status of the tracked child `pid` once it has been reaped; nothing while it
+// runs (and for a child long gone: the last 64 that ended are kept).
+std::optional<int> DetachedChildStatus(pid_t pid);
 
 }  // namespace tavrin::posix

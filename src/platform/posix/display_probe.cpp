@@ -10,11 +10,17 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+
+#include "platform/bounded_calls.h"
 
 namespace tavrin::posix {
 namespace {
@@ -24,33 +30,121 @@ std::string Env(const char* name) {
   return v ? v : "";
 }
 
-bool ConnectUnix(const std::string& path, bool abstract) {
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until `deadline`, at least 0.
+int Left(Clock::time_point deadline) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return static_cast<int>(std::max<long long>(0, left));
+}
+
+// A socket connected to `address` before `deadline`, or -1. A listener whose queue is
+// full (a server that stopped taking connections) is not waited for.
+int ConnectBefore(const sockaddr* address, socklen_t length, Clock::time_point deadline) {
+  const int fd = socket(address->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (connect(fd, address, length) == 0) return fd;
+  if (errno == EINPROGRESS) {
+    pollfd p{fd, POLLOUT, 0};
+    int err = 0;
+    socklen_t len = sizeof err;
+    if (poll(&p, 1, Left(deadline)) == 1 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 &&
+        err == 0) {
+      return fd;
+    }
+  }
+  close(fd);
+  return -1;
+}
+
+// A socket connected to the local socket `path` (in the abstract namespace when
+// `abstract`) before `deadline`, or -1.
+int ConnectUnix(const std::string& path, bool abstract, Clock::time_point deadline) {
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   const std::size_t offset = abstract ? 1 : 0;
-  if (path.size() + offset >= sizeof addr.sun_path) return false;
+  if (path.size() + offset >= sizeof addr.sun_path) return -1;
   std::memcpy(addr.sun_path + offset, path.data(), path.size());
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
   const auto len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
-  const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0;
+  return ConnectBefore(reinterpret_cast<sockaddr*>(&addr), len, deadline);
+}
+
+// Sends `request` on the connected socket `fd` and waits until `deadline` for the first
+// byte of an answer; closes the socket. Any answer counts, a refusal too: the server
+// works. A server that takes connections but never answers them does not.
+bool Answers(int fd, const void* request, std::size_t size, Clock::time_point deadline) {
+  if (fd < 0) return false;
+  bool answered = false;
+  if (send(fd, request, size, MSG_NOSIGNAL) == static_cast<ssize_t>(size)) {
+    pollfd p{fd, POLLIN, 0};
+    char first = 0;
+    answered = poll(&p, 1, Left(deadline)) == 1 && recv(fd, &first, 1, 0) == 1;
+  }
   close(fd);
-  return ok;
+  return answered;
+}
+
+// The address list of `host`:`port`; null when it names none. With `numericOnly`, only a
+// host written as an address is taken, which asks no resolver.
+std::shared_ptr<addrinfo> Addresses(const std::string& host, int port, bool numericOnly) {
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = numericOnly ? AI_NUMERICHOST : 0;
+  addrinfo* list = nullptr;
+  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) return nullptr;
+  return std::shared_ptr<addrinfo>(list, freeaddrinfo);
+}
+
+// A socket connected to `host`:`port` before `deadline`, or -1. The name's resolution is
+// inside the deadline: a resolver that is slow to answer is not waited for beyond it.
+int ConnectTcpBefore(const std::string& host, int port, Clock::time_point deadline) {
+  std::shared_ptr<addrinfo> list = Addresses(host, port, true);
+  if (!list) {
+    static BoundedCalls<std::shared_ptr<addrinfo>> resolutions;
+    const auto resolved = resolutions.Get(
+        host + " " + std::to_string(port), [host, port] { return Addresses(host, port, false); },
+        Left(deadline));
+    if (!resolved || !*resolved) return -1;
+    list = *resolved;
+  }
+  for (const addrinfo* a = list.get(); a != nullptr; a = a->ai_next) {
+    const int fd = ConnectBefore(a->ai_addr, a->ai_addrlen, deadline);
+    if (fd >= 0) return fd;
+  }
+  return -1;
+}
+
+// The X server named by DISPLAY answers a request for a connection before `deadline`:
+// reached as libxcb reaches it (a local one through its abstract socket or its socket
+// file, a remote one at port 6000 + N), and asked without credentials.
+bool XAnswers(Clock::time_point deadline) {
+  const std::string display = Env("DISPLAY");
+  const auto colon = display.rfind(':');
+  if (colon == std::string::npos) return false;
+  const std::string host = display.substr(0, colon);
+  const int number = std::atoi(display.c_str() + colon + 1);
+  // Little-endian, protocol 11.0, no credentials.
+  const unsigned char request[12] = {'l', 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  if (host.empty() || host == "unix") {
+    const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+    int fd = ConnectUnix(path, true, deadline);
+    if (fd < 0) fd = ConnectUnix(path, false, deadline);
+    return Answers(fd, request, sizeof request, deadline);
+  }
+  if (host[0] == '/')
+    return Answers(ConnectUnix(host, false, deadline), request, sizeof request, deadline);
+  return Answers(ConnectTcpBefore(host, 6000 + number, deadline), request, sizeof request,
+                 deadline);
 }
 
 // The X server named by DISPLAY answers and lets us in.
 bool XReachable() {
   const std::string display = Env("DISPLAY");
   if (display.empty()) return false;
-  const auto colon = display.rfind(':');
-  if (colon == std::string::npos) return false;
-  const std::string host = display.substr(0, colon);
-  const int number = std::atoi(display.c_str() + colon + 1);
-  // A remote server that does not answer would keep the connection below waiting
-  // for minutes: try the port first, with a short limit.
-  if (!host.empty() && host != "unix" && host[0] != '/') {
-    if (!ConnectTcp(host, 6000 + number, 2000)) return false;
-  }
+  // libxcb waits for the server's answer without a limit: a server that takes the
+  // connection but never answers would hold the program for good.
+  if (!XServerAnswers(kDisplayLimit)) return false;
   // Connecting for real also checks the authorisation.
   void* xcb = dlopen("libxcb.so.1", RTLD_LAZY | RTLD_LOCAL);
   if (!xcb) return false;
@@ -78,7 +172,11 @@ bool WaylandReachable() {
     if (runtime.empty()) return false;
     name = runtime + "/" + name;
   }
-  return ConnectUnix(name, false);
+  // wl_display.sync (object 1, request 0, 12 bytes) for a new callback, object 2: a
+  // compositor that works tells when it is done.
+  const uint32_t sync[3] = {1, 12u << 16, 2};
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kDisplayLimit);
+  return Answers(ConnectUnix(name, false, deadline), sync, sizeof sync, deadline);
 }
 
 bool Screenless(const std::string& platform) {
@@ -88,27 +186,14 @@ bool Screenless(const std::string& platform) {
 }  // namespace
 
 bool ConnectTcp(const std::string& host, int port, int timeoutMs) {
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* list = nullptr;
-  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) return false;
-  bool ok = false;
-  for (addrinfo* a = list; a && !ok; a = a->ai_next) {
-    const int fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) continue;
-    if (connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
-      ok = true;
-    } else if (errno == EINPROGRESS) {
-      pollfd p{fd, POLLOUT, 0};
-      int err = 0;
-      socklen_t len = sizeof err;
-      ok = poll(&p, 1, timeoutMs) == 1 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 &&
-           err == 0;
-    }
-    close(fd);
-  }
-  freeaddrinfo(list);
-  return ok;
+  const int fd = ConnectTcpBefore(host, port, Clock::now() + std::chrono::milliseconds(timeoutMs));
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
+bool XServerAnswers(int timeoutMs) {
+  return XAnswers(Clock::now() + std::chrono::milliseconds(timeoutMs));
 }
 
 std::string QtPlatformName(const std::string& argument) {

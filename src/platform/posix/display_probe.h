@@ -4,8 +4,19 @@
 
 namespace tavrin::posix {
 
-// Whether a TCP connection to host:port succeeds, giving up after `timeoutMs`.
+// Whether a TCP connection to host:port succeeds, giving up after `timeoutMs`, the
+// resolution of the host's name included.
 bool ConnectTcp(const std::string& host, int port, int timeoutMs);
+
+// How long a display may take to answer a connection before it counts as not reachable
+// (milliseconds).
+inline constexpr int kDisplayLimit = 2000;
+
+// Whether the X server that DISPLAY names answers a request for a connection within
+// `timeoutMs`: one that takes connections but never answers (a stopped server, a
+// display number someone else holds) does not. Asked before every connection to it,
+// since the X library waits for that answer without a limit.
+bool XServerAnswers(int timeoutMs);
 
 // The platform plugin Qt will use: `argument` (what "-platform" asked for) when it is
 // not empty, otherwise QT_QPA_PLATFORM.

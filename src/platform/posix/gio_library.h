@@ -3,6 +3,8 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
+#include <string>
+
 namespace tavrin::posix {
 
 // The functions of GIO (and of GObject, which it brings) that the shell and the system
@@ -14,7 +16,8 @@ struct GioLibrary {
   decltype(&g_type_check_instance_is_a) typeCheckInstanceIsA = nullptr;
   decltype(&g_file_new_for_path) fileNewForPath = nullptr;
   decltype(&g_file_query_info) fileQueryInfo = nullptr;
-  decltype(&g_file_info_get_content_type) fileInfoGetContentType = nullptr;
+  decltype(&g_file_info_get_attribute_string) fileInfoGetAttributeString = nullptr;
+  decltype(&g_content_type_guess) contentTypeGuess = nullptr;
   decltype(&g_file_get_uri) fileGetUri = nullptr;
   decltype(&g_content_type_get_description) contentTypeGetDescription = nullptr;
   decltype(&g_content_type_get_mime_dirs) contentTypeGetMimeDirs = nullptr;
@@ -37,5 +40,11 @@ struct GioLibrary {
 // loaded or lacks one of the functions, and then a document's type and application
 // are not known.
 const GioLibrary* Gio();
+
+// The content type of the file at `path` as GIO tells it, guessed from its name and, where
+// that leaves a doubt, from its first bytes. Only a regular file is read, through a
+// descriptor opened as ReadSmallFile opens one: a FIFO or a device put in its place is
+// never waited for (it gets the type of its kind). Empty when it cannot be told.
+std::string ContentTypeOf(const std::string& path);
 
 }  // namespace tavrin::posix

@@ -600,4 +600,20 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t li
   }
 }
 
+std::optional<std::string> ReadFileHead(const std::string& path, std::size_t most) {
+  const Fd fd(OpenRegularFile(path));
+  if (!fd) return std::nullopt;
+  std::string bytes(most, '\0');
+  std::size_t got = 0;
+  while (got < most) {
+    const ssize_t n = ::read(fd.get(), bytes.data() + got, most - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
 }  // namespace tavrin

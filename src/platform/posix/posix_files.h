@@ -99,4 +99,9 @@ bool ReplaceFile(const std::string& path, std::string_view bytes);
 // missing, is no regular file, is larger or cannot be read.
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit);
 
+// The first bytes of a regular file, at most `most` of them, opened as ReadSmallFile
+// opens it (a FIFO or a device is never waited for); nothing when it is missing, is no
+// regular file or cannot be read.
+std::optional<std::string> ReadFileHead(const std::string& path, std::size_t most);
+
 }  // namespace tavrin

@@ -252,16 +252,13 @@ ShellDecision DecideDocument(const std::string& path) {
   if (access(path.c_str(), R_OK) != 0) return Refused(kShellAccessDenied);
   const GioLibrary* gio = Gio();
   if (gio == nullptr) return Refused(kShellNoAssociation);
+  const std::string type = ContentTypeOf(path);
+  GAppInfo* app = type.empty() ? nullptr : gio->appInfoGetDefaultForType(type.c_str(), FALSE);
   GFile* file = gio->fileNewForPath(path.c_str());
-  GFileInfo* info = gio->fileQueryInfo(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                       G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
-  const char* type = info ? gio->fileInfoGetContentType(info) : nullptr;
-  GAppInfo* app = type ? gio->appInfoGetDefaultForType(type, FALSE) : nullptr;
   char* uri = gio->fileGetUri(file);
   ShellDecision decision =
       Application(app, uri ? uri : "", IsDirectory(path) ? path : ParentFolder(path));
   g_free(uri);
-  if (info) gio->objectUnref(info);
   gio->objectUnref(file);
   return decision;
 }

@@ -10,6 +10,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -69,19 +70,11 @@ std::string PosixSystemInfo::FileTypeDescription(const std::string& path) {
   const GioLibrary* gio = Gio();
   if (path.empty() || gio == nullptr) return "";
   SettleMimeFolders();
-  GFile* file = gio->fileNewForPath(path.c_str());
-  GFileInfo* info = gio->fileQueryInfo(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                       G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
-  std::string result;
-  if (info) {
-    if (const char* type = gio->fileInfoGetContentType(info)) {
-      gchar* description = gio->contentTypeGetDescription(type);
-      if (description) result = description;
-      g_free(description);
-    }
-    gio->objectUnref(info);
-  }
-  gio->objectUnref(file);
+  const std::string type = ContentTypeOf(path);
+  if (type.empty()) return "";
+  gchar* description = gio->contentTypeGetDescription(type.c_str());
+  std::string result = description ? description : "";
+  g_free(description);
   return result;
 }
 
@@ -142,9 +135,11 @@ std::string ReadProcFile(const std::string& path) {
 // The interpreter a script's "#!" line names, as a real path ("/usr/bin/env NAME": NAME
 // on PATH); empty for a file that is no script.
 std::string ScriptInterpreter(const std::string& script) {
-  std::ifstream in(script, std::ios::binary);
-  std::string line;
-  if (!std::getline(in, line) || line.rfind("#!", 0) != 0) return "";
+  // The system reads no more of a "#!" line than this either.
+  constexpr std::size_t kInterpreterLine = 256;
+  std::string line = ReadFileHead(script, kInterpreterLine).value_or("");
+  line.resize(std::min(line.size(), line.find('\n')));
+  if (line.rfind("#!", 0) != 0) return "";
   std::istringstream words(line.substr(2));
   std::string interpreter;
   std::string argument;
@@ -325,6 +320,15 @@ std::string PosixSystemInfo::ChildStartMark(int64_t pid, MarkTime when) {
     return "";  // reaped, or ended and waiting to be
   }
   return ProcessStartMark(pid);
+}
+
+std::optional<SystemInfo::ChildEnd> PosixSystemInfo::ChildEnded(int64_t pid) {
+  const std::optional<int> status = DetachedChildStatus(static_cast<pid_t>(pid));
+  if (!status) return std::nullopt;
+  ChildEnd end;
+  end.signalled = WIFSIGNALED(*status);
+  end.value = end.signalled ? WTERMSIG(*status) : WEXITSTATUS(*status);
+  return end;
 }
 
 bool PosixSystemInfo::StartRuns(int64_t pid, const std::string& mark) {

@@ -31,6 +31,8 @@ class PosixSystemInfo : public SystemInfo {
   // At the end of the run: a child keeps its number until it is reaped, and reading
   // /proc while it starts would cost each start more than the start itself does.
   std::string ChildStartMark(int64_t pid, MarkTime when) override;
+  // From the status kept as the child was reaped (DetachedChildStatus).
+  std::optional<ChildEnd> ChildEnded(int64_t pid) override;
   bool StartRuns(int64_t pid, const std::string& mark) override;
   void EndStart(int64_t pid, const std::string& mark, bool force) override;
   // $XDG_RUNTIME_DIR/tavrin, or /tmp/tavrin-UID without it: mode 0700, this user's.

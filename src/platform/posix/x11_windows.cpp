@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/posix/display_probe.h"
+
 namespace tavrin::posix {
 namespace {
 
@@ -101,7 +103,8 @@ struct X11Windows::Connection {
         Load(treeChildrenLength, "xcb_query_tree_children_length") &&
         Load(getAttributes, "xcb_get_window_attributes") &&
         Load(getAttributesReply, "xcb_get_window_attributes_reply");
-    if (!loaded) return false;
+    // The library waits for the server's answer without a limit.
+    if (!loaded || !XServerAnswers(kDisplayLimit)) return false;
     int screen = 0;
     conn = connect(nullptr, &screen);
     if (!conn || hasError(conn) != 0) return false;

@@ -9,9 +9,13 @@
 // after windows.h
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "platform/bounded_calls.h"
 
 namespace tavrin::win32 {
 namespace {
@@ -137,18 +141,45 @@ void Win32SystemInfo::SetEnvironment(const std::string& name, const std::string&
 
 void Win32SystemInfo::Pause(long ms) { ::Sleep(static_cast<DWORD>(ms)); }
 
+namespace {
+
+// The address list of `host`:`port`; null when it names none. With `numericOnly`, only a
+// host written as an address is taken, which asks no resolver.
+std::shared_ptr<addrinfo> Addresses(const std::string& host, int port, bool numericOnly) {
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = numericOnly ? AI_NUMERICHOST : 0;
+  addrinfo* list = nullptr;
+  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) return nullptr;
+  return std::shared_ptr<addrinfo>(list, freeaddrinfo);
+}
+
+}  // namespace
+
 bool Win32SystemInfo::TcpAnswers(const std::string& host, int port, int timeoutMs) {
   static const bool started = [] {
     WSADATA data;
     return WSAStartup(MAKEWORD(2, 2), &data) == 0;
   }();
   if (!started) return false;
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* list = nullptr;
-  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) return false;
+  // The name's resolution is inside the limit: a resolver slow to answer is not waited
+  // for beyond it (a host written as an address asks none).
+  const auto start = std::chrono::steady_clock::now();
+  std::shared_ptr<addrinfo> list = Addresses(host, port, true);
+  if (!list) {
+    static BoundedCalls<std::shared_ptr<addrinfo>> resolutions;
+    const auto resolved = resolutions.Get(
+        host + " " + std::to_string(port), [host, port] { return Addresses(host, port, false); },
+        timeoutMs);
+    if (!resolved || !*resolved) return false;
+    list = *resolved;
+  }
+  const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now() - start)
+                         .count();
+  timeoutMs = static_cast<int>(std::max<long long>(1, timeoutMs - spent));
   bool ok = false;
-  for (addrinfo* a = list; a && !ok; a = a->ai_next) {
+  for (const addrinfo* a = list.get(); a && !ok; a = a->ai_next) {
     SOCKET s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
     if (s == INVALID_SOCKET) continue;
     u_long nonBlocking = 1;
@@ -167,7 +198,6 @@ bool Win32SystemInfo::TcpAnswers(const std::string& host, int port, int timeoutM
     }
     closesocket(s);
   }
-  freeaddrinfo(list);
   return ok;
 }
 
@@ -299,6 +329,31 @@ std::string Win32SystemInfo::ProcessStartMark(int64_t pid) {
   }
   return std::to_string((static_cast<unsigned long long>(created.dwHighDateTime) << 32) |
                         created.dwLowDateTime);
+}
+
+std::string Win32SystemInfo::ChildStartMark(int64_t pid, MarkTime when) {
+  if (when != MarkTime::kAtStart || pid <= 0) return "";
+  if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                                   static_cast<DWORD>(pid))) {
+    constexpr std::size_t kMostKept = 64;
+    if (children_.size() >= kMostKept) children_.pop_front();
+    children_.emplace_back(pid, std::shared_ptr<void>(process, HandleClose()));
+  }
+  return ProcessStartMark(pid);
+}
+
+std::optional<SystemInfo::ChildEnd> Win32SystemInfo::ChildEnded(int64_t pid) {
+  for (const auto& [number, process] : children_) {
+    DWORD status = 0;
+    if (number != pid || !GetExitCodeProcess(process.get(), &status)) continue;
+    if (status == STILL_ACTIVE && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+      return std::nullopt;
+    }
+    ChildEnd end;
+    end.value = status;
+    return end;
+  }
+  return std::nullopt;
 }
 
 bool Win32SystemInfo::StartRuns(int64_t pid, const std::string& mark) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <deque>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/system.h"
 
@@ -33,12 +36,21 @@ class Win32SystemInfo : public SystemInfo {
   bool ProgramRunning(const std::string& path) override;
   // The process's creation time.
   std::string ProcessStartMark(int64_t pid) override;
+  // At the start, a handle to the program is also kept, so that how it ends can be asked
+  // (ChildEnded) and its number is not given to another process meanwhile.
+  std::string ChildStartMark(int64_t pid, MarkTime when) override;
+  // GetExitCodeProcess through the handle kept at the start.
+  std::optional<ChildEnd> ChildEnded(int64_t pid) override;
   bool StartRuns(int64_t pid, const std::string& mark) override;
   void EndStart(int64_t pid, const std::string& mark, bool force) override;
   // %LOCALAPPDATA%\Tavrin\runs.
   std::string RunRecordFolder() override;
   // The file "lock" in the folder, opened for nobody else meanwhile.
   std::unique_ptr<RecordsLock> LockRunRecords(const std::string& folder) override;
+
+ private:
+  // The programs started last, by number, with a handle to each (the newest last).
+  std::deque<std::pair<int64_t, std::shared_ptr<void>>> children_;
 };
 
 }  // namespace tavrin::win32
