@@ -450,6 +450,10 @@ void OfferSavedCopy(const std::string& path, const std::string& name, Platform& 
   const std::string target = files.SavedPath(path);
   const std::string copy = SavedCopyPath(target.empty() ? path : target);
   if (!files.Exists(copy)) return;
+  // Only a file that a save rewrites in place gets such a copy (one with a second name,
+  // in a folder nobody else may write): one found beside any other file was not left by a
+  // save, and may have been put there by someone else.
+  if (files.PlanSave(path).way != SaveWay::kInPlace) return;
   const std::optional<std::string> saved = ReadWhole(copy, files);
   CollectionState check;
   if (!saved || ReadCollectionBytes(check, *saved) == LoadFailed) return;

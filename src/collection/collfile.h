@@ -53,7 +53,8 @@ inline constexpr const char* kHeaderV10 = "Tavrin File";
 // short while it rewrote the file in place, and the complete copy of what it saved still
 // stands beside it (SavedCopyPath), asks whether to load that copy instead (No unless
 // Yes). Yes puts the copy's content back into the file, as a save does, and removes the
-// copy; No leaves both. A copy that the file already equals is removed unasked.
+// copy; No leaves both. A copy that the file already equals is removed unasked. A copy
+// beside a file that a save would not rewrite in place is no save's: it is left alone.
 void OfferSavedCopy(const std::string& path, const std::string& name, Platform& platform);
 
 // Why a collection could not be loaded, as the error box says it: the text for

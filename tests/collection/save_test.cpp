@@ -165,15 +165,21 @@ TEST_F(SaveCollection, ACutShortRewriteIsOfferedAndNothingUnloadableIsWritten) {
     std::size_t boxes;
     std::string after;
     bool copyStays;
+    bool twoNames = true;
   } rows[] = {
       {"cut short, Yes", old.substr(0, 30) + saved.substr(30), {kAnswerYes}, 1, saved, false},
       {"cut short, No", old, {kAnswerNo}, 1, old, true},
       {"only the removal was lost", saved, {}, 0, saved, false},
+      {"beside a file no save rewrites in place", old, {kAnswerYes}, 0, old, true, false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     WriteFile(path, row.file);
-    fs::create_hard_link(path, dir.file("other.tavrin"));
+    if (row.twoNames) {
+      fs::create_hard_link(path, dir.file("other.tavrin"));
+    } else {
+      WriteFile(dir.file("other.tavrin"), row.file);
+    }
     WriteFile(copy, saved);
     fake.toolkit.boxes.clear();
     fake.toolkit.answers = row.answers;
