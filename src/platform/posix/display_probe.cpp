@@ -19,6 +19,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/bounded_calls.h"
 
@@ -70,19 +71,32 @@ int ConnectUnix(const std::string& path, bool abstract, Clock::time_point deadli
   return ConnectBefore(reinterpret_cast<sockaddr*>(&addr), len, deadline);
 }
 
+// How a server took a request.
+enum class Answer { kAnswered, kClosed, kNone };
+
 // Sends `request` on the connected socket `fd` and waits until `deadline` for the first
 // byte of an answer; closes the socket. Any answer counts, a refusal too: the server
-// works. A server that takes connections but never answers them does not.
-bool Answers(int fd, const void* request, std::size_t size, Clock::time_point deadline) {
-  if (fd < 0) return false;
-  bool answered = false;
+// works. A server that takes connections but never answers them does not. One that
+// closes the connection unanswered may be starting again (an X server does when its
+// last client leaves).
+Answer AnswerTo(int fd, const void* request, std::size_t size, Clock::time_point deadline) {
+  if (fd < 0) return Answer::kNone;
+  Answer answer = Answer::kNone;
   if (send(fd, request, size, MSG_NOSIGNAL) == static_cast<ssize_t>(size)) {
     pollfd p{fd, POLLIN, 0};
     char first = 0;
-    answered = poll(&p, 1, Left(deadline)) == 1 && recv(fd, &first, 1, 0) == 1;
+    if (poll(&p, 1, Left(deadline)) == 1) {
+      answer = recv(fd, &first, 1, 0) == 1 ? Answer::kAnswered : Answer::kClosed;
+    }
+  } else {
+    answer = Answer::kClosed;
   }
   close(fd);
-  return answered;
+  return answer;
+}
+
+bool Answers(int fd, const void* request, std::size_t size, Clock::time_point deadline) {
+  return AnswerTo(fd, request, size, deadline) == Answer::kAnswered;
 }
 
 // The address list of `host`:`port`; null when it names none. With `numericOnly`, only a
@@ -124,18 +138,25 @@ bool XAnswers(Clock::time_point deadline) {
   if (colon == std::string::npos) return false;
   const std::string host = display.substr(0, colon);
   const int number = std::atoi(display.c_str() + colon + 1);
-  // Little-endian, protocol 11.0, no credentials.
-  const unsigned char request[12] = {'l', 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  if (host.empty() || host == "unix") {
-    const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
-    int fd = ConnectUnix(path, true, deadline);
-    if (fd < 0) fd = ConnectUnix(path, false, deadline);
-    return Answers(fd, request, sizeof request, deadline);
+  // Little-endian, protocol 0.0, no credentials: a request every server refuses at once,
+  // so that the question never becomes a client whose leaving makes the server start
+  // again (as an X server does when its last client leaves).
+  const unsigned char request[12] = {'l', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const auto connect = [&] {
+    if (host.empty() || host == "unix") {
+      const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+      const int fd = ConnectUnix(path, true, deadline);
+      return fd >= 0 ? fd : ConnectUnix(path, false, deadline);
+    }
+    return host[0] == '/' ? ConnectUnix(host, false, deadline)
+                          : ConnectTcpBefore(host, 6000 + number, deadline);
+  };
+  // A server starting again after its last client left is asked again, within the time.
+  for (;;) {
+    const Answer answer = AnswerTo(connect(), request, sizeof request, deadline);
+    if (answer != Answer::kClosed || Left(deadline) == 0) return answer == Answer::kAnswered;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  if (host[0] == '/')
-    return Answers(ConnectUnix(host, false, deadline), request, sizeof request, deadline);
-  return Answers(ConnectTcpBefore(host, 6000 + number, deadline), request, sizeof request,
-                 deadline);
 }
 
 // The X server named by DISPLAY answers and lets us in.

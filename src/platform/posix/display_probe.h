@@ -10,7 +10,7 @@ bool ConnectTcp(const std::string& host, int port, int timeoutMs);
 
 // How long a display may take to answer a connection before it counts as not reachable
 // (milliseconds).
-inline constexpr int kDisplayLimit = 2000;
+inline constexpr int kDisplayLimit = 5000;
 
 // Whether the X server that DISPLAY names answers a request for a connection within
 // `timeoutMs`: one that takes connections but never answers (a stopped server, a
