@@ -45,7 +45,9 @@ TEST(OptionsSection, OptionsSurviveASaveAndALoadAndLeaveTheRecordsAlone) {
                                {"SkipIfRunning", "1"},
                                {"StopOnFailure", "1"},
                                {"Env", "PORT=8080"},
-                               {"WorkDir", "/srv/site"}}),
+                               {"WorkDir", "/srv/site"},
+                               {"Place", "0,0,960,1080"},
+                               {"Desktop", "2"}}),
         browser}},
       {"Env twice, unknown keys kept as they are",
        {server, testing::With(browser, {{"Env", "A=1"},
@@ -126,6 +128,13 @@ TEST(RunOptions, ValuesAreReadOrToldWrong) {
       {"a variable", {"Env", "PATH=/opt/bin:/usr/bin"}, true},
       {"no equals sign", {"Env", "PATH"}, false},
       {"an unknown key", {"Colour", "anything"}, true},
+      {"a place left of the first screen", {"Place", "-1920,0,960,1080"}, true},
+      {"a place without its height", {"Place", "0,0,960"}, false},
+      {"a place of no width", {"Place", "0,0,0,1080"}, false},
+      {"a place with a fifth number", {"Place", "0,0,960,1080,1"}, false},
+      {"a place with blanks", {"Place", "0, 0, 960, 1080"}, false},
+      {"workspace 2", {"desktop", "2"}, true},
+      {"workspace 0", {"Desktop", "0"}, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
