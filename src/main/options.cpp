@@ -9,6 +9,7 @@
 #include "collection/run_options.h"
 #include "launch/launch.h"
 #include "launch/run_records.h"
+#include "launch/window_placement.h"
 #include "main/startup.h"
 #include "platform/text_encoding.h"
 #include "tavrin/version.h"
@@ -158,6 +159,12 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "  tavrin: FILE: N of M items started, S skipped, F failed\n"
       "Every run notes the programs it started, for --stop.\n"
       "\n"
+      "An item's first window gets its window style, Place (X,Y,W,H: the frame as you\n"
+      "see it) and Desktop (a workspace from 1) once it shows: on X11 and sway all\n"
+      "three, on Windows the style and Place; on other Wayland desktops only X11\n"
+      "programs get them, and window: waits fail there. --check says what is not\n"
+      "applied here.\n"
+      "\n"
       "Options:\n";
   for (const auto& option : kOptions) {
     std::string synopsis = option.shortName != nullptr
@@ -269,6 +276,10 @@ int CheckCollection(const OptionCall& call, OptionContext& context) {
            EscapeControls(verdict) + "\n";
   }
   context.out << out;
+  // Said once: what this desktop keeps but does not apply; the run goes on.
+  const std::string unapplied = UnappliedWishesText(state.Items, context.system.Windows().Can());
+  if (!unapplied.empty())
+    context.err << "tavrin: " << EscapeControls(call.operand) << ": " << unapplied << "\n";
   return failures == 0 ? kExitOk : kExitLaunchFailed;
 }
 

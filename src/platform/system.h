@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/program_windows.h"
 #include "platform/traits.h"
 
 namespace tavrin {
@@ -103,6 +104,13 @@ class SystemInfo {
   // The folder that keeps what runs started, this user's alone (created when missing);
   // empty where there is none.
   virtual std::string RunRecordFolder() { return ""; }
+
+  // The windows of other programs on this desktop. Here: a desktop that lets nothing be
+  // done with them.
+  virtual ProgramWindows& Windows() {
+    static ProgramWindows none;
+    return none;
+  }
 
   // Whether a visible top-level window whose title holds `text` exists; nothing where the
   // desktop cannot be asked (no window system, or none that lists its windows).
