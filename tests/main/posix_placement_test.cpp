@@ -9,6 +9,7 @@
 #include <csignal>
 #include <thread>
 
+#include "platform/posix/x11_windows.h"
 #include "run_mode.h"
 
 // Xlib's headers last: their macros (None, Bool, Status) would rename what follows.
@@ -227,6 +228,36 @@ TEST_F(PlacementTest, AProgramThatNeverShowsAWindowIsANoteAndTheRunStillSucceeds
                                       "and was left where the desktop puts it"}));
   // What the run started is ended as a user would end it.
   EXPECT_EQ(Start({TavrinPath(), "--stop", dir.file("c.tavrin")}).exitCode, 0);
+}
+
+// A wait for a window never counts this program's own windows (a run's progress window,
+// "The Tavrin - Running"): a window of this process is passed over, the same title in
+// another program's window is found.
+TEST_F(PlacementTest, AWaitForAWindowNeverCountsTheLaunchersOwn) {
+  const Window own = XCreateSimpleWindow(x_, DefaultRootWindow(x_), 0, 0, 100, 100, 0, 0, 0);
+  XStoreName(x_, own, "The Placement probe - Running");
+  const long self = getpid();
+  XChangeProperty(x_, own, XInternAtom(x_, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&self), 1);
+  XMapWindow(x_, own);
+  XSync(x_, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  posix::X11Windows windows;
+  EXPECT_EQ(windows.VisibleWindowTitled("Placement probe"), std::optional<bool>(false));
+  // Another program's window of that title: found.
+  const std::string id = dir.file("window");
+  const pid_t other = Spawn({Helper(), id});
+  for (int i = 0; i < 500 && !std::filesystem::exists(id); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::optional<bool> found;
+  for (int i = 0; i < 500 && found != std::optional<bool>(true); ++i) {
+    found = windows.VisibleWindowTitled("Placement probe");
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(found, std::optional<bool>(true));
+  kill(other, SIGTERM);
+  waitpid(other, nullptr, 0);
 }
 
 }  // namespace
