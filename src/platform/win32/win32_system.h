@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/system.h"
+#include "platform/win32/win32_program_windows.h"
 
 namespace tavrin::win32 {
 
@@ -27,7 +28,8 @@ class Win32SystemInfo : public SystemInfo {
   void Pause(long ms) override;
   // Winsock, a non-blocking connect given up after `timeoutMs`.
   bool TcpAnswers(const std::string& host, int port, int timeoutMs) override;
-  // EnumWindows: a visible window without owner whose title holds `text`.
+  // EnumWindows: a visible window without owner of another process whose title holds
+  // `text` (this program's own windows, as a run's progress, never count).
   std::optional<bool> VisibleWindowTitled(const std::string& text) override;
   // A process of this user whose image is `path`, letter case ignored.
   bool ProgramRunning(const std::string& path) override;
@@ -37,6 +39,10 @@ class Win32SystemInfo : public SystemInfo {
   void EndStart(int64_t pid, const std::string& mark, bool force) override;
   // %LOCALAPPDATA%\Tavrin\runs.
   std::string RunRecordFolder() override;
+  ProgramWindows& Windows() override { return windows_; }
+
+ private:
+  Win32ProgramWindows windows_;
 };
 
 }  // namespace tavrin::win32
