@@ -40,6 +40,16 @@ if(TAVRIN_WITH_QT)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "${TAVRIN_XCB_PACKAGE}")
   endif()
 endif()
+# The windows of other programs are placed through Xlib and XRes, loaded when a run
+# first needs them: no linked library names them. On a Wayland desktop the windows run
+# natively through Qt's Wayland plugin, which Qt too loads only at run time.
+if(CPACK_DEBIAN_PACKAGE_DEPENDS)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ")
+endif()
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS "libx11-6, libxres1")
+if(TAVRIN_WITH_QT)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-wayland")
+endif()
 # update-mime-database makes a registered file type known at once; the windows ask
 # for Times New Roman and Courier New, whose metric twins are the Liberation fonts.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, fonts-liberation")

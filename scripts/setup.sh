@@ -8,6 +8,11 @@ packages=(
   cmake ninja-build g++ clang pkg-config clang-format
   # libraries
   qt6-base-dev libglib2.0-dev
+  # the windows on a Wayland desktop (Qt's Wayland plugin), as the package depends on it
+  qt6-wayland
+  # the windows of other programs: Xlib and its XRes extension (headers; the libraries
+  # are loaded at run time)
+  libx11-dev libxres-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the window-start benchmark waits for the first map with Xlib, and gives the windows
@@ -19,8 +24,9 @@ packages=(
   # xdg-utils scripts that read the registration (and the MIME type reader xdg-mime uses
   # on a desktop without its own)
   shared-mime-info desktop-file-utils xvfb xauth xdg-utils libfile-mimeinfo-perl
-  # a window with a known title (xmessage) that a run waits for
-  x11-utils
+  # a window with a known title (xmessage) that a run waits for, and a window manager
+  # that the windows a run places are placed by
+  x11-utils openbox
   # the Debian package: CPack asks dpkg-shlibdeps (dpkg-dev) for its dependencies,
   # and finds the programs among the installed files with `file`; the package check
   # judges it with lintian, validates its AppStream metadata with appstreamcli and its

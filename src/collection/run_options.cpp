@@ -70,6 +70,32 @@ bool ReadReady(std::string_view value, RunOptions& out) {
   return true;
 }
 
+// A whole number, with a minus sign before it where `least` is below 0.
+std::optional<long> SignedNumber(std::string_view text, long least, long most) {
+  const bool negative = !text.empty() && text.front() == '-';
+  const auto size = WholeNumber(negative ? text.substr(1) : text, 0, std::max(-least, most));
+  if (!size) return std::nullopt;
+  const long value = negative ? -*size : *size;
+  if (value < least || value > most) return std::nullopt;
+  return value;
+}
+
+// Reads a Place value: X,Y,W,H in whole pixels, the size from 1.
+std::optional<WindowRect> ReadPlace(std::string_view value) {
+  long parts[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    const std::size_t comma = i < 3 ? value.find(',') : value.size();
+    if (comma == std::string_view::npos) return std::nullopt;
+    const long least = i < 2 ? -kMostPixels : 1;
+    const auto number = SignedNumber(value.substr(0, comma), least, kMostPixels);
+    if (!number) return std::nullopt;
+    parts[i] = *number;
+    value.remove_prefix(std::min(value.size(), comma + 1));
+  }
+  return WindowRect{static_cast<int>(parts[0]), static_cast<int>(parts[1]),
+                    static_cast<int>(parts[2]), static_cast<int>(parts[3])};
+}
+
 bool ReadFlag(std::string_view value, bool& flag) {
   if (value != "0" && value != "1") return false;
   flag = value == "1";
@@ -120,6 +146,13 @@ std::string ReadRunOptions(const CollItem& item, RunOptions& out) {
     } else if (key == "WorkDir") {
       if (value.empty()) return wrong("names no folder");
       out.workDir = option.Value;
+    } else if (key == "Place") {
+      out.place = ReadPlace(value);
+      if (!out.place) return wrong("is no X,Y,WIDTH,HEIGHT in whole pixels");
+    } else if (key == "Desktop") {
+      const auto desktop = WholeNumber(value, 1, kMostDesktop);
+      if (!desktop) return wrong("is no workspace number from 1 to 1000");
+      out.desktop = static_cast<int>(*desktop);
     }
   }
   return "";

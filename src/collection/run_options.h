@@ -1,18 +1,21 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "collection/collection.h"
+#include "platform/program_windows.h"
 
 namespace tavrin {
 
 // The run option keys this version knows, spelt as they are written.
-inline constexpr std::array<std::string_view, 7> kKnownOptionKeys = {
-    "Delay", "WaitReady", "Timeout", "SkipIfRunning", "StopOnFailure", "Env", "WorkDir"};
+inline constexpr std::array<std::string_view, 9> kKnownOptionKeys = {
+    "Delay", "WaitReady", "Timeout", "SkipIfRunning", "StopOnFailure",
+    "Env",   "WorkDir",   "Place",   "Desktop"};
 
 // The first line of the run options section that may follow the records.
 inline constexpr const char* kOptionsHeader = "Tavrin Options 1";
@@ -24,6 +27,11 @@ inline constexpr long kDefaultTimeout = 30000;
 // Keys compare without regard to letter case: a known key in the spelling above, any
 // other key exactly as given.
 std::string CanonicalOptionKey(std::string_view key);
+
+// The farthest a window's place may lie from the desktop's origin, and its largest size
+// (pixels), and the highest workspace number.
+inline constexpr long kMostPixels = 100000;
+inline constexpr long kMostDesktop = 1000;
 
 // What an item's run options ask of a run, read from its options.
 struct RunOptions {
@@ -39,6 +47,8 @@ struct RunOptions {
   bool stopOnFailure = false;
   std::vector<std::pair<std::string, std::string>> env;  // NAME, VALUE in their order
   std::string workDir;                                   // empty: the program's folder
+  std::optional<WindowRect> place;                       // where the item's first window goes
+  int desktop = 0;  // the workspace it goes to, from 1; 0: where it comes
 };
 
 // Reads `item`'s options into `out`. Returns "" when every known key holds a value it

@@ -47,6 +47,12 @@ std::string OptionsSummary(const CollItem& item) {
   if (options.stopOnFailure) parts.push_back("stop on failure");
   if (!options.env.empty()) parts.push_back(Counted(options.env.size(), "variable"));
   if (!options.workDir.empty()) parts.push_back("folder " + options.workDir);
+  if (options.place) {
+    const WindowRect& r = *options.place;
+    parts.push_back("place " + std::to_string(r.x) + "," + std::to_string(r.y) + "," +
+                    std::to_string(r.width) + "," + std::to_string(r.height));
+  }
+  if (options.desktop > 0) parts.push_back("workspace " + std::to_string(options.desktop));
   const auto unknown = std::count_if(item.Options.begin(), item.Options.end(), [](const auto& o) {
     const std::string key = CanonicalOptionKey(o.Key);
     return std::find(kKnownOptionKeys.begin(), kKnownOptionKeys.end(), key) ==

@@ -105,11 +105,14 @@ void FrmRunOptions::Form_Load(RunOptionsView& view) {
   f.stop = FirstOf(item, "StopOnFailure") == "1";
   for (const std::string& value : ValuesOf(item, "Env")) f.env += value + "\n";
   f.workDir = FirstOf(item, "WorkDir");
+  f.place = FirstOf(item, "Place");
+  f.desktop = FirstOf(item, "Desktop");
   now_ = f;
 
   view.SetReadyEntries({kReadyEntries.begin(), kReadyEntries.end()});
   view.SetReadyIndex(f.readyKind);
-  for (C box : {C::txtDelay, C::txtReady, C::txtTimeout, C::txtEnv, C::txtWorkDir}) {
+  for (C box : {C::txtDelay, C::txtReady, C::txtTimeout, C::txtEnv, C::txtWorkDir, C::txtPlace,
+                C::txtDesktop}) {
     view.SetText(box, WindowText(f.*TextField(box)));
   }
   view.SetChecked(C::cSkip, f.skip);
@@ -127,6 +130,10 @@ std::string FrmRunOptions::Fields::*FrmRunOptions::TextField(OptionsControl box)
       return &Fields::env;
     case C::txtWorkDir:
       return &Fields::workDir;
+    case C::txtPlace:
+      return &Fields::place;
+    case C::txtDesktop:
+      return &Fields::desktop;
     default:
       return &Fields::delay;
   }
@@ -191,6 +198,11 @@ OptionsControl FrmRunOptions::Check(std::string& why) const {
   if (!now_.workDir.empty() && wrong(C::txtWorkDir, WhyWrong("WorkDir", now_.workDir))) {
     return C::txtWorkDir;
   }
+  for (const auto& [box, key] :
+       {std::pair{C::txtPlace, "Place"}, std::pair{C::txtDesktop, "Desktop"}}) {
+    const std::string& text = now_.*TextField(box);
+    if (!text.empty() && wrong(box, WhyWrong(key, text))) return box;
+  }
   return C::None;
 }
 
@@ -238,6 +250,8 @@ void FrmRunOptions::btnOK_Click() {
   }
   field(now_.env != loaded_.env, "Env", std::move(env));
   field(now_.workDir != loaded_.workDir, "WorkDir", some(now_.workDir));
+  field(now_.place != loaded_.place, "Place", some(now_.place));
+  field(now_.desktop != loaded_.desktop, "Desktop", some(now_.desktop));
 
   std::vector<ItemOption>& options = ctx_.edit.EditItem.Options;
   std::erase_if(options, [&](const ItemOption& option) {

@@ -20,6 +20,8 @@ enum class OptionsControl {
   txtEnv,
   txtWorkDir,
   btnBrowse,
+  txtPlace,
+  txtDesktop,
   btnOk,
   btnCancel,
 };
@@ -77,7 +79,7 @@ class FrmRunOptions {
  private:
   // The dialog's fields as text and checks, as they are now and as Form_Load set them.
   struct Fields {
-    std::string delay, ready, timeout, env, workDir;
+    std::string delay, ready, timeout, env, workDir, place, desktop;
     int readyKind = 0;
     bool skip = false, stop = false;
   };

@@ -36,6 +36,10 @@ void FrmRunProgress::Waiting(const RunWait& wait) {
   noWindow_(wait);
 }
 
+void FrmRunProgress::Note(const RunWait& where, const std::string& text) {
+  if (noteOut_) noteOut_(where, text);
+}
+
 void FrmRunProgress::RunEnded() {
   if (view_) view_->Unload();
   view_.reset();

@@ -48,6 +48,11 @@ class FrmRunProgress : public RunProgress {
   // RunProgress.
   void Waiting(const RunWait& wait) override;
   void RunEnded() override;
+  void Note(const RunWait& where, const std::string& text) override;
+  // Where notes go (a line on standard error); none: they are not told.
+  void SetNoteOut(std::function<void(const RunWait&, const std::string&)> out) {
+    noteOut_ = std::move(out);
+  }
 
   // Cancel, Esc and the close box: the run stops as at a termination signal (nothing
   // more starts, a wait is given up), but the program is not asked to end. Virtual:
@@ -59,6 +64,7 @@ class FrmRunProgress : public RunProgress {
   Toolkit& toolkit_;
   RunProgressViewMaker makeView_;
   std::function<void(const RunWait&)> noWindow_;
+  std::function<void(const RunWait&, const std::string&)> noteOut_;
   std::unique_ptr<RunProgressView> view_;
   bool viewTried_ = false;
   // The wait last told to noWindow, so that each wait is told once.

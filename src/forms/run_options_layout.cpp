@@ -85,12 +85,31 @@ constexpr Control kControls[] = {
      .text = "&Browse...",
      .tip = "Choose the working folder",
      .place = {4920, 3585, 1020, 360}},
+    {.kind = K::Label,
+     .name = "lblPlace",
+     .text = "Window &place (X,Y,W,H):",
+     .place = {60, 4050, 2400, 255}},
+    {.kind = K::TextBox,
+     .id = O::txtPlace,
+     .name = "txtPlace",
+     .tip = "Where the item's first window goes and its size, frame included, in pixels "
+            "(empty: where the desktop puts it)",
+     .place = {2520, 3990, 2340, 330}},
+    {.kind = K::Label,
+     .name = "lblDesktop",
+     .text = "Wor&kspace (from 1):",
+     .place = {60, 4440, 2400, 255}},
+    {.kind = K::TextBox,
+     .id = O::txtDesktop,
+     .name = "txtDesktop",
+     .tip = "The workspace the item's first window goes to (empty: where it comes)",
+     .place = {2520, 4380, 1500, 330}},
     {.kind = K::PushButton,
      .id = O::btnOk,
      .name = "btnOk",
      .text = "&OK",
      .tip = "Accept changes",
-     .place = {60, 4110, 1215, 375},
+     .place = {60, 4890, 1215, 375},
      .font = kBold,
      .isDefault = true},
     {.kind = K::PushButton,
@@ -98,11 +117,11 @@ constexpr Control kControls[] = {
      .name = "btnCancel",
      .text = "&Cancel",
      .tip = "Discard changes",
-     .place = {4725, 4110, 1215, 375},
+     .place = {4725, 4890, 1215, 375},
      .font = kBold},
 };
 
-constexpr RunOptionsLayout kLayout{"The Tavrin - Run Options", 6000, 4590, kControls};
+constexpr RunOptionsLayout kLayout{"The Tavrin - Run Options", 6000, 5370, kControls};
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "launch/run_records.h"
 #include "launch/run_waits.h"
 #include "launch/stop_request.h"
+#include "launch/window_placement.h"
 #include "platform/text_encoding.h"
 
 namespace tavrin {
@@ -214,10 +215,21 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     return 1;
   }
   const RunningHere running(platform.system, platform.files.FileIdentity(file));
+  // The launcher's own startup notification and activation token would let an item's
+  // window take the launcher's turn: no item is given them.
+  for (const char* token : {"DESKTOP_STARTUP_ID", "XDG_ACTIVATION_TOKEN"}) {
+    platform.system.SetEnvironment(token, "");
+  }
   const std::string baseFolder = ItemBaseFolder(state, platform.system);
   RunTally counts;
   std::vector<StartedItem> started;
   const int upper = state.UpperBound();
+  PendingWindows windows(
+      platform.system, [&](int position, const std::string& name, const std::string& text) {
+        if (progress != nullptr) {
+          progress->Note({BaseName(file), position, counts.items, name, "", 0, 0}, text);
+        }
+      });
   counts.items = std::min(upper + 1, static_cast<int>(state.Items.size()));
   for (int i = 0; i < counts.items; ++i) {
     // A request to stop (a termination signal) starts nothing more.
@@ -236,7 +248,12 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     const ItemRun run = RunItem(item, baseFolder, platform, waiting);
     if (run.started && !run.skipped) {
       started.push_back({i + 1, EscapeControls(item.ItemName), run.pid, run.mark});
+      RunOptions options;
+      if (ReadRunOptions(item, options).empty()) {
+        windows.Add(i + 1, item.ItemName, run.pid, WishOf(item, options));
+      }
     }
+    windows.Poll();
     if (run.outcome == ItemRun::kStopped) {
       // What started goes on; the run does not wait for it, nor start anything after it.
       if (run.started) ++counts.started;
@@ -253,6 +270,8 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     platform.toolkit.DoEvents();
     if (run.outcome == ItemRun::kFailed && StopsOnFailure(item)) break;
   }
+  // The run ends when the windows it started have their style and place, or are given up.
+  windows.Finish();
   // What this run started is kept for `--stop`, with what earlier runs started that runs.
   for (StartedItem& item : started) {
     if (item.pid != 0 && item.mark.empty()) {

@@ -24,6 +24,9 @@ class RunProgress {
   virtual void Waiting(const RunWait& wait) = 0;
   // Told once, when the run has ended or stopped.
   virtual void RunEnded() = 0;
+  // Told of something about an item that is no failure (its window given up on):
+  // `where` names the run and the item.
+  virtual void Note(const RunWait& where, const std::string& text) { (void)where, (void)text; }
 };
 
 // A wait's length as the texts say it: whole seconds, to the nearest, at least 1.

@@ -92,5 +92,10 @@ int main(int argc, char** argv) {
   };
   tavrin::FrmRunProgress progress(platform.toolkit, {}, waitLine);
 #endif
+  // A window given up on is a note, never a failure.
+  progress.SetNoteOut([&request](const tavrin::RunWait& where, const std::string& text) {
+    tavrin::WriteWholeLine(
+        tavrin::LaunchFailureLine(request.FilePart, where.position, where.itemName, 0, text));
+  });
   return tavrin::Main(request, state, platform, openWindow, &progress);
 }

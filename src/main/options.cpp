@@ -10,6 +10,7 @@
 #include "launch/launch.h"
 #include "launch/run_records.h"
 #include "launch/run_waits.h"
+#include "launch/window_placement.h"
 #include "main/startup.h"
 #include "platform/text_encoding.h"
 #include "tavrin/version.h"
@@ -168,6 +169,12 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "  tavrin: FILE: N of M items started, S skipped, F failed\n"
       "Every run notes the programs it started, for --stop.\n"
       "\n"
+      "An item's first window gets its window style, Place (X,Y,W,H: the frame as you\n"
+      "see it) and Desktop (a workspace from 1) once it shows: on X11 and sway all\n"
+      "three, on Windows the style and Place; on other Wayland desktops only X11\n"
+      "programs get them, and window: waits fail there. --check says what is not\n"
+      "applied here.\n"
+      "\n"
       "Options:\n";
   for (const auto& option : kOptions) {
     std::string synopsis = option.shortName != nullptr
@@ -208,11 +215,13 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
 #endif
   text += "\n";
 #ifdef _WIN32
-  text += "More in README.txt, beside tavrin.exe, and in docs/ of\n"
-          "https://github.com/tavrin/tavrin\n";
+  text +=
+      "More in README.txt, beside tavrin.exe, and in docs/ of\n"
+      "https://github.com/tavrin/tavrin\n";
 #else
-  text += "More in the manual page (man tavrin) and in docs/ of\n"
-          "https://github.com/tavrin/tavrin\n";
+  text +=
+      "More in the manual page (man tavrin) and in docs/ of\n"
+      "https://github.com/tavrin/tavrin\n";
 #endif
   context.out << text;
   return kExitOk;
@@ -299,6 +308,11 @@ int CheckCollection(const OptionCall& call, OptionContext& context) {
            EscapeControls(verdict) + "\n";
   }
   context.out << out;
+  // Said once: what this desktop keeps but does not apply; the run goes on.
+  const std::string unapplied = UnappliedWishesText(state.Items, context.system.Windows().Can());
+  if (!unapplied.empty()) {
+    context.err << "tavrin: " << LineText(call.operand) << ": " << unapplied << "\n";
+  }
   if (tally.failed > 0) {
     context.err << "tavrin: " << LineText(call.operand) << ": " << tally.started << " of "
                 << tally.items << " items would start, " << tally.skipped() << " skipped, "

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/program_windows.h"
 #include "platform/traits.h"
 
 namespace tavrin {
@@ -134,6 +135,13 @@ class SystemInfo {
   virtual std::unique_ptr<RecordsLock> LockRunRecords(const std::string& folder) {
     (void)folder;
     return std::make_unique<RecordsLock>();
+  }
+
+  // The windows of other programs on this desktop. Here: a desktop that lets nothing be
+  // done with them.
+  virtual ProgramWindows& Windows() {
+    static ProgramWindows none;
+    return none;
   }
 
   // Whether a visible top-level window whose title holds `text` exists; nothing where the

@@ -46,7 +46,9 @@ TEST(OptionsSection, OptionsSurviveASaveAndALoadAndLeaveTheRecordsAlone) {
                                {"SkipIfRunning", "1"},
                                {"StopOnFailure", "1"},
                                {"Env", "PORT=8080"},
-                               {"WorkDir", "/srv/site"}}),
+                               {"WorkDir", "/srv/site"},
+                               {"Place", "0,0,960,1080"},
+                               {"Desktop", "2"}}),
         browser}},
       {"Env twice, unknown keys kept as they are",
        {server, testing::With(browser, {{"Env", "A=1"},
@@ -131,6 +133,11 @@ std::string Taken(const RunOptions& o) {
   if (o.stopOnFailure) add("stop");
   for (const auto& [name, value] : o.env) add("env " + name + "=" + value);
   if (!o.workDir.empty()) add("workdir " + o.workDir);
+  if (o.place) {
+    add("place " + std::to_string(o.place->x) + "," + std::to_string(o.place->y) + "," +
+        std::to_string(o.place->width) + "," + std::to_string(o.place->height));
+  }
+  if (o.desktop != none.desktop) add("desktop " + std::to_string(o.desktop));
   return taken;
 }
 
@@ -175,6 +182,15 @@ TEST(RunOptions, ValuesAreReadOrToldWrong) {
       {"a variable", {{"Env", "PATH=/opt/bin:/usr/bin"}}, "env PATH=/opt/bin:/usr/bin"},
       {"no equals sign", {{"Env", "PATH"}}, std::nullopt},
       {"an unknown key", {{"Colour", "anything"}}, ""},
+      {"a place left of the first screen",
+       {{"Place", "-1920,0,960,1080"}},
+       "place -1920,0,960,1080"},
+      {"a place without its height", {{"Place", "0,0,960"}}, std::nullopt},
+      {"a place of no width", {{"Place", "0,0,0,1080"}}, std::nullopt},
+      {"a place with a fifth number", {{"Place", "0,0,960,1080,1"}}, std::nullopt},
+      {"a place with blanks", {{"Place", "0, 0, 960, 1080"}}, std::nullopt},
+      {"workspace 2", {{"desktop", "2"}}, "desktop 2"},
+      {"workspace 0", {{"Desktop", "0"}}, std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

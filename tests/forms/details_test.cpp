@@ -115,8 +115,11 @@ TEST(DetailsText, AnItemWithRunOptionsHasAnOptionsLine) {
                                                  {"StopOnFailure", "1"},
                                                  {"Env", "A=1"},
                                                  {"X", "1"},
+                                                 {"Desktop", "2"},
+                                                 {"Place", "-8,0,960,1080"},
                                                  {"Y", "2"}})),
-            "ready file:/run/x, stop on failure, 1 variable, folder /srv, 2 other keys");
+            "ready file:/run/x, stop on failure, 1 variable, folder /srv, place -8,0,960,1080, "
+            "workspace 2, 2 other keys");
 }
 
 }  // namespace

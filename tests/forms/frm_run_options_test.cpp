@@ -52,13 +52,16 @@ TEST_F(RunOptionsTest, ShowsTheItemsOptionsAsARunReadsThem) {
                                 {"Env", "B=2"},
                                 {"SkipIfRunning", "1"},
                                 {"StopOnFailure", "0"},
-                                {"WorkDir", "/srv/app"}});
+                                {"WorkDir", "/srv/app"},
+                                {"place", "0,0,960,1080"},
+                                {"Desktop", "2"}});
   // The first value of a key, as a run takes it; the variables a line each.
   std::string shown = std::to_string(v.readyEntries.size()) + " " + std::to_string(v.ready);
-  for (C box : {C::txtDelay, C::txtReady, C::txtTimeout, C::txtEnv, C::txtWorkDir}) {
+  for (C box : {C::txtDelay, C::txtReady, C::txtTimeout, C::txtEnv, C::txtWorkDir, C::txtPlace,
+                C::txtDesktop}) {
     shown += "|" + v.texts[box];
   }
-  EXPECT_EQ(shown, "4 1|2000|host:80||A=1\nB=2\n|/srv/app");
+  EXPECT_EQ(shown, "4 1|2000|host:80||A=1\nB=2\n|/srv/app|0,0,960,1080|2");
   EXPECT_TRUE(v.checked[C::cSkip]);
   EXPECT_FALSE(v.checked[C::cStop]);
   EXPECT_EQ(v.focus, C::txtDelay);
@@ -103,6 +106,10 @@ TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
          f.btnBrowse_Click();
        }},
        {{"WorkDir", "/srv/app"}}},
+      {"a window's place and workspace",
+       {},
+       {Typed(C::txtPlace, "0,0,960,1080"), Typed(C::txtDesktop, "2")},
+       {{"Place", "0,0,960,1080"}, {"Desktop", "2"}}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -136,6 +143,14 @@ TEST_F(RunOptionsTest, OkNamesTheFirstWrongFieldAndChangesNothing) {
        {Typed(C::txtEnv, "A=1\n=2")},
        C::txtEnv,
        "Environment (NAME=VALUE, one a line): \"=2\" is no NAME=VALUE"},
+      {"a place without its height",
+       {Typed(C::txtPlace, "0,0,960")},
+       C::txtPlace,
+       "Window place (X,Y,W,H): \"0,0,960\" is no X,Y,WIDTH,HEIGHT in whole pixels"},
+      {"workspace 0",
+       {Typed(C::txtDesktop, "0")},
+       C::txtDesktop,
+       "Workspace (from 1): \"0\" is no workspace number from 1 to 1000"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

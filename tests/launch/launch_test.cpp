@@ -130,7 +130,15 @@ TEST_F(RunAll, ARunNamesItselfForWhatItStartsAndRefusesToRunInsideItself) {
   ASSERT_FALSE(self.empty());
   state.Items = {Item("a", "a"), Item("b", "b", "", 1, kTrue)};
   Strings seen;  // what each start is given
-  fake.shell.during = [&] { seen.push_back(fake.system.GetEnvironment(kRunningVariable)); };
+  // The launcher's own startup notification and activation token are its own, not its
+  // items'.
+  fake.system.SetEnvironment("DESKTOP_STARTUP_ID", "tavrin-1");
+  fake.system.SetEnvironment("XDG_ACTIVATION_TOKEN", "token");
+  fake.shell.during = [&] {
+    seen.push_back(fake.system.GetEnvironment(kRunningVariable) +
+                   fake.system.GetEnvironment("DESKTOP_STARTUP_ID") +
+                   fake.system.GetEnvironment("XDG_ACTIVATION_TOKEN"));
+  };
   std::vector<std::pair<int, std::string>> logged;
   const LaunchFailureLog log = [&](int position, const CollItem&, int32_t, const std::string& t) {
     logged.emplace_back(position, t);

@@ -147,6 +147,42 @@ class RecordingShell : public Shell {
   }
 };
 
+// A desktop whose windows appear when a test says: each started process shows its
+// windows in turn (a splash, then the real one), from the given times on.
+class FakeProgramWindows : public ProgramWindows {
+ public:
+  struct Shown {
+    WindowHandle window;
+    int64_t from, until;  // shown while from <= now < until
+  };
+  explicit FakeProgramWindows(const int64_t& now) : now_(now) {}
+  Abilities Can() override { return can; }
+  WindowHandle FocusedWindow() override { return focused; }
+  WindowHandle FirstWindowOf(int64_t pid) override {
+    for (const Shown& shown : windows[pid]) {
+      if (shown.from <= now_ && now_ < shown.until) return shown.window;
+    }
+    return 0;
+  }
+  bool Apply(WindowHandle window, const WindowWish& wish) override {
+    applied.push_back({window, wish});
+    movedBack.erase(window);
+    return true;
+  }
+  bool Holds(WindowHandle window, const WindowWish&) override {
+    return movedBack.count(window) == 0;
+  }
+
+  Abilities can{true, true, true, true};
+  WindowHandle focused = 0;
+  std::map<int64_t, std::vector<Shown>> windows;  // per process, its windows in order
+  std::set<WindowHandle> movedBack;               // windows their program has moved back
+  std::vector<std::pair<WindowHandle, WindowWish>> applied;
+
+ private:
+  const int64_t& now_;
+};
+
 // Fixed answers for program information.
 class FakeSystemInfo : public SystemInfo {
  public:
@@ -206,8 +242,10 @@ class FakeSystemInfo : public SystemInfo {
     if (StartRuns(pid, mark) && (force || ignoresEnd.count(pid) == 0)) processes.erase(pid);
   }
   std::string RunRecordFolder() override { return recordFolder; }
+  ProgramWindows& Windows() override { return programWindows; }
 
   int64_t now = 0;
+  FakeProgramWindows programWindows{now};
   int64_t readyAt = 0;     // from when a port answers and a window shows
   bool started = false;    // something was started: ports may answer
   bool portTaken = false;  // something else answers, before any start

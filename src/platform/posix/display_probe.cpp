@@ -21,6 +21,7 @@
 #include <string>
 #include <thread>
 
+#include <vector>
 #include "platform/bounded_calls.h"
 
 namespace tavrin::posix {
@@ -200,6 +201,31 @@ bool WaylandReachable() {
   return Answers(ConnectUnix(name, false, deadline), sync, sizeof sync, deadline);
 }
 
+// Whether Qt has a Wayland platform plugin to load: where Qt keeps its plugins, or in
+// the folders the environment adds.
+bool WaylandPluginPresent() {
+  std::vector<std::string> folders;
+  if (const std::string own = Env("QT_QPA_PLATFORM_PLUGIN_PATH"); !own.empty()) {
+    folders.push_back(own);
+  }
+  const std::string extra = Env("QT_PLUGIN_PATH");
+  for (std::size_t start = 0; start < extra.size();) {
+    std::size_t end = extra.find(':', start);
+    if (end == std::string::npos) end = extra.size();
+    if (end > start) folders.push_back(extra.substr(start, end - start) + "/platforms");
+    start = end + 1;
+  }
+#ifdef TAVRIN_QT_PLATFORM_PLUGINS
+  folders.emplace_back(TAVRIN_QT_PLATFORM_PLUGINS);
+#endif
+  for (const std::string& folder : folders) {
+    for (const char* plugin : {"/libqwayland-generic.so", "/libqwayland-egl.so"}) {
+      if (access((folder + plugin).c_str(), R_OK) == 0) return true;
+    }
+  }
+  return false;
+}
+
 bool Screenless(const std::string& platform) {
   return platform.rfind("offscreen", 0) == 0 || platform.rfind("minimal", 0) == 0;
 }
@@ -229,7 +255,9 @@ bool DisplayReachable(const std::string& platform) {
   if (Screenless(platform)) return true;
   if (platform.rfind("xcb", 0) == 0) return XReachable();
   if (platform.rfind("wayland", 0) == 0) return WaylandReachable();
-  return XReachable() || WaylandReachable();
+  // A Wayland socket serves only where Qt can speak Wayland: without its plugin the
+  // windows would go to X, and Qt ends the program when no X server answers.
+  return XReachable() || (WaylandReachable() && WaylandPluginPresent());
 }
 
 }  // namespace tavrin::posix

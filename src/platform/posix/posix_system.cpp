@@ -102,7 +102,24 @@ bool PosixSystemInfo::TcpAnswers(const std::string& host, int port, int timeoutM
 }
 
 std::optional<bool> PosixSystemInfo::VisibleWindowTitled(const std::string& text) {
-  return windows_.VisibleWindowTitled(text);
+  return Windows().VisibleWindowTitled(text);
+}
+
+ProgramWindows& PosixSystemInfo::Windows() {
+  if (!windows_) {
+    const auto set = [](const char* name) {
+      const char* value = std::getenv(name);
+      return value != nullptr && *value != '\0';
+    };
+    if (set("SWAYSOCK")) {
+      windows_ = std::make_unique<SwayProgramWindows>(std::getenv("SWAYSOCK"));
+    } else if (set("DISPLAY")) {
+      windows_ = std::make_unique<X11ProgramWindows>(set("WAYLAND_DISPLAY"));
+    } else {
+      windows_ = std::make_unique<ProgramWindows>();
+    }
+  }
+  return *windows_;
 }
 
 }  // namespace tavrin::posix

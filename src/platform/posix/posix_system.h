@@ -1,6 +1,9 @@
 #pragma once
 
-#include "platform/posix/x11_windows.h"
+#include <memory>
+
+#include "platform/posix/sway_program_windows.h"
+#include "platform/posix/x11_program_windows.h"
 #include "platform/system.h"
 
 namespace tavrin::posix {
@@ -20,7 +23,7 @@ class PosixSystemInfo : public SystemInfo {
   // nanosleep: a caught signal ends it early.
   void Pause(long ms) override;
   bool TcpAnswers(const std::string& host, int port, int timeoutMs) override;
-  // The windows of the X server that DISPLAY names; nothing without one.
+  // As the desktop's windows (Windows) answer.
   std::optional<bool> VisibleWindowTitled(const std::string& text) override;
   // /proc: a process of this user whose executable is `path`, or whose interpreter (the
   // script's "#!" line) runs `path`.
@@ -39,9 +42,13 @@ class PosixSystemInfo : public SystemInfo {
   std::string RunRecordFolder() override;
   // flock on the folder.
   std::unique_ptr<RecordsLock> LockRunRecords(const std::string& folder) override;
+  // The desktop's, chosen once from the environment: sway through its IPC (SWAYSOCK);
+  // the X server's (DISPLAY), on a Wayland desktop (WAYLAND_DISPLAY) only its X
+  // windows; none without either.
+  ProgramWindows& Windows() override;
 
  private:
-  X11Windows windows_;
+  std::unique_ptr<ProgramWindows> windows_;
 };
 
 }  // namespace tavrin::posix

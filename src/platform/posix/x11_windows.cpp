@@ -1,6 +1,7 @@
 #include "platform/posix/x11_windows.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -49,6 +50,7 @@ struct AttributesReply {
 };
 
 constexpr Atom kAnyType = 0;
+constexpr Atom kAtomCardinal = 6;
 constexpr Atom kAtomWindow = 33;
 constexpr Atom kAtomWmName = 39;
 constexpr uint8_t kMapViewable = 2;
@@ -60,7 +62,7 @@ struct X11Windows::Connection {
   void* library = nullptr;
   void* conn = nullptr;
   Window root = 0;
-  Atom clientList = 0, netWmName = 0;
+  Atom clientList = 0, netWmName = 0, netWmPid = 0;
 
   void* (*connect)(const char*, int*) = nullptr;
   int (*hasError)(void*) = nullptr;
@@ -114,6 +116,7 @@ struct X11Windows::Connection {
     root = *it.data;
     clientList = InternAtom("_NET_CLIENT_LIST");
     netWmName = InternAtom("_NET_WM_NAME");
+    netWmPid = InternAtom("_NET_WM_PID");
     return true;
   }
 
@@ -149,14 +152,43 @@ struct X11Windows::Connection {
       std::free(reply);
       if (listed) return windows;
     }
-    // No window manager keeps the list: the root's children are the top-level windows.
-    void* tree = queryTreeReply(conn, queryTree(conn, root), nullptr);
+    // No window manager keeps the list: the root's children are the top-level windows,
+    // and where a window manager frames them, the windows inside the frames.
+    windows = Children(root);
+    std::vector<Cookie> inner;
+    inner.reserve(windows.size());
+    for (const Window w : windows) inner.push_back(queryTree(conn, w));
+    for (const Cookie cookie : inner) {
+      void* tree = queryTreeReply(conn, cookie, nullptr);
+      if (tree) {
+        const Window* ids = treeChildren(tree);
+        windows.insert(windows.end(), ids, ids + treeChildrenLength(tree));
+      }
+      std::free(tree);
+    }
+    return windows;
+  }
+
+  std::vector<Window> Children(Window parent) {
+    std::vector<Window> children;
+    void* tree = queryTreeReply(conn, queryTree(conn, parent), nullptr);
     if (tree) {
       const Window* ids = treeChildren(tree);
-      windows.assign(ids, ids + treeChildrenLength(tree));
+      children.assign(ids, ids + treeChildrenLength(tree));
     }
     std::free(tree);
-    return windows;
+    return children;
+  }
+
+  // The process that says it made a window (_NET_WM_PID); 0 when it does not say.
+  uint32_t PropertyNumber(Cookie cookie) {
+    PropertyReply* reply = getPropertyReply(conn, cookie, nullptr);
+    uint32_t number = 0;
+    if (reply && reply->format == 32 && propertyValueLength(reply) >= 1) {
+      number = *static_cast<const uint32_t*>(propertyValue(reply));
+    }
+    std::free(reply);
+    return number;
   }
 
   ~Connection() {
@@ -178,10 +210,11 @@ std::optional<bool> X11Windows::VisibleWindowTitled(const std::string& text) {
     connection_ = std::move(opened);
   }
   Connection& c = *connection_;
+  const auto self = static_cast<uint32_t>(getpid());
   const std::vector<Window> windows = c.TopLevels();
   // Every question is sent before the first answer is read: one round trip in all.
   struct Asked {
-    Cookie attributes, netName, name;
+    Cookie attributes, netName, name, pid;
   };
   std::vector<Asked> asked;
   asked.reserve(windows.size());
@@ -189,7 +222,8 @@ std::optional<bool> X11Windows::VisibleWindowTitled(const std::string& text) {
     asked.push_back(
         {c.getAttributes(c.conn, w),
          c.getProperty(c.conn, 0, w, c.netWmName ? c.netWmName : kAtomWmName, kAnyType, 0, 1024),
-         c.getProperty(c.conn, 0, w, kAtomWmName, kAnyType, 0, 1024)});
+         c.getProperty(c.conn, 0, w, kAtomWmName, kAnyType, 0, 1024),
+         c.getProperty(c.conn, 0, w, c.netWmPid, kAtomCardinal, 0, 1)});
   }
   bool found = false;
   for (const Asked& a : asked) {
@@ -199,7 +233,9 @@ std::optional<bool> X11Windows::VisibleWindowTitled(const std::string& text) {
     std::string title = c.PropertyText(a.netName);
     const std::string plain = c.PropertyText(a.name);
     if (title.empty()) title = plain;
-    if (!found && viewable && title.find(text) != std::string::npos) found = true;
+    // This program's own windows (a run's progress) are never what it waits for.
+    const bool own = c.netWmPid != 0 && c.PropertyNumber(a.pid) == self;
+    if (!found && viewable && !own && title.find(text) != std::string::npos) found = true;
   }
   return found;
 }

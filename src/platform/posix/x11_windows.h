@@ -16,9 +16,11 @@ class X11Windows {
   X11Windows(const X11Windows&) = delete;
   X11Windows& operator=(const X11Windows&) = delete;
 
-  // Whether a mapped top-level window (those the window manager lists in
-  // _NET_CLIENT_LIST, or the root's children where none keeps that list) has a title
-  // (_NET_WM_NAME, else WM_NAME) that holds `text`; nothing without an X server.
+  // Whether a mapped top-level window of another program (those the window manager
+  // lists in _NET_CLIENT_LIST, or where none keeps that list the root's children and the
+  // windows inside their frames) has a title (_NET_WM_NAME, else WM_NAME) that holds
+  // `text`; this program's own windows (_NET_WM_PID) never count. Nothing without an X
+  // server.
   std::optional<bool> VisibleWindowTitled(const std::string& text);
 
  private:

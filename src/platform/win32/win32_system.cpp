@@ -201,32 +201,8 @@ bool Win32SystemInfo::TcpAnswers(const std::string& host, int port, int timeoutM
   return ok;
 }
 
-namespace {
-
-struct TitleSearch {
-  const std::string* text;
-  bool found;
-};
-
-BOOL CALLBACK LookAtWindow(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<TitleSearch*>(param);
-  if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr) return TRUE;
-  char title[1024];
-  const int length = GetWindowTextA(window, title, sizeof title);
-  if (length > 0 && std::string(title, static_cast<std::size_t>(length)).find(*search->text) !=
-                        std::string::npos) {
-    search->found = true;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
-
 std::optional<bool> Win32SystemInfo::VisibleWindowTitled(const std::string& text) {
-  TitleSearch search{&text, false};
-  EnumWindows(&LookAtWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return windows_.VisibleWindowTitled(text);
 }
 
 }  // namespace tavrin::win32

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/system.h"
+#include "platform/win32/win32_program_windows.h"
 
 namespace tavrin::win32 {
 
@@ -30,7 +31,8 @@ class Win32SystemInfo : public SystemInfo {
   void Pause(long ms) override;
   // Winsock, a non-blocking connect given up after `timeoutMs`.
   bool TcpAnswers(const std::string& host, int port, int timeoutMs) override;
-  // EnumWindows: a visible window without owner whose title holds `text`.
+  // EnumWindows: a visible window without owner of another process whose title holds
+  // `text` (this program's own windows, as a run's progress, never count).
   std::optional<bool> VisibleWindowTitled(const std::string& text) override;
   // A process of this user whose image is `path`, letter case ignored.
   bool ProgramRunning(const std::string& path) override;
@@ -47,10 +49,12 @@ class Win32SystemInfo : public SystemInfo {
   std::string RunRecordFolder() override;
   // The file "lock" in the folder, opened for nobody else meanwhile.
   std::unique_ptr<RecordsLock> LockRunRecords(const std::string& folder) override;
+  ProgramWindows& Windows() override { return windows_; }
 
  private:
   // The programs started last, by number, with a handle to each (the newest last).
   std::deque<std::pair<int64_t, std::shared_ptr<void>>> children_;
+  Win32ProgramWindows windows_;
 };
 
 }  // namespace tavrin::win32

@@ -32,7 +32,8 @@ RunOptionsDialog::RunOptionsDialog(FrmRunOptions& form, QWidget* owner)
 
 void RunOptionsDialog::ConnectControls() {
   // What the user changes reaches the form; what the form sets does not come back.
-  for (C box : {C::txtDelay, C::txtReady, C::txtTimeout, C::txtWorkDir}) {
+  for (C box :
+       {C::txtDelay, C::txtReady, C::txtTimeout, C::txtWorkDir, C::txtPlace, C::txtDesktop}) {
     connect(static_cast<QLineEdit*>(Control(box)), &QLineEdit::textEdited, this,
             [this, box](const QString& text) { form_.txt_Change(box, Typed(text)); });
   }

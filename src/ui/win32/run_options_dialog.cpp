@@ -97,6 +97,8 @@ void RunOptionsDialog::OnCommand(int id, int notification) {
     case C::txtReady:
     case C::txtTimeout:
     case C::txtWorkDir:
+    case C::txtPlace:
+    case C::txtDesktop:
       if (notification == EN_CHANGE) form_.txt_Change(control, TextOf(Control(control)));
       break;
     case C::txtEnv:
