@@ -98,8 +98,8 @@ TEST_F(RunProgressTest, OnlyAWaitThatGoesOnShowsTheWindowUntilTheRunEnds) {
 // does not stay under its box; a Cancel after a termination signal keeps the signal.
 TEST_F(RunProgressTest, EscapedTextsBarsAndTheEndOfAWait) {
   ClearStopRequest();
-  FrmRunProgress form(fake.toolkit, maker, {});
-  form.Waiting({"", 2, 4,
+  FrmRunProgress progress(fake.toolkit, maker, {});
+  progress.Waiting({"", 2, 4,
                 "Invoice\xe2\x80\xae"
                 "fdp.exe\t",
                 "window:<b>x</b>\n", 1500, 2000});
@@ -109,12 +109,12 @@ TEST_F(RunProgressTest, EscapedTextsBarsAndTheEndOfAWait) {
   EXPECT_EQ(shown.texts[ProgressControl::lblWait], "Waiting for window:<b>x</b>\\n, 1 s of 2 s");
   EXPECT_EQ(shown.bars[ProgressControl::barItems], "2 of 4");
   EXPECT_EQ(shown.bars[ProgressControl::barWait], "1500 of 2000");
-  form.Waiting({"c", 3, 4, "d", "", 500, 1000});
+  progress.Waiting({"c", 3, 4, "d", "", 500, 1000});
   EXPECT_EQ(shown.bars[ProgressControl::barItems], "2 of 4") << "a delay comes before the start";
-  form.ItemFailed(3);
+  progress.ItemFailed(3);
   EXPECT_EQ(shown.texts[ProgressControl::lblWait], "");
   RequestStop(15);
-  form.btnCancel_Click();
+  progress.btnCancel_Click();
   EXPECT_EQ(StopSignal(), 15);
   ClearStopRequest();
 }
