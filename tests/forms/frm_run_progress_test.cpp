@@ -100,9 +100,9 @@ TEST_F(RunProgressTest, EscapedTextsBarsAndTheEndOfAWait) {
   ClearStopRequest();
   FrmRunProgress progress(fake.toolkit, maker, {});
   progress.Waiting({"", 2, 4,
-                "Invoice\xe2\x80\xae"
-                "fdp.exe\t",
-                "window:<b>x</b>\n", 1500, 2000});
+                    "Invoice\xe2\x80\xae"
+                    "fdp.exe\t",
+                    "window:<b>x</b>\n", 1500, 2000});
   EXPECT_EQ(shown.texts[ProgressControl::lblColl], "The new collection");
   EXPECT_EQ(shown.texts[ProgressControl::lblItem],
             "Starting 2 of 4: Invoice\\xe2\\x80\\xaefdp.exe\\t");
