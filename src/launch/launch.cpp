@@ -101,11 +101,11 @@ ResolvedFile ResolveItemFile(const std::string& File, const CollectionState& sta
 }
 
 std::string ItemFileFolder(const std::string& File, const ResolvedFile& resolved) {
-  const std::string folder = FolderPart(File);
+  std::string folder = FolderPart(File);
   if (folder != File) return folder;
   // A bare name: where the program was found.
   if (resolved.kind != ResolvedFile::Kind::kProgram) return "";
-  const std::string found = FolderPart(resolved.path);
+  std::string found = FolderPart(resolved.path);
   return found == resolved.path ? "" : found;
 }
 
