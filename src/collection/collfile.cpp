@@ -387,9 +387,13 @@ LoadResult ReadCollection(CollectionState& state, ByteReader& in) {
 bool MayWriteOver(const std::string& path, const std::string& name, Platform& platform) {
   const std::string target = ForceCollExt(path);
   if (target == path || !platform.files.Exists(target)) return true;
-  const int answer = platform.toolkit.MsgBox(
-      ForceCollExt(name) + "\n\nThis file already exists.\nDo you want to replace it?",
-      kStyleQuestionYesNo + kStyleDefaultButton2, kQuestionCaption);
+  return AskToReplace(ForceCollExt(name), platform);
+}
+
+bool AskToReplace(const std::string& name, Platform& platform) {
+  const int answer =
+      platform.toolkit.MsgBox(name + "\n\nThis file already exists.\nDo you want to replace it?",
+                              kStyleQuestionYesNo + kStyleDefaultButton2, kQuestionCaption);
   return answer == kAnswerYes;
 }
 

@@ -76,6 +76,8 @@ void ReportDamagedOptions(const CollectionState& state, const std::string& name,
 // asked first whether to replace it, as `name` with the extension (No unless Yes).
 [[nodiscard]] bool MayWriteOver(const std::string& path, const std::string& name,
                                 Platform& platform);
+// Asks whether the existing file `name` is to be replaced: true on Yes (No is the default).
+[[nodiscard]] bool AskToReplace(const std::string& name, Platform& platform);
 
 // Tells the user why a load did not give LoadOk, and asks the upgrade question for an
 // old version. `name` is shown in the boxes; the upgrade writes to `upgradePath`

@@ -76,7 +76,7 @@ bool ShowOpenDialog(OpenFileName& OpenFileDlg, int16_t filterIndex, FileDialogs&
   return RunDialog(OpenFileDlg, false, dialogs);
 }
 
-bool ShowSaveDialog(OpenFileName& SaveFileDlg, FileDialogs& dialogs) {
+bool ShowSaveDialog(OpenFileName& SaveFileDlg, FileDialogs& dialogs, bool askToReplace) {
   SaveFileDlg.lStructSize = 76;
   SaveFileDlg.lpstrFilter =
       "Tavrin Collections" + kSep + kCollPattern + kSep + "All Files" + kSep + "*.*" + kSep + kSep;
@@ -84,7 +84,7 @@ bool ShowSaveDialog(OpenFileName& SaveFileDlg, FileDialogs& dialogs) {
   SaveFileDlg.nMaxFile = static_cast<uint32_t>(SaveFileDlg.lpstrFile.size());
   SaveFileDlg.lpstrFileTitle = std::string(512, ' ');
   SaveFileDlg.nMaxFileTitle = 512;
-  SaveFileDlg.Flags = kSaveDialogFlags;
+  SaveFileDlg.Flags = askToReplace ? kSaveDialogFlags : kSaveDialogFlags & ~OFN_OVERWRITEPROMPT;
   SaveFileDlg.lpstrDefExt = std::string(kCollExt).substr(1);
   return RunDialog(SaveFileDlg, true, dialogs);
 }

@@ -45,8 +45,9 @@ bool ShowOpenDialog(OpenFileName& OpenFileDlg, int16_t filterIndex, FileDialogs&
 // Shows the Save As dialog with the filters "Tavrin Collections" and "All Files",
 // proposing the caller's lpstrFile (a name padded with blanks) in the caller's
 // lpstrInitialDir. A name typed without extension gets ".tavrin" before the dialog asks
-// whether an existing file is to be replaced.
-bool ShowSaveDialog(OpenFileName& SaveFileDlg, FileDialogs& dialogs);
+// whether an existing file is to be replaced (unless `askToReplace` is false: the caller
+// asks).
+bool ShowSaveDialog(OpenFileName& SaveFileDlg, FileDialogs& dialogs, bool askToReplace = true);
 
 // The dialog request a record describes.
 FileDialogRequest RequestFromRecord(const OpenFileName& record, bool save);

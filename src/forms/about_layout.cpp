@@ -22,7 +22,7 @@ constexpr Control kControls[] = {
      .name = "lblLegal2",
      .text = FrmAbout::kLegalNotice[1],
      .place = {990, 960, 3165, 225}},
-    {.kind = K::Link, .id = A::lblMail, .name = "lblMail", .place = {990, 1290, 2460, 225}},
+    {.kind = K::Link, .id = A::lblMail, .name = "lblMail", .place = {990, 1260, 2460, 285}},
     {.kind = K::Picture, .name = "picBut", .picture = "tavrin", .place = {180, 150, 480, 480}},
     {.kind = K::PushButton,
      .id = A::btnOK,

@@ -91,7 +91,7 @@ std::string TypeText(const std::string& description) {
 }
 
 std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& typeDescription,
-                        SystemInfo& system) {
+                        const std::string& folder, SystemInfo& system) {
   // A value is shown with what would hide or reorder its characters escaped, then cut
   // to the room of its line.
   const auto shown = [](const std::string& value, std::size_t room) {
@@ -103,7 +103,7 @@ std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& 
   text += "File: " + system.PathCase(shown(FilePart(item.File), 25)) + "\n";
   text += "Parameters: " + shown(item.Params, 19) + "\n";
   text += "Folder: \n";
-  text += system.PathCase(shown(FolderPart(item.File), 31)) + "\n";
+  text += system.PathCase(shown(folder, 31)) + "\n";
   text += std::string("Wait until finished: ") + (item.Wait != 0 ? "Yes" : "No") + "\n";
   text += "Type: " + Capitalised(TypeText(typeDescription)) + "\n";
   text += "Style: " + RetWinStyle(item.WinStyle) + "\n";

@@ -29,9 +29,9 @@ std::string OptionsSummary(const CollItem& item);
 // `typeDescription` is the file type's description (empty for a missing file). Paths are shown in
 // the letter case the system shows them in (SystemInfo::PathCase). The item's texts are shown as
 // WindowText escapes them, so that a control character or a direction control cannot hide or
-// reorder what they hold.
+// reorder what they hold. `folder` is the folder it runs from (ItemFileFolder).
 std::string DetailsText(const CollItem& item, int ItemIndex, const std::string& typeDescription,
-                        SystemInfo& system);
+                        const std::string& folder, SystemInfo& system);
 
 // Whether a File box text names a program, so that waiting for it makes sense: its
 // last three characters are "exe", "bat" or "com" in any letter case (no dot needed),

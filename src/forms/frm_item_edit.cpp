@@ -28,11 +28,13 @@ void FrmItemEdit::Form_Load(ItemEditView& view) {
   SetEnabled(EditControl::tbOpenFind, false);
   SetEnabled(EditControl::cWait, true);
   const CollItem& item = ctx_.edit.EditItem;
+  itemShown_ = ShownBytes(item.ItemName);
   item_ = item.ItemName;
-  view.SetText(EditControl::txtItem, WindowText(item_));
+  view.SetText(EditControl::txtItem, itemShown_.Shown());
   SetFileText(item.File);
+  paramsShown_ = ShownBytes(item.Params);
   params_ = item.Params;
-  view.SetText(EditControl::txtParams, WindowText(params_));
+  view.SetText(EditControl::txtParams, paramsShown_.Shown());
   // A code without an entry shows no style and is kept unless the user picks one.
   style_ = item.WinStyle >= 0 && item.WinStyle < static_cast<int>(kStyleEntries.size())
                ? item.WinStyle
@@ -76,8 +78,9 @@ void FrmItemEdit::SetEnabled(EditControl control, bool enabled) {
 
 void FrmItemEdit::SetFileText(const std::string& text) {
   if (text == file_) return;
-  view_->SetText(EditControl::txtFile, WindowText(text));
-  txtFile_Change(text);
+  fileShown_ = ShownBytes(text);
+  view_->SetText(EditControl::txtFile, fileShown_.Shown());
+  FileChanged(text);
 }
 
 void FrmItemEdit::SetWaitChecked(bool checked) {
@@ -95,12 +98,14 @@ void FrmItemEdit::CheckChange() {
 }
 
 void FrmItemEdit::txtItem_Change(const std::string& text) {
-  item_ = text;
+  itemShown_.Edit(text);
+  item_ = itemShown_.Bytes();
   if (!Loading) CheckChange();
 }
 
 void FrmItemEdit::txtParams_Change(const std::string& text) {
-  params_ = text;
+  paramsShown_.Edit(text);
+  params_ = paramsShown_.Bytes();
   if (!Loading) CheckChange();
 }
 
@@ -115,6 +120,11 @@ void FrmItemEdit::cWait_Click(bool checked) {
 }
 
 void FrmItemEdit::txtFile_Change(const std::string& text) {
+  fileShown_.Edit(text);
+  FileChanged(fileShown_.Bytes());
+}
+
+void FrmItemEdit::FileChanged(const std::string& text) {
   file_ = text;
   SetEnabled(EditControl::tbOpenFind, !text.empty());
   if (!Loading) CheckChange();
@@ -135,9 +145,14 @@ void FrmItemEdit::tbOpen_ButtonClick(EditControl button) {
     // In lower case as the system lowers its paths (where their case does not count).
     SetFileText(ctx_.platform.system.PathCase(CutAtNull(OpenFileDlg.lpstrFile)));
   } else if (button == EditControl::tbOpenFind) {
+    // The folder of what a start would open; for a bare name, of the program found on
+    // the search path (never the program itself).
+    const std::string folder =
+        ItemFileFolder(file_, ResolveItemFile(file_, ctx_.state, ctx_.platform));
+    if (folder.empty()) return;
     ShellRequest request;
     request.verb = "Open";
-    request.file = FolderPart(file_);
+    request.file = folder;
     request.show = kSwShowNormal;
     ctx_.platform.shell.ShellExecute(request);
   }

@@ -6,6 +6,7 @@
 #include "dialogs/common_dialog.h"
 #include "forms/form_context.h"
 #include "forms/window_layout.h"
+#include "platform/text_encoding.h"
 
 namespace tavrin {
 
@@ -80,6 +81,8 @@ class FrmItemEdit {
  private:
   // Sets a box's text as the program does: its change handler runs when it changed.
   void SetFileText(const std::string& text);
+  // The File box now stands for `text`: its rules run.
+  void FileChanged(const std::string& text);
   void SetWaitChecked(bool checked);
   void SetEnabled(EditControl control, bool enabled);
   void PressButton(EditControl button);
@@ -89,6 +92,10 @@ class FrmItemEdit {
   bool Loading = false;
   OpenFileName OpenFileDlg;
 
+  // What the three boxes show, and the bytes they stand for.
+  ShownBytes itemShown_;
+  ShownBytes fileShown_;
+  ShownBytes paramsShown_;
   std::string item_;
   std::string file_;
   std::string params_;

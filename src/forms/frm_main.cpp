@@ -136,6 +136,18 @@ void FrmMain::cboColl_Change(const std::string& text) {
 
 void FrmMain::cboColl_Click(int index) {
   if (index < 0 || index >= static_cast<int>(collEntries_.size())) return;
+  const std::string entry = collEntries_[static_cast<std::size_t>(index)];
+  if (!ChangesMayGo()) {
+    // The box goes back to the collection that was kept.
+    SetBoxText(kCurrentCollection);
+    return;
+  }
+  // A save may have listed a new entry before the one picked.
+  LoadCollEntry(CollEntryOf(entry));
+}
+
+void FrmMain::LoadCollEntry(int index) {
+  if (index < 0 || index >= static_cast<int>(collEntries_.size())) return;
   // The pick shows its entry (the box may have done so already).
   const std::string entry = collEntries_[static_cast<std::size_t>(index)];
   SetBoxText(entry);
@@ -165,6 +177,7 @@ void FrmMain::cboColl_Click(int index) {
 }
 
 void FrmMain::CollChanged(bool Changed) {
+  unsaved_ = Changed;
   SetEnabled(MainControl::tbCollDelete, false);
   SetEnabled(MainControl::tbCollSave, Changed);
   if (Changed) SetBoxText(kCurrentCollection);
@@ -191,7 +204,24 @@ void FrmMain::tbColl_ButtonClick(MainControl button) {
   }
 }
 
+bool FrmMain::ChangesMayGo() {
+  if (!unsaved_) return true;
+  const std::string& file = ctx_.state.CurrentCollFile;
+  const std::string name = file.empty() ? "The new collection" : BaseName(file);
+  switch (
+      ctx_.platform.toolkit.MsgBox(name + " has changes that are not saved.\n\nSave them first?",
+                                   kStyleQuestionYesNoCancel, kCaption)) {
+    case kAnswerYes:
+      return SaveCollectionAs();
+    case kAnswerNo:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void FrmMain::OpenOtherCollection() {
+  if (!ChangesMayGo()) return;
   if (!ShowOpenDialog(OpenFileDlg, 1, ctx_.dialogs)) return;
   const std::string path = CutAtNull(OpenFileDlg.lpstrFile);
   // A load that stops leaves the collection shown before: list and items agree.
@@ -204,6 +234,7 @@ void FrmMain::OpenOtherCollection() {
     return;
   }
   ReportDamagedOptions(ctx_.state, FilePart(path), ctx_.platform);
+  unsaved_ = false;
   AddItemsToList();
   SetBoxText(BaseName(path));
   ctx_.state.CurrentCollFile = path;
@@ -211,16 +242,21 @@ void FrmMain::OpenOtherCollection() {
   SetEnabled(MainControl::tbCollSave, true);
 }
 
-void FrmMain::SaveCollectionAs() {
+bool FrmMain::SaveCollectionAs() {
   SaveFileDlg.lpstrInitialDir = ctx_.platform.system.CollectionFolder();
   const std::string proposal =
       collText_ == kCurrentCollection ? ctx_.state.CurrentCollFile : collText_;
   const std::size_t used = collText_.size();
   SaveFileDlg.lpstrFile = proposal + std::string(used < 1024 ? 1024 - used : 0, ' ');
-  if (!ShowSaveDialog(SaveFileDlg, ctx_.dialogs)) return;
+  // The form asks before a file is replaced, and not when it is the collection's own.
+  if (!ShowSaveDialog(SaveFileDlg, ctx_.dialogs, false)) return false;
   const std::string chosen = CutAtNull(SaveFileDlg.lpstrFile);
-  // The dialog asked about the name chosen; the file written may be another one.
-  if (!MayWriteOver(chosen, FilePart(chosen), ctx_.platform)) return;
+  const std::string target = ForceCollExt(chosen);
+  SystemInfo& system = ctx_.platform.system;
+  if (system.PathCase(target) != system.PathCase(ctx_.state.CurrentCollFile) &&
+      ctx_.platform.files.Exists(target) && !AskToReplace(FilePart(target), ctx_.platform)) {
+    return false;
+  }
   if (SaveCollectionFile(ctx_.state, chosen, ctx_.platform.files)) {
     // Named by the box's list entry; by the chosen file when the box shows none.
     const int entry = CollEntryOf(collText_);
@@ -228,31 +264,46 @@ void FrmMain::SaveCollectionAs() {
                                        : FilePart(ForceCollExt(chosen));
     ctx_.platform.toolkit.MsgBox(name + "\n\nThe Tavrin was unable to save this file!!",
                                  kStyleCriticalOk, kErrorCaption);
-    return;
+    return false;
   }
   GetTavrinFiles();
-  SetBoxText(BaseName(chosen));
+  SetBoxText(BaseName(ForceCollExt(chosen)));
   ctx_.state.CurrentCollFile = ForceCollExt(chosen);
+  unsaved_ = false;
   SetEnabled(MainControl::tbCollDelete, true);
+  return true;
 }
 
 void FrmMain::SubDeleteFile() {
   const std::string& file = ctx_.state.CurrentCollFile;
   if (file.empty()) return;  // nothing to delete
-  const int error = ctx_.platform.files.DeleteFile(file);
+  // In lower case as the system lowers its paths (where their case does not count).
+  const std::string shown = ctx_.platform.system.PathCase(file);
+  // To the trash, from which it can be taken back; only where there is none, a question.
+  int error = ctx_.platform.files.TrashFile(file);
+  if (error == kNoTrash) {
+    if (ctx_.platform.toolkit.MsgBox(
+            shown + "\n\nThis folder has no trash: the file would be deleted "
+                    "for good.\nDo you want to delete it?",
+            kStyleQuestionYesNo + kStyleDefaultButton2, kQuestionCaption) != kAnswerYes) {
+      return;
+    }
+    error = ctx_.platform.files.DeleteFile(file);
+  }
   if (error != 0) {
-    // In lower case as the system lowers its paths (where their case does not count).
-    const std::string shown = ctx_.platform.system.PathCase(file);
     ctx_.platform.toolkit.MsgBox(shown + "\n\nError " + std::to_string(error), kStyleCriticalOk,
                                  kErrorCaption);
     return;
   }
   ClearItems();
+  unsaved_ = false;
   SetEnabled(MainControl::tbCollDelete, false);
   GetTavrinFiles();
 }
 
 void FrmMain::StartNewCollection() {
+  if (!ChangesMayGo()) return;
+  unsaved_ = false;
   ctx_.state.ResetItems();
   ClearItems();
   SetEnabled(MainControl::tbCollSave, false);
@@ -292,7 +343,8 @@ void FrmMain::DisplayDetails(int ItemIndex) {
   // The type of what the start would open.
   const ResolvedFile resolved = ResolveItemFile(item.File, ctx_.state, ctx_.platform);
   const std::string type = ctx_.platform.system.FileTypeDescription(resolved.path);
-  view_->ShowDetails(DetailsText(item, ItemIndex, type, ctx_.platform.system));
+  view_->ShowDetails(DetailsText(item, ItemIndex, type, ItemFileFolder(item.File, resolved),
+                                 ctx_.platform.system));
 }
 
 void FrmMain::SelectListEntry(int index) {
@@ -441,7 +493,7 @@ void FrmMain::RemoveSelectedItem() {
   if (count == 0) return;
   if (count == 1) {
     // Removing the only item leaves no collection.
-    cboColl_Click(0);
+    LoadCollEntry(0);
     return;
   }
   const int i = selected_;
@@ -554,10 +606,16 @@ void FrmMain::btnExec_Click() {
   }
 }
 
-void FrmMain::btnExit_Click() { view_->Unload(); }
+void FrmMain::btnExit_Click() {
+  if (ChangesMayGo()) view_->Unload();
+}
 
 void FrmMain::mnuFile_Click(int Index) {
-  if (Index == 0) view_->Unload();
+  if (Index == 0) btnExit_Click();
+}
+
+bool FrmMain::Form_QueryUnload(int UnloadMode) {
+  return UnloadMode != kUnloadCloseBox || ChangesMayGo();
 }
 
 void FrmMain::mnuOption_Click(int Index) {
@@ -592,6 +650,13 @@ void FrmMain::MenuClick(MainMenu menu, int index) {
 bool FrmMain::Form_KeyDown(int KeyCode, int Shift, MainControl focus) {
   if (Shift != 0) shiftPressed_ = true;
   if (focus == MainControl::lstItems && lstItems_KeyDown(KeyCode, Shift)) return true;
+  // Up and Down in the closed collection box pick the entry before or after the one it
+  // shows (from "<None>" when it shows a text that is no entry).
+  if (focus == MainControl::cboColl && (KeyCode == kKeyUp || KeyCode == kKeyDown) && Shift == 0) {
+    const int next = CollEntryOf(collText_) + (KeyCode == kKeyDown ? 1 : -1);
+    if (next >= 0 && next < static_cast<int>(collEntries_.size())) cboColl_Click(next);
+    return true;
+  }
   // The window's own keys, ahead of the control that has the focus (a control that
   // claims a key, as a text box claims Ctrl+X, would keep it from the menu).
   if (KeyCode == kKeyX && Shift == kCtrlMask) {

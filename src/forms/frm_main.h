@@ -135,6 +135,8 @@ class FrmMain {
 
   void btnExec_Click();
   void btnExit_Click();
+  // The window is to close (the close box: kUnloadCloseBox); false keeps it open.
+  bool Form_QueryUnload(int UnloadMode);
   void mnuFile_Click(int Index);
   void mnuOption_Click(int Index);
   void mnuHelp_Click(int Index);
@@ -180,9 +182,16 @@ class FrmMain {
   void SetEnabled(MainControl control, bool enabled);
   void PressButton(MainControl button);
 
+  // Loads entry `index` of the box (none for "<None>"), dropping what the list holds.
+  void LoadCollEntry(int index);
+  // Before unsaved changes would be dropped: asks whether to save them first. True when
+  // the caller may go on (saved, or not to be saved).
+  bool ChangesMayGo();
+
   // The collection toolbar's actions.
   void OpenOtherCollection();
-  void SaveCollectionAs();
+  // True when the collection was saved.
+  bool SaveCollectionAs();
   void StartNewCollection();
   // The item toolbar's and the popups' actions on the selected item.
   void MoveSelected(int step);
@@ -195,6 +204,8 @@ class FrmMain {
   std::string commandLine_;
   MainView* view_ = nullptr;
   bool shiftPressed_ = false;
+  // The items hold changes that are not saved.
+  bool unsaved_ = false;
   OpenFileName OpenFileDlg;
   OpenFileName SaveFileDlg;
 

@@ -7,6 +7,8 @@
 #include "collection/paths.h"
 #include "collection/run_options.h"
 #include "forms/keys.h"
+#include "launch/launch.h"
+#include "launch/run_waits.h"
 #include "platform/ascii.h"
 #include "platform/text_encoding.h"
 
@@ -20,6 +22,9 @@ constexpr std::array<const char*, 4> kReadyEntries = {"Not at all", "A port answ
                                                       "A file exists (PATH)",
                                                       "A window shows (TEXT of its title)"};
 constexpr std::array<std::string_view, 4> kReadyPrefixes = {"", "tcp:", "file:", "window:"};
+// What each kind of wait is told in its box.
+constexpr std::array<std::string_view, 4> kReadyForms = {"", "HOST:PORT", "PATH",
+                                                         "TEXT of its title"};
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
@@ -68,6 +73,25 @@ std::string WhyWrong(std::string_view key, const std::string& value) {
   return why;
 }
 
+// Why `address` is no HOST:PORT for a port wait; empty when it is one.
+std::string WhyNoAddress(const std::string& address) {
+  const std::size_t colon = address.rfind(':');
+  const bool bracketed = !address.empty() && address.front() == '[';
+  if (colon == std::string::npos || (bracketed && address.back() == ']')) {
+    return "\"" + address + "\" has no port: type HOST:PORT, as 127.0.0.1:8080";
+  }
+  const std::string port = address.substr(colon + 1);
+  const bool digits = !port.empty() && port.size() <= 9 &&
+                      port.find_first_not_of("0123456789") == std::string::npos;
+  if (!digits || std::stol(port) < 1 || std::stol(port) > 65535) {
+    return "\"" + address + "\": the port \"" + port + "\" is no number from 1 to 65535";
+  }
+  if (colon == 0 || (bracketed && colon == 1)) {
+    return "\"" + address + "\" has no host: type HOST:PORT, as 127.0.0.1:8080";
+  }
+  return "";
+}
+
 // The label before `box` in the dialog, as the user reads it ("Delay before start (ms)").
 std::string FieldName(OptionsControl box) {
   const RunOptionsLayout& layout = RunOptionsDialogLayout();
@@ -111,9 +135,9 @@ void FrmRunOptions::Form_Load(RunOptionsView& view) {
 
   view.SetReadyEntries({kReadyEntries.begin(), kReadyEntries.end()});
   view.SetReadyIndex(f.readyKind);
-  for (C box : {C::txtDelay, C::txtReady, C::txtTimeout, C::txtEnv, C::txtWorkDir, C::txtPlace,
-                C::txtDesktop}) {
-    view.SetText(box, WindowText(f.*TextField(box)));
+  for (C box : kTextBoxes) {
+    shown_[Slot(box)] = ShownBytes(f.*TextField(box));
+    view.SetText(box, shown_[Slot(box)].Shown());
   }
   view.SetChecked(C::cSkip, f.skip);
   view.SetChecked(C::cStop, f.stop);
@@ -146,7 +170,15 @@ bool FrmRunOptions::Checked(OptionsControl box) const {
 }
 
 void FrmRunOptions::txt_Change(OptionsControl box, const std::string& text) {
-  now_.*TextField(box) = text;
+  ShownBytes& shown = shown_[Slot(box)];
+  shown.Edit(text);
+  now_.*TextField(box) = shown.Bytes();
+}
+
+std::size_t FrmRunOptions::Slot(OptionsControl box) {
+  return static_cast<std::size_t>(std::find(kTextBoxes.begin(), kTextBoxes.end(), box) -
+                                  kTextBoxes.begin()) %
+         kTextBoxes.size();
 }
 
 void FrmRunOptions::cboReady_Click(int index) {
@@ -161,13 +193,19 @@ void FrmRunOptions::btnBrowse_Click() {
   FileDialogRequest request;
   request.folders = true;
   request.keepCurrentDir = true;
-  request.initialDir = now_.workDir.empty() || now_.workDir[0] != kNativeSeparator
-                           ? ctx_.platform.system.CollectionFolder()
-                           : now_.workDir;
+  request.prompt = "Choose the working folder";
+  // It starts at the folder typed in the box, when there is one.
+  const std::string typed =
+      ReadyPath(now_.workDir, ItemBaseFolder(ctx_.state, ctx_.platform.system));
+  request.initialDir = !now_.workDir.empty() && ctx_.platform.files.IsFolder(typed)
+                           ? typed
+                           : ctx_.platform.system.CollectionFolder();
   std::string chosen;
   if (!ctx_.dialogs.Show(request, chosen)) return;
   now_.workDir = chosen;
-  view_->SetText(C::txtWorkDir, WindowText(chosen));
+  ShownBytes& shown = shown_[Slot(C::txtWorkDir)];
+  shown = ShownBytes(chosen);
+  view_->SetText(C::txtWorkDir, shown.Shown());
 }
 
 OptionsControl FrmRunOptions::Check(std::string& why) const {
@@ -182,6 +220,13 @@ OptionsControl FrmRunOptions::Check(std::string& why) const {
           "\" is waited for as nothing: pick a port, a file or a window, or empty its box";
     return C::txtReady;
   }
+  const auto kind = static_cast<std::size_t>(now_.readyKind);
+  if (kind > 0 && now_.ready.empty()) {
+    why = FieldName(C::txtReady) + ": nothing to wait for: type " + std::string(kReadyForms[kind]) +
+          ", or pick \"" + kReadyEntries[0] + "\"";
+    return C::txtReady;
+  }
+  if (kind == 1 && wrong(C::txtReady, WhyNoAddress(now_.ready))) return C::txtReady;
   if (now_.readyKind > 0 &&
       wrong(C::txtReady,
             WhyWrong("WaitReady",
@@ -203,10 +248,23 @@ OptionsControl FrmRunOptions::Check(std::string& why) const {
     const std::string& text = now_.*TextField(box);
     if (!text.empty() && wrong(box, WhyWrong(key, text))) return box;
   }
+  if (!now_.workDir.empty()) {
+    const std::string base = ItemBaseFolder(ctx_.state, ctx_.platform.system);
+    if (!ctx_.platform.files.IsFolder(ReadyPath(now_.workDir, base))) {
+      why = FieldName(C::txtWorkDir) + ": \"" + now_.workDir + "\": " + kNoWorkDirText;
+      return C::txtWorkDir;
+    }
+  }
   return C::None;
 }
 
 void FrmRunOptions::btnOK_Click() {
+  // An address typed with its kind's prefix ("tcp:127.0.0.1:8080" under "A port
+  // answers") is taken without it.
+  const std::string_view prefix = kReadyPrefixes[static_cast<std::size_t>(now_.readyKind)];
+  if (!prefix.empty() && StartsWithIgnoringCase(now_.ready, prefix)) {
+    now_.ready.erase(0, prefix.size());
+  }
   std::string why;
   if (const OptionsControl wrong = Check(why); wrong != C::None) {
     ctx_.platform.toolkit.MsgBox(WindowText(why), kStyleExclamationOk,

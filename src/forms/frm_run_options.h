@@ -1,10 +1,12 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "forms/form_context.h"
 #include "forms/window_layout.h"
+#include "platform/text_encoding.h"
 
 namespace tavrin {
 
@@ -88,8 +90,17 @@ class FrmRunOptions {
   // The first field that is wrong, with the box naming it; None when all are right.
   OptionsControl Check(std::string& why) const;
 
+  // The text boxes, and the place of each in shown_.
+  static constexpr std::array<OptionsControl, 7> kTextBoxes = {
+      OptionsControl::txtDelay,  OptionsControl::txtReady,   OptionsControl::txtTimeout,
+      OptionsControl::txtEnv,    OptionsControl::txtWorkDir, OptionsControl::txtPlace,
+      OptionsControl::txtDesktop};
+  static std::size_t Slot(OptionsControl box);
+
   FormContext ctx_;
   RunOptionsView* view_ = nullptr;
+  // What each text box shows, and the bytes it stands for.
+  std::array<ShownBytes, kTextBoxes.size()> shown_;
   Fields now_;
   Fields loaded_;
 };

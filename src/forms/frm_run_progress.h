@@ -11,7 +11,7 @@
 namespace tavrin {
 
 // The controls of a run's progress window, as the form names them to its view.
-enum class ProgressControl { None, lblColl, lblItem, lblWait, btnCancel };
+enum class ProgressControl { None, lblColl, lblItem, barItems, lblWait, barWait, btnCancel };
 
 // The progress window's controls, from which both views make it.
 using RunProgressLayout = WindowLayout<ProgressControl>;
@@ -21,7 +21,10 @@ const RunProgressLayout& RunProgressWindowLayout();
 class RunProgressView {
  public:
   virtual ~RunProgressView() = default;
+  // A label's text, one line; what does not fit is cut with an ellipsis.
   virtual void SetText(ProgressControl label, const std::string& text) = 0;
+  // How far a bar is filled: `value` of `maximum` (0 to maximum).
+  virtual void SetBar(ProgressControl bar, int value, int maximum) = 0;
   // Shows the window (not modal: the run goes on while it shows).
   virtual void Show() = 0;
   // Closes the window for good.
@@ -35,7 +38,9 @@ using RunProgressViewMaker = std::function<std::unique_ptr<RunProgressView>(FrmR
 
 // The progress of one run. Nothing shows while a run does not wait, nor for a wait
 // that ends within kShowAfter. A longer wait shows the window: the collection, "Starting
-// 2 of 3: NAME" and what it waits for, how long so far; it stays until the run ends.
+// 2 of 3: NAME" above a bar of the items started of all, and what it waits for, how long
+// so far, above a bar of the wait's share of its limit; it stays until the run ends. The
+// texts of the collection are shown escaped (WindowText).
 // Where no window can be shown, such a wait is told once to `noWindow` instead.
 class FrmRunProgress : public RunProgress {
  public:
@@ -47,6 +52,7 @@ class FrmRunProgress : public RunProgress {
 
   // RunProgress.
   void Waiting(const RunWait& wait) override;
+  void ItemFailed(int position) override;
   void RunEnded() override;
   void Note(const RunWait& where, const std::string& text) override;
   // Where notes go (a line on standard error); none: they are not told.

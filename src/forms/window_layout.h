@@ -33,6 +33,7 @@ enum class ControlKind {
   DetailsPane,  // the drawing area of the item details
   Picture,      // a picture of its own (`picture`)
   Link,         // a text that reads and acts as a link
+  ProgressBar,  // a bar that fills as a share grows; `text` names it to assistive technology
 };
 
 // A text's font: the windows' face at `points`.

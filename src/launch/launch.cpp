@@ -101,6 +101,15 @@ ResolvedFile ResolveItemFile(const std::string& File, const CollectionState& sta
   return platform.shell.Resolve(File, ItemBaseFolder(state, platform.system));
 }
 
+std::string ItemFileFolder(const std::string& File, const ResolvedFile& resolved) {
+  std::string folder = FolderPart(File);
+  if (folder != File) return folder;
+  // A bare name: where the program was found.
+  if (resolved.kind != ResolvedFile::Kind::kProgram) return "";
+  std::string found = FolderPart(resolved.path);
+  return found == resolved.path ? "" : found;
+}
+
 std::string LaunchErrorText(int32_t Code, bool UseRuntimeText, Shell& shell) {
   if (UseRuntimeText) return shell.RuntimeErrorText(Code);
   switch (static_cast<uint32_t>(Code)) {
@@ -263,6 +272,7 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     if (run.outcome == ItemRun::kFailed) {
       ++counts.failed;
       if (log) log(i + 1, item, run.result, run.text);
+      if (progress != nullptr) progress->ItemFailed(i + 1);
       ShowLaunchFailure(item.File, run.text, platform.toolkit, platform.system);
     } else {
       ++counts.started;

@@ -55,6 +55,11 @@ std::string ItemBaseFolder(const CollectionState& state, SystemInfo& system);
 ResolvedFile ResolveItemFile(const std::string& File, const CollectionState& state,
                              Platform& platform);
 
+// The folder of an item's File (`resolved` as ResolveItemFile gives it): its folder part,
+// or, for a bare name, the folder of the program a start would run, found on the search
+// path; empty when a start would find none.
+std::string ItemFileFolder(const std::string& File, const ResolvedFile& resolved);
+
 // The explanatory line for a failed launch: the runtime's description of the number
 // for a waited item, otherwise the text of the shell's error code (empty for codes
 // without one).

@@ -22,6 +22,8 @@ class RunProgress {
   virtual ~RunProgress() = default;
   // Told when a wait begins (waited 0) and again after each slice of it (kWaitSlice).
   virtual void Waiting(const RunWait& wait) = 0;
+  // Told when item `position` failed, before the failure is shown.
+  virtual void ItemFailed(int position) { (void)position; }
   // Told once, when the run has ended or stopped.
   virtual void RunEnded() = 0;
   // Told of something about an item that is no failure (its window given up on):

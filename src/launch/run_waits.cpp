@@ -19,11 +19,15 @@ bool IsAbsolute(const std::string& path) {
   return kNativeSeparator == '\\' && path.size() > 1 && path[1] == ':';
 }
 
+}  // namespace
+
 std::string ReadyPath(const std::string& path, const std::string& baseFolder) {
   if (IsAbsolute(path) || baseFolder.empty()) return path;
   const bool closed = baseFolder.back() == kNativeSeparator;
   return baseFolder + (closed ? "" : std::string(1, kNativeSeparator)) + path;
 }
+
+namespace {
 
 // One look at the target: ready, not yet, or (nothing) never here.
 std::optional<bool> IsReady(const RunOptions& options, const std::string& path, int connectLimit,

@@ -58,6 +58,10 @@ std::string AnswersAlreadyText(const RunOptions& options);
 // What a wait for a window gives where the desktop cannot be asked.
 inline constexpr char kNoWindowWaitText[] = "Waiting for a window is not possible on this desktop";
 
+// A path of a run option (a file to wait for, a working folder) as a run takes it: a
+// relative one from `baseFolder`, the item's collection folder.
+std::string ReadyPath(const std::string& path, const std::string& baseFolder);
+
 // What a run gives for an item whose working folder is missing.
 inline constexpr char kNoWorkDirText[] = "Working folder not found";
 

@@ -52,7 +52,9 @@ void CloseOnTerminate(QWidget& window) {
     while (read(readEnd, bytes, sizeof bytes) > 0) {
     }
     window.close();
-    QCoreApplication::quit();
+    // Not quit(), which a window that will not close yet (the progress window of a run,
+    // which stays until the run has stopped) would refuse: the program ends.
+    QCoreApplication::exit(0);
   });
   sigset_t caught;
   sigemptyset(&caught);

@@ -20,6 +20,8 @@ struct FileDialogRequest {
   bool save = false;
   // Choose a folder rather than a file (no filters; `initialDir` is where it starts).
   bool folders = false;
+  // What the folder dialog tells the user to choose ("Choose the working folder").
+  std::string prompt;
   std::vector<FileFilter> filters;
   int filterIndex = 1;      // 1-based, the filter selected when the dialog opens
   std::string initialDir;   // empty: the system's default folder

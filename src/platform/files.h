@@ -90,6 +90,11 @@ class FileSystem {
   // kRuntimePermissionDenied, or kRuntimePathFileAccess for any other failure).
   [[nodiscard]] virtual int DeleteFile(const std::string& path) = 0;
 
+  // Moves a file to the desktop's trash (Linux: GIO's; Windows: the Recycle Bin), from
+  // which the user can take it back; 0 on success, kNoTrash where its folder has none,
+  // otherwise a runtime error number as DeleteFile gives.
+  [[nodiscard]] virtual int TrashFile(const std::string& path) = 0;
+
   // The names (without folder) of the files in `folder` whose names end in
   // `extension` (compared without regard to letter case), in the order the system
   // lists them.

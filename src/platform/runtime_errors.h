@@ -16,4 +16,7 @@ enum RuntimeError : int32_t {
   kRuntimePathNotFound = 76,
 };
 
+// TrashFile's answer where the file's folder has no trash (no runtime error number).
+inline constexpr int kNoTrash = -1;
+
 }  // namespace tavrin

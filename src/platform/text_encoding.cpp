@@ -1,5 +1,6 @@
 #include "platform/text_encoding.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tavrin {
@@ -161,35 +162,80 @@ enum class Reader {
   kWindow,    // WindowText: a person, in a window
 };
 
-std::string Escaped(std::string_view text, TextEncoding enc, Reader reader) {
+// Appends how the character of `len` bytes at `pos` is shown to `reader` when it is shown
+// as an escape; false, and nothing appended, when it is shown as it is. A backslash is
+// left to its caller.
+bool AppendEscape(std::string& out, std::string_view text, std::size_t pos, std::size_t len,
+                  TextEncoding enc, Reader reader) {
+  const auto byte = static_cast<unsigned char>(text[pos]);
   const bool forPeople = reader == Reader::kTerminal || reader == Reader::kWindow;
-  std::string out;
-  out.reserve(text.size());
+  if (byte == '\\' || (forPeople && byte == '\n')) return false;
+  if (byte == '\t') {
+    out += "\\t";
+  } else if (byte == '\n') {
+    out += "\\n";
+  } else if (byte == '\r') {
+    out += "\\r";
+  } else if (byte < 0x20 || byte == 0x7F) {
+    AppendByteEscape(out, byte);
+  } else if (enc == TextEncoding::kUtf8 && byte >= 0x80 &&
+             ((len == 1 && reader != Reader::kWindow) || IsEscapedCharacter(text, pos, len))) {
+    for (std::size_t i = 0; i < len; ++i) {
+      AppendByteEscape(out, static_cast<unsigned char>(text[pos + i]));
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool IsHexDigit(std::string_view text, std::size_t pos) {
+  if (pos >= text.size()) return false;
+  const char c = text[pos];
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Whether a backslash shown before what begins at `pos` would read as the start of an
+// escape: before another backslash, before what is shown escaped, and before "t", "r",
+// "n" or "x" and two hex digits. Such a backslash is shown as "\\", so that a text that
+// holds "\x1b" never looks like one that holds the ESC; any other stays as it is, so that
+// a path with backslashes stays readable.
+bool BackslashReadsAsEscape(std::string_view text, std::size_t pos, TextEncoding enc,
+                            Reader reader) {
+  if (pos >= text.size()) return false;
+  const char next = text[pos];
+  if (next == '\\' || next == 't' || next == 'r' || next == 'n') return true;
+  if (next == 'x') return IsHexDigit(text, pos + 1) && IsHexDigit(text, pos + 2);
+  std::string unused;
+  return AppendEscape(unused, text, pos, CharLength(text, pos, enc), enc, reader);
+}
+
+// Calls `piece(shown, pos, len)` for each character of `text` in turn: how it is shown
+// to `reader`, and the `len` bytes at `pos` it stands for.
+template <typename Piece>
+void ForEachShownPiece(std::string_view text, TextEncoding enc, Reader reader, Piece piece) {
+  std::string shown;
   for (std::size_t pos = 0; pos < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
     const std::size_t len = CharLength(text, pos, enc);
-    if (forPeople && (byte == '\\' || byte == '\n')) {
-      out += static_cast<char>(byte);
-    } else if (byte == '\\') {
-      out += reader == Reader::kPathLine ? "\\" : "\\\\";
-    } else if (byte == '\t') {
-      out += "\\t";
-    } else if (byte == '\n') {
-      out += "\\n";
-    } else if (byte == '\r') {
-      out += "\\r";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      AppendByteEscape(out, byte);
-    } else if (enc == TextEncoding::kUtf8 && byte >= 0x80 &&
-               ((len == 1 && reader != Reader::kWindow) || IsEscapedCharacter(text, pos, len))) {
-      for (std::size_t i = 0; i < len; ++i) {
-        AppendByteEscape(out, static_cast<unsigned char>(text[pos + i]));
-      }
+    shown.clear();
+    if (text[pos] == '\\') {
+      const bool escaped =
+          reader == Reader::kLine || BackslashReadsAsEscape(text, pos + 1, enc, reader);
+      piece(std::string_view(escaped ? "\\\\" : "\\"), pos, len);
+    } else if (AppendEscape(shown, text, pos, len, enc, reader)) {
+      piece(std::string_view(shown), pos, len);
     } else {
-      out.append(text.substr(pos, len));
+      piece(text.substr(pos, len), pos, len);
     }
     pos += len;
   }
+}
+
+std::string Escaped(std::string_view text, TextEncoding enc, Reader reader) {
+  std::string out;
+  out.reserve(text.size());
+  ForEachShownPiece(text, enc, reader,
+                    [&](std::string_view shown, std::size_t, std::size_t) { out += shown; });
   return out;
 }
 
@@ -209,6 +255,47 @@ std::string TerminalText(std::string_view text, TextEncoding enc) {
 
 std::string WindowText(std::string_view text, TextEncoding enc) {
   return Escaped(text, enc, Reader::kWindow);
+}
+
+ShownBytes::ShownBytes(std::string_view bytes, TextEncoding enc) : bytes_(bytes) {
+  ForEachShownPiece(bytes, enc, Reader::kWindow,
+                    [&](std::string_view shown, std::size_t, std::size_t len) {
+                      shown_ += shown;
+                      pieces_.push_back({shown.size(), len});
+                    });
+}
+
+void ShownBytes::Edit(std::string_view shown) {
+  // What stayed at the start and at the end; the rest was typed.
+  std::size_t same = 0;
+  const std::size_t most = std::min(shown.size(), shown_.size());
+  while (same < most && shown[same] == shown_[same]) ++same;
+  std::size_t sameEnd = 0;
+  while (sameEnd < most - same &&
+         shown[shown.size() - 1 - sameEnd] == shown_[shown_.size() - 1 - sameEnd]) {
+    ++sameEnd;
+  }
+  // Whole pieces only: an escape the user changed any part of is taken as typed.
+  std::size_t first = 0, firstShown = 0, firstBytes = 0;
+  while (first < pieces_.size() && firstShown + pieces_[first].shown <= same) {
+    firstShown += pieces_[first].shown;
+    firstBytes += pieces_[first].bytes;
+    ++first;
+  }
+  std::size_t last = pieces_.size(), lastShown = 0, lastBytes = 0;
+  while (last > first && lastShown + pieces_[last - 1].shown <= sameEnd) {
+    --last;
+    lastShown += pieces_[last].shown;
+    lastBytes += pieces_[last].bytes;
+  }
+  const std::string_view typed = shown.substr(firstShown, shown.size() - firstShown - lastShown);
+  std::vector<Piece> pieces(pieces_.begin(), pieces_.begin() + static_cast<std::ptrdiff_t>(first));
+  pieces.insert(pieces.end(), typed.size(), Piece{1, 1});
+  pieces.insert(pieces.end(), pieces_.begin() + static_cast<std::ptrdiff_t>(last), pieces_.end());
+  bytes_ =
+      bytes_.substr(0, firstBytes) + std::string(typed) + bytes_.substr(bytes_.size() - lastBytes);
+  shown_ = std::string(shown);
+  pieces_ = std::move(pieces);
 }
 
 std::string JsonString(std::string_view text) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/traits.h"
 
@@ -50,7 +51,37 @@ std::string TerminalText(std::string_view text, TextEncoding enc = kNativeEncodi
 // the bytes that are no valid UTF-8, which are left for the window to show (as it can
 // without losing them). For what the windows show of a collection: the item list, the
 // details pane, the item editor's boxes, message boxes.
+//
+// For people a backslash stays as it is, unless what follows it would read as an escape
+// (another backslash, what is shown escaped, or "t", "r", "n", "x" and two hex digits):
+// then it is shown as "\\", so that two texts never look alike.
 std::string WindowText(std::string_view text, TextEncoding enc = kNativeEncoding);
+
+// A text that a box shows as WindowText shows it, and that the user edits there: the
+// bytes it stands for after each edit. What the user typed is taken as typed, an escape
+// too; every character and escape left as it was stands for the bytes it was shown for,
+// so that an edit never saves the text of an escape in place of its bytes.
+class ShownBytes {
+ public:
+  ShownBytes() = default;
+  explicit ShownBytes(std::string_view bytes, TextEncoding enc = kNativeEncoding);
+
+  // What the box shows, and the bytes it stands for.
+  const std::string& Shown() const { return shown_; }
+  const std::string& Bytes() const { return bytes_; }
+  // The box now shows `shown`.
+  void Edit(std::string_view shown);
+
+ private:
+  // One character or escape: how many bytes it shows as and stands for.
+  struct Piece {
+    std::size_t shown;
+    std::size_t bytes;
+  };
+  std::string shown_;
+  std::string bytes_;
+  std::vector<Piece> pieces_;
+};
 
 // `text` (UTF-8) as a JSON string, with its double quotes. Control characters, and the
 // direction controls and separators that EscapeControls escapes, are escaped as

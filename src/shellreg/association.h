@@ -70,9 +70,11 @@ std::string UnregisterFileType(Platform& platform);
 void mnuOption_Click(int16_t Index, Platform& platform);
 
 // The question of the Registry entry.
-inline constexpr char kRegistryQuestion[] =
-    "The Tavrin is currently registered in Windows Registry.\n"
-    "Do you want Tavrin to be registered?";
+inline constexpr const char* kRegistryQuestion =
+    kWindowsRules ? "The Tavrin is currently registered in Windows Registry.\n"
+                    "Do you want Tavrin to be registered?"
+                  : "The Tavrin is currently registered with this desktop.\n"
+                    "Do you want Tavrin to be registered?";
 inline constexpr char kRegistryCaption[] = "The Tavrin - Registry Option...";
 
 }  // namespace tavrin

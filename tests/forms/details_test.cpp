@@ -6,6 +6,7 @@
 
 #include "fakes.h"
 #include "forms/details.h"
+#include "launch/launch.h"
 
 namespace tavrin {
 namespace {
@@ -20,7 +21,8 @@ const std::string kDashes(31, '-');
 // The lines of the details pane, which ends without a line feed (the first `count`).
 Lines Details(const CollItem& item, int index, const std::string& type, std::size_t count = 10) {
   testing::FakeSystemInfo system;
-  const std::string text = DetailsText(item, index, type, system);
+  const std::string text =
+      DetailsText(item, index, type, ItemFileFolder(item.File, ResolvedFile{}), system);
   EXPECT_NE(text.back(), '\n');
   Lines lines;
   std::istringstream in(text);
@@ -38,11 +40,12 @@ TEST(DetailsText, TenLinesInTheirOrderAndTheirTexts) {
                   "Folder: ", lower ? kSep + "usr" + kSep + "edit" : kSep + "usr" + kSep + "Edit",
                   "Wait until finished: Yes", "Type: Plain text document",
                   "Style: Minimized no focus", "Position: 3"));
-  // No folder, no parameters, a style without a name, a missing file.
+  // No folder (a bare name found nowhere), no parameters, a style without a name, a
+  // missing file.
   const std::string shown = lower ? "notes.txt" : "Notes.TXT";
   EXPECT_THAT(
       Details(Item("a", "Notes.TXT", "", 6), 0, ""),
-      ElementsAre("a", kDashes, "File: " + shown, "Parameters: ", "Folder: ", shown,
+      ElementsAre("a", kDashes, "File: " + shown, "Parameters: ", "Folder: ", "",
                   "Wait until finished: No", "Type: <file not found>", "Style: ", "Position: 1"));
   // The type is measured without its leading blanks.
   const struct {
@@ -56,6 +59,32 @@ TEST(DetailsText, TenLinesInTheirOrderAndTheirTexts) {
 }
 
 // Each value is cut to its room, from the left, with "..." after what is kept.
+// The folder line: the File's folder, or for a bare name where the program a start runs
+// was found on the search path (nothing when none was found).
+TEST(DetailsText, TheFolderOfABareNameIsWhereItsProgramWasFound) {
+  const std::string bin = kSep + "usr" + kSep + "bin";
+  const struct {
+    const char* name;
+    std::string file;
+    ResolvedFile resolved;
+    std::string folder;
+  } cases[] = {
+      {"a path", bin + kSep + "x", {ResolvedFile::Kind::kProgram, bin + kSep + "x", ""}, bin},
+      {"a bare name found",
+       "xmessage",
+       {ResolvedFile::Kind::kProgram, bin + kSep + "xmessage", ""},
+       bin},
+      {"a bare name not found", "xmessage", {}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::FakeSystemInfo system;
+    const std::string text =
+        DetailsText(Item("a", c.file), 0, "", ItemFileFolder(c.file, c.resolved), system);
+    EXPECT_NE(text.find("Folder: \n" + c.folder + "\n"), std::string::npos) << text;
+  }
+}
+
 TEST(DetailsText, ShorteningLimitsOfEachValue) {
   const std::string n(31, 'n'), f(25, 'f'), p(19, 'p'), d(31, 'd');
   EXPECT_THAT(Details(Item(n, d + kSep + f, p), 0, "x", 6),

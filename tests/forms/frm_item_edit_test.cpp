@@ -82,7 +82,8 @@ TEST_F(ItemEditor, WaitIsOnlyForPrograms) {
 }
 
 // Browsing fills File as the system shows paths (cancelled, nothing); Find follows File
-// and opens its folder, or a bare name itself.
+// and opens its folder; for a bare name the folder of the program found on the search
+// path, and nothing when none is found: never the program itself.
 TEST_F(ItemEditor, BrowsingAndFind) {
   FakeItemEditView& e = Open(Item("x", ""));
   EXPECT_FALSE(e.Enabled(EditControl::tbOpenFind));
@@ -98,11 +99,14 @@ TEST_F(ItemEditor, BrowsingAndFind) {
   e.Click(EditControl::tbOpenFind);
   e.Type(EditControl::txtFile, "run.bat");
   e.Click(EditControl::tbOpenFind);
+  fake.shell.onPath["cmd.exe"] = BinPath("Tools") + kNativeSeparator + "cmd.exe";
+  e.Type(EditControl::txtFile, "cmd.exe");
+  e.Click(EditControl::tbOpenFind);
   ASSERT_EQ(fake.shell.shellStarts.size(), 2u);
   const ShellRequest& r = fake.shell.shellStarts[0];
   EXPECT_EQ(r.verb + " " + r.file, "Open " + (kPathsIgnoreCase ? LowerAscii(folder) : folder));
   EXPECT_EQ(r.show, kSwShowNormal);
-  EXPECT_EQ(fake.shell.shellStarts[1].file, "run.bat");
+  EXPECT_EQ(fake.shell.shellStarts[1].file, BinPath("Tools"));
   e.Type(EditControl::txtFile, "");
   EXPECT_FALSE(e.Enabled(EditControl::tbOpenFind));
 }
@@ -146,6 +150,24 @@ TEST_F(ItemEditor, WhatOkCancelAndTheCloseBoxStore) {
   Open(Item("k", "/bin/k"));
   form->Form_QueryUnload(1);  // an unload by OK's own hand is no cancel
   EXPECT_FALSE(edit.EditCancelled);
+}
+
+// The boxes show control and direction characters escaped; OK stores the bytes the user
+// did not edit as they were read, and what was typed as typed.
+TEST_F(ItemEditor, OkStoresTheBytesNotTheirEscapes) {
+  FakeItemEditView& e = Open(Item("tab\there", "/bin/x\\tools\x1b",
+                                  "a\xe2\x80\xae"
+                                  "b"));
+  EXPECT_EQ(e.Boxes(), "tab\\there|/bin/x\\\\tools\\x1b|a\\xe2\\x80\\xaeb");
+  e.Type(EditControl::txtItem, e.texts[EditControl::txtItem] + "!");
+  e.Type(EditControl::txtFile, e.texts[EditControl::txtFile] + "\\t");
+  e.Type(EditControl::txtParams, e.texts[EditControl::txtParams] + "Z");
+  Ok(e);
+  EXPECT_EQ(edit.EditItem.ItemName, "tab\there!");
+  EXPECT_EQ(edit.EditItem.File, "/bin/x\\tools\x1b\\t");
+  EXPECT_EQ(edit.EditItem.Params,
+            "a\xe2\x80\xae"
+            "bZ");
 }
 
 // Enter presses the focused button, and otherwise OK while it is enabled; with Ctrl or Alt

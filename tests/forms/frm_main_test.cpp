@@ -43,17 +43,44 @@ TEST_F(MainForm, TheCollectionBoxListsAndPicks) {
   form->CollChanged(true);
   EXPECT_EQ(Seen(), "<Current Collection>: chess go tetris [save exec]");
   state.Items[0].ItemName = "changed";
+  fake.toolkit.answers = {kAnswerNo};  // not saved
   Pick("Games");
   Select(2);
   EXPECT_EQ(Seen(), "Games: chess go *tetris [save delete exec]");
   Pick("<None>");
   EXPECT_EQ(Seen() + ItemButtons() + view->details + state.CurrentCollFile, "<None>: []00000");
   EXPECT_EQ(state.Items.size(), 3u);
-  EXPECT_THAT(boxes, IsEmpty());
+  EXPECT_THAT(boxes, ElementsAre(StartsWith("The Tavrin (35) Games has changes")));
   EXPECT_EQ(GetRegValue(fake.registry, Registry::kClassesRoot, ".tavrin", ""), "Tavrin");
   fake.toolkit.answers = {kAnswerNo};
   form->mnuOption_Click(0);
   EXPECT_FALSE(fake.registry.HasKey(".tavrin"));
+}
+
+// Up and Down in the closed box move from the entry the box shows, typed or picked.
+TEST_F(MainForm, UpAndDownInTheBoxMoveFromTheEntryShown) {
+  for (const char* name : {"Alpha", "Games", "Ready", "Tools"}) Collection(name, {"x"});
+  const struct {
+    const char* name;
+    const char* picked;
+    std::vector<std::string> typed;
+    int key;
+    std::string shown;
+  } cases[] = {
+      {"<None> typed over Alpha, Down", "Alpha", {"Games", "<None>"}, kKeyDown, "Alpha: x"},
+      {"Alpha typed over Tools, Up", "Tools", {"Alpha"}, kKeyUp, "<None>:"},
+      {"Down on the last", "Tools", {}, kKeyDown, "Tools: x"},
+      {"Up on <None>", "<None>", {}, kKeyUp, "<None>:"},
+      {"a text that is no entry, Down", "Games", {"zzz"}, kKeyDown, "<None>:"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open();
+    Pick(c.picked);
+    for (const std::string& text : c.typed) Type(text);
+    EXPECT_TRUE(form->Form_KeyDown(c.key, 0, MainControl::cboColl));
+    EXPECT_THAT(Seen(), StartsWith(c.shown + " ["));
+  }
 }
 
 // Other loads from anywhere and upgrades an old file in place; cancelled, or a file that
@@ -124,6 +151,96 @@ TEST_F(MainForm, SaveProposesTheNameAndAsksBeforeWritingOver) {
   Click(MainControl::tbCollSave);
   EXPECT_EQ(ReadFile(dir.file("Tools.tavrin")), CollectionOfNames({"chess"}));
   EXPECT_EQ(Seen(), "Tools: chess [save delete exec]");
+}
+
+// Changes not saved are not dropped without a question: Yes saves first (a cancelled
+// save goes no further), No drops them, Cancel goes no further. Nothing asks without
+// changes.
+TEST_F(MainForm, ChangesThatAreNotSavedAreNotDroppedWithoutAQuestion) {
+  Collection("Games", {"chess"});
+  Collection("Tools", {"make"});
+  const struct {
+    const char* name;
+    std::function<bool(MainFormTest&)> gesture;  // true when it went on
+  } gestures[] = {
+      {"Exit",
+       [](MainFormTest& t) {
+         t.Click(MainControl::btnExit);
+         return t.view->unloaded;
+       }},
+      {"Ctrl+X",
+       [](MainFormTest& t) {
+         t.form->Form_KeyDown(kKeyX, kCtrlMask, MainControl::cboColl);
+         return t.view->unloaded;
+       }},
+      {"the close box", [](MainFormTest& t) { return t.form->Form_QueryUnload(kUnloadCloseBox); }},
+      {"a pick",
+       [](MainFormTest& t) {
+         t.Pick("Tools");
+         return t.view->collText == "Tools";
+       }},
+      {"New",
+       [](MainFormTest& t) {
+         t.Click(MainControl::tbCollNew);
+         return t.view->collText == "<New Collection>";
+       }},
+      {"Other",
+       [](MainFormTest& t) {
+         t.dialogs.answers.push_back({true, t.dir.file("Tools.tavrin")});
+         t.Click(MainControl::tbCollOther);
+         return t.view->collText == "Tools";
+       }},
+  };
+  const struct {
+    const char* name;
+    std::deque<int> answers;
+    bool saveChosen;
+    bool wentOn;
+    std::string saved;  // what Games.tavrin holds after
+  } answers[] = {
+      {"No", {kAnswerNo}, false, true, "chess"},
+      {"Cancel", {kAnswerCancel}, false, false, "chess"},
+      {"Yes", {kAnswerYes}, true, true, "checkers"},
+      {"Yes, the save cancelled", {kAnswerYes}, false, false, "chess"},
+  };
+  const std::string question =
+      "The Tavrin (35) Games has changes that are not saved.\n\nSave them first?";
+  for (const auto& g : gestures) {
+    for (const auto& a : answers) {
+      SCOPED_TRACE(std::string(g.name) + ", " + a.name);
+      Collection("Games", {"chess"});
+      Open();
+      Pick("Games");
+      boxes.clear();
+      EXPECT_TRUE(g.gesture(*this));
+      EXPECT_THAT(boxes, IsEmpty());
+      Open();
+      Pick("Games");
+      view->editorScripts = {Rename("checkers")};
+      Press(0, MainControl::tbItemEdit);
+      boxes.clear();
+      fake.toolkit.answers = a.answers;
+      dialogs.answers.clear();
+      if (a.answers.front() == kAnswerYes) {
+        dialogs.answers.push_back({a.saveChosen, dir.file("Games.tavrin")});
+      }
+      EXPECT_EQ(g.gesture(*this), a.wentOn);
+      EXPECT_THAT(boxes, ElementsAre(question));
+      EXPECT_THAT(ReadFile(dir.file("Games.tavrin")), ::testing::HasSubstr('"' + a.saved + '"'));
+      if (!a.wentOn) {
+        EXPECT_EQ(Seen(), "<Current Collection>: *checkers [save exec]");
+      }
+    }
+  }
+  // A collection never saved is "The new collection".
+  Open();
+  Click(MainControl::tbCollNew);
+  view->editorScripts = {Rename("x")};
+  form->mnuPItem1_Click();
+  boxes.clear();
+  fake.toolkit.answers = {kAnswerCancel};
+  Click(MainControl::btnExit);
+  EXPECT_THAT(boxes, ElementsAre(StartsWith("The Tavrin (35) The new collection has changes")));
 }
 
 // Delete removes the file and keeps the records (a missing file gives error 53 and

@@ -1,5 +1,7 @@
 // The run options dialog: what it shows of an item's options, what OK writes back and
 // what it refuses. (The main window's way to it: the Qt view's test.)
+#include <filesystem>
+
 #include "fake_views.h"
 
 namespace tavrin {
@@ -99,13 +101,23 @@ TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
         {"stoponfailure", "1"},
         {"Env", "A=1"},
         {"Env", "PATH=/x:/y"}}},
+      {"a variable holding an ESC, edited: its byte is kept, not its escape",
+       {{"Env", "T=\x1b[1m"}},
+       {[](FrmRunOptions&, FakeRunOptionsView& v) {
+         v.Type(C::txtEnv, v.texts[C::txtEnv] + "U=\\t\n");
+       }},
+       {{"Env", "T=\x1b[1m"}, {"Env", "U=\\t"}}},
       {"a working folder from the folder dialog",
        {},
        {[this](FrmRunOptions& f, FakeRunOptionsView&) {
-         dialogs.answers.push_back({true, "/srv/app"});
+         dialogs.answers.push_back({true, dir.str()});
          f.btnBrowse_Click();
        }},
-       {{"WorkDir", "/srv/app"}}},
+       {{"WorkDir", dir.str()}}},
+      {"an address typed with its kind's prefix",
+       {},
+       {Picked(1), Typed(C::txtReady, "TCP:127.0.0.1:8080")},
+       {{"WaitReady", "tcp:127.0.0.1:8080"}}},
       {"a window's place and workspace",
        {},
        {Typed(C::txtPlace, "0,0,960,1080"), Typed(C::txtDesktop, "2")},
@@ -120,6 +132,17 @@ TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
   }
   ASSERT_EQ(dialogs.requests.size(), 1U);
   EXPECT_TRUE(dialogs.requests[0].folders);
+  EXPECT_EQ(dialogs.requests[0].prompt, "Choose the working folder");
+  // The folder dialog starts at the folder typed in the box, when it is one.
+  const std::string typed = dir.file("app");
+  std::filesystem::create_directories(typed);
+  for (const std::string& text : {typed, dir.file("none")}) {
+    SCOPED_TRACE(text);
+    Open({});
+    view->Type(C::txtWorkDir, text);
+    form->btnBrowse_Click();
+    EXPECT_EQ(dialogs.requests.back().initialDir, text == typed ? typed : dir.str());
+  }
 }
 
 TEST_F(RunOptionsTest, OkNamesTheFirstWrongFieldAndChangesNothing) {
@@ -139,6 +162,22 @@ TEST_F(RunOptionsTest, OkNamesTheFirstWrongFieldAndChangesNothing) {
        C::txtReady,
        "Wait until ready: \"x\" is waited for as nothing: pick a port, a file or a window, or "
        "empty its box"},
+      {"a host without a port",
+       {Picked(1), Typed(C::txtReady, "foo")},
+       C::txtReady,
+       "Address, file or title: \"foo\" has no port: type HOST:PORT, as 127.0.0.1:8080"},
+      {"a port outside 1 to 65535",
+       {Picked(1), Typed(C::txtReady, "foo:70000")},
+       C::txtReady,
+       "Address, file or title: \"foo:70000\": the port \"70000\" is no number from 1 to 65535"},
+      {"an empty address",
+       {Picked(1)},
+       C::txtReady,
+       "Address, file or title: nothing to wait for: type HOST:PORT, or pick \"Not at all\""},
+      {"a working folder that does not exist",
+       {Typed(C::txtWorkDir, "/no/such/folder")},
+       C::txtWorkDir,
+       "Working folder: \"/no/such/folder\": Working folder not found"},
       {"a variable without its name",
        {Typed(C::txtEnv, "A=1\n=2")},
        C::txtEnv,

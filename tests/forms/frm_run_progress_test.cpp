@@ -19,6 +19,7 @@ const std::string kTcp = "tcp:127.0.0.1:8080";
 struct Shown {
   int made = 0;
   std::map<ProgressControl, std::string> texts;
+  std::map<ProgressControl, std::string> bars;  // "VALUE of MAXIMUM"
   bool unloaded = false;
   std::function<void()> onWait;  // run each time the window is told how long it waits
 };
@@ -28,6 +29,9 @@ struct FakeProgressView : RunProgressView {
   void SetText(ProgressControl label, const std::string& text) override {
     shown.texts[label] = text;
     if (label == ProgressControl::lblWait && shown.onWait) shown.onWait();
+  }
+  void SetBar(ProgressControl bar, int value, int maximum) override {
+    shown.bars[bar] = std::to_string(value) + " of " + std::to_string(maximum);
   }
   void Show() override {}
   void Unload() override { shown.unloaded = true; }
@@ -87,6 +91,32 @@ TEST_F(RunProgressTest, OnlyAWaitThatGoesOnShowsTheWindowUntilTheRunEnds) {
     EXPECT_TRUE(shown.unloaded);
   }
   EXPECT_THAT(told, ::testing::IsEmpty());
+}
+
+// The texts are shown escaped (a collection never saved by its name for that); the bars
+// show the items started of all and the wait's share of its limit; a failed item's wait
+// does not stay under its box; a Cancel after a termination signal keeps the signal.
+TEST_F(RunProgressTest, EscapedTextsBarsAndTheEndOfAWait) {
+  ClearStopRequest();
+  FrmRunProgress progress(fake.toolkit, maker, {});
+  progress.Waiting({"", 2, 4,
+                    "Invoice\xe2\x80\xae"
+                    "fdp.exe\t",
+                    "window:<b>x</b>\n", 1500, 2000});
+  EXPECT_EQ(shown.texts[ProgressControl::lblColl], "The new collection");
+  EXPECT_EQ(shown.texts[ProgressControl::lblItem],
+            "Starting 2 of 4: Invoice\\xe2\\x80\\xaefdp.exe\\t");
+  EXPECT_EQ(shown.texts[ProgressControl::lblWait], "Waiting for window:<b>x</b>\\n, 1 s of 2 s");
+  EXPECT_EQ(shown.bars[ProgressControl::barItems], "2 of 4");
+  EXPECT_EQ(shown.bars[ProgressControl::barWait], "1500 of 2000");
+  progress.Waiting({"c", 3, 4, "d", "", 500, 1000});
+  EXPECT_EQ(shown.bars[ProgressControl::barItems], "2 of 4") << "a delay comes before the start";
+  progress.ItemFailed(3);
+  EXPECT_EQ(shown.texts[ProgressControl::lblWait], "");
+  RequestStop(15);
+  progress.btnCancel_Click();
+  EXPECT_EQ(StopSignal(), 15);
+  ClearStopRequest();
 }
 
 // From the main window, Cancel stops the run and the window comes back, as with Shift.

@@ -1,5 +1,6 @@
 // The forms on POSIX: direction controls in UTF-8 texts are shown escaped and kept as
 // they are; a relative File is looked for through the real shell and system.
+#include <cstdlib>
 #include <filesystem>
 
 #include "fake_views.h"
@@ -71,6 +72,41 @@ TEST_F(MainForm, ARelativeFileIsLookedForWhereItsStartLooks) {
   EXPECT_FALSE(view->editorOpenedWith[0].Enabled(EditControl::cWait));
   EXPECT_TRUE(view->editorOpenedWith[1].Enabled(EditControl::cWait));
   fs::current_path(before);
+}
+
+// Delete puts the collection in the desktop's trash, from which it can be taken back, and
+// asks nothing; where the folder has no trash it asks first (No keeps the file).
+TEST_F(MainForm, DeleteMovesTheCollectionToTheTrash) {
+  Collection("Games", {"chess"});
+  Open();
+  Pick("Games");
+  Click(MainControl::tbCollDelete);
+  EXPECT_THAT(boxes, ::testing::IsEmpty());
+  EXPECT_FALSE(fs::exists(dir.file("Games.tavrin")));
+  const char* data = std::getenv("XDG_DATA_HOME");
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(testing::ReadFile(std::string(data) + "/Trash/files/Games.tavrin"),
+            testing::CollectionOfNames({"chess"}));
+  EXPECT_EQ(Seen(), "<None>: [save]");
+
+  struct NoTrash : PosixFileSystem {
+    int TrashFile(const std::string&) override { return kNoTrash; }
+  } noTrash;
+  Platform real{fake.toolkit, fake.shell, noTrash, fake.system, fake.registry};
+  platform = &real;
+  for (const int answer : {kAnswerNo, kAnswerYes}) {
+    SCOPED_TRACE(answer == kAnswerYes ? "Yes" : "No");
+    Collection("Games", {"chess"});
+    Open();
+    Pick("Games");
+    boxes.clear();
+    fake.toolkit.answers = {answer};
+    Click(MainControl::tbCollDelete);
+    EXPECT_THAT(boxes, ElementsAre("The Tavrin - Question: (292) " + dir.file("Games.tavrin") +
+                                   "\n\nThis folder has no trash: the file would be deleted for "
+                                   "good.\nDo you want to delete it?"));
+    EXPECT_EQ(fs::exists(dir.file("Games.tavrin")), answer == kAnswerNo);
+  }
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ struct PosixRegistryTest : ::testing::Test {
   }
 
   testing::TempDir dir;
-  XdgFolders folders{dir.file("config"), dir.file("data")};
+  XdgFolders folders{dir.file("config"), dir.file("data"), {}};
   PosixRegistry registry{folders};
 };
 
@@ -96,7 +96,7 @@ const std::string kOurDefault = "default=tavrin-collection.desktop\n";
 
 struct DesktopIntegration : ::testing::Test {
   testing::TempDir dir;
-  XdgFolders folders{dir.file("config"), dir.file("data")};
+  XdgFolders folders{dir.file("config"), dir.file("data"), {}};
   PosixRegistry registry{folders};
   testing::FakePlatform fake;
   Platform platform{fake.toolkit, fake.shell, fake.files, fake.system, registry};
@@ -219,6 +219,31 @@ TEST_F(DesktopIntegration, TheInstalledEntriesAndTheRegistrationAsTheDesktopsCli
   EXPECT_EQ(Started(2), (std::vector<Args>{{collection}, {collection}}));
 }
 
+// Where the package's installed entries start this same program, registering writes no
+// copies of the user's own (a file manager would offer the program twice) and removes
+// earlier ones; the next start finds nothing missing. Another program gets its own.
+TEST_F(DesktopIntegration, NoCopiesOfTheInstalledEntriesThatStartThisProgram) {
+  fs::create_directories(dir.file("system/applications"));
+  for (const char* name : {"tavrin.desktop", "tavrin_run.desktop"}) {
+    fs::copy_file(testing::SourcePath() + "/resources/" + name,
+                  dir.file("system/applications/") + name);
+  }
+  folders.dataDirs = {dir.file("system")};
+  PosixRegistry withInstalled{folders};
+  Platform installed{fake.toolkit, fake.shell, fake.files, fake.system, withInstalled};
+  const std::string before = getenv("PATH") ? getenv("PATH") : "";
+  const std::string bin = fs::path(fake.system.executablePath).parent_path().string();
+  for (const bool same : {false, true}) {
+    SCOPED_TRACE(same ? "the same program" : "another program");
+    setenv("PATH", (same ? bin : dir.file("elsewhere")).c_str(), 1);
+    EXPECT_EQ(RegisterFileType(installed), "");
+    EXPECT_EQ(fs::exists(entryPath), !same);
+    EXPECT_EQ(fs::exists(runEntryPath), !same);
+    EXPECT_TRUE(withInstalled.AssociationFilesPresent());
+  }
+  setenv("PATH", before.c_str(), 1);
+}
+
 // The MIME database tool comes from PATH's absolute folders only (one planted where an
 // empty or relative entry would name never runs); a missing tool is no error.
 TEST_F(DesktopIntegration, MissingMimeDatabaseToolIsNoError) {
@@ -323,7 +348,7 @@ TEST(DesktopText, ExecLinesEntriesAndTheDefaultApplicationLine) {
             (Args{"/opt/a\" b/tavrin", "%1", "/run"}));
   EXPECT_EQ(ExecFromCommand("\"\" %1"), "");
   // A program folder of no valid UTF-8 cannot be named by an entry.
-  EXPECT_THAT(ExecProgramProblem("/opt/caf\xe9/tavrin", {"/c", "/d"}),
+  EXPECT_THAT(ExecProgramProblem("/opt/caf\xe9/tavrin", {"/c", "/d", {}}),
               ::testing::StartsWith("/opt/caf\xe9/tavrin\n\n"));
   EXPECT_EQ(DesktopEntry({"Tavrin Collection", "", "\"/t\" %1 /run", "&Run"}), "");
   EXPECT_NE(MimePackage({"Tavrin <Collection> & more", "", "", ""})

@@ -18,7 +18,7 @@ using testing::WriteFile;
 
 struct XdgAutostartTest : ::testing::Test {
   testing::TempDir dir;
-  XdgAutostart autostart{XdgFolders{dir.file("config"), dir.file("data")}};
+  XdgAutostart autostart{XdgFolders{dir.file("config"), dir.file("data"), {}}};
   std::string folder = dir.file("config") + "/autostart";
   std::string where;
   std::string error;

@@ -57,6 +57,68 @@ TEST(EscapeControls, WritesControlCharactersAsEscapesAndKeepsTheRest) {
   EXPECT_EQ(LineText("/a\\b\n", kUtf8, false), "/a\\\\b\\n");
 }
 
+// A backslash that would read as the start of an escape is shown escaped, so that no two
+// texts look alike in a window; any other stays, so that a path stays readable.
+TEST(WindowText, EscapesABackslashOnlyWhereItWouldReadAsAnEscape) {
+  const struct {
+    const char* name;
+    std::string text;
+    std::string shown;
+  } cases[] = {
+      {"a path", "C:\\Program Files\\a.exe", "C:\\Program Files\\a.exe"},
+      {"the text of an escape", "\\xe2\\x80\\xae", "\\\\xe2\\\\x80\\\\xae"},
+      {"the character it stands for", "\xe2\x80\xae", "\\xe2\\x80\\xae"},
+      {"the text of a tab", "a\\tb", "a\\\\tb"},
+      {"before an escaped tab", "a\\\tb", "a\\\\\\tb"},
+      {"two backslashes", "a\\\\b", "a\\\\\\b"},
+      {"x without two hex digits", "\\x1 \\xg1", "\\x1 \\xg1"},
+      {"at the end", "a\\", "a\\"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(WindowText(c.text, kUtf8), c.shown);
+    EXPECT_EQ(TerminalText(c.text, kUtf8), c.shown);
+  }
+}
+
+// A box shows a text escaped and the user edits it: what was typed is taken as typed, and
+// every byte the user left is kept, not the escape it was shown as.
+TEST(ShownBytes, KeepsTheBytesOfWhatWasNotEditedAndTakesWhatWasTyped) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string edited;  // the box's text after the edit
+    std::string saved;
+  } cases[] = {
+      {"appended to a tab", "tab\there", "tab\\there!", "tab\there!"},
+      {"appended to an ESC", "esc\033y", "esc\\x1by!", "esc\033y!"},
+      {"typed before a direction control",
+       "a\xe2\x80\xae"
+       "b",
+       "Za\\xe2\\x80\\xaeb",
+       "Za\xe2\x80\xae"
+       "b"},
+      {"an escape typed is text", "a", "a\\t", "a\\t"},
+      {"an escape cut short is what is left of it", "esc\033y", "esc\\x1y", "esc\\x1y"},
+      {"an escape deleted whole", "a\tb", "ab", "ab"},
+      {"a byte that is no UTF-8 stays", "p\xe9\t", "p\xe9\\t.", "p\xe9\t."},
+      {"all replaced", "\t\t", "x", "x"},
+      {"nothing changed", "\x1b\\x1b", "\\x1b\\\\x1b", "\x1b\\x1b"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ShownBytes box(c.bytes, kUtf8);
+    EXPECT_EQ(box.Shown(), WindowText(c.bytes, kUtf8));
+    box.Edit(c.edited);
+    EXPECT_EQ(box.Bytes(), c.saved);
+    EXPECT_EQ(box.Shown(), c.edited);
+  }
+  // Edits one after another, as keys are typed.
+  ShownBytes box("\x1b", kUtf8);
+  for (const char* step : {"\\x1b!", "\\x1b!!", "\\x1b!", "x\\x1b!"}) box.Edit(step);
+  EXPECT_EQ(box.Bytes(), "x\x1b!");
+}
+
 // Bytes become UTF-16 for a toolkit and come back unchanged: valid UTF-8 as characters,
 // every other byte as U+DC80 to U+DCFF, also beside edited text. A surrogate that no byte
 // gave (pasted from elsewhere) becomes U+FFFD, never a byte of its own.

@@ -82,6 +82,10 @@ TEST_F(Association, EnsureRegisteredAndTheRegistryQuestion) {
   EXPECT_THAT(fake.toolkit.boxes, ::testing::ElementsAre(::testing::StartsWith(kQuestion),
                                                          ::testing::StartsWith(kQuestion),
                                                          ::testing::StartsWith(kQuestion)));
+  // Where the file type is registered: the Registry on Windows, the desktop elsewhere.
+  EXPECT_THAT(fake.toolkit.boxes[0],
+              ::testing::HasSubstr(kWindowsRules ? "registered in Windows Registry."
+                                                 : "registered with this desktop."));
   EnsureRegistered(platform);
   EXPECT_EQ(registry.Contents(), Registered(kMoved));
   EXPECT_EQ(registry.OpenHandles(), 0u);

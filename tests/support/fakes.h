@@ -105,6 +105,13 @@ class ScriptedToolkit : public Toolkit {
 // Records shell starts and answers them from a script (success when it has run out).
 class RecordingShell : public Shell {
  public:
+  // A bare name found on the search path, as `onPath` maps it to its program.
+  ResolvedFile Resolve(const std::string& File, const std::string& baseFolder) override {
+    const auto found = onPath.find(File);
+    if (found == onPath.end()) return Shell::Resolve(File, baseFolder);
+    return {ResolvedFile::Kind::kProgram, found->second, ""};
+  }
+  std::map<std::string, std::string> onPath;
   int32_t ShellExecute(const ShellRequest& r) override { return Record(r, ""); }
   int32_t ShellAndWait(const WaitedStart& start) override { return Record(start, ""); }
   int32_t CheckShellExecute(const ShellRequest& r) override { return Record(r, "check "); }

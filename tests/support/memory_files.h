@@ -53,6 +53,7 @@ struct MemoryFileSystem : FileSystem {
   bool IsFolder(const std::string&) override { return false; }
   bool Remove(const std::string&) override { return true; }
   int DeleteFile(const std::string&) override { return 0; }
+  int TrashFile(const std::string&) override { return 0; }
   std::vector<std::string> ListFiles(const std::string&, const std::string&) override { return {}; }
   std::string saved;
 };

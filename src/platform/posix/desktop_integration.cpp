@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string_view>
 #include <system_error>
 
@@ -368,10 +369,51 @@ std::string RunDesktopEntry(const FileTypeAssociation& association) {
                          association.runCommand);
 }
 
-bool DesktopFilesPresent(const XdgFolders& folders) {
-  for (const std::string& file : {folders.dataHome + "/mime/packages/" + kMimePackageName,
-                                  folders.dataHome + "/applications/" + kDesktopId,
-                                  folders.dataHome + "/applications/" + kRunDesktopId}) {
+namespace {
+
+// The program an installed desktop entry's Exec line starts, found on PATH when it is a
+// bare name; empty when there is none.
+std::string EntryProgram(const std::string& entryFile) {
+  std::ifstream in(entryFile);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("Exec=", 0) != 0) continue;
+    const std::vector<std::string> words = SplitCommand(line.substr(5));
+    if (words.empty()) return "";
+    return words[0].find('/') == std::string::npos ? FindOnPath(words[0]) : words[0];
+  }
+  return "";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+bool InstalledEntriesStart(const XdgFolders& folders, const std::string& command) {
+  const std::vector<std::string> words = SplitCommand(command);
+  if (words.empty()) return false;
+  for (const std::string& dir : folders.dataDirs) {
+    const std::string apps = dir + "/applications/";
+    const std::string open = EntryProgram(apps + "tavrin.desktop");
+    if (open.empty()) continue;
+    return SameFile(open, words[0]) &&
+           SameFile(EntryProgram(apps + "tavrin_run.desktop"), words[0]);
+  }
+  return false;
+}
+
+bool DesktopFilesPresent(const XdgFolders& folders,
+                         const std::optional<FileTypeAssociation>& association) {
+  std::vector<std::string> files = {folders.dataHome + "/mime/packages/" + kMimePackageName};
+  if (!association || !InstalledEntriesStart(folders, association->openCommand)) {
+    files.push_back(folders.dataHome + "/applications/" + kDesktopId);
+    files.push_back(folders.dataHome + "/applications/" + kRunDesktopId);
+  }
+  for (const std::string& file : files) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0) return false;
   }
@@ -510,7 +552,10 @@ std::string UpdateDesktopIntegration(const XdgFolders& folders,
       *command = program.empty() ? "" : JoinCommand(program, words);
     }
   }
-  const std::string entry = named ? DesktopEntry(*named) : "";
+  // Where the installed entries start this same program, the user's own copies would
+  // only offer it twice: none are written, and earlier ones go.
+  const bool installed = association && InstalledEntriesStart(folders, association->openCommand);
+  const std::string entry = named && !installed ? DesktopEntry(*named) : "";
   const std::string runEntry = named && !entry.empty() ? RunDesktopEntry(*named) : "";
 
   if (association) {

@@ -92,8 +92,14 @@ std::string DesktopEntry(const FileTypeAssociation& association);
 // Collection"); empty when the store's Run command names no program.
 std::string RunDesktopEntry(const FileTypeAssociation& association);
 
-// Whether every file UpdateDesktopIntegration writes for an association is there.
-bool DesktopFilesPresent(const XdgFolders& folders);
+// Whether every file UpdateDesktopIntegration writes for `association` is there.
+bool DesktopFilesPresent(const XdgFolders& folders,
+                         const std::optional<FileTypeAssociation>& association);
+
+// Whether the desktop entries installed with the program (tavrin.desktop and
+// tavrin_run.desktop in the first folder of $XDG_DATA_DIRS that has them) start the
+// program of `command` itself: copies of the user's own would offer it twice.
+bool InstalledEntriesStart(const XdgFolders& folders, const std::string& command);
 
 // The sections of mimeapps.list that registering writes to: the type's default
 // application, and the applications "Open With" offers for it.

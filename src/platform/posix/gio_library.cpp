@@ -29,6 +29,9 @@ const GioLibrary* Load() {
       Find(library, gio.fileInfoGetAttributeString, "g_file_info_get_attribute_string") &&
       Find(library, gio.contentTypeGuess, "g_content_type_guess") &&
       Find(library, gio.fileGetUri, "g_file_get_uri") &&
+      Find(library, gio.fileTrash, "g_file_trash") &&
+      Find(library, gio.ioErrorQuark, "g_io_error_quark") &&
+      Find(library, gio.errorFree, "g_error_free") &&
       Find(library, gio.contentTypeGetDescription, "g_content_type_get_description") &&
       Find(library, gio.contentTypeGetMimeDirs, "g_content_type_get_mime_dirs") &&
       Find(library, gio.appInfoGetDefaultForType, "g_app_info_get_default_for_type") &&

@@ -19,6 +19,9 @@ struct GioLibrary {
   decltype(&g_file_info_get_attribute_string) fileInfoGetAttributeString = nullptr;
   decltype(&g_content_type_guess) contentTypeGuess = nullptr;
   decltype(&g_file_get_uri) fileGetUri = nullptr;
+  decltype(&g_file_trash) fileTrash = nullptr;
+  decltype(&g_io_error_quark) ioErrorQuark = nullptr;
+  decltype(&g_error_free) errorFree = nullptr;
   decltype(&g_content_type_get_description) contentTypeGetDescription = nullptr;
   decltype(&g_content_type_get_mime_dirs) contentTypeGetMimeDirs = nullptr;
   decltype(&g_app_info_get_default_for_type) appInfoGetDefaultForType = nullptr;

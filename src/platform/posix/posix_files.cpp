@@ -1,6 +1,7 @@
 #include "platform/posix/posix_files.h"
 
 #include "platform/ascii.h"
+#include "platform/posix/gio_library.h"
 #include "platform/posix/posix_paths.h"
 
 #include <dirent.h>
@@ -536,6 +537,37 @@ int PosixFileSystem::DeleteFile(const std::string& path) {
     default:
       return kRuntimePathFileAccess;
   }
+}
+
+int PosixFileSystem::TrashFile(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0)
+    return errno == EACCES ? kRuntimePermissionDenied : kRuntimeFileNotFound;
+  const posix::GioLibrary* gio = posix::Gio();
+  if (gio == nullptr) return kNoTrash;
+  GFile* file = gio->fileNewForPath(path.c_str());
+  GError* error = nullptr;
+  const bool trashed = gio->fileTrash(file, nullptr, &error) != FALSE;
+  gio->objectUnref(file);
+  if (trashed) return 0;
+  int result = kRuntimePathFileAccess;
+  if (error != nullptr && error->domain == gio->ioErrorQuark()) {
+    switch (error->code) {
+      case G_IO_ERROR_NOT_SUPPORTED:
+        result = kNoTrash;
+        break;
+      case G_IO_ERROR_NOT_FOUND:
+        result = kRuntimeFileNotFound;
+        break;
+      case G_IO_ERROR_PERMISSION_DENIED:
+        result = kRuntimePermissionDenied;
+        break;
+      default:
+        break;
+    }
+  }
+  if (error != nullptr) gio->errorFree(error);
+  return result;
 }
 
 std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder,

@@ -53,6 +53,7 @@ class PosixFileSystem : public FileSystem {
   bool IsFolder(const std::string& path) override;
   bool Remove(const std::string& path) override;
   int DeleteFile(const std::string& path) override;
+  int TrashFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& extension) override;
   // Walked as PlanSave walks it; the folder named as the system names the one it opened.

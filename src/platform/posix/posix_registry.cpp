@@ -338,7 +338,9 @@ long PosixRegistry::CloseKey(Key key) {
   return open_.erase(key) ? kSuccess : kInvalidHandle;
 }
 
-bool PosixRegistry::AssociationFilesPresent() { return DesktopFilesPresent(folders_); }
+bool PosixRegistry::AssociationFilesPresent() {
+  return DesktopFilesPresent(folders_, AssociationInStore(LoadStore(StorePath())));
+}
 
 std::string PosixRegistry::AssociationChanged() {
   return UpdateDesktopIntegration(folders_, AssociationInStore(LoadStore(StorePath())));

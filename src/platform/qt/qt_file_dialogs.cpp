@@ -84,6 +84,7 @@ void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
   if (request.folders) {
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (!request.prompt.empty()) dialog.setWindowTitle(QtText(request.prompt));
     if (!request.initialDir.empty()) dialog.setDirectory(QtText(request.initialDir));
     return;
   }

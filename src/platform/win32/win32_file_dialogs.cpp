@@ -28,6 +28,7 @@ bool ShowFolderDialog(HWND owner, const FileDialogRequest& request, std::string&
   BROWSEINFOA info{};
   info.hwndOwner = owner;
   info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpszTitle = request.prompt.empty() ? nullptr : request.prompt.c_str();
   info.lpfn = StartAt;
   info.lParam =
       request.initialDir.empty() ? 0 : reinterpret_cast<LPARAM>(request.initialDir.c_str());

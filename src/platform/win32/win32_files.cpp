@@ -1,6 +1,9 @@
 #include "platform/win32/win32_files.h"
 
 #include <windows.h>
+
+// After windows.h: the Recycle Bin.
+#include <shellapi.h>
 // The interface's DeleteFile, not the macro that names DeleteFileA.
 #undef DeleteFile
 
@@ -256,6 +259,34 @@ int Win32FileSystem::DeleteFile(const std::string& path) {
     default:
       return kRuntimePathFileAccess;
   }
+}
+
+int Win32FileSystem::TrashFile(const std::string& path) {
+  const DWORD attrs = GetFileAttributesA(path.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES) {
+    return GetLastError() == ERROR_ACCESS_DENIED ? kRuntimePermissionDenied : kRuntimeFileNotFound;
+  }
+  if ((attrs & FILE_ATTRIBUTE_READONLY) != 0) return kRuntimePermissionDenied;
+  // A drive without a Recycle Bin would have the file deleted for good.
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) return kRuntimePathFileAccess;
+  char root[MAX_PATH];
+  SHQUERYRBINFO bin{};
+  bin.cbSize = sizeof bin;
+  if (!GetVolumePathNameA(full, root, sizeof root) || FAILED(SHQueryRecycleBinA(root, &bin))) {
+    return kNoTrash;
+  }
+  std::string from = std::string(full, length) + '\0' + '\0';
+  SHFILEOPSTRUCTA operation{};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  const int failure = SHFileOperationA(&operation);
+  if (failure == 0 && !operation.fAnyOperationsAborted) return 0;
+  return failure == ERROR_ACCESS_DENIED || failure == 0x78 /* DE_ACCESSDENIEDSRC */
+             ? kRuntimePermissionDenied
+             : kRuntimePathFileAccess;
 }
 
 std::vector<std::string> Win32FileSystem::ListFiles(const std::string& folder,

@@ -34,6 +34,7 @@ class Win32FileSystem : public FileSystem {
   bool IsFolder(const std::string& path) override;
   bool Remove(const std::string& path) override;
   int DeleteFile(const std::string& path) override;
+  int TrashFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& extension) override;
   // The path that writing to `path` replaces: a link is followed to the file it names.

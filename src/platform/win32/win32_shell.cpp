@@ -225,6 +225,18 @@ int32_t Win32Shell::CheckShellExecute(const ShellRequest& request) {
   return static_cast<int32_t>(code);
 }
 
+ResolvedFile Win32Shell::Resolve(const std::string& File, const std::string& baseFolder) {
+  if (File.empty() || File.find_first_of("\\/:") != std::string::npos) {
+    return Shell::Resolve(File, baseFolder);
+  }
+  char path[MAX_PATH] = {};
+  const DWORD n = SearchPathA(nullptr, File.c_str(), ".exe", MAX_PATH, path, nullptr);
+  if (n == 0 || n >= MAX_PATH || IsFolder(path) || !HasProgramExtension(path)) {
+    return Shell::Resolve(File, baseFolder);
+  }
+  return {ResolvedFile::Kind::kProgram, path, ""};
+}
+
 int32_t Win32Shell::CheckShellAndWait(const WaitedStart& start) {
   std::string program = Unquoted(start.program);
   if (program.empty()) return ERROR_FILE_NOT_FOUND;

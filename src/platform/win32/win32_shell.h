@@ -16,6 +16,8 @@ std::string WaitedCommandLine(const std::string& program, const std::string& par
 // RuntimeErrorText describes them with the system's message texts.
 class Win32Shell : public Shell {
  public:
+  // A bare program name is looked for on the search path, as a start looks for it.
+  ResolvedFile Resolve(const std::string& File, const std::string& baseFolder) override;
   int32_t ShellExecute(const ShellRequest& request) override;
   // A console program gets a console of its own, so that its window style applies.
   // While it runs, messages sent to the thread's windows are answered; nothing else of

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
@@ -42,6 +44,18 @@ constexpr MainControl kItemButtons[] = {MainControl::tbItemUp, MainControl::tbIt
                                         MainControl::tbItemRemove, MainControl::tbItemOpen,
                                         MainControl::tbItemDown};
 
+// The place of the keyboard, where the style itself shows none: a dotted frame in the
+// highlight colour inside `rect`.
+void DrawFocusFrame(QPainter* painter, const QStyleOption* option, const QRect& rect) {
+  painter->save();
+  QPen pen(option->palette.color(QPalette::Highlight));
+  pen.setStyle(Qt::DotLine);
+  painter->setPen(pen);
+  painter->setBrush(Qt::NoBrush);
+  painter->drawRect(rect.adjusted(0, 0, -1, -1));
+  painter->restore();
+}
+
 // The application's style, with one picture less: the arrow of a menu bar's overflow
 // button, which Qt's menu bar asks for as it is made and which is read from a picture
 // file (loading every image plugin of Qt to find the one that reads it). The window's
@@ -55,6 +69,28 @@ class MenuBarStyle : public QProxyStyle {
       return QIcon();
     }
     return QProxyStyle::standardIcon(picture, option, widget);
+  }
+
+  // A drop-down list opens as a list with a scroll bar when it holds more than it shows,
+  // not as a menu scrolled by arrows.
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* answer) const override {
+    if (hint == SH_ComboBox_Popup) return 0;
+    return QProxyStyle::styleHint(hint, option, widget, answer);
+  }
+
+  // The keyboard's place shows everywhere: on a focused button (the default one too, which
+  // the style draws alike with the focus or without), and on the frame of a list or a text
+  // area with the focus (an empty list draws no entry that could show it).
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    QProxyStyle::drawControl(element, option, painter, widget);
+    if ((option->state & State_HasFocus) == 0) return;
+    if (element == CE_PushButton) {
+      DrawFocusFrame(painter, option, option->rect.adjusted(4, 4, -4, -4));
+    } else if (element == CE_ShapedFrame && widget != nullptr && widget->hasFocus()) {
+      DrawFocusFrame(painter, option, option->rect);
+    }
   }
 };
 
@@ -352,6 +388,12 @@ void MainWindow::ShowModal(FrmAbout& form) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const auto type = event->type();
+  // A list or text area draws the focus on its frame (MenuBarStyle): drawn again as the
+  // focus comes and goes.
+  if ((type == QEvent::FocusIn || type == QEvent::FocusOut) &&
+      qobject_cast<QAbstractScrollArea*>(watched) != nullptr) {
+    static_cast<QWidget*>(watched)->update();
+  }
   // The wheel over the closed box would step through the entries and pick them.
   if (watched == cboColl_ && type == QEvent::Wheel) return true;
   // The right button over the item list opens a popup menu and leaves the selection.
@@ -393,7 +435,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // Closing the window by any way ends the program at once; nothing is asked.
+  // The close box asks the form first (unsaved changes); a close by the program or by a
+  // termination signal ends it at once.
+  if (!unloading_ && event->spontaneous() && !form_.Form_QueryUnload(kUnloadCloseBox)) {
+    event->ignore();
+    return;
+  }
   event->accept();
   if (!unloading_) {
     unloading_ = true;

@@ -1,7 +1,10 @@
 #include "ui/qt/run_progress_window.h"
 
+#include <algorithm>
+
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 
@@ -29,7 +32,19 @@ QWidget* RunProgressWindow::Control(ProgressControl control) const {
 }
 
 void RunProgressWindow::SetText(ProgressControl label, const std::string& text) {
-  if (auto* shown = qobject_cast<QLabel*>(Control(label))) shown->setText(Shown(text));
+  auto* shown = qobject_cast<QLabel*>(Control(label));
+  if (shown == nullptr) return;
+  // One line, cut with an ellipsis where it does not fit; read whole by a screen reader.
+  const QString whole = Shown(text);
+  shown->setText(shown->fontMetrics().elidedText(whole, Qt::ElideRight, shown->width()));
+  shown->setAccessibleName(whole);
+}
+
+void RunProgressWindow::SetBar(ProgressControl bar, int value, int maximum) {
+  if (auto* shown = qobject_cast<QProgressBar*>(Control(bar))) {
+    shown->setRange(0, std::max(maximum, 1));
+    shown->setValue(std::clamp(value, 0, std::max(maximum, 1)));
+  }
 }
 
 void RunProgressWindow::Show() {

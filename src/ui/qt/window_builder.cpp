@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -119,8 +120,12 @@ QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
   switch (desc.kind) {
     case ControlKind::Label:
     case ControlKind::Heading:
-    case ControlKind::Link:
-      return new QLabel(desc.text, parent);
+    case ControlKind::Link: {
+      // Plain text always: a text that looks like markup is shown as it is typed.
+      auto* label = new QLabel(desc.text, parent);
+      label->setTextFormat(Qt::PlainText);
+      return label;
+    }
     case ControlKind::TextBox:
       return new QLineEdit(parent);
     case ControlKind::TextArea: {
@@ -151,6 +156,12 @@ QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
     }
     case ControlKind::DetailsPane:
       return new DetailsPane(parent);
+    case ControlKind::ProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setTextVisible(false);
+      bar->setAccessibleName(desc.text);
+      return bar;
+    }
     case ControlKind::Picture: {
       auto* picture = new QLabel(parent);
       const int side = Twips(desc.place.width);

@@ -68,6 +68,12 @@ std::intptr_t AboutBox::OnColorStatic(void* dc, Hwnd control) {
   return reinterpret_cast<std::intptr_t>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+bool AboutBox::OnKeyDown(int key, int, Hwnd target) {
+  if (target != lblMail_ || (key != VK_RETURN && key != VK_SPACE)) return false;
+  form_.lblMail_Click();
+  return true;
+}
+
 bool AboutBox::OnSetCursor(Hwnd control) {
   if (control != lblMail_) return false;
   SetCursor(LoadCursorA(nullptr, IDC_HAND));

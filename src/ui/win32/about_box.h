@@ -27,6 +27,8 @@ class AboutBox : public ModalDialog, public AboutView {
   void OnCloseBox() override;
   std::intptr_t OnColorStatic(void* dc, Hwnd control) override;
   bool OnSetCursor(Hwnd control) override;
+  // Enter and Space on the address (a Tab stop) start the mail, as a click does.
+  bool OnKeyDown(int key, int shift, Hwnd target) override;
 
  private:
   FrmAbout& form_;

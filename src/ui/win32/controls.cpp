@@ -330,13 +330,13 @@ void EnableToolButton(Hwnd toolbarControl, int id, bool enabled) {
   if (!any && GetFocus() == bar) SetFocus(GetNextDlgTabItem(GetAncestor(bar, GA_ROOT), bar, FALSE));
 }
 
-namespace {
-
-bool IsSystemToolbar(HWND window) {
+bool IsSystemToolbar(Hwnd window) {
   char name[32] = "";
   return window != nullptr && GetClassNameA(window, name, sizeof name) > 0 &&
          std::string(name) == TOOLBARCLASSNAMEA;
 }
+
+namespace {
 
 bool IsButtonEnabled(HWND bar, LRESULT index) {
   TBBUTTON button{};
@@ -477,6 +477,25 @@ void RunMessages(const std::function<bool()>& done, const std::function<bool(MSG
     if (filter && filter(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
+  }
+}
+
+void RunMessagesFor(long ms) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms < 0 ? 0 : ms);
+  for (;;) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        // The request to end belongs to the outermost loop.
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+      }
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
   }
 }
 

@@ -130,6 +130,12 @@ bool IsWithin(Hwnd child, Hwnd window);
 // (true: it took the message). A request to end the program is left for the loop
 // that owns it, and ends this one.
 void RunMessages(const std::function<bool()>& done, const std::function<bool(tagMSG&)>& filter);
+// Whether `window` is a toolbar of the common controls.
+bool IsSystemToolbar(Hwnd window);
+
+// Passes the thread's messages as they come for `ms` milliseconds (a pause that leaves
+// the windows answering); a request to end the program ends it early.
+void RunMessagesFor(long ms);
 // Wakes a RunMessages of this thread, so that it looks at `done` again.
 void WakeMessages();
 

@@ -185,7 +185,11 @@ int MainWindow::SelectedRow() const {
 
 void MainWindow::RememberFocus() {
   HWND focus = GetFocus();
-  if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
+  if (focus == nullptr || !IsChild(hwnd_, focus)) return;
+  focus_ = focus;
+  // On a toolbar, the button the keyboard stands on too.
+  focusButton_ =
+      IsSystemToolbar(focus) ? static_cast<int>(SendMessageA(focus, TB_GETHOTITEM, 0, 0)) : -1;
 }
 
 void MainWindow::RestoreFocus() {
@@ -198,6 +202,10 @@ void MainWindow::RestoreFocus() {
     target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
   }
   if (target) ::SetFocus(target);
+  // The toolbar's marked button comes back with it (Enter presses what was pressed).
+  if (target == focus_ && focusButton_ >= 0 && IsSystemToolbar(target)) {
+    SendMessageA(target, TB_SETHOTITEM, static_cast<WPARAM>(focusButton_), 0);
+  }
 }
 
 // --- What the form shows ------------------------------------------------------------
@@ -439,8 +447,8 @@ std::intptr_t MainWindow::OnMessage(unsigned message, std::uintptr_t wParam, std
       FollowDpiChange(hwnd_, wParam, lParam, MainWindowLayout().width, MainWindowLayout().height);
       return 0;
     case WM_CLOSE:
-      // Closing the window by any way ends the program at once; nothing is asked.
-      Unload();
+      // The close box (and Alt+F4) asks the form first: unsaved changes.
+      if (form_.Form_QueryUnload(kUnloadCloseBox)) Unload();
       return 0;
     case WM_DESTROY:
       closed_ = true;

@@ -96,6 +96,7 @@ class MainWindow : public MainView {
   bool showing_ = false;
   std::unique_ptr<ToolTips> tips_;
   Hwnd focus_ = nullptr;
+  int focusButton_ = -1;  // of a toolbar that had the focus: its marked button
 
   MadeControls made_;
   Hwnd cboColl_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 namespace tavrin::win32 {
 namespace {
 
@@ -40,6 +42,12 @@ RunProgressWindow::~RunProgressWindow() { StopKeys(); }
 void RunProgressWindow::OnInit() {
   tips_ = std::make_unique<ToolTips>(hwnd_);
   made_ = MakeControls(hwnd_, RunProgressWindowLayout(), *tips_, ControlCommand);
+  // One line each, cut with an ellipsis where it does not fit.
+  for (ProgressControl label :
+       {ProgressControl::lblColl, ProgressControl::lblItem, ProgressControl::lblWait}) {
+    const HWND control = Control(label);
+    SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | SS_ENDELLIPSIS);
+  }
   SendMessageA(hwnd_, DM_SETDEFID, IDCANCEL, 0);
 }
 
@@ -49,6 +57,13 @@ Hwnd RunProgressWindow::Control(ProgressControl control) const {
 
 void RunProgressWindow::SetText(ProgressControl label, const std::string& text) {
   if (Hwnd shownLabel = Control(label)) SetTextOf(shownLabel, text);
+}
+
+void RunProgressWindow::SetBar(ProgressControl bar, int value, int maximum) {
+  const HWND shownBar = Control(bar);
+  if (shownBar == nullptr) return;
+  SendMessageA(shownBar, PBM_SETRANGE32, 0, maximum > 0 ? maximum : 1);
+  SendMessageA(shownBar, PBM_SETPOS, static_cast<WPARAM>(value < 0 ? 0 : value), 0);
 }
 
 void RunProgressWindow::Show() {

@@ -25,6 +25,7 @@ class RunProgressWindow : public ModalDialog, public RunProgressView {
 
   // RunProgressView.
   void SetText(ProgressControl label, const std::string& text) override;
+  void SetBar(ProgressControl bar, int value, int maximum) override;
   void Show() override;
   void Unload() override;
 

@@ -1,6 +1,7 @@
 #include "ui/win32/window_builder.h"
 
 #include <algorithm>
+#include <map>
 #include <string_view>
 
 #include <windows.h>
@@ -28,7 +29,8 @@ ClassAndStyle ClassOf(const ControlDesc& desc) {
     case ControlKind::Heading:
       return {"Static", SS_LEFT | SS_NOPREFIX, 0};
     case ControlKind::Link:
-      return {"Static", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0};
+      // A Tab stop: the keyboard reaches it as the mouse does.
+      return {"Static", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_TABSTOP, 0};
     case ControlKind::Picture:
       return {"Static", SS_ICON, 0};
     case ControlKind::TextBox:
@@ -51,6 +53,8 @@ ClassAndStyle ClassOf(const ControlDesc& desc) {
       return {"Button",
               static_cast<DWORD>(desc.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP,
               0};
+    case ControlKind::ProgressBar:
+      return {PROGRESS_CLASSA, 0, 0};
     case ControlKind::ToolBar:
     case ControlKind::DetailsPane:
       break;
@@ -65,15 +69,18 @@ Hfont FontOf(const ControlDesc& desc) {
   return WindowFont(desc.font.points, desc.font.bold);
 }
 
-// The program's picture, the icon of the executable, at its size in the layout at 96
-// dots per inch.
+// The program's picture, the icon of the executable, at its size in the layout at the
+// layout's DPI (loaded once for each size: a shared icon would keep its first size).
 void ShowPicture(Hwnd control, const ControlDesc& desc) {
   if (std::string_view(desc.picture) != "tavrin") return;
-  const int side = desc.place.width / 15;
-  if (auto* icon = static_cast<HICON>(
-          LoadImageA(GetModuleHandleA(nullptr), "APPICON", IMAGE_ICON, side, side, LR_SHARED))) {
-    SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  const int side = Pixels(desc.place.width);
+  static std::map<int, HICON> loaded;
+  HICON& icon = loaded[side];
+  if (icon == nullptr) {
+    icon = static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), "APPICON", IMAGE_ICON, side, side, 0));
   }
+  if (icon != nullptr) SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 }
 
 }  // namespace

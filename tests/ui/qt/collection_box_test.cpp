@@ -1,6 +1,8 @@
 // The collection box in Qt: which gestures pick an entry (and load it), which only change
 // its text.
 
+#include <QScrollBar>
+
 #include "window_fixture.h"
 
 namespace tavrin {
@@ -46,11 +48,24 @@ TEST_F(CollectionBox, PicksOfAnEntryLoadIt) {
   QTest::keyClick(Combo(), Qt::Key_Up);
   QTest::keyClick(Combo(), Qt::Key_Up);
   EXPECT_EQ(Seen(), "Games: chess go [save delete exec]");
-  // A pick of the collection already shown reloads it, changes and all.
+  // A pick of the collection already shown reloads it, changes and all, once the user
+  // said not to save them.
   form->CollChanged(true);
+  fake.toolkit.answers = {kAnswerNo};
   ClickBoxEntry("Games");
   EXPECT_EQ(Seen(), "Games: chess go [save delete exec]");
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(boxes.size(), 1u);
+}
+
+// With more collections than the open list shows, it has a scroll bar.
+TEST_F(CollectionBox, ALongListHasAScrollBar) {
+  for (int i = 0; i < 14; ++i) Collection("c" + std::to_string(10 + i), {"x"});
+  Open();
+  Activate(window.get());
+  Combo()->showPopup();
+  ASSERT_TRUE(Combo()->view()->isVisible());
+  EXPECT_TRUE(Combo()->view()->verticalScrollBar()->isVisible());
+  Combo()->hidePopup();
 }
 
 // Typing a collection's name, then any other gesture, picks nothing: the unsaved changes

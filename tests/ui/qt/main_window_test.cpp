@@ -107,6 +107,22 @@ TEST_F(MainWindowView, KeysReachTheFormFromTheFocusedControl) {
   }
 }
 
+// The keyboard's place shows on an empty item list and on the focused default button.
+TEST_F(MainWindowView, TheFocusIsVisible) {
+  Open();
+  Activate(window.get());
+  for (const char* name : {"lstItems", "btnExec"}) {
+    SCOPED_TRACE(name);
+    auto* control = window->findChild<QWidget*>(name);
+    control->setEnabled(true);
+    window->findChild<QWidget*>("btnExit")->setFocus(Qt::TabFocusReason);
+    const QImage without = control->grab().toImage();
+    control->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(control->hasFocus());
+    EXPECT_NE(control->grab().toImage(), without);
+  }
+}
+
 // Assistive technology reads a name for every control (the frame's caption names the
 // box's text field too) and the details pane's text.
 TEST_F(MainWindowView, ScreenReadersFindNamesAndTheDetailsText) {

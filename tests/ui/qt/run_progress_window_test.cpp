@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -44,6 +45,24 @@ TEST(RunProgressWindowView, ShowsTheWaitAndEveryCancelReachesTheForm) {
   EXPECT_EQ(text(P::lblColl), "Work & play");
   EXPECT_EQ(text(P::lblItem), "Starting 2 of 3: A&B");
   EXPECT_EQ(text(P::lblWait), "Waiting for tcp:127.0.0.1:9, 12 s of 30 s");
+  // Bars of the items started and of the wait, named for a screen reader.
+  const auto bar = [window](P control) {
+    auto* shown = static_cast<QProgressBar*>(window->Control(control));
+    return shown->accessibleName().toStdString() + " " + std::to_string(shown->value()) + " of " +
+           std::to_string(shown->maximum());
+  };
+  EXPECT_EQ(bar(P::barItems), "Items started 2 of 3");
+  EXPECT_EQ(bar(P::barWait), "Time waited 12000 of 30000");
+  // Markup is shown as it is typed; what does not fit is cut with an ellipsis, and read
+  // whole.
+  const std::string markup = "tcp:<b style=color:blue>x</b>:9";
+  const std::string longName(300, 'n');
+  form.Waiting({"c", 2, 3, longName, markup, 12000, 30000});
+  auto* item = static_cast<QLabel*>(window->Control(P::lblItem));
+  EXPECT_EQ(item->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(item->text().endsWith(QChar(0x2026))) << item->text().toStdString();
+  EXPECT_EQ(item->accessibleName().toStdString(), "Starting 2 of 3: " + longName);
+  EXPECT_EQ(static_cast<QLabel*>(window->Control(P::lblWait))->textFormat(), Qt::PlainText);
 
   QWidget* cancel = window->Control(P::btnCancel);
   const struct {

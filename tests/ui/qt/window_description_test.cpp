@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 
 #include "ui/qt/run_options_dialog.h"
 #include "ui/qt/run_progress_window.h"
@@ -18,6 +19,8 @@ QString TextOf(const QWidget* w) {
   if (auto* frame = qobject_cast<const QGroupBox*>(w)) return frame->title();
   if (auto* button = qobject_cast<const QAbstractButton*>(w)) return button->text();
   if (auto* label = qobject_cast<const QLabel*>(w)) return label->text();
+  // A bar's text is the name a screen reader reads for it.
+  if (auto* bar = qobject_cast<const QProgressBar*>(w)) return bar->accessibleName();
   return {};
 }
 

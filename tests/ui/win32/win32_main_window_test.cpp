@@ -227,6 +227,19 @@ TEST_F(Win32WindowTest, TheFocusComesBackWhereItWasAfterAModalWindow) {
   // The arrow keys work in the list again.
   KeyInFocus(VK_DOWN);
   EXPECT_EQ(Selected(), 1);
+  // On the collection toolbar the button the keyboard stood on is marked again after the
+  // dialog it opened: Enter presses Save again, not Open.
+  HWND bar = win32::InnerToolbar(window->Control(M::tbCollSave));
+  SetFocus(bar);
+  Pump();
+  SendMessageA(bar, TB_SETHOTITEM, 1, 0);
+  {
+    ScreenUser user(noScript);
+    command(win32::MainWindow::CommandOf(M::tbCollSave));
+    user.Finish();
+  }
+  EXPECT_EQ(GetFocus(), bar);
+  EXPECT_EQ(SendMessageA(bar, TB_GETHOTITEM, 0, 0), 1);
 }
 
 // The picture size of a toolbar control.

@@ -243,6 +243,21 @@ TEST(Win32ProgressWindow, ShowsTheWaitAndEveryCancelReachesTheForm) {
   EXPECT_EQ(Label(window, ProgressControl::lblColl), "Work & play");
   EXPECT_EQ(Label(window, ProgressControl::lblItem), "Starting 2 of 3: Server");
   EXPECT_EQ(Label(window, ProgressControl::lblWait), "Waiting for tcp:127.0.0.1:9, 12 s of 30 s");
+  // The bars: the items started of all, the wait's share of its limit.
+  const auto bar = [window](ProgressControl control) {
+    HWND shown =
+        GetDlgItem(window, win32::RunProgressWindow::kIdControl + static_cast<int>(control));
+    return std::to_string(SendMessageA(shown, PBM_GETPOS, 0, 0)) + " of " +
+           std::to_string(SendMessageA(shown, PBM_GETRANGE, FALSE, 0));
+  };
+  EXPECT_EQ(bar(ProgressControl::barItems), "2 of 3");
+  EXPECT_EQ(bar(ProgressControl::barWait), "12000 of 30000");
+  // A line too long for its place is cut with an ellipsis.
+  EXPECT_NE(GetWindowLongPtrA(GetDlgItem(window, win32::RunProgressWindow::kIdControl +
+                                                     static_cast<int>(ProgressControl::lblItem)),
+                              GWL_STYLE) &
+                SS_ENDELLIPSIS,
+            0);
   HWND cancel = GetDlgItem(window, IDCANCEL);
   EXPECT_EQ(GetFocus(), cancel);
 
