@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -18,6 +19,8 @@ QString TextOf(const QWidget* w) {
   if (auto* frame = qobject_cast<const QGroupBox*>(w)) return frame->title();
   if (auto* button = qobject_cast<const QAbstractButton*>(w)) return button->text();
   if (auto* label = qobject_cast<const QLabel*>(w)) return label->text();
+  // An empty list's text is its hint, which it gives to assistive technology too.
+  if (auto* list = qobject_cast<const QListWidget*>(w)) return list->accessibleDescription();
   return {};
 }
 
