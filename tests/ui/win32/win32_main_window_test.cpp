@@ -290,7 +290,7 @@ TEST_F(Win32WindowTest, TheListAndTheDetailsTakeTheRoomOfAGrownWindow) {
   EXPECT_EQ(now.bottom - now.top, smallest.bottom - smallest.top);
   const RECT back = PlaceOf(w.hwnd(), list);
   EXPECT_TRUE(EqualRect(&back, &before));
-  ShowWindow(w.hwnd(), SW_MAXIMIZE);
+  ::ShowWindow(w.hwnd(), SW_MAXIMIZE);
   Pump();
   const RECT maximized = PlaceOf(w.hwnd(), list);
   EXPECT_GT(maximized.bottom - maximized.top, before.bottom - before.top);
