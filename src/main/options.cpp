@@ -194,11 +194,13 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "  128+N   the window's run was stopped by signal N (143: SIGTERM)\n"
       "\n";
 #ifdef _WIN32
-  text += "More in README.txt, beside tavrin.exe, and in docs/ of\n"
-          "https://github.com/tavrin/tavrin\n";
+  text +=
+      "More in README.txt, beside tavrin.exe, and in docs/ of\n"
+      "https://github.com/tavrin/tavrin\n";
 #else
-  text += "More in the manual page (man tavrin) and in docs/ of\n"
-          "https://github.com/tavrin/tavrin\n";
+  text +=
+      "More in the manual page (man tavrin) and in docs/ of\n"
+      "https://github.com/tavrin/tavrin\n";
 #endif
   context.out << text;
   return kExitOk;
