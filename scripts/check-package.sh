@@ -64,6 +64,8 @@ for file in \
   usr/share/doc/tavrin/copyright \
   usr/share/doc/tavrin/changelog.gz \
   usr/share/doc/tavrin/examples/welcome.tavrin \
+  usr/share/doc/tavrin/README.md \
+  usr/share/doc/tavrin/docs/collections.md \
   usr/share/mime/packages/tavrin.xml \
   usr/share/icons/hicolor/scalable/apps/tavrin.svg \
   usr/share/icons/hicolor/48x48/apps/tavrin.png \

@@ -1,6 +1,8 @@
 #include "forms/frm_main.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <sstream>
 
 #include "collection/collfile.h"
 #include "collection/item_list.h"
@@ -29,6 +31,40 @@ constexpr MainControl kItemButtons[] = {MainControl::tbItemUp, MainControl::tbIt
 
 // The entries of the popup shown for a selected item.
 enum PopItem2 { kPopAdd = 0, kPopEdit = 1, kPopRemove = 2, kPopOpenItem = 4, kPopRunOptions = 5 };
+// The name of the collection that the first start puts into a new, empty folder.
+constexpr char kExampleCollection[] = "Welcome";
+
+// The window's place as it is kept: "LEFT TOP WIDTH HEIGHT MAXIMIZED", a line.
+std::string PlaceText(const WindowPlace& place) {
+  return std::to_string(place.left) + " " + std::to_string(place.top) + " " +
+         std::to_string(place.width) + " " + std::to_string(place.height) + " " +
+         (place.maximized ? "1" : "0") + "\n";
+}
+std::optional<WindowPlace> ReadPlace(const std::string& text) {
+  std::istringstream in(text);
+  WindowPlace place;
+  int maximized = 0;
+  // Beyond this, a size or a position is no window's.
+  constexpr int kMost = 1000000;
+  if (!(in >> place.left >> place.top >> place.width >> place.height >> maximized) ||
+      place.width <= 0 || place.height <= 0 || place.width > kMost || place.height > kMost ||
+      std::abs(place.left) > kMost || std::abs(place.top) > kMost ||
+      (maximized != 0 && maximized != 1)) {
+    return std::nullopt;
+  }
+  place.maximized = maximized == 1;
+  return place;
+}
+// The most a kept place may take, read.
+constexpr std::size_t kMostPlaceBytes = 200;
+
+// How much of a window's top a screen must show for the window to open there again: a
+// strip where its caption is, this wide (or the whole width) and this high.
+constexpr int kShownWidth = 100;
+constexpr int kShownHeight = 20;
+
+// The entries of the Options menu.
+enum OptionItem { kOptionRegistry = 0, kOptionRunOptions = 1 };
 
 }  // namespace
 
@@ -50,8 +86,29 @@ void FrmMain::Form_Load(MainView& view) {
     // Opened with a collection file: it can be saved and deleted.
     SetEnabled(MainControl::tbCollDelete, true);
     SetEnabled(MainControl::tbCollSave, true);
+  } else {
+    PutExampleCollection();
   }
   view.MakeFlatToolBars();
+}
+
+void FrmMain::PutExampleCollection() {
+  const std::string folder = ctx_.platform.system.CollectionFolder();
+  if (collEntries_.size() != 1 || !ctx_.platform.files.ListFiles(folder, "").empty()) return;
+  CollectionState example;
+  example.Items.clear();
+  for (const SystemInfo::ExampleItem& item : ctx_.platform.system.ExampleItems()) {
+    CollItem added;
+    added.File = item.file;
+    added.ItemName = item.name;
+    added.WinStyle = kStyleNormal;
+    example.Items.push_back(std::move(added));
+  }
+  if (example.Items.empty()) return;
+  const std::string path = folder + kNativeSeparator + kExampleCollection + kCollExt;
+  if (SaveCollectionFile(example, path, ctx_.platform.files)) return;
+  GetTavrinFiles();
+  cboColl_Click(CollEntryOf(kExampleCollection));
 }
 
 bool FrmMain::Enabled(MainControl control) const {
@@ -326,6 +383,7 @@ void FrmMain::ClearItems() {
 void FrmMain::EnableItemButtons(bool flag) {
   itemButtonsEnabled_ = flag;
   for (MainControl button : kItemButtons) view_->SetEnabled(button, flag);
+  view_->SetMenuEnabled(MainMenu::mnuOption, kOptionRunOptions, flag);
 }
 
 void FrmMain::AddItemsToList() {
@@ -610,6 +668,45 @@ void FrmMain::btnExit_Click() {
   if (ChangesMayGo()) view_->Unload();
 }
 
+std::optional<WindowPlace> FrmMain::PlaceToRestore(const std::vector<ScreenArea>& screens) {
+  std::string text;
+  const std::string file = ctx_.platform.system.WindowPlaceFile();
+  if (!file.empty()) {
+    if (std::unique_ptr<InFile> in = ctx_.platform.files.OpenForReading(file)) {
+      text.resize(kMostPlaceBytes);
+      const long got = in->Read(text.data(), text.size());
+      text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    }
+  }
+  if (text.empty()) text = ctx_.platform.system.WindowPlaceKeptElsewhere();
+  std::optional<WindowPlace> place = ReadPlace(text);
+  if (!place) return std::nullopt;
+  for (const ScreenArea& screen : screens) {
+    const int left = std::max(place->left, screen.left);
+    const int right = std::min(place->left + place->width, screen.left + screen.width);
+    const int top = std::max(place->top, screen.top);
+    const int bottom = std::min(place->top + kShownHeight, screen.top + screen.height);
+    if (right - left < std::min(kShownWidth, place->width) || bottom - top < kShownHeight) {
+      continue;
+    }
+    // A screen that has become smaller since holds the window whole again.
+    place->width = std::min(place->width, screen.width);
+    place->height = std::min(place->height, screen.height);
+    place->left = std::clamp(place->left, screen.left, screen.left + screen.width - place->width);
+    place->top = std::clamp(place->top, screen.top, screen.top + screen.height - place->height);
+    return place;
+  }
+  return std::nullopt;
+}
+
+void FrmMain::Form_Unload(const WindowPlace& place) {
+  const std::string text = PlaceText(place);
+  const std::string file = ctx_.platform.system.WindowPlaceFile();
+  if (file.empty() || !SaveWholeFile(ctx_.platform.files, file, text)) {
+    ctx_.platform.system.KeepWindowPlaceElsewhere(text);
+  }
+}
+
 void FrmMain::mnuFile_Click(int Index) {
   if (Index == 0) btnExit_Click();
 }
@@ -619,6 +716,10 @@ bool FrmMain::Form_QueryUnload(int UnloadMode) {
 }
 
 void FrmMain::mnuOption_Click(int Index) {
+  if (Index == kOptionRunOptions) {
+    if (itemButtonsEnabled_) OpenRunOptions(selected_);
+    return;
+  }
   ::tavrin::mnuOption_Click(static_cast<int16_t>(Index), ctx_.platform);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,7 @@ enum class MainControl {
 // the item list.
 enum class MainMenu {
   mnuFile,
-  mnuOption,
+  mnuOption,  // "&Registry...", "Run &Options..." (enabled while an item is selected)
   mnuHelp,
   mnuPopItem1,  // "&Add...", while no entry is selected
   mnuPopItem2,  // "&Add...", "&Edit...", "&Remove", a separator, "&Open Item",
@@ -48,6 +49,24 @@ using ItemPopup = MainMenu;
 // The main window's controls and menus, from which both views make it.
 using MainLayout = WindowLayout<MainControl, MainMenu>;
 const MainLayout& MainWindowLayout();
+
+// The main window's place on the screen, in the view's pixels: its rectangle when
+// neither maximized nor minimized, and whether it is maximized.
+struct WindowPlace {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool maximized = false;
+  bool operator==(const WindowPlace&) const = default;
+};
+// A screen's area for windows, in the same pixels: left, top, width, height.
+struct ScreenArea {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
 
 // Where a popup menu opens.
 enum class PopupPlace {
@@ -79,6 +98,8 @@ class MainView {
   virtual void ShowDetails(const std::string& text) = 0;
 
   virtual void SetEnabled(MainControl control, bool enabled) = 0;
+  // Enables or disables entry `index` of a menu of the bar.
+  virtual void SetMenuEnabled(MainMenu menu, int index, bool enabled) = 0;
   virtual void SetFocus(MainControl control) = 0;
   virtual void ShowPopup(ItemPopup popup, PopupPlace place) = 0;
   // Gives the toolbars the flat look: no raised frame unless the pointer is over them.
@@ -143,6 +164,14 @@ class FrmMain {
   // Entry `index` of `menu` was picked: the menu's own handler runs.
   void MenuClick(MainMenu menu, int index);
 
+  // The place the window had when it was last closed, to open at, moved and cut to lie
+  // whole on the screen that shows its top (where its caption is): none when none is
+  // kept, when what is kept cannot be read, or when none of `screens` shows that top.
+  std::optional<WindowPlace> PlaceToRestore(const std::vector<ScreenArea>& screens);
+  // The window closes at `place`: it is kept for the next start (a failure is passed
+  // over).
+  void Form_Unload(const WindowPlace& place);
+
   // Key preview: every key of the window, whichever control (`focus`) has the focus.
   // True when the form took the key, so that the control does not get it.
   bool Form_KeyDown(int KeyCode, int Shift, MainControl focus);
@@ -170,6 +199,9 @@ class FrmMain {
   bool Enabled(MainControl control) const;
 
  private:
+  // On the first start in a new, empty collection folder: puts the example collection
+  // there and loads it.
+  void PutExampleCollection();
   // Selects list entry `index` as the program does: the click behaviour runs.
   void SelectListEntry(int index);
   // Sets the box's text; the Execute button follows it when it changed.

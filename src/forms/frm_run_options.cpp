@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string_view>
 
 #include "collection/paths.h"
 #include "collection/run_options.h"
 #include "forms/keys.h"
+#include "forms/time_text.h"
 #include "launch/launch.h"
 #include "launch/run_waits.h"
 #include "platform/ascii.h"
@@ -92,7 +94,7 @@ std::string WhyNoAddress(const std::string& address) {
   return "";
 }
 
-// The label before `box` in the dialog, as the user reads it ("Delay before start (ms)").
+// The label before `box` in the dialog, as the user reads it ("Delay before start").
 std::string FieldName(OptionsControl box) {
   const RunOptionsLayout& layout = RunOptionsDialogLayout();
   std::string name;
@@ -113,7 +115,7 @@ void FrmRunOptions::Form_Load(RunOptionsView& view) {
   view_ = &view;
   const CollItem& item = ctx_.edit.EditItem;
   Fields& f = loaded_;
-  f.delay = FirstOf(item, "Delay");
+  f.delay = TimeText(FirstOf(item, "Delay"));
   f.ready = FirstOf(item, "WaitReady");
   // A value of no kind this version knows is shown as it is, under "Not at all", so
   // that OK asks what it is rather than dropping it.
@@ -124,7 +126,7 @@ void FrmRunOptions::Form_Load(RunOptionsView& view) {
       break;
     }
   }
-  f.timeout = FirstOf(item, "Timeout");
+  f.timeout = TimeText(FirstOf(item, "Timeout"));
   f.skip = FirstOf(item, "SkipIfRunning") == "1";
   f.stop = FirstOf(item, "StopOnFailure") == "1";
   for (const std::string& value : ValuesOf(item, "Env")) f.env += value + "\n";
@@ -214,7 +216,16 @@ OptionsControl FrmRunOptions::Check(std::string& why) const {
     why = FieldName(box) + ": " + reason;
     return true;
   };
-  if (!now_.delay.empty() && wrong(C::txtDelay, WhyWrong("Delay", now_.delay))) return C::txtDelay;
+  // A time is checked as the milliseconds it says; the reason shows what was typed.
+  const auto wrongTime = [&](OptionsControl box, std::string_view key, const std::string& typed,
+                             const char* least) {
+    const std::optional<std::string> ms = MillisecondsOf(typed);
+    if (ms && (ms->empty() || WhyWrong(key, *ms).empty())) return false;
+    why = FieldName(box) + ": \"" + typed + "\" is no time from " + least +
+          " to 60 min (500 ms, 2 s, 1.5 min; a bare number is milliseconds)";
+    return true;
+  };
+  if (wrongTime(C::txtDelay, "Delay", now_.delay, "0 ms")) return C::txtDelay;
   if (now_.readyKind == 0 && !now_.ready.empty()) {
     why = FieldName(C::cboReady) + ": \"" + now_.ready +
           "\" is waited for as nothing: pick a port, a file or a window, or empty its box";
@@ -234,9 +245,7 @@ OptionsControl FrmRunOptions::Check(std::string& why) const {
                          now_.ready))) {
     return C::txtReady;
   }
-  if (!now_.timeout.empty() && wrong(C::txtTimeout, WhyWrong("Timeout", now_.timeout))) {
-    return C::txtTimeout;
-  }
+  if (wrongTime(C::txtTimeout, "Timeout", now_.timeout, "1 ms")) return C::txtTimeout;
   for (const std::string& line : LinesOf(now_.env)) {
     if (!line.empty() && wrong(C::txtEnv, WhyWrong("Env", line))) return C::txtEnv;
   }
@@ -292,14 +301,15 @@ void FrmRunOptions::btnOK_Click() {
     const std::string value = FirstOf(before, key);
     return now != loaded || (value != "" && value != "0" && value != "1");
   };
-  field(now_.delay != loaded_.delay, "Delay", some(now_.delay));
+  field(now_.delay != loaded_.delay, "Delay", some(MillisecondsOf(now_.delay).value_or("")));
   field(now_.readyKind != loaded_.readyKind || now_.ready != loaded_.ready, "WaitReady",
         now_.readyKind == 0
             ? std::vector<std::string>{}
             : std::vector<std::string>{
                   std::string(kReadyPrefixes[static_cast<std::size_t>(now_.readyKind)]) +
                   now_.ready});
-  field(now_.timeout != loaded_.timeout, "Timeout", some(now_.timeout));
+  field(now_.timeout != loaded_.timeout, "Timeout",
+        some(MillisecondsOf(now_.timeout).value_or("")));
   field(flagChanged(now_.skip, loaded_.skip, "SkipIfRunning"), "SkipIfRunning", flag(now_.skip));
   field(flagChanged(now_.stop, loaded_.stop, "StopOnFailure"), "StopOnFailure", flag(now_.stop));
   std::vector<std::string> env;

@@ -26,42 +26,59 @@ constexpr Button kItemButtons[][1] = {
     {{M::tbItemDown, "Down", "iDown", "Move item down in list"}},
 };
 
+// As the window grows, the list and the details pane share the new width and take all
+// the new height; what stands beside or below them keeps its place at their edges.
+constexpr Anchor kAcross{.right = 2};
+constexpr Anchor kAtTheRight{.left = 2, .right = 2};
+constexpr Anchor kLeftHalf{.right = 1, .bottom = 2};
+constexpr Anchor kRightHalf{.left = 1, .right = 2, .bottom = 2};
+constexpr Anchor kBesideTheList{.left = 1, .right = 1};
+constexpr Anchor kAtTheBottom{.top = 2, .bottom = 2};
+constexpr Anchor kAtTheBottomRight{.left = 2, .right = 2, .top = 2, .bottom = 2};
+
 constexpr Control ItemBar(int index, int top) {
   constexpr const char* kNames[] = {"tbItem_0", "tbItem_1", "tbItem_2", "tbItem_3", "tbItem_4"};
   return {.kind = K::ToolBar,
           .name = kNames[index],
           .place = {3750, top, 375, 405},
           .inFrame = true,
-          .buttons = kItemButtons[index]};
+          .buttons = kItemButtons[index],
+          .anchor = kBesideTheList};
 }
 
 constexpr Control kControls[] = {
     {.kind = K::Frame,
      .name = "frameColl",
      .text = "Tavrin &Collection",
-     .place = {60, 30, 7725, 705}},
+     .place = {60, 30, 7725, 705},
+     .anchor = kAcross},
     {.kind = K::EditableList,
      .id = M::cboColl,
      .name = "cboColl",
      .tip = "Avalible collections",
      .place = {120, 240, 5955, 345},
      .inFrame = true,
-     .listHeight = 3000},
+     .listHeight = 3000,
+     .anchor = kAcross},
     {.kind = K::ToolBar,
      .name = "tbColl",
      .place = {6150, 240, 1485, 390},
      .inFrame = true,
-     .buttons = kCollButtons},
+     .buttons = kCollButtons,
+     .anchor = kAtTheRight},
     {.kind = K::Frame,
      .name = "frameItems",
      .text = "Tavrin &Items",
-     .place = {60, 750, 4155, 2445}},
+     .place = {60, 750, 4155, 2445},
+     .anchor = kLeftHalf},
     {.kind = K::ListBox,
      .id = M::lstItems,
      .name = "lstItems",
+     .text = "Right-click here to add an item",
      .tip = "Items in the current collection",
      .place = {120, 210, 3585, 2100},
-     .inFrame = true},
+     .inFrame = true,
+     .anchor = kLeftHalf},
     ItemBar(0, 180),
     ItemBar(1, 622),
     ItemBar(2, 1064),
@@ -70,8 +87,13 @@ constexpr Control kControls[] = {
     {.kind = K::Frame,
      .name = "frameDetails",
      .text = "Item Details",
-     .place = {4290, 750, 3495, 2445}},
-    {.kind = K::DetailsPane, .name = "picDetails", .place = {90, 240, 3360, 2145}, .inFrame = true},
+     .place = {4290, 750, 3495, 2445},
+     .anchor = kRightHalf},
+    {.kind = K::DetailsPane,
+     .name = "picDetails",
+     .place = {90, 240, 3360, 2145},
+     .inFrame = true,
+     .anchor = kRightHalf},
     {.kind = K::PushButton,
      .id = M::btnExec,
      .name = "btnExec",
@@ -80,18 +102,20 @@ constexpr Control kControls[] = {
      .place = {60, 3300, 3015, 405},
      .font = kBig,
      .isDefault = true,
-     .disabled = true},
+     .disabled = true,
+     .anchor = kAtTheBottom},
     {.kind = K::PushButton,
      .id = M::btnExit,
      .name = "btnExit",
      .text = "E&xit",
      .tip = "Exit Tavrin",
      .place = {4770, 3300, 3015, 405},
-     .font = kBig},
+     .font = kBig,
+     .anchor = kAtTheBottomRight},
 };
 
 constexpr MenuEntryLayout kFileMenu[] = {{"E&xit", "Ctrl+X"}};
-constexpr MenuEntryLayout kOptionMenu[] = {{"&Registry..."}};
+constexpr MenuEntryLayout kOptionMenu[] = {{"&Registry..."}, {"Run &Options..."}};
 constexpr MenuEntryLayout kHelpMenu[] = {{"&About", "F1"}};
 constexpr MenuEntryLayout kPopItem1[] = {{"&Add..."}};
 constexpr MenuEntryLayout kPopItem2[] = {{"&Add..."}, {"&Edit..."},   {"&Remove"},

@@ -18,6 +18,18 @@ struct TwipsBox {
   int height = 0;
 };
 
+// How a control follows its window as the window grows beyond the size of its layout:
+// each edge moves by a share of the room added, in halves (0 stays, 1 moves by half of
+// it, 2 by all of it). The shares are the window's, for a control in a frame too. A
+// window none of whose controls follows keeps its size.
+struct Anchor {
+  int left = 0;
+  int right = 0;
+  int top = 0;
+  int bottom = 0;
+  constexpr bool Follows() const { return left != 0 || right != 0 || top != 0 || bottom != 0; }
+};
+
 enum class ControlKind {
   Frame,         // a frame with a caption; the controls marked inFrame after it stand in it
   Label,         // a text; its access key leads to the control after it
@@ -59,7 +71,8 @@ struct ControlLayout {
   ControlKind kind;
   Id id{};                // what the form calls it; none for what it never names
   const char* name{};     // how tests and assistive technology find it
-  const char* text{};     // the caption, or the text shown before the form sets one
+  const char* text{};     // the caption, or the text shown before the form sets one; of a
+                          // list, the hint it shows while it holds no entry
   const char* tip{};      // the tool tip
   const char* picture{};  // of a picture: the name of the program's picture it shows
   TwipsBox place{};
@@ -69,6 +82,7 @@ struct ControlLayout {
   bool disabled = false;   // disabled until the form enables it
   int listHeight = 0;      // of a drop-down list: the height of its open list
   std::span<const ToolButtonLayout<Id>> buttons{};
+  Anchor anchor{};  // how it follows the window as the window grows
 };
 
 // A menu entry: "-" is a separator; `shortcut` the key that picks it wherever the focus
@@ -129,6 +143,7 @@ struct ControlDesc {
   bool disabled;
   int listHeight;
   std::vector<ToolDesc> buttons;
+  Anchor anchor;
 };
 
 template <class Id, class Menu>
@@ -142,7 +157,7 @@ std::vector<ControlDesc> Describe(const WindowLayout<Id, Menu>& layout) {
                      c.place,    c.inFrame,
                      c.font,     c.isDefault,
                      c.disabled, c.listHeight,
-                     {}};
+                     {},         c.anchor};
     for (const ToolButtonLayout<Id>& b : c.buttons) {
       desc.buttons.push_back({static_cast<int>(b.id), b.key, b.picture, b.tip});
     }
@@ -150,6 +165,19 @@ std::vector<ControlDesc> Describe(const WindowLayout<Id, Menu>& layout) {
   }
   return controls;
 }
+
+// Whether a window of `layout` grows: some control of it follows the window.
+template <class Id, class Menu>
+constexpr bool Grows(const WindowLayout<Id, Menu>& layout) {
+  for (const ControlLayout<Id>& control : layout.controls) {
+    if (control.anchor.Follows()) return true;
+  }
+  return false;
+}
+
+// The edge `at` (in any unit) of a control whose anchor share is `share`, in a window
+// that has grown by `added` of that unit.
+constexpr int Followed(int at, int share, int added) { return at + added * share / 2; }
 
 // Whether Tab stops at a control of `kind` (a toolbar's buttons each do; a link's toolkit
 // decides).

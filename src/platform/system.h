@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/program_windows.h"
 #include "platform/traits.h"
@@ -24,6 +25,28 @@ class SystemInfo {
 
   // The full path of the running executable.
   virtual std::string ExecutablePath() = 0;
+
+  // The items of the example collection that the first start puts into a new, empty
+  // collection folder: things that open on a plain desktop of this system, each a name
+  // and a file. None where the program's own folder brings its example (Windows).
+  struct ExampleItem {
+    std::string name;
+    std::string file;
+  };
+  virtual std::vector<ExampleItem> ExampleItems() { return {}; }
+
+  // The file that keeps the main window's place for this user, its folder made when
+  // missing: under $XDG_CONFIG_HOME/tavrin on Linux, beside the collections on Windows;
+  // empty where there is none.
+  virtual std::string WindowPlaceFile() { return ""; }
+  // Where that file cannot be written: keeps the window's place for this user elsewhere
+  // (the user's registry key on Windows), or reads it back from there; false, or empty,
+  // where there is no such place.
+  virtual bool KeepWindowPlaceElsewhere(const std::string& place) {
+    (void)place;
+    return false;
+  }
+  virtual std::string WindowPlaceKeptElsewhere() { return ""; }
 
   // A short human-readable description of the file's type; empty when the file
   // does not exist.

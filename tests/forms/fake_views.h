@@ -174,6 +174,9 @@ class FakeMainView : public MainView {
   void SelectItem(int index) override { selected = index; }
   void ShowDetails(const std::string& text) override { details = text; }
   void SetEnabled(MainControl control, bool enabled) override { enabled_[control] = enabled; }
+  void SetMenuEnabled(MainMenu menu, int index, bool enabled) override {
+    menuEnabled[{menu, index}] = enabled;
+  }
   void SetFocus(MainControl control) override { focus = control; }
   void ShowPopup(ItemPopup which, PopupPlace place) override {
     popups.push_back(std::string(which == ItemPopup::mnuPopItem1 ? "mnuPopItem1" : "mnuPopItem2") +
@@ -199,6 +202,7 @@ class FakeMainView : public MainView {
   void ShowModal(FrmRunOptions& form) override {
     FakeRunOptionsView view(form);
     form.Form_Load(view);
+    ++runOptionsShown;
     form.btnCancel_Click();
   }
   std::unique_ptr<RunProgressView> MakeProgressView(FrmRunProgress& form) override {
@@ -230,6 +234,10 @@ class FakeMainView : public MainView {
   std::vector<FakeItemEditView> editorOpenedWith;  // the editor as each run opened it
   std::vector<std::string> aboutShown;             // the About boxes, by their versions
   RunProgressViewMaker progressViews;              // no progress window when none
+
+  // The menu entries' enabled states as set so far; how often Run Options showed.
+  std::map<std::pair<MainMenu, int>, bool> menuEnabled;
+  int runOptionsShown = 0;
 
  private:
   std::map<MainControl, bool> enabled_;

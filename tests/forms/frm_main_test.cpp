@@ -83,6 +83,84 @@ TEST_F(MainForm, UpAndDownInTheBoxMoveFromTheEntryShown) {
   }
 }
 
+// The first start in a new, empty collection folder puts the example collection there and
+// loads it; a folder that holds anything, a start on a collection, or a system without an
+// example of its own leave the folder as it is.
+TEST_F(MainForm, TheFirstStartPutsTheExampleIntoAnEmptyFolder) {
+  const std::vector<SystemInfo::ExampleItem> example = {{"Home folder", "/home/me"},
+                                                        {"Terminal", "xterm"}};
+  const struct {
+    const char* name;
+    const char* otherFile;  // in the folder before the start
+    std::vector<SystemInfo::ExampleItem> items;
+    bool onACollection;
+    std::string seen;
+  } rows[] = {
+      {"a new, empty folder", nullptr, example, false,
+       "Welcome: Home folder Terminal [save delete exec]"},
+      {"a folder holding a file", "notes.txt", example, false, "<None>: []"},
+      {"started on a collection", nullptr, example, true, "c: x [save delete exec]"},
+      {"no example on this system", nullptr, {}, false, "<None>: []"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(dir.str());
+    fs::create_directories(dir.str());
+    if (row.otherFile != nullptr) WriteFile(dir.file(row.otherFile), "x");
+    fake.system.exampleItems = row.items;
+    state = CollectionState{};
+    row.onACollection ? Open({Item("x", "/bin/x")}) : Open();
+    EXPECT_EQ(Seen(), row.seen);
+    EXPECT_EQ(fs::exists(dir.file("Welcome.tavrin")), row.seen.starts_with("Welcome"));
+  }
+  EXPECT_THAT(boxes, IsEmpty());
+}
+
+// The window opens where it was closed, on a screen that still shows its top; the place
+// is kept in its file, or elsewhere when the file cannot be written.
+TEST_F(MainForm, TheWindowOpensWhereItWasClosed) {
+  const std::vector<ScreenArea> screens = {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+  const struct {
+    const char* name;
+    WindowPlace closedAt;
+    std::optional<WindowPlace> opensAt;
+  } rows[] = {
+      {"on the first screen, maximized",
+       {100, 50, 900, 600, true},
+       WindowPlace{100, 50, 900, 600, true}},
+      {"on the second screen",
+       {2000, 100, 700, 400, false},
+       WindowPlace{2000, 100, 700, 400, false}},
+      {"its top at the screens' corner: moved onto the screen",
+       {-800, 1060, 900, 600, false},
+       WindowPlace{0, 480, 900, 600, false}},
+      {"larger than the screen that shows its top: cut to it",
+       {1900, 10, 2000, 1100, false},
+       WindowPlace{1920, 0, 1280, 1024, false}},
+      {"above every screen", {100, -400, 900, 390, false}, std::nullopt},
+      {"on a screen that has gone", {3300, 100, 700, 400, false}, std::nullopt},
+      {"only its left corner on a screen", {-880, 100, 900, 600, false}, std::nullopt},
+  };
+  for (const bool inItsFile : {true, false}) {
+    // A file in a folder that is not there cannot be written: the place goes elsewhere.
+    fake.system.windowPlaceFile = inItsFile ? dir.file("window-place") : dir.file("gone/place");
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::string(row.name) + (inItsFile ? " (its file)" : " (elsewhere)"));
+      fake.system.placeElsewhere.clear();
+      Open().Form_Unload(row.closedAt);
+      EXPECT_EQ(fs::exists(dir.file("window-place")), inItsFile);
+      EXPECT_EQ(fake.system.placeElsewhere.empty(), inItsFile);
+      EXPECT_EQ(Open().PlaceToRestore(screens), row.opensAt);
+      fs::remove(dir.file("window-place"));
+    }
+  }
+  for (const char* kept : {"", "1 2 3", "1 2 0 4 0", "1 2 3 4 2", "a b c d e"}) {
+    SCOPED_TRACE(kept);
+    fake.system.placeElsewhere = kept;
+    EXPECT_FALSE(Open().PlaceToRestore(screens).has_value());
+  }
+}
+
 // Other loads from anywhere and upgrades an old file in place; cancelled, or a file that
 // breaks off, the window stays as it was; a file that is no collection lists nothing.
 TEST_F(MainForm, OtherCollectionsAndLoadFailures) {

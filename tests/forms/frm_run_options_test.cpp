@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "fake_views.h"
+#include "forms/time_text.h"
 
 namespace tavrin {
 namespace {
@@ -63,7 +64,7 @@ TEST_F(RunOptionsTest, ShowsTheItemsOptionsAsARunReadsThem) {
                 C::txtDesktop}) {
     shown += "|" + v.texts[box];
   }
-  EXPECT_EQ(shown, "4 1|2000|host:80||A=1\nB=2\n|/srv/app|0,0,960,1080|2");
+  EXPECT_EQ(shown, "4 1|2 s|host:80||A=1\nB=2\n|/srv/app|0,0,960,1080|2");
   EXPECT_TRUE(v.checked[C::cSkip]);
   EXPECT_FALSE(v.checked[C::cStop]);
   EXPECT_EQ(v.focus, C::txtDelay);
@@ -80,6 +81,11 @@ TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
   } rows[] = {
       {"nothing changed: every entry as it was, spelling, order and unknown keys", kept, {}, kept},
       {"a new delay", {}, {Typed(C::txtDelay, "1500")}, {{"Delay", "1500"}}},
+      {"times with a unit are kept as milliseconds",
+       {},
+       {Typed(C::txtDelay, " 2 s "), Picked(2), Typed(C::txtReady, "x"),
+        Typed(C::txtTimeout, "1.5 MIN")},
+       {{"Delay", "2000"}, {"WaitReady", "file:x"}, {"Timeout", "90000"}}},
       {"an emptied delay goes; the unknown key stays",
        kept,
        {Typed(C::txtDelay, "")},
@@ -145,6 +151,50 @@ TEST_F(RunOptionsTest, OkWritesWhatChangedAndKeepsTheRest) {
   }
 }
 
+// A time reads back as it is shown, and the file keeps whole milliseconds.
+TEST(TimeText, ShowsTheLargestUnitAndReadsWhatItShows) {
+  const struct {
+    const char* name;
+    const char* milliseconds;
+    const char* shown;
+  } shownRows[] = {
+      {"nothing", "", ""},
+      {"no time at all", "0", "0 ms"},
+      {"less than a second", "500", "500 ms"},
+      {"no tenth of a second", "1250", "1250 ms"},
+      {"whole seconds", "2000", "2 s"},
+      {"a tenth of a second", "2500", "2.5 s"},
+      {"whole minutes", "3600000", "60 min"},
+      {"a tenth of a minute", "90000", "1.5 min"},
+      {"seconds that are no tenth of a minute", "100000", "100 s"},
+  };
+  for (const auto& row : shownRows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(TimeText(row.milliseconds), row.shown);
+    EXPECT_EQ(MillisecondsOf(row.shown), row.milliseconds);
+  }
+  // A value the file holds that is no number is shown as it is, for OK to refuse.
+  EXPECT_EQ(TimeText("soon"), "soon");
+  const struct {
+    const char* name;
+    const char* typed;
+    std::optional<std::string> milliseconds;
+  } typedRows[] = {
+      {"a bare number is milliseconds", "0750", "750"},
+      {"a unit without a blank, in any case", "3Sec", "3000"},
+      {"a tenth of a millisecond", "0.5 ms", std::nullopt},
+      {"a unit of no time", "2 h", std::nullopt},
+      {"a unit alone", "s", std::nullopt},
+      {"a point without decimals", "2. s", std::nullopt},
+      {"a negative time", "-1", std::nullopt},
+      {"more digits than any time", "12345678901", std::nullopt},
+  };
+  for (const auto& row : typedRows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(MillisecondsOf(row.typed), row.milliseconds);
+  }
+}
+
 TEST_F(RunOptionsTest, OkNamesTheFirstWrongFieldAndChangesNothing) {
   const char* const box = "The Tavrin - Run Options (48) ";
   const struct {
@@ -156,7 +206,13 @@ TEST_F(RunOptionsTest, OkNamesTheFirstWrongFieldAndChangesNothing) {
       {"a delay that is no number",
        {Typed(C::txtDelay, "soon")},
        C::txtDelay,
-       "Delay before start (ms): \"soon\" is no number of milliseconds from 0 to 3600000"},
+       "Delay before start: \"soon\" is no time from 0 ms to 60 min (500 ms, 2 s, 1.5 min; a bare "
+       "number is milliseconds)"},
+      {"a timeout beyond an hour",
+       {Typed(C::txtTimeout, "61 min")},
+       C::txtTimeout,
+       "How long to wait: \"61 min\" is no time from 1 ms to 60 min (500 ms, 2 s, 1.5 min; a bare "
+       "number is milliseconds)"},
       {"a text to wait for, but no kind of wait",
        {Typed(C::txtReady, "x")},
        C::txtReady,

@@ -136,6 +136,26 @@ TEST_F(Items, ItemButtonsWaitForASelection) {
   }
 }
 
+// The Options menu's "Run Options..." opens the popup's dialog on the selected item, and
+// is disabled while none is selected.
+TEST_F(Items, RunOptionsFromTheOptionsMenu) {
+  const std::pair<MainMenu, int> entry{MainMenu::mnuOption, 1};
+  Open({It("chess"), It("go")});
+  EXPECT_FALSE(view->menuEnabled.at(entry));
+  form->MenuClick(MainMenu::mnuOption, 1);
+  EXPECT_EQ(view->runOptionsShown, 0);
+  Select(1);
+  EXPECT_TRUE(view->menuEnabled.at(entry));
+  form->MenuClick(MainMenu::mnuOption, 1);
+  EXPECT_EQ(view->runOptionsShown, 1);
+  EXPECT_EQ(edit.EditItem.ItemName, "go");
+  form->MenuClick(MainMenu::mnuPopItem2, 5);
+  EXPECT_EQ(view->runOptionsShown, 2);
+  Click(MainControl::tbCollNew);
+  EXPECT_FALSE(view->menuEnabled.at(entry));
+  EXPECT_THAT(boxes, IsEmpty());
+}
+
 // A waited Open shows that it waits while the program runs; "Open Item" never waits. Each
 // failure shows its box afterwards.
 TEST_F(Items, OpeningAnItemWaitsOnlyWhereAsked) {

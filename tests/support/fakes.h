@@ -195,6 +195,13 @@ class FakeSystemInfo : public SystemInfo {
  public:
   std::string CollectionFolder() override { return collectionFolder; }
   std::string ExecutablePath() override { return executablePath; }
+  std::vector<ExampleItem> ExampleItems() override { return exampleItems; }
+  std::string WindowPlaceFile() override { return windowPlaceFile; }
+  bool KeepWindowPlaceElsewhere(const std::string& place) override {
+    placeElsewhere = place;
+    return true;
+  }
+  std::string WindowPlaceKeptElsewhere() override { return placeElsewhere; }
   std::string FileTypeDescription(const std::string&) override { return description; }
   // Lower case where file names ignore case, as the Windows code page lowers its letters
   // (A to Z, and the capitals of 0xC0 to 0xDE but the multiplication sign).
@@ -267,6 +274,9 @@ class FakeSystemInfo : public SystemInfo {
   std::string collectionFolder = "/tmp";
   std::string executablePath = "/usr/bin/tavrin";
   std::string description = "Plain text document";
+  std::vector<ExampleItem> exampleItems;  // none, as where the program brings its own
+  std::string windowPlaceFile;            // none: the place is kept in placeElsewhere
+  std::string placeElsewhere;
 };
 
 // Answers file dialogs from a script and records what they were asked to show.

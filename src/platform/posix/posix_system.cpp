@@ -66,6 +66,40 @@ std::string PosixSystemInfo::ExecutablePath() {
   return std::string(buf, static_cast<std::size_t>(n));
 }
 
+std::vector<SystemInfo::ExampleItem> PosixSystemInfo::ExampleItems() {
+  std::vector<ExampleItem> items;
+  const std::string home = WithoutClosingSlash(Env("HOME"));
+  if (!home.empty() && std::filesystem::is_directory(home)) items.push_back({"Home folder", home});
+  // The desktop's own choice first (Debian's alternative), then the terminals of the
+  // common desktops, then the one every X11 system has.
+  for (const char* terminal :
+       {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "mate-terminal",
+        "lxterminal", "qterminal", "foot", "kitty", "alacritty", "xterm"}) {
+    if (!FindOnPath(terminal).empty()) {
+      items.push_back({"Terminal", terminal});
+      break;
+    }
+  }
+  // The README installed beside the program, or the one of the source tree it was built in.
+  const std::string bin = std::filesystem::path(ExecutablePath()).parent_path().string();
+  for (const char* readme : {"/../share/doc/tavrin/README.md", "/../README.md"}) {
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::weakly_canonical(bin + readme, ec);
+    if (!bin.empty() && !ec && std::filesystem::is_regular_file(path, ec)) {
+      items.push_back({"Read me", path.string()});
+      break;
+    }
+  }
+  return items;
+}
+
+std::string PosixSystemInfo::WindowPlaceFile() {
+  const std::string folder = XdgFolders::FromEnvironment().configHome + "/tavrin";
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return folder + "/window-place";
+}
+
 std::string PosixSystemInfo::FileTypeDescription(const std::string& path) {
   const GioLibrary* gio = Gio();
   if (path.empty() || gio == nullptr) return "";

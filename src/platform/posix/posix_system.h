@@ -17,6 +17,8 @@ class PosixSystemInfo : public SystemInfo {
  public:
   std::string CollectionFolder() override;
   std::string ExecutablePath() override;
+  std::vector<ExampleItem> ExampleItems() override;
+  std::string WindowPlaceFile() override;
   std::string FileTypeDescription(const std::string& path) override;
   std::string GetEnvironment(const std::string& name) override;
   void SetEnvironment(const std::string& name, const std::string& value) override;

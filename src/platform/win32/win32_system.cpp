@@ -101,6 +101,30 @@ std::string Win32SystemInfo::CollectionFolder() {
   return WithoutClosingSeparator(exe.substr(0, cut + 1));
 }
 
+// The portable folder keeps the window's place beside its collections; a folder the
+// user may not write (Program Files) leaves it to the user's own key.
+constexpr char kPlaceKey[] = "Software\\Tavrin";
+constexpr char kPlaceValue[] = "WindowPlace";
+
+std::string Win32SystemInfo::WindowPlaceFile() {
+  return CollectionFolder() + "\\tavrin-window.txt";
+}
+
+bool Win32SystemInfo::KeepWindowPlaceElsewhere(const std::string& place) {
+  return RegSetKeyValueA(HKEY_CURRENT_USER, kPlaceKey, kPlaceValue, REG_SZ, place.c_str(),
+                         static_cast<DWORD>(place.size() + 1)) == ERROR_SUCCESS;
+}
+
+std::string Win32SystemInfo::WindowPlaceKeptElsewhere() {
+  char buffer[200];
+  DWORD size = sizeof buffer;
+  if (RegGetValueA(HKEY_CURRENT_USER, kPlaceKey, kPlaceValue, RRF_RT_REG_SZ, nullptr, buffer,
+                   &size) != ERROR_SUCCESS) {
+    return "";
+  }
+  return buffer;
+}
+
 std::string Win32SystemInfo::ExecutablePath() {
   std::string path(MAX_PATH, '\0');
   for (;;) {

@@ -23,6 +23,9 @@ class Win32SystemInfo : public SystemInfo {
  public:
   std::string CollectionFolder() override;
   std::string ExecutablePath() override;
+  std::string WindowPlaceFile() override;
+  bool KeepWindowPlaceElsewhere(const std::string& place) override;
+  std::string WindowPlaceKeptElsewhere() override;
   std::string FileTypeDescription(const std::string& path) override;
   // Lower case through CharLowerBuffA, letters of the ANSI code page included.
   std::string PathCase(const std::string& path) override;

@@ -104,16 +104,28 @@ MainWindow::MainWindow(FrmMain& form, ModalRunner runModal, QWidget* parent)
   setWindowTitle(MainWindowLayout().caption);
   setWindowIcon(BundledPixmap("tavrin"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                 Qt::MSWindowsFixedSizeDialogHint);
+                 Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                 Qt::WindowCloseButtonHint);
   BuildMenus();
   BuildControls();
   // Key preview: the window sees every key before the control that has the focus.
   qApp->installEventFilter(this);
   form_.Form_Load(*this);
-  setFixedSize(sizeHint());
-  // Opens in the centre of the screen.
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+  // The window may grow, never shrink below its layout.
+  setMinimumSize(sizeHint());
+  resize(sizeHint());
+  // Where it was closed last, on a screen that still shows it; otherwise in the centre
+  // of the screen.
+  std::vector<ScreenArea> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect area = screen->availableGeometry();
+    screens.push_back({area.x(), area.y(), area.width(), area.height()});
+  }
+  if (const std::optional<WindowPlace> place = form_.PlaceToRestore(screens)) {
+    setGeometry(place->left, place->top, std::max(place->width, minimumWidth()),
+                std::max(place->height, minimumHeight()));
+    if (place->maximized) setWindowState(Qt::WindowMaximized);
+  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame = frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
@@ -158,7 +170,8 @@ void MainWindow::BuildControls() {
   setCentralWidget(client);
   const MainLayout& layout = MainWindowLayout();
   made_ = MakeControls(client, layout);
-  client->setFixedSize(Twips(layout.width), Twips(layout.height) + made_.extraHeight);
+  madeSize_ = QSize(Twips(layout.width), Twips(layout.height) + made_.extraHeight);
+  client->setMinimumSize(madeSize_);
   for (size_t i = 0; i < layout.controls.size(); ++i) {
     if (layout.controls[i].kind == ControlKind::ToolBar) toolBars_.push_back(made_.widgets[i]);
   }
@@ -303,6 +316,15 @@ void MainWindow::SetEnabled(MainControl control, bool enabled) {
   if (QWidget* widget = Control(control)) widget->setEnabled(enabled);
 }
 
+void MainWindow::SetMenuEnabled(MainMenu menu, int index, bool enabled) {
+  for (const MenuLayout<MainMenu>& layout : MainWindowLayout().menus) {
+    if (layout.id != menu) continue;
+    if (auto* action = findChild<QAction*>(QString("%1_%2").arg(layout.name).arg(index))) {
+      action->setEnabled(enabled);
+    }
+  }
+}
+
 void MainWindow::SetFocus(MainControl control) {
   if (QWidget* widget = Control(control)) widget->setFocus();
 }
@@ -394,6 +416,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       qobject_cast<QAbstractScrollArea*>(watched) != nullptr) {
     static_cast<QWidget*>(watched)->update();
   }
+  // The controls follow the window as it grows.
+  if (type == QEvent::Resize && watched == centralWidget()) {
+    made_.Follow(centralWidget()->size() - madeSize_);
+    return false;
+  }
   // The wheel over the closed box would step through the entries and pick them.
   if (watched == cboColl_ && type == QEvent::Wheel) return true;
   // The right button over the item list opens a popup menu and leaves the selection.
@@ -444,6 +471,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   if (!unloading_) {
     unloading_ = true;
+    const QRect place = normalGeometry();
+    form_.Form_Unload({place.x(), place.y(), place.width(), place.height(), isMaximized()});
     QCoreApplication::quit();
   }
 }

@@ -44,6 +44,7 @@ class MainWindow : public QMainWindow, public MainView {
   void SelectItem(int index) override;
   void ShowDetails(const std::string& text) override;
   void SetEnabled(MainControl control, bool enabled) override;
+  void SetMenuEnabled(MainMenu menu, int index, bool enabled) override;
   void SetFocus(MainControl control) override;
   void ShowPopup(ItemPopup popup, PopupPlace place) override;
   void MakeFlatToolBars() override;
@@ -93,6 +94,7 @@ class MainWindow : public QMainWindow, public MainView {
   bool boxEditEnding_ = false;  // the box's text reports the end of its editing
 
   MadeControls made_;
+  QSize madeSize_;  // the client area as the layout makes it: the smallest it may be
   QGroupBox* frameColl_ = nullptr;
   QComboBox* cboColl_ = nullptr;
   QWidget* tbColl_ = nullptr;

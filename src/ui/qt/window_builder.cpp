@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -116,6 +117,38 @@ class RestOfListAfterShow : public QObject {
   QListView* list_;
 };
 
+// A list's hint, shown inside it while it holds no entry and given to assistive
+// technology as its description meanwhile.
+class EmptyListHint : public QObject {
+ public:
+  EmptyListHint(QListWidget* list, const QString& hint) : QObject(list), list_(list), hint_(hint) {
+    list->viewport()->installEventFilter(this);
+    QAbstractItemModel* model = list->model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, &EmptyListHint::Follow);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &EmptyListHint::Follow);
+    connect(model, &QAbstractItemModel::modelReset, this, &EmptyListHint::Follow);
+    Follow();
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // Drawn over the viewport's background before the list draws its (no) entries.
+    if (event->type() == QEvent::Paint && watched == list_->viewport() && list_->count() == 0) {
+      QPainter painter(list_->viewport());
+      painter.setPen(list_->palette().color(QPalette::PlaceholderText));
+      const int margin = list_->fontMetrics().averageCharWidth();
+      painter.drawText(list_->viewport()->rect().adjusted(margin, margin / 2, -margin, 0),
+                       Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, hint_);
+    }
+    return false;
+  }
+
+ private:
+  void Follow() { list_->setAccessibleDescription(list_->count() == 0 ? hint_ : QString()); }
+
+  QListWidget* list_;
+  QString hint_;
+};
+
 QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
   switch (desc.kind) {
     case ControlKind::Label:
@@ -145,6 +178,7 @@ QWidget* MakeWidget(const ControlDesc& desc, QWidget* parent) {
       list->setSelectionMode(QAbstractItemView::SingleSelection);
       // A long collection does not hold the window back.
       new RestOfListAfterShow(list);
+      if (desc.text != nullptr) new EmptyListHint(list, desc.text);
       return list;
     }
     case ControlKind::CheckBox:
@@ -194,6 +228,30 @@ void SelectWholeText(QWidget* box) {
     return;
   }
   box->setFocus();
+}
+
+void MadeControls::Follow(QSize added) const {
+  // A widget in a frame stands in the frame: the frame's own move is taken off its own.
+  const auto moved = [&](std::size_t i, int& left, int& top) {
+    const Anchor& a = anchors[i];
+    left = Followed(0, a.left, added.width());
+    top = Followed(0, a.top, added.height());
+  };
+  for (std::size_t i = 0; i < widgets.size(); ++i) {
+    const Anchor& a = anchors[i];
+    if (!a.Follows()) continue;
+    int left = 0;
+    int top = 0;
+    moved(i, left, top);
+    const int right = Followed(0, a.right, added.width());
+    const int bottom = Followed(0, a.bottom, added.height());
+    int frameLeft = 0;
+    int frameTop = 0;
+    if (frames[i] >= 0) moved(static_cast<std::size_t>(frames[i]), frameLeft, frameTop);
+    const QRect& place = places[i];
+    widgets[i]->setGeometry(place.left() + left - frameLeft, place.top() + top - frameTop,
+                            place.width() + right - left, place.height() + bottom - top);
+  }
 }
 
 MadeControls MakeControls(QWidget* client, const std::vector<ControlDesc>& controls) {
@@ -279,10 +337,16 @@ MadeControls MakeControls(QWidget* client, const std::vector<ControlDesc>& contr
     // A link is a Tab stop too, as a link of a web page is.
     if (TakesTab(desc.kind) || desc.kind == ControlKind::Link) tabOrder.push_back(widget);
   }
+  int frameIndex = -1;
   for (size_t i = 0; i < controls.size(); ++i) {
-    if (controls[i].kind == ControlKind::Frame)
+    if (controls[i].kind == ControlKind::Frame) {
       KeepInside(static_cast<QGroupBox*>(made.widgets[i]));
+      frameIndex = static_cast<int>(i);
+    }
+    made.frames.push_back(controls[i].inFrame ? frameIndex : -1);
+    made.anchors.push_back(controls[i].anchor);
   }
+  for (QWidget* widget : made.widgets) made.places.push_back(widget->geometry());
   for (size_t i = 1; i < tabOrder.size(); ++i) QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
   return made;
 }

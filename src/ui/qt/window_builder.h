@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include <QRect>
+#include <QSize>
+
 #include "forms/window_layout.h"
 
 class QWidget;
@@ -18,6 +21,14 @@ struct MadeControls {
   }
   // The form's name for `widget` (the focus, say); 0 when it is none of the controls.
   int IdOf(const QWidget* widget) const;
+
+  // Where each widget stands as made, how it follows the window, and the frame it stands
+  // in (its index, -1 for none).
+  std::vector<QRect> places;
+  std::vector<Anchor> anchors;
+  std::vector<int> frames;
+  // Places the widgets that follow the window for a window `added` larger than made.
+  void Follow(QSize added) const;
 };
 
 // Selects the whole text of a text box, from its end back to its start (the cursor at

@@ -4,6 +4,7 @@
 // The common controls after the system's header.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <string>
@@ -71,6 +72,16 @@ Hfont MakeFont(const char* face, double points, bool bold, bool underline) {
 std::map<HWND, TwipsRect>& Places() {
   static std::map<HWND, TwipsRect> places;
   return places;
+}
+// How each control that follows its window does, and how much each window has grown
+// beyond its layout, in pixels.
+std::map<HWND, Anchor>& Anchors() {
+  static std::map<HWND, Anchor> anchors;
+  return anchors;
+}
+std::map<HWND, SIZE>& Grown() {
+  static std::map<HWND, SIZE> grown;
+  return grown;
 }
 std::map<HWND, std::vector<ToolButton>>& ToolbarButtons() {
   static std::map<HWND, std::vector<ToolButton>> buttons;
@@ -154,6 +165,19 @@ RECT PixelRect(const TwipsRect& place) {
   const int left = Pixels(place.left);
   const int top = Pixels(place.top);
   return {left, top, left + Pixels(place.width), top + Pixels(place.height)};
+}
+
+// The place of `child` of `window` in pixels: its layout's, moved as it follows the
+// window's growth.
+RECT ChildRect(HWND window, HWND child, const TwipsRect& place) {
+  RECT r = PixelRect(place);
+  const auto anchor = Anchors().find(child);
+  const auto grown = Grown().find(window);
+  if (anchor == Anchors().end() || grown == Grown().end()) return r;
+  const Anchor& a = anchor->second;
+  const SIZE added = grown->second;
+  return {Followed(r.left, a.left, added.cx), Followed(r.top, a.top, added.cy),
+          Followed(r.right, a.right, added.cx), Followed(r.bottom, a.bottom, added.cy)};
 }
 
 }  // namespace
@@ -261,7 +285,7 @@ void LayOutAgain(Hwnd window) {
   for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const auto place = Places().find(child);
     if (place == Places().end()) continue;
-    const RECT r = PixelRect(place->second);
+    const RECT r = ChildRect(window, child, place->second);
     MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
     auto* font = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
     const auto key = FontKeys().find(font);
@@ -271,6 +295,35 @@ void LayOutAgain(Hwnd window) {
     if (ToolbarButtons().count(child) != 0) SizeToolbar(child);
   }
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void FollowWindow(Hwnd control, const Anchor& anchor) {
+  if (anchor.Follows()) Anchors()[control] = anchor;
+}
+
+void FollowSize(Hwnd window, int width, int height) {
+  RECT inner;
+  GetClientRect(window, &inner);
+  // Minimised, the inner area is empty: the controls stay where they were.
+  if (inner.right == 0 && inner.bottom == 0) return;
+  Grown()[window] = {std::max(0L, inner.right - Pixels(width)),
+                     std::max(0L, inner.bottom - Pixels(height))};
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const auto place = Places().find(child);
+    if (place == Places().end() || Anchors().count(child) == 0) continue;
+    const RECT r = ChildRect(window, child, place->second);
+    MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+  }
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void KeepLayoutSize(Hwnd window, std::intptr_t lParam, int width, int height) {
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+  RECT frame{0, 0, Pixels(width), Pixels(height)};
+  AdjustWindowRectEx(&frame, style, GetMenu(window) != nullptr, exStyle);
+  auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+  limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 void FollowDpiChange(Hwnd window, std::uintptr_t wParam, std::intptr_t lParam, int width,

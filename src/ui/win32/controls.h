@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "forms/window_layout.h"
+
 // The system's handles, named without the system's headers (each handle type is a
 // pointer to one of these).
 struct HWND__;
@@ -41,6 +43,14 @@ int PictureSize();
 // Places the controls of `window` made by MakeControl and MakeToolbar again, at the
 // layout's DPI, with their fonts and pictures at that DPI.
 void LayOutAgain(Hwnd window);
+// Makes `control` follow its window as the window grows (FollowSize), as `anchor` says.
+void FollowWindow(Hwnd control, const Anchor& anchor);
+// Places the controls that follow `window`, whose layout's inner area is `width` by
+// `height` twips, for the size its inner area has now (WM_SIZE).
+void FollowSize(Hwnd window, int width, int height);
+// Keeps `window` from being made smaller than its layout's inner area of `width` by
+// `height` twips (WM_GETMINMAXINFO with its MINMAXINFO).
+void KeepLayoutSize(Hwnd window, std::intptr_t lParam, int width, int height);
 // Sizes `window` so that its inner area is `width` by `height` twips at the layout's
 // DPI, where it stands.
 void FitInnerArea(Hwnd window, int width, int height);

@@ -79,8 +79,9 @@ MainWindow::MainWindow(FrmMain& form, OwnerChanged ownerChanged)
     : form_(form), ownerChanged_(std::move(ownerChanged)) {
   RegisterMainClass();
   BuildMenus();
-  // A fixed single border, a minimise box and no maximise box.
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  // A sizing border, a minimise and a maximise box: the list and the details pane take
+  // the room the window gains.
+  const DWORD style = WS_OVERLAPPEDWINDOW;
   const DWORD exStyle = WS_EX_CONTROLPARENT;
   const MainLayout& layout = MainWindowLayout();
   RECT frame{0, 0, Pixels(layout.width), Pixels(layout.height)};
@@ -95,7 +96,8 @@ MainWindow::MainWindow(FrmMain& form, OwnerChanged ownerChanged)
   FitInnerArea(hwnd_, layout.width, layout.height);
   BuildControls();
   form_.Form_Load(*this);
-  Centre(hwnd_);
+  // Where it was closed last, on a screen that still shows it; otherwise in the middle.
+  if (!RestorePlace()) Centre(hwnd_);
   ::ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   ::SetFocus(cboColl_);
@@ -281,6 +283,11 @@ void MainWindow::SetEnabled(MainControl control, bool enabled) {
   }
 }
 
+void MainWindow::SetMenuEnabled(MainMenu menu, int index, bool enabled) {
+  EnableMenuItem(menuBar_, static_cast<UINT>(MenuCommand(menu, index)),
+                 MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
 void MainWindow::SetFocus(MainControl control) {
   Hwnd window = Control(control);
   if (CommandOf(control) != 0) window = InnerToolbar(window);
@@ -334,7 +341,61 @@ void MainWindow::Activate() {
 }
 
 void MainWindow::Unload() {
-  if (!closed_ && hwnd_) DestroyWindow(hwnd_);
+  if (closed_ || hwnd_ == nullptr) return;
+  KeepPlace();
+  DestroyWindow(hwnd_);
+}
+
+// The window's places are the system's "normal" ones, which count from the main
+// screen's work area: the screens' areas are counted from there too.
+namespace {
+POINT WorkAreaOrigin() {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+  return {info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
+}
+
+BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcWork;
+    reinterpret_cast<std::vector<ScreenArea>*>(data)->push_back(
+        {static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
+         static_cast<int>(r.bottom - r.top)});
+  }
+  return TRUE;
+}
+}  // namespace
+
+bool MainWindow::RestorePlace() {
+  std::vector<ScreenArea> screens;
+  EnumDisplayMonitors(nullptr, nullptr, &AddScreen, reinterpret_cast<LPARAM>(&screens));
+  const POINT origin = WorkAreaOrigin();
+  for (ScreenArea& screen : screens) {
+    screen.left -= origin.x;
+    screen.top -= origin.y;
+  }
+  const std::optional<WindowPlace> place = form_.PlaceToRestore(screens);
+  if (!place) return false;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(hwnd_, &placement);
+  placement.rcNormalPosition = {place->left, place->top, place->left + place->width,
+                                place->top + place->height};
+  placement.showCmd = place->maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+  return SetWindowPlacement(hwnd_, &placement) != FALSE;
+}
+
+void MainWindow::KeepPlace() {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(hwnd_, &placement)) return;
+  const RECT& r = placement.rcNormalPosition;
+  form_.Form_Unload({static_cast<int>(r.left), static_cast<int>(r.top),
+                     static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top),
+                     placement.showCmd == SW_SHOWMAXIMIZED || IsZoomed(hwnd_) != FALSE});
 }
 
 void MainWindow::ShowModal(FrmItemEdit& form) {
@@ -442,6 +503,12 @@ std::intptr_t MainWindow::OnMessage(unsigned message, std::uintptr_t wParam, std
     case WM_SETFOCUS:
       RestoreFocus();
       return 0;
+    case WM_SIZE:
+      FollowSize(hwnd_, MainWindowLayout().width, MainWindowLayout().height);
+      return 0;
+    case WM_GETMINMAXINFO:
+      KeepLayoutSize(hwnd_, lParam, MainWindowLayout().width, MainWindowLayout().height);
+      return 0;
     case WM_DPICHANGED:
       // Moved to a screen of another DPI.
       FollowDpiChange(hwnd_, wParam, lParam, MainWindowLayout().width, MainWindowLayout().height);
@@ -474,10 +541,36 @@ std::intptr_t MainWindow::OnListMessage(unsigned message, std::uintptr_t wParam,
     // The keyboard's popup keys are the form's (key preview).
     case WM_CONTEXTMENU:
       return 0;
+    case WM_PAINT:
+      if (SendMessageA(lstItems_, LB_GETCOUNT, 0, 0) == 0) {
+        PaintListHint();
+        return 0;
+      }
+      break;
     default:
-      return CallWindowProcA(reinterpret_cast<WNDPROC>(listProc_), lstItems_, message, wParam,
-                             lParam);
+      break;
   }
+  return CallWindowProcA(reinterpret_cast<WNDPROC>(listProc_), lstItems_, message, wParam, lParam);
+}
+
+void MainWindow::PaintListHint() {
+  // The list's hint, in its font, greyed, while it holds no entry.
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(lstItems_, &paint);
+  RECT area;
+  GetClientRect(lstItems_, &area);
+  FillRect(dc, &area, GetSysColorBrush(IsWindowEnabled(lstItems_) ? COLOR_WINDOW : COLOR_BTNFACE));
+  const auto font = reinterpret_cast<HFONT>(SendMessageA(lstItems_, WM_GETFONT, 0, 0));
+  HGDIOBJ before = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  TEXTMETRICA metrics;
+  GetTextMetricsA(dc, &metrics);
+  InflateRect(&area, -metrics.tmAveCharWidth, -metrics.tmAveCharWidth / 2);
+  const char* hint = FindControl(MainWindowLayout(), MainControl::lstItems)->text;
+  DrawTextA(dc, hint, -1, &area, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, before);
+  EndPaint(lstItems_, &paint);
 }
 
 void MainWindow::OnCommand(int id, int notification) {

@@ -54,6 +54,7 @@ class MainWindow : public MainView {
   void SelectItem(int index) override;
   void ShowDetails(const std::string& text) override;
   void SetEnabled(MainControl control, bool enabled) override;
+  void SetMenuEnabled(MainMenu menu, int index, bool enabled) override;
   void SetFocus(MainControl control) override;
   void ShowPopup(ItemPopup popup, PopupPlace place) override;
   void MakeFlatToolBars() override;
@@ -71,6 +72,12 @@ class MainWindow : public MainView {
   // The window procedures' way back to the window.
   std::intptr_t OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t OnListMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+  // Draws the list's hint while it holds no entry.
+  void PaintListHint();
+  // Opens the window where it was closed last; false when it is not to be.
+  bool RestorePlace();
+  // Keeps the window's place for the next start.
+  void KeepPlace();
 
  private:
   void BuildControls();

@@ -167,6 +167,7 @@ MadeControls MakeControls(Hwnd window, const std::vector<ControlDesc>& controls,
       if (desc.kind == ControlKind::Picture && desc.picture != nullptr) ShowPicture(control, desc);
       if (desc.tip != nullptr) tips.Add(control, desc.tip);
     }
+    FollowWindow(control, desc.anchor);
     made.windows[i] = control;
     if (desc.id > 0) {
       made.byId[desc.id] = control;

@@ -1,6 +1,8 @@
 // The main window's Qt view: that each gesture of the mouse and of the keyboard reaches
 // the form, and the names that assistive technology reads.
 #include <QAccessible>
+#include <QAction>
+#include <QGroupBox>
 #include <QMenu>
 
 #include "ui/qt/details_pane.h"
@@ -147,6 +149,87 @@ TEST_F(MainWindowView, ScreenReadersFindNamesAndTheDetailsText) {
   QAccessibleTextInterface* text = pane->textInterface();
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->text(0, text->characterCount()).toStdString(), details);
+
+  // The empty list's hint is its description while it is empty.
+  const auto description = [this] {
+    return QAccessible::queryAccessibleInterface(window->lstItems())
+        ->text(QAccessible::Description)
+        .toStdString();
+  };
+  EXPECT_EQ(description(), "");
+  QTest::mouseClick(window->collButton("New"), Qt::LeftButton);
+  EXPECT_EQ(description(), "Right-click here to add an item");
+  editorScripts = {Rename("first")};
+  form->mnuPItem1_Click();
+  EXPECT_EQ(description(), "");
+}
+
+// The Options menu's "Run Options..." follows the selection and opens the dialog.
+TEST_F(MainWindowView, RunOptionsFromTheOptionsMenu) {
+  Open({It("chess"), It("go")});
+  auto* entry = window->findChild<QAction*>("mnuOption_1");
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->text().toStdString(), "Run &Options...");
+  EXPECT_FALSE(entry->isEnabled());
+  ClickEntry(1);
+  EXPECT_TRUE(entry->isEnabled());
+  entry->trigger();
+  EXPECT_THAT(modalShown, ::testing::ElementsAre("The Tavrin - Run Options"));
+}
+
+// The list and the details pane take the room of a grown window; at the smallest size
+// and at 1920 x 1080 no two controls overlap and every one stays inside its parent.
+TEST_F(MainWindowView, TheListAndTheDetailsTakeTheRoomOfAGrownWindow) {
+  Open({It("chess"), It("go")});
+  const QSize smallest = window->size();
+  const auto inWindow = [this](QWidget* w) {
+    return QRect(w->mapTo(window.get(), QPoint()), w->size());
+  };
+  const QRect list = inWindow(window->lstItems());
+  const QRect details = inWindow(window->picDetails());
+  const auto fromCorner = [&](QWidget* w) {
+    return QPoint(window->width(), window->height()) - inWindow(w).bottomRight();
+  };
+  const QPoint exit = fromCorner(window->btnExit());
+  const auto expectNoOverlap = [this](const char* size) {
+    SCOPED_TRACE(size);
+    for (QWidget* parent : window->centralWidget()->findChildren<QWidget*>()) {
+      if (qobject_cast<QGroupBox*>(parent) == nullptr) continue;
+      for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(parent->rect().contains(child->geometry()))
+            << child->objectName().toStdString();
+      }
+    }
+    for (QWidget* parent : {window->centralWidget()}) {
+      const auto children = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+      for (QWidget* a : children) {
+        EXPECT_TRUE(parent->rect().contains(a->geometry())) << a->objectName().toStdString();
+        for (QWidget* b : children) {
+          if (a != b && a->isVisible() && b->isVisible()) {
+            EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                << a->objectName().toStdString() << " and " << b->objectName().toStdString();
+          }
+        }
+      }
+    }
+  };
+  expectNoOverlap("smallest");
+  window->resize(1920, 1080);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window->size(), QSize(1920, 1080));
+  const QRect grownList = inWindow(window->lstItems());
+  const QRect grownDetails = inWindow(window->picDetails());
+  EXPECT_GT(grownList.width(), list.width() + 600);
+  EXPECT_GT(grownList.height(), list.height() + 600);
+  EXPECT_GT(grownDetails.width(), details.width() + 600);
+  EXPECT_EQ(grownList.topLeft(), list.topLeft());
+  // The Exit button keeps its place at the window's bottom right corner.
+  EXPECT_EQ(fromCorner(window->btnExit()), exit);
+  expectNoOverlap("1920 x 1080");
+  window->resize(10, 10);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window->size(), smallest);
+  EXPECT_EQ(inWindow(window->lstItems()), list);
 }
 
 }  // namespace

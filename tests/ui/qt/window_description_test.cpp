@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -21,6 +22,8 @@ QString TextOf(const QWidget* w) {
   if (auto* label = qobject_cast<const QLabel*>(w)) return label->text();
   // A bar's text is the name a screen reader reads for it.
   if (auto* bar = qobject_cast<const QProgressBar*>(w)) return bar->accessibleName();
+  // An empty list's text is its hint, which it gives to assistive technology too.
+  if (auto* list = qobject_cast<const QListWidget*>(w)) return list->accessibleDescription();
   return {};
 }
 

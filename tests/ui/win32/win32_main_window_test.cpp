@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "forms/keys.h"
 #include "run_process.h"
@@ -240,6 +242,102 @@ TEST_F(Win32WindowTest, TheFocusComesBackWhereItWasAfterAModalWindow) {
   }
   EXPECT_EQ(GetFocus(), bar);
   EXPECT_EQ(SendMessageA(bar, TB_GETHOTITEM, 0, 0), 1);
+}
+
+// A control's place in the window's inner area.
+RECT PlaceOf(HWND window, HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Every two visible controls of the window: one holds the other (a frame and what
+// stands in it), or they do not meet. "" when that holds, else the first two that meet.
+std::string Overlapping(HWND window) {
+  std::vector<std::pair<std::string, RECT>> places;
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(c)) continue;
+    char name[64] = "";
+    GetClassNameA(c, name, sizeof name);
+    places.emplace_back(std::string(name) + "#" + std::to_string(GetDlgCtrlID(c)),
+                        PlaceOf(window, c));
+  }
+  RECT inner;
+  GetClientRect(window, &inner);
+  for (const auto& [a, ra] : places) {
+    RECT out;
+    UnionRect(&out, &ra, &inner);
+    if (!EqualRect(&out, &inner)) return a + " outside the window";
+    for (const auto& [b, rb] : places) {
+      RECT both;
+      if (&a == &b || !IntersectRect(&both, &ra, &rb)) continue;
+      if (!EqualRect(&both, &ra) && !EqualRect(&both, &rb)) return a + " and " + b;
+    }
+  }
+  return "";
+}
+
+// The list and the details pane take the room of a grown or maximized window; at the
+// smallest size and at 1920 x 1080 no two controls overlap; smaller it does not get.
+TEST_F(Win32WindowTest, TheListAndTheDetailsTakeTheRoomOfAGrownWindow) {
+  auto& w = Open({Item("One", BinPath("one.exe"))});
+  HWND list = w.Control(M::lstItems);
+  const RECT before = PlaceOf(w.hwnd(), list);
+  RECT smallest;
+  GetWindowRect(w.hwnd(), &smallest);
+  EXPECT_EQ(Overlapping(w.hwnd()), "");
+  SetWindowPos(w.hwnd(), nullptr, 0, 0, 1920, 1080, SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  const RECT grown = PlaceOf(w.hwnd(), list);
+  EXPECT_EQ(grown.left, before.left);
+  EXPECT_EQ(grown.top, before.top);
+  EXPECT_GT(grown.right - grown.left, before.right - before.left + 600);
+  EXPECT_GT(grown.bottom - grown.top, before.bottom - before.top + 600);
+  EXPECT_EQ(Overlapping(w.hwnd()), "");
+  SetWindowPos(w.hwnd(), nullptr, 0, 0, 10, 10, SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  RECT now;
+  GetWindowRect(w.hwnd(), &now);
+  EXPECT_EQ(now.right - now.left, smallest.right - smallest.left);
+  EXPECT_EQ(now.bottom - now.top, smallest.bottom - smallest.top);
+  const RECT back = PlaceOf(w.hwnd(), list);
+  EXPECT_TRUE(EqualRect(&back, &before));
+  ::ShowWindow(w.hwnd(), SW_MAXIMIZE);
+  Pump();
+  const RECT maximized = PlaceOf(w.hwnd(), list);
+  EXPECT_GT(maximized.bottom - maximized.top, before.bottom - before.top);
+  EXPECT_EQ(Overlapping(w.hwnd()), "");
+}
+
+// The Options menu's "Run Options..." is enabled while an item is selected; the empty
+// list shows its hint.
+TEST_F(Win32WindowTest, TheOptionsMenuAndTheEmptyListsHint) {
+  const auto grayTexts = [this](HWND list) {
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+    HDC dc = GetDC(list);
+    RECT r;
+    GetClientRect(list, &r);
+    int found = 0;
+    for (int y = 0; y < r.bottom; y += 2) {
+      for (int x = 0; x < r.right; ++x) found += GetPixel(dc, x, y) == GetSysColor(COLOR_GRAYTEXT);
+    }
+    ReleaseDC(list, dc);
+    return found;
+  };
+  auto& w = Open({Item("One", BinPath("one.exe"))});
+  HMENU options = GetSubMenu(GetMenu(w.hwnd()), 1);
+  char text[64] = "";
+  GetMenuStringA(options, 1, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "Run &Options...");
+  EXPECT_NE(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
+  Select(0);
+  EXPECT_EQ(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
+  EXPECT_EQ(grayTexts(w.Control(M::lstItems)), 0);
+  Click(M::tbCollNew);
+  EXPECT_NE(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
+  EXPECT_GT(grayTexts(w.Control(M::lstItems)), 20);
 }
 
 // The picture size of a toolbar control.
