@@ -219,8 +219,10 @@ void ForEachShownPiece(std::string_view text, TextEncoding enc, Reader reader, P
     const std::size_t len = CharLength(text, pos, enc);
     shown.clear();
     if (text[pos] == '\\') {
+      // A path's backslashes stay single, so that it can be pasted where paths go.
       const bool escaped =
-          reader == Reader::kLine || BackslashReadsAsEscape(text, pos + 1, enc, reader);
+          reader == Reader::kLine ||
+          (reader != Reader::kPathLine && BackslashReadsAsEscape(text, pos + 1, enc, reader));
       piece(std::string_view(escaped ? "\\\\" : "\\"), pos, len);
     } else if (AppendEscape(shown, text, pos, len, enc, reader)) {
       piece(std::string_view(shown), pos, len);

@@ -107,7 +107,7 @@ TEST_F(RunModeTest, AProgramThatFailsBeforeItIsReadyFailsItsWaitAtOnce) {
                                          {{"WaitReady", "file:never"}, {"Timeout", "600000"}}),
                            Item("After", RecorderPath(), "after", 1, kTrue)});
   EXPECT_EQ(result.exitCode, 1) << result.err;
-  const std::string file = "tavrin: " + EscapeControls(dir.file("c.tavrin"));
+  const std::string file = "tavrin: " + dir.file("c.tavrin");
   // Where the start itself is slow, the wait may have been told too.
   std::vector<std::string> lines = FailureLines(result);
   std::erase_if(lines, [](const std::string& line) {

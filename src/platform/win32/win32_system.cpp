@@ -344,9 +344,12 @@ std::string Win32SystemInfo::ChildStartMark(int64_t pid, MarkTime when) {
 
 std::optional<SystemInfo::ChildEnd> Win32SystemInfo::ChildEnded(int64_t pid) {
   for (const auto& [number, process] : children_) {
+    if (number != pid) continue;
+    // Only a process that has ended has a status: STILL_ACTIVE (259) is also a status a
+    // program may end with, and one read before the end would be taken for it.
     DWORD status = 0;
-    if (number != pid || !GetExitCodeProcess(process.get(), &status)) continue;
-    if (status == STILL_ACTIVE && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+    if (WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.get(), &status)) {
       return std::nullopt;
     }
     ChildEnd end;

@@ -88,9 +88,10 @@ TEST_F(Win32WindowTest, ADoubleClickEditsTheItemInTheEditor) {
   Select(0, true);
   user.Finish();
   // A text file: no waiting for it; the folder can be found.
-  EXPECT_EQ(opened, "Notes | c:\\notes\\todo.txt | -x | 2 | no wait [find]");
+  // A backslash before what would read as an escape ("\\n", "\\t") is shown doubled.
+  EXPECT_EQ(opened, "Notes | c:\\\\notes\\\\todo.txt | -x | 2 | no wait [find]");
   EXPECT_TRUE(stayed);
-  EXPECT_EQ(typed, "Todo | c:\\notes\\todo.txt | -x | 2 | no wait [ok find]");
+  EXPECT_EQ(typed, "Todo | c:\\\\notes\\\\todo.txt | -x | 2 | no wait [ok find]");
   EXPECT_EQ(Seen(), "<Current Collection>: Todo Build [save exec]");
   EXPECT_EQ(Selected(), 0);
   EXPECT_THAT(Details(), StartsWith("Todo\n"));
