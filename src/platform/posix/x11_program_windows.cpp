@@ -24,9 +24,9 @@ constexpr long kStateAdd = 1;
 constexpr int kPlaceSlack = 2;
 
 // Set by the error handler while Xlib calls run: a window that went away is no fault.
-bool xFailed = false;
+bool g_xFailed = false;
 int NoteXError(Display*, XErrorEvent*) {
-  xFailed = true;
+  g_xFailed = true;
   return 0;
 }
 
@@ -240,7 +240,7 @@ namespace {
 class ErrorTrap {
  public:
   explicit ErrorTrap(decltype(&XSetErrorHandler) set) : set_(set) {
-    xFailed = false;
+    g_xFailed = false;
     before_ = set_(&NoteXError);
   }
   ~ErrorTrap() { set_(before_); }
@@ -292,7 +292,7 @@ std::optional<X11ProgramWindows::Seen> X11ProgramWindows::Look(WindowHandle wind
   int x = 0, y = 0;
   Window child = 0;
   if (c->getAttributes(c->display, w, &attributes) == 0 ||
-      c->translate(c->display, w, c->root, 0, 0, &x, &y, &child) == 0 || xFailed) {
+      c->translate(c->display, w, c->root, 0, 0, &x, &y, &child) == 0 || g_xFailed) {
     return std::nullopt;
   }
   std::vector<long> frame = c->Longs(w, c->frameExtents, XA_CARDINAL, 4);
@@ -366,7 +366,7 @@ bool X11ProgramWindows::Apply(WindowHandle window, const WindowWish& wish) {
     c->Message(static_cast<Window>(wish.focused), c->activeWindow, kSourcePager, CurrentTime);
   }
   c->sync(c->display, False);
-  return !xFailed;
+  return !g_xFailed;
 }
 
 bool X11ProgramWindows::Holds(WindowHandle window, const WindowWish& wish) {
