@@ -205,10 +205,10 @@ struct X11ProgramWindows::Connection {
     if (const auto known = owners.find(w); known != owners.end()) return known->second;
     int64_t pid = 0;
     if (queryClientIds != nullptr) {
-      XResClientIdSpec spec{w, XRES_CLIENT_ID_PID_MASK};
+      XResClientIdSpec asked{w, XRES_CLIENT_ID_PID_MASK};
       long count = 0;
       XResClientIdValue* ids = nullptr;
-      if (queryClientIds(display, 1, &spec, &count, &ids) == Success) {
+      if (queryClientIds(display, 1, &asked, &count, &ids) == Success) {
         for (long i = 0; i < count && pid <= 0; ++i) pid = clientPid(&ids[i]);
       }
       if (ids != nullptr) destroyClientIds(count, ids);
