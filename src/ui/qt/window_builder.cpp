@@ -127,6 +127,10 @@ class EmptyListHint : public QObject {
     connect(model, &QAbstractItemModel::rowsInserted, this, &EmptyListHint::Follow);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &EmptyListHint::Follow);
     connect(model, &QAbstractItemModel::modelReset, this, &EmptyListHint::Follow);
+    // A list being destroyed empties its model after its own parts are gone: the viewport,
+    // made before the model, goes first, and with it the hint stops following.
+    connect(list->viewport(), &QObject::destroyed, this,
+            [this, model] { disconnect(model, nullptr, this, nullptr); });
     Follow();
   }
 
