@@ -1,10 +1,15 @@
 #include "ui/win32/main_window.h"
 
+#include <string>
 #include <string_view>
 
 #include <windows.h>
-// The common controls after the system's header.
+// The common controls and the accessibility annotations after the system's header; the
+// annotations' identifiers are defined here.
 #include <commctrl.h>
+#include <initguid.h>
+#include <ole2.h>
+#include <oleacc.h>
 
 #include "forms/keys.h"
 #include "ui/win32/about_box.h"
@@ -160,6 +165,7 @@ void MainWindow::BuildControls() {
   // The right button and the keyboard's popup key reach the form, not the list.
   SetWindowLongPtrA(lstItems_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   listProc_ = SetWindowLongPtrA(lstItems_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListProc));
+  TellListHint();
 }
 
 // --- The controls ---------------------------------------------------------------------
@@ -239,6 +245,7 @@ void MainWindow::SetItems(const std::vector<std::string>& names) {
   SendMessageA(lstItems_, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   SendMessageA(lstItems_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(lstItems_, nullptr, TRUE);
+  TellListHint();
   showing_ = false;
 }
 
@@ -246,12 +253,14 @@ void MainWindow::InsertItem(int index, const std::string& name) {
   showing_ = true;
   SendMessageA(lstItems_, LB_INSERTSTRING, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(name.c_str()));
+  TellListHint();
   showing_ = false;
 }
 
 void MainWindow::RemoveItem(int index) {
   showing_ = true;
   SendMessageA(lstItems_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+  TellListHint();
   showing_ = false;
 }
 
@@ -551,6 +560,32 @@ std::intptr_t MainWindow::OnListMessage(unsigned message, std::uintptr_t wParam,
       break;
   }
   return CallWindowProcA(reinterpret_cast<WNDPROC>(listProc_), lstItems_, message, wParam, lParam);
+}
+
+void MainWindow::TellListHint() {
+  // A screen reader reads the hint while the list is empty: as the list's description
+  // (an accessibility annotation) and as its window text, which some accessibility
+  // layers give as its name. Told again only when the list becomes empty or not.
+  const bool empty = SendMessageA(lstItems_, LB_GETCOUNT, 0, 0) == 0;
+  if (empty == listHintTold_) return;
+  listHintTold_ = empty;
+  const char* hint = FindControl(MainWindowLayout(), MainControl::lstItems)->text;
+  SetWindowTextA(lstItems_, empty ? hint : "");
+  IAccPropServices* annotations = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_IAccPropServices, reinterpret_cast<void**>(&annotations)))) {
+    return;
+  }
+  MSAAPROPID description = PROPID_ACC_DESCRIPTION;
+  if (empty) {
+    const std::wstring text(hint, hint + std::char_traits<char>::length(hint));  // plain ASCII
+    annotations->SetHwndPropStr(lstItems_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                description, text.c_str());
+  } else {
+    annotations->ClearHwndProps(lstItems_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                &description, 1);
+  }
+  annotations->Release();
 }
 
 void MainWindow::PaintListHint() {

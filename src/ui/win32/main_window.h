@@ -74,6 +74,7 @@ class MainWindow : public MainView {
   std::intptr_t OnListMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
   // Draws the list's hint while it holds no entry.
   void PaintListHint();
+  void TellListHint();
   // Opens the window where it was closed last; false when it is not to be.
   bool RestorePlace();
   // Keeps the window's place for the next start.
@@ -115,6 +116,7 @@ class MainWindow : public MainView {
   HMENU__* mnuPopItem2_ = nullptr;
   HACCEL__* accelerators_ = nullptr;
   std::intptr_t listProc_ = 0;  // the list box's own window procedure
+  bool listHintTold_ = false;   // the list's hint is its text and description now
 };
 
 // Shows the main window on `form` and runs it until it is closed.

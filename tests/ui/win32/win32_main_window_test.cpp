@@ -3,6 +3,8 @@
 #include <windows.h>
 // The common controls after the system's header.
 #include <commctrl.h>
+#include <ole2.h>
+#include <oleacc.h>
 
 #include <cstdlib>
 #include <utility>
@@ -318,8 +320,33 @@ TEST_F(Win32WindowTest, TheListAndTheDetailsTakeTheRoomOfAGrownWindow) {
   EXPECT_EQ(Overlapping(w.hwnd()), "");
 }
 
+// What a screen reader is told of a control: its accessible name and description.
+std::string Told(HWND control) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IAccessible* accessible = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                        reinterpret_cast<void**>(&accessible)))) {
+    return "(no accessible object)";
+  }
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  std::string told;
+  for (const auto get : {&IAccessible::get_accName, &IAccessible::get_accDescription}) {
+    BSTR text = nullptr;
+    if ((accessible->*get)(self, &text) == S_OK && text != nullptr) {
+      for (const wchar_t* c = text; *c != 0; ++c) told += static_cast<char>(*c);
+      told += "|";
+      SysFreeString(text);
+    }
+  }
+  accessible->Release();
+  return told;
+}
+
 // The Options menu's "Run Options..." is enabled while an item is selected; the empty
-// list shows its hint.
+// list shows its hint, and a screen reader is told it.
 TEST_F(Win32WindowTest, TheOptionsMenuAndTheEmptyListsHint) {
   const auto grayTexts = [this](HWND list) {
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -343,9 +370,13 @@ TEST_F(Win32WindowTest, TheOptionsMenuAndTheEmptyListsHint) {
   Select(0);
   EXPECT_EQ(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
   EXPECT_EQ(grayTexts(w.Control(M::lstItems)), 0);
+  const std::string hint = "Right-click here to add an item";
+  EXPECT_EQ(Told(w.Control(M::lstItems)).find(hint), std::string::npos);
   Click(M::tbCollNew);
   EXPECT_NE(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
   EXPECT_GT(grayTexts(w.Control(M::lstItems)), 20);
+  EXPECT_NE(Told(w.Control(M::lstItems)).find(hint), std::string::npos)
+      << Told(w.Control(M::lstItems));
 }
 
 // The picture size of a toolbar control.
