@@ -328,11 +328,24 @@ void KeepLayoutSize(Hwnd window, std::intptr_t lParam, int width, int height) {
 
 void FollowDpiChange(Hwnd window, std::uintptr_t wParam, std::intptr_t lParam, int width,
                      int height) {
+  // The room the user gave the window beyond its layout scales with the screen, as the
+  // layout does.
+  const int before = Dpi();
+  const auto grown = Grown().find(window);
+  const SIZE added = grown == Grown().end() ? SIZE{0, 0} : grown->second;
   UseDpi(HIWORD(wParam));
   const auto* suggested = reinterpret_cast<const RECT*>(lParam);
   SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   FitInnerArea(window, width, height);
+  if (added.cx > 0 || added.cy > 0) {
+    RECT frame;
+    GetWindowRect(window, &frame);
+    SetWindowPos(window, nullptr, 0, 0,
+                 frame.right - frame.left + MulDiv(added.cx, Dpi(), before),
+                 frame.bottom - frame.top + MulDiv(added.cy, Dpi(), before),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   LayOutAgain(window);
 }
 

@@ -446,6 +446,16 @@ TEST_F(Win32WindowTest, MovedToAScreenOfAnotherDpiTheWindowIsLaidOutAgain) {
     MoveToScreenOf(w.hwnd(), dpi);
     EXPECT_EQ(Shown(w), Designed(dpi)) << dpi;
   }
+  // Grown by the user, it keeps its growth, scaled with the screen.
+  RECT frame;
+  GetWindowRect(w.hwnd(), &frame);
+  SetWindowPos(w.hwnd(), nullptr, 0, 0, frame.right - frame.left + 120,
+               frame.bottom - frame.top + 80, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  MoveToScreenOf(w.hwnd(), 120);
+  RECT inner;
+  GetClientRect(w.hwnd(), &inner);
+  EXPECT_EQ(inner.right, MulDiv(7860, 120, 1440) + MulDiv(120, 120, system));
+  EXPECT_EQ(inner.bottom, MulDiv(3780, 120, 1440) + MulDiv(80, 120, system));
 }
 
 TEST_F(Win32WindowTest, TheWindowsTakeTheSystemsDpi) {
