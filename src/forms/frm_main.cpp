@@ -11,6 +11,7 @@
 #include "forms/details.h"
 #include "forms/keys.h"
 #include "launch/launch.h"
+#include "launch/run_records.h"
 #include "launch/stop_request.h"
 #include "platform/text_encoding.h"
 #include "shellreg/association.h"
@@ -63,7 +64,8 @@ constexpr std::size_t kMostPlaceBytes = 200;
 constexpr int kShownWidth = 100;
 constexpr int kShownHeight = 20;
 
-// The entries of the Options menu.
+// The entries of the File and the Options menu.
+enum FileItem { kFileStop = 0, kFileExit = 2 };
 enum OptionItem { kOptionRegistry = 0, kOptionRunOptions = 1 };
 
 }  // namespace
@@ -136,7 +138,9 @@ void FrmMain::SetEnabled(MainControl control, bool enabled) {
       saveEnabled_ = enabled;
       break;
     case MainControl::tbCollDelete:
+      // Delete and "Stop Started Programs" both need the collection's file.
       deleteEnabled_ = enabled;
+      view_->SetMenuEnabled(MainMenu::mnuFile, kFileStop, enabled);
       break;
     case MainControl::btnExec:
       execEnabled_ = enabled;
@@ -708,7 +712,40 @@ void FrmMain::Form_Unload(const WindowPlace& place) {
 }
 
 void FrmMain::mnuFile_Click(int Index) {
-  if (Index == 0) btnExit_Click();
+  if (Index == kFileStop) StopStartedPrograms();
+  if (Index == kFileExit) btnExit_Click();
+}
+
+void FrmMain::StopStartedPrograms() {
+  // What the runs of the collection's file started is ended as --stop ends it, and one
+  // box says how each went; what does not end when asked may then be ended by force.
+  const std::string file = ctx_.state.CurrentCollFile;
+  if (file.empty() || !deleteEnabled_) return;
+  for (const bool force : {false, true}) {
+    std::ostringstream lines;
+    std::string problem;
+    const bool ended =
+        StopRun(file, force, ctx_.platform.system, ctx_.platform.files, lines, problem);
+    std::string text = lines.str();
+    std::replace(text.begin(), text.end(), '\t', ' ');
+    if (!problem.empty()) {
+      text += (text.empty() ? "" : "\n") + problem;
+    } else if (text.empty()) {
+      text = "No run of it has started a program that is known.";
+    }
+    const std::string name = BaseName(file);
+    ctx_.platform.toolkit.MsgBox(name + "\n\n" + text,
+                                 ended ? kStyleInformationOk : kStyleExclamationOk, kCaption);
+    if (ended || force ||
+        lines.str().find(StopVerdictText(StopVerdict::kStillRunning)) == std::string::npos) {
+      return;
+    }
+    if (ctx_.platform.toolkit.MsgBox("End them by force?",
+                                     kStyleQuestionYesNo + kStyleDefaultButton2,
+                                     kQuestionCaption) != kAnswerYes) {
+      return;
+    }
+  }
 }
 
 bool FrmMain::Form_QueryUnload(int UnloadMode) {
@@ -761,7 +798,7 @@ bool FrmMain::Form_KeyDown(int KeyCode, int Shift, MainControl focus) {
   // The window's own keys, ahead of the control that has the focus (a control that
   // claims a key, as a text box claims Ctrl+X, would keep it from the menu).
   if (KeyCode == kKeyX && Shift == kCtrlMask) {
-    mnuFile_Click(0);
+    mnuFile_Click(kFileExit);
     return true;
   }
   if (KeyCode == kKeyF1 && Shift == 0) {

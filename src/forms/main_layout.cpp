@@ -114,7 +114,7 @@ constexpr Control kControls[] = {
      .anchor = kAtTheBottomRight},
 };
 
-constexpr MenuEntryLayout kFileMenu[] = {{"E&xit", "Ctrl+X"}};
+constexpr MenuEntryLayout kFileMenu[] = {{"&Stop Started Programs"}, {"-"}, {"E&xit", "Ctrl+X"}};
 constexpr MenuEntryLayout kOptionMenu[] = {{"&Registry..."}, {"Run &Options..."}};
 constexpr MenuEntryLayout kHelpMenu[] = {{"&About", "F1"}};
 constexpr MenuEntryLayout kPopItem1[] = {{"&Add..."}};

@@ -11,6 +11,7 @@ enum MsgBoxStyle : int {
   kStyleQuestionYesNoCancel = 35,
   kStyleQuestionYesNo = 36,
   kStyleExclamationOk = 48,
+  kStyleInformationOk = 64,
   kStyleDefaultButton2 = 0x100,  // the second button (No) is the default
 };
 

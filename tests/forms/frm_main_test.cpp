@@ -1,10 +1,12 @@
 // The main form: the collection box and its toolbar, Execute, the keys of the window
 // and the registry question.
+#include <deque>
 #include <filesystem>
 
 #include "collection/collfile.h"
 #include "collection/text.h"
 #include "fake_views.h"
+#include "launch/run_records.h"
 #include "launch/stop_request.h"
 #include "shellreg/association.h"
 
@@ -344,6 +346,72 @@ TEST_F(MainForm, DeleteAndNew) {
   EXPECT_EQ(state.Items, std::vector<CollItem>{CollItem{}});
   form->tbColl_ButtonClick(MainControl::tbCollDelete);
   EXPECT_EQ(boxes.size(), 1u);
+}
+
+// "Stop Started Programs" ends what the runs of the collection's file started, says how
+// each went in one box, and asks before it ends by force what did not end when asked. It
+// needs the collection's file.
+TEST_F(MainForm, StopStartedProgramsFromTheFileMenu) {
+  const std::pair<MainMenu, int> entry{MainMenu::mnuFile, 0};
+  const std::string info = "The Tavrin (64) Games\n\n";
+  const std::string warn = "The Tavrin (48) Games\n\n";
+  const std::string ask = "The Tavrin - Question: (292) End them by force?";
+  struct Row {
+    const char* name;
+    bool recorded;            // a run started the server
+    bool stubborn;            // it ends only by force
+    std::deque<int> answers;  // to the box that says how it went, then to the question
+    std::vector<std::string> boxes;
+    bool runsAfter;
+  };
+  const Row rows[] = {
+      {"no run started anything",
+       false,
+       false,
+       {},
+       {info + "No run of it has started a program that is known."},
+       true},
+      {"it ends when asked", true, false, {}, {info + "1 Server stopped\n"}, false},
+      {"still running, not by force",
+       true,
+       true,
+       {kAnswerOk, kAnswerNo},
+       {warn + "1 Server still running\n", ask},
+       true},
+      {"still running, then by force",
+       true,
+       true,
+       {kAnswerOk, kAnswerYes},
+       {warn + "1 Server still running\n", ask, info + "1 Server stopped\n"},
+       false},
+  };
+  fake.system.recordFolder = dir.file("runs");
+  Collection("Games", {"chess"});
+  const std::string games = dir.file("Games.tavrin");
+  Open();
+  EXPECT_FALSE(view->menuEnabled.at(entry));
+  Pick("Games");
+  EXPECT_TRUE(view->menuEnabled.at(entry));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(dir.file("runs"));
+    fs::create_directories(dir.file("runs"));
+    fake.system.processes = {{100, "m100"}};
+    fake.system.ignoresEnd.clear();
+    if (row.stubborn) fake.system.ignoresEnd.insert(100);
+    if (row.recorded) {
+      EXPECT_EQ(RecordRun(games, {StartedItem{1, "Server", 100, "m100"}}, fake.system, fake.files),
+                "");
+    }
+    boxes.clear();
+    fake.toolkit.answers = row.answers;
+    form->MenuClick(MainMenu::mnuFile, 0);
+    EXPECT_EQ(boxes, row.boxes);
+    EXPECT_EQ(fake.system.processes.count(100) == 1, row.runsAfter);
+    EXPECT_EQ(Seen(), "Games: chess [save delete exec]");
+  }
+  Click(MainControl::tbCollNew);
+  EXPECT_FALSE(view->menuEnabled.at(entry));
 }
 
 // Execute starts what the list shows (nothing for a typed name, <None> or a failed pick)
