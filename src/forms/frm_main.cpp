@@ -724,8 +724,9 @@ void FrmMain::StopStartedPrograms() {
   for (const bool force : {false, true}) {
     std::ostringstream lines;
     std::string problem;
-    const bool ended =
-        StopRun(file, force, ctx_.platform.system, ctx_.platform.files, lines, problem);
+    // Asked once already and waited for, what still runs is ended at once by force.
+    const bool ended = StopRun(file, force, ctx_.platform.system, ctx_.platform.files, lines,
+                               problem, force ? 0 : kStopWait);
     std::string text = lines.str();
     std::replace(text.begin(), text.end(), '\t', ' ');
     if (!problem.empty()) {

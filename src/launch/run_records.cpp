@@ -171,7 +171,7 @@ const char* StopVerdictText(StopVerdict verdict) {
 }
 
 bool StopRun(const std::string& collectionFile, bool force, SystemInfo& system, FileSystem& files,
-             std::ostream& out, std::string& problem) {
+             std::ostream& out, std::string& problem, long askWait) {
   const std::string path = RunRecordPath(collectionFile, system, files, problem);
   if (path.empty()) return false;
   const std::string folder = system.RunRecordFolder();
@@ -205,7 +205,7 @@ bool StopRun(const std::string& collectionFile, bool force, SystemInfo& system, 
     return std::any_of(asked.begin(), asked.end(),
                        [&](std::size_t i) { return Runs(items[i], system); });
   };
-  const int64_t end = system.SteadyMilliseconds() + kStopWait;
+  const int64_t end = system.SteadyMilliseconds() + askWait;
   while (anyRuns() && system.SteadyMilliseconds() < end) system.Pause(kStopLook);
   if (force && anyRuns()) {
     for (const std::size_t i : asked) system.EndStart(items[i].pid, items[i].mark, true);

@@ -75,8 +75,9 @@ inline constexpr long kStopLook = 100;
 // line per entry to `out` ("POSITION\tNAME\tVERDICT"). Afterwards the record keeps what
 // still runs, and whatever runs added to it meanwhile; the lock is not held while it
 // waits. Returns true when nothing of it still runs and the record could be read whole;
-// `problem` says why the record could not be read, or what of it was refused.
+// `problem` says why the record could not be read, or what of it was refused. `askWait`
+// shortens the wait after asking, for a caller that has waited already.
 bool StopRun(const std::string& collectionFile, bool force, SystemInfo& system, FileSystem& files,
-             std::ostream& out, std::string& problem);
+             std::ostream& out, std::string& problem, long askWait = kStopWait);
 
 }  // namespace tavrin

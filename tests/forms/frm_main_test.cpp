@@ -405,8 +405,11 @@ TEST_F(MainForm, StopStartedProgramsFromTheFileMenu) {
     }
     boxes.clear();
     fake.toolkit.answers = row.answers;
+    const int64_t before = fake.system.now;
     form->MenuClick(MainMenu::mnuFile, 0);
     EXPECT_EQ(boxes, row.boxes);
+    // It waits once for what was asked to end, not again before ending it by force.
+    EXPECT_LE(fake.system.now - before, kStopWait);
     EXPECT_EQ(fake.system.processes.count(100) == 1, row.runsAfter);
     EXPECT_EQ(Seen(), "Games: chess [save delete exec]");
   }
