@@ -345,9 +345,10 @@ std::string Told(HWND control) {
   return told;
 }
 
-// The Options menu's "Run Options..." is enabled while an item is selected; the empty
-// list shows its hint, and a screen reader is told it.
-TEST_F(Win32WindowTest, TheOptionsMenuAndTheEmptyListsHint) {
+// The File menu's "Stop Started Programs" is enabled while the collection has a file,
+// the Options menu's "Run Options..." while an item is selected; the empty list shows
+// its hint, and a screen reader is told it.
+TEST_F(Win32WindowTest, TheMenuEntriesAndTheEmptyListsHint) {
   const auto grayTexts = [this](HWND list) {
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     Pump();
@@ -362,6 +363,11 @@ TEST_F(Win32WindowTest, TheOptionsMenuAndTheEmptyListsHint) {
     return found;
   };
   auto& w = Open({Item("One", BinPath("one.exe"))});
+  HMENU file = GetSubMenu(GetMenu(w.hwnd()), 0);
+  char stop[64] = "";
+  GetMenuStringA(file, 0, stop, sizeof stop, MF_BYPOSITION);
+  EXPECT_STREQ(stop, "&Stop Started Programs");
+  EXPECT_EQ(GetMenuState(file, 0, MF_BYPOSITION) & MF_GRAYED, 0U);  // the collection has a file
   HMENU options = GetSubMenu(GetMenu(w.hwnd()), 1);
   char text[64] = "";
   GetMenuStringA(options, 1, text, sizeof text, MF_BYPOSITION);
@@ -374,6 +380,7 @@ TEST_F(Win32WindowTest, TheOptionsMenuAndTheEmptyListsHint) {
   EXPECT_EQ(Told(w.Control(M::lstItems)).find(hint), std::string::npos);
   Click(M::tbCollNew);
   EXPECT_NE(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
+  EXPECT_NE(GetMenuState(file, 0, MF_BYPOSITION) & MF_GRAYED, 0U);
   EXPECT_GT(grayTexts(w.Control(M::lstItems)), 20);
   EXPECT_NE(Told(w.Control(M::lstItems)).find(hint), std::string::npos)
       << Told(w.Control(M::lstItems));
