@@ -3,8 +3,8 @@
  * (run_process_win32.cpp); a process that left that job, or a test program that never
  * ended, is found here. Wine's own processes are left alone; every other process of the
  * prefix is ended, named, and fails the suite. */
-#include <windows.h>
 #include <tlhelp32.h>
+#include <windows.h>
 
 #include <stdio.h>
 #include <string.h>
@@ -37,15 +37,13 @@ int main(void) {
   PROCESSENTRY32 entry;
   entry.dwSize = sizeof entry;
   int left = 0;
-  for (BOOL more = Process32First(snapshot, &entry); more;
-       more = Process32Next(snapshot, &entry)) {
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
     if (entry.th32ProcessID == self || entry.th32ProcessID == 0) continue;
     if (IsWineOwn(entry.szExeFile)) continue;
     char path[MAX_PATH * 2] = "";
     DWORD size = sizeof path;
-    const HANDLE process =
-        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
-                    entry.th32ProcessID);
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                                       entry.th32ProcessID);
     if (process != NULL) QueryFullProcessImageNameA(process, 0, path, &size);
     printf("still running, started by a test: %lu %s\n", entry.th32ProcessID,
            path[0] != '\0' ? path : entry.szExeFile);

@@ -341,8 +341,7 @@ void FollowDpiChange(Hwnd window, std::uintptr_t wParam, std::intptr_t lParam, i
   if (added.cx > 0 || added.cy > 0) {
     RECT frame;
     GetWindowRect(window, &frame);
-    SetWindowPos(window, nullptr, 0, 0,
-                 frame.right - frame.left + MulDiv(added.cx, Dpi(), before),
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + MulDiv(added.cx, Dpi(), before),
                  frame.bottom - frame.top + MulDiv(added.cy, Dpi(), before),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
