@@ -67,6 +67,7 @@ void RunProgressWindow::SetBar(ProgressControl bar, int value, int maximum) {
 }
 
 void RunProgressWindow::Show() {
+  ShowKeyboardCues(hwnd_);
   ::ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   ::SetFocus(Control(ProgressControl::btnCancel));
