@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -319,20 +320,31 @@ TEST_F(Win32WindowTest, TheListAndTheDetailsTakeTheRoomOfAGrownWindow) {
 }
 
 // The Options menu's "Run Options..." is enabled while an item is selected; the empty
-// list shows its hint.
-TEST_F(Win32WindowTest, TheOptionsMenuAndTheEmptyListsHint) {
-  const auto grayTexts = [this](HWND list) {
+// list shows its hint, framed by the focus mark while the list has the focus.
+TEST_F(Win32WindowTest, TheOptionsMenuAndTheEmptyListsHintAndFocus) {
+  // How many pixels of the list, painted afresh, `counts` takes.
+  const auto painted = [this](HWND list,
+                              const std::function<bool(int x, int y, COLORREF)>& counts) {
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     Pump();
     HDC dc = GetDC(list);
     RECT r;
     GetClientRect(list, &r);
     int found = 0;
-    for (int y = 0; y < r.bottom; y += 2) {
-      for (int x = 0; x < r.right; ++x) found += GetPixel(dc, x, y) == GetSysColor(COLOR_GRAYTEXT);
+    for (int y = 0; y < r.bottom; ++y) {
+      for (int x = 0; x < r.right; ++x) found += counts(x, y, GetPixel(dc, x, y)) ? 1 : 0;
     }
     ReleaseDC(list, dc);
     return found;
+  };
+  const auto grayTexts = [&](HWND list) {
+    return painted(list, [](int, int, COLORREF c) { return c == GetSysColor(COLOR_GRAYTEXT); });
+  };
+  // The list's top edge, one pixel inside: the focus mark's, or the background.
+  const auto markedEdge = [&](HWND list) {
+    return painted(list, [](int x, int y, COLORREF c) {
+      return y == 1 && x >= 2 && c != GetSysColor(COLOR_WINDOW);
+    });
   };
   auto& w = Open({Item("One", BinPath("one.exe"))});
   HMENU options = GetSubMenu(GetMenu(w.hwnd()), 1);
@@ -342,30 +354,12 @@ TEST_F(Win32WindowTest, TheOptionsMenuAndTheEmptyListsHint) {
   EXPECT_NE(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
   Select(0);
   EXPECT_EQ(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
-  EXPECT_EQ(grayTexts(w.Control(M::lstItems)), 0);
+  HWND list = w.Control(M::lstItems);
+  EXPECT_EQ(grayTexts(list), 0);
   Click(M::tbCollNew);
   EXPECT_NE(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
-  EXPECT_GT(grayTexts(w.Control(M::lstItems)), 20);
-}
-
-// The empty list shows the focus: its hint is framed by the focus mark while it has it.
-TEST_F(Win32WindowTest, TheEmptyListShowsTheFocus) {
-  // The pixels of the list's top edge, one inside its client area, that are not the
-  // list's background.
-  const auto markedEdge = [this](HWND list) {
-    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    Pump();
-    HDC dc = GetDC(list);
-    RECT r;
-    GetClientRect(list, &r);
-    int found = 0;
-    for (int x = 2; x < r.right - 2; ++x) found += GetPixel(dc, x, 1) != GetSysColor(COLOR_WINDOW);
-    ReleaseDC(list, dc);
-    return found;
-  };
-  auto& w = Open();
-  HWND list = w.Control(M::lstItems);
   ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
+  EXPECT_GT(grayTexts(list), 40);
   SetFocus(w.Control(M::cboColl));
   EXPECT_EQ(markedEdge(list), 0);
   SetFocus(list);
