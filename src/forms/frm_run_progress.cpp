@@ -61,6 +61,8 @@ void FrmRunProgress::Waiting(const RunWait& wait) {
   noWindow_(wait);
 }
 
+bool FrmRunProgress::PassWait(long ms) { return view_ && toolkit_.DoEventsFor(ms); }
+
 void FrmRunProgress::Note(const RunWait& where, const std::string& text) {
   if (noteOut_) noteOut_(where, text);
 }

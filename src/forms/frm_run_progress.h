@@ -52,6 +52,8 @@ class FrmRunProgress : public RunProgress {
 
   // RunProgress.
   void Waiting(const RunWait& wait) override;
+  // While the window shows, its events are served as they come during the wait.
+  bool PassWait(long ms) override;
   void ItemFailed(int position) override;
   void RunEnded() override;
   void Note(const RunWait& where, const std::string& text) override;

@@ -248,13 +248,15 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
     }
     const CollItem item = state.Items[static_cast<std::size_t>(i)];
     ItemWaitTick waiting;
+    WaitPause pause;
     if (progress != nullptr) {
       waiting = [&](const std::string& target, int64_t waited, int64_t limit) {
         progress->Waiting(
             {BaseName(file), i + 1, counts.items, item.ItemName, target, waited, limit});
       };
+      pause = [progress](long ms) { return progress->PassWait(ms); };
     }
-    const ItemRun run = RunItem(item, baseFolder, platform, waiting);
+    const ItemRun run = RunItem(item, baseFolder, platform, waiting, pause);
     if (run.started && !run.skipped) {
       started.push_back({i + 1, EscapeControls(item.ItemName), run.pid, run.mark});
       RunOptions options;

@@ -22,6 +22,12 @@ class RunProgress {
   virtual ~RunProgress() = default;
   // Told when a wait begins (waited 0) and again after each slice of it (kWaitSlice).
   virtual void Waiting(const RunWait& wait) = 0;
+  // Passes `ms` milliseconds of a wait while the window that shows the run serves its
+  // events as they come. False when no window shows: the run then pauses by itself.
+  virtual bool PassWait(long ms) {
+    (void)ms;
+    return false;
+  }
   // Told when item `position` failed, before the failure is shown.
   virtual void ItemFailed(int position) { (void)position; }
   // Told once, when the run has ended or stopped.

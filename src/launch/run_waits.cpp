@@ -71,7 +71,15 @@ ItemStartPlan PlanItemStart(const CollItem& item, const RunOptions& options,
   return plan;
 }
 
-bool PauseUnlessStopped(long ms, SystemInfo& system, const WaitTick& tick) {
+namespace {
+
+void PassSlice(long ms, SystemInfo& system, const WaitPause& pause) {
+  if (!pause || !pause(ms)) system.Pause(ms);
+}
+
+}  // namespace
+
+bool PauseUnlessStopped(long ms, SystemInfo& system, const WaitTick& tick, const WaitPause& pause) {
   const int64_t end = system.SteadyMilliseconds() + ms;
   for (;;) {
     if (StopRequested()) return false;
@@ -79,7 +87,7 @@ bool PauseUnlessStopped(long ms, SystemInfo& system, const WaitTick& tick) {
     if (left <= 0) return true;
     if (tick) tick(ms - left);
     if (StopRequested()) return false;
-    system.Pause(static_cast<long>(std::min<int64_t>(left, kWaitSlice)));
+    PassSlice(static_cast<long>(std::min<int64_t>(left, kWaitSlice)), system, pause);
   }
 }
 
@@ -113,7 +121,8 @@ std::string AnswersAlreadyText(const RunOptions& options) {
 }
 
 ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolder,
-                         SystemInfo& system, FileSystem& files, const WaitTick& tick, int64_t pid) {
+                         SystemInfo& system, FileSystem& files, const WaitTick& tick, int64_t pid,
+                         const WaitPause& pause) {
   ReadyWait wait;
   if (options.ready == RunOptions::Ready::kNone) return wait;
   const std::string path = ReadyPath(options.readyText, baseFolder);
@@ -146,7 +155,7 @@ ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolde
       wait.failure = NotReadyText(options);
       return wait;
     }
-    system.Pause(static_cast<long>(std::min<int64_t>(after, kWaitSlice)));
+    PassSlice(static_cast<long>(std::min<int64_t>(after, kWaitSlice)), system, pause);
   }
 }
 
@@ -154,13 +163,14 @@ namespace {
 
 // What follows an item's start: the wait until it is ready.
 void FinishRun(ItemRun& run, const RunOptions& options, const std::string& baseFolder,
-               Platform& platform, const ItemWaitTick& waiting, int64_t pid) {
+               Platform& platform, const ItemWaitTick& waiting, const WaitPause& pause,
+               int64_t pid) {
   WaitTick tick;
   if (waiting) {
     tick = [&](int64_t waited) { waiting(options.readySpec, waited, options.timeout); };
   }
   const ReadyWait ready =
-      WaitUntilReady(options, baseFolder, platform.system, platform.files, tick, pid);
+      WaitUntilReady(options, baseFolder, platform.system, platform.files, tick, pid, pause);
   if (ready.stopped) {
     run.outcome = ItemRun::kStopped;
   } else if (!ready.failure.empty()) {
@@ -172,7 +182,7 @@ void FinishRun(ItemRun& run, const RunOptions& options, const std::string& baseF
 }  // namespace
 
 ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& platform,
-                const ItemWaitTick& waiting) {
+                const ItemWaitTick& waiting, const WaitPause& pause) {
   ItemRun run;
   RunOptions options;
   if (std::string refused = ReadRunOptions(item, options); !refused.empty()) {
@@ -182,7 +192,7 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
   }
   WaitTick delayTick;
   if (waiting) delayTick = [&](int64_t waited) { waiting("", waited, options.delay); };
-  if (options.delay > 0 && !PauseUnlessStopped(options.delay, platform.system, delayTick)) {
+  if (options.delay > 0 && !PauseUnlessStopped(options.delay, platform.system, delayTick, pause)) {
     run.outcome = ItemRun::kStopped;
     return run;
   }
@@ -196,7 +206,7 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
   if (plan.running) {
     // What runs already counts as started, and is waited for as a start would be.
     run.skipped = true;
-    FinishRun(run, options, baseFolder, platform, waiting, 0);
+    FinishRun(run, options, baseFolder, platform, waiting, pause, 0);
     return run;
   }
   // Readiness is about the item's own program: an address that answers before it starts
@@ -231,7 +241,7 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
     return run;
   }
   run.started = true;
-  FinishRun(run, options, baseFolder, platform, waiting, waited ? 0 : run.pid);
+  FinishRun(run, options, baseFolder, platform, waiting, pause, waited ? 0 : run.pid);
   return run;
 }
 

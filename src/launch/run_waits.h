@@ -24,9 +24,14 @@ inline constexpr int kTcpLook = 250;
 // Told how long a wait has waited (milliseconds): when it begins, and after each slice.
 using WaitTick = std::function<void(int64_t waited)>;
 
+// Passes one slice of a wait (milliseconds) in place of SystemInfo::Pause, serving a
+// window's events meanwhile; false when it did not pass it (the system pauses then).
+using WaitPause = std::function<bool(long ms)>;
+
 // Waits `ms` milliseconds in slices, looking at a request to stop (StopRequested)
 // before each. Returns false when a stop was asked for before the time was up.
-bool PauseUnlessStopped(long ms, SystemInfo& system, const WaitTick& tick = {});
+bool PauseUnlessStopped(long ms, SystemInfo& system, const WaitTick& tick = {},
+                        const WaitPause& pause = {});
 
 // How a readiness wait ended.
 struct ReadyWait {
@@ -42,7 +47,7 @@ struct ReadyWait {
 // with status 0 (it may have put itself in the background) the wait goes on.
 ReadyWait WaitUntilReady(const RunOptions& options, const std::string& baseFolder,
                          SystemInfo& system, FileSystem& files, const WaitTick& tick = {},
-                         int64_t pid = 0);
+                         int64_t pid = 0, const WaitPause& pause = {});
 
 // The failure of a wait that ran out: "Not ready after 30 s: tcp:127.0.0.1:8080".
 std::string NotReadyText(const RunOptions& options);
@@ -98,10 +103,11 @@ struct ItemRun {
 // (AnswersAlreadyText), unless it skips a program that already runs.
 // A request to stop during the delay, the start of a waited item or the readiness wait
 // gives kStopped. Shows nothing; `waiting`, when given, is told of every slice of its
-// waits: what it waits for (empty for the delay), how long so far and at most.
+// waits: what it waits for (empty for the delay), how long so far and at most; `pause`,
+// when given, passes the slices between.
 using ItemWaitTick = std::function<void(const std::string& target, int64_t waited, int64_t limit)>;
 ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& platform,
-                const ItemWaitTick& waiting = {});
+                const ItemWaitTick& waiting = {}, const WaitPause& pause = {});
 
 // Whether a failure of `item` ends its run (StopOnFailure), even when its other options
 // cannot be followed.

@@ -73,4 +73,8 @@ void GuiHost::DeferredToolkit::DoEvents() {
   if (host_.gui_) host_.gui_->toolkit().DoEvents();
 }
 
+bool GuiHost::DeferredToolkit::DoEventsFor(long ms) {
+  return host_.gui_ && host_.gui_->toolkit().DoEventsFor(ms);
+}
+
 }  // namespace tavrin

@@ -47,6 +47,7 @@ class GuiHost {
     explicit DeferredToolkit(GuiHost& host) : host_(host) {}
     int MsgBox(const std::string& text, int style, const std::string& caption) override;
     void DoEvents() override;
+    bool DoEventsFor(long ms) override;
 
    private:
     GuiHost& host_;

@@ -24,7 +24,8 @@ enum MsgBoxAnswer : int {
 };
 
 // What the logic needs of the window toolkit outside its own windows:
-// modal message boxes and one pass over the pending window events.
+// modal message boxes, one pass over the pending window events, and a wait that serves
+// them as they come.
 class Toolkit {
  public:
   virtual ~Toolkit() = default;
@@ -34,6 +35,14 @@ class Toolkit {
 
   // Lets pending window events run once and returns at once.
   virtual void DoEvents() = 0;
+
+  // Waits `ms` milliseconds, running each window event as soon as it comes (a click, a
+  // paint, a screen reader's question) instead of sleeping through them. False, at once,
+  // where there is no event loop to wait in: the caller then pauses by itself.
+  virtual bool DoEventsFor(long ms) {
+    (void)ms;
+    return false;
+  }
 };
 
 // A toolkit without windows: every box goes to standard error as its caption

@@ -94,6 +94,26 @@ TEST_F(RunProgressTest, OnlyAWaitThatGoesOnShowsTheWindowUntilTheRunEnds) {
   EXPECT_THAT(told, ::testing::IsEmpty());
 }
 
+// Once the window shows, the rest of the wait is passed in its event loop, which serves
+// each event as it comes; before, and without a window, the run sleeps.
+TEST_F(RunProgressTest, TheWindowServesItsEventsWhileTheRunWaits) {
+  int64_t inTheLoop = 0;
+  fake.toolkit.eventsFor = [&](long ms) {
+    inTheLoop += ms;
+    fake.system.now += ms;
+    return true;
+  };
+  int64_t asleep = 0;
+  fake.system.duringPause = [&, last = int64_t{0}](int64_t now) mutable {
+    asleep += now - last;
+    last = now;
+  };
+  Run({With(Item("a", "a"), {{"Delay", "2000"}})}, 0);
+  EXPECT_EQ(shown.made, 1);
+  EXPECT_EQ(asleep, FrmRunProgress::kShowAfter);
+  EXPECT_EQ(inTheLoop, 2000 - FrmRunProgress::kShowAfter);
+}
+
 // The texts are shown escaped (a collection never saved by its name for that); the bars
 // show the items started of all and the wait's share of its limit; a failed item's wait
 // does not stay under its box; a Cancel after a termination signal keeps the signal.

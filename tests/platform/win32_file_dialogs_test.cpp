@@ -174,5 +174,41 @@ TEST_F(DialogTest, SaveProposesTheNameAndAsksBeforeReplacingAFile) {
   EXPECT_TRUE(PathsEqual(CutAtNull(record.lpstrFile), dir.file("e.tavrin")));
 }
 
+// The folder dialog tells what to choose, starts at the folder asked for, and OK takes
+// the folder it stands on.
+TEST_F(DialogTest, TheFolderDialogStartsAtTheFolderAskedForUnderItsPrompt) {
+  FileDialogRequest request;
+  request.folders = true;
+  request.prompt = "Choose the working folder";
+  request.initialDir = dir.file("sub");
+  std::string texts, selected;
+  ScreenUser user([&](ScreenUser& u) {
+    const HWND dialog = u.WaitForDialog(owner);
+    texts = ScreenUser::StaticTexts(dialog);
+    u.WaitUntil([&] {
+      const HWND tree = ScreenUser::Descendant(dialog, "SysTreeView32");
+      char text[MAX_PATH] = "";
+      TVITEMA item{};
+      item.mask = TVIF_TEXT;
+      item.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+      item.pszText = text;
+      item.cchTextMax = MAX_PATH;
+      if (item.hItem != nullptr)
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      selected = text;
+      return selected == "sub";
+    });
+    ScreenUser::Press(dialog, IDOK);
+    u.WaitUntilGone(dialog);
+  });
+  std::string chosen;
+  const bool chose = dialogs.Show(request, chosen);
+  user.Finish();
+  EXPECT_NE(texts.find("Choose the working folder"), std::string::npos) << texts;
+  EXPECT_EQ(selected, "sub") << request.initialDir;
+  ASSERT_TRUE(chose);
+  EXPECT_TRUE(PathsEqual(chosen, dir.file("sub"))) << chosen;
+}
+
 }  // namespace
 }  // namespace tavrin::win32

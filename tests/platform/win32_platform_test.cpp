@@ -11,6 +11,7 @@
 #undef ShellExecute
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -475,6 +476,30 @@ TEST(Win32Toolkit, DoEventsRunsThePendingMessagesAndReturns) {
   const int afterFirst = g_posted;
   toolkit.DoEvents();  // the one still pending
   EXPECT_EQ(g_posted, afterFirst + 1);
+  DestroyWindow(window);
+}
+
+// A wait runs each message as it comes, not after the wait; with a request to end
+// pending it leaves the waiting to its caller and the request to its owner.
+TEST(Win32Toolkit, AWaitRunsEachMessageAsItComes) {
+  const HWND window = MessageWindow();
+  ASSERT_NE(window, nullptr);
+  Win32Toolkit toolkit;
+  std::thread poster([window] {
+    for (int i = 0; i < 3; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      PostMessageA(window, WM_APP, 0, 0);
+    }
+  });
+  EXPECT_TRUE(toolkit.DoEventsFor(1000));
+  poster.join();
+  EXPECT_EQ(g_posted, 3) << "messages that came during the wait were left for later";
+
+  PostQuitMessage(4);
+  EXPECT_FALSE(toolkit.DoEventsFor(1000));
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 4u);
   DestroyWindow(window);
 }
 

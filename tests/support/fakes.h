@@ -95,8 +95,10 @@ class ScriptedToolkit : public Toolkit {
     return Next(answers, UnattendedAnswer(style));
   }
   void DoEvents() override { ++eventPasses; }
+  bool DoEventsFor(long ms) override { return eventsFor && eventsFor(ms); }
 
-  std::function<void()> during;  // run while a box "is shown"
+  std::function<bool(long ms)> eventsFor;  // a wait in the event loop; none: no loop
+  std::function<void()> during;            // run while a box "is shown"
   std::deque<int> answers;
   std::vector<std::string> boxes;  // each as "<caption> (<style>) <text>"
   int eventPasses = 0;

@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QMessageBox>
 #include <QPluginLoader>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -181,6 +183,23 @@ int QtToolkit::MsgBox(const std::string& text, int style, const std::string& cap
 
 void QtToolkit::DoEvents() {
   if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+bool QtToolkit::DoEventsFor(long ms) {
+  if (!QCoreApplication::instance()) return false;
+  // A timer of its own ends the wait; until then the loop sleeps only while nothing is
+  // pending and wakes for the first event that comes. No nested exec(): a program asked
+  // to end would leave such a loop at once, every time.
+  bool due = false;
+  QTimer timer;
+  timer.setSingleShot(true);
+  timer.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&timer, &QTimer::timeout, [&due] { due = true; });
+  timer.start(static_cast<int>(std::max(0L, ms)));
+  while (!due) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  }
+  return true;
 }
 
 }  // namespace tavrin

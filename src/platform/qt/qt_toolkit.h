@@ -23,6 +23,7 @@ class QtToolkit : public Toolkit {
 
   int MsgBox(const std::string& text, int style, const std::string& caption) override;
   void DoEvents() override;
+  bool DoEventsFor(long ms) override;
 
   // The application object, started now if needed; null when no display can be
   // reached or Qt has no platform plugin for it that loads (Qt would end the program).

@@ -35,8 +35,11 @@ void RunProgressWindow::SetText(ProgressControl label, const std::string& text) 
   auto* shown = qobject_cast<QLabel*>(Control(label));
   if (shown == nullptr) return;
   // One line, cut with an ellipsis where it does not fit; read whole by a screen reader.
+  // The wait's line is cut in its middle, so that how long it has waited stays in view.
   const QString whole = Shown(text);
-  shown->setText(shown->fontMetrics().elidedText(whole, Qt::ElideRight, shown->width()));
+  const Qt::TextElideMode cut =
+      label == ProgressControl::lblWait ? Qt::ElideMiddle : Qt::ElideRight;
+  shown->setText(shown->fontMetrics().elidedText(whole, cut, shown->width()));
   shown->setAccessibleName(whole);
 }
 

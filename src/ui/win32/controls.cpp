@@ -490,6 +490,49 @@ void ToolTips::Add(Hwnd control, const char* tip) {
   }
 }
 
+void ShowKeyboardCues(Hwnd top) {
+  SendMessageA(top, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+}
+
+bool HidesKeyboardCues(std::uintptr_t wParam) { return LOWORD(wParam) != UIS_CLEAR; }
+
+namespace {
+
+constexpr char kStaticProc[] = "TavrinStaticProc";
+
+LRESULT CALLBACK FocusMarkProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto before = reinterpret_cast<WNDPROC>(GetPropA(control, kStaticProc));
+  if (message == WM_NCDESTROY) RemovePropA(control, kStaticProc);
+  const LRESULT result = CallWindowProcA(before, control, message, wParam, lParam);
+  if (message == WM_SETFOCUS || message == WM_KILLFOCUS) InvalidateRect(control, nullptr, TRUE);
+  if (message != WM_PAINT || GetFocus() != control ||
+      (SendMessageA(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0) {
+    return result;
+  }
+  // Around the text, within the control.
+  HDC dc = GetDC(control);
+  HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  const std::string text = TextOf(control);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, font);
+  RECT area;
+  GetClientRect(control, &area);
+  area.right = std::min<LONG>(area.right, size.cx + 2);
+  area.bottom = std::min<LONG>(area.bottom, size.cy + 2);
+  DrawFocusRect(dc, &area);
+  ReleaseDC(control, dc);
+  return result;
+}
+
+}  // namespace
+
+void MarkFocusOfStatic(Hwnd control) {
+  SetPropA(control, kStaticProc,
+           reinterpret_cast<HANDLE>(GetWindowLongPtrA(control, GWLP_WNDPROC)));
+  SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FocusMarkProc));
+}
+
 void Centre(Hwnd window, Hwnd owner) {
   RECT area;
   if (owner != nullptr && IsWindowVisible(owner)) {
@@ -542,25 +585,6 @@ void RunMessages(const std::function<bool()>& done, const std::function<bool(MSG
     if (filter && filter(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
-  }
-}
-
-void RunMessagesFor(long ms) {
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms < 0 ? 0 : ms);
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        // The request to end belongs to the outermost loop.
-        PostQuitMessage(static_cast<int>(message.wParam));
-        return;
-      }
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    const ULONGLONG now = GetTickCount64();
-    if (now >= end) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
   }
 }
 

@@ -124,6 +124,16 @@ class ToolTips {
   Hwnd tips_ = nullptr;
 };
 
+// The keyboard's focus mark and the access keys' underlines, shown in `top` and all its
+// controls from now on, whether the user last used the mouse or the keyboard.
+void ShowKeyboardCues(Hwnd top);
+// Whether a WM_CHANGEUISTATE with `wParam` would hide them again: a window that shows
+// its cues drops such a change.
+bool HidesKeyboardCues(std::uintptr_t wParam);
+// Draws the focus mark around the text of a static control while it has the focus (a
+// static draws none of its own).
+void MarkFocusOfStatic(Hwnd control);
+
 // Centres `window` on the work area of the screen, or over `owner` when one is given.
 void Centre(Hwnd window, Hwnd owner = nullptr);
 
@@ -143,9 +153,6 @@ void RunMessages(const std::function<bool()>& done, const std::function<bool(tag
 // Whether `window` is a toolbar of the common controls.
 bool IsSystemToolbar(Hwnd window);
 
-// Passes the thread's messages as they come for `ms` milliseconds (a pause that leaves
-// the windows answering); a request to end the program ends it early.
-void RunMessagesFor(long ms);
 // Wakes a RunMessages of this thread, so that it looks at `done` again.
 void WakeMessages();
 

@@ -45,6 +45,7 @@ void ModalDialog::Close() {
 void ModalDialog::Run() {
   if (hwnd_ == nullptr) return;
   if (owner_) EnableWindow(owner_, FALSE);
+  ShowKeyboardCues(hwnd_);
   ::ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   RunMessages([this] { return done_; }, [this](MSG& message) { return PreTranslate(message); });
@@ -89,6 +90,9 @@ std::intptr_t ModalDialog::OnMessage(Hwnd window, unsigned message, std::uintptr
     case WM_CLOSE:
       OnCloseBox();
       return TRUE;
+    case WM_CHANGEUISTATE:
+      // The focus stays visible after a click too (ShowKeyboardCues).
+      return HidesKeyboardCues(wParam) ? TRUE : FALSE;
     case WM_DPICHANGED:
       // Moved to a screen of another DPI.
       FollowDpiChange(hwnd_, wParam, lParam, width_, height_);

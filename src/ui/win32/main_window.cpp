@@ -103,6 +103,7 @@ MainWindow::MainWindow(FrmMain& form, OwnerChanged ownerChanged)
   form_.Form_Load(*this);
   // Where it was closed last, on a screen that still shows it; otherwise in the middle.
   if (!RestorePlace()) Centre(hwnd_);
+  ShowKeyboardCues(hwnd_);
   ::ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   ::SetFocus(cboColl_);
@@ -522,6 +523,10 @@ std::intptr_t MainWindow::OnMessage(unsigned message, std::uintptr_t wParam, std
       // Moved to a screen of another DPI.
       FollowDpiChange(hwnd_, wParam, lParam, MainWindowLayout().width, MainWindowLayout().height);
       return 0;
+    case WM_CHANGEUISTATE:
+      // The focus stays visible after a click too (ShowKeyboardCues).
+      if (HidesKeyboardCues(wParam)) return 0;
+      break;
     case WM_CLOSE:
       // The close box (and Alt+F4) asks the form first: unsaved changes.
       if (form_.Form_QueryUnload(kUnloadCloseBox)) Unload();
@@ -556,6 +561,14 @@ std::intptr_t MainWindow::OnListMessage(unsigned message, std::uintptr_t wParam,
         return 0;
       }
       break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      // The empty list's focus mark is drawn with its hint.
+      const LRESULT result =
+          CallWindowProcA(reinterpret_cast<WNDPROC>(listProc_), lstItems_, message, wParam, lParam);
+      if (SendMessageA(lstItems_, LB_GETCOUNT, 0, 0) == 0) InvalidateRect(lstItems_, nullptr, TRUE);
+      return result;
+    }
     default:
       break;
   }
@@ -604,6 +617,13 @@ void MainWindow::PaintListHint() {
   InflateRect(&area, -metrics.tmAveCharWidth, -metrics.tmAveCharWidth / 2);
   const char* hint = FindControl(MainWindowLayout(), MainControl::lstItems)->text;
   DrawTextA(dc, hint, -1, &area, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+  // With the focus, the list is framed by the focus mark (it has no entry to mark).
+  if (GetFocus() == lstItems_ &&
+      (SendMessageA(lstItems_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) {
+    GetClientRect(lstItems_, &area);
+    InflateRect(&area, -1, -1);
+    DrawFocusRect(dc, &area);
+  }
   SelectObject(dc, before);
   EndPaint(lstItems_, &paint);
 }

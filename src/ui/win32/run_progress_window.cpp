@@ -42,11 +42,13 @@ RunProgressWindow::~RunProgressWindow() { StopKeys(); }
 void RunProgressWindow::OnInit() {
   tips_ = std::make_unique<ToolTips>(hwnd_);
   made_ = MakeControls(hwnd_, RunProgressWindowLayout(), *tips_, ControlCommand);
-  // One line each, cut with an ellipsis where it does not fit.
+  // One line each, cut with an ellipsis where it does not fit; the wait's line in its
+  // middle, so that how long it has waited stays in view.
   for (ProgressControl label :
        {ProgressControl::lblColl, ProgressControl::lblItem, ProgressControl::lblWait}) {
     const HWND control = Control(label);
-    SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | SS_ENDELLIPSIS);
+    const LONG_PTR cut = label == ProgressControl::lblWait ? SS_PATHELLIPSIS : SS_ENDELLIPSIS;
+    SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | cut);
   }
   SendMessageA(hwnd_, DM_SETDEFID, IDCANCEL, 0);
 }
@@ -67,6 +69,7 @@ void RunProgressWindow::SetBar(ProgressControl bar, int value, int maximum) {
 }
 
 void RunProgressWindow::Show() {
+  ShowKeyboardCues(hwnd_);
   ::ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   ::SetFocus(Control(ProgressControl::btnCancel));

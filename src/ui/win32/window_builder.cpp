@@ -165,6 +165,7 @@ MadeControls MakeControls(Hwnd window, const std::vector<ControlDesc>& controls,
       control = MakeControl(window, kind.className, desc.text != nullptr ? desc.text : "",
                             kind.style, place, command, FontOf(desc), kind.exStyle);
       if (desc.kind == ControlKind::Picture && desc.picture != nullptr) ShowPicture(control, desc);
+      if (desc.kind == ControlKind::Link) MarkFocusOfStatic(control);
       if (desc.tip != nullptr) tips.Add(control, desc.tip);
     }
     FollowWindow(control, desc.anchor);

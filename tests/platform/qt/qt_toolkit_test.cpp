@@ -9,7 +9,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace tavrin {
 namespace {
@@ -87,6 +90,35 @@ TEST(QtToolkit, NoPlatformPluginIsNoApplicationAndBoxesGoToStandardError) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "tavrin: message boxes are written here: " + toolkit.WhyNoApplication() +
                 "\nQ\na\n\nb\nE\nc\n");
+}
+
+// A wait in the event loop serves each event as it comes (a screen reader's question
+// arrives so, from its connection), not after the wait; without an application there
+// is no loop to wait in.
+TEST(QtToolkit, AWaitServesEachEventAsItComes) {
+  QtToolkit none(argc, argv, [] { return false; });
+  EXPECT_FALSE(none.DoEventsFor(1000));
+  QtToolkit toolkit(argc, argv, [] { return true; });
+  ASSERT_NE(toolkit.EnsureApplication(), nullptr);
+  bool waiting = false;
+  std::vector<bool> servedWhileWaiting;
+  std::thread asker;
+  // Once the wait has begun, another thread posts three events to this one.
+  QTimer::singleShot(0, [&] {
+    asker = std::thread([&] {
+      for (int i = 0; i < 3; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        QMetaObject::invokeMethod(
+            qApp, [&] { servedWhileWaiting.push_back(waiting); }, Qt::QueuedConnection);
+      }
+    });
+  });
+  waiting = true;
+  EXPECT_TRUE(toolkit.DoEventsFor(1000));
+  waiting = false;
+  if (asker.joinable()) asker.join();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(servedWhileWaiting, (std::vector<bool>{true, true, true}));
 }
 
 }  // namespace

@@ -55,14 +55,18 @@ TEST(RunProgressWindowView, ShowsTheWaitAndEveryCancelReachesTheForm) {
   EXPECT_EQ(bar(P::barWait), "Time waited 12000 of 30000");
   // Markup is shown as it is typed; what does not fit is cut with an ellipsis, and read
   // whole.
-  const std::string markup = "tcp:<b style=color:blue>x</b>:9";
+  // The wait's line is cut in its middle: how long it has waited stays in view.
+  const std::string markup = "file:<b style=color:blue>x</b>" + std::string(300, 'f');
   const std::string longName(300, 'n');
   form.Waiting({"c", 2, 3, longName, markup, 12000, 30000});
   auto* item = static_cast<QLabel*>(window->Control(P::lblItem));
   EXPECT_EQ(item->textFormat(), Qt::PlainText);
   EXPECT_TRUE(item->text().endsWith(QChar(0x2026))) << item->text().toStdString();
   EXPECT_EQ(item->accessibleName().toStdString(), "Starting 2 of 3: " + longName);
-  EXPECT_EQ(static_cast<QLabel*>(window->Control(P::lblWait))->textFormat(), Qt::PlainText);
+  auto* waitLine = static_cast<QLabel*>(window->Control(P::lblWait));
+  EXPECT_EQ(waitLine->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(waitLine->text().contains(QChar(0x2026)));
+  EXPECT_TRUE(waitLine->text().endsWith(", 12 s of 30 s")) << waitLine->text().toStdString();
 
   QWidget* cancel = window->Control(P::btnCancel);
   const struct {

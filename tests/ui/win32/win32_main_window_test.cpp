@@ -7,6 +7,7 @@
 #include <oleacc.h>
 
 #include <cstdlib>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -347,20 +348,32 @@ std::string Told(HWND control) {
 
 // The File menu's "Stop Started Programs" is enabled while the collection has a file,
 // the Options menu's "Run Options..." while an item is selected; the empty list shows
-// its hint, and a screen reader is told it.
-TEST_F(Win32WindowTest, TheMenuEntriesAndTheEmptyListsHint) {
-  const auto grayTexts = [this](HWND list) {
+// its hint, framed by the focus mark while the list has the focus, and a screen reader
+// is told it.
+TEST_F(Win32WindowTest, TheMenuEntriesAndTheEmptyListsHintAndFocus) {
+  // How many pixels of the list, painted afresh, `counts` takes.
+  const auto painted = [this](HWND list,
+                              const std::function<bool(int x, int y, COLORREF)>& counts) {
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     Pump();
     HDC dc = GetDC(list);
     RECT r;
     GetClientRect(list, &r);
     int found = 0;
-    for (int y = 0; y < r.bottom; y += 2) {
-      for (int x = 0; x < r.right; ++x) found += GetPixel(dc, x, y) == GetSysColor(COLOR_GRAYTEXT);
+    for (int y = 0; y < r.bottom; ++y) {
+      for (int x = 0; x < r.right; ++x) found += counts(x, y, GetPixel(dc, x, y)) ? 1 : 0;
     }
     ReleaseDC(list, dc);
     return found;
+  };
+  const auto grayTexts = [&](HWND list) {
+    return painted(list, [](int, int, COLORREF c) { return c == GetSysColor(COLOR_GRAYTEXT); });
+  };
+  // The list's top edge, one pixel inside: the focus mark's, or the background.
+  const auto markedEdge = [&](HWND list) {
+    return painted(list, [](int x, int y, COLORREF c) {
+      return y == 1 && x >= 2 && c != GetSysColor(COLOR_WINDOW);
+    });
   };
   auto& w = Open({Item("One", BinPath("one.exe"))});
   HMENU file = GetSubMenu(GetMenu(w.hwnd()), 0);
@@ -375,15 +388,20 @@ TEST_F(Win32WindowTest, TheMenuEntriesAndTheEmptyListsHint) {
   EXPECT_NE(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
   Select(0);
   EXPECT_EQ(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
-  EXPECT_EQ(grayTexts(w.Control(M::lstItems)), 0);
+  HWND list = w.Control(M::lstItems);
+  EXPECT_EQ(grayTexts(list), 0);
   const std::string hint = "Right-click here to add an item";
-  EXPECT_EQ(Told(w.Control(M::lstItems)).find(hint), std::string::npos);
+  EXPECT_EQ(Told(list).find(hint), std::string::npos);
   Click(M::tbCollNew);
   EXPECT_NE(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
   EXPECT_NE(GetMenuState(file, 0, MF_BYPOSITION) & MF_GRAYED, 0U);
-  EXPECT_GT(grayTexts(w.Control(M::lstItems)), 20);
-  EXPECT_NE(Told(w.Control(M::lstItems)).find(hint), std::string::npos)
-      << Told(w.Control(M::lstItems));
+  ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
+  EXPECT_GT(grayTexts(list), 40);
+  EXPECT_NE(Told(list).find(hint), std::string::npos) << Told(list);
+  SetFocus(w.Control(M::cboColl));
+  EXPECT_EQ(markedEdge(list), 0);
+  SetFocus(list);
+  EXPECT_GT(markedEdge(list), 20);
 }
 
 // The picture size of a toolbar control.

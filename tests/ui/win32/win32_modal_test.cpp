@@ -193,7 +193,7 @@ TEST_F(Win32WindowTest, TheRunOptionsDialogSetsAnItemsOptions) {
 // and Enter closes it.
 TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
   Open();
-  bool mainEnabled = true, closed = false;
+  bool mainEnabled = true, closed = false, mailFocused = false;
   ScreenUser user([&](ScreenUser& u) {
     HWND dialog = u.WaitForDialog(window->hwnd());
     mainEnabled = IsWindowEnabled(window->hwnd()) != 0;
@@ -205,6 +205,17 @@ TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
     PostMessageA(mail, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     PostMessageA(mail, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     u.WaitUntil([&] { return !fake.shell.calls.empty(); });
+    // The keyboard reaches the address too: Tab from OK, then Enter.
+    const auto focus = [&] {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+      return info.hwndFocus;
+    };
+    ScreenUser::Key(GetDlgItem(dialog, IDOK), VK_TAB);
+    mailFocused = u.WaitUntil([&] { return focus() == mail; });
+    ScreenUser::Key(mail, VK_RETURN);
+    u.WaitUntil([&] { return fake.shell.calls.size() > 1; });
     ScreenUser::Key(GetDlgItem(dialog, IDOK), VK_RETURN);
     closed = u.WaitUntilGone(dialog);
   });
@@ -214,9 +225,10 @@ TEST_F(Win32WindowTest, F1ShowsTheAboutBoxWhoseAddressStartsAMail) {
   EXPECT_TRUE(closed);  // by the key, not by the user giving up
   EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
   EXPECT_FALSE(window->closed());
-  EXPECT_THAT(fake.shell.calls,
-              ElementsAre(std::string("shell:mailto:") + FrmAbout::kFeedbackAddress +
-                          "?subject=Tavrin Feedback!!"));
+  EXPECT_TRUE(mailFocused);
+  const std::string mail =
+      std::string("shell:mailto:") + FrmAbout::kFeedbackAddress + "?subject=Tavrin Feedback!!";
+  EXPECT_THAT(fake.shell.calls, ElementsAre(mail, mail));
 }
 
 // The progress window, as a run that waits shows it: the collection, the item and the
