@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
 
   tavrin::StartRequest request = commandLine.request;
   // A run asked to terminate starts nothing more, records what it started and ends with
-  // 128 and the signal's number.
+  // the status of a stopped run (128 and the signal's number; on Windows 0xC000013A).
   if (request.Run) native->CatchTermination([](int signal) { tavrin::RequestStop(signal); });
   // A run's wait that no window can show is said on standard error.
   auto waitLine = [&request](const tavrin::RunWait& wait) {

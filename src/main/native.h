@@ -31,8 +31,8 @@ struct NativeServices {
   // A collection's texts as UTF-8.
   virtual std::string ToUtf8(const std::string& text) { return text; }
 
-  // Has `handler` called when the program is asked to terminate (a signal; nothing where
-  // the system has none that a program may catch).
+  // Has `handler` called with a signal's number when the program is asked to terminate
+  // (a signal; on Windows the console's Ctrl+C, Ctrl+Break or closing).
   virtual void CatchTermination(void (*handler)(int)) { (void)handler; }
 
   virtual Shell& shell() = 0;

@@ -25,6 +25,7 @@ struct Win32Services : NativeServices {
     return std::make_unique<win32::Win32Toolkit>();
   }
   std::string ToUtf8(const std::string& text) override { return win32::AnsiToUtf8(text); }
+  void CatchTermination(void (*handler)(int)) override { win32::CatchConsoleStop(handler); }
   Shell& shell() override { return shell_; }
   FileSystem& files() override { return files_; }
   SystemInfo& system() override { return system_; }

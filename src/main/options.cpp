@@ -210,7 +210,11 @@ int ShowHelp(const OptionCall&, OptionContext& context) {
       "          entry could not be written or removed\n"
       "  2       the collection could not be loaded, the command line is wrong, or the\n"
       "          main window cannot open (it says why)\n";
-#ifndef _WIN32
+#ifdef _WIN32
+  text +=
+      "  0xC000013A\n"
+      "          the run was stopped by Ctrl+C, Ctrl+Break or its console closing\n";
+#else
   text += "  128+N   the window's run was stopped by signal N (143: SIGTERM)\n";
 #endif
   text += "\n";

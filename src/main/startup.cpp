@@ -8,6 +8,7 @@
 #include "launch/launch.h"
 #include "launch/stop_request.h"
 #include "platform/text_encoding.h"
+#include "platform/traits.h"
 
 namespace tavrin {
 namespace {
@@ -192,8 +193,8 @@ int Main(const StartRequest& request, CollectionState& state, Platform& platform
         WriteWholeLine(RunSummaryLine(request.FilePart, tally));
       }
       state.StartingUp = false;
-      // A termination signal ends it as the signal itself would have: 128 and its number.
-      if (stopped && StopSignal() > 0) return 128 + StopSignal();
+      // A termination request ends it as the request itself would have.
+      if (stopped && StopSignal() > 0) return StoppedRunStatus(StopSignal());
       return failures == 0 && !stopped ? kExitOk : kExitLaunchFailed;
     }
   }

@@ -34,4 +34,11 @@ inline constexpr bool kWindowsProgramPath = kWindowsRules;
 // programs mostly have no extension.
 inline constexpr bool kProgramsByPermission = !kWindowsRules;
 
+// The exit status of a run that a termination request stopped: 128 and the signal's
+// number where signals end programs; on Windows the status the console gives a program
+// it ends (0xC000013A, STATUS_CONTROL_C_EXIT), whichever way it was asked.
+inline constexpr int StoppedRunStatus(int signal) {
+  return kWindowsRules ? static_cast<int>(0xC000013AU) : 128 + signal;
+}
+
 }  // namespace tavrin

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <functional>
 #include <utility>
@@ -434,6 +439,78 @@ TEST_F(SaveCollection, ASaveFollowsNoLinkThatAnotherUserPlanted) {
       }
     }
     UsersFile(c.written.empty() ? morning : c.written, kOldText, 0644);
+  }
+}
+
+// A save killed at any point of its rewrite of a collection with a second name (a hard
+// link) leaves the old collection whole, the new one whole, or a whole copy of the new
+// one beside it, which the next load offers and puts back under both names.
+TEST_F(SaveCollection, AKilledRewriteLeavesOneWholeCollection) {
+  const std::string path = dir.file("c.tavrin");
+  const std::string other = dir.file("other.tavrin");
+  const std::string copy = dir.file(".c.tavrin.saved-copy");
+  CollectionState before;
+  CollectionState after;
+  for (int i = 0; i < 4000; ++i) {
+    before.Items.push_back(Item("Old " + std::to_string(i), "/bin/old", std::string(750, 'o')));
+    after.Items.push_back(Item("New " + std::to_string(i), "/bin/new", std::string(1000, 'n')));
+  }
+  ASSERT_FALSE(SaveCollectionFile(before, path, files));
+  const std::string old = ReadFile(path);
+  fs::create_hard_link(path, other);
+  const auto startSave = [&] {
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) _exit(SaveCollectionFile(after, path, files) ? 1 : 0);
+    return pid;
+  };
+  // Kills the save in a child once `cut` says so (watching the child, and never past its end).
+  const auto killSave = [&](const std::function<bool()>& cut) {
+    const pid_t pid = startSave();
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0 && !cut()) {
+      std::this_thread::sleep_for(std::chrono::microseconds(20));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+  };
+  const auto changing = [&] { return fs::file_size(path) != old.size(); };
+  killSave([] { return false; });  // a whole save, to know what it writes
+  const std::string saved = ReadFile(path);
+  ASSERT_NE(saved, old);
+  // How long a save takes before the file begins to change.
+  WriteFile(path, old);
+  const auto begun = std::chrono::steady_clock::now();
+  killSave(changing);
+  const auto untilChange = std::chrono::steady_clock::now() - begun;
+  // A third of the kills cut the steps before the rewrite, the rest the rewrite itself, a
+  // little later each time after the file began to change.
+  constexpr int kRounds = 30;
+  constexpr int kEarly = kRounds / 3;
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE("kill " + std::to_string(round) + " of " + std::to_string(kRounds));
+    WriteFile(path, old);  // in place: both names keep one file
+    fs::remove(copy);
+    ASSERT_EQ(fs::hard_link_count(path), 2u);
+    const auto start = std::chrono::steady_clock::now();
+    const auto late = std::chrono::microseconds(40) * (round - kEarly);
+    std::chrono::steady_clock::time_point changedAt{};
+    killSave([&] {
+      const auto now = std::chrono::steady_clock::now();
+      if (round < kEarly) return now - start >= untilChange * round / kEarly;
+      if (changedAt == decltype(changedAt){} && changing()) changedAt = now;
+      return changedAt != decltype(changedAt){} && now - changedAt >= late;
+    });
+    const std::string left = ReadFile(path);
+    const bool copyWhole = fs::exists(copy) && ReadFile(copy) == saved;
+    ASSERT_TRUE(left == old || left == saved || copyWhole)
+        << "a file of " << left.size() << " bytes, mixed, and no whole copy beside it";
+    if (!fs::exists(copy) || left == saved) continue;
+    fake.toolkit.answers = {kAnswerYes};
+    OfferSavedCopy(path, "c.tavrin", fake.platform);
+    EXPECT_EQ(ReadFile(path), saved);
+    EXPECT_EQ(ReadFile(other), saved);
+    EXPECT_FALSE(fs::exists(copy));
   }
 }
 

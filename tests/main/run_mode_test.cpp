@@ -432,6 +432,51 @@ TEST_F(RunModeTest, RecordsThatCannotBeKeptAreSaidSo) {
   EXPECT_NE(stop.err.find("no folder that is this user's alone"), std::string::npos) << stop.err;
 }
 
+// Without XDG_RUNTIME_DIR the records live in /tmp/tavrin-UID. Whatever another user put
+// at that name first, the user's runs keep nothing in it: each says so once and --stop
+// fails. The user is nobody; the other user (root) prepares the name.
+TEST_F(RunModeTest, ARecordsNameThatAnotherUserTookIsRefused) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two users";
+  const std::string taken = "/tmp/tavrin-" + std::to_string(testing::kUnprivilegedId);
+  const std::string users = dir.file("users");
+  const auto mode = [](const std::string& path, fs::perms perms) { fs::permissions(path, perms); };
+  const struct {
+    const char* name;
+    std::function<void()> take;
+  } shapes[] = {
+      {"his private folder", [&] { fs::create_directory(taken); }},
+      {"his folder open to all",
+       [&] {
+         fs::create_directory(taken);
+         mode(taken, fs::perms::all | fs::perms::sticky_bit);
+       }},
+      {"a file", [&] { WriteFile(taken, ""); }},
+      {"his link to a folder of the user's", [&] { fs::create_directory_symlink(users, taken); }},
+  };
+  fs::create_directory(users);
+  ASSERT_EQ(::chown(users.c_str(), testing::kUnprivilegedId, testing::kUnprivilegedId), 0);
+  mode(users, fs::perms::owner_all);
+  mode(dir.str(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  WriteFile(dir.file("c.tavrin"), CollectionText({Item("One", "/bin/true")}));
+  env["XDG_RUNTIME_DIR"] = "";
+  for (const auto& shape : shapes) {
+    SCOPED_TRACE(shape.name);
+    fs::remove_all(taken);
+    shape.take();
+    const int wrong = testing::RunUnprivileged([&] {
+      const auto run = Start({TavrinPath(), dir.file("c.tavrin"), "/run"});
+      const auto lines = FailureLines(run);
+      const bool said = run.exitCode == 0 && lines.size() == 1 &&
+                        lines[0].find("What this run started is not recorded") != std::string::npos;
+      const auto stop = Start({TavrinPath(), "--stop", dir.file("c.tavrin")});
+      return (said ? 0 : 1) | (stop.exitCode == 1 ? 0 : 2);
+    });
+    EXPECT_EQ(wrong, 0) << "1: the run did not say so once; 2: --stop did not fail";
+    EXPECT_TRUE(fs::is_empty(users));
+  }
+  fs::remove_all(taken);
+}
+
 #endif
 
 }  // namespace

@@ -15,6 +15,7 @@ namespace tavrin {
 namespace {
 
 using testing::Item;
+using testing::ReadRecording;
 using testing::RecorderPath;
 namespace fs = std::filesystem;
 
@@ -60,6 +61,32 @@ TEST_F(RunModeTest, StopClosesTheWindowsOfWhatARunStarted) {
   EXPECT_EQ(stop.out, "1\tWindow\tstopped\n");
   EXPECT_EQ(stop.exitCode, 0) << stop.err;
   EXPECT_EQ(Start({testing::TavrinPath(), "--stop", dir.file("c.tavrin")}).out, "");
+}
+
+// A run that its console asks to end (Ctrl+Break here; Ctrl+C and the console closing
+// take the same way) records what it started before it ends, with the console's status.
+// The run attaches to the console of the program that started it: this one's.
+TEST_F(RunModeTest, ARunStoppedFromItsConsoleRecordsWhatItStarted) {
+  WriteFile(dir.file("c.tavrin"),
+            CollectionText({Item("Server", RecorderPath(), "--sleep=300000"),
+                            testing::With(Item("Later", RecorderPath()), {{"Delay", "60000"}})}));
+  bool sent = false;
+  const auto run = testing::RunProcessInGroup(
+      {TavrinPath(), dir.file("c.tavrin"), "/run"}, env, [&](unsigned long group) {
+        for (int i = 0; i < 3000 && ReadRecording(record).empty(); ++i) Sleep(10);
+        sent = GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, group) != 0;
+        if (sent) return;
+        const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, group);
+        TerminateProcess(process, 9);
+        CloseHandle(process);
+      });
+  if (!sent) GTEST_SKIP() << "this system's console sends no Ctrl+Break (Wine 8 refuses it)";
+  const auto started = ReadRecording(record);
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(static_cast<unsigned>(run.exitCode), 0xC000013AU) << run.err;
+  const auto stop = Start({TavrinPath(), "--stop", dir.file("c.tavrin")});
+  EXPECT_EQ(stop.out, "1\tServer\tstopped\n") << stop.err;
+  EXPECT_EQ(stop.exitCode, 0);
 }
 
 // An address goes to the shell whole, folder-like parts, backslash and query included:

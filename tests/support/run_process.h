@@ -25,6 +25,14 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::string& cwd = "");
 
 #ifdef _WIN32
+// As RunProcess, the program in a process group of its own (whose number is its own),
+// so that a console event can be sent to it alone; `whileRunning` is called with that
+// number once it has started, before its end is waited for.
+ProcessResult RunProcessInGroup(const std::vector<std::string>& argv,
+                                const std::map<std::string, std::string>& env,
+                                const std::function<void(unsigned long)>& whileRunning,
+                                const std::string& cwd = "");
+
 // The folder of the running test program.
 std::string ThisProgramFolder();
 #else

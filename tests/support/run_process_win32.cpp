@@ -74,6 +74,13 @@ const HANDLE kTestProcesses = [] {
 
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& env, const std::string& cwd) {
+  return RunProcessInGroup(argv, env, {}, cwd);
+}
+
+ProcessResult RunProcessInGroup(const std::vector<std::string>& argv,
+                                const std::map<std::string, std::string>& env,
+                                const std::function<void(unsigned long)>& whileRunning,
+                                const std::string& cwd) {
   ProcessResult result;
   if (argv.empty()) return result;
   std::string commandLine =
@@ -96,12 +103,14 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
   const BOOL started =
-      CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, environment.data(),
+      CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                     whileRunning ? CREATE_NEW_PROCESS_GROUP : 0, environment.data(),
                      cwd.empty() ? nullptr : cwd.c_str(), &startup, &process);
   const DWORD why = started ? 0 : GetLastError();
   if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
   DWORD code = 0;
   if (started) {
+    if (whileRunning) whileRunning(process.dwProcessId);
     WaitForSingleObject(process.hProcess, INFINITE);
     if (GetExitCodeProcess(process.hProcess, &code)) result.exitCode = static_cast<int>(code);
     CloseHandle(process.hThread);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <csignal>
 #include <iostream>
 #include <string>
 
@@ -52,7 +53,37 @@ class ConsoleBuffer : public std::streambuf {
   char buffer_[kSize];
 };
 
+void (*g_stopHandler)(int) = nullptr;
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+      g_stopHandler(SIGINT);
+      return TRUE;
+    case CTRL_BREAK_EVENT:
+      g_stopHandler(SIGBREAK);
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      g_stopHandler(SIGTERM);
+      // Returning would end the process at once: the program ends by itself meanwhile.
+      Sleep(INFINITE);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
 }  // namespace
+
+void CatchConsoleStop(void (*handler)(int)) {
+  if (handler == nullptr) return;
+  g_stopHandler = handler;
+  // Refused when the process has a console already, or its parent has none.
+  AttachConsole(ATTACH_PARENT_PROCESS);
+  SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
+}
 
 ParentConsoleOutput::ParentConsoleOutput() {
   const bool out = !Given(STD_OUTPUT_HANDLE);

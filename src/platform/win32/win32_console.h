@@ -26,4 +26,13 @@ class ParentConsoleOutput {
   std::streambuf* oldErr_ = nullptr;
 };
 
+// Has `handler` called when the console the program runs in asks it to end: with the
+// C runtime's SIGINT for Ctrl+C, SIGBREAK for Ctrl+Break, and SIGTERM when the console
+// closes or the user's session or the system ends. A program started from a console with
+// its output sent elsewhere attaches to that console first, so that its keys and its
+// closing reach it. Ctrl+C stays ignored where the parent gave it ignored. On a closing
+// console the handler's thread waits for the program to end by itself (the system ends
+// it when the handler returns, or some seconds later).
+void CatchConsoleStop(void (*handler)(int));
+
 }  // namespace tavrin::win32
