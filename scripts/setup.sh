@@ -27,6 +27,9 @@ packages=(
   # a window with a known title (xmessage) that a run waits for, and a window manager
   # that the windows a run places are placed by
   x11-utils openbox
+  # Wayland desktops the tests start headless: sway (its IPC, with swaymsg), and weston
+  # with XWayland for X windows inside a compositor's frames
+  sway weston xwayland
   # the Debian package: CPack asks dpkg-shlibdeps (dpkg-dev) for its dependencies,
   # and finds the programs among the installed files with `file`; the package check
   # judges it with lintian, validates its AppStream metadata with appstreamcli and its

@@ -655,7 +655,19 @@ void FrmMain::btnExec_Click() {
     FrmRunProgress progress(ctx_.platform.toolkit,
                             [this](FrmRunProgress& form) { return view_->MakeProgressView(form); },
                             {});
+    // What the run notes (a window given up on) is told in one box once it has ended:
+    // a box meanwhile would hold up the windows still to be placed.
+    std::string notes;
+    progress.SetNoteOut([&notes](const RunWait& where, const std::string& text) {
+      notes += (notes.empty() ? "" : "\n") + std::string("item ") + std::to_string(where.position) +
+               " \"" + where.itemName + "\": " + text;
+    });
     RunAllItems(ctx_.state, ctx_.platform, {}, nullptr, &progress);
+    if (!notes.empty()) {
+      const std::string& file = ctx_.state.CurrentCollFile;
+      ctx_.platform.toolkit.MsgBox((file.empty() ? "" : file + "\n\n") + notes, kStyleExclamationOk,
+                                   kErrorCaption);
+    }
   }
   // The Cancel of the progress window stopped the run, and asks nothing more.
   if (StopRequested() && StopSignal() == 0) ClearStopRequest();

@@ -39,6 +39,8 @@ ShellRequest ShellRequestFor(const std::string& File, const std::string& Params,
   request.env = extras.env;
   request.workDir = extras.workDir;
   request.started = extras.started;
+  request.handlerStarted = extras.handlerStarted;
+  request.place = extras.place;
   return request;
 }
 
@@ -53,6 +55,7 @@ WaitedStart WaitedStartFor(const std::string& File, const std::string& Params, i
   start.env = extras.env;
   start.workDir = extras.workDir;
   start.started = extras.started;
+  start.place = extras.place;
   return start;
 }
 
@@ -261,7 +264,9 @@ int RunAllItems(const CollectionState& state, Platform& platform, const LaunchFa
       started.push_back({i + 1, EscapeControls(item.ItemName), run.pid, run.mark});
       RunOptions options;
       if (ReadRunOptions(item, options).empty()) {
-        windows.Add(i + 1, item.ItemName, run.pid, WishOf(item, options));
+        // A document's window is that of the application that opened it.
+        windows.Add(i + 1, item.ItemName, run.pid != 0 ? run.pid : run.handlerPid,
+                    WishOf(item, options));
       }
     }
     windows.Poll();

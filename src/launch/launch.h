@@ -21,6 +21,8 @@ struct StartExtras {
   std::vector<std::string> env;  // "NAME=VALUE"
   std::string workDir;           // an absolute folder; empty: the program's own
   std::function<void(int64_t pid)> started;
+  std::function<void(int64_t pid)> handlerStarted;
+  std::optional<WindowRect> place;  // where its first window is to stand
 };
 
 // Starts one item. Without Wait it goes to the desktop shell (result: 32 or more on

@@ -53,6 +53,7 @@ ItemStartPlan PlanItemStart(const CollItem& item, const RunOptions& options,
                             FileSystem& files) {
   ItemStartPlan plan;
   for (const auto& [name, value] : options.env) plan.extras.env.push_back(name + "=" + value);
+  plan.extras.place = options.place;
   if (!options.workDir.empty()) {
     plan.extras.workDir = ReadyPath(options.workDir, baseFolder);
     if (!files.IsFolder(plan.extras.workDir)) {
@@ -224,6 +225,7 @@ ItemRun RunItem(const CollItem& item, const std::string& baseFolder, Platform& p
     run.pid = pid;
     if (!waited) run.mark = platform.system.ChildStartMark(pid, SystemInfo::MarkTime::kAtStart);
   };
+  plan.extras.handlerStarted = [&run](int64_t pid) { run.handlerPid = pid; };
   run.result = LaunchItem(item.File, item.Params, item.WinStyle, item.Wait, baseFolder,
                           platform.shell, &StopRequested, plan.extras);
   if (waited && run.result == kWaitStopped && run.pid != 0) {

@@ -88,12 +88,13 @@ ItemStartPlan PlanItemStart(const CollItem& item, const RunOptions& options,
 struct ItemRun {
   enum Outcome { kStarted, kFailed, kStopped };
   Outcome outcome = kStarted;
-  bool started = false;  // its program or document was started
-  bool skipped = false;  // kStarted without a start: its program already ran
-  int64_t pid = 0;       // the process of a program started itself; 0: none known
-  std::string mark;      // its start mark; empty: taken when the run ends (ChildStartMark)
-  int32_t result = 0;    // what LaunchItem gave (0 when it was not asked)
-  std::string text;      // kFailed: the failure box's text
+  bool started = false;    // its program or document was started
+  bool skipped = false;    // kStarted without a start: its program already ran
+  int64_t pid = 0;         // the process of a program started itself; 0: none known
+  int64_t handlerPid = 0;  // the application that opened its document; 0: none known
+  std::string mark;        // its start mark; empty: taken when the run ends (ChildStartMark)
+  int32_t result = 0;      // what LaunchItem gave (0 when it was not asked)
+  std::string text;        // kFailed: the failure box's text
 };
 
 // Runs one item of a collection as a run does, with its run options: refused when they

@@ -111,7 +111,11 @@ bool PendingWindows::Look(Pending& p, int64_t now) {
     return true;
   }
   p.seenPlaced = p.seenPlaced || holds;
-  return now - p.placedAt >= kWindowWatch;
+  if (now - p.placedAt < kWindowWatch) return false;
+  // Never seen standing as asked (the program drew its window at its old size after
+  // the desktop placed it, before the first look): asked once more.
+  if (!p.seenPlaced) windows_.Apply(p.window, p.wish);
+  return true;
 }
 
 void PendingWindows::Poll() {

@@ -31,7 +31,8 @@ std::string UnappliedWishesText(const std::vector<CollItem>& items,
 // each program it starts; each look (Poll) finds the windows that have appeared and
 // applies the wish, applies it once more when the program replaced its window (a window
 // that goes is waited for to come back, within kWindowWaitLimit) or moved it back within
-// kWindowWatch, and gives up on one that has not appeared within kWindowWaitLimit with a
+// kWindowWatch (or when the window was never seen where asked within kWindowWatch), and
+// gives up on one that has not appeared within kWindowWaitLimit with a
 // note.
 class PendingWindows {
  public:

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/program_windows.h"
 #include "platform/runtime_errors.h"
 
 namespace tavrin {
@@ -53,6 +55,12 @@ struct ShellRequest {
   // Told the process id of a program that was started itself (not of a document's
   // handler, nor where the shell gives none), once it runs.
   std::function<void(int64_t pid)> started;
+  // Told the process id of the application that opens a document, where the desktop
+  // gives it: its window is the item's, but it is no program of the item's own.
+  std::function<void(int64_t pid)> handlerStarted;
+  // Where the program's first window is to stand (frame included), where the system
+  // hands that to a program as it starts; none: where the program puts it.
+  std::optional<WindowRect> place;
 };
 
 // One program started directly and waited for.
@@ -61,9 +69,10 @@ struct WaitedStart {
   std::string params;   // its parameters
   std::string folder;   // working folder for the program alone; ignored when it is no folder
   int show = kSwShowNormal;
-  std::string baseFolder;        // as in ShellRequest
-  std::vector<std::string> env;  // as in ShellRequest
-  std::string workDir;           // as in ShellRequest
+  std::string baseFolder;           // as in ShellRequest
+  std::vector<std::string> env;     // as in ShellRequest
+  std::string workDir;              // as in ShellRequest
+  std::optional<WindowRect> place;  // as in ShellRequest
   // Told the program's process id once it runs: it may outlive the wait (kWaitStopped).
   std::function<void(int64_t pid)> started;
   // Asked while the program runs, where the platform can ask it: when it answers true

@@ -464,6 +464,24 @@ TEST_F(MainForm, ExecuteRunsWhatTheListShowsAndClosesTheWindow) {
   EXPECT_TRUE(view->unloaded);
 }
 
+// A window that never shows is given up on, and Execute says so in one box once its run
+// has ended; a window that shows, or an item that asks nothing of its window, is no note.
+TEST_F(MainForm, ExecuteSaysWhichWindowsItGaveUpOn) {
+  Open({testing::Item("chess", testing::BinPath("chess"), "", 2),
+        testing::Item("go", testing::BinPath("go")),
+        testing::Item("tetris", testing::BinPath("tetris"), "", 3),
+        testing::Item("pong", testing::BinPath("pong"), "", 0)});
+  fake.shell.pids = {7, 8, 9, 10};
+  fake.system.programWindows.windows[9] = {{90, 0, int64_t{1} << 40}};
+  Click(MainControl::btnExec);
+  const std::string gaveUp =
+      ": its window did not appear within 10 s and was left where the desktop puts it";
+  EXPECT_THAT(boxes,
+              ::testing::Contains("The Tavrin - Error: (48) " + state.CurrentCollFile +
+                                  "\n\nitem 1 \"chess\"" + gaveUp + "\nitem 4 \"pong\"" + gaveUp));
+  EXPECT_EQ(fake.system.programWindows.applied.size(), 1u);
+}
+
 // Enter presses the focused button, otherwise Execute; Esc and Ctrl+X close the window,
 // F1 shows the About box. With other modifiers those keys are not the window's.
 TEST_F(MainForm, KeysOfTheWindow) {

@@ -218,6 +218,32 @@ TEST_F(PlacementTest, AWindowGetsItsStylePlaceAndWorkspace) {
   }
 }
 
+// A document's window is that of the application the desktop opens it with: it gets
+// the item's style and place. (The test's application writes its window over the
+// document it is given.)
+TEST_F(PlacementTest, ADocumentsWindowGetsItsStyleAndPlace) {
+  const std::string document = dir.file("notes.txt");
+  WriteFile(document, "notes\n");
+  std::filesystem::create_directories(dir.file("data/applications"));
+  std::filesystem::create_directories(dir.file("config"));
+  env["XDG_DATA_DIRS"] = "/usr/share";
+  WriteFile(dir.file("data/applications/tavrin-test-probe.desktop"),
+            "[Desktop Entry]\nType=Application\nNoDisplay=true\nName=Probe\n"
+            "MimeType=text/plain;\nExec=" +
+                Helper() + " %f\n");
+  WriteFile(dir.file("config/mimeapps.list"),
+            "[Default Applications]\ntext/plain=tavrin-test-probe.desktop\n");
+  const auto result = Run({With(Item("Notes", document), {{"Place", "100,80,500,400"}})});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  const auto [window, pid] = Shown(document);
+  ASSERT_NE(window, 0UL);
+  const Seen seen = Read(x_, window);
+  EXPECT_EQ(std::vector<int>({seen.x, seen.y, seen.width, seen.height}),
+            std::vector<int>({100, 80, 500, 400}));
+  kill(pid, SIGTERM);
+}
+
 TEST_F(PlacementTest, AProgramThatNeverShowsAWindowIsANoteAndTheRunStillSucceeds) {
   const std::string id = dir.file("window");
   const auto result = Run({Item("Quiet", Helper(), id + " never", 2)});

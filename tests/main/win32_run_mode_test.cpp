@@ -6,8 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
+#include "collection/collfile.h"
 #include "run_mode.h"
 #include "win32_user.h"
 
@@ -17,6 +22,7 @@ namespace {
 using testing::Item;
 using testing::ReadRecording;
 using testing::RecorderPath;
+using testing::With;
 namespace fs = std::filesystem;
 
 // Writes the value `name` of `sub` under `root`, creating the key.
@@ -121,6 +127,141 @@ TEST_F(RunModeTest, AnAddressGoesWholeToItsSchemesHandler) {
   }
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].args, (std::vector<std::string>{"handler", address}));
+}
+
+// The test window program (helpers/win32_window.c).
+std::string WindowProgram() {
+  return testing::ThisProgramFolder() + "\\tavrin_test_win32_window.exe";
+}
+
+// What the test window program wrote once its window was made: the window, its process,
+// and its rectangle as made.
+struct Made {
+  HWND window = nullptr;
+  DWORD pid = 0;
+  RECT rect{};
+};
+
+Made ReadMade(const std::string& file) {
+  std::ifstream in(file);
+  unsigned long long window = 0;
+  Made made;
+  in >> window >> made.pid >> made.rect.left >> made.rect.top >> made.rect.right >>
+      made.rect.bottom;
+  made.window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(window));
+  return made;
+}
+
+// Ends the test window program as a user closes its window.
+void Close(const Made& made) {
+  const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, made.pid);
+  PostMessageA(made.window, WM_CLOSE, 0, 0);
+  if (process == nullptr) return;
+  if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+  CloseHandle(process);
+}
+
+// A rectangle as "LEFT,TOP,WIDTH,HEIGHT", to compare with a place; each side within
+// `slack` pixels of the place's counts as on it (the system may round a frame).
+std::string Where(const RECT& r, const std::string& place, int slack) {
+  int x = 0, y = 0, w = 0, h = 0;
+  if (std::sscanf(place.c_str(), "%d,%d,%d,%d", &x, &y, &w, &h) != 4) return "no place";
+  const auto snapped = [slack](long seen, int wanted) {
+    return std::abs(seen - wanted) <= slack ? wanted : static_cast<int>(seen);
+  };
+  return std::to_string(snapped(r.left, x)) + "," + std::to_string(snapped(r.top, y)) + "," +
+         std::to_string(snapped(r.right - r.left, w)) + "," +
+         std::to_string(snapped(r.bottom - r.top, h));
+}
+
+// A program's window gets its style and its place: the place from the start (the window
+// stands there as it is made), and again once it shows.
+TEST_F(RunModeTest, AWindowGetsItsStyleAndPlace) {
+  env.erase("DISPLAY");  // the test windows need Wine's own display
+  const std::string made = dir.file("made.txt");
+  const struct {
+    const char* name;
+    int16_t style;
+    const char* place;  // empty: none asked
+    bool visible, iconic, zoomed;
+  } rows[] = {
+      {"at a place", 1, "100,80,500,400", true, false, false},
+      {"partly left of and above the screen", 1, "-40,-20,300,200", true, false, false},
+      {"minimized, restored to its place", 2, "200,150,400,300", true, true, false},
+      {"minimized", 2, "", true, true, false},
+      {"maximized", 3, "", true, false, true},
+      {"hidden", 0, "", false, false, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove(made);
+    CollItem item = Item("Probe", WindowProgram(), made, row.style);
+    if (*row.place != '\0') item = With(item, {{"Place", row.place}});
+    const auto result = Run({item});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    for (int i = 0; i < 1000 && !std::filesystem::exists(made); ++i) Sleep(10);
+    const Made window = ReadMade(made);
+    ASSERT_NE(window.window, nullptr);
+    EXPECT_EQ(IsWindowVisible(window.window) != 0, row.visible);
+    EXPECT_EQ(IsIconic(window.window) != 0, row.iconic);
+    EXPECT_EQ(IsZoomed(window.window) != 0, row.zoomed);
+    if (*row.place != '\0') {
+      EXPECT_EQ(Where(window.rect, row.place, 0), row.place) << "as made";
+      // A minimized window is where it comes back to once the user restores it.
+      if (row.iconic) ::ShowWindow(window.window, SW_RESTORE);
+      RECT now{};
+      GetWindowRect(window.window, &now);
+      EXPECT_EQ(Where(now, row.place, 2), row.place) << "after the run";
+    }
+    Close(window);
+  }
+}
+
+// Whether `window` is one of a running tavrin.exe (not of a test, nor of another program).
+bool OfTavrin(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (process == nullptr) return false;
+  char path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  const bool named = QueryFullProcessImageNameA(process, 0, path, &size) != 0;
+  CloseHandle(process);
+  return named && fs::path(path).filename() == "tavrin.exe";
+}
+
+// A wait for a window titled "Running" is not satisfied by the run's own progress window
+// ("The Tavrin - Running", shown while the wait lasts): the item is not ready, as the
+// box says.
+TEST_F(RunModeTest, TheProgressWindowDoesNotSatisfyAWaitForAWindow) {
+  env.erase("DISPLAY");
+  env.erase("TAVRIN_BOXES_TO_STDERR");  // the progress window and the box show
+  std::atomic<bool> over{false};
+  bool progressShown = false;
+  std::string said;
+  std::thread user([&] {
+    while (!over) {
+      HWND progress = nullptr;
+      while ((progress = FindWindowExA(nullptr, progress, nullptr, "The Tavrin - Running"))) {
+        if (IsWindowVisible(progress) && OfTavrin(progress)) progressShown = true;
+      }
+      HWND box = nullptr;
+      while ((box = FindWindowExA(nullptr, box, "#32770", kErrorCaption)) != nullptr) {
+        if (!IsWindowVisible(box) || !OfTavrin(box)) continue;
+        said = testing::ScreenUser::StaticTexts(box);
+        testing::ScreenUser::Press(box, IDOK);
+      }
+      Sleep(20);
+    }
+  });
+  const auto result = Run({With(Item("Server", RecorderPath(), "x"),
+                                {{"WaitReady", "window:Running"}, {"Timeout", "3000"}})});
+  over = true;
+  user.join();
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(progressShown);
+  EXPECT_NE(said.find("Not ready after 3 s: window:Running"), std::string::npos) << said;
 }
 
 }  // namespace

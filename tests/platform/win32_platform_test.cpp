@@ -400,18 +400,37 @@ TEST_F(Win32Test, ProgramInformation) {
 }
 
 // A window of the launcher's own process never counts, shown or not (its progress window
-// must not satisfy a wait); a port answers while something listens on it, and no longer
-// once it is closed.
+// must not satisfy a wait); another program's window of that title is found once it
+// shows. A port answers while something listens on it, and no longer once it is closed.
 TEST_F(Win32Test, ARunFindsTheWindowAndThePortItWaitsFor) {
   const std::string title = "Tavrin ready probe " + std::to_string(GetCurrentProcessId());
   EXPECT_EQ(system.VisibleWindowTitled(title), std::optional<bool>(false));
   const HWND window = CreateWindowExA(0, "STATIC", title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 200,
                                       100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(system.VisibleWindowTitled(title), std::optional<bool>(false));  // not yet shown
   ::ShowWindow(window, SW_SHOWNORMAL);
   EXPECT_EQ(system.VisibleWindowTitled("ready probe"), std::optional<bool>(false));
   DestroyWindow(window);
+
+  // The same title in a window of another program.
+  const std::string shown = dir.file("shown.txt");
+  std::string commandLine = "\"" + testing::ThisProgramFolder() +
+                            "\\tavrin_test_win32_window.exe\" \"" + shown + "\" \"" + title + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION other{};
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &other));
+  std::optional<bool> found;
+  for (int i = 0; i < 1000 && found != std::optional<bool>(true); ++i) {
+    found = system.VisibleWindowTitled("ready probe");
+    if (found != std::optional<bool>(true)) Sleep(10);
+  }
+  EXPECT_EQ(found, std::optional<bool>(true));
+  TerminateProcess(other.hProcess, 0);
+  WaitForSingleObject(other.hProcess, 10000);
+  CloseHandle(other.hThread);
+  CloseHandle(other.hProcess);
   EXPECT_EQ(system.VisibleWindowTitled(title), std::optional<bool>(false));
 
   WSADATA data;

@@ -324,8 +324,15 @@ void EnterFolder(gpointer data) {
   RestoreGivenSignals();
 }
 
+// Told by the desktop of each process it started for a document.
+void OnHandlerStarted(GDesktopAppInfo*, GPid pid, gpointer data) {
+  const auto& told = *static_cast<const std::function<void(int64_t)>*>(data);
+  if (told && pid > 0) told(static_cast<int64_t>(pid));
+}
+
 int32_t LaunchApp(GAppInfo* app, const std::string& uri, const std::string& folder,
-                  const std::vector<std::string>& env) {
+                  const std::vector<std::string>& env,
+                  const std::function<void(int64_t)>& handlerStarted) {
   GList uris{};
   uris.data = const_cast<char*>(uri.c_str());
   GError* error = nullptr;
@@ -347,7 +354,8 @@ int32_t LaunchApp(GAppInfo* app, const std::string& uri, const std::string& fold
     ok = gio.desktopAppInfoLaunchUrisAsManager(
         reinterpret_cast<GDesktopAppInfo*>(app), &uris, context,
         static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_SEARCH_PATH_FROM_ENVP), &EnterFolder,
-        const_cast<char*>(folder.c_str()), nullptr, nullptr, &error);
+        const_cast<char*>(folder.c_str()), &OnHandlerStarted,
+        const_cast<std::function<void(int64_t)>*>(&handlerStarted), &error);
   } else {
     ok = gio.appInfoLaunchUris(app, &uris, context, &error);
   }
@@ -529,7 +537,8 @@ int32_t PosixShell::ShellExecute(const ShellRequest& request) {
     case ShellDecision::Way::kProgram:
       return StartDetached(decision.program, request, folder);
     case ShellDecision::Way::kApplication:
-      return LaunchApp(decision.app.get(), decision.uri, folder, request.env);
+      return LaunchApp(decision.app.get(), decision.uri, folder, request.env,
+                       request.handlerStarted);
     case ShellDecision::Way::kNone:
       break;
   }

@@ -72,6 +72,17 @@ WindowRect RectOf(const Json& rect) {
   return {rect.value("x", 0), rect.value("y", 0), rect.value("width", 0), rect.value("height", 0)};
 }
 
+// A window's frame as the user sees it: sway's rectangle leaves out the title bar above.
+WindowRect FrameOf(const Json& node) {
+  WindowRect frame = node.contains("rect") ? RectOf(node["rect"]) : WindowRect{};
+  if (node.contains("deco_rect")) {
+    const int title = node["deco_rect"].value("height", 0);
+    frame.y -= title;
+    frame.height += title;
+  }
+  return frame;
+}
+
 }  // namespace
 
 SwayProgramWindows::SwayProgramWindows(std::string socketPath)
@@ -156,8 +167,7 @@ std::optional<SwayProgramWindows::Seen> SwayProgramWindows::Look(WindowHandle wi
   std::optional<Seen> seen;
   EachWindow(tree, [&](const Json& node, const std::string& workspace) {
     if (node.value("id", WindowHandle{0}) != window) return false;
-    seen = Seen{node.contains("rect") ? RectOf(node["rect"]) : WindowRect{}, workspace,
-                node.value("type", "") == "floating_con"};
+    seen = Seen{FrameOf(node), workspace, node.value("type", "") == "floating_con"};
     return true;
   });
   return seen;
@@ -169,15 +179,16 @@ bool SwayProgramWindows::Apply(WindowHandle window, const WindowWish& wish) {
   const auto add = [&](const std::string& command) {
     commands += (commands.empty() ? "" : "; ") + target + command;
   };
-  if (wish.desktop > 0) {
-    add("move container to workspace \"" + std::to_string(wish.desktop) + "\"");
-  }
   if (wish.place) {
     const WindowRect& p = *wish.place;
     add("floating enable");
     add("resize set width " + std::to_string(p.width) + " px height " + std::to_string(p.height) +
         " px");
     add("move absolute position " + std::to_string(p.x) + " px " + std::to_string(p.y) + " px");
+  }
+  // After the move: a floating window moved to a place goes to the workspace shown there.
+  if (wish.desktop > 0) {
+    add("move container to workspace \"" + std::to_string(wish.desktop) + "\"");
   }
   switch (wish.style) {
     case 0:
@@ -205,8 +216,12 @@ bool SwayProgramWindows::Holds(WindowHandle window, const WindowWish& wish) {
   if (!seen) return true;
   if (wish.desktop > 0 && seen->workspace != std::to_string(wish.desktop)) return false;
   if (!wish.place) return true;
+  // The size too: a program that draws at the size it had before it floated takes its
+  // window back to that size.
   return std::abs(seen->frame.x - wish.place->x) <= kPlaceSlack &&
-         std::abs(seen->frame.y - wish.place->y) <= kPlaceSlack;
+         std::abs(seen->frame.y - wish.place->y) <= kPlaceSlack &&
+         std::abs(seen->frame.width - wish.place->width) <= kPlaceSlack &&
+         std::abs(seen->frame.height - wish.place->height) <= kPlaceSlack;
 }
 
 }  // namespace tavrin::posix

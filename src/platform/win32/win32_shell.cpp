@@ -54,6 +54,15 @@ bool HasProgramExtension(const std::string& path) {
   return ext == "exe" || ext == "com" || ext == "bat" || ext == "cmd";
 }
 
+// An existing file that process creation starts by itself (no batch file: those need
+// their interpreter).
+bool IsProgramFile(const std::string& path) {
+  const DWORD attrs = GetFileAttributesA(path.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+  const std::string ext = LowerAscii(path.substr(path.find_last_of('.') + 1));
+  return HasProgramExtension(path) && (ext == "exe" || ext == "com");
+}
+
 // The first word of a waited start's command line as process creation takes it: the
 // program's path, without the quotes the command line puts around it.
 std::string Unquoted(const std::string& program) {
@@ -127,6 +136,45 @@ void TrimEnd(std::string& text) {
   }
 }
 
+// The start's window style, and its first window's place where one is asked: the system
+// gives it to the first window the program makes where it takes the default.
+STARTUPINFOA StartupInfo(int show, const std::optional<WindowRect>& place) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(show);
+  if (place) {
+    startup.dwFlags |= STARTF_USEPOSITION | STARTF_USESIZE;
+    // The system takes them as unsigned: a place left of or above the origin wraps.
+    startup.dwX = static_cast<DWORD>(place->x);
+    startup.dwY = static_cast<DWORD>(place->y);
+    startup.dwXSize = static_cast<DWORD>(place->width);
+    startup.dwYSize = static_cast<DWORD>(place->height);
+  }
+  return startup;
+}
+
+// Starts `program` with `params` in `folder` (none: the launcher's) in a console of its
+// own, told where its first window goes; its process id, 0 when it could not start.
+DWORD StartProcess(const std::string& program, const std::string& params, const std::string& folder,
+                   int show, const std::optional<WindowRect>& place, HANDLE* process) {
+  std::string commandLine = WaitedCommandLine(program, params);
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  STARTUPINFOA startup = StartupInfo(show, place);
+  PROCESS_INFORMATION started{};
+  // A console program (a batch file too) gets a console of its own, as the shell gives
+  // one to the items that are not waited for: shared with the launcher's, its window
+  // style could not apply.
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                      OrNull(folder), &startup, &started)) {
+    return 0;
+  }
+  CloseHandle(started.hThread);
+  *process = started.hProcess;
+  return started.dwProcessId;
+}
+
 }  // namespace
 
 std::string WaitedCommandLine(const std::string& program, const std::string& params) {
@@ -148,6 +196,24 @@ int32_t Win32Shell::ShellExecute(const ShellRequest& request) {
     folder = request.workDir;
   }
   INT_PTR code = 0;
+  // A program with a place for its window is started directly: the shell has no way to
+  // hand the place on. One that cannot be (it asks for other rights, say) goes to the
+  // shell as any other, and is placed once its window shows.
+  if (request.place && request.started && AddressScheme(file).empty()) {
+    const bool whole = file.size() > 1 && (file[1] == ':' || file[0] == '\\' || file[0] == '/');
+    const std::string program = whole || folder.empty() ? file : folder + "\\" + file;
+    HANDLE process = nullptr;
+    const DWORD pid = IsProgramFile(program)
+                          ? StartProcess(FullPath(program), request.params,
+                                         IsFolder(folder) ? FullPath(folder) : "", request.show,
+                                         request.place, &process)
+                          : 0;
+    if (pid != 0) {
+      CloseHandle(process);
+      request.started(static_cast<int64_t>(pid));
+      return kShellSuccess;
+    }
+  }
   if (request.started && HasProgramExtension(file)) {
     // A program: the shell says which process it started. As with ShellExecuteA, a
     // failure is only returned, never shown by the shell itself.
@@ -178,35 +244,24 @@ int32_t Win32Shell::ShellExecute(const ShellRequest& request) {
 
 int32_t Win32Shell::ShellAndWait(const WaitedStart& start) {
   if (start.program.empty()) return ERROR_FILE_NOT_FOUND;
-  std::string commandLine = WaitedCommandLine(start.program, start.params);
-  std::vector<char> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back('\0');
-
   // The program starts in its own folder (or the one its item names); the launcher's
   // current folder and drive stay as they are.
   const std::string& wanted = start.workDir.empty() ? start.folder : start.workDir;
   const std::string folder = IsFolder(wanted) ? FullPath(wanted) : std::string();
   const VariablesAround variables(start.env);
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(start.show);
-  PROCESS_INFORMATION process{};
-  // A console program (a batch file too) gets a console of its own, as the shell gives
-  // one to the items that are not waited for: shared with the launcher's, its window
-  // style could not apply.
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                      OrNull(folder), &startup, &process)) {
+  HANDLE process = nullptr;
+  const DWORD pid =
+      StartProcess(start.program, start.params, folder, start.show, start.place, &process);
+  if (pid == 0) {
     const DWORD error = GetLastError();
     return error != 0 ? static_cast<int32_t>(error) : static_cast<int32_t>(ERROR_GEN_FAILURE);
   }
-  CloseHandle(process.hThread);
-  if (start.started) start.started(static_cast<int64_t>(process.dwProcessId));
+  if (start.started) start.started(static_cast<int64_t>(pid));
   // The handle from the start stays valid however quickly the program ends.
-  const DWORD waited = WaitAnsweringSentMessages(process.hProcess);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 0);
-  CloseHandle(process.hProcess);
+  const DWORD waited = WaitAnsweringSentMessages(process);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process, 0);
+  CloseHandle(process);
   return waited == WAIT_OBJECT_0 ? kWaitEnded : kWaitFailed;
 }
 
