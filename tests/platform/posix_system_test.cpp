@@ -135,7 +135,8 @@ TEST(PosixSystemInfo, NothingWaitsForADisplayThatNeverAnswers) {
        [&] {
          ::setenv("DISPLAY", (":" + number).c_str(), 1);
          posix::PosixSystemInfo system;
-         return !posix::DisplayReachable("xcb") && !system.VisibleWindowTitled("x").has_value();
+         return !posix::DisplayReachable("xcb") && !system.VisibleWindowTitled("x").has_value() &&
+                !system.Windows().Can().style;
        }},
       {"a Wayland display", dir.file("wayland-silent"),
        [&] {

@@ -1,5 +1,6 @@
 #include "platform/posix/x11_program_windows.h"
 
+#include "platform/posix/display_probe.h"
 #include "platform/posix/process_tree.h"
 
 #include <X11/Xatom.h>
@@ -74,6 +75,9 @@ struct X11ProgramWindows::Connection {
   bool Open() {
     const char* name = std::getenv("DISPLAY");
     if (name == nullptr || *name == '\0') return false;
+    // Xlib waits for a server's answer without end: one that takes the connection and
+    // never answers (stopped, or a squatter's) counts as no display once its time is up.
+    if (!XServerAnswers(kDisplayLimit)) return false;
     x11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
     const bool loaded =
         Load(x11, openDisplay, "XOpenDisplay") && Load(x11, closeDisplay, "XCloseDisplay") &&
