@@ -3,8 +3,9 @@
  * (run_process_win32.cpp); a process that left that job, or a test program that never
  * ended, is found here. Wine's own processes are left alone; every other process of the
  * prefix is ended, named, and fails the suite. */
-#include <tlhelp32.h>
 #include <windows.h>
+/* The tool help functions after the system's header. */
+#include <tlhelp32.h>
 
 #include <stdio.h>
 #include <string.h>
