@@ -477,6 +477,43 @@ TEST_F(RunModeTest, ARecordsNameThatAnotherUserTookIsRefused) {
   fs::remove_all(taken);
 }
 
+// Another user's link in a folder that everyone may write never turns the user's --stop
+// onto a collection of the user's own: it is refused, and what the user's own run of
+// that collection started keeps running until the user stops it by its own name. The user
+// is nobody; the link is another user's (root, who is trusted, makes it theirs).
+TEST_F(RunModeTest, AnotherUsersLinkNeverTurnsStopOntoTheUsersCollection) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as two users";
+  const std::string users = dir.file("users");
+  const std::string shared = dir.file("shared");
+  const std::string runs = dir.file("runs");
+  for (const std::string& folder : {users, runs}) {
+    fs::create_directory(folder);
+    ASSERT_EQ(::chown(folder.c_str(), testing::kUnprivilegedId, testing::kUnprivilegedId), 0);
+    fs::permissions(folder, fs::perms::owner_all);
+  }
+  fs::create_directory(shared);
+  fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+  fs::permissions(dir.str(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  const std::string work = users + "/Work.tavrin";
+  env["XDG_RUNTIME_DIR"] = runs;
+  const int wrong = testing::RunUnprivileged([&] {
+    WriteFile(work, CollectionText({Item("Sleeper", "/bin/sleep", "300")}));
+    return Start({TavrinPath(), work, "/run"}).exitCode == 0 ? 0 : 1;
+  });
+  ASSERT_EQ(wrong, 0) << "the user's run failed";
+  const std::string link = shared + "/team.tavrin";
+  fs::create_symlink(work, link);
+  const uid_t other = testing::kUnprivilegedId - 1;
+  ASSERT_EQ(::lchown(link.c_str(), other, other), 0);
+  const int stopped = testing::RunUnprivileged([&] {
+    const auto redirected = Start({TavrinPath(), "--stop", link});
+    const auto own = Start({TavrinPath(), "--stop", work});
+    return (redirected.exitCode != 0 && redirected.out.empty() ? 0 : 1) |
+           (own.out == "1\tSleeper\tstopped\n" ? 0 : 2);
+  });
+  EXPECT_EQ(stopped, 0) << "1: the link was followed; 2: the user's own stop did not end it";
+}
+
 #endif
 
 }  // namespace
