@@ -178,12 +178,30 @@ std::string Where(const RECT& r, const std::string& place, int slack) {
 // stands there as it is made), and again once it shows.
 TEST_F(RunModeTest, AWindowGetsItsStyleAndPlace) {
   env.erase("DISPLAY");  // the test windows need Wine's own display
-  const std::string made = dir.file("made.txt");
+  // Documents of a type of their own open with the test window program, which writes
+  // into the document what it made. The type is the user's (Windows reads it into the
+  // classes) and the machine's (Wine reads only those).
+  const std::string opener = "\"" + WindowProgram() + "\" \"%1\"";
+  for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    RegSetKeyValueA(root, "Software\\Classes\\.tvprobe", nullptr, REG_SZ, "TavrinProbeDocument",
+                    sizeof "TavrinProbeDocument");
+    RegSetKeyValueA(root, "Software\\Classes\\TavrinProbeDocument\\shell\\open\\command", nullptr,
+                    REG_SZ, opener.c_str(), static_cast<DWORD>(opener.size() + 1));
+  }
+  struct Forget {
+    ~Forget() {
+      for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        RegDeleteTreeA(root, "Software\\Classes\\.tvprobe");
+        RegDeleteTreeA(root, "Software\\Classes\\TavrinProbeDocument");
+      }
+    }
+  } forget;
   const struct {
     const char* name;
     int16_t style;
     const char* place;  // empty: none asked
     bool visible, iconic, zoomed;
+    bool document = false;  // the item is a document its application opens
   } rows[] = {
       {"at a place", 1, "100,80,500,400", true, false, false},
       {"partly left of and above the screen", 1, "-40,-20,300,200", true, false, false},
@@ -191,23 +209,30 @@ TEST_F(RunModeTest, AWindowGetsItsStyleAndPlace) {
       {"minimized", 2, "", true, true, false},
       {"maximized", 3, "", true, false, true},
       {"hidden", 0, "", false, false, false},
+      {"a document's application, at a place", 1, "120,90,500,400", true, false, false, true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
+    const std::string made = dir.file(row.document ? "made.tvprobe" : "made.txt");
     std::filesystem::remove(made);
-    CollItem item = Item("Probe", WindowProgram(), made, row.style);
+    if (row.document) testing::WriteFile(made, "");
+    CollItem item = row.document ? Item("Probe", made, "", row.style)
+                                 : Item("Probe", WindowProgram(), made, row.style);
     if (*row.place != '\0') item = With(item, {{"Place", row.place}});
     const auto result = Run({item});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    for (int i = 0; i < 1000 && !std::filesystem::exists(made); ++i) Sleep(10);
+    for (int i = 0; i < 1000 && ReadMade(made).window == nullptr; ++i) Sleep(10);
     const Made window = ReadMade(made);
     ASSERT_NE(window.window, nullptr);
     EXPECT_EQ(IsWindowVisible(window.window) != 0, row.visible);
     EXPECT_EQ(IsIconic(window.window) != 0, row.iconic);
     EXPECT_EQ(IsZoomed(window.window) != 0, row.zoomed);
     if (*row.place != '\0') {
-      EXPECT_EQ(Where(window.rect, row.place, 0), row.place) << "as made";
+      // A program is told its place when it starts; a document's application is not.
+      if (!row.document) {
+        EXPECT_EQ(Where(window.rect, row.place, 0), row.place) << "as made";
+      }
       // A minimized window is where it comes back to once the user restores it.
       if (row.iconic) ::ShowWindow(window.window, SW_RESTORE);
       RECT now{};

@@ -214,9 +214,16 @@ int32_t Win32Shell::ShellExecute(const ShellRequest& request) {
       return kShellSuccess;
     }
   }
+  // A program: the shell says which process it started. A document: which application
+  // it opened it with (when it started one), whose window is then the item's.
+  const std::function<void(int64_t)>* told = nullptr;
   if (request.started && HasProgramExtension(file)) {
-    // A program: the shell says which process it started. As with ShellExecuteA, a
-    // failure is only returned, never shown by the shell itself.
+    told = &request.started;
+  } else if (request.handlerStarted && AddressScheme(file).empty()) {
+    told = &request.handlerStarted;
+  }
+  if (told != nullptr) {
+    // As with ShellExecuteA, a failure is only returned, never shown by the shell itself.
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -229,7 +236,7 @@ int32_t Win32Shell::ShellExecute(const ShellRequest& request) {
     ShellExecuteExA(&info);
     code = reinterpret_cast<INT_PTR>(info.hInstApp);
     if (info.hProcess != nullptr) {
-      if (code > 32) request.started(static_cast<int64_t>(GetProcessId(info.hProcess)));
+      if (code > 32) (*told)(static_cast<int64_t>(GetProcessId(info.hProcess)));
       CloseHandle(info.hProcess);
     }
   } else {
