@@ -749,10 +749,10 @@ void FrmMain::StopStartedPrograms() {
     const std::string name = BaseName(file);
     ctx_.platform.toolkit.MsgBox(name + "\n\n" + text,
                                  ended ? kStyleInformationOk : kStyleExclamationOk, kCaption);
-    if (ended || force ||
-        lines.str().find(StopVerdictText(StopVerdict::kStillRunning)) == std::string::npos) {
-      return;
-    }
+    // A line's verdict stands after its last tab (a name's own tabs are escaped).
+    const std::string stillRuns =
+        std::string("\t") + StopVerdictText(StopVerdict::kStillRunning) + "\n";
+    if (ended || force || lines.str().find(stillRuns) == std::string::npos) return;
     if (ctx_.platform.toolkit.MsgBox("End them by force?",
                                      kStyleQuestionYesNo + kStyleDefaultButton2,
                                      kQuestionCaption) != kAnswerYes) {
