@@ -6,7 +6,9 @@
 #include <system_error>
 
 #include "collection/collfile.h"
+#include "collection/paths.h"
 #include "collection/run_options.h"
+#include "launch/capture.h"
 #include "launch/launch.h"
 #include "launch/run_records.h"
 #include "launch/run_waits.h"
@@ -23,6 +25,7 @@ int ShowVersion(const OptionCall&, OptionContext& context);
 int ListCollection(const OptionCall& call, OptionContext& context);
 int CheckCollection(const OptionCall& call, OptionContext& context);
 int StopCollection(const OptionCall& call, OptionContext& context);
+int CaptureCollection(const OptionCall& call, OptionContext& context);
 int EnableAutostart(const OptionCall& call, OptionContext& context);
 int DisableAutostart(const OptionCall& call, OptionContext& context);
 
@@ -55,6 +58,14 @@ constexpr OptionEntry kOptions[] = {
      &StopCollection},
     {"--force", nullptr, nullptr, "--stop",
      "with --stop: then end at once what did not end when asked", nullptr},
+    {"--capture", nullptr, "FILE", nullptr,
+     "write a new collection FILE of the programs whose windows are open now (X11, sway "
+     "and Windows): one item per program, with its parameters, working folder, window "
+     "style, Place and Desktop, named after its window's title; print its items as "
+     "--list does, and each window left out on standard error; nothing is started. "
+     "Exit status 2 when FILE exists (it is never replaced), the windows cannot be "
+     "listed or none is open",
+     &CaptureCollection},
     {"--autostart", nullptr, "FILE", nullptr,
      "run FILE at every login, and print where that was written", &EnableAutostart},
     {"--no-autostart", nullptr, "FILE", nullptr, "no longer run FILE at login", &DisableAutostart},
@@ -238,10 +249,7 @@ int ShowVersion(const OptionCall&, OptionContext& context) {
 
 // One line per item, its fields separated by tabs and escaped so that a script can
 // split them; or a JSON array of one object per item.
-int ListCollection(const OptionCall& call, OptionContext& context) {
-  CollectionState state;
-  if (!LoadForOption(call.operand, state, context)) return kExitNotLoaded;
-  const bool json = call.Has("--json");
+std::string ListText(const CollectionState& state, bool json, const OptionContext& context) {
   const auto utf8 = [&](const std::string& text) {
     return JsonString(context.toUtf8 ? context.toUtf8(text) : text);
   };
@@ -272,7 +280,45 @@ int ListCollection(const OptionCall& call, OptionContext& context) {
     }
   }
   if (json) out += "\n]\n";
-  context.out << out;
+  return out;
+}
+
+int ListCollection(const OptionCall& call, OptionContext& context) {
+  CollectionState state;
+  if (!LoadForOption(call.operand, state, context)) return kExitNotLoaded;
+  context.out << ListText(state, call.Has("--json"), context);
+  return kExitOk;
+}
+
+// A new collection of the programs whose windows are open now, listed as --list lists
+// it; a window left out is a note on standard error. An existing file is never replaced.
+int CaptureCollection(const OptionCall& call, OptionContext& context) {
+  const std::string path = ForceCollExt(call.operand);
+  const std::string shown = LineText(path);
+  if (context.files.Exists(path)) {
+    context.err << "tavrin: " << shown << ": the file already exists; it is never replaced\n";
+    return kExitUsage;
+  }
+  const Capture capture = CaptureOpenWindows(context.system.Windows());
+  if (!capture.listed) {
+    context.err << "tavrin: " << kCannotCaptureText << "\n";
+    return kExitUsage;
+  }
+  for (const std::string& note : capture.notes) {
+    context.err << "tavrin: " << LineText(note) << "\n";
+  }
+  if (capture.items.empty()) {
+    context.err << "tavrin: " << shown << ": no window of your programs is open; nothing written\n";
+    return kExitUsage;
+  }
+  CollectionState state;
+  state.Items = capture.items;
+  state.HasItems = true;
+  if (context.files.Exists(path) || SaveCollectionFile(state, path, context.files)) {
+    context.err << "tavrin: " << shown << ": the collection could not be written\n";
+    return kExitUsage;
+  }
+  context.out << ListText(state, false, context);
   return kExitOk;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tavrin {
 
@@ -25,6 +26,21 @@ struct WindowWish {
   WindowHandle focused = 0;  // the no-focus styles: the window that had the focus before
   // Whether anything is to be done to the window at all.
   bool AsksAnything() const { return style != 1 || place.has_value() || desktop > 0; }
+};
+
+// A program's window open now, as a capture takes it: how the window stands, and what
+// starts its program again.
+struct OpenWindow {
+  int64_t pid = 0;
+  std::string title;
+  int style = 1;  // 1 Normal, 2 Minimized, 3 Maximized
+  std::optional<WindowRect> place;
+  int desktop = 0;  // its workspace, from 1; 0: none known
+  // The process's program file, its arguments as an item's parameters (quoted so that
+  // the launcher's own splitting gives each back exactly), its working folder.
+  std::string program, params, workDir;
+  // Why the process could not be read, or "": a window with a note is left out.
+  std::string note;
 };
 
 // The windows of other programs on this desktop: finding the window of a started
@@ -68,6 +84,11 @@ class ProgramWindows {
     (void)window, (void)wish;
     return false;
   }
+
+  // The first normal window of each process of the user's own open now, in the desktop's
+  // order; never this program's, nor the desktop's own panels, docks and backgrounds.
+  // Nothing where the desktop cannot list its windows.
+  virtual std::optional<std::vector<OpenWindow>> OpenWindows() { return std::nullopt; }
 
   // Whether `window` still stands as Apply left it (its place and workspace); false once
   // the program has moved it back.

@@ -15,6 +15,11 @@ namespace tavrin::posix {
 // its blanks and every character is kept as typed.
 std::vector<std::string> SplitParams(const std::string& params);
 
+// Arguments as parameters that SplitParams gives back exactly: each that holds anything
+// but letters, digits and - _ . / = : , + @ % in single quotes (a single quote in it
+// written '\'').
+std::string QuoteParams(const std::vector<std::string>& args);
+
 // The folders that programs named without a folder come from: the absolute entries of
 // PATH, in order, or /usr/local/bin, /usr/bin and /bin where PATH is not set. An empty or
 // relative entry (a common slip of shell profiles) would name the current folder, or one

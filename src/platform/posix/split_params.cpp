@@ -1,6 +1,9 @@
 // Parameters into arguments: one rule, with no expansion and no character lost.
 #include "platform/posix/posix_shell.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace tavrin::posix {
 namespace {
 
@@ -77,6 +80,25 @@ std::vector<std::string> SplitParams(const std::string& params) {
   if (quote != 0) return SplitAtBlanks(params);
   if (inArg) args.push_back(std::move(arg));
   return args;
+}
+
+std::string QuoteParams(const std::vector<std::string>& args) {
+  const auto plain = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string_view("-_./=:,+@%").find(c) != std::string_view::npos;
+  };
+  std::string params;
+  for (const std::string& arg : args) {
+    if (!params.empty()) params += ' ';
+    if (!arg.empty() && std::all_of(arg.begin(), arg.end(), plain)) {
+      params += arg;
+      continue;
+    }
+    params += '\'';
+    for (const char c : arg) params += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    params += '\'';
+  }
+  return params;
 }
 
 }  // namespace tavrin::posix

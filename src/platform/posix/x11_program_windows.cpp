@@ -1,6 +1,7 @@
 #include "platform/posix/x11_program_windows.h"
 
 #include "platform/posix/display_probe.h"
+#include "platform/posix/posix_shell.h"
 #include "platform/posix/process_tree.h"
 
 #include <X11/Xatom.h>
@@ -63,7 +64,7 @@ struct X11ProgramWindows::Connection {
 
   Atom clientList = 0, activeWindow = 0, wmPid = 0, wmDesktop = 0, wmState = 0, maxVert = 0,
        maxHorz = 0, hidden = 0, frameExtents = 0, gtkExtents = 0, moveResizeWindow = 0,
-       supported = 0, iccmState = 0;
+       supported = 0, iccmState = 0, windowType = 0, typeNormal = 0, wmName = 0, utf8 = 0;
   bool canMoveResize = false;
 
   template <typename F>
@@ -114,6 +115,10 @@ struct X11ProgramWindows::Connection {
     moveResizeWindow = atom("_NET_MOVERESIZE_WINDOW");
     supported = atom("_NET_SUPPORTED");
     iccmState = atom("WM_STATE");
+    windowType = atom("_NET_WM_WINDOW_TYPE");
+    typeNormal = atom("_NET_WM_WINDOW_TYPE_NORMAL");
+    wmName = atom("_NET_WM_NAME");
+    utf8 = atom("UTF8_STRING");
     for (const long a : Longs(root, supported, XA_ATOM, 1024)) {
       if (static_cast<Atom>(a) == moveResizeWindow) canMoveResize = true;
     }
@@ -141,6 +146,31 @@ struct X11ProgramWindows::Connection {
     }
     if (data != nullptr) free(data);
     return values;
+  }
+
+  // A property of bytes (a title); "" when there is none.
+  std::string Text(Window w, Atom property, Atom type) {
+    Atom actual = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string text;
+    if (getProperty(display, w, property, 0, 4096, False, type, &actual, &format, &count, &after,
+                    &data) == Success &&
+        data != nullptr && format == 8) {
+      text.assign(reinterpret_cast<const char*>(data), count);
+    }
+    if (data != nullptr) free(data);
+    return text;
+  }
+
+  // A program's main window, as a task bar lists it: of the normal type (or none), and
+  // no dialog of another window.
+  bool IsMainWindow(Window w) {
+    for (const long type : Longs(w, windowType, XA_ATOM, 32)) {
+      if (static_cast<Atom>(type) != typeNormal) return false;
+    }
+    return Longs(w, XA_WM_TRANSIENT_FOR, XA_WINDOW, 1).empty();
   }
 
   bool HasProperty(Window w, Atom property) {
@@ -371,6 +401,44 @@ bool X11ProgramWindows::Apply(WindowHandle window, const WindowWish& wish) {
   }
   c->sync(c->display, False);
   return !g_xFailed;
+}
+
+std::optional<std::vector<OpenWindow>> X11ProgramWindows::OpenWindows() {
+  Connection* c = Open();
+  if (c == nullptr || besideWayland_) return std::nullopt;
+  ErrorTrap trap(c->setErrorHandler);
+  std::vector<OpenWindow> open;
+  std::vector<int64_t> seen;
+  for (const Window w : c->ClientWindows()) {
+    const int64_t pid = c->OwnerOf(w);
+    if (pid == c->self || !c->IsMainWindow(w) ||
+        std::find(seen.begin(), seen.end(), pid) != seen.end()) {
+      continue;
+    }
+    seen.push_back(pid);
+    OpenWindow window;
+    window.pid = pid;
+    window.title = c->Text(w, c->wmName, c->utf8);
+    if (window.title.empty()) window.title = c->Text(w, XA_WM_NAME, XA_STRING);
+    if (pid <= 0) {
+      window.note = "its process is not known";
+      open.push_back(std::move(window));
+      continue;
+    }
+    ProcessFacts facts = ReadProcess(pid);
+    if (RunsThisProgram(facts)) continue;
+    const std::optional<Seen> look = Look(w);
+    if (!look) continue;
+    window.note = std::move(facts.problem);
+    window.program = std::move(facts.program);
+    window.params = QuoteParams(facts.args);
+    window.workDir = std::move(facts.workDir);
+    window.style = look->minimized || !look->mapped ? 2 : look->maximized ? 3 : 1;
+    window.place = look->frame;
+    window.desktop = look->desktop;
+    open.push_back(std::move(window));
+  }
+  return open;
 }
 
 bool X11ProgramWindows::Holds(WindowHandle window, const WindowWish& wish) {

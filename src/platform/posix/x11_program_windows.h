@@ -37,6 +37,11 @@ class X11ProgramWindows : public ProgramWindows {
   // workspace (_NET_WM_DESKTOP).
   bool Apply(WindowHandle window, const WindowWish& wish) override;
   bool Holds(WindowHandle window, const WindowWish& wish) override;
+  // The window manager's list of client windows: the main windows (normal type, no
+  // dialog's owner) with their title (_NET_WM_NAME, else WM_NAME), state, frame and
+  // workspace, and the process the X server names for each (/proc). Nothing beside a
+  // Wayland desktop, whose own windows the X server does not see.
+  std::optional<std::vector<OpenWindow>> OpenWindows() override;
 
   // The place of `window`'s frame as the user sees it, and its workspace (from 1; 0:
   // unknown); for tests and the bench, which read back what Apply did.
