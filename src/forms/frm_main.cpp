@@ -10,6 +10,7 @@
 #include "collection/text.h"
 #include "forms/details.h"
 #include "forms/keys.h"
+#include "launch/capture.h"
 #include "launch/launch.h"
 #include "launch/run_records.h"
 #include "launch/stop_request.h"
@@ -65,7 +66,7 @@ constexpr int kShownWidth = 100;
 constexpr int kShownHeight = 20;
 
 // The entries of the File and the Options menu.
-enum FileItem { kFileStop = 0, kFileExit = 2 };
+enum FileItem { kFileCapture = 0, kFileStop = 1, kFileExit = 3 };
 enum OptionItem { kOptionRegistry = 0, kOptionRunOptions = 1 };
 
 }  // namespace
@@ -724,8 +725,32 @@ void FrmMain::Form_Unload(const WindowPlace& place) {
 }
 
 void FrmMain::mnuFile_Click(int Index) {
+  if (Index == kFileCapture) CaptureWindows();
   if (Index == kFileStop) StopStartedPrograms();
   if (Index == kFileExit) btnExit_Click();
+}
+
+void FrmMain::CaptureWindows() {
+  // What --capture would write, as a new collection that is not saved yet; the windows
+  // left out are told in one box once it shows.
+  if (!ChangesMayGo()) return;
+  const Capture capture = CaptureOpenWindows(ctx_.platform.system.Windows());
+  Toolkit& toolkit = ctx_.platform.toolkit;
+  if (!capture.listed || capture.items.empty()) {
+    toolkit.MsgBox(capture.listed ? "No window of your programs is open."
+                                  : std::string("The open windows cannot be captured: ") +
+                                        kCannotCaptureText + ".",
+                   kStyleExclamationOk, kCaption);
+    return;
+  }
+  ctx_.state.Items = capture.items;
+  ctx_.state.CurrentCollFile.clear();
+  AddItemsToList();
+  CollChanged(true);
+  if (capture.notes.empty()) return;
+  std::string text = "These windows were left out:\n";
+  for (const std::string& note : capture.notes) text += "\n" + WindowText(note);
+  toolkit.MsgBox(text, kStyleExclamationOk, kCaption);
 }
 
 void FrmMain::StopStartedPrograms() {

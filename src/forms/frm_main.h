@@ -225,6 +225,7 @@ class FrmMain {
   // True when the collection was saved.
   bool SaveCollectionAs();
   void StartNewCollection();
+  void CaptureWindows();
   void StopStartedPrograms();
   // The item toolbar's and the popups' actions on the selected item.
   void MoveSelected(int step);

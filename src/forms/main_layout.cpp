@@ -114,7 +114,8 @@ constexpr Control kControls[] = {
      .anchor = kAtTheBottomRight},
 };
 
-constexpr MenuEntryLayout kFileMenu[] = {{"&Stop Started Programs"}, {"-"}, {"E&xit", "Ctrl+X"}};
+constexpr MenuEntryLayout kFileMenu[] = {
+    {"&Capture Open Windows..."}, {"&Stop Started Programs"}, {"-"}, {"E&xit", "Ctrl+X"}};
 constexpr MenuEntryLayout kOptionMenu[] = {{"&Registry..."}, {"Run &Options..."}};
 constexpr MenuEntryLayout kHelpMenu[] = {{"&About", "F1"}};
 constexpr MenuEntryLayout kPopItem1[] = {{"&Add..."}};

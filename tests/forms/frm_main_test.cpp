@@ -6,6 +6,7 @@
 #include "collection/collfile.h"
 #include "collection/text.h"
 #include "fake_views.h"
+#include "launch/capture.h"
 #include "launch/run_records.h"
 #include "launch/stop_request.h"
 #include "shellreg/association.h"
@@ -352,7 +353,7 @@ TEST_F(MainForm, DeleteAndNew) {
 // each went in one box, and asks before it ends by force what did not end when asked. It
 // needs the collection's file.
 TEST_F(MainForm, StopStartedProgramsFromTheFileMenu) {
-  const std::pair<MainMenu, int> entry{MainMenu::mnuFile, 0};
+  const std::pair<MainMenu, int> entry{MainMenu::mnuFile, 1};
   const std::string info = "The Tavrin (64) Games\n\n";
   const std::string warn = "The Tavrin (48) Games\n\n";
   const std::string ask = "The Tavrin - Question: (292) End them by force?";
@@ -406,7 +407,7 @@ TEST_F(MainForm, StopStartedProgramsFromTheFileMenu) {
     boxes.clear();
     fake.toolkit.answers = row.answers;
     const int64_t before = fake.system.now;
-    form->MenuClick(MainMenu::mnuFile, 0);
+    form->MenuClick(MainMenu::mnuFile, 1);
     EXPECT_EQ(boxes, row.boxes);
     // It waits once for what was asked to end, not again before ending it by force.
     EXPECT_LE(fake.system.now - before, kStopWait);
@@ -415,6 +416,70 @@ TEST_F(MainForm, StopStartedProgramsFromTheFileMenu) {
   }
   Click(MainControl::tbCollNew);
   EXPECT_FALSE(view->menuEnabled.at(entry));
+}
+
+// "Capture Open Windows..." makes what the desktop's windows show a new collection that
+// is not saved yet, and says in one box which windows it left out; where nothing can be
+// captured the collection shown stays.
+TEST_F(MainForm, CaptureOpenWindowsFromTheFileMenu) {
+  const std::string caption = "The Tavrin (48) ";
+  OpenWindow editor;
+  editor.title = "notes.txt - Editor";
+  editor.style = 3;
+  editor.desktop = 2;
+  editor.program = "/usr/bin/editor";
+  editor.params = "'my notes.txt'";
+  editor.workDir = "/home/me";
+  editor.place = WindowRect{0, 0, 640, 480};
+  OpenWindow gone;
+  gone.pid = 8;
+  gone.title = "Gone\n";
+  gone.note = "its program file was deleted";
+  struct Row {
+    const char* name;
+    std::optional<std::vector<OpenWindow>> open;
+    std::string seen;
+    std::vector<std::string> boxes;
+  };
+  const Row rows[] = {
+      {"the desktop cannot list its windows",
+       std::nullopt,
+       "Games: chess [save delete exec]",
+       {caption + "The open windows cannot be captured: " + kCannotCaptureText + "."}},
+      {"no window is open",
+       std::vector<OpenWindow>{gone},
+       "Games: chess [save delete exec]",
+       {caption + "No window of your programs is open."}},
+      {"one captured, one left out",
+       std::vector<OpenWindow>{editor, gone},
+       "<Current Collection>: notes.txt - Editor [save exec]",
+       {caption + "These windows were left out:\n\nwindow \"Gone\" (process 8): its program "
+                  "file was deleted"}},
+  };
+  Collection("Games", {"chess"});
+  Open();
+  Pick("Games");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fake.system.programWindows.open = row.open;
+    boxes.clear();
+    form->MenuClick(MainMenu::mnuFile, 0);
+    EXPECT_EQ(Seen(), row.seen);
+    EXPECT_EQ(boxes, row.boxes);
+  }
+  const CollItem& item = state.Items.at(0);
+  EXPECT_EQ(item.File + "|" + item.Params + "|" + std::to_string(item.WinStyle),
+            "/usr/bin/editor|'my notes.txt'|3");
+  EXPECT_EQ(item.Options,
+            (std::vector<ItemOption>{
+                {"WorkDir", "/home/me"}, {"Place", "0,0,640,480"}, {"Desktop", "2"}}));
+  EXPECT_TRUE(state.CurrentCollFile.empty());
+  // Another capture first asks about the one not saved.
+  fake.toolkit.answers = {kAnswerCancel};
+  boxes.clear();
+  form->MenuClick(MainMenu::mnuFile, 0);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_THAT(boxes[0], ::testing::HasSubstr("has changes that are not saved"));
 }
 
 // Execute starts what the list shows (nothing for a typed name, <None> or a failed pick)

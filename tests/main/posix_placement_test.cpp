@@ -218,6 +218,93 @@ TEST_F(PlacementTest, AWindowGetsItsStylePlaceAndWorkspace) {
   }
 }
 
+// What a process was started with: its arguments after the first, and its folder.
+std::string StartedWith(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+  std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  line.erase(0, line.find('\0') + 1);
+  return line + "|" +
+         std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/cwd").string();
+}
+
+// The windows open now become a collection: each program with its arguments (blanks,
+// quotes and an empty one), its folder, its window's state, place and workspace; the
+// program a script started, itself. Run again once they are closed, the collection
+// brings each back as it was; --stop then ends what that run started.
+TEST_F(PlacementTest, CapturedWindowsComeBackAsTheyWere) {
+  const std::string folder = dir.file("a folder");
+  std::filesystem::create_directories(folder);
+  const std::string script = dir.file("start.sh");
+  WriteFile(script, "#!/bin/sh\n\"" + Helper() + "\" \"$@\" &\nwait\n");
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  const std::string a = dir.file("a"), b = dir.file("b"), c = dir.file("c");
+  const struct {
+    const char* name;
+    std::string id;
+    CollItem item;
+    long wmState;
+    std::vector<int> frame;  // empty: not asked
+    long desktop;            // from 0
+  } rows[] = {
+      {"arguments and a folder, minimized",
+       a,
+       With(Item("a", Helper(), "'" + a + "' \"two words\" 'it'\\''s \"q\"' ''", 2),
+            {{"WorkDir", folder}}),
+       3,
+       {},
+       0},
+      {"at a place on workspace 2",
+       b,
+       With(Item("b", Helper(), "'" + b + "'"), {{"Place", "700,100,500,400"}, {"Desktop", "2"}}),
+       -1,
+       {700, 100, 500, 400},
+       1},
+      {"started by a script, at a place",
+       c,
+       With(Item("c", script, "'" + c + "'"), {{"Place", "100,80,500,400"}}),
+       1,
+       {100, 80, 500, 400},
+       0},
+  };
+  std::vector<CollItem> items;
+  for (const auto& row : rows) items.push_back(row.item);
+  ASSERT_EQ(Run(items).exitCode, 0);
+  std::map<std::string, std::string> before;
+  for (const auto& row : rows) before[row.name] = StartedWith(Shown(row.id).second);
+  const std::string captured = dir.file("captured.tavrin");
+  const auto capture = Start({TavrinPath(), "--capture", captured});
+  ASSERT_EQ(capture.exitCode, 0) << capture.err;
+  EXPECT_EQ(capture.err, "");
+  EXPECT_EQ(testing::Lines(capture.out).size(), 3u) << capture.out;
+  // Never written over.
+  const std::string first = testing::ReadFile(captured);
+  EXPECT_EQ(Start({TavrinPath(), "--capture", captured}).exitCode, 2);
+  EXPECT_EQ(testing::ReadFile(captured), first);
+
+  EXPECT_EQ(Start({TavrinPath(), "--stop", dir.file("c.tavrin")}).exitCode, 0);
+  for (const auto& row : rows) std::filesystem::remove(row.id);
+  ASSERT_EQ(Start({TavrinPath(), captured, "/run"}).exitCode, 0);
+  std::vector<pid_t> again;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto [window, pid] = Shown(row.id);
+    ASSERT_NE(window, 0UL);
+    again.push_back(pid);
+    EXPECT_EQ(StartedWith(pid), before[row.name]);
+    const Seen seen = Read(x_, window);
+    if (row.wmState >= 0) {
+      EXPECT_EQ(seen.wmState, row.wmState);
+    }
+    if (!row.frame.empty()) {
+      EXPECT_EQ(std::vector<int>({seen.x, seen.y, seen.width, seen.height}), row.frame);
+    }
+    EXPECT_EQ(seen.desktop, row.desktop);
+  }
+  EXPECT_EQ(Start({TavrinPath(), "--stop", captured}).exitCode, 0);
+  for (const pid_t pid : again)
+    EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pid) + "/exe"));
+}
+
 // A document's window is that of the application the desktop opens it with: it gets
 // the item's style and place. (The test's application writes its window over the
 // document it is given.)

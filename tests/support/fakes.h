@@ -181,12 +181,14 @@ class FakeProgramWindows : public ProgramWindows {
   bool Holds(WindowHandle window, const WindowWish&) override {
     return movedBack.count(window) == 0;
   }
+  std::optional<std::vector<OpenWindow>> OpenWindows() override { return open; }
 
   Abilities can{true, true, true, true};
   WindowHandle focused = 0;
   std::map<int64_t, std::vector<Shown>> windows;  // per process, its windows in order
   std::set<WindowHandle> movedBack;               // windows their program has moved back
   std::vector<std::pair<WindowHandle, WindowWish>> applied;
+  std::optional<std::vector<OpenWindow>> open;  // what a capture finds; none: cannot list
 
  private:
   const int64_t& now_;

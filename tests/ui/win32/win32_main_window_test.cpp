@@ -346,7 +346,8 @@ std::string Told(HWND control) {
   return told;
 }
 
-// The File menu's "Stop Started Programs" is enabled while the collection has a file,
+// The File menu's "Capture Open Windows..." is always enabled, its "Stop Started
+// Programs" while the collection has a file,
 // the Options menu's "Run Options..." while an item is selected; the empty list shows
 // its hint, framed by the focus mark while the list has the focus, and a screen reader
 // is told it.
@@ -377,10 +378,12 @@ TEST_F(Win32WindowTest, TheMenuEntriesAndTheEmptyListsHintAndFocus) {
   };
   auto& w = Open({Item("One", BinPath("one.exe"))});
   HMENU file = GetSubMenu(GetMenu(w.hwnd()), 0);
-  char stop[64] = "";
-  GetMenuStringA(file, 0, stop, sizeof stop, MF_BYPOSITION);
+  char capture[64] = "", stop[64] = "";
+  GetMenuStringA(file, 0, capture, sizeof capture, MF_BYPOSITION);
+  GetMenuStringA(file, 1, stop, sizeof stop, MF_BYPOSITION);
+  EXPECT_STREQ(capture, "&Capture Open Windows...");
   EXPECT_STREQ(stop, "&Stop Started Programs");
-  EXPECT_EQ(GetMenuState(file, 0, MF_BYPOSITION) & MF_GRAYED, 0U);  // the collection has a file
+  EXPECT_EQ(GetMenuState(file, 1, MF_BYPOSITION) & MF_GRAYED, 0U);  // the collection has a file
   HMENU options = GetSubMenu(GetMenu(w.hwnd()), 1);
   char text[64] = "";
   GetMenuStringA(options, 1, text, sizeof text, MF_BYPOSITION);
@@ -394,7 +397,8 @@ TEST_F(Win32WindowTest, TheMenuEntriesAndTheEmptyListsHintAndFocus) {
   EXPECT_EQ(Told(list).find(hint), std::string::npos);
   Click(M::tbCollNew);
   EXPECT_NE(GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
-  EXPECT_NE(GetMenuState(file, 0, MF_BYPOSITION) & MF_GRAYED, 0U);
+  EXPECT_NE(GetMenuState(file, 1, MF_BYPOSITION) & MF_GRAYED, 0U);
+  EXPECT_EQ(GetMenuState(file, 0, MF_BYPOSITION) & MF_GRAYED, 0U);  // a capture needs no file
   ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
   EXPECT_GT(grayTexts(list), 40);
   EXPECT_NE(Told(list).find(hint), std::string::npos) << Told(list);
