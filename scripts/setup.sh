@@ -25,8 +25,9 @@ packages=(
   # on a desktop without its own)
   shared-mime-info desktop-file-utils xvfb xauth xdg-utils libfile-mimeinfo-perl
   # a window with a known title (xmessage) that a run waits for, and a window manager
-  # that the windows a run places are placed by
-  x11-utils openbox
+  # that the windows a run places are placed by, and the keys a test types into the main
+  # window
+  x11-utils openbox xdotool
   # Wayland desktops the tests start headless: sway (its IPC, with swaymsg), and weston
   # with XWayland for X windows inside a compositor's frames
   sway weston xwayland

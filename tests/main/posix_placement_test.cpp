@@ -305,6 +305,46 @@ TEST_F(PlacementTest, CapturedWindowsComeBackAsTheyWere) {
     EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pid) + "/exe"));
 }
 
+// The File menu's "Capture Open Windows..." in the real window, typed as a user types it:
+// the open program is listed, and Execute starts it again with the same arguments.
+TEST_F(PlacementTest, TheMainWindowCapturesAndExecutesTheOpenWindows) {
+  if (Start({"xdotool", "version"}).exitCode != 0) GTEST_SKIP() << "no xdotool here";
+  const std::string id = dir.file("a");
+  const pid_t first = Spawn({Helper(), id, "two words", ""});
+  for (int i = 0; i < 500 && !std::filesystem::exists(id); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const std::string before = StartedWith(Shown(id).second);
+  setenv("TAVRIN_BOXES_TO_STDERR", "1", 1);
+  setenv("TAVRIN_HOME", dir.file("home").c_str(), 1);
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+  unsetenv("WAYLAND_DISPLAY");
+  const pid_t tavrin = Spawn({TavrinPath()});
+  const auto shown =
+      Start({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^The Tavrin$"});
+  const std::vector<std::string> found = testing::Lines(shown.out);
+  ASSERT_FALSE(found.empty()) << shown.err;
+  std::filesystem::remove(id);
+  Start({"xdotool", "windowactivate", "--sync", found[0]});
+  Start({"xdotool", "key", "--delay", "300", "alt+f", "c"});
+  // Enter: Execute, and the window closes (Alt+T would keep it, as Shift does).
+  Start({"xdotool", "sleep", "1", "key", "Return"});
+  int status = -1;
+  for (int i = 0; i < 1000 && waitpid(tavrin, &status, WNOHANG) == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  for (int i = 0; i < 500 && !std::filesystem::exists(id); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const pid_t again = Shown(id).second;
+  ASSERT_NE(again, 0);
+  EXPECT_NE(again, first);
+  EXPECT_EQ(StartedWith(again), before);
+  for (const pid_t pid : {first, again}) kill(pid, SIGTERM);
+  waitpid(first, nullptr, 0);
+}
+
 // A document's window is that of the application the desktop opens it with: it gets
 // the item's style and place. (The test's application writes its window over the
 // document it is given.)
