@@ -62,7 +62,9 @@ TEST(CaptureOpenWindows, AnItemPerWindowAndANotePerWindowLeftOut) {
                     "'my notes.txt'",
                     "/home/me",
                     ""};
-  OpenWindow untitled{12, "", 1, WindowRect{0, 0, 0, 0}, 0, "/opt/tool/bin/tool", "", "", ""};
+  // The name is the program file's, without its folder and its extension.
+  const std::string tool = std::string("tools") + kNativeSeparator + "tool.bin";
+  OpenWindow untitled{12, "", 1, WindowRect{0, 0, 0, 0}, 0, tool, "", "", ""};
   OpenWindow ended{13, "Gone\x1b[31m", 1, {}, 1, "", "", "", "it has ended"};
   windows.open = {{placed, ended, untitled}};
   const Capture capture = CaptureOpenWindows(windows);
@@ -70,7 +72,7 @@ TEST(CaptureOpenWindows, AnItemPerWindowAndANotePerWindowLeftOut) {
   const std::vector<CollItem> items = {
       With(Item("Editor - notes.txt", "/usr/bin/editor", "'my notes.txt'", 3),
            {{"WorkDir", "/home/me"}, {"Place", "10,20,300,200"}, {"Desktop", "2"}}),
-      Item("tool", "/opt/tool/bin/tool")};
+      Item("tool", tool)};
   EXPECT_EQ(capture.items, items);
   EXPECT_EQ(capture.notes,
             std::vector<std::string>{"window \"Gone [31m\" (process 13): it has ended"});
