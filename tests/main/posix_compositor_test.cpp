@@ -10,12 +10,17 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <thread>
 
+#include "collection/collfile.h"
 #include "run_mode.h"
 
 namespace tavrin {
@@ -186,6 +191,81 @@ TEST_F(SwayTest, AWaylandWindowIsFoundByItsTitleAndPlaced) {
   EXPECT_EQ(window->value("type", ""), "floating_con");
   EXPECT_EQ(workspace, "2");
   EXPECT_EQ(Start({TavrinPath(), "--stop", dir.file("c.tavrin")}).exitCode, 0);
+}
+
+// A Wayland program's floating window on workspace 2 is captured with its program,
+// parameters, place and workspace; once it has ended, a run of the captured collection
+// brings it back floating there. The window is the program's own main window, started
+// from a copy of its file: the program's own windows are never captured.
+TEST_F(SwayTest, AWaylandWindowIsCapturedAndComesBackInItsPlace) {
+  env["WAYLAND_DISPLAY"] = runtime_ + "/wayland-1";
+  env["SWAYSOCK"] = swaySocket_;
+  env["QT_QPA_PLATFORM"] = "wayland";
+  const std::string bin = dir.file("other bin");
+  fs::create_directories(bin);
+  const std::string program = bin + "/tavrin";
+  fs::copy_file(TavrinPath(), program);
+  const std::string module = "/tavrin-gui.so";
+  fs::create_symlink(fs::path(TavrinPath()).parent_path().string() + module, bin + module);
+  const std::string inner = dir.file("it's inner.tavrin");
+  WriteFile(inner, CollectionText({Item("One", testing::RecorderPath())}));
+  std::string typed;  // the folder's blanks and quote each after a backslash
+  for (const char c : inner) typed += (c == ' ' || c == '\'' ? "\\" : "") + std::string(1, c);
+  auto result = Run({With(Item("Window", program, typed),
+                          {{"WaitReady", "window:The Tavrin"}, {"Timeout", "20000"}})});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto window = [this](std::string& workspace) -> std::optional<nlohmann::json> {
+    const nlohmann::json tree = Tree();
+    const nlohmann::json* found = FindWindow(tree, "The Tavrin", workspace);
+    return found == nullptr ? std::nullopt : std::optional(*found);
+  };
+  std::string workspace;
+  const std::optional<nlohmann::json> before = window(workspace);
+  ASSERT_TRUE(before.has_value());
+  const std::string place =
+      "floating enable, resize set width 640 px height 420 px, "
+      "move absolute position 120 px 90 px, move container to workspace 2";
+  const auto target = "[con_id=" + std::to_string(before->value("id", 0)) + "] ";
+  ASSERT_EQ(Start({"swaymsg", "-s", swaySocket_, target + place}).exitCode, 0);
+
+  const std::string captured = dir.file("captured.tavrin");
+  result = Start({TavrinPath(), "--capture", captured});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  CollectionState state;
+  testing::NativeFileSystem files;
+  ASSERT_EQ(ReadCollectionFile(state, captured, files), LoadOk);
+  ASSERT_EQ(state.Items.size(), 1u);
+  const CollItem& item = state.Items[0];
+  EXPECT_EQ(item.File, program);
+  EXPECT_EQ(item.Params, "'" + dir.file("it'\\''s inner.tavrin") + "'");
+  EXPECT_EQ(item.WinStyle, 1);
+  EXPECT_EQ(item.ItemName.rfind("The Tavrin", 0), 0u) << item.ItemName;
+  std::map<std::string, std::string> options;
+  for (const auto& option : item.Options) options[option.Key] = option.Value;
+  EXPECT_EQ(options["Desktop"], "2");
+  int x = 0, y = 0, width = 0, height = 0;
+  ASSERT_EQ(std::sscanf(options["Place"].c_str(), "%d,%d,%d,%d", &x, &y, &width, &height), 4)
+      << options["Place"];
+  // sway rounds the frame to whole pixels of its borders: a pixel or two either way.
+  const auto near = [](int seen, int wanted) { return std::abs(seen - wanted) <= 2; };
+  EXPECT_TRUE(near(x, 120) && near(y, 90) && near(width, 640) && near(height, 420))
+      << options["Place"];
+
+  ASSERT_EQ(Start({TavrinPath(), "--stop", dir.file("c.tavrin")}).exitCode, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !window(workspace).has_value(); }));
+  result = Start({TavrinPath(), captured, "/run"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  const std::optional<nlohmann::json> after = window(workspace);
+  ASSERT_TRUE(after.has_value());
+  const auto& rect = (*after)["rect"];
+  const int title = (*after)["deco_rect"].value("height", 0);
+  EXPECT_EQ(std::vector<int>({rect.value("x", 0), rect.value("y", 0) - title,
+                              rect.value("width", 0), rect.value("height", 0) + title}),
+            std::vector<int>({x, y, width, height}));
+  EXPECT_EQ(after->value("type", ""), "floating_con");
+  EXPECT_EQ(workspace, "2");
+  EXPECT_EQ(Start({TavrinPath(), "--stop", captured}).exitCode, 0);
 }
 
 class WestonTest : public CompositorTest {

@@ -28,7 +28,8 @@ WaitedStart Waited(std::string program, std::string params = "", std::string fol
 }
 
 // Blanks separate, quotes group, '#' is ordinary, a backslash escapes only a quote, a blank
-// or a backslash, nothing is expanded, and unbalanced quotes leave every character.
+// or a backslash, nothing is expanded, and unbalanced quotes leave every character. Every
+// list of arguments, quoted as a capture writes them, is split back into the same.
 TEST(SplitParams, OneRuleWithoutExpansionAndWithoutLosingACharacter) {
   const struct {
     const char* name;
@@ -53,6 +54,7 @@ TEST(SplitParams, OneRuleWithoutExpansionAndWithoutLosingACharacter) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(SplitParams(c.params), c.args) << "from: " << c.params;
+    EXPECT_EQ(SplitParams(QuoteParams(c.args)), c.args) << "from: " << QuoteParams(c.args);
   }
 }
 

@@ -4,11 +4,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <nlohmann/json.hpp>
 
+#include "platform/posix/posix_shell.h"
 #include "platform/posix/process_tree.h"
 
 namespace tavrin::posix {
@@ -23,6 +25,8 @@ constexpr std::size_t kMagicSize = sizeof kMagic - 1;
 constexpr std::size_t kHeaderSize = kMagicSize + 8;
 // How far a window may lie from its place and still stand there.
 constexpr int kPlaceSlack = 2;
+// The workspace that holds the scratchpad's windows.
+constexpr char kScratchpad[] = "__i3_scratch";
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
@@ -44,28 +48,37 @@ bool ReadAll(int fd, char* data, std::size_t size) {
   return true;
 }
 
-// Every window of the tree (a container with a process), with the workspace it is on,
-// in the tree's order; `visit` returns true to stop.
-void EachWindow(const Json& node, const std::string& workspace,
-                const std::function<bool(const Json&, const std::string&)>& visit, bool& done) {
-  if (done) return;
-  const std::string type = node.value("type", "");
-  const std::string here = type == "workspace" ? node.value("name", "") : workspace;
+// A node's text field; "" where it is missing or not a text (a window without a title
+// has a null name).
+std::string TextOf(const Json& node, const char* key) {
+  return node.contains(key) && node[key].is_string() ? node[key].get<std::string>() : "";
+}
+
+// Every window of the tree (a container with a process), with the workspace it is on
+// (null outside any), in the tree's order; `visit` returns true to stop.
+using Visit = std::function<bool(const Json&, const Json*)>;
+void EachWindow(const Json& node, const Json* workspace, const Visit& visit, bool& done) {
+  if (done || !node.is_object()) return;
+  const std::string type = TextOf(node, "type");
+  const Json* here = type == "workspace" ? &node : workspace;
   if ((type == "con" || type == "floating_con") && node.contains("pid") &&
       node["pid"].is_number() && (visit(node, here))) {
     done = true;
     return;
   }
   for (const char* children : {"nodes", "floating_nodes"}) {
-    if (!node.contains(children)) continue;
+    if (!node.contains(children) || !node[children].is_array()) continue;
     for (const Json& child : node[children]) EachWindow(child, here, visit, done);
   }
 }
 
-void EachWindow(const Json& tree,
-                const std::function<bool(const Json&, const std::string&)>& visit) {
+void EachWindow(const Json& tree, const Visit& visit) {
   bool done = false;
-  EachWindow(tree, "", visit, done);
+  EachWindow(tree, nullptr, visit, done);
+}
+
+std::string NameOf(const Json* workspace) {
+  return workspace == nullptr ? "" : TextOf(*workspace, "name");
 }
 
 WindowRect RectOf(const Json& rect) {
@@ -125,9 +138,8 @@ std::optional<bool> SwayProgramWindows::VisibleWindowTitled(const std::string& t
   if (tree.is_discarded()) return std::nullopt;
   const int64_t self = getpid();
   bool found = false;
-  EachWindow(tree, [&](const Json& node, const std::string&) {
-    const std::string name =
-        node.contains("name") && node["name"].is_string() ? node["name"].get<std::string>() : "";
+  EachWindow(tree, [&](const Json& node, const Json*) {
+    const std::string name = TextOf(node, "name");
     found = node.value("pid", int64_t{0}) != self && node.value("visible", true) &&
             name.find(text) != std::string::npos;
     return found;
@@ -139,7 +151,7 @@ WindowHandle SwayProgramWindows::FocusedWindow() {
   const Json tree = Json::parse(Ask(kGetTree, ""), nullptr, false);
   if (tree.is_discarded()) return 0;
   WindowHandle focused = 0;
-  EachWindow(tree, [&](const Json& node, const std::string&) {
+  EachWindow(tree, [&](const Json& node, const Json*) {
     if (node.value("focused", false)) focused = node.value("id", WindowHandle{0});
     return focused != 0;
   });
@@ -151,7 +163,7 @@ WindowHandle SwayProgramWindows::FirstWindowOf(int64_t pid) {
   if (tree.is_discarded() || pid <= 0) return 0;
   const int64_t self = getpid();
   WindowHandle window = 0;
-  EachWindow(tree, [&](const Json& node, const std::string&) {
+  EachWindow(tree, [&](const Json& node, const Json*) {
     const int64_t owner = node.value("pid", int64_t{0});
     if (owner > 0 && owner != self && BelongsToStart(owner, pid)) {
       window = node.value("id", WindowHandle{0});
@@ -165,12 +177,49 @@ std::optional<SwayProgramWindows::Seen> SwayProgramWindows::Look(WindowHandle wi
   const Json tree = Json::parse(Ask(kGetTree, ""), nullptr, false);
   if (tree.is_discarded()) return std::nullopt;
   std::optional<Seen> seen;
-  EachWindow(tree, [&](const Json& node, const std::string& workspace) {
+  EachWindow(tree, [&](const Json& node, const Json* workspace) {
     if (node.value("id", WindowHandle{0}) != window) return false;
-    seen = Seen{FrameOf(node), workspace, node.value("type", "") == "floating_con"};
+    seen = Seen{FrameOf(node), NameOf(workspace), TextOf(node, "type") == "floating_con"};
     return true;
   });
   return seen;
+}
+
+std::optional<std::vector<OpenWindow>> SwayProgramWindows::OpenWindows() {
+  const Json tree = Json::parse(Ask(kGetTree, ""), nullptr, false);
+  if (!tree.is_object()) return std::nullopt;
+  const int64_t self = getpid();
+  std::vector<OpenWindow> open;
+  std::vector<int64_t> seen;
+  EachWindow(tree, [&](const Json& node, const Json* workspace) {
+    const int64_t pid = node.value("pid", int64_t{0});
+    if (pid <= 0 || pid == self || std::find(seen.begin(), seen.end(), pid) != seen.end()) {
+      return false;
+    }
+    seen.push_back(pid);
+    ProcessFacts facts = ReadProcess(pid);
+    if (RunsThisProgram(facts)) return false;
+    OpenWindow window;
+    window.pid = pid;
+    window.title = TextOf(node, "name");
+    window.note = std::move(facts.problem);
+    window.program = std::move(facts.program);
+    window.params = QuoteParams(facts.args);
+    window.workDir = std::move(facts.workDir);
+    const std::string name = NameOf(workspace);
+    const bool fullScreen = node.value("fullscreen_mode", 0) != 0;
+    window.style = fullScreen ? 3 : name == kScratchpad ? 2 : 1;
+    // Only a floating window has a place of its own: a tiled one given a place would
+    // float when the collection runs again, so it keeps its workspace only. A full
+    // screen window's rectangle is the screen's.
+    if (!fullScreen && TextOf(node, "type") == "floating_con") window.place = FrameOf(node);
+    // A workspace is sent to by its name: a number only when the name is that number.
+    const int number = workspace == nullptr ? 0 : workspace->value("num", 0);
+    if (number > 0 && name == std::to_string(number)) window.desktop = number;
+    open.push_back(std::move(window));
+    return false;
+  });
+  return open;
 }
 
 bool SwayProgramWindows::Apply(WindowHandle window, const WindowWish& wish) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/program_windows.h"
 
@@ -11,7 +12,8 @@ namespace tavrin::posix {
 // The windows of other programs on sway, through its IPC socket (SWAYSOCK): its tree of
 // containers names each window's process, and its commands make a window float, move
 // and size it, and send it to a workspace by name. Hidden and minimized windows go to
-// the scratchpad, maximized ones to full screen: sway has no other.
+// the scratchpad, maximized ones to full screen: sway has no other. A capture takes each
+// program's first window with its workspace, and a place only where the window floats.
 class SwayProgramWindows : public ProgramWindows {
  public:
   explicit SwayProgramWindows(std::string socketPath);
@@ -22,6 +24,7 @@ class SwayProgramWindows : public ProgramWindows {
   WindowHandle FirstWindowOf(int64_t pid) override;
   bool Apply(WindowHandle window, const WindowWish& wish) override;
   bool Holds(WindowHandle window, const WindowWish& wish) override;
+  std::optional<std::vector<OpenWindow>> OpenWindows() override;
 
   // What sway says of a window: its container's rectangle (frame included), the name of
   // its workspace, whether it floats; for tests and the bench.
