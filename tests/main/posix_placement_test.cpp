@@ -5,8 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <sstream>
 #include <thread>
 
 #include "platform/posix/x11_windows.h"
@@ -242,6 +244,7 @@ TEST_F(PlacementTest, CapturedWindowsComeBackAsTheyWere) {
     const char* name;
     std::string id;
     CollItem item;
+    std::string style;  // as captured
     long wmState;
     std::vector<int> frame;  // empty: not asked
     long desktop;            // from 0
@@ -250,18 +253,22 @@ TEST_F(PlacementTest, CapturedWindowsComeBackAsTheyWere) {
        a,
        With(Item("a", Helper(), "'" + a + "' \"two words\" 'it'\\''s \"q\"' ''", 2),
             {{"WorkDir", folder}}),
+       "2",
        3,
        {},
        0},
+      // (A window on a workspace not shown is iconic, and no less Normal for that.)
       {"at a place on workspace 2",
        b,
        With(Item("b", Helper(), "'" + b + "'"), {{"Place", "700,100,500,400"}, {"Desktop", "2"}}),
+       "1",
        -1,
        {700, 100, 500, 400},
        1},
       {"started by a script, at a place",
        c,
        With(Item("c", script, "'" + c + "'"), {{"Place", "100,80,500,400"}}),
+       "1",
        1,
        {100, 80, 500, 400},
        0},
@@ -275,7 +282,20 @@ TEST_F(PlacementTest, CapturedWindowsComeBackAsTheyWere) {
   const auto capture = Start({TavrinPath(), "--capture", captured});
   ASSERT_EQ(capture.exitCode, 0) << capture.err;
   EXPECT_EQ(capture.err, "");
-  EXPECT_EQ(testing::Lines(capture.out).size(), 3u) << capture.out;
+  const std::vector<std::string> lines = testing::Lines(capture.out);
+  EXPECT_EQ(lines.size(), 3u) << capture.out;
+  for (const auto& row : rows) {
+    // position, name, file, parameters, wait, style: the style of the row's line.
+    const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+      return l.find("\t" + row.id + " ") != std::string::npos ||
+             l.find("\t" + row.id + "\t") != std::string::npos;
+    });
+    ASSERT_NE(line, lines.end()) << row.name;
+    std::istringstream fields(*line);
+    std::string field;
+    for (int i = 0; i < 6; ++i) std::getline(fields, field, '\t');
+    EXPECT_EQ(field, row.style) << row.name;
+  }
   // Never written over.
   const std::string first = testing::ReadFile(captured);
   EXPECT_EQ(Start({TavrinPath(), "--capture", captured}).exitCode, 2);

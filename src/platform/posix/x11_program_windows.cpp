@@ -433,7 +433,7 @@ std::optional<std::vector<OpenWindow>> X11ProgramWindows::OpenWindows() {
     window.program = std::move(facts.program);
     window.params = QuoteParams(facts.args);
     window.workDir = std::move(facts.workDir);
-    window.style = look->minimized || !look->mapped ? 2 : look->maximized ? 3 : 1;
+    window.style = look->minimized ? 2 : look->maximized ? 3 : 1;
     window.place = look->frame;
     window.desktop = look->desktop;
     open.push_back(std::move(window));
