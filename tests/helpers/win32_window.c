@@ -2,8 +2,9 @@
  *   win32_window FILE [TITLE]
  * makes its window (titled "Placement probe", or TITLE) where the system puts a new
  * window by default, shows it as it was asked to start, writes "WINDOW PID LEFT TOP
- * RIGHT BOTTOM" to FILE (the window, and its rectangle as made, before it showed), and
- * lives until its window is closed, or a minute has gone. */
+ * RIGHT BOTTOM" to FILE (the window, and its rectangle as made, before it showed), then
+ * a line with its working folder and one with its whole command line, and lives until
+ * its window is closed, or a minute has gone. Arguments after TITLE are not used. */
 #include <stdio.h>
 #include <windows.h>
 
@@ -38,8 +39,10 @@ int main(int argc, char** argv) {
   snprintf(tmp, sizeof tmp, "%s.tmp", argv[1]);
   FILE* f = fopen(tmp, "w");
   if (f == NULL) return 2;
-  fprintf(f, "%llu %lu %ld %ld %ld %ld\n", (unsigned long long)(UINT_PTR)window,
-          GetCurrentProcessId(), r.left, r.top, r.right, r.bottom);
+  char folder[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof folder, folder);
+  fprintf(f, "%llu %lu %ld %ld %ld %ld\n%s\n%s\n", (unsigned long long)(UINT_PTR)window,
+          GetCurrentProcessId(), r.left, r.top, r.right, r.bottom, folder, GetCommandLineA());
   fclose(f);
   MoveFileExA(tmp, argv[1], MOVEFILE_REPLACE_EXISTING);
   SetTimer(window, 1, 60000, NULL);
