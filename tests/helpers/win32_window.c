@@ -4,8 +4,12 @@
  * window by default, shows it as it was asked to start, writes "WINDOW PID LEFT TOP
  * RIGHT BOTTOM" to FILE (the window, and its rectangle as made, before it showed), then
  * a line with its working folder and one with its whole command line, and lives until
- * its window is closed, or a minute has gone. Arguments after TITLE are not used. */
+ * its window is closed, or a minute has gone. An argument "--cut-command-line" after
+ * TITLE has it cut its command line apart where it is kept, as some programs do when they
+ * read it; other arguments after TITLE are not used. */
 #include <stdio.h>
+#include <string.h>
+#include <wchar.h>
 #include <windows.h>
 
 static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -16,6 +20,11 @@ static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
+  if (argc > 3 && strcmp(argv[3], "--cut-command-line") == 0) {
+    wchar_t* line = GetCommandLineW();
+    wchar_t* blank = wcschr(line, L' ');
+    if (blank != NULL) *blank = L'\0';
+  }
   WNDCLASSA wc = {0};
   wc.lpfnWndProc = Proc;
   wc.hInstance = GetModuleHandleA(NULL);

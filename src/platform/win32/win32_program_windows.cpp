@@ -306,9 +306,11 @@ void ReadProcess(DWORD pid, OpenWindow& window, bool& self) {
     }
     if (!line || !folder) {
       window.note = kCannotRead;
+    } else if (line->find(L'\0') != std::wstring::npos) {
+      // A command line cannot hold a NUL: the program has cut its own apart where it
+      // lies, and what stood there is lost.
+      window.note = "it has changed its command line since it started";
     } else {
-      // The program reads its command line up to its first NUL, if it holds one.
-      line->resize(std::wcslen(line->c_str()));
       const auto program = Narrow(image);
       const auto params = Narrow(AfterProgram(*line));
       const auto workDir = Narrow(FolderName(*folder));
