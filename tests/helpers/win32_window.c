@@ -2,9 +2,14 @@
  *   win32_window FILE [TITLE]
  * makes its window (titled "Placement probe", or TITLE) where the system puts a new
  * window by default, shows it as it was asked to start, writes "WINDOW PID LEFT TOP
- * RIGHT BOTTOM" to FILE (the window, and its rectangle as made, before it showed), and
- * lives until its window is closed, or a minute has gone. */
+ * RIGHT BOTTOM" to FILE (the window, and its rectangle as made, before it showed), then
+ * a line with its working folder and one with its whole command line, and lives until
+ * its window is closed, or a minute has gone. An argument "--cut-command-line" after
+ * TITLE has it cut its command line apart where it is kept, as some programs do when they
+ * read it; other arguments after TITLE are not used. */
 #include <stdio.h>
+#include <string.h>
+#include <wchar.h>
 #include <windows.h>
 
 static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -15,6 +20,11 @@ static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
+  if (argc > 3 && strcmp(argv[3], "--cut-command-line") == 0) {
+    wchar_t* line = GetCommandLineW();
+    wchar_t* blank = wcschr(line, L' ');
+    if (blank != NULL) *blank = L'\0';
+  }
   WNDCLASSA wc = {0};
   wc.lpfnWndProc = Proc;
   wc.hInstance = GetModuleHandleA(NULL);
@@ -38,8 +48,10 @@ int main(int argc, char** argv) {
   snprintf(tmp, sizeof tmp, "%s.tmp", argv[1]);
   FILE* f = fopen(tmp, "w");
   if (f == NULL) return 2;
-  fprintf(f, "%llu %lu %ld %ld %ld %ld\n", (unsigned long long)(UINT_PTR)window,
-          GetCurrentProcessId(), r.left, r.top, r.right, r.bottom);
+  char folder[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof folder, folder);
+  fprintf(f, "%llu %lu %ld %ld %ld %ld\n%s\n%s\n", (unsigned long long)(UINT_PTR)window,
+          GetCurrentProcessId(), r.left, r.top, r.right, r.bottom, folder, GetCommandLineA());
   fclose(f);
   MoveFileExA(tmp, argv[1], MOVEFILE_REPLACE_EXISTING);
   SetTimer(window, 1, 60000, NULL);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -135,11 +136,12 @@ std::string WindowProgram() {
 }
 
 // What the test window program wrote once its window was made: the window, its process,
-// and its rectangle as made.
+// its rectangle as made, its working folder and its whole command line.
 struct Made {
   HWND window = nullptr;
   DWORD pid = 0;
   RECT rect{};
+  std::string folder, commandLine;
 };
 
 Made ReadMade(const std::string& file) {
@@ -149,7 +151,16 @@ Made ReadMade(const std::string& file) {
   in >> window >> made.pid >> made.rect.left >> made.rect.top >> made.rect.right >>
       made.rect.bottom;
   made.window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(window));
+  std::getline(in, made.folder);  // the end of the first line
+  std::getline(in, made.folder);
+  std::getline(in, made.commandLine);
   return made;
+}
+
+// What the test window program writes into `file`, once it has written it.
+Made WaitForMade(const std::string& file) {
+  for (int i = 0; i < 1000 && ReadMade(file).window == nullptr; ++i) Sleep(10);
+  return ReadMade(file);
 }
 
 // Ends the test window program as a user closes its window.
@@ -222,8 +233,7 @@ TEST_F(RunModeTest, AWindowGetsItsStyleAndPlace) {
     const auto result = Run({item});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    for (int i = 0; i < 1000 && ReadMade(made).window == nullptr; ++i) Sleep(10);
-    const Made window = ReadMade(made);
+    const Made window = WaitForMade(made);
     ASSERT_NE(window.window, nullptr);
     EXPECT_EQ(IsWindowVisible(window.window) != 0, row.visible);
     EXPECT_EQ(IsIconic(window.window) != 0, row.iconic);
@@ -287,6 +297,205 @@ TEST_F(RunModeTest, TheProgressWindowDoesNotSatisfyAWaitForAWindow) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_TRUE(progressShown);
   EXPECT_NE(said.find("Not ready after 3 s: window:Running"), std::string::npos) << said;
+}
+
+// A window that is tavrin.exe's own shows: a second tavrin.exe with its main window, run
+// from the collection `file`. Stopped with `--stop file`.
+bool ShowTavrinsWindow(RunModeTest& test, const std::string& file) {
+  WriteFile(test.dir.file("inner.tavrin"), CollectionText({Item("One", RecorderPath(), "x")}));
+  WriteFile(file, CollectionText({Item("Window", TavrinPath(), test.dir.file("inner.tavrin"))}));
+  if (test.Start({TavrinPath(), file, "/run"}).exitCode != 0) return false;
+  bool shown = false;
+  const auto look = [](HWND window, LPARAM param) -> BOOL {
+    if (IsWindowVisible(window) && OfTavrin(window)) *reinterpret_cast<bool*>(param) = true;
+    return TRUE;
+  };
+  for (int i = 0; i < 3000 && !shown; ++i) {
+    EnumWindows(look, reinterpret_cast<LPARAM>(&shown));
+    if (!shown) Sleep(10);
+  }
+  return shown;
+}
+
+// The value of the option `key` of `item`, or "".
+std::string OptionOf(const CollItem& item, const std::string& key) {
+  for (const auto& option : item.Options) {
+    if (option.Key == key) return option.Value;
+  }
+  return "";
+}
+
+// The programs whose windows are open are captured into a new collection (program,
+// parameters with blanks and quotes, working folder, state and place; never the
+// launcher's own windows, nor a file that exists), and a run of it brings each back as
+// it stood, with the command line it had.
+TEST_F(RunModeTest, CapturedWindowsComeBackAsTheyStood) {
+  const testing::AssociationTurn turn;  // the launcher's window registers it
+  env.erase("DISPLAY");                 // the windows need Wine's own display
+  ASSERT_TRUE(ShowTavrinsWindow(*this, dir.file("own.tavrin")));
+  // The program is named bare on one command line, and in quotes, its path holding a
+  // blank, on the others.
+  const std::string spaced = dir.file("probe folder\\probe window.exe");
+  fs::create_directories(fs::path(spaced).parent_path());
+  fs::copy_file(WindowProgram(), spaced);
+  const bool bare = WindowProgram().find(' ') == std::string::npos;
+  const struct {
+    const char* name;  // also the window's title, and so the item's name
+    int style;
+    const char* place;  // where it is made; minimized or maximized, where it comes back to
+    bool quoted;
+  } rows[] = {
+      {"Capture normal", 1, "110,90,420,300", !bare},
+      {"Capture minimized", 2, "300,200,380,260", true},
+      {"Capture maximized", 3, "60,140,500,330", true},
+  };
+  struct Window {
+    std::string program, made, params, folder;
+    std::string place;  // the place the capture can know
+    Made first;
+  };
+  std::vector<Window> windows;
+  for (const auto& row : rows) {
+    Window w;
+    w.program = row.quoted ? spaced : WindowProgram();
+    w.made = dir.file(std::string(row.name) + ".txt");
+    w.params =
+        "\"" + w.made + "\" \"" + row.name + "\" \"two  words\" \"say \\\"hi\\\"\" x\\\"y\t end";
+    w.folder = dir.file(std::string("work ") + row.name);
+    fs::create_directories(w.folder);
+    std::string line = (row.quoted ? "\"" + w.program + "\"" : w.program) + " " + w.params;
+    // Made in its state and at its place from the start, as a run makes it: a window of
+    // Wine's without a window manager may lose a state given later.
+    int x = 0, y = 0, width = 0, height = 0;
+    std::sscanf(row.place, "%d,%d,%d,%d", &x, &y, &width, &height);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USEPOSITION | STARTF_USESIZE;
+    startup.wShowWindow = row.style == 2   ? SW_SHOWMINIMIZED
+                          : row.style == 3 ? SW_SHOWMAXIMIZED
+                                           : SW_SHOWNORMAL;
+    startup.dwX = static_cast<DWORD>(x), startup.dwY = static_cast<DWORD>(y);
+    startup.dwXSize = static_cast<DWORD>(width), startup.dwYSize = static_cast<DWORD>(height);
+    PROCESS_INFORMATION started{};
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               w.folder.c_str(), &startup, &started));
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    w.first = WaitForMade(w.made);
+    ASSERT_NE(w.first.window, nullptr) << row.name;
+    // Where a minimized or maximized window comes back to, if the system tells it for the
+    // window of another program (Wine does not: the window has no known place then).
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(w.first.window, &placement);
+    w.place = row.style == 1 || Where(placement.rcNormalPosition, row.place, 0) == row.place
+                  ? row.place
+                  : "";
+    windows.push_back(std::move(w));
+  }
+
+  const std::string file = dir.file("captured.tavrin");
+  const auto capture = Start({TavrinPath(), "--capture", file});
+  ASSERT_EQ(capture.exitCode, 0) << capture.err;
+  const std::string bytes = testing::ReadFile(file);
+  CollectionState captured;
+  ASSERT_EQ(ReadCollectionBytes(captured, bytes), LoadOk);
+  EXPECT_EQ(Start({TavrinPath(), "--capture", file}).exitCode, 2);
+  EXPECT_EQ(testing::ReadFile(file), bytes) << "an existing file is never replaced";
+  for (const CollItem& item : captured.Items) {
+    EXPECT_NE(fs::path(item.File).filename(), "tavrin.exe") << "the launcher's own window";
+  }
+  EXPECT_EQ(Start({TavrinPath(), "--stop", dir.file("own.tavrin")}).exitCode, 0);
+
+  // The test's own windows, as the capture took them; the desktop may show others, which
+  // are not this test's to start.
+  std::vector<CollItem> mine;
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    SCOPED_TRACE(rows[i].name);
+    const Window& w = windows[i];
+    const auto item = std::find_if(captured.Items.begin(), captured.Items.end(),
+                                   [&](const CollItem& c) { return c.ItemName == rows[i].name; });
+    ASSERT_NE(item, captured.Items.end()) << capture.out;
+    EXPECT_TRUE(fs::equivalent(item->File, w.program)) << item->File;
+    EXPECT_EQ(item->Params, w.params);
+    EXPECT_EQ(OptionOf(*item, "WorkDir"), w.first.folder);
+    EXPECT_TRUE(fs::equivalent(OptionOf(*item, "WorkDir"), w.folder));
+    EXPECT_EQ(item->WinStyle, rows[i].style);
+    EXPECT_EQ(OptionOf(*item, "Place"), w.place);
+    EXPECT_NE(capture.out.find(rows[i].name), std::string::npos) << capture.out;
+    mine.push_back(*item);
+    Close(w.first);
+    fs::remove(w.made);
+  }
+
+  CollectionState again;
+  again.Items = mine;
+  testing::NativeFileSystem files;
+  ASSERT_FALSE(SaveCollectionFile(again, dir.file("c.tavrin"), files));
+  const auto run = Start({TavrinPath(), dir.file("c.tavrin"), "/run"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    SCOPED_TRACE(rows[i].name);
+    const Made back = WaitForMade(windows[i].made);
+    ASSERT_NE(back.window, nullptr) << run.err;
+    const std::string& params = windows[i].params;
+    EXPECT_GE(back.commandLine.size(), params.size() + 1);
+    EXPECT_EQ(back.commandLine.substr(back.commandLine.size() - params.size() - 1), " " + params);
+    EXPECT_EQ(back.folder, windows[i].first.folder);
+    EXPECT_EQ(IsIconic(back.window) != 0, rows[i].style == 2);
+    EXPECT_EQ(IsZoomed(back.window) != 0, rows[i].style == 3);
+    // A minimized or maximized window comes back to its place once the user restores it.
+    if (rows[i].style != 1) ::ShowWindow(back.window, SW_RESTORE);
+    RECT now{};
+    GetWindowRect(back.window, &now);
+    if (!windows[i].place.empty()) {
+      EXPECT_EQ(Where(now, rows[i].place, 2), rows[i].place);
+    }
+    Close(back);
+  }
+}
+
+// A program whose command line cannot be told as it was is left out with a note: an
+// item would start it with another command line.
+TEST_F(RunModeTest, ACommandLineThatCannotBeToldIsANote) {
+  env.erase("DISPLAY");
+  const struct {
+    const char* name;
+    const wchar_t* more;  // the command line after the made file and the title
+    const char* note;
+    bool ansi;  // only where the system's code page is not UTF-8, which writes every character
+  } rows[] = {
+      {"a character the code page cannot write", L"\u4E2D\u6587",
+       "its command line cannot be written in this system's code page", true},
+      {"cut apart by the program", L"--cut-command-line",
+       "it has changed its command line since it started", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.ansi && GetACP() == CP_UTF8) continue;
+    const std::string made = dir.file("made.txt");
+    fs::remove(made);
+    std::wstring line = L"\"" + fs::path(WindowProgram()).wstring() + L"\" \"" +
+                        fs::path(made).wstring() + L"\" \"Unsure probe\" " + row.more;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &started));
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    const Made window = WaitForMade(made);
+    ASSERT_NE(window.window, nullptr);
+    const std::string file = dir.file("captured.tavrin");
+    fs::remove(file);
+    const auto capture = Start({TavrinPath(), "--capture", file});
+    Close(window);
+    EXPECT_NE(capture.err.find("window \"Unsure probe\" (process " + std::to_string(window.pid) +
+                               "): " + row.note),
+              std::string::npos)
+        << capture.err;
+    EXPECT_EQ(capture.out.find("Unsure probe"), std::string::npos) << capture.out;
+  }
 }
 
 }  // namespace
