@@ -278,6 +278,9 @@ TEST_F(PlacementTest, CapturedWindowsComeBackAsTheyWere) {
   ASSERT_EQ(Run(items).exitCode, 0);
   std::map<std::string, std::string> before;
   for (const auto& row : rows) before[row.name] = StartedWith(Shown(row.id).second);
+  // Every argument as given: blanks, quotes, an empty one last.
+  const std::string arguments = std::string("\0two words\0it's \"q\"\0\0", 21);
+  EXPECT_EQ(before["arguments and a folder, minimized"], a + arguments + "|" + folder);
   const std::string captured = dir.file("captured.tavrin");
   const auto capture = Start({TavrinPath(), "--capture", captured});
   ASSERT_EQ(capture.exitCode, 0) << capture.err;

@@ -42,16 +42,23 @@ inline CollItem With(CollItem item, std::vector<ItemOption> options) {
 
 // The bytes of a collection file of the current version holding `items`, with the
 // section of run options after the records when any item has some.
+// A field in double quotes, a double quote in it doubled.
+inline std::string FieldText(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
 inline std::string CollectionText(const std::vector<CollItem>& items) {
   std::string text = "\"Tavrin File 1.2\"\r\n" + std::to_string(items.size() - 1) + "\r\n";
   std::string options;
   int lines = 0;
   for (std::size_t n = 0; n < items.size(); ++n) {
     const CollItem& i = items[n];
-    text += "\"" + i.ItemName + "\",\"" + i.File + "\",\"" + i.Params + "\"," +
+    text += FieldText(i.ItemName) + "," + FieldText(i.File) + "," + FieldText(i.Params) + "," +
             std::to_string(i.WinStyle) + (i.Wait ? ",#TRUE#\r\n" : ",#FALSE#\r\n");
     for (const ItemOption& o : i.Options) {
-      options += std::to_string(n) + ",\"" + o.Key + "\",\"" + o.Value + "\"\r\n";
+      options += std::to_string(n) + "," + FieldText(o.Key) + "," + FieldText(o.Value) + "\r\n";
       ++lines;
     }
   }
