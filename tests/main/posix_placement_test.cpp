@@ -343,12 +343,12 @@ TEST_F(PlacementTest, TheMainWindowCapturesAndExecutesTheOpenWindows) {
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   unsetenv("WAYLAND_DISPLAY");
   const pid_t tavrin = Spawn({TavrinPath()});
-  const auto shown =
-      Start({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^The Tavrin$"});
+  const auto shown = Start(
+      {"timeout", "30", "xdotool", "search", "--sync", "--onlyvisible", "--name", "^The Tavrin$"});
   const std::vector<std::string> found = testing::Lines(shown.out);
   ASSERT_FALSE(found.empty()) << shown.err;
   std::filesystem::remove(id);
-  Start({"xdotool", "windowactivate", "--sync", found[0]});
+  Start({"timeout", "10", "xdotool", "windowactivate", "--sync", found[0]});
   Start({"xdotool", "key", "--delay", "300", "alt+f", "c"});
   // Enter: Execute, and the window closes (Alt+T would keep it, as Shift does).
   Start({"xdotool", "sleep", "1", "key", "Return"});
