@@ -177,6 +177,28 @@ TEST_F(MainWindowView, RunOptionsFromTheOptionsMenu) {
   EXPECT_THAT(modalShown, ::testing::ElementsAre("The Tavrin - Run Options"));
 }
 
+// The File menu: "Capture Open Windows..." shows what the desktop's windows hold as a new
+// collection, and "Stop Started Programs" needs a collection's file.
+TEST_F(MainWindowView, CaptureAndStopFromTheFileMenu) {
+  Collection("Games", {"chess"});
+  Open();
+  Pick("Games");
+  auto* capture = window->findChild<QAction*>("mnuFile_0");
+  auto* stop = window->findChild<QAction*>("mnuFile_1");
+  ASSERT_NE(capture, nullptr);
+  ASSERT_NE(stop, nullptr);
+  EXPECT_EQ(capture->text().toStdString() + "|" + stop->text().toStdString(),
+            "&Capture Open Windows...|&Stop Started Programs");
+  EXPECT_TRUE(stop->isEnabled());
+  OpenWindow editor;
+  editor.title = "notes - Editor";
+  editor.program = "/usr/bin/editor";
+  fake.system.programWindows.open = std::vector<OpenWindow>{editor};
+  capture->trigger();
+  EXPECT_EQ(Seen(), "<Current Collection>: notes - Editor [save exec]");
+  EXPECT_FALSE(stop->isEnabled());
+}
+
 // The list and the details pane take the room of a grown window; at the smallest size
 // and at 1920 x 1080 no two controls overlap and every one stays inside its parent.
 TEST_F(MainWindowView, TheListAndTheDetailsTakeTheRoomOfAGrownWindow) {
