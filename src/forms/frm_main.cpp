@@ -732,8 +732,8 @@ void FrmMain::mnuFile_Click(int Index) {
 
 void FrmMain::CaptureWindows() {
   // What --capture would write, as a new collection that is not saved yet; the windows
-  // left out are told in one box once it shows.
-  if (!ChangesMayGo()) return;
+  // left out are told in one box once it shows. Only a capture that has items asks
+  // about the collection it would replace.
   const Capture capture = CaptureOpenWindows(ctx_.platform.system.Windows());
   Toolkit& toolkit = ctx_.platform.toolkit;
   if (!capture.listed || capture.items.empty()) {
@@ -743,6 +743,7 @@ void FrmMain::CaptureWindows() {
                    kStyleExclamationOk, kCaption);
     return;
   }
+  if (!ChangesMayGo()) return;
   ctx_.state.Items = capture.items;
   ctx_.state.CurrentCollFile.clear();
   AddItemsToList();

@@ -1,5 +1,7 @@
 #include "platform/posix/process_tree.h"
 
+#include "platform/posix/posix_shell.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,6 +110,16 @@ ProcessFacts ReadProcess(int64_t pid) {
 bool RunsThisProgram(const ProcessFacts& facts) {
   static const std::string self = LinkTarget("/proc/self/exe");
   return !facts.exe.empty() && facts.exe == self;
+}
+
+bool ReadStartOf(OpenWindow& window) {
+  ProcessFacts facts = ReadProcess(window.pid);
+  if (RunsThisProgram(facts)) return false;
+  window.note = std::move(facts.problem);
+  window.program = std::move(facts.program);
+  window.params = QuoteParams(facts.args);
+  window.workDir = std::move(facts.workDir);
+  return true;
 }
 
 bool BelongsToStart(int64_t owner, int64_t pid) {

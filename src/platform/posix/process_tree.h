@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/program_windows.h"
+
 namespace tavrin::posix {
 
 // Whether process `owner` is what was started as process `pid`: that process, one of its
@@ -26,5 +28,11 @@ ProcessFacts ReadProcess(int64_t pid);
 
 // Whether `facts` are of a process that runs this very program.
 bool RunsThisProgram(const ProcessFacts& facts);
+
+// What starts the process of `window` (its pid) again, as a capture takes it: its
+// program, its arguments quoted as parameters (QuoteParams), its working folder, or the
+// note why it cannot be started again. False for a process of this very program, which a
+// capture leaves out.
+bool ReadStartOf(OpenWindow& window);
 
 }  // namespace tavrin::posix

@@ -10,7 +10,6 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "platform/posix/posix_shell.h"
 #include "platform/posix/process_tree.h"
 
 namespace tavrin::posix {
@@ -197,15 +196,10 @@ std::optional<std::vector<OpenWindow>> SwayProgramWindows::OpenWindows() {
       return false;
     }
     seen.push_back(pid);
-    ProcessFacts facts = ReadProcess(pid);
-    if (RunsThisProgram(facts)) return false;
     OpenWindow window;
     window.pid = pid;
+    if (!ReadStartOf(window)) return false;
     window.title = TextOf(node, "name");
-    window.note = std::move(facts.problem);
-    window.program = std::move(facts.program);
-    window.params = QuoteParams(facts.args);
-    window.workDir = std::move(facts.workDir);
     const std::string name = NameOf(workspace);
     const bool fullScreen = node.value("fullscreen_mode", 0) != 0;
     window.style = fullScreen ? 3 : name == kScratchpad ? 2 : 1;

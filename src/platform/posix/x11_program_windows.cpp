@@ -1,7 +1,6 @@
 #include "platform/posix/x11_program_windows.h"
 
 #include "platform/posix/display_probe.h"
-#include "platform/posix/posix_shell.h"
 #include "platform/posix/process_tree.h"
 
 #include <X11/Xatom.h>
@@ -425,14 +424,8 @@ std::optional<std::vector<OpenWindow>> X11ProgramWindows::OpenWindows() {
       open.push_back(std::move(window));
       continue;
     }
-    ProcessFacts facts = ReadProcess(pid);
-    if (RunsThisProgram(facts)) continue;
     const std::optional<Seen> look = Look(w);
-    if (!look) continue;
-    window.note = std::move(facts.problem);
-    window.program = std::move(facts.program);
-    window.params = QuoteParams(facts.args);
-    window.workDir = std::move(facts.workDir);
+    if (!look || !ReadStartOf(window)) continue;
     window.style = look->minimized ? 2 : look->maximized ? 3 : 1;
     window.place = look->frame;
     window.desktop = look->desktop;
